@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+// The program's path rules, written once over a path style.
+//
+// Windows style: "\" separates, ":" ends a drive, "\\server" paths, exactly as the Windows
+// program behaves. POSIX style (used at run time): "/" separates and begins absolute paths;
+// inside an entry read from a playlist or INI file "\" counts as a separator too, so playlists
+// made on Windows resolve; a URL entry ("scheme://...") is kept as it is.
+enum class PathStyle { Windows, Posix };
+
+class PathRules {
+public:
+    explicit PathRules(PathStyle style) : style_(style) {}
+
+    PathStyle style() const { return style_; }
+    QChar separator() const;
+
+    // Text up to and including the last separator (Windows: or colon); empty if none.
+    QString folderPart(const QString& path) const;
+    // Text after that character.
+    QString fileNamePart(const QString& path) const;
+    // From the last "." after the last separator (Windows: or colon); empty if none.
+    QString extension(const QString& path) const;
+    // Appends the separator to a non-empty path not ending in it.
+    QString addTrailingSeparator(const QString& path) const;
+    // The full path an entry stands for, against a reference file or folder path.
+    QString resolveEntryPath(const QString& entry, const QString& reference) const;
+    // The path relative to the reference's folder, or unchanged without a common component.
+    QString makeRelativePath(const QString& path, const QString& reference) const;
+
+private:
+    PathStyle style_;
+};
+
+// Changes only the ASCII letters a to z.
+QString AsciiUpperCase(const QString& text);
+// True for "scheme://..." entries.
+bool IsUrlEntry(const QString& entry);
+
+// The native (POSIX) helpers the rest of the program calls.
+QString AddTrailingBackslash(const QString& path);
+QString ResolveEntryPath(const QString& entry, const QString& reference);
+QString MakeRelativePath(const QString& path, const QString& reference);
+QString ExtractFilePath(const QString& path); // folder part
+QString ExtractFileName(const QString& path); // file name part
+QString ExtractFileExt(const QString& path);  // extension

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <QList>
+#include <QQueue>
+
+// Answers from a script and records every text; used by tests and by scripted runs.
+// An unexpected question (no scripted answer left) is answered with No / Cancel and
+// recorded, so a test fails on its assertions instead of hanging.
+class ScriptedDialogs : public UserDialogs {
+public:
+    enum class Kind { Message, YesNo, RetryCancel, Text, Folder, File };
+    struct Record {
+        Kind kind;
+        QString text;    // message, question or prompt
+        QString caption; // input box and file chooser caption
+        QString defaultText;
+    };
+
+    // Queue answers in the order the questions will come.
+    void answerYesNo(bool yes) { yesNo_.enqueue(yes); }
+    void answerRetryCancel(bool retry) { retryCancel_.enqueue(retry); }
+    void answerText(std::optional<QString> text) { texts_.enqueue(text); }
+    void answerFolder(std::optional<QString> folder) { folders_.enqueue(folder); }
+    void answerFile(std::optional<QString> file) { files_.enqueue(file); }
+
+    const QList<Record>& records() const { return records_; }
+    QStringList messages() const; // texts of plain reports, in order
+    QStringList questions() const; // texts of Yes/No and Retry/Cancel questions, in order
+    void clear();
+    bool allAnswersUsed() const;
+
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    bool askRetryCancel(const QString& text) override;
+    std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                   const QString& defaultText) override;
+    std::optional<QString> chooseFolder(const QString& prompt,
+                                        const QString& startFolder) override;
+    std::optional<QString> chooseFile(const QString& caption, const QStringList& filters,
+                                      const QString& startPath) override;
+
+private:
+    QList<Record> records_;
+    QQueue<bool> yesNo_;
+    QQueue<bool> retryCancel_;
+    QQueue<std::optional<QString>> texts_;
+    QQueue<std::optional<QString>> folders_;
+    QQueue<std::optional<QString>> files_;
+};

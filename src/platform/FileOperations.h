@@ -1,0 +1,26 @@
+#pragma once
+
+#include "common/Status.h"
+
+#include <QByteArray>
+#include <QString>
+
+// File operations with the semantics the program relies on.
+namespace FileOperations {
+
+// Replaces the file as a whole: a temporary file in the same folder, then a rename, so a
+// failed write never leaves a truncated file. A read-only existing file is refused.
+Status writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// True when the file exists and may not be written (no write permission bit, or refused).
+bool isReadOnlyFile(const QString& path);
+
+// Renames; fails when the target exists.
+bool moveFile(const QString& from, const QString& to);
+
+// Copies through a temporary file and a rename; replaces an existing target.
+bool copyFileReplacing(const QString& from, const QString& to);
+
+bool deleteFile(const QString& path);
+
+} // namespace FileOperations

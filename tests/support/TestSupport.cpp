@@ -1,0 +1,67 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <unistd.h>
+
+namespace TestSupport {
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+IsolatedEnvironment::IsolatedEnvironment() {
+    QDir().mkpath(configHome());
+    QDir().mkpath(runtimeDir());
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir()));
+}
+
+QString IsolatedEnvironment::configHome() const {
+    return dir_.path() + QLatin1String("/config");
+}
+
+QString IsolatedEnvironment::runtimeDir() const {
+    return dir_.path() + QLatin1String("/runtime");
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& path) : path_(path) {
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                    QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    if (geteuid() == 0)
+        immutable_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (immutable_)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                     QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                     QFile::ExeOther);
+}
+
+bool ReadOnlyFolder::effective() const {
+    QFile probe(path_ + QLatin1String("/.probe"));
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.close();
+        probe.remove();
+        return false;
+    }
+    return true;
+}
+
+} // namespace TestSupport
