@@ -12,8 +12,7 @@ bool isReadOnlyFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return false;
-    const QFile::Permissions writeBits =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!(info.permissions() & writeBits))
         return true; // read-only even for root, as the read-only attribute is on Windows
     return ::access(QFile::encodeName(path).constData(), W_OK) != 0;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <optional>
+#include <utility>
 
 // An INI text in memory, read and changed with the private-profile rules:
 // section and key names match ignoring ASCII case (the first match wins); a value is the text
@@ -18,16 +19,27 @@ public:
     IniDocument() = default;
     // Lines end at CR LF, CR or LF; a NUL byte ends the text.
     static IniDocument parse(const QByteArray& text);
+    // The same line rules for every text the program reads; a final line end makes no
+    // extra empty line.
+    static QList<QByteArray> splitLines(const QByteArray& text);
 
     std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key) const;
     void setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
     void eraseSection(const QByteArray& section);
     bool hasSection(const QByteArray& section) const;
+    // Every key of the section with its value, in file order; a repeated key is listed once,
+    // with its first value.
+    QList<std::pair<QByteArray, QByteArray>> entries(const QByteArray& section) const;
 
     // Every line followed by CR LF.
     QByteArray toText() const;
     const QList<QByteArray>& lines() const { return lines_; }
 
 private:
+    std::optional<qsizetype> findSection(const QByteArray& section) const;
+    qsizetype sectionEnd(qsizetype header) const;
+    std::optional<qsizetype> findKey(qsizetype header, const QByteArray& key) const;
+    qsizetype insertionPoint(qsizetype header) const;
+
     QList<QByteArray> lines_;
 };

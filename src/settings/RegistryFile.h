@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // One registry root kept as a text file in the "Windows Registry Editor Version 5.00" format:
@@ -13,10 +14,12 @@
 //   "name"="text"                REG_SZ (\\ and \" escaped)
 //   "name"=hex(2):41,00,00,00    REG_EXPAND_SZ (UTF-16LE with terminating zero)
 //   "name"=hex:01,02             REG_BINARY; other types as hex(N):
-// Hex data may continue on the next line after a trailing "\". Key paths match ignoring case.
-// A damaged file reads as holding no keys, never crashes; lines it does not understand are kept
-// when the file is written back. Each change is written at once: under a lock file the file is
-// read again, changed and replaced atomically, so two writers never lose each other's values.
+// (REG_SZ text holding a line break is written as hex(1): so that it stays one value line.)
+// Hex data may continue on the next line after a trailing "\". Key paths and value names match
+// ignoring case. A damaged file reads as holding no keys, never crashes; lines it does not
+// understand are kept when the file is written back. Each change is written at once: under a
+// lock file the file is read again, changed and replaced atomically, so two writers never lose
+// each other's values.
 class RegistryFile {
 public:
     explicit RegistryFile(const QString& fileName);
@@ -38,9 +41,11 @@ public:
     QByteArray toText() const;
 
 private:
+    RegistryFile() = default;
+
     struct Line {
-        QString raw;                       // kept as read for lines not understood
-        std::optional<QString> name;       // a value line: its name ("" for @)
+        QString raw; // as read (physical lines joined by LF); empty for a value set since
+        std::optional<QString> name; // a value line: its name ("" for @)
         std::optional<RegistryValue> value;
     };
     struct Key {
@@ -48,7 +53,11 @@ private:
         QList<Line> lines;
     };
 
+    // False when the file exists but cannot be read.
+    bool load();
     void parse(const QByteArray& text);
+    void parseLines(const QStringList& lines);
+    Key& keyForWriting(const QString& keyPath);
     Key* findKey(const QString& keyPath);
     const Key* findKey(const QString& keyPath) const;
     Status change(const std::function<void(RegistryFile&)>& edit);

@@ -31,6 +31,5 @@ public:
 private:
     Status ReadValue(const QString& section, const QString& name, VarRef data,
                      const QVariant& defaultValue, VarType varType);
-    Status WriteValue(const QString& section, const QString& name, VarRef data,
-                      VarType varType);
+    Status WriteValue(const QString& section, const QString& name, VarRef data, VarType varType);
 };

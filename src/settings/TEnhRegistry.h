@@ -20,6 +20,9 @@ public:
 
     void setRootKey(RegistryRoot root);
     RegistryRoot rootKey() const { return root_; }
+    // A path starting with a backslash (or any path while no key is open) is taken from the root,
+    // others from the open key. A missing key is created only when canCreate; a failed open
+    // leaves no key open, so every read then fails.
     bool openKey(const QString& keyPath, bool canCreate);
     void closeKey();
     const QString& currentPath() const { return currentPath_; }
@@ -28,7 +31,8 @@ public:
     std::optional<qint32> readInteger(const QString& name) const;
     std::optional<bool> readBool(const QString& name) const;
     std::optional<QByteArray> readBinary8(const QString& name) const; // exactly 8 bytes
-    // REG_SZ or REG_EXPAND_SZ as stored; "" when missing; nullopt for another type.
+    // REG_SZ or REG_EXPAND_SZ as stored; "" when missing (or empty of another type); nullopt
+    // for another type, and while no key is open.
     std::optional<QString> readString(const QString& name) const;
     std::optional<RegistryValue> readValue(const QString& name) const;
     bool valueExists(const QString& name) const;
@@ -45,10 +49,11 @@ public:
                         VarType varType, bool write);
 
 private:
-    void ReadValue(const QString& name, VarRef data, const QVariant& defaultValue,
-                   VarType varType);
+    void ReadValue(const QString& name, VarRef data, const QVariant& defaultValue, VarType varType);
     Status WriteValue(const QString& name, VarRef data, VarType varType);
     Status writeValue(const QString& name, const RegistryValue& value);
+    QString resolvePath(const QString& keyPath) const;
+    QString fullPath(const QString& relativePath) const;
 
     RegistryRoot root_ = RegistryRoot::CurrentUser;
     std::unique_ptr<RegistryFile> file_;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <QVariant>
+#include <optional>
 #include <variant>
 
 // Value type of one typed store call.
@@ -20,9 +23,29 @@ enum class VarType : quint8 {
 // The program variable a call reads into or writes from; its type must match the VarType.
 using VarRef = std::variant<bool*, qint64*, double*, qint32*, QString*>;
 
+// Assigns the variable when it has the type T; a variable of another type is left alone.
+template <class T> void AssignVar(const VarRef& data, const T& value) {
+    if (T* const* target = std::get_if<T*>(&data); target && *target)
+        **target = value;
+}
+
+// The variable's value when it has the type T.
+template <class T> std::optional<T> VarValue(const VarRef& data) {
+    if (T* const* source = std::get_if<T*>(&data); source && *source)
+        return **source;
+    return std::nullopt;
+}
+
 // The conversions of the tagged default value to each type.
 bool DefaultAsBool(const QVariant& value);
 qint64 DefaultAsCurrency(const QVariant& value);
 double DefaultAsDouble(const QVariant& value);
 qint32 DefaultAsInteger(const QVariant& value);
 QString DefaultAsString(const QVariant& value);
+
+// Date-time numbers: days since 1899-12-30 in the integer part, the time of day as the fraction
+// (also for days before 1899-12-30, where the integer part is negative).
+double DateTimeNumber(QDate date, QTime time = QTime(0, 0));
+// Invalid when the number is not finite or far out of range.
+QDate DatePart(double number);
+QTime TimePart(double number);

@@ -1,0 +1,186 @@
+#include "PathRules.h"
+
+#include <QStringView>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isSchemeCharacter(QChar c) {
+    return isAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+// "..\" or "../": one step up.
+QString parentGroup(const PathRules& rules) {
+    return QStringLiteral("..") + rules.separator();
+}
+
+// Index of the character that ends the folder part, -1 if there is none.
+qsizetype folderEnd(const PathRules& rules, const QString& path) {
+    const qsizetype last = path.lastIndexOf(rules.separator());
+    if (rules.style() == PathStyle::Posix)
+        return last;
+    return std::max(last, path.lastIndexOf(QLatin1Char(':')));
+}
+
+// Drops the text from the last separator on; false when nothing more can be cut.
+// POSIX paths keep their root: "/a" becomes "/", and "/" stays.
+bool cutLastComponent(const PathRules& rules, QString& folder) {
+    const qsizetype last = folder.lastIndexOf(rules.separator());
+    if (last < 0)
+        return false;
+    if (rules.style() == PathStyle::Posix && last == 0) {
+        folder = QStringLiteral("/");
+        return false;
+    }
+    folder.truncate(last);
+    return true;
+}
+
+QString inReferenceFolder(const PathRules& rules, const QString& entry, const QString& reference) {
+    return rules.addTrailingSeparator(rules.folderPart(reference)) + entry;
+}
+
+// Each leading "..\" climbs one folder above the reference's own folder.
+QString resolveParentEntry(const PathRules& rules, const QString& entry, const QString& reference) {
+    const QString parent = parentGroup(rules);
+    QStringView rest(entry);
+    qsizetype groups = 0;
+    while (rest.startsWith(parent)) {
+        rest = rest.mid(parent.size());
+        ++groups;
+    }
+    QString folder = reference;
+    for (qsizetype cut = 0; cut <= groups; ++cut) {
+        if (!cutLastComponent(rules, folder))
+            break;
+    }
+    return rules.addTrailingSeparator(folder) + rest;
+}
+
+// Drops the first component from both when they share it, letter case included.
+bool dropCommonComponent(QStringView& path, QStringView& reference, QChar separator) {
+    const qsizetype end = path.indexOf(separator);
+    if (end < 0 || end != reference.indexOf(separator) || path.left(end) != reference.left(end))
+        return false;
+    path = path.mid(end + 1);
+    reference = reference.mid(end + 1);
+    return true;
+}
+
+// Entries that name their own root: absolute, network and (Windows) drive-relative paths.
+std::optional<QString> rootedEntry(PathStyle style, const QString& entry,
+                                   const QString& reference) {
+    if (style == PathStyle::Posix) {
+        if (entry.startsWith(u'/'))
+            return entry;
+        return std::nullopt;
+    }
+    if (entry.startsWith(QLatin1String("\\\\")))
+        return entry;
+    if (entry.startsWith(u'\\'))
+        return reference.left(2) + entry;
+    if (entry.size() >= 2 && entry.at(1) == u':')
+        return entry;
+    return std::nullopt;
+}
+
+} // namespace
+
+QChar PathRules::separator() const {
+    return style_ == PathStyle::Windows ? QLatin1Char('\\') : QLatin1Char('/');
+}
+
+QString PathRules::folderPart(const QString& path) const {
+    return path.left(folderEnd(*this, path) + 1);
+}
+
+QString PathRules::fileNamePart(const QString& path) const {
+    return path.mid(folderEnd(*this, path) + 1);
+}
+
+QString PathRules::extension(const QString& path) const {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot > folderEnd(*this, path) ? path.mid(dot) : QString();
+}
+
+QString PathRules::addTrailingSeparator(const QString& path) const {
+    if (path.isEmpty() || path.endsWith(separator()))
+        return path;
+    return path + separator();
+}
+
+QString PathRules::resolveEntryPath(const QString& entry, const QString& reference) const {
+    if (IsUrlEntry(entry))
+        return entry;
+    // Playlists made on Windows use "\"; here it separates as "/" does.
+    const QString path = style_ == PathStyle::Posix ? QString(entry).replace(u'\\', u'/') : entry;
+    if (path.startsWith(parentGroup(*this)))
+        return resolveParentEntry(*this, path, reference);
+    if (path.startsWith(u'.'))
+        return inReferenceFolder(*this, path, reference);
+    if (const std::optional<QString> rooted = rootedEntry(style_, path, reference))
+        return *rooted;
+    return inReferenceFolder(*this, path, reference);
+}
+
+QString PathRules::makeRelativePath(const QString& path, const QString& reference) const {
+    const QChar sep = separator();
+    QStringView restPath(path);
+    QStringView restReference(reference);
+    // Paths that share only the POSIX root stay absolute, as paths on two drives do.
+    if (style_ == PathStyle::Posix && restPath.startsWith(sep) && restReference.startsWith(sep)) {
+        restPath = restPath.mid(1);
+        restReference = restReference.mid(1);
+    }
+    bool common = false;
+    while (dropCommonComponent(restPath, restReference, sep))
+        common = true;
+    if (!common)
+        return path;
+    return parentGroup(*this).repeated(restReference.count(sep)) + restPath;
+}
+
+QString AsciiUpperCase(const QString& text) {
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return result;
+}
+
+bool IsUrlEntry(const QString& entry) {
+    const qsizetype schemeEnd = entry.indexOf(QLatin1String("://"));
+    return schemeEnd >= 2 &&
+           std::all_of(entry.cbegin(), entry.cbegin() + schemeEnd, isSchemeCharacter);
+}
+
+QString AddTrailingBackslash(const QString& path) {
+    return PathRules(PathStyle::Posix).addTrailingSeparator(path);
+}
+
+QString ResolveEntryPath(const QString& entry, const QString& reference) {
+    return PathRules(PathStyle::Posix).resolveEntryPath(entry, reference);
+}
+
+QString MakeRelativePath(const QString& path, const QString& reference) {
+    return PathRules(PathStyle::Posix).makeRelativePath(path, reference);
+}
+
+QString ExtractFilePath(const QString& path) {
+    return PathRules(PathStyle::Posix).folderPart(path);
+}
+
+QString ExtractFileName(const QString& path) {
+    return PathRules(PathStyle::Posix).fileNamePart(path);
+}
+
+QString ExtractFileExt(const QString& path) {
+    return PathRules(PathStyle::Posix).extension(path);
+}

@@ -1,0 +1,83 @@
+#include "RuntimeFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace RuntimeFolder {
+namespace {
+
+QString folderPath() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        return QDir::cleanPath(runtime + QLatin1String("/Platterbox"));
+    return QDir::cleanPath(QDir::tempPath() + QLatin1String("/Platterbox-") +
+                           QString::number(geteuid()));
+}
+
+// Opened without following a link, so the checks and the chmod apply to the folder itself.
+bool makePrivate(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    const bool ours = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid();
+    const bool privateNow = ours && ((info.st_mode & 07777) == 0700 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    return privateNow;
+}
+
+Status errnoFailure(int error) {
+    return Status::failure(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+int openNoFollow(const QByteArray& path) {
+    return ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            return false;
+        done += n > 0 ? n : 0;
+    }
+    return true;
+}
+
+} // namespace
+
+QString path() {
+    const QString folder = folderPath();
+    const QByteArray encoded = QFile::encodeName(folder);
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return makePrivate(encoded) ? folder : QString();
+}
+
+QString temporaryPlayListPath() {
+    const QString name = QStringLiteral("~PLATBX~.M3U");
+    const QString folder = path();
+    return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
+}
+
+Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
+    const QByteArray encoded = QFile::encodeName(path);
+    int fd = openNoFollow(encoded);
+    if (fd < 0 && errno == ELOOP && ::unlink(encoded.constData()) == 0)
+        fd = openNoFollow(encoded);
+    if (fd < 0)
+        return errnoFailure(errno);
+    const bool written = writeAll(fd, bytes);
+    const int writeError = errno;
+    if (::close(fd) != 0 && written)
+        return errnoFailure(errno);
+    return written ? Status::ok() : errnoFailure(writeError);
+}
+
+} // namespace RuntimeFolder

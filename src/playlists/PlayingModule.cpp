@@ -1,0 +1,122 @@
+#include "PlayingModule.h"
+
+#include "PlayListFile.h"
+#include "common/PathRules.h"
+#include "common/UserDialogs.h"
+#include "platform/FileOperations.h"
+#include "platform/RuntimeFolder.h"
+
+namespace {
+bool partialShuffle(const TVARdlgPreferences& options) {
+    return options.grpShuffle_Tag == 1;
+}
+
+// A blank line of a playlist names no file; handing it over would give the player a folder.
+bool isBlankEntry(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+} // namespace
+
+PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
+                             ShuffleClock clock)
+    : dialogs_(dialogs), launcher_(std::move(launcher)),
+      temporaryPlayListPath_(std::move(temporaryPlayListPath)), clock_(std::move(clock)) {}
+
+PlayingModule::~PlayingModule() {
+    FileOperations::deleteFile(temporaryPlayListPath_);
+}
+
+void PlayingModule::ExecuteSelectedPlayLists(const QStringList& paths,
+                                             const TVARdlgPreferences& options) {
+    QStringList order = paths;
+    if (partialShuffle(options) && options.cbShufflePL_Checked)
+        ShuffleList(order, clock_);
+    for (const QString& path : order) {
+        if (Status status = AddToExecutionList(path, ExtractFilePath(path), options);
+            status.failed()) {
+            abandon(status);
+            return;
+        }
+    }
+    PlayExecutionList(options);
+}
+
+void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString& base,
+                                         const TVARdlgPreferences& options) {
+    for (const QString& song : songs) {
+        if (Status status = AddToExecutionList(song, base, options); status.failed()) {
+            abandon(status);
+            return;
+        }
+    }
+    PlayExecutionList(options);
+}
+
+Status PlayingModule::AddToExecutionList(const QString& name, const QString& base,
+                                         const TVARdlgPreferences& options) {
+    if (isBlankEntry(name))
+        return Status::ok();
+    const QString full = ResolveEntryPath(name, base);
+    if (AsciiUpperCase(ExtractFileExt(name)) != QLatin1String(".M3U")) {
+        executionList_.append(full);
+        return Status::ok();
+    }
+    EntryList entries;
+    if (Status status = LoadPlayList(full, entries); status.failed())
+        return status;
+    if (partialShuffle(options) && options.cbShuffleWithinPL_Checked)
+        ShuffleList(entries, clock_);
+    for (const QByteArray& entry : entries) {
+        const QString text = DecodeEntry(entry);
+        if (!isBlankEntry(text))
+            executionList_.append(ResolveEntryPath(text, full));
+    }
+    return Status::ok();
+}
+
+QString PlayingModule::chosenVerb(const TVARdlgPreferences& options) {
+    if (options.radCommand_ItemIndex == 3)
+        return options.edCommand_Text;
+    const int index = options.radCommand_ItemIndex;
+    // An index the options dialog never produces falls back to "open".
+    return (index >= 0 && index < int(PlayVerbs.size())) ? PlayVerbs.at(size_t(index))
+                                                         : PlayVerbs.at(0);
+}
+
+void PlayingModule::PlayExecutionList(const TVARdlgPreferences& options) {
+    if (executionList_.isEmpty())
+        return;
+    const QString verb = chosenVerb(options);
+    if (options.grpShuffle_Tag == 2)
+        ShuffleList(executionList_, clock_);
+    EntryList lines;
+    for (const QString& path : std::as_const(executionList_))
+        lines.append(EncodeEntry(path));
+    executionList_.clear();
+    if (RuntimeFolder::writeFileNoFollow(temporaryPlayListPath_, PlayListText(lines)).failed()) {
+        dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
+                             temporaryPlayListPath_);
+        return;
+    }
+    reportLaunchResult(launcher_(verb, temporaryPlayListPath_), verb);
+}
+
+void PlayingModule::reportLaunchResult(int result, const QString& verb) {
+    if (result > 32)
+        return;
+    if (result == 27 || result == 31) {
+        dialogs_.showMessage(
+            QLatin1String("M3U files are incorrectly associated! Please install a\r"
+                          "proper MP3 player and associate M3U files with it.\r"
+                          "Current command is: ") +
+            verb);
+        return;
+    }
+    dialogs_.showMessage(QLatin1String("Error trying to \"") + verb +
+                         QLatin1String("\" the file!"));
+}
+
+void PlayingModule::abandon(const Status& status) {
+    executionList_.clear();
+    dialogs_.showMessage(status.message());
+}

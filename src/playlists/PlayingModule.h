@@ -1,0 +1,55 @@
+#pragma once
+
+#include "common/ShuffleList.h"
+#include "common/Status.h"
+#include "settings/SharedVariables.h"
+
+#include <QStringList>
+#include <functional>
+
+class UserDialogs;
+
+// Gathers what a selection stands for into the execution list, writes it as the temporary
+// playlist and hands that to the desktop's player with the chosen verb.
+class PlayingModule {
+public:
+    // Opens a file with a verb; returns a ShellExecute-style result (above 32 is success).
+    using Launcher = std::function<int(const QString& verb, const QString& file)>;
+
+    PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
+                  ShuffleClock clock = UtcMillisecondsOfDay);
+    // The temporary playlist goes with the program.
+    ~PlayingModule();
+    PlayingModule(const PlayingModule&) = delete;
+    PlayingModule& operator=(const PlayingModule&) = delete;
+
+    // Selected playlists in list order (full paths).
+    void ExecuteSelectedPlayLists(const QStringList& paths, const TVARdlgPreferences& options);
+    // Selected songs as shown, resolved against the focused playlist's folder.
+    void ExecuteSelectedSongs(const QStringList& songs, const QString& base,
+                              const TVARdlgPreferences& options);
+
+    // Adds what one name stands for: an ".M3U" is expanded one level, anything else is one
+    // line. Fails with "Cannot open file <path>" for an M3U that cannot be read.
+    Status AddToExecutionList(const QString& name, const QString& base,
+                              const TVARdlgPreferences& options);
+    // Writes, launches, reports; the execution list is empty afterwards in every case.
+    void PlayExecutionList(const TVARdlgPreferences& options);
+
+    const QStringList& executionList() const { return executionList_; }
+    const QString& temporaryPlayListPath() const { return temporaryPlayListPath_; }
+
+    // The verb the options choose: "open", "Play", "Enqueue" or the custom text.
+    static QString chosenVerb(const TVARdlgPreferences& options);
+
+private:
+    void reportLaunchResult(int result, const QString& verb);
+    // An unreadable playlist ends the execution with the file-open message.
+    void abandon(const Status& status);
+
+    UserDialogs& dialogs_;
+    Launcher launcher_;
+    QString temporaryPlayListPath_;
+    ShuffleClock clock_;
+    QStringList executionList_;
+};

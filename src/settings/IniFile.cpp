@@ -1,0 +1,70 @@
+#include "IniFile.h"
+
+#include "platform/FileOperations.h"
+
+#include <QFile>
+
+namespace {
+
+QByteArray readFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// A value cut at the length limit may end inside a UTF-8 sequence; drop that partial
+// character instead of showing a replacement mark.
+QByteArray withoutPartialCharacter(const QByteArray& value) {
+    if (value.size() < IniDocument::MaxValueLength)
+        return value;
+    qsizetype start = value.size() - 1;
+    while (start > 0 && (uchar(value.at(start)) & 0xC0) == 0x80)
+        --start;
+    const uchar lead = uchar(value.at(start));
+    const qsizetype needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return value.size() - start < needed ? value.first(start) : value;
+}
+
+} // namespace
+
+IniFile::IniFile(const QString& fileName)
+    : fileName_(fileName), document_(IniDocument::parse(readFile(fileName))) {}
+
+QString IniFile::readString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
+    const auto value = document_.value(section.toUtf8(), key.toUtf8());
+    if (!value)
+        return defaultValue;
+    return QString::fromUtf8(withoutPartialCharacter(*value));
+}
+
+bool IniFile::hasValue(const QString& section, const QString& key) const {
+    return document_.value(section.toUtf8(), key.toUtf8()).has_value();
+}
+
+Status IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    const IniDocument before = document_;
+    document_.setValue(section.toUtf8(), key.toUtf8(), value.toUtf8());
+    const Status status = save();
+    if (status.failed())
+        document_ = before;
+    return status;
+}
+
+Status IniFile::eraseSection(const QString& section) {
+    if (!document_.hasSection(section.toUtf8()))
+        return Status::ok();
+    const IniDocument before = document_;
+    document_.eraseSection(section.toUtf8());
+    const Status status = save();
+    if (status.failed())
+        document_ = before;
+    return status;
+}
+
+Status IniFile::save() {
+    if (FileOperations::writeFileAtomically(fileName_, document_.toText()).failed())
+        return Status::failure(QStringLiteral("Unable to write to ") + fileName_);
+    return Status::ok();
+}

@@ -1,0 +1,120 @@
+#include "InstanceIni.h"
+
+#include "TEnhIniFile.h"
+#include "common/PathRules.h"
+#include "common/UserDialogs.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString General = QStringLiteral("General");
+const QString PlayListsSection = QStringLiteral("PlayLists");
+
+struct GeneralKey {
+    QLatin1String name;
+    VarRef data;
+    QVariant defaultValue;
+    VarType type;
+};
+
+// The "General" keys after cbAutoExecute_Checked, in the order they are stored.
+QList<GeneralKey> remainingGeneralKeys(TVARdlgPreferences& p) {
+    return {
+        {QLatin1String("cbAutoExecuteDelay_Checked"), &p.cbAutoExecuteDelay_Checked, true,
+         VarType::Bool},
+        {QLatin1String("cbAutoExecuteHide_Checked"), &p.cbAutoExecuteHide_Checked, true,
+         VarType::Bool},
+        {QLatin1String("cbAutoExecuteClose_Checked"), &p.cbAutoExecuteClose_Checked, true,
+         VarType::Bool},
+        {QLatin1String("cbShufflePL_Checked"), &p.cbShufflePL_Checked, true, VarType::Bool},
+        {QLatin1String("cbShuffleWithinPL_Checked"), &p.cbShuffleWithinPL_Checked, false,
+         VarType::Bool},
+        {QLatin1String("spinAutoExecuteDelay_Value"), &p.spinAutoExecuteDelay_Value, 5,
+         VarType::Integer},
+        {QLatin1String("spinAutoExecuteCloseDelay_Value"), &p.spinAutoExecuteCloseDelay_Value, 30,
+         VarType::Integer},
+        {QLatin1String("grpShuffle_Tag"), &p.grpShuffle_Tag, 0, VarType::Integer},
+    };
+}
+
+Status readWriteGeneral(TEnhIniFile& ini, TVARdlgPreferences& p, bool write) {
+    Status status = ini.ReadWriteSth(General, QStringLiteral("cbAutoExecute_Checked"),
+                                     &p.cbAutoExecute_Checked, false, VarType::Bool, write);
+    if (status.failed())
+        return status;
+    // The older form of the auto-play switch still turns auto-play on.
+    if (!write && ini.readInteger(General, QStringLiteral("AutoExecute"), 0) != 0)
+        p.cbAutoExecute_Checked = true;
+    for (const GeneralKey& key : remainingGeneralKeys(p)) {
+        status = ini.ReadWriteSth(General, key.name, key.data, key.defaultValue, key.type, write);
+        if (status.failed())
+            return status;
+    }
+    return Status::ok();
+}
+
+Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList& playLists,
+                          bool write) {
+    qint32 count = 0;
+    if (write) {
+        if (Status erased = ini.eraseSection(PlayListsSection); erased.failed())
+            return erased;
+        count = qint32(playLists.size());
+    }
+    Status status = ini.ReadWriteSth(PlayListsSection, QStringLiteral("Total"), &count, 0,
+                                     VarType::Integer, write);
+    if (status.failed())
+        return status;
+    for (qint32 i = 0; i < count; ++i) {
+        QString text = write ? MakeRelativePath(playLists.at(i), fileName) : QString();
+        status = ini.ReadWriteSth(PlayListsSection, QLatin1String("File") + QString::number(i),
+                                  &text, QString(), VarType::String, write);
+        if (status.failed())
+            return status;
+        if (!write) {
+            if (text.isEmpty())
+                return Status::failure(QStringLiteral("Empty playlist entry"));
+            playLists.append(ResolveEntryPath(text, fileName));
+        }
+    }
+    return Status::ok();
+}
+
+} // namespace
+
+void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
+                  UserDialogs& dialogs) {
+    TEnhIniFile ini(fileName);
+    Status status = readWriteGeneral(ini, vars.dlgPreferences, write);
+    if (status.isOk())
+        status = readWritePlayLists(ini, fileName, vars.PlayLists, write);
+    if (status.failed())
+        dialogs.showMessage(write ? QStringLiteral("Error saving initialization information!")
+                                  : QStringLiteral("Error reading initialization information!"));
+}
+
+void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
+    const QFileInfo info(fileName);
+    if (info.exists() && info.isFile()) {
+        ReadWriteIni(fileName, false, vars, dialogs);
+        return;
+    }
+    dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
+                        QLatin1String("Default preferences will be used."));
+    SetPerCopyDefaults(vars.dlgPreferences);
+}
+
+void SaveIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
+    ReadWriteIni(fileName, true, vars, dialogs);
+}
+
+void SetPerCopyDefaults(TVARdlgPreferences& preferences) {
+    preferences.cbAutoExecute_Checked = false;
+    for (const GeneralKey& key : remainingGeneralKeys(preferences)) {
+        if (bool* const* flag = std::get_if<bool*>(&key.data))
+            **flag = key.defaultValue.toBool();
+        else if (qint32* const* number = std::get_if<qint32*>(&key.data))
+            **number = key.defaultValue.toInt();
+    }
+}

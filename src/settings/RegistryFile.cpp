@@ -1,0 +1,468 @@
+#include "RegistryFile.h"
+
+#include "platform/FileOperations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace {
+
+const QLatin1String HeaderLine("Windows Registry Editor Version 5.00");
+const QLatin1String LineEnd("\r\n"); // as regedit writes
+constexpr int LockWaitMsecs = 3000;
+
+struct ValueLine {
+    QString raw;
+    std::optional<QString> name;
+    std::optional<RegistryValue> value;
+};
+
+struct NameAndData {
+    QString name;
+    QString data;
+};
+
+QString decodeFile(const QByteArray& bytes) {
+    // regedit exports UTF-16LE with a byte-order mark; ours are UTF-8.
+    if (bytes.startsWith(QByteArrayLiteral("\xFF\xFE"))) {
+        QStringDecoder decoder(QStringConverter::Utf16LE);
+        return decoder(bytes.mid(2));
+    }
+    if (bytes.startsWith(QByteArrayLiteral("\xEF\xBB\xBF")))
+        return QString::fromUtf8(bytes.mid(3));
+    return QString::fromUtf8(bytes);
+}
+
+// Lines end at CR LF, CR or LF.
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+// "[-path]" (a key deleted on import) also reads as a block of its own, so its lines stay with
+// it; no path we look up starts with "-".
+bool isKeyLine(const QString& trimmed) {
+    return trimmed.size() >= 3 && trimmed.startsWith(u'[') && trimmed.endsWith(u']');
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+template <class Keys> qsizetype indexOfKey(const Keys& keys, const QString& path) {
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        if (sameName(keys.at(i).path, path))
+            return i;
+    return -1;
+}
+
+bool isHexDigits(QStringView text) {
+    for (QChar c : text)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')))
+            return false;
+    return !text.isEmpty();
+}
+
+QString quoted(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    escaped.replace(QLatin1String("\""), QLatin1String("\\\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// Reads the quoted text that starts at pos; pos ends after the closing quote.
+std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
+    QString text;
+    for (qsizetype i = pos + 1; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == u'"') {
+            pos = i + 1;
+            return text;
+        }
+        if (c == u'\\' && i + 1 < line.size() &&
+            (line.at(i + 1) == u'\\' || line.at(i + 1) == u'"'))
+            ++i;
+        text += line.at(i);
+    }
+    return std::nullopt;
+}
+
+std::optional<NameAndData> splitNameAndData(const QString& line) {
+    NameAndData parts;
+    qsizetype pos = 0;
+    if (line.startsWith(u'@')) {
+        pos = 1;
+    } else if (line.startsWith(u'"')) {
+        const std::optional<QString> name = readQuoted(line, pos);
+        if (!name)
+            return std::nullopt;
+        parts.name = *name;
+    } else {
+        return std::nullopt;
+    }
+    const QString rest = line.mid(pos).trimmed();
+    if (!rest.startsWith(u'='))
+        return std::nullopt;
+    parts.data = rest.mid(1).trimmed();
+    return parts;
+}
+
+std::optional<QByteArray> parseHexBytes(QStringView list) {
+    QByteArray bytes;
+    if (list.trimmed().isEmpty())
+        return bytes;
+    for (QStringView token : list.split(u',')) {
+        token = token.trimmed();
+        if (token.size() > 2 || !isHexDigits(token))
+            return std::nullopt;
+        bytes.append(char(token.toUInt(nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::optional<QString> decodeUtf16(const QByteArray& bytes) {
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    QString text;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        const char16_t unit = char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8));
+        if (unit == 0)
+            break; // the terminating zero
+        text += QChar(unit);
+    }
+    return text;
+}
+
+QByteArray encodeUtf16(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    bytes.append(2, '\0');
+    return bytes;
+}
+
+std::optional<RegistryValue> typedValue(quint32 type, const QByteArray& bytes) {
+    if (type == quint32(RegType::Sz) || type == quint32(RegType::ExpandSz)) {
+        const std::optional<QString> text = decodeUtf16(bytes);
+        if (!text)
+            return std::nullopt;
+        return RegistryValue::fromString(*text, RegType(type));
+    }
+    if (type == quint32(RegType::Dword)) {
+        if (bytes.size() != 4)
+            return std::nullopt;
+        quint32 number = 0;
+        for (int i = 3; i >= 0; --i)
+            number = (number << 8) | quint8(bytes.at(i));
+        return RegistryValue::fromDword(number);
+    }
+    RegistryValue value = RegistryValue::fromBinary(bytes);
+    value.type = type;
+    return value;
+}
+
+std::optional<RegistryValue> parseHexData(const QString& data) {
+    quint32 type = quint32(RegType::Binary);
+    qsizetype start = 4; // after "hex:"
+    if (data.startsWith(QLatin1String("hex("), Qt::CaseInsensitive)) {
+        const qsizetype close = data.indexOf(QLatin1String("):"));
+        const QStringView number = QStringView(data).mid(4, close - 4);
+        if (close < 0 || number.size() > 8 || !isHexDigits(number))
+            return std::nullopt;
+        type = number.toUInt(nullptr, 16);
+        start = close + 2;
+    } else if (!data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> bytes = parseHexBytes(QStringView(data).mid(start));
+    if (!bytes)
+        return std::nullopt;
+    return typedValue(type, *bytes);
+}
+
+std::optional<RegistryValue> parseData(const QString& data) {
+    if (data.startsWith(u'"')) {
+        qsizetype pos = 0;
+        const std::optional<QString> text = readQuoted(data, pos);
+        if (!text || !data.mid(pos).trimmed().isEmpty())
+            return std::nullopt;
+        return RegistryValue::fromString(*text);
+    }
+    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+        const QStringView digits = QStringView(data).mid(6);
+        if (digits.size() > 8 || !isHexDigits(digits))
+            return std::nullopt;
+        return RegistryValue::fromDword(digits.toUInt(nullptr, 16));
+    }
+    return parseHexData(data);
+}
+
+// One value line, with the lines that continue its hex data; i ends on its last line.
+ValueLine readValueLine(const QStringList& lines, qsizetype& i) {
+    ValueLine result{lines.at(i), std::nullopt, std::nullopt};
+    QString logical = lines.at(i).trimmed();
+    std::optional<NameAndData> parts = splitNameAndData(logical);
+    if (parts && parts->data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
+        while (logical.endsWith(u'\\') && i + 1 < lines.size()) {
+            logical.chop(1);
+            ++i;
+            result.raw += QLatin1Char('\n') + lines.at(i);
+            logical += lines.at(i).trimmed();
+        }
+        parts = splitNameAndData(logical);
+    }
+    if (!parts)
+        return result;
+    std::optional<RegistryValue> value = parseData(parts->data);
+    if (value) {
+        result.name = parts->name;
+        result.value = std::move(value);
+    }
+    return result;
+}
+
+bool needsHexForm(const QString& text) {
+    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
+}
+
+QString hexList(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(','));
+}
+
+QString formatData(const RegistryValue& value) {
+    switch (RegType(value.type)) {
+    case RegType::Sz:
+        if (!needsHexForm(value.text))
+            return quoted(value.text);
+        return QLatin1String("hex(1):") + hexList(encodeUtf16(value.text));
+    case RegType::ExpandSz:
+        return QLatin1String("hex(2):") + hexList(encodeUtf16(value.text));
+    case RegType::Dword:
+        return QStringLiteral("dword:%1").arg(value.dword, 8, 16, QLatin1Char('0'));
+    case RegType::Binary:
+        return QLatin1String("hex:") + hexList(value.bytes);
+    default:
+        return QLatin1String("hex(") + QString::number(value.type, 16) + QLatin1String("):") +
+               hexList(value.bytes);
+    }
+}
+
+QString formatValueLine(const QString& name, const RegistryValue& value) {
+    const QString nameText = name.isEmpty() ? QStringLiteral("@") : quoted(name);
+    return nameText + QLatin1Char('=') + formatData(value);
+}
+
+bool isOneLine(const QString& text) {
+    return !text.contains(u'\r') && !text.contains(u'\n');
+}
+
+bool isValidKeyPath(const QString& keyPath) {
+    return !keyPath.isEmpty() && isOneLine(keyPath) && !keyPath.startsWith(u'-');
+}
+
+} // namespace
+
+RegistryFile::RegistryFile(const QString& fileName) : fileName_(fileName) {
+    (void)load();
+}
+
+void RegistryFile::reload() {
+    (void)load();
+}
+
+bool RegistryFile::load() {
+    QFile file(fileName_);
+    if (!file.exists()) {
+        parse(QByteArray());
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        parse(QByteArray());
+        return false;
+    }
+    parse(file.readAll());
+    return true;
+}
+
+RegistryFile RegistryFile::fromText(const QString& fileName, const QByteArray& text) {
+    RegistryFile file;
+    file.fileName_ = fileName;
+    file.parse(text);
+    return file;
+}
+
+void RegistryFile::parse(const QByteArray& text) {
+    parseLines(splitLines(decodeFile(text)));
+}
+
+void RegistryFile::parseLines(const QStringList& lines) {
+    preamble_.clear();
+    keys_.clear();
+    if (lines.isEmpty())
+        return;
+    const bool knownFormat = lines.first().trimmed() == HeaderLine;
+    qsizetype current = -1; // index into keys_
+    for (qsizetype i = knownFormat ? 1 : 0; i < lines.size(); ++i) {
+        const QString trimmed = lines.at(i).trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (!knownFormat) {
+            preamble_ << lines.at(i);
+        } else if (isKeyLine(trimmed)) {
+            const QString path = trimmed.mid(1, trimmed.size() - 2);
+            keyForWriting(path); // a repeated key joins the first
+            current = indexOfKey(keys_, path);
+        } else {
+            const ValueLine line = readValueLine(lines, i);
+            if (current < 0)
+                preamble_ << line.raw;
+            else
+                keys_[current].lines << Line{line.raw, line.name, line.value};
+        }
+    }
+}
+
+QByteArray RegistryFile::toText() const {
+    QString text = HeaderLine + LineEnd + LineEnd;
+    const auto addLine = [&text](QString line) {
+        line.replace(QLatin1Char('\n'), LineEnd);
+        text += line + LineEnd;
+    };
+    for (const QString& line : preamble_)
+        addLine(line);
+    if (!preamble_.isEmpty())
+        text += LineEnd;
+    for (const Key& key : keys_) {
+        addLine(QLatin1Char('[') + key.path + QLatin1Char(']'));
+        for (const Line& line : key.lines)
+            addLine(line.raw.isEmpty() && line.name && line.value
+                        ? formatValueLine(*line.name, *line.value)
+                        : line.raw);
+        text += LineEnd;
+    }
+    return text.toUtf8();
+}
+
+RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) {
+    for (Key& key : keys_)
+        if (sameName(key.path, keyPath))
+            return &key;
+    return nullptr;
+}
+
+const RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) const {
+    for (const Key& key : keys_)
+        if (sameName(key.path, keyPath))
+            return &key;
+    return nullptr;
+}
+
+RegistryFile::Key& RegistryFile::keyForWriting(const QString& keyPath) {
+    if (Key* key = findKey(keyPath))
+        return *key;
+    keys_.append(Key{keyPath, {}});
+    return keys_.last();
+}
+
+bool RegistryFile::keyExists(const QString& keyPath) const {
+    if (keyPath.isEmpty())
+        return false;
+    // A key holding subkeys exists even without its own block, as parent keys do.
+    const QString prefix = keyPath + QLatin1Char('\\');
+    for (const Key& key : keys_)
+        if (sameName(key.path, keyPath) || key.path.startsWith(prefix, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
+                                                 const QString& name) const {
+    const Key* key = findKey(keyPath);
+    if (!key)
+        return std::nullopt;
+    // On import a later line wins, so it does here.
+    for (auto line = key->lines.crbegin(); line != key->lines.crend(); ++line)
+        if (line->name && line->value && sameName(*line->name, name))
+            return line->value;
+    return std::nullopt;
+}
+
+Status RegistryFile::createKey(const QString& keyPath) {
+    if (!isValidKeyPath(keyPath))
+        return Status::failure(QStringLiteral("Invalid key name"));
+    return change([&keyPath](RegistryFile& file) {
+        if (!file.keyExists(keyPath))
+            file.keyForWriting(keyPath);
+    });
+}
+
+Status RegistryFile::setValue(const QString& keyPath, const QString& name,
+                              const RegistryValue& value) {
+    if (!isValidKeyPath(keyPath) || !isOneLine(name))
+        return Status::failure(QStringLiteral("Invalid key or value name"));
+    return change([&](RegistryFile& file) {
+        QList<Line>& lines = file.keyForWriting(keyPath).lines;
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < lines.size();) {
+            if (lines.at(i).name && sameName(*lines.at(i).name, name)) {
+                first = first < 0 ? i : first;
+                lines.removeAt(i);
+            } else {
+                ++i;
+            }
+        }
+        lines.insert(first < 0 ? lines.size() : first, Line{QString(), name, value});
+    });
+}
+
+Status RegistryFile::deleteValue(const QString& keyPath, const QString& name) {
+    return change([&](RegistryFile& file) {
+        if (Key* key = file.findKey(keyPath))
+            key->lines.removeIf(
+                [&name](const Line& line) { return line.name && sameName(*line.name, name); });
+    });
+}
+
+Status RegistryFile::change(const std::function<void(RegistryFile&)>& edit) {
+    if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()))
+        return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);
+    QLockFile lock(fileName_ + QLatin1String(".lock"));
+    if (!lock.tryLock(LockWaitMsecs))
+        return Status::failure(QLatin1String("Cannot lock ") + fileName_);
+    RegistryFile onDisk = fromText(fileName_, QByteArray());
+    if (!onDisk.load())
+        return Status::failure(QLatin1String("Cannot read ") + fileName_);
+    RegistryFile edited = onDisk;
+    edit(edited);
+    const QByteArray text = edited.toText();
+    if (text == onDisk.toText()) {
+        *this = onDisk;
+        return Status::ok();
+    }
+    const Status status = FileOperations::writeFileAtomically(fileName_, text);
+    if (status.failed()) {
+        *this = onDisk;
+        return status;
+    }
+    parse(text); // what the file now holds
+    return Status::ok();
+}

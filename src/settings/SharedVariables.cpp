@@ -1,0 +1,6 @@
+#include "SharedVariables.h"
+
+TSharedVariables& SharedVariables() {
+    static TSharedVariables record;
+    return record;
+}

@@ -1,0 +1,223 @@
+#include "TEnhRegistry.h"
+
+#include "platform/ConfigLocations.h"
+
+#include <QtEndian>
+
+#include <bit>
+
+namespace {
+
+QString rootName(RegistryRoot root) {
+    return root == RegistryRoot::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER")
+                                             : QStringLiteral("HKEY_LOCAL_MACHINE");
+}
+
+QString rootFile(RegistryRoot root) {
+    return root == RegistryRoot::CurrentUser ? ConfigLocations::userRegistryFile()
+                                             : ConfigLocations::systemRegistryFile();
+}
+
+Status setDataFailure(const QString& name) {
+    return Status::failure(QLatin1String("Failed to set data for '") + name + QLatin1Char('\''));
+}
+
+QByteArray littleEndian8(quint64 bits) {
+    QByteArray bytes(8, '\0');
+    qToLittleEndian(bits, bytes.data());
+    return bytes;
+}
+
+quint64 fromLittleEndian8(const QByteArray& bytes) {
+    return qFromLittleEndian<quint64>(bytes.constData());
+}
+
+} // namespace
+
+TEnhRegistry::TEnhRegistry() : file_(std::make_unique<RegistryFile>(rootFile(root_))) {}
+
+TEnhRegistry::~TEnhRegistry() {
+    closeKey();
+}
+
+void TEnhRegistry::setRootKey(RegistryRoot root) {
+    closeKey();
+    root_ = root;
+    file_ = std::make_unique<RegistryFile>(rootFile(root));
+}
+
+QString TEnhRegistry::resolvePath(const QString& keyPath) const {
+    const bool fromRoot = keyPath.startsWith(QLatin1Char('\\')) || !open_;
+    const QString joined = fromRoot ? keyPath : currentPath_ + QLatin1Char('\\') + keyPath;
+    return joined.split(QLatin1Char('\\'), Qt::SkipEmptyParts).join(QLatin1Char('\\'));
+}
+
+QString TEnhRegistry::fullPath(const QString& relativePath) const {
+    if (relativePath.isEmpty())
+        return rootName(root_);
+    return rootName(root_) + QLatin1Char('\\') + relativePath;
+}
+
+bool TEnhRegistry::openKey(const QString& keyPath, bool canCreate) {
+    const QString path = resolvePath(keyPath);
+    file_->reload();
+    const bool exists = path.isEmpty() || file_->keyExists(fullPath(path));
+    if (!exists && (!canCreate || file_->createKey(fullPath(path)).failed())) {
+        closeKey();
+        return false;
+    }
+    currentPath_ = path;
+    open_ = true;
+    return true;
+}
+
+void TEnhRegistry::closeKey() {
+    open_ = false;
+    currentPath_.clear();
+}
+
+std::optional<RegistryValue> TEnhRegistry::readValue(const QString& name) const {
+    if (!open_)
+        return std::nullopt;
+    return file_->value(fullPath(currentPath_), name);
+}
+
+bool TEnhRegistry::valueExists(const QString& name) const {
+    return readValue(name).has_value();
+}
+
+std::optional<qint32> TEnhRegistry::readInteger(const QString& name) const {
+    const std::optional<RegistryValue> value = readValue(name);
+    if (!value || value->type != quint32(RegType::Dword))
+        return std::nullopt;
+    return qint32(value->dword);
+}
+
+std::optional<bool> TEnhRegistry::readBool(const QString& name) const {
+    const std::optional<qint32> number = readInteger(name);
+    if (!number)
+        return std::nullopt;
+    return *number != 0;
+}
+
+std::optional<QByteArray> TEnhRegistry::readBinary8(const QString& name) const {
+    const std::optional<RegistryValue> value = readValue(name);
+    if (!value || value->type != quint32(RegType::Binary) || value->bytes.size() != 8)
+        return std::nullopt;
+    return value->bytes;
+}
+
+std::optional<QString> TEnhRegistry::readString(const QString& name) const {
+    if (!open_)
+        return std::nullopt;
+    const std::optional<RegistryValue> value = readValue(name);
+    if (!value)
+        return QString();
+    if (value->type == quint32(RegType::Sz) || value->type == quint32(RegType::ExpandSz))
+        return value->text;
+    // A value without data reads as empty text whatever its type; a DWORD always has data.
+    if (value->type != quint32(RegType::Dword) && value->bytes.isEmpty())
+        return QString();
+    return std::nullopt;
+}
+
+Status TEnhRegistry::writeValue(const QString& name, const RegistryValue& value) {
+    if (!open_ || file_->setValue(fullPath(currentPath_), name, value).failed())
+        return setDataFailure(name);
+    return Status::ok();
+}
+
+Status TEnhRegistry::writeInteger(const QString& name, qint32 value) {
+    return writeValue(name, RegistryValue::fromDword(quint32(value)));
+}
+
+Status TEnhRegistry::writeBool(const QString& name, bool value) {
+    return writeValue(name, RegistryValue::fromDword(value ? 1 : 0));
+}
+
+Status TEnhRegistry::writeBinary(const QString& name, const QByteArray& bytes) {
+    return writeValue(name, RegistryValue::fromBinary(bytes));
+}
+
+Status TEnhRegistry::writeString(const QString& name, const QString& value) {
+    return writeValue(name, RegistryValue::fromString(value, RegType::Sz));
+}
+
+Status TEnhRegistry::writeExpandString(const QString& name, const QString& value) {
+    return writeValue(name, RegistryValue::fromString(value, RegType::ExpandSz));
+}
+
+Status TEnhRegistry::ReadWriteSth(const QString& name, VarRef data, const QVariant& defaultValue,
+                                  VarType varType, bool write) {
+    if (write)
+        return WriteValue(name, data, varType);
+    ReadValue(name, data, defaultValue, varType);
+    return Status::ok();
+}
+
+void TEnhRegistry::ReadValue(const QString& name, VarRef data, const QVariant& defaultValue,
+                             VarType varType) {
+    switch (varType) {
+    case VarType::Bool:
+        AssignVar(data, readBool(name).value_or(DefaultAsBool(defaultValue)));
+        break;
+    case VarType::Currency: {
+        const std::optional<QByteArray> bytes = readBinary8(name);
+        AssignVar(data,
+                  bytes ? qint64(fromLittleEndian8(*bytes)) : DefaultAsCurrency(defaultValue));
+        break;
+    }
+    case VarType::Date:
+    case VarType::Time:
+    case VarType::DateTime:
+    case VarType::Float: {
+        const std::optional<QByteArray> bytes = readBinary8(name);
+        AssignVar(data, bytes ? std::bit_cast<double>(fromLittleEndian8(*bytes))
+                              : DefaultAsDouble(defaultValue));
+        break;
+    }
+    case VarType::Integer:
+        AssignVar(data, readInteger(name).value_or(DefaultAsInteger(defaultValue)));
+        break;
+    case VarType::String:
+    case VarType::ExpandString:
+        AssignVar(data, readString(name).value_or(DefaultAsString(defaultValue)));
+        break;
+    }
+    // Codes above 8 read nothing and leave the variable as it was.
+}
+
+Status TEnhRegistry::WriteValue(const QString& name, VarRef data, VarType varType) {
+    switch (varType) {
+    case VarType::Bool:
+        if (const std::optional<bool> value = VarValue<bool>(data))
+            return writeBool(name, *value);
+        break;
+    case VarType::Currency:
+        if (const std::optional<qint64> value = VarValue<qint64>(data))
+            return writeBinary(name, littleEndian8(quint64(*value)));
+        break;
+    case VarType::Date:
+    case VarType::Time:
+    case VarType::DateTime:
+    case VarType::Float:
+        if (const std::optional<double> value = VarValue<double>(data))
+            return writeBinary(name, littleEndian8(std::bit_cast<quint64>(*value)));
+        break;
+    case VarType::Integer:
+        if (const std::optional<qint32> value = VarValue<qint32>(data))
+            return writeInteger(name, *value);
+        break;
+    case VarType::String:
+        if (const std::optional<QString> value = VarValue<QString>(data))
+            return writeString(name, *value);
+        break;
+    case VarType::ExpandString:
+        if (const std::optional<QString> value = VarValue<QString>(data))
+            return writeExpandString(name, *value);
+        break;
+    default:
+        return Status::ok(); // codes above 8 write nothing
+    }
+    return setDataFailure(name); // no variable of the call's type to write from
+}

@@ -1,0 +1,333 @@
+#include "settings/IniDocument.h"
+#include "settings/IniFile.h"
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+
+const QByteArray missing = QByteArrayLiteral("<missing>");
+
+QByteArray lookUp(const IniDocument& document, const QByteArray& section, const QByteArray& key) {
+    return document.value(section, key).value_or(missing);
+}
+
+QString text(const QByteArray& utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+// The INI rules as the settings rely on them: lookups, in-place updates that keep everything
+// else, erasing sections, and writes that fail without touching the old file.
+class TestIniFile : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+
+    QString iniPath() const { return dir_.filePath(QStringLiteral("Platterbox.Ini")); }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QFile::remove(iniPath());
+    }
+
+    void reading_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("expected");
+
+        const QByteArray long3000(3000, 'v');
+        const QByteArray long2047(IniDocument::MaxValueLength, 'v');
+        QTest::newRow("plain") << QByteArray("[General]\r\nVolume=7\r\n") << QByteArray("General")
+                               << QByteArray("Volume") << QByteArray("7");
+        QTest::newRow("section and key ignore case")
+            << QByteArray("[gEnErAl]\r\nvOlUmE=7\r\n") << QByteArray("GENERAL")
+            << QByteArray("volume") << QByteArray("7");
+        QTest::newRow("only ASCII letters fold")
+            << QByteArray("[\xC3\x84]\r\nk=1\r\n") << QByteArray("\xC3\xA4") << QByteArray("k")
+            << missing;
+        QTest::newRow("Latin-1 letters do not fold")
+            << QByteArray("[\xC4]\r\nk=1\r\n") << QByteArray("\xE4") << QByteArray("k") << missing;
+        QTest::newRow("blanks around names and value")
+            << QByteArray("  [ General ]  \r\n \t Volume \t=  \t7 \t\r\n") << QByteArray("General")
+            << QByteArray("Volume") << QByteArray("7");
+        QTest::newRow("blank inside key name")
+            << QByteArray("[S]\r\nMy Key = a b \r\n") << QByteArray("S") << QByteArray("My Key")
+            << QByteArray("a b");
+        QTest::newRow("double quotes keep inner blanks")
+            << QByteArray("[S]\r\nk= \"  a b  \" \r\n") << QByteArray("S") << QByteArray("k")
+            << QByteArray("  a b  ");
+        QTest::newRow("single quotes") << QByteArray("[S]\r\nk='a'\r\n") << QByteArray("S")
+                                       << QByteArray("k") << QByteArray("a");
+        QTest::newRow("one pair of quotes only")
+            << QByteArray("[S]\r\nk=\"\"a\"\"\r\n") << QByteArray("S") << QByteArray("k")
+            << QByteArray("\"a\"");
+        QTest::newRow("unmatched quote kept") << QByteArray("[S]\r\nk=\"a\r\n") << QByteArray("S")
+                                              << QByteArray("k") << QByteArray("\"a");
+        QTest::newRow("mixed quotes kept") << QByteArray("[S]\r\nk='a\"\r\n") << QByteArray("S")
+                                           << QByteArray("k") << QByteArray("'a\"");
+        QTest::newRow("lone quote kept") << QByteArray("[S]\r\nk=\"\r\n") << QByteArray("S")
+                                         << QByteArray("k") << QByteArray("\"");
+        QTest::newRow("empty value")
+            << QByteArray("[S]\r\nk=\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
+        QTest::newRow("equals sign inside value")
+            << QByteArray("[S]\r\nk=a=b\r\n") << QByteArray("S") << QByteArray("k")
+            << QByteArray("a=b");
+        QTest::newRow("first duplicate key wins")
+            << QByteArray("[S]\r\nk=1\r\nK=2\r\n") << QByteArray("S") << QByteArray("k")
+            << QByteArray("1");
+        QTest::newRow("first duplicate section wins")
+            << QByteArray("[S]\r\nk=1\r\n[T]\r\nk=3\r\n[s]\r\nk=2\r\n") << QByteArray("S")
+            << QByteArray("k") << QByteArray("1");
+        QTest::newRow("key of another section") << QByteArray("[S]\r\na=1\r\n[T]\r\nk=2\r\n")
+                                                << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("comment is no key") << QByteArray("[S]\r\n;k=1\r\n  ; k=2\r\n")
+                                           << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("line without equals is no key")
+            << QByteArray("[S]\r\nk\r\n") << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("key before any section")
+            << QByteArray("k=1\r\n[S]\r\n") << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("missing section")
+            << QByteArray("[S]\r\nk=1\r\n") << QByteArray("T") << QByteArray("k") << missing;
+        QTest::newRow("empty file")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("LF line ends") << QByteArray("[S]\nj=0\nk=1\n") << QByteArray("S")
+                                      << QByteArray("k") << QByteArray("1");
+        QTest::newRow("CR line ends") << QByteArray("[S]\rj=0\rk=1\r") << QByteArray("S")
+                                      << QByteArray("k") << QByteArray("1");
+        QTest::newRow("LF CR line ends") << QByteArray("[S]\n\rk=1\n\r") << QByteArray("S")
+                                         << QByteArray("k") << QByteArray("1");
+        QTest::newRow("no final line end")
+            << QByteArray("[S]\r\nk=1") << QByteArray("S") << QByteArray("k") << QByteArray("1");
+        QTest::newRow("NUL ends the text") << QByteArray("[S]\r\nj=0\r\n\0k=1\r\n", 16)
+                                           << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("cut at 2047 bytes") << QByteArray("[S]\r\nk=" + long3000 + "\r\n")
+                                           << QByteArray("S") << QByteArray("k") << long2047;
+        QTest::newRow("cut after quotes are removed")
+            << QByteArray("[S]\r\nk=\"" + long2047 + "\"\r\n") << QByteArray("S") << QByteArray("k")
+            << long2047;
+        QTest::newRow("UTF-8 value") << QByteArray("[S]\r\nk=M\xC3\xBCsik\r\n") << QByteArray("S")
+                                     << QByteArray("k") << QByteArray("M\xC3\xBCsik");
+    }
+
+    // The document and the file object read the same value.
+    void reading() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, expected);
+
+        QCOMPARE(lookUp(IniDocument::parse(content), section, key), expected);
+
+        writeBytes(iniPath(), content);
+        const IniFile file(iniPath());
+        QCOMPARE(file.hasValue(text(section), text(key)), expected != missing);
+        QCOMPARE(file.readString(text(section), text(key), text(missing)), text(expected));
+    }
+
+    void writing_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+
+        QTest::newRow("missing file") << QByteArray() << QByteArray("General") << QByteArray("A")
+                                      << QStringLiteral("1") << QByteArray("[General]\r\nA=1\r\n");
+        QTest::newRow("update in place keeps the rest")
+            << QByteArray("; top\r\n[A]\r\nx=1\r\n; note\r\ny=2\r\nz=3\r\n[B]\r\ny=4\r\n")
+            << QByteArray("A") << QByteArray("y") << QStringLiteral("5")
+            << QByteArray("; top\r\n[A]\r\nx=1\r\n; note\r\ny=5\r\nz=3\r\n[B]\r\ny=4\r\n");
+        QTest::newRow("update ignores case, writes the given name")
+            << QByteArray("[general]\r\n  VOLUME = 1 \r\n") << QByteArray("General")
+            << QByteArray("Volume") << QStringLiteral("2")
+            << QByteArray("[general]\r\nVolume=2\r\n");
+        QTest::newRow("update the first duplicate only")
+            << QByteArray("[S]\r\nk=1\r\nk=2\r\n") << QByteArray("S") << QByteArray("k")
+            << QStringLiteral("3") << QByteArray("[S]\r\nk=3\r\nk=2\r\n");
+        QTest::newRow("append before the next section")
+            << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n") << QByteArray("a") << QByteArray("z")
+            << QStringLiteral("3") << QByteArray("[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\r\n");
+        QTest::newRow("append before blank lines")
+            << QByteArray("[A]\r\nx=1\r\n\r\n  \r\n[B]\r\n") << QByteArray("A") << QByteArray("z")
+            << QStringLiteral("3") << QByteArray("[A]\r\nx=1\r\nz=3\r\n\r\n  \r\n[B]\r\n");
+        QTest::newRow("append after a comment")
+            << QByteArray("[A]\r\nx=1\r\n;end\r\n") << QByteArray("A") << QByteArray("z")
+            << QStringLiteral("3") << QByteArray("[A]\r\nx=1\r\n;end\r\nz=3\r\n");
+        QTest::newRow("append to an empty section")
+            << QByteArray("[A]\r\n\r\n[B]\r\n") << QByteArray("A") << QByteArray("k")
+            << QStringLiteral("v") << QByteArray("[A]\r\nk=v\r\n\r\n[B]\r\n");
+        QTest::newRow("missing section goes to the end")
+            << QByteArray("[A]\r\nx=1\r\n") << QByteArray("B") << QByteArray("y")
+            << QStringLiteral("2") << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+        QTest::newRow("missing section after blank lines")
+            << QByteArray("[A]\r\nx=1\r\n\r\n") << QByteArray("B") << QByteArray("y")
+            << QStringLiteral("2") << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
+        QTest::newRow("other line ends become CR LF")
+            << QByteArray("[A]\nx=1\ry=2") << QByteArray("A") << QByteArray("x")
+            << QStringLiteral("0") << QByteArray("[A]\r\nx=0\r\ny=2\r\n");
+        QTest::newRow("value in UTF-8") << QByteArray() << QByteArray("S") << QByteArray("k")
+                                        << QStringLiteral("M\u00FCsik \u20AC")
+                                        << QByteArray("[S]\r\nk=M\xC3\xBCsik \xE2\x82\xAC\r\n");
+        QTest::newRow("line break cuts the value")
+            << QByteArray("[S]\r\n") << QByteArray("S") << QByteArray("k")
+            << QStringLiteral("a\nb=[T]") << QByteArray("[S]\r\nk=a\r\n");
+    }
+
+    void writing() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+
+        IniDocument document = IniDocument::parse(before);
+        document.setValue(section, key, value.toUtf8());
+        QCOMPARE(document.toText(), after);
+
+        if (!before.isEmpty())
+            writeBytes(iniPath(), before);
+        IniFile file(iniPath());
+        const Status status = file.writeString(text(section), text(key), value);
+        QVERIFY2(status.isOk(), qPrintable(status.message()));
+        QCOMPARE(readBytes(iniPath()), after);
+        const QString expected = text(lookUp(IniDocument::parse(after), section, key));
+        QCOMPARE(file.readString(text(section), text(key), QString()), expected);
+        QCOMPARE(IniFile(iniPath()).readString(text(section), text(key), QString()), expected);
+    }
+
+    void freshFileHasNoBlankLines() {
+        IniFile file(iniPath());
+        QVERIFY(
+            file.writeString(QStringLiteral("General"), QStringLiteral("A"), QStringLiteral("1")));
+        QVERIFY(file.writeString(QStringLiteral("PlayLists"), QStringLiteral("Total"),
+                                 QStringLiteral("2")));
+        QVERIFY(file.writeString(QStringLiteral("PlayLists"), QStringLiteral("PL1"),
+                                 QStringLiteral("a.m3u")));
+        QVERIFY(
+            file.writeString(QStringLiteral("General"), QStringLiteral("B"), QStringLiteral("x")));
+        QCOMPARE(readBytes(iniPath()),
+                 QByteArray("[General]\r\nA=1\r\nB=x\r\n[PlayLists]\r\nTotal=2\r\nPL1=a.m3u\r\n"));
+    }
+
+    void erasing_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QByteArray>("after");
+
+        QTest::newRow("middle section with its comments")
+            << QByteArray("; top\r\n[A]\r\nx=1\r\n[B]\r\ny=2\r\n; c\r\n\r\n[C]\r\nz=3\r\n")
+            << QByteArray("b") << QByteArray("; top\r\n[A]\r\nx=1\r\n[C]\r\nz=3\r\n");
+        QTest::newRow("last section") << QByteArray("[A]\r\nx=1\r\n[PlayLists]\r\nTotal=1\r\n")
+                                      << QByteArray("PLAYLISTS") << QByteArray("[A]\r\nx=1\r\n");
+        QTest::newRow("every copy of a repeated section")
+            << QByteArray("[S]\r\nk=1\r\n[A]\r\nx=1\r\n[s]\r\nk=2\r\n") << QByteArray("S")
+            << QByteArray("[A]\r\nx=1\r\n");
+        QTest::newRow("missing section")
+            << QByteArray("[A]\n x=1\n") << QByteArray("B") << QByteArray("[A]\n x=1\n");
+    }
+
+    void erasing() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, after);
+
+        IniDocument document = IniDocument::parse(before);
+        document.eraseSection(section);
+        QVERIFY(!document.hasSection(section));
+        QCOMPARE(document.toText(), IniDocument::parse(after).toText());
+
+        writeBytes(iniPath(), before);
+        IniFile file(iniPath());
+        QVERIFY(file.eraseSection(text(section)));
+        QCOMPARE(readBytes(iniPath()), after);
+    }
+
+    void entriesOfSection() {
+        const IniDocument document = IniDocument::parse(
+            "[S]\r\nb= 2 \r\n;c=0\r\nA='1'\r\nB=3\r\n[T]\r\nd=4\r\n[s]\r\ne=5\r\n");
+        const QList<std::pair<QByteArray, QByteArray>> expected = {{"b", "2"}, {"A", "1"}};
+        QCOMPARE(document.entries("s"), expected);
+        QVERIFY(document.entries("U").isEmpty());
+    }
+
+    void longValueKeepsWholeCharacters() {
+        // 2046 ASCII bytes and a two-byte character: the cut falls inside the character.
+        const QByteArray value = QByteArray(IniDocument::MaxValueLength - 1, 'a') + "\xC3\xBC";
+        writeBytes(iniPath(), "[S]\r\nk=" + value + "\r\n");
+        const QString read =
+            IniFile(iniPath()).readString(QStringLiteral("S"), QStringLiteral("k"), QString());
+        QCOMPARE(read, QString(IniDocument::MaxValueLength - 1, u'a'));
+    }
+
+    void missingFileReadsEmpty() {
+        const IniFile file(iniPath());
+        QVERIFY(!file.hasValue(QStringLiteral("S"), QStringLiteral("k")));
+        QCOMPARE(file.readString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("d")),
+                 QStringLiteral("d"));
+        QVERIFY(!QFile::exists(iniPath()));
+    }
+
+    void failedWrite_data() {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<bool>("erase");
+
+        QTest::newRow("write, read-only folder") << true << false;
+        QTest::newRow("erase, read-only folder") << true << true;
+        QTest::newRow("write, read-only file") << false << false;
+        QTest::newRow("erase, read-only file") << false << true;
+    }
+
+    // The old file stays byte for byte, and the object forgets the refused change.
+    void failedWrite() {
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(bool, erase);
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("Platterbox.Ini"));
+        const QByteArray old("[General]\r\nA=1\r\n[PlayLists]\r\nTotal=0\n");
+        writeBytes(path, old);
+        IniFile file(path);
+
+        Status status = Status::ok();
+        {
+            std::optional<TestSupport::ReadOnlyFolder> locked;
+            if (readOnlyFolder) {
+                locked.emplace(folder.path());
+                QVERIFY(locked->effective());
+            } else {
+                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup |
+                                                        QFile::ReadOther));
+            }
+            status = erase ? file.eraseSection(QStringLiteral("PlayLists"))
+                           : file.writeString(QStringLiteral("General"), QStringLiteral("A"),
+                                              QStringLiteral("2"));
+        }
+        QVERIFY(status.failed());
+        QCOMPARE(status.message(), QStringLiteral("Unable to write to ") + path);
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(file.readString(QStringLiteral("General"), QStringLiteral("A"), QString()),
+                 QStringLiteral("1"));
+        QVERIFY(file.hasValue(QStringLiteral("PlayLists"), QStringLiteral("Total")));
+
+        // Once writable again, the next write carries the old content, not the refused change.
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(
+            file.writeString(QStringLiteral("General"), QStringLiteral("B"), QStringLiteral("x")));
+        QCOMPARE(readBytes(path),
+                 QByteArray("[General]\r\nA=1\r\nB=x\r\n[PlayLists]\r\nTotal=0\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

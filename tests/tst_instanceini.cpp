@@ -1,0 +1,222 @@
+#include "TestSupport.h"
+#include "common/ScriptedDialogs.h"
+#include "settings/InstanceIni.h"
+
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+QByteArray crlf(const QList<QByteArray>& lines) {
+    QByteArray text;
+    for (const QByteArray& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+const QList<QByteArray> DefaultGeneralLines = {
+    "cbAutoExecuteDelay_Checked=1",       "cbAutoExecuteHide_Checked=1",
+    "cbAutoExecuteClose_Checked=1",       "cbShufflePL_Checked=1",
+    "cbShuffleWithinPL_Checked=0",        "spinAutoExecuteDelay_Value=5",
+    "spinAutoExecuteCloseDelay_Value=30", "grpShuffle_Tag=0"};
+
+TSharedVariables loadedDefaults() {
+    TSharedVariables vars;
+    SetPerCopyDefaults(vars.dlgPreferences);
+    return vars;
+}
+} // namespace
+
+// The per-copy INI file: its exact layout, relative paths, the older auto-play key and every
+// failure message.
+class TestInstanceIni : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+private Q_SLOTS:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void saveWritesTheExactLayout() {
+        TSharedVariables vars = loadedDefaults();
+        vars.dlgPreferences.cbAutoExecute_Checked = true;
+        vars.PlayLists = {path(QStringLiteral("Rock/_Rock.M3U")),
+                          path(QStringLiteral("Jazz/_Jazz.M3U"))};
+        const QString ini = path(QStringLiteral("Platterbox/Platterbox.Ini"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("Platterbox"))));
+        ScriptedDialogs dialogs;
+        SaveIniFile(ini, vars, dialogs);
+        QCOMPARE(dialogs.records().size(), 0);
+        QCOMPARE(readBytes(ini),
+                 crlf(QList<QByteArray>{"[General]", "cbAutoExecute_Checked=1"} +
+                      DefaultGeneralLines +
+                      QList<QByteArray>{"[PlayLists]", "Total=2", "File0=../Rock/_Rock.M3U",
+                                        "File1=../Jazz/_Jazz.M3U"}));
+    }
+
+    void secondSaveLeavesNoStaleKeysAndKeepsForeignLines() {
+        const QString ini = path(QStringLiteral("keep.Ini"));
+        writeBytes(ini, crlf({"; my notes", "[General]", "Unknown=yes", "grpShuffle_Tag=2",
+                              "[Other]", "Keep=1"}));
+        TSharedVariables vars = loadedDefaults();
+        for (int i = 0; i < 11; ++i)
+            vars.PlayLists << path(QStringLiteral("list%1.m3u").arg(i));
+        ScriptedDialogs dialogs;
+        SaveIniFile(ini, vars, dialogs);
+        QVERIFY(readBytes(ini).contains("File10=list10.m3u\r\n"));
+        QVERIFY(readBytes(ini).contains("Total=11\r\n"));
+
+        vars.PlayLists = vars.PlayLists.mid(0, 3);
+        SaveIniFile(ini, vars, dialogs);
+        const QByteArray text = readBytes(ini);
+        QVERIFY(text.contains("Total=3\r\n"));
+        QVERIFY(text.contains("File2=list2.m3u\r\n"));
+        for (int i = 3; i <= 10; ++i)
+            QVERIFY2(!text.contains(QByteArray("File" + QByteArray::number(i) + "=")),
+                     text.constData());
+        // Foreign lines survive; known keys are updated where they stood.
+        QVERIFY(text.startsWith("; my notes\r\n[General]\r\nUnknown=yes\r\ngrpShuffle_Tag=0\r\n"));
+        QVERIFY(text.contains("[Other]\r\nKeep=1\r\n"));
+        QCOMPARE(dialogs.records().size(), 0);
+    }
+
+    void loadCases_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("expectedLists");
+        QTest::addColumn<bool>("autoExecute");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<QStringList>("messages");
+        const QString error = QStringLiteral("Error reading initialization information!");
+        QTest::newRow("general only") << crlf({"[General]", "spinAutoExecuteDelay_Value=9"})
+                                      << QStringList() << false << 9 << QStringList();
+        QTest::newRow("relative files")
+            << crlf({"[PlayLists]", "Total=2", "File0=a.m3u", "File1=../up/b.pls"})
+            << QStringList{QStringLiteral("sub/a.m3u"), QStringLiteral("up/b.pls")} << false << 5
+            << QStringList();
+        QTest::newRow("windows separators")
+            << crlf({"[PlayLists]", "Total=1", "File0=..\\Rock\\_Rock.M3U"})
+            << QStringList{QStringLiteral("Rock/_Rock.M3U")} << false << 5 << QStringList();
+        QTest::newRow("older auto-play key wins")
+            << crlf({"[General]", "cbAutoExecute_Checked=0", "AutoExecute=1"}) << QStringList()
+            << true << 5 << QStringList();
+        QTest::newRow("missing Total")
+            << crlf({"[PlayLists]", "File0=a.m3u"}) << QStringList() << false << 5 << QStringList();
+        QTest::newRow("negative Total") << crlf({"[PlayLists]", "Total=-3", "File0=a.m3u"})
+                                        << QStringList() << false << 5 << QStringList();
+        QTest::newRow("missing file key keeps the ones before")
+            << crlf({"[General]", "spinAutoExecuteDelay_Value=7", "[PlayLists]", "Total=3",
+                     "File0=a.m3u", "File2=c.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u")} << false << 7 << QStringList{error};
+        QTest::newRow("empty file key") << crlf({"[PlayLists]", "Total=1", "File0="})
+                                        << QStringList() << false << 5 << QStringList{error};
+    }
+
+    void loadCases() {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, expectedLists);
+        QFETCH(bool, autoExecute);
+        QFETCH(int, delay);
+        QFETCH(QStringList, messages);
+        const QString ini = path(QStringLiteral("sub/Platterbox.Ini"));
+        writeBytes(ini, text);
+        TSharedVariables vars;
+        ScriptedDialogs dialogs;
+        LoadIniFile(ini, vars, dialogs);
+        QStringList expected;
+        for (const QString& relative : expectedLists)
+            expected << QDir::cleanPath(path(relative));
+        QStringList cleaned;
+        for (const QString& loaded : vars.PlayLists)
+            cleaned << QDir::cleanPath(loaded);
+        QCOMPARE(cleaned, expected);
+        QCOMPARE(vars.dlgPreferences.cbAutoExecute_Checked, autoExecute);
+        QCOMPARE(vars.dlgPreferences.spinAutoExecuteDelay_Value, delay);
+        QCOMPARE(dialogs.messages(), messages);
+    }
+
+    void olderAutoPlayKeyStaysAfterSave() {
+        const QString ini = path(QStringLiteral("old.Ini"));
+        writeBytes(ini, crlf({"[General]", "AutoExecute=1"}));
+        TSharedVariables vars;
+        ScriptedDialogs dialogs;
+        LoadIniFile(ini, vars, dialogs);
+        SaveIniFile(ini, vars, dialogs);
+        const QByteArray text = readBytes(ini);
+        QVERIFY(text.contains("AutoExecute=1\r\n"));
+        QVERIFY(text.contains("cbAutoExecute_Checked=1\r\n"));
+    }
+
+    void missingFileGivesMessageAndDefaults() {
+        const QString ini = path(QStringLiteral("none/Platterbox.Ini"));
+        TSharedVariables vars;
+        vars.dlgPreferences.cbAutoExecute_Checked = true;
+        vars.dlgPreferences.grpShuffle_Tag = 2;
+        ScriptedDialogs dialogs;
+        LoadIniFile(ini, vars, dialogs);
+        QCOMPARE(dialogs.messages(),
+                 QStringList{ini + QStringLiteral("\rInitialization file not found!\r"
+                                                  "Default preferences will be used.")});
+        const TVARdlgPreferences& p = vars.dlgPreferences;
+        QCOMPARE(p.cbAutoExecute_Checked, false);
+        QCOMPARE(p.cbAutoExecuteDelay_Checked, true);
+        QCOMPARE(p.spinAutoExecuteDelay_Value, 5);
+        QCOMPARE(p.cbAutoExecuteHide_Checked, true);
+        QCOMPARE(p.cbAutoExecuteClose_Checked, true);
+        QCOMPARE(p.spinAutoExecuteCloseDelay_Value, 30);
+        QCOMPARE(p.grpShuffle_Tag, 0);
+        QCOMPARE(p.cbShufflePL_Checked, true);
+        QCOMPARE(p.cbShuffleWithinPL_Checked, false);
+        QVERIFY(vars.PlayLists.isEmpty());
+    }
+
+    void saveAndLoadGiveTheSameList() {
+        const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
+        TSharedVariables saved = loadedDefaults();
+        saved.dlgPreferences.grpShuffle_Tag = 1;
+        saved.PlayLists = {path(QStringLiteral("cd/Rock/a.m3u")),
+                           path(QStringLiteral("cd/Platterbox/b.pls")),
+                           QStringLiteral("/elsewhere/c.m3u")};
+        ScriptedDialogs dialogs;
+        SaveIniFile(ini, saved, dialogs);
+        QVERIFY(readBytes(ini).contains("File2=/elsewhere/c.m3u\r\n"));
+        TSharedVariables loaded;
+        LoadIniFile(ini, loaded, dialogs);
+        QCOMPARE(loaded.PlayLists, saved.PlayLists);
+        QCOMPARE(loaded.dlgPreferences, saved.dlgPreferences);
+
+        // The same folder moved elsewhere resolves to its new place.
+        QVERIFY(QDir().rename(path(QStringLiteral("cd")), path(QStringLiteral("moved"))));
+        TSharedVariables moved;
+        LoadIniFile(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved, dialogs);
+        QCOMPARE(moved.PlayLists.at(0), path(QStringLiteral("moved/Rock/a.m3u")));
+        QCOMPARE(dialogs.records().size(), 0);
+    }
+
+    void failedSavesAreReported() {
+        ScriptedDialogs dialogs;
+        TSharedVariables vars = loadedDefaults();
+        SaveIniFile(path(QStringLiteral("missing/folder/x.Ini")), vars, dialogs);
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral("Error saving initialization information!")});
+
+        const QString folder = path(QStringLiteral("readonly"));
+        const QString ini = folder + QStringLiteral("/x.Ini");
+        writeBytes(ini, crlf({"[General]", "grpShuffle_Tag=1"}));
+        const QByteArray before = readBytes(ini);
+        {
+            TestSupport::ReadOnlyFolder guard(folder);
+            QVERIFY(guard.effective());
+            dialogs.clear();
+            SaveIniFile(ini, vars, dialogs);
+            QCOMPARE(dialogs.messages(),
+                     QStringList{QStringLiteral("Error saving initialization information!")});
+        }
+        QCOMPARE(readBytes(ini), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstanceIni)
+#include "tst_instanceini.moc"

@@ -1,0 +1,286 @@
+#include "FakePlayer.h"
+#include "TestSupport.h"
+#include "common/PathRules.h"
+#include "common/ScriptedDialogs.h"
+#include "playlists/PlayingModule.h"
+#include "platform/ShellExecute.h"
+
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+constexpr quint32 Seed = 12345678;
+
+struct Call {
+    QString verb;
+    QByteArray playlist;
+};
+
+QStringList linesOf(const QByteArray& text) {
+    QStringList lines;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.isEmpty())
+            lines << QString::fromUtf8(line.chopped(line.endsWith('\r') ? 1 : 0));
+    return lines;
+}
+
+template <typename T> QList<T> permuted(const QList<T>& list) {
+    QList<T> result;
+    for (qsizetype index : ShufflePermutation(list.size(), Seed))
+        result << list.at(index);
+    return result;
+}
+
+TVARdlgPreferences options(int shuffle, bool playlists, bool within, int command = 0,
+                           const QString& custom = QString()) {
+    TVARdlgPreferences o;
+    o.grpShuffle_Tag = shuffle;
+    o.cbShufflePL_Checked = playlists;
+    o.cbShuffleWithinPL_Checked = within;
+    o.radCommand_ItemIndex = command;
+    o.edCommand_Text = custom;
+    return o;
+}
+} // namespace
+
+// Gathering a selection into the temporary playlist: order under every shuffle mode, what is
+// expanded, the verb, and every failure message.
+class TestPlaying : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    FakePlayer player_;
+    ScriptedDialogs dialogs_;
+    QList<Call> calls_;
+    int result_ = 42;
+    std::unique_ptr<PlayingModule> module_;
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+    QStringList songs(const QString& folder, const QStringList& names) const {
+        QStringList full;
+        for (const QString& name : names)
+            full << path(folder + QLatin1Char('/') + name);
+        return full;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        // GIO reads the XDG folders once, so the fake desktop must be in place first.
+        player_.applyToThisProcess();
+        writeBytes(path(QStringLiteral("A/a.m3u")), "a1.mp3\r\na2.mp3\r\na3.mp3\r\n");
+        writeBytes(path(QStringLiteral("CD/PlayLists/b.M3U")),
+                   "#EXTM3U\r\n#EXTINF:1,x\r\n..\\Songs\\b1.mp3\r\n\r\nb2.mp3\r\n");
+        writeBytes(path(QStringLiteral("C/c.pls")), "[playlist]\r\nFile1=c1.mp3\r\n");
+        writeBytes(path(QStringLiteral("D/d.m3u8")), "d1.mp3\r\n");
+        writeBytes(path(QStringLiteral("E/inner.M3U")), "e1.mp3\r\nsub/nested.m3u\r\n");
+    }
+
+    void init() {
+        dialogs_.clear();
+        calls_.clear();
+        result_ = 42;
+        module_ = std::make_unique<PlayingModule>(
+            dialogs_,
+            [this](const QString& verb, const QString& file) {
+                calls_.append({verb, readBytes(file)});
+                return result_;
+            },
+            path(QStringLiteral("tmp/~PLATBX~.M3U")), [] { return Seed; });
+        QDir().mkpath(path(QStringLiteral("tmp")));
+    }
+
+    void orderOfEveryShuffleMode_data() {
+        QTest::addColumn<int>("shuffle");
+        QTest::addColumn<bool>("playlists");
+        QTest::addColumn<bool>("within");
+        QTest::addColumn<QStringList>("expected");
+
+        const QStringList a =
+            songs(QStringLiteral("A"),
+                  {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"), QStringLiteral("a3.mp3")});
+        const QStringList b = {path(QStringLiteral("CD/Songs/b1.mp3")),
+                               path(QStringLiteral("CD/PlayLists/b2.mp3"))};
+        const QStringList c = {path(QStringLiteral("C/c.pls"))};
+        const QList<QStringList> groups = {a, b, c};
+        auto join = [](const QList<QStringList>& parts) {
+            QStringList all;
+            for (const QStringList& part : parts)
+                all += part;
+            return all;
+        };
+        // Within a playlist the shuffle works on the file's entries (blank and #EXT lines
+        // already gone), so the permutation of b has length 3 with the blank entry in it.
+        const QStringList bWithin = [&] {
+            QStringList entries = {path(QStringLiteral("CD/Songs/b1.mp3")), QString(),
+                                   path(QStringLiteral("CD/PlayLists/b2.mp3"))};
+            entries = permuted(entries);
+            entries.removeAll(QString());
+            return entries;
+        }();
+        const QList<QStringList> within = {permuted(a), bWithin, c};
+
+        QTest::newRow("normal") << 0 << true << true << join(groups);
+        QTest::newRow("partial, neither box") << 1 << false << false << join(groups);
+        QTest::newRow("partial, playlists") << 1 << true << false << join(permuted(groups));
+        QTest::newRow("partial, within") << 1 << false << true << join(within);
+        QTest::newRow("partial, both") << 1 << true << true << join(permuted(within));
+        QTest::newRow("total") << 2 << false << false << permuted(join(groups));
+    }
+
+    void orderOfEveryShuffleMode() {
+        QFETCH(int, shuffle);
+        QFETCH(bool, playlists);
+        QFETCH(bool, within);
+        QFETCH(QStringList, expected);
+        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")),
+                                           path(QStringLiteral("CD/PlayLists/b.M3U")),
+                                           path(QStringLiteral("C/c.pls"))},
+                                          options(shuffle, playlists, within));
+        QCOMPARE(dialogs_.records().size(), 0);
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(linesOf(calls_.at(0).playlist), expected);
+        QVERIFY(calls_.at(0).playlist.endsWith("\r\n"));
+        QVERIFY(module_->executionList().isEmpty());
+    }
+
+    void onlyM3UIsExpanded() {
+        module_->ExecuteSelectedPlayLists(
+            {path(QStringLiteral("D/d.m3u8")), path(QStringLiteral("C/c.pls"))},
+            options(0, false, false));
+        QCOMPARE(linesOf(calls_.at(0).playlist),
+                 QStringList({path(QStringLiteral("D/d.m3u8")), path(QStringLiteral("C/c.pls"))}));
+    }
+
+    void selectedSongsExpandOneLevel() {
+        module_->ExecuteSelectedSongs(
+            {QStringLiteral("x.mp3"), QStringLiteral("E\\inner.M3U"), QStringLiteral("  ")},
+            AddTrailingBackslash(dir_.path()), options(1, true, false));
+        QCOMPARE(linesOf(calls_.at(0).playlist),
+                 QStringList({path(QStringLiteral("x.mp3")), path(QStringLiteral("E/e1.mp3")),
+                              path(QStringLiteral("E/sub/nested.m3u"))}));
+    }
+
+    void verbChoice_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("custom");
+        QTest::addColumn<QString>("verb");
+        QTest::newRow("open") << 0 << QStringLiteral("x") << QStringLiteral("open");
+        QTest::newRow("Play") << 1 << QString() << QStringLiteral("Play");
+        QTest::newRow("Enqueue") << 2 << QString() << QStringLiteral("Enqueue");
+        QTest::newRow("custom Play") << 3 << QStringLiteral("Play") << QStringLiteral("Play");
+        QTest::newRow("custom unchanged")
+            << 3 << QStringLiteral(" my verb ") << QStringLiteral(" my verb ");
+        QTest::newRow("custom empty") << 3 << QString() << QString();
+    }
+
+    void verbChoice() {
+        QFETCH(int, index);
+        QFETCH(QString, custom);
+        QFETCH(QString, verb);
+        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                                      options(0, false, false, index, custom));
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(calls_.at(0).verb, verb);
+    }
+
+    void launchResults_data() {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("messages");
+        const QString association = QStringLiteral(
+            "M3U files are incorrectly associated! Please install a\r"
+            "proper MP3 player and associate M3U files with it.\rCurrent command is: Enqueue");
+        QTest::newRow("success") << 42 << QStringList();
+        QTest::newRow("no association") << 31 << QStringList{association};
+        QTest::newRow("incomplete association") << 27 << QStringList{association};
+        QTest::newRow("file not found")
+            << 2 << QStringList{QStringLiteral("Error trying to \"Enqueue\" the file!")};
+        QTest::newRow("32 is still a failure")
+            << 32 << QStringList{QStringLiteral("Error trying to \"Enqueue\" the file!")};
+    }
+
+    void launchResults() {
+        QFETCH(int, result);
+        QFETCH(QStringList, messages);
+        result_ = result;
+        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                                      options(0, false, false, 2));
+        QCOMPARE(dialogs_.messages(), messages);
+        QVERIFY(module_->executionList().isEmpty());
+    }
+
+    void unreadablePlayListStopsTheExecution() {
+        const QString missing = path(QStringLiteral("nowhere/gone.m3u"));
+        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")), missing},
+                                          options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList{QStringLiteral("Cannot open file ") + missing});
+        QCOMPARE(calls_.size(), 0);
+        QVERIFY(module_->executionList().isEmpty());
+        // The next execution starts clean.
+        module_->ExecuteSelectedPlayLists({path(QStringLiteral("C/c.pls"))},
+                                          options(0, false, false));
+        QCOMPARE(linesOf(calls_.at(0).playlist), QStringList{path(QStringLiteral("C/c.pls"))});
+    }
+
+    void nothingSelectedDoesNothing() {
+        module_->ExecuteSelectedPlayLists({}, options(0, false, false));
+        module_->ExecuteSelectedSongs({QString()}, QString(), options(0, false, false));
+        QCOMPARE(calls_.size(), 0);
+        QCOMPARE(dialogs_.records().size(), 0);
+        QVERIFY(!QFileInfo::exists(module_->temporaryPlayListPath()));
+    }
+
+    void unwritableTemporaryPlayList() {
+        const QString temp = path(QStringLiteral("no/such/folder/~PLATBX~.M3U"));
+        PlayingModule module(
+            dialogs_, [](const QString&, const QString&) { return 42; }, temp);
+        module.ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                                    options(0, false, false));
+        QCOMPARE(dialogs_.messages(),
+                 QStringList{QStringLiteral("Unable to save temporary playlist file!\r") + temp});
+        QVERIFY(module.executionList().isEmpty());
+    }
+
+    void temporaryPlayListGoesWithTheModule() {
+        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                                      options(0, false, false));
+        module_->ExecuteSelectedSongs({QStringLiteral("b.mp3")}, dir_.path() + QLatin1Char('/'),
+                                      options(0, false, false));
+        QCOMPARE(linesOf(calls_.at(1).playlist), QStringList{path(QStringLiteral("b.mp3"))});
+        const QString temp = module_->temporaryPlayListPath();
+        QVERIFY(QFileInfo::exists(temp));
+        module_.reset();
+        QVERIFY(!QFileInfo::exists(temp));
+    }
+
+    void realPlayerReceivesThePlayList_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("marker");
+        QTest::newRow("open") << 0 << QStringLiteral("--open");
+        QTest::newRow("Play") << 1 << QStringLiteral("--play");
+        QTest::newRow("Enqueue") << 2 << QStringLiteral("--enqueue");
+    }
+
+    void realPlayerReceivesThePlayList() {
+        QFETCH(int, command);
+        QFETCH(QString, marker);
+        const int before = int(player_.launches().size());
+        PlayingModule module(dialogs_, Shell::ShellExecute,
+                             path(QStringLiteral("tmp/real ~PLATBX~.M3U")));
+        module.ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u"))},
+                                        options(0, false, false, command));
+        QCOMPARE(dialogs_.records().size(), 0);
+        QVERIFY(player_.waitForLaunches(before + 1));
+        const FakePlayer::Launch launch = player_.launches().at(before);
+        QCOMPARE(launch.arguments.first(), marker);
+        QCOMPARE(launch.arguments.last(), module.temporaryPlayListPath());
+        QCOMPARE(linesOf(launch.playlist),
+                 songs(QStringLiteral("A"), {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"),
+                                             QStringLiteral("a3.mp3")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlaying)
+#include "tst_playing.moc"

@@ -1,0 +1,328 @@
+#include "playlists/PlayListFile.h"
+
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <optional>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+Q_DECLARE_METATYPE(PlayListFormat)
+
+namespace {
+
+EntryList entries(std::initializer_list<const char*> lines) {
+    EntryList list;
+    for (const char* line : lines)
+        list.append(QByteArray(line));
+    return list;
+}
+
+} // namespace
+
+// Reading decides the form by the first line only, keeps every byte of an entry, and writing
+// gives a plain list that reads back the same.
+class TestPlayListFile : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+
+    QString listPath() const { return dir_.filePath(QStringLiteral("list.m3u")); }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QFile::remove(listPath());
+    }
+
+    void reading_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<PlayListFormat>("format");
+        QTest::addColumn<EntryList>("expected");
+
+        const auto plain = PlayListFormat::PlainM3U;
+        const auto extended = PlayListFormat::ExtendedM3U;
+        const auto pls = PlayListFormat::Pls;
+
+        QTest::newRow("empty file") << QByteArray() << plain << EntryList();
+        QTest::newRow("NUL first byte")
+            << QByteArray("\0#EXTM3U\r\na.mp3\r\n", 17) << plain << EntryList();
+        QTest::newRow("NUL ends the text")
+            << QByteArray("a.mp3\r\nb\0c\r\nd\r\n", 15) << plain << entries({"a.mp3", "b"});
+        QTest::newRow("plain keeps # lines")
+            << QByteArray("#EXTINF:1,T\r\na.mp3\r\n# note\r\n") << plain
+            << entries({"#EXTINF:1,T", "a.mp3", "# note"});
+        QTest::newRow("extended") << QByteArray("#EXTM3U\r\n#EXTINF:12,Title\r\nC:\\a.mp3\r\n")
+                                  << extended << entries({"C:\\a.mp3"});
+        QTest::newRow("extended in lower case")
+            << QByteArray("#extm3u\r\n#extinf:12,Title\r\na.mp3\r\n#ExtVlcOpt:x\r\nb.mp3\r\n")
+            << extended << entries({"a.mp3", "b.mp3"});
+        QTest::newRow("extended keeps short, blank and other # lines")
+            << QByteArray("#EXTM3U\r\n#EX\r\n\r\n# note\r\n#EXTINF:1,T\r\na\r\n") << extended
+            << entries({"#EX", "", "# note", "a"});
+        QTest::newRow("#EXTM3U on the second line")
+            << QByteArray("a.mp3\r\n#EXTM3U\r\n#EXTINF:1,T\r\nb.mp3\r\n") << plain
+            << entries({"a.mp3", "#EXTM3U", "#EXTINF:1,T", "b.mp3"});
+        QTest::newRow("two blanks before #EXTM3U")
+            << QByteArray("  #EXTM3U\r\n#EXTINF:1,T\r\na.mp3\r\n") << extended
+            << entries({"  #EXTM3U", "a.mp3"});
+        QTest::newRow("marker inside the first line")
+            << QByteArray("x#eXtM3uy\r\n#EXT\r\na\r\n") << extended << entries({"x#eXtM3uy", "a"});
+        QTest::newRow("byte-order mark before #EXTM3U")
+            << QByteArray("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:1,T\r\na.mp3\r\n") << extended
+            << entries({"a.mp3"});
+        QTest::newRow("byte-order mark before a plain entry") << QByteArray("\xEF\xBB\xBF"
+                                                                            "a.mp3\r\n")
+                                                              << plain << entries({"a.mp3"});
+        QTest::newRow("byte-order mark later is kept") << QByteArray("a\r\n\xEF\xBB\xBF"
+                                                                     "b\r\n")
+                                                       << plain
+                                                       << entries({"a", "\xEF\xBB\xBF"
+                                                                        "b"});
+        QTest::newRow("PLS with a gap")
+            << QByteArray("[playlist]\r\nNumberOfEntries=3\r\nFile1=a.mp3\r\nFile3=c.mp3\r\n")
+            << pls << entries({"a.mp3", "c.mp3"});
+        QTest::newRow("PLS ignores case, numbers give the order")
+            << QByteArray("[PlayList]\r\nnumberofentries=2\r\nFILE2=b.mp3\r\nfile1=a.mp3\r\n")
+            << pls << entries({"a.mp3", "b.mp3"});
+        QTest::newRow("PLS marker in another letter case and place")
+            << QByteArray("  [pLaYlIsT]  \r\nNumberOfEntries=1\r\nFile1=a.mp3\r\n") << pls
+            << entries({"a.mp3"});
+        QTest::newRow("PLS quoted and padded values")
+            << QByteArray("[playlist]\r\n NumberOfEntries = 2 \r\nFile1 =  \"  a.mp3 \" \r\n"
+                          "File2=\t'b.mp3'\t\r\n")
+            << pls << entries({"  a.mp3 ", "b.mp3"});
+        QTest::newRow("PLS hexadecimal count")
+            << QByteArray("[playlist]\r\nNumberOfEntries=0x2\r\nFile1=a\r\nFile2=b\r\nFile3=c\r\n")
+            << pls << entries({"a", "b"});
+        QTest::newRow("PLS hexadecimal count, capital X")
+            << QByteArray("[playlist]\r\nNumberOfEntries=0X1\r\nFile1=a\r\nFile2=b\r\n") << pls
+            << entries({"a"});
+        QTest::newRow("PLS count 0 with keys")
+            << QByteArray("[playlist]\r\nNumberOfEntries=0\r\nFile1=a\r\nFile2=b\r\n") << pls
+            << EntryList();
+        QTest::newRow("PLS negative count")
+            << QByteArray("[playlist]\r\nNumberOfEntries=-2\r\nFile1=a\r\n") << pls << EntryList();
+        QTest::newRow("PLS count not a number")
+            << QByteArray("[playlist]\r\nNumberOfEntries=2x\r\nFile1=a\r\n") << pls << EntryList();
+        QTest::newRow("PLS count missing")
+            << QByteArray("[playlist]\r\nFile1=a\r\nVersion=2\r\n") << pls << EntryList();
+        QTest::newRow("PLS two billion entries declared")
+            << QByteArray("[playlist]\r\nNumberOfEntries=2000000000\r\nFile1999999999=z\r\n"
+                          "File1=a\r\n")
+            << pls << entries({"a", "z"});
+        QTest::newRow("PLS keys beyond the count")
+            << QByteArray("[playlist]\r\nNumberOfEntries=2\r\nFile3=c\r\nFile2=b\r\n") << pls
+            << entries({"b"});
+        QTest::newRow("PLS empty values leave no gap")
+            << QByteArray("[playlist]\r\nNumberOfEntries=3\r\nFile1=\r\nFile2=b\r\nFile3= \r\n")
+            << pls << entries({"b"});
+        QTest::newRow("PLS first duplicate key wins")
+            << QByteArray("[playlist]\r\nNumberOfEntries=1\r\nFile1=a\r\nfile1=x\r\n") << pls
+            << entries({"a"});
+        QTest::newRow("PLS other keys and sections ignored")
+            << QByteArray("[playlist]\r\nNumberOfEntries=3\r\nFile1=a\r\nTitle1=T\r\nLength1=9\r\n"
+                          "File02=x\r\nFile+2=y\r\n[other]\r\nFile3=c\r\n")
+            << pls << entries({"a"});
+        QTest::newRow("PLS after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF[playlist]\r\nNumberOfEntries=1\r\nFile1=a\r\n") << pls
+            << entries({"a"});
+        QTest::newRow("#EXTM3U comes before [playlist]")
+            << QByteArray("#EXTM3U [playlist]\r\nFile1=a\r\n") << extended << entries({"File1=a"});
+        QTest::newRow("blanks kept")
+            << QByteArray(" a.mp3 \r\n\t\r\n  \r\n") << plain << entries({" a.mp3 ", "\t", "  "});
+        QTest::newRow("CR, LF and CR LF")
+            << QByteArray("a\rb\nc\r\nd") << plain << entries({"a", "b", "c", "d"});
+        QTest::newRow("LF CR is two line ends")
+            << QByteArray("a\n\rb\n\r") << plain << entries({"a", "", "b", ""});
+        QTest::newRow("final line end adds nothing")
+            << QByteArray("a\r\n\r\n") << plain << entries({"a", ""});
+        QTest::newRow("a single line end") << QByteArray("\r\n") << plain << entries({""});
+        QTest::newRow("bytes kept as they are")
+            << QByteArray("C:\\M\xFCsik\\\x80\x81.mp3\r\n\xC3\xA9.mp3\r\n") << plain
+            << entries({"C:\\M\xFCsik\\\x80\x81.mp3", "\xC3\xA9.mp3"});
+    }
+
+    void reading() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(PlayListFormat, format);
+        QFETCH(EntryList, expected);
+
+        const PlayListContent parsed = ParsePlayList(bytes);
+        QCOMPARE(parsed.format, format);
+        QCOMPARE(parsed.entries, expected);
+
+        writeBytes(listPath(), bytes);
+        EntryList loaded = entries({"old"});
+        QVERIFY(LoadPlayList(listPath(), loaded));
+        QCOMPARE(loaded, expected);
+
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(ReadPlayList(buffer).entries, expected);
+    }
+
+    // A declared count must not drive the loop: two billion lookups would take minutes.
+    void hugeCountReadsFast() {
+        const QByteArray bytes("[playlist]\r\nNumberOfEntries=0x7FFFFFFF\r\nFile2147483647=z\r\n"
+                               "File2=b\r\n");
+        QElapsedTimer timer;
+        timer.start();
+        const PlayListContent content = ParsePlayList(bytes);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(content.entries, entries({"b", "z"}));
+    }
+
+    void writing_data() {
+        QTest::addColumn<EntryList>("list");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("empty list") << EntryList() << QByteArray();
+        QTest::newRow("one entry") << entries({"a.mp3"}) << QByteArray("a.mp3\r\n");
+        QTest::newRow("blanks, # lines, trailing empty entry")
+            << entries({" a.mp3 ", "#EXTINF:1,T", "", "\t"})
+            << QByteArray(" a.mp3 \r\n#EXTINF:1,T\r\n\r\n\t\r\n");
+        QTest::newRow("bytes that are not UTF-8")
+            << entries({"C:\\M\xFCsik\\\x80.mp3", "\xC3\xA9\xFF"})
+            << QByteArray("C:\\M\xFCsik\\\x80.mp3\r\n\xC3\xA9\xFF\r\n");
+    }
+
+    void writing() {
+        QFETCH(EntryList, list);
+        QFETCH(QByteArray, expected);
+
+        QCOMPARE(PlayListText(list), expected);
+        writeBytes(listPath(), "old content that is longer than the new one\r\n");
+        const Status status = WritePlayList(listPath(), list);
+        QVERIFY2(status.isOk(), qPrintable(status.message()));
+        QCOMPARE(readBytes(listPath()), expected);
+
+        EntryList readBack;
+        QVERIFY(LoadPlayList(listPath(), readBack));
+        QCOMPARE(readBack, list);
+    }
+
+    void writingPls() {
+        const EntryList list = entries({"a.mp3", " b c.mp3", "\x80.mp3"});
+        const QByteArray expected(
+            "[playlist]\r\nFile1=a.mp3\r\nFile2= b c.mp3\r\nFile3=\x80.mp3\r\n"
+            "NumberOfEntries=3\r\nVersion=2\r\n");
+        QCOMPARE(PlsText(list), expected);
+        QVERIFY(WritePlayList(listPath(), list, PlayListFormat::Pls));
+        QCOMPARE(readBytes(listPath()), expected);
+
+        PlayListContent content;
+        QVERIFY(LoadPlayList(listPath(), content));
+        QCOMPARE(content.format, PlayListFormat::Pls);
+        // The PLS reader trims values, as every INI value is.
+        QCOMPARE(content.entries, entries({"a.mp3", "b c.mp3", "\x80.mp3"}));
+        QCOMPARE(PlsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
+    }
+
+    void loadFailure_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing file") << QStringLiteral("missing.m3u");
+        QTest::newRow("folder") << QStringLiteral("folder.m3u");
+    }
+
+    void loadFailure() {
+        QFETCH(QString, name);
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("folder.m3u")));
+        const QString path = dir_.filePath(name);
+
+        EntryList list = entries({"kept", ""});
+        Status status = LoadPlayList(path, list);
+        QVERIFY(status.failed());
+        QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
+        QCOMPARE(list, entries({"kept", ""}));
+
+        PlayListContent content{PlayListFormat::Pls, entries({"kept"})};
+        status = LoadPlayList(path, content);
+        QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
+        QCOMPARE(content.format, PlayListFormat::Pls);
+        QCOMPARE(content.entries, entries({"kept"}));
+    }
+
+    void failedWriteKeepsOldList_data() {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::newRow("read-only folder") << true;
+        QTest::newRow("read-only file") << false;
+    }
+
+    void failedWriteKeepsOldList() {
+        QFETCH(bool, readOnlyFolder);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("list.m3u"));
+        const QByteArray old("a.mp3\r\nb.mp3\r\n");
+        writeBytes(path, old);
+
+        Status status = Status::ok();
+        {
+            std::optional<TestSupport::ReadOnlyFolder> locked;
+            if (readOnlyFolder) {
+                locked.emplace(folder.path());
+                QVERIFY(locked->effective());
+            } else {
+                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+            }
+            status = WritePlayList(path, entries({"new.mp3"}));
+        }
+        QVERIFY(status.failed());
+        QVERIFY(!status.message().isEmpty());
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("list.m3u")});
+    }
+
+    void decoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("ASCII") << QByteArray("C:\\a.mp3") << QStringLiteral("C:\\a.mp3");
+        QTest::newRow("UTF-8") << QByteArray("M\xC3\xBCsik \xE2\x82\xAC \xF0\x9F\x8E\xB5")
+                               << QStringLiteral("M\u00FCsik \u20AC \U0001F3B5");
+        QTest::newRow("UTF-8 byte-order mark stays") << QByteArray("\xEF\xBB\xBF"
+                                                                   "a")
+                                                     << QStringLiteral("\uFEFFa");
+        QTest::newRow("euro sign") << QByteArray("\x80") << QStringLiteral("\u20AC");
+        QTest::newRow("0x8A 0x9C 0x9F")
+            << QByteArray("\x8A\x9C\x9F") << QStringLiteral("\u0160\u0153\u0178");
+        QTest::newRow("quotes and dashes")
+            << QByteArray("\x91\x92\x93\x94\x96\x97")
+            << QStringLiteral("\u2018\u2019\u201C\u201D\u2013\u2014");
+        QTest::newRow("unassigned bytes") << QByteArray("\x81\x8D\x8F\x90\x9D")
+                                          << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
+        QTest::newRow("Latin-1 range") << QByteArray("M\xFCsik \xA0\xE9\xFF")
+                                       << QStringLiteral("M\u00FCsik \u00A0\u00E9\u00FF");
+        QTest::newRow("valid and invalid UTF-8 mixed")
+            << QByteArray("\xC3\xA9\x80") << QStringLiteral("\u00C3\u00A9\u20AC");
+        QTest::newRow("cut UTF-8 sequence at the end")
+            << QByteArray("a\xC3") << QStringLiteral("a\u00C3");
+        QTest::newRow("overlong form") << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u20AC");
+    }
+
+    void decoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QCOMPARE(DecodeEntry(bytes), expected);
+    }
+
+    void encoding() {
+        const QString text = QStringLiteral("M\u00FCsik/\u20AC \U0001F3B5.mp3");
+        QCOMPARE(EncodeEntry(text), QByteArray("M\xC3\xBCsik/\xE2\x82\xAC \xF0\x9F\x8E\xB5.mp3"));
+        QCOMPARE(DecodeEntry(EncodeEntry(text)), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayListFile)
+#include "tst_playlistfile.moc"

@@ -1,0 +1,189 @@
+#include "TestSupport.h"
+#include "platform/ConfigLocations.h"
+#include "settings/RegistrySettings.h"
+#include "settings/TEnhRegistry.h"
+
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+const QByteArray Header = "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n";
+
+// The 21 values in their stored order, with the form each must take in the file.
+const QList<QPair<QByteArray, QByteArray>> ExpectedValues = {
+    {"frmMain_Top", "dword:"},
+    {"frmMain_Left", "dword:"},
+    {"frmMain_Width", "dword:"},
+    {"frmMain_Height", "dword:"},
+    {"frmMain_lbPlayLists_Height", "dword:"},
+    {"dlgPreferences_radCommand_ItemIndex", "dword:"},
+    {"dlgPreferences_radIcon_ItemIndex", "dword:"},
+    {"dlgCreatePL_edCommand_Text", "\""},
+    {"dlgPreferences_cbSaveIni_Checked", "dword:"},
+    {"dlgPreferences_cbShowHints_Checked", "dword:"},
+    {"dlgPreferences_cbIgnoreInstances_Checked", "dword:"},
+    {"dlgAddPL_radFolder_Checked", "dword:"},
+    {"dlgAddPL_cbSubFolders_Checked", "dword:"},
+    {"dlgAddPL_edFile_Text", "\""},
+    {"dlgAddPL_edFolder_Text", "\""},
+    {"dlgCreatePL_radInFolders_Checked", "dword:"},
+    {"dlgCreatePL_cbSort_Checked", "dword:"},
+    {"dlgCreatePL_cbSubFolders_Checked", "dword:"},
+    {"dlgCreatePL_edBaseFolder_Text", "\""},
+    {"dlgCreatePL_edPLFolder_Text", "\""},
+    {"dlgAutoCD_edFolder_Text", "\""},
+};
+} // namespace
+
+// The user's general settings in the registry file: defaults, the stored form of all 21
+// values, type mismatches and a refused save.
+class TestRegistrySettings : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestSupport::IsolatedEnvironment> env_;
+
+private Q_SLOTS:
+    void init() { env_ = std::make_unique<TestSupport::IsolatedEnvironment>(); }
+    void cleanup() { env_.reset(); }
+
+    void recordStartsAtZero() {
+        const TSharedVariables vars;
+        QCOMPARE(vars.frmMain_Top, 0);
+        QCOMPARE(vars.frmMain_lbPlayLists_Height, 0);
+        QCOMPARE(vars.dlgPreferences, TVARdlgPreferences());
+        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, false);
+        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, false);
+        QVERIFY(vars.dlgAutoCD.edFolder_Text.isEmpty());
+        QVERIFY(vars.PlayLists.isEmpty());
+    }
+
+    void createPLRecordCopiesWhole() {
+        TSharedVariables vars;
+        vars.dlgCreatePL = {true, false, true, QStringLiteral("/base"), QStringLiteral("PL")};
+        const TVARdlgCreatePL saved = vars.dlgCreatePL;
+        vars.dlgCreatePL = {false, true, false, QStringLiteral("/cd"), QString()};
+        vars.dlgCreatePL = saved;
+        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, true);
+        QCOMPARE(vars.dlgCreatePL.cbSort_Checked, false);
+        QCOMPARE(vars.dlgCreatePL.cbSubFolders_Checked, true);
+        QCOMPARE(vars.dlgCreatePL.edBaseFolder_Text, QStringLiteral("/base"));
+        QCOMPARE(vars.dlgCreatePL.edPLFolder_Text, QStringLiteral("PL"));
+    }
+
+    void firstRunGivesDefaultsAndCreatesNothing() {
+        TSharedVariables vars;
+        bool hints = false;
+        LoadRegistrySettings(vars, hints);
+        QCOMPARE(vars.frmMain_Left, 100);
+        QCOMPARE(vars.frmMain_Top, 100);
+        QCOMPARE(vars.frmMain_Width, 505);
+        QCOMPARE(vars.frmMain_Height, 385);
+        QCOMPARE(vars.frmMain_lbPlayLists_Height, 30);
+        QCOMPARE(vars.dlgPreferences.radCommand_ItemIndex, 0);
+        QCOMPARE(vars.dlgPreferences.radIcon_ItemIndex, 0);
+        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, true);
+        QCOMPARE(vars.dlgPreferences.cbIgnoreInstances_Checked, false);
+        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, true);
+        QCOMPARE(vars.dlgCreatePL.cbSort_Checked, true);
+        QCOMPARE(vars.dlgCreatePL.cbSubFolders_Checked, true);
+        QCOMPARE(vars.dlgAddPL.radFolder_Checked, false);
+        QCOMPARE(hints, true);
+        QVERIFY(!QFileInfo::exists(ConfigLocations::userRegistryFile()));
+    }
+
+    void saveWritesAll21ValuesWithTheirTypes() {
+        TSharedVariables vars;
+        bool hints = true;
+        LoadRegistrySettings(vars, hints);
+        vars.frmMain_Width = 640;
+        vars.dlgPreferences.edCommand_Text = QStringLiteral("Say \"hi\"");
+        hints = false;
+        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+
+        const QByteArray text = readBytes(ConfigLocations::userRegistryFile());
+        QVERIFY2(text.startsWith(Header), text.constData());
+        const QList<QByteArray> lines = text.mid(Header.size()).split('\n');
+        QList<QByteArray> valueLines;
+        for (const QByteArray& line : lines)
+            if (line.startsWith('"'))
+                valueLines << line.trimmed();
+        QCOMPARE(valueLines.size(), ExpectedValues.size());
+        for (qsizetype i = 0; i < ExpectedValues.size(); ++i) {
+            const QByteArray prefix =
+                '"' + ExpectedValues.at(i).first + "\"=" + ExpectedValues.at(i).second;
+            QVERIFY2(valueLines.at(i).startsWith(prefix), valueLines.at(i).constData());
+        }
+        QVERIFY(text.contains("\"frmMain_Width\"=dword:00000280"));
+        QVERIFY(text.contains("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000"));
+        QVERIFY(text.contains("\"dlgCreatePL_edCommand_Text\"=\"Say \\\"hi\\\"\""));
+
+        TSharedVariables again;
+        bool hintsAgain = true;
+        LoadRegistrySettings(again, hintsAgain);
+        QCOMPARE(again.frmMain_Width, 640);
+        QCOMPARE(again.dlgPreferences.edCommand_Text, QStringLiteral("Say \"hi\""));
+        QCOMPARE(hintsAgain, false);
+    }
+
+    void storedValuesOfTheWrongTypeReadAsDefaults_data() {
+        QTest::addColumn<QByteArray>("valueLines");
+        QTest::addColumn<bool>("saveIni");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("hints");
+        QTest::newRow("REG_SZ 1 is not a DWORD")
+            << QByteArray("\"dlgPreferences_cbSaveIni_Checked\"=\"1\"\r\n") << true << 0 << true;
+        QTest::newRow("DWORD 0 switches saving off")
+            << QByteArray("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000\r\n") << false << 0
+            << true;
+        QTest::newRow("custom command index kept with empty text")
+            << QByteArray("\"dlgPreferences_radCommand_ItemIndex\"=dword:00000003\r\n"
+                          "\"dlgCreatePL_edCommand_Text\"=\"\"\r\n")
+            << true << 3 << true;
+        QTest::newRow("hints off from the start")
+            << QByteArray("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000\r\n") << true << 0
+            << false;
+        QTest::newRow("binary where a DWORD belongs")
+            << QByteArray("\"dlgPreferences_radCommand_ItemIndex\"=hex:01,00,00,00\r\n") << true
+            << 0 << true;
+    }
+
+    void storedValuesOfTheWrongTypeReadAsDefaults() {
+        QFETCH(QByteArray, valueLines);
+        QFETCH(bool, saveIni);
+        QFETCH(int, command);
+        QFETCH(bool, hints);
+        writeBytes(ConfigLocations::userRegistryFile(), Header + valueLines);
+        TSharedVariables vars;
+        bool switchState = !hints;
+        LoadRegistrySettings(vars, switchState);
+        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, saveIni);
+        QCOMPARE(vars.dlgPreferences.radCommand_ItemIndex, command);
+        QVERIFY(vars.dlgPreferences.edCommand_Text.isEmpty());
+        QCOMPARE(switchState, hints);
+    }
+
+    void refusedSaveStopsAtTheFirstValue() {
+        TSharedVariables vars;
+        bool hints = true;
+        LoadRegistrySettings(vars, hints);
+        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+        const QByteArray before = readBytes(ConfigLocations::userRegistryFile());
+        vars.frmMain_Top = 7;
+        {
+            TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
+            QVERIFY(guard.effective());
+            hints = false;
+            const Status status = SaveRegistrySettings(vars, hints);
+            QVERIFY(status.failed());
+            QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'frmMain_Top'"));
+            QCOMPARE(hints, false); // the switch itself is never changed by a failed save
+        }
+        QCOMPARE(readBytes(ConfigLocations::userRegistryFile()), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegistrySettings)
+#include "tst_registrysettings.moc"
