@@ -1,12 +1,5 @@
-#include <QApplication>
-#include <QLabel>
+#include "startup/gui/StartupSequence.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Platterbox"));
-    QLabel window(QStringLiteral("Platterbox"));
-    window.setWindowTitle(QStringLiteral("Platterbox"));
-    window.resize(505, 385);
-    window.show();
-    return app.exec();
+    return RunPlatterbox(argc, argv);
 }

@@ -1,0 +1,224 @@
+// The two lists' behaviour: the song list follows the focused playlist, clicks, double-clicks,
+// the popup, hints over the hovered item, and the drag that reorders playlists.
+#include "MainWindow.h"
+
+#include "common/PathRules.h"
+#include "common/UserDialogs.h"
+#include "playlists/PlayListFile.h"
+#include "playlists/PlayingModule.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolTip>
+
+namespace {
+const QString DragFormat = QStringLiteral("application/x-platterbox-playlist");
+constexpr int DragDistance = 5;
+} // namespace
+
+void TfrmPlatterboxMain::lbPlayListsClick() {
+    if (lbPlayLists->count() == 0) {
+        lbMP3Songs->clear();
+        return;
+    }
+    const QString path = focusedPlayListPath();
+    lbMP3Songs->clear();
+    if (!QFileInfo(path).isFile()) {
+        context_.dialogs.showMessage(path + QLatin1String("\rFile Not Found!"));
+        return;
+    }
+    EntryList entries;
+    if (Status loaded = LoadPlayList(path, entries); loaded.failed()) {
+        context_.dialogs.showMessage(loaded.message());
+        return;
+    }
+    for (const QByteArray& entry : std::as_const(entries))
+        lbMP3Songs->addItem(DecodeEntry(entry));
+}
+
+QListWidget* TfrmPlatterboxMain::focusedList() {
+    if (!lbPlayLists->hasFocus() && !lbMP3Songs->hasFocus()) {
+        lbPlayLists->setFocus();
+        // The window may not be active yet; the focus proxy still tells which list is meant.
+        if (!lbMP3Songs->hasFocus())
+            return lbPlayLists;
+    }
+    return lbMP3Songs->hasFocus() ? lbMP3Songs : lbPlayLists;
+}
+
+void TfrmPlatterboxMain::lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
+                                          Qt::KeyboardModifiers modifiers, const QPoint& position) {
+    list->setFocus();
+    if (list == lbPlayLists) {
+        if (lbPlayLists->count() == 0)
+            lbMP3Songs->clear();
+        dragStartRow_ = -1;
+        const QListWidgetItem* item = lbPlayLists->itemAt(position);
+        if (button == Qt::LeftButton && (modifiers & Qt::AltModifier) && item) {
+            dragStartRow_ = lbPlayLists->row(item);
+            dragStartPosition_ = position;
+        }
+    }
+    if (button == Qt::RightButton)
+        popupLists->popup(list->viewport()->mapToGlobal(position));
+}
+
+void TfrmPlatterboxMain::lbListsDblClick(QListWidget* list) {
+    btnExecuteClick(list == lbMP3Songs ? miExecuteSongs : nullptr);
+}
+
+QString TfrmPlatterboxMain::hintTextFor(QListWidget* list, int row) const {
+    if (list == lbPlayLists)
+        return context_.vars.PlayLists.value(row);
+    return ResolveEntryPath(list->item(row)->text(),
+                            AddTrailingBackslash(ExtractFilePath(focusedPlayListPath())));
+}
+
+void TfrmPlatterboxMain::lbListMouseMove(QListWidget* list, const QPoint& position) {
+    const QListWidgetItem* item = list->itemAt(position);
+    if (!item) {
+        list->setToolTip(QString());
+        if (hoveredList_ == list)
+            QToolTip::hideText();
+        return;
+    }
+    hoveredList_ = list;
+    hoveredItemRect_ = list->visualItemRect(item);
+    list->setToolTip(hintTextFor(list, list->row(item)));
+}
+
+bool TfrmPlatterboxMain::ApplicationEvents1ShowHint(QListWidget* list) {
+    const QString text = list->toolTip();
+    if (text.isEmpty() || hoveredList_ != list) {
+        QToolTip::hideText();
+        return false;
+    }
+    // Over the hovered item, so the full path covers the shortened name.
+    lastHintPosition_ = list->viewport()->mapToGlobal(hoveredItemRect_.topLeft()) - QPoint(0, 2);
+    // The tooltip adds its own offset from the point it is given.
+    QToolTip::showText(lastHintPosition_ - QPoint(2, 16), text, list->viewport(), hoveredItemRect_);
+    hintTimer_->start();
+    return true;
+}
+
+void TfrmPlatterboxMain::refreshHint() {
+    QListWidget* list = hoveredList_;
+    if (!list || !QToolTip::isVisible()) {
+        hintTimer_->stop();
+        return;
+    }
+    const QPoint position = list->viewport()->mapFromGlobal(QCursor::pos());
+    const QString before = list->toolTip();
+    lbListMouseMove(list, position);
+    if (list->toolTip() != before && !list->toolTip().isEmpty())
+        ApplicationEvents1ShowHint(list);
+}
+
+bool TfrmPlatterboxMain::listMouseEvent(QListWidget* list, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        lbListsMouseDown(list, mouse->button(), mouse->modifiers(), mouse->position().toPoint());
+        // The right button only opens the popup; it must not move the selection.
+        return mouse->button() == Qt::RightButton;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool wasDragCandidate = dragStartRow_ >= 0;
+        dragStartRow_ = -1;
+        if (list == lbPlayLists && mouse->button() == Qt::LeftButton) {
+            QMetaObject::invokeMethod(this, &TfrmPlatterboxMain::lbPlayListsClick,
+                                      Qt::QueuedConnection);
+        }
+        return wasDragCandidate || mouse->button() == Qt::RightButton;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            QMetaObject::invokeMethod(
+                this, [this, list] { lbListsDblClick(list); }, Qt::QueuedConnection);
+        return false;
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint position = mouse->position().toPoint();
+        if (dragStartRow_ >= 0 &&
+            (position - dragStartPosition_).manhattanLength() >= DragDistance) {
+            const int row = dragStartRow_;
+            dragStartRow_ = -1;
+            startPlayListDrag(row);
+            return true;
+        }
+        lbListMouseMove(list, position);
+        return false;
+    }
+    case QEvent::ToolTip:
+        ApplicationEvents1ShowHint(list);
+        return true;
+    case QEvent::Leave:
+        hintTimer_->stop();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TfrmPlatterboxMain::startPlayListDrag(int row) {
+    auto* drag = new QDrag(lbPlayLists);
+    auto* data = new QMimeData;
+    data->setData(DragFormat, QByteArray::number(row));
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+bool TfrmPlatterboxMain::lbPlayListsDragOver(QObject* source, const QPoint& position) {
+    return source == lbPlayLists && lbPlayLists->itemAt(position) != nullptr;
+}
+
+void TfrmPlatterboxMain::lbPlayListsDragDrop(QObject* source, const QPoint& position) {
+    const QListWidgetItem* target = lbPlayLists->itemAt(position);
+    const int from = lbPlayLists->currentRow();
+    if (source != lbPlayLists || !target || from < 0)
+        return;
+    const int to = lbPlayLists->row(target);
+    QStringList& paths = context_.vars.PlayLists;
+    paths.move(from, to);
+    QListWidgetItem* moved = lbPlayLists->takeItem(from);
+    lbPlayLists->insertItem(to, moved);
+    lbPlayLists->setCurrentRow(to, QItemSelectionModel::NoUpdate);
+    moved->setSelected(true);
+}
+
+bool TfrmPlatterboxMain::eventFilter(QObject* watched, QEvent* event) {
+    for (QListWidget* list : {lbPlayLists, lbMP3Songs}) {
+        if (!list)
+            continue;
+        if (watched == list->viewport()) {
+            if (list == lbPlayLists &&
+                (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)) {
+                auto* drag = static_cast<QDragMoveEvent*>(event);
+                const bool ok = drag->mimeData()->hasFormat(DragFormat) &&
+                                lbPlayListsDragOver(drag->source(), drag->position().toPoint());
+                ok ? drag->acceptProposedAction() : drag->ignore();
+                if (event->type() == QEvent::DragEnter && drag->mimeData()->hasFormat(DragFormat))
+                    drag->accept(); // keep receiving moves to re-evaluate each position
+                return true;
+            }
+            if (list == lbPlayLists && event->type() == QEvent::Drop) {
+                auto* drop = static_cast<QDropEvent*>(event);
+                lbPlayListsDragDrop(drop->source(), drop->position().toPoint());
+                drop->acceptProposedAction();
+                return true;
+            }
+            return listMouseEvent(list, event);
+        }
+    }
+    if ((watched == lbPlayLists || watched == lbMP3Songs) && event->type() == QEvent::KeyPress)
+        return keyEvent(static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct TSharedVariables;
+class UserDialogs;
+class HintSwitch;
+class PlayingModule;
+
+// What the program's windows share: the settings record, the seam for dialogs, the hint
+// switch, the playing module, and the command line.
+struct ProgramContext {
+    TSharedVariables& vars;
+    UserDialogs& dialogs;
+    HintSwitch& hints;
+    PlayingModule& playing;
+    QString programPath;    // parameter 0
+    QStringList parameters; // parameters 1, 2, ...
+
+    QString parameter(int index) const {
+        return index == 0 ? programPath : parameters.value(index - 1);
+    }
+};

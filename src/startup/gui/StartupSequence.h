@@ -1,0 +1,5 @@
+#pragma once
+
+// The program's start-up sequence, from the command line to the end of the message loop.
+// Returns the process exit code.
+int RunPlatterbox(int argc, char* argv[]);
