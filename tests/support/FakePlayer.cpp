@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,8 @@ bool FakePlayer::waitForLaunches(int count, int timeoutMs) const {
     while (launches().size() < count) {
         if (deadline.hasExpired())
             return false;
+        // Queued handlers (a double-click, a timer) must still run while waiting.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(20);
     }
     return true;

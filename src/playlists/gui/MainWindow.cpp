@@ -1,7 +1,10 @@
 #include "MainWindow.h"
 
+#include "ToolBarButton.h"
+
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
+#include "platform/gui/TaskbarButton.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 #include "settings/gui/HintSwitch.h"
@@ -22,6 +25,8 @@ TfrmPlatterboxMain::TfrmPlatterboxMain(ProgramContext context, QWidget* parent)
     setWindowTitle(QStringLiteral("Platterbox"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
     createComponents();
+    // No taskbar button until the icon placement asks for one.
+    TaskbarButton::setVisible(this, false);
     FormCreate();
 }
 
@@ -37,16 +42,11 @@ void TfrmPlatterboxMain::createComponents() {
 
 QToolButton* TfrmPlatterboxMain::addToolButton(const QString& name, const QString& caption,
                                                const QString& hint, const QString& icon) {
-    auto* button = new QToolButton(MainToolBar);
+    auto* button = new ToolBarButton(QSize(ToolButtonWidth, ToolButtonHeight), MainToolBar);
     button->setObjectName(name);
     button->setText(caption);
     button->setToolTip(hint);
     button->setIcon(QIcon(QLatin1String(":/icons/") + icon + QLatin1String(".svg")));
-    button->setIconSize(QSize(16, 16));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(true);
-    button->setFixedSize(ToolButtonWidth, ToolButtonHeight);
-    button->setFocusPolicy(Qt::NoFocus);
     MainToolBar->addWidget(button);
     return button;
 }
@@ -225,6 +225,7 @@ void TfrmPlatterboxMain::FormCreate() {
     LoadIniFile(currentIniPath_, vars, context_.dialogs);
     FillPlayListBox();
     UpdateToolButtons();
+    ApplyIconPlacement();
     timerAutoPlayOnce->start();
 }
 
@@ -299,4 +300,8 @@ void TfrmPlatterboxMain::btnAboutClick() {
 QString TfrmPlatterboxMain::focusedPlayListPath() const {
     const int row = lbPlayLists->currentRow();
     return row >= 0 ? context_.vars.PlayLists.value(row) : QString();
+}
+
+void TfrmPlatterboxMain::ApplyIconPlacement() {
+    TaskbarButton::setVisible(this, context_.vars.dlgPreferences.radIcon_ItemIndex != 1);
 }

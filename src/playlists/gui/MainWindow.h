@@ -82,6 +82,8 @@ public:
     void miSelectAllClick();
     void popupListsPopup();
     void timerSuicideTimer();
+    // Tray icon and taskbar button as the icon placement setting wants them.
+    void ApplyIconPlacement();
 
     // Mouse and keys of the lists.
     void lbListsMouseDown(QListWidget* list, Qt::MouseButton button,

@@ -44,13 +44,13 @@ void TfrmPlatterboxMain::lbPlayListsClick() {
 }
 
 QListWidget* TfrmPlatterboxMain::focusedList() {
-    if (!lbPlayLists->hasFocus() && !lbMP3Songs->hasFocus()) {
+    // The window's focus widget, so the answer holds while the window is inactive too.
+    QWidget* focus = focusWidget();
+    if (focus != lbPlayLists && focus != lbMP3Songs) {
         lbPlayLists->setFocus();
-        // The window may not be active yet; the focus proxy still tells which list is meant.
-        if (!lbMP3Songs->hasFocus())
-            return lbPlayLists;
+        return lbPlayLists;
     }
-    return lbMP3Songs->hasFocus() ? lbMP3Songs : lbPlayLists;
+    return static_cast<QListWidget*>(focus);
 }
 
 void TfrmPlatterboxMain::lbListsMouseDown(QListWidget* list, Qt::MouseButton button,

@@ -1,0 +1,117 @@
+#include "TaskbarButton.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+
+namespace {
+
+xcb_connection_t* connection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    const auto cookie = xcb_intern_atom(c, 0, uint16_t(strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+        xcb_intern_atom_reply(c, cookie, nullptr), &free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+struct SkipAtoms {
+    xcb_atom_t state, skipTaskbar, skipPager;
+};
+
+SkipAtoms skipAtoms(xcb_connection_t* c) {
+    return {atom(c, "_NET_WM_STATE"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+            atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+}
+
+QList<xcb_atom_t> currentStates(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state) {
+    const auto cookie = xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 1024);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+        xcb_get_property_reply(c, cookie, nullptr), &free);
+    QList<xcb_atom_t> atoms;
+    if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+        const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i)
+            atoms << data[i];
+    }
+    return atoms;
+}
+
+// Before mapping, the window manager reads the property itself.
+void writeStateProperty(xcb_connection_t* c, xcb_window_t window, const SkipAtoms& a,
+                        bool visible) {
+    QList<xcb_atom_t> atoms = currentStates(c, window, a.state);
+    atoms.removeAll(a.skipTaskbar);
+    atoms.removeAll(a.skipPager);
+    if (!visible)
+        atoms << a.skipTaskbar << a.skipPager;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, a.state, XCB_ATOM_ATOM, 32,
+                        uint32_t(atoms.size()), atoms.constData());
+}
+
+// A mapped window asks the window manager through the root window.
+void sendStateMessage(xcb_connection_t* c, xcb_window_t window, const SkipAtoms& a, bool visible) {
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = a.state;
+    event.data.data32[0] = visible ? 0 : 1; // remove : add
+    event.data.data32[1] = a.skipTaskbar;
+    event.data.data32[2] = a.skipPager;
+    event.data.data32[3] = 1; // a normal application
+    xcb_send_event(c, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+}
+
+} // namespace
+
+namespace TaskbarButton {
+
+bool isSupported() {
+    return connection() != nullptr;
+}
+
+void setVisible(QWidget* window, bool visible) {
+    xcb_connection_t* c = connection();
+    if (!c || !window)
+        return;
+    const SkipAtoms atoms = skipAtoms(c);
+    const auto id = xcb_window_t(window->winId());
+    // Nothing to do keeps a shown window from being hidden and shown again.
+    if (currentStates(c, id, atoms.state).contains(atoms.skipTaskbar) != visible)
+        return;
+    if (!window->isVisible()) {
+        writeStateProperty(c, id, atoms, visible);
+    } else if (!visible) {
+        sendStateMessage(c, id, atoms, false);
+    } else {
+        // Some window managers ignore the removal on a mapped window: hide, clear, show.
+        window->hide();
+        writeStateProperty(c, id, atoms, true);
+        window->show();
+    }
+    xcb_flush(c);
+}
+
+bool isVisible(QWidget* window) {
+    xcb_connection_t* c = connection();
+    if (!c || !window)
+        return true;
+    const SkipAtoms atoms = skipAtoms(c);
+    return !currentStates(c, xcb_window_t(window->winId()), atoms.state)
+                .contains(atoms.skipTaskbar);
+}
+
+} // namespace TaskbarButton

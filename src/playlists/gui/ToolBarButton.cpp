@@ -1,0 +1,36 @@
+#include "ToolBarButton.h"
+
+#include <QPainter>
+#include <QStyleOptionToolButton>
+
+ToolBarButton::ToolBarButton(const QSize& size, QWidget* parent)
+    : QToolButton(parent), fixedSize_(size) {
+    setFixedSize(size);
+    setAutoRaise(true);
+    setFocusPolicy(Qt::NoFocus);
+    setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    setIconSize(QSize(16, 16));
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
+}
+
+void ToolBarButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    // The raised frame of a flat button under the mouse or pressed.
+    if (isEnabled() && (underMouse() || isDown())) {
+        option.text.clear();
+        option.icon = QIcon();
+        style()->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, this);
+    }
+    const QIcon::Mode mode =
+        !isEnabled() ? QIcon::Disabled : (underMouse() ? QIcon::Active : QIcon::Normal);
+    const QRect imageRect((width() - 16) / 2, 4, 16, 16);
+    icon().paint(&painter, imageRect, Qt::AlignCenter, mode);
+    const QRect textRect(0, imageRect.bottom() + 1, width(), height() - imageRect.bottom() - 2);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, text());
+}

@@ -1,0 +1,334 @@
+#include "FakePlayer.h"
+#include "MainWindowFixture.h"
+#include "TestSupport.h"
+#include "platform/ConfigLocations.h"
+#include "startup/IniPathChoice.h"
+
+#include <QMenu>
+#include <QSplitter>
+#include <QToolButton>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+// The main window driven offscreen: start-up from an INI file, the lists, the song list
+// following the focused playlist, hints, the key table, playing and closing.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    FakePlayer player_;
+    QTemporaryDir dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+    QString programPath() const { return path(QStringLiteral("Platterbox")); }
+
+    TfrmPlatterboxMain& start(const QStringList& parameters = {}) {
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        TfrmPlatterboxMain& window = f_->create(programPath(), parameters);
+        return window;
+    }
+
+    void showAndActivate(TfrmPlatterboxMain& window) {
+        QTRY_VERIFY(window.isVisible()); // shown by the first tick of timerAutoPlayOnce
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        player_.applyToThisProcess();
+        writeBytes(path(QStringLiteral("CD/PlayLists/Rock.M3U")),
+                   "#EXTM3U\r\n#EXTINF:10,One\r\n..\\Songs\\one.mp3\r\nCD1\\two.mp3\r\n");
+        writeBytes(path(QStringLiteral("Jazz/jazz.pls")),
+                   "[playlist]\r\nNumberOfEntries=2\r\nFile1=j1.mp3\r\nFile2=j2.mp3\r\n");
+    }
+
+    void init() {
+        writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                   "[General]\r\n[PlayLists]\r\nTotal=3\r\nFile0=CD/PlayLists/Rock.M3U\r\n"
+                   "File1=Jazz\\jazz.pls\r\nFile2=Gone/missing.m3u\r\n");
+        QFile::remove(ConfigLocations::userRegistryFile());
+    }
+
+    void cleanup() { f_.reset(); }
+
+    void startsHiddenWithTheListsFilled() {
+        TfrmPlatterboxMain& window = start();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.currentIniPath(), path(QStringLiteral("Platterbox.Ini")));
+        QCOMPARE(f_->playListNames(),
+                 QStringList({QStringLiteral("Rock.M3U"), QStringLiteral("jazz.pls"),
+                              QStringLiteral("missing.m3u")}));
+        QCOMPARE(window.lbPlayLists->currentRow(), 0);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+        QVERIFY(window.lbPlayLists->item(0)->isSelected());
+        QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("..\\Songs\\one.mp3"),
+                                               QStringLiteral("CD1\\two.mp3")}));
+        QVERIFY(window.btnExecute->isEnabled());
+        QVERIFY(window.btnRemovePL->isEnabled());
+        QCOMPARE(f_->dialogs.records().size(), 0);
+        QCOMPARE(window.geometry(), QRect(100, 100, 505, 385));
+        QCOMPARE(window.lbPlayLists->height(), 30);
+        QVERIFY(window.minimumWidth() >= 7 * 47);
+        showAndActivate(window);
+        QVERIFY(!window.timerAutoPlayOnce->isActive());
+    }
+
+    void songListFollowsTheFocusedPlayList() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        f_->clickPlayList(1);
+        QCOMPARE(window.lbPlayLists->currentRow(), 1);
+        QCOMPARE(f_->songTexts(),
+                 QStringList({QStringLiteral("j1.mp3"), QStringLiteral("j2.mp3")}));
+        f_->clickPlayList(2);
+        QCOMPARE(f_->dialogs.messages(), QStringList{path(QStringLiteral("Gone/missing.m3u")) +
+                                                     QStringLiteral("\rFile Not Found!")});
+        QVERIFY(f_->songTexts().isEmpty());
+        QCOMPARE(f_->playListNames().size(), 3); // nothing is removed
+    }
+
+    void hintsShowFullPaths_data() {
+        QTest::addColumn<bool>("songs");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("playlist") << false << 1 << QStringLiteral("Jazz/jazz.pls");
+        QTest::newRow("missing playlist") << false << 2 << QStringLiteral("Gone/missing.m3u");
+        QTest::newRow("song up a folder") << true << 0 << QStringLiteral("CD/Songs/one.mp3");
+        QTest::newRow("song in a sub-folder")
+            << true << 1 << QStringLiteral("CD/PlayLists/CD1/two.mp3");
+    }
+
+    void hintsShowFullPaths() {
+        QFETCH(bool, songs);
+        QFETCH(int, row);
+        QFETCH(QString, hint);
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        window.Splitter1->setSizes({150, 150});
+        QListWidget* list = songs ? window.lbMP3Songs : window.lbPlayLists;
+        QTest::mouseMove(list->viewport(), MainWindowFixture::itemCentre(list, row));
+        QTRY_COMPARE(list->toolTip(), path(hint));
+        QVERIFY(window.ApplicationEvents1ShowHint(list));
+        const QRect itemRect = list->visualItemRect(list->item(row));
+        QCOMPARE(window.lastHintPosition(),
+                 list->viewport()->mapToGlobal(itemRect.topLeft()) - QPoint(0, 2));
+        // Below the last item there is no hint.
+        QTest::mouseMove(list->viewport(), QPoint(5, list->viewport()->height() - 2));
+        QTRY_COMPARE(list->toolTip(), QString());
+        QVERIFY(!window.ApplicationEvents1ShowHint(list));
+    }
+
+    void keysAreDiscardedAfterTheTable() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        window.lbPlayLists->setFocus();
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Down);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_End);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_J);
+        QCOMPARE(window.lbPlayLists->currentRow(), 0);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+
+        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
+        QCOMPARE(window.lbPlayLists->currentRow(), 0);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier | Qt::ControlModifier);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
+
+        QSignalSpy help(&window, &TfrmPlatterboxMain::helpRequested);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_F1);
+        QCOMPARE(help.size(), 1);
+
+        // Tab still moves between the lists, and the table then follows the song list.
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Tab);
+        QTRY_VERIFY(window.lbMP3Songs->hasFocus());
+        QCOMPARE(window.focusedList(), window.lbMP3Songs);
+        const int songRow = window.lbMP3Songs->currentRow();
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_Down);
+        QCOMPARE(window.lbMP3Songs->currentRow(), songRow);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(window.lbMP3Songs->selectedItems().size(), 2);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete);
+        QCOMPARE(f_->songTexts().size(), 2);
+    }
+
+    void enterPlaysTheSelection() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        const int before = int(player_.launches().size());
+        window.lbPlayLists->item(1)->setSelected(true); // Rock and jazz selected
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Return);
+        QVERIFY(player_.waitForLaunches(before + 1));
+        QCOMPARE(player_.launches().at(before).playlist,
+                 (path(QStringLiteral("CD/Songs/one.mp3")) + QStringLiteral("\r\n") +
+                  path(QStringLiteral("CD/PlayLists/CD1/two.mp3")) + QStringLiteral("\r\n") +
+                  path(QStringLiteral("Jazz/jazz.pls")) + QStringLiteral("\r\n"))
+                     .toUtf8());
+
+        // Enter in the song list plays the selected songs of the focused playlist.
+        window.lbMP3Songs->setFocus();
+        window.lbMP3Songs->item(1)->setSelected(true);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_Enter);
+        QVERIFY(player_.waitForLaunches(before + 2));
+        QCOMPARE(player_.launches().at(before + 1).playlist,
+                 path(QStringLiteral("CD/PlayLists/CD1/two.mp3")).toUtf8() + "\r\n");
+        QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    void doubleClickPlays() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        const int before = int(player_.launches().size());
+        QTest::mouseDClick(window.lbPlayLists->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           MainWindowFixture::itemCentre(window.lbPlayLists, 1));
+        QVERIFY(player_.waitForLaunches(before + 1));
+        QVERIFY(player_.launches().at(before).playlist.contains("jazz.pls"));
+    }
+
+    void emptyListDisablesTheButtons() {
+        writeBytes(path(QStringLiteral("Platterbox.Ini")), "[General]\r\n");
+        TfrmPlatterboxMain& window = start();
+        QCOMPARE(window.lbPlayLists->count(), 0);
+        QVERIFY(!window.btnExecute->isEnabled());
+        QVERIFY(!window.btnRemovePL->isEnabled());
+        QVERIFY(window.btnAddPL->isEnabled());
+        QVERIFY(f_->songTexts().isEmpty());
+        // Keys with nothing to act on do nothing.
+        showAndActivate(window);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Return);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    void toolBarAndPopupCaptions() {
+        TfrmPlatterboxMain& window = start();
+        const QList<QToolButton*> buttons = {
+            window.btnExecute, window.btnAddPL,   window.btnRemovePL, window.btnCreatePL,
+            window.btnMP3CD,   window.btnOptions, window.btnAbout};
+        QStringList captions;
+        for (QToolButton* button : buttons) {
+            captions << button->text();
+            QCOMPARE(button->size(), QSize(47, 36));
+            QVERIFY(!button->icon().pixmap(16, 16).isNull());
+        }
+        QCOMPARE(captions, QStringList({QStringLiteral("Execute"), QStringLiteral("Add"),
+                                        QStringLiteral("Remove"), QStringLiteral("Create"),
+                                        QStringLiteral("MP3CD"), QStringLiteral("Options"),
+                                        QStringLiteral("Help")}));
+        QCOMPARE(window.btnExecute->toolTip(),
+                 QStringLiteral("Execute selected playlists with command set in Options menu"));
+        QCOMPARE(window.miDeletePL->text(), QStringLiteral("&Delete Playlists\tShift+Del"));
+        QCOMPARE(window.Exit1->text(), QStringLiteral("E&xit"));
+        QCOMPARE(window.popupSystemTray->defaultAction(), window.Restore1);
+    }
+
+    void popupAdaptsToTheList() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        window.lbMP3Songs->setFocus();
+        window.popupListsPopup();
+        QVERIFY(!window.miExecutePL->isVisible());
+        QVERIFY(!window.miAddPL->isVisible());
+        QVERIFY(!window.miCreatePL->isVisible());
+        QVERIFY(window.miExecuteSongs->isVisible());
+        QVERIFY(!window.miExecuteSongs->isEnabled()); // no song selected
+        QVERIFY(window.miEditItem->isEnabled());
+        QCOMPARE(window.popupLists->defaultAction(), window.miExecuteSongs);
+        window.lbPlayLists->setFocus();
+        window.popupListsPopup();
+        QVERIFY(window.miExecutePL->isEnabled());
+        QVERIFY(window.miAddPL->isVisible());
+        QVERIFY(!window.miRemoveItems->isVisible());
+    }
+
+    void closingSavesBothStores() {
+        TfrmPlatterboxMain& window = start();
+        showAndActivate(window);
+        window.move(140, 150);
+        window.resize(600, 420);
+        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        window.Splitter1->setSizes({80, 300});
+        QVERIFY(window.close());
+        QCOMPARE(ended.size(), 1);
+        const QByteArray registry = readBytes(ConfigLocations::userRegistryFile());
+        QVERIFY(registry.contains("\"frmMain_Width\"=dword:00000258"));
+        QVERIFY(registry.contains("\"frmMain_lbPlayLists_Height\"=dword:00000050"));
+        const QByteArray ini = readBytes(path(QStringLiteral("Platterbox.Ini")));
+        QVERIFY(ini.contains("File1=Jazz/jazz.pls\r\n"));
+        QVERIFY(ini.contains("spinAutoExecuteDelay_Value=5\r\n"));
+    }
+
+    void closingWithoutSavingLeavesTheStoresAlone() {
+        TestSupport::writeBytes(ConfigLocations::userRegistryFile(),
+                                "Windows Registry Editor Version 5.00\r\n\r\n"
+                                "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n"
+                                "\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000\r\n"
+                                "\"frmMain_lbPlayLists_Height\"=dword:00000005\r\n");
+        const QByteArray registryBefore = readBytes(ConfigLocations::userRegistryFile());
+        const QByteArray iniBefore = readBytes(path(QStringLiteral("Platterbox.Ini")));
+        TfrmPlatterboxMain& window = start();
+        QCOMPARE(window.lbPlayLists->height(), 30);
+        showAndActivate(window);
+        window.move(10, 10);
+        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        window.close();
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(readBytes(ConfigLocations::userRegistryFile()), registryBefore);
+        QCOMPARE(readBytes(path(QStringLiteral("Platterbox.Ini"))), iniBefore);
+    }
+
+    void refusedRegistrySaveStillCloses() {
+        TfrmPlatterboxMain& window = start();
+        QDir().mkpath(ConfigLocations::configFolder());
+        {
+            TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
+            QVERIFY(guard.effective());
+            QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+            window.close();
+            QCOMPARE(ended.size(), 1);
+        }
+        QCOMPARE(f_->dialogs.messages(),
+                 QStringList{QStringLiteral("Failed to set data for 'frmMain_Top'")});
+        QVERIFY(readBytes(path(QStringLiteral("Platterbox.Ini"))).contains("Total=3"));
+    }
+
+    void iniPathChoice_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("parameter");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no parameter")
+            << QStringList() << QString() << QStringLiteral("prog/Platterbox.Ini");
+        QTest::newRow("own file found ignoring case")
+            << QStringList{QStringLiteral("prog/PLATTERBOX.INI")} << QString()
+            << QStringLiteral("prog/PLATTERBOX.INI");
+        QTest::newRow("parameter's file exists")
+            << QStringList{QStringLiteral("cd/Platterbox/Platterbox.Ini")}
+            << QStringLiteral("cd/Platterbox/Platterbox")
+            << QStringLiteral("cd/Platterbox/Platterbox.Ini");
+        QTest::newRow("parameter with an extension")
+            << QStringList{QStringLiteral("cd/setup.Ini")} << QStringLiteral("cd/setup.exe")
+            << QStringLiteral("cd/setup.Ini");
+        QTest::newRow("parameter's file missing")
+            << QStringList() << QStringLiteral("cd/other") << QStringLiteral("prog/Platterbox.Ini");
+    }
+
+    void iniPathChoice() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, parameter);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        for (const QString& file : files)
+            writeBytes(dir.filePath(file), "[General]\r\n");
+        const QString param = parameter.isEmpty() ? QString() : dir.filePath(parameter);
+        QCOMPARE(ChooseIniPath(param, dir.filePath(QStringLiteral("prog/Platterbox"))),
+                 dir.filePath(expected));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
