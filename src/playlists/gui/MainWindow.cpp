@@ -305,3 +305,12 @@ QString TfrmPlatterboxMain::focusedPlayListPath() const {
 void TfrmPlatterboxMain::ApplyIconPlacement() {
     TaskbarButton::setVisible(this, context_.vars.dlgPreferences.radIcon_ItemIndex != 1);
 }
+
+void TfrmPlatterboxMain::ApplicationEvents1Restore() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    timerSuicide->stop();
+}

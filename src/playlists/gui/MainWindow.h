@@ -60,6 +60,7 @@ public:
     QTimer* timerSuicide = nullptr;
 
     const QString& currentIniPath() const { return currentIniPath_; }
+    void setCurrentIniPath(const QString& path) { currentIniPath_ = path; }
     const ProgramContext& context() const { return context_; }
 
     // Playlist list operations shared by several commands.
@@ -84,6 +85,8 @@ public:
     void timerSuicideTimer();
     // Tray icon and taskbar button as the icon placement setting wants them.
     void ApplyIconPlacement();
+    // The window comes back (shown, in front) and a pending timed close is cancelled.
+    void ApplicationEvents1Restore();
 
     // Mouse and keys of the lists.
     void lbListsMouseDown(QListWidget* list, Qt::MouseButton button,

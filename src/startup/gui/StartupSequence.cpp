@@ -2,6 +2,7 @@
 
 #include "ProgramContext.h"
 #include "TfrmNullMain.h"
+#include "common/ScriptFileDialogs.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
 #include "platform/gui/QtDialogs.h"
@@ -35,7 +36,13 @@ int RunPlatterbox(int argc, char* argv[]) {
         return 0;
     QApplication::setApplicationDisplayName(QStringLiteral("Platterbox"));
 
-    QtDialogs dialogs;
+    QtDialogs qtDialogs;
+    // End-to-end tests answer the program's questions from a script.
+    const QString script = qEnvironmentVariable(ScriptFileDialogs::EnvironmentVariable);
+    std::unique_ptr<ScriptFileDialogs> scripted;
+    if (!script.isEmpty())
+        scripted = std::make_unique<ScriptFileDialogs>(script);
+    UserDialogs& dialogs = scripted ? static_cast<UserDialogs&>(*scripted) : qtDialogs;
     HintSwitch hints;
     PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
     QStringList arguments = QApplication::arguments();
@@ -46,7 +53,7 @@ int RunPlatterbox(int argc, char* argv[]) {
     TfrmPlatterboxMain mainWindow(
         ProgramContext{SharedVariables(), dialogs, hints, playing, programPath, arguments});
     nullMain.setMainWindow(&mainWindow);
-    dialogs.setParent(&mainWindow);
+    qtDialogs.setParent(&mainWindow);
     TdlgAbout about(&mainWindow);
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, &app,
