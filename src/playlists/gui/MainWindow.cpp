@@ -172,6 +172,8 @@ void TfrmPlatterboxMain::createPopupMenus() {
     connect(miSelectAll, &QAction::triggered, this, &TfrmPlatterboxMain::miSelectAllClick);
     connect(miSortPL, &QAction::triggered, this, [this] { miSortClick(miSortPL); });
     connect(miSortSongs, &QAction::triggered, this, [this] { miSortClick(miSortSongs); });
+    // The item shows the Insert key, so it does what that key does.
+    connect(miAddPL, &QAction::triggered, this, &TfrmPlatterboxMain::btnAddPLClick);
     connect(miCreatePL, &QAction::triggered, this, &TfrmPlatterboxMain::btnCreatePLClick);
     connect(miEditItem, &QAction::triggered, this, [this] { miEditClick(miEditItem); });
     connect(miEditPLfn, &QAction::triggered, this, [this] { miEditClick(miEditPLfn); });

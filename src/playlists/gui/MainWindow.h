@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playlists/PlayListFile.h"
 #include "startup/gui/ProgramContext.h"
 
 #include <QMainWindow>
@@ -140,9 +141,20 @@ private:
     QString focusedPlayListPath() const;
     QStringList selectedPlayListPaths() const;
     QStringList selectedSongTexts() const;
+    // The song list's entries with their original bytes (edited ones in UTF-8).
+    EntryList songEntries() const;
+    void showSongs(const PlayListContent& content);
+    // Writes the song list over the focused playlist; tells the user when that fails.
+    bool rewriteFocusedPlayList();
+    void sortPlayLists();
+    void sortSongs();
+    void editSongEntry();
+    void renameFocusedPlayList();
 
     ProgramContext context_;
     QString currentIniPath_;
+    // The form the focused playlist was read in, so a rewrite keeps PLS files PLS.
+    PlayListFormat songsFormat_ = PlayListFormat::PlainM3U;
     QPointer<QListWidget> hoveredList_;
     QRect hoveredItemRect_;
     QPoint lastHintPosition_;

@@ -34,13 +34,20 @@ void TfrmPlatterboxMain::lbPlayListsClick() {
         context_.dialogs.showMessage(path + QLatin1String("\rFile Not Found!"));
         return;
     }
-    EntryList entries;
-    if (Status loaded = LoadPlayList(path, entries); loaded.failed()) {
+    PlayListContent content;
+    if (Status loaded = LoadPlayList(path, content); loaded.failed()) {
         context_.dialogs.showMessage(loaded.message());
         return;
     }
-    for (const QByteArray& entry : std::as_const(entries))
-        lbMP3Songs->addItem(DecodeEntry(entry));
+    showSongs(content);
+}
+
+void TfrmPlatterboxMain::showSongs(const PlayListContent& content) {
+    songsFormat_ = content.format;
+    for (const QByteArray& entry : content.entries) {
+        auto* item = new QListWidgetItem(DecodeEntry(entry), lbMP3Songs);
+        item->setData(Qt::UserRole, entry);
+    }
 }
 
 QListWidget* TfrmPlatterboxMain::focusedList() {

@@ -3,9 +3,5 @@
 
 void TfrmPlatterboxMain::btnAddPLClick() {}
 void TfrmPlatterboxMain::btnCreatePLClick() {}
-void TfrmPlatterboxMain::btnRemovePLClick(QObject*) {}
 void TfrmPlatterboxMain::btnMP3CDClick() {}
 void TfrmPlatterboxMain::btnOptionsClick() {}
-void TfrmPlatterboxMain::miSortClick(QObject*) {}
-void TfrmPlatterboxMain::miEditClick(QObject*) {}
-void TfrmPlatterboxMain::miRemoveItemsClick() {}

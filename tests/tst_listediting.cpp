@@ -1,0 +1,328 @@
+#include "MainWindowFixture.h"
+#include "TestSupport.h"
+
+#include <QMenu>
+#include <QSplitter>
+#include <QToolButton>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+QList<int> selectedRows(const QListWidget* list) {
+    QList<int> rows;
+    for (int row = 0; row < list->count(); ++row)
+        if (list->item(row)->isSelected())
+            rows << row;
+    return rows;
+}
+
+QList<int> toIntList(const QVariantList& values) {
+    QList<int> ints;
+    for (const QVariant& value : values)
+        ints << value.toInt();
+    return ints;
+}
+} // namespace
+
+// Editing both lists through the commands of the popup menu and the keys: sorting, removing
+// and editing song entries, renaming playlist files, dragging, removing and deleting playlists.
+class TestListEditing : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString path(const QString& relative) const { return dir_->filePath(relative); }
+
+    // Starts the window with these playlists (relative paths, created with the given text).
+    TfrmPlatterboxMain& start(const QList<QPair<QString, QByteArray>>& playLists) {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QByteArray ini = "[PlayLists]\r\nTotal=" + QByteArray::number(playLists.size()) + "\r\n";
+        for (qsizetype i = 0; i < playLists.size(); ++i) {
+            if (!playLists.at(i).second.isNull())
+                writeBytes(path(playLists.at(i).first), playLists.at(i).second);
+            ini += "File" + QByteArray::number(i) + "=" + playLists.at(i).first.toUtf8() + "\r\n";
+        }
+        writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        return f_->create(path(QStringLiteral("Platterbox")));
+    }
+
+    TfrmPlatterboxMain& startWithSevenPlayLists() {
+        QList<QPair<QString, QByteArray>> lists;
+        for (int i = 0; i < 7; ++i)
+            lists.append(
+                {QStringLiteral("p%1.m3u").arg(i), "song" + QByteArray::number(i) + "\r\n"});
+        return start(lists);
+    }
+
+    void select(QListWidget* list, const QList<int>& rows, int current) {
+        list->clearSelection();
+        list->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+        for (int row : rows)
+            list->item(row)->setSelected(true);
+    }
+
+private Q_SLOTS:
+    void cleanup() {
+        f_.reset();
+        dir_.reset();
+    }
+
+    void removingPlayLists_data() {
+        QTest::addColumn<bool>("deleteFiles");
+        QTest::addColumn<QVariantList>("selected");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QStringList>("remaining");
+        QTest::addColumn<int>("current");
+        const auto names = [](const QList<int>& indices) {
+            QStringList result;
+            for (int i : indices)
+                result << QStringLiteral("p%1.m3u").arg(i);
+            return result;
+        };
+        QTest::newRow("3 and 5 of seven")
+            << false << QVariantList{3, 5} << true << names({0, 1, 2, 4, 6}) << 2;
+        QTest::newRow("first among them")
+            << false << QVariantList{0, 4} << true << names({1, 2, 3, 5, 6}) << 0;
+        QTest::newRow("nothing selected")
+            << false << QVariantList{} << true << names({0, 1, 2, 3, 4, 5, 6}) << 0;
+        QTest::newRow("answered No")
+            << false << QVariantList{3, 5} << false << names({0, 1, 2, 3, 4, 5, 6}) << 4;
+        QTest::newRow("all") << false << QVariantList{0, 1, 2, 3, 4, 5, 6} << true << QStringList()
+                             << -1;
+        QTest::newRow("delete 1 and 6")
+            << true << QVariantList{1, 6} << true << names({0, 2, 3, 4, 5}) << 0;
+    }
+
+    void removingPlayLists() {
+        QFETCH(bool, deleteFiles);
+        QFETCH(QVariantList, selected);
+        QFETCH(bool, answer);
+        QFETCH(QStringList, remaining);
+        QFETCH(int, current);
+        TfrmPlatterboxMain& window = startWithSevenPlayLists();
+        select(window.lbPlayLists, toIntList(selected), 4);
+        f_->dialogs.answerYesNo(answer);
+        window.btnRemovePLClick(deleteFiles ? static_cast<QObject*>(window.miDeletePL)
+                                               : window.btnRemovePL);
+
+        QCOMPARE(f_->dialogs.questions(),
+                 QStringList{deleteFiles
+                                 ? QStringLiteral("Actually delete the selected playlists file(s)?")
+                                 : QStringLiteral("Remove the selected item(s)?")});
+        QCOMPARE(f_->playListNames(), remaining);
+        QCOMPARE(f_->vars.PlayLists.size(), remaining.size());
+        for (qsizetype i = 0; i < remaining.size(); ++i)
+            QCOMPARE(f_->vars.PlayLists.at(i), path(remaining.at(i)));
+        QCOMPARE(window.lbPlayLists->currentRow(), current);
+        if (!answer) {
+            QCOMPARE(selectedRows(window.lbPlayLists), toIntList(selected));
+        } else if (current >= 0) {
+            QCOMPARE(selectedRows(window.lbPlayLists), QList<int>{current});
+            QCOMPARE(f_->songTexts(),
+                     QStringList{QStringLiteral("song") + remaining.at(current).mid(1, 1)});
+        }
+        QCOMPARE(window.btnExecute->isEnabled(), !remaining.isEmpty());
+        QCOMPARE(window.btnRemovePL->isEnabled(), !remaining.isEmpty());
+        for (int i = 0; i < 7; ++i) {
+            const QString name = QStringLiteral("p%1.m3u").arg(i);
+            const bool deleted = deleteFiles && answer && !remaining.contains(name);
+            QCOMPARE(QFileInfo::exists(path(name)), !deleted);
+        }
+    }
+
+    void deletingAPlayListListedTwice() {
+        TfrmPlatterboxMain& window = start({{QStringLiteral("a.m3u"), "x\r\n"},
+                                            {QStringLiteral("a.m3u"), "x\r\n"},
+                                            {QStringLiteral("b.m3u"), "y\r\n"}});
+        select(window.lbPlayLists, {0, 1}, 0);
+        f_->dialogs.answerYesNo(true);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("b.m3u")});
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.m3u"))));
+        QVERIFY(QFileInfo::exists(path(QStringLiteral("b.m3u"))));
+        QCOMPARE(f_->dialogs.messages(), QStringList());
+    }
+
+    void removingSongEntries_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QVariantList>("selected");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray extended = "#EXTM3U\r\n#EXTINF:1,A\r\na.mp3\n#EXTINF:2,B\r\nb.mp3\r\n";
+        QTest::newRow("one of three")
+            << QByteArray("a\r\nb\r\nc\r\n") << QVariantList{1} << true << QByteArray("a\r\nc\r\n");
+        QTest::newRow("all") << QByteArray("a\r\nb\r\n") << QVariantList{0, 1} << true
+                             << QByteArray("");
+        QTest::newRow("Yes with none selected drops the #EXT lines")
+            << extended << QVariantList{} << true << QByteArray("a.mp3\r\nb.mp3\r\n");
+        QTest::newRow("No keeps the file") << extended << QVariantList{0} << false << extended;
+        QTest::newRow("PLS stays PLS")
+            << QByteArray("[playlist]\r\nNumberOfEntries=2\r\nFile1=a\r\nFile2=b\r\n")
+            << QVariantList{0} << true
+            << QByteArray("[playlist]\r\nFile1=b\r\nNumberOfEntries=1\r\nVersion=2\r\n");
+        QTest::newRow("untouched entries keep their bytes")
+            << QByteArray("caf\xe9.mp3\r\nx\r\n") << QVariantList{1} << true
+            << QByteArray("caf\xe9.mp3\r\n");
+    }
+
+    void removingSongEntries() {
+        QFETCH(QByteArray, content);
+        QFETCH(QVariantList, selected);
+        QFETCH(bool, answer);
+        QFETCH(QByteArray, written);
+        TfrmPlatterboxMain& window = start({{QStringLiteral("list.pls"), content}});
+        window.lbMP3Songs->setFocus();
+        select(window.lbMP3Songs, toIntList(selected), 0);
+        f_->dialogs.answerYesNo(answer);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(f_->dialogs.questions(),
+                 QStringList{QStringLiteral("Remove the selected item(s) from playlist?")});
+        QCOMPARE(readBytes(path(QStringLiteral("list.pls"))), written);
+        QCOMPARE(f_->songTexts().size(), window.lbMP3Songs->count());
+    }
+
+    void readOnlyPlayListIsNotChanged() {
+        const QByteArray content = "#EXTM3U\r\nb.mp3\r\na.mp3\r\n";
+        TfrmPlatterboxMain& window = start({{QStringLiteral("ro.m3u"), content}});
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("ro.m3u")), QFile::ReadOwner));
+        window.lbMP3Songs->setFocus();
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(f_->dialogs.messages(), QStringList{path(QStringLiteral("ro.m3u")) +
+                                                     QStringLiteral("\rUnable to update file!")});
+        QCOMPARE(readBytes(path(QStringLiteral("ro.m3u"))), content);
+        // The list shows the file's content again: the edit is lost, not kept.
+        QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
+    }
+
+    void sortingSongsRewritesTheFile() {
+        TfrmPlatterboxMain& window =
+            start({{QStringLiteral("s.m3u"), "b.mp3\r\nA.mp3\r\n#EXTINF\r\nc.mp3\r\n"}});
+        window.lbMP3Songs->setFocus();
+        window.miSortClick(window.miSortSongs);
+        QCOMPARE(readBytes(path(QStringLiteral("s.m3u"))),
+                 QByteArray("#EXTINF\r\nA.mp3\r\nb.mp3\r\nc.mp3\r\n"));
+        QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    void sortingPlayListsByFullPath() {
+        TfrmPlatterboxMain& window = start({{QStringLiteral("B/x.m3u"), "bx\r\n"},
+                                            {QStringLiteral("A/y.m3u"), "ay\r\n"},
+                                            {QStringLiteral("a/z.m3u"), "az\r\n"}});
+        select(window.lbPlayLists, {0, 1}, 1);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(f_->playListNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
+                                                   QStringLiteral("x.m3u")}));
+        QCOMPARE(f_->vars.PlayLists.at(2), path(QStringLiteral("B/x.m3u")));
+        QCOMPARE(selectedRows(window.lbPlayLists), QList<int>());
+        QCOMPARE(window.lbPlayLists->currentRow(), 1);
+        QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("az")});
+        QVERIFY(!readBytes(path(QStringLiteral("Platterbox.Ini"))).contains("File0=A/y.m3u"));
+    }
+
+    void editingAnEntry_data() {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray original = "#EXTM3U\r\n#EXTINF:1,x\r\nold.mp3\r\nk\xe4se.mp3\r\n";
+        QTest::newRow("new text") << std::optional<QString>(QStringLiteral("n\u00e9w.mp3"))
+                                  << QByteArray("n\xc3\xa9w.mp3\r\nk\xe4se.mp3\r\n");
+        QTest::newRow("cancel") << std::optional<QString>() << original;
+        QTest::newRow("same text") << std::optional<QString>(QStringLiteral("old.mp3")) << original;
+    }
+
+    void editingAnEntry() {
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(QByteArray, written);
+        TfrmPlatterboxMain& window = start(
+            {{QStringLiteral("e.m3u"), "#EXTM3U\r\n#EXTINF:1,x\r\nold.mp3\r\nk\xe4se.mp3\r\n"}});
+        window.lbMP3Songs->setFocus();
+        window.lbMP3Songs->setCurrentRow(0);
+        f_->dialogs.answerText(answer);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_F2);
+        const ScriptedDialogs::Record& asked = f_->dialogs.records().at(0);
+        QCOMPARE(asked.caption, QStringLiteral("Edit item file name"));
+        QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the item: "));
+        QCOMPARE(asked.defaultText, QStringLiteral("old.mp3"));
+        QCOMPARE(readBytes(path(QStringLiteral("e.m3u"))), written);
+    }
+
+    void renamingAPlayList_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("renamed");
+        QTest::newRow("new name") << QStringLiteral("Rock/new.m3u") << true;
+        QTest::newRow("target exists") << QStringLiteral("other.m3u") << false;
+        QTest::newRow("missing folder") << QStringLiteral("nowhere/new.m3u") << false;
+    }
+
+    void renamingAPlayList() {
+        QFETCH(QString, answer);
+        QFETCH(bool, renamed);
+        TfrmPlatterboxMain& window = start(
+            {{QStringLiteral("Rock/old.m3u"), "a\r\n"}, {QStringLiteral("other.m3u"), "b\r\n"}});
+        const QString target = path(answer);
+        f_->dialogs.answerText(target);
+        window.miEditClick(window.miEditPLfn);
+        const ScriptedDialogs::Record& asked = f_->dialogs.records().at(0);
+        QCOMPARE(asked.caption, QStringLiteral("Edit playlist file name"));
+        QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the playlist: "));
+        QCOMPARE(asked.defaultText, path(QStringLiteral("Rock/old.m3u")));
+        if (renamed) {
+            QCOMPARE(f_->vars.PlayLists.at(0), target);
+            QCOMPARE(f_->playListNames().at(0), QStringLiteral("new.m3u"));
+            QCOMPARE(readBytes(target), QByteArray("a\r\n"));
+            QVERIFY(!QFileInfo::exists(path(QStringLiteral("Rock/old.m3u"))));
+            QCOMPARE(f_->dialogs.messages(), QStringList());
+        } else {
+            QCOMPARE(f_->dialogs.messages(), QStringList{QStringLiteral("Unable to rename ") +
+                                                         path(QStringLiteral("Rock/old.m3u")) +
+                                                         QStringLiteral("\rinto ") + target});
+            QCOMPARE(f_->vars.PlayLists.at(0), path(QStringLiteral("Rock/old.m3u")));
+            QCOMPARE(readBytes(path(QStringLiteral("other.m3u"))), QByteArray("b\r\n"));
+        }
+    }
+
+    void draggingMovesTheFocusedPlayList() {
+        TfrmPlatterboxMain& window = startWithSevenPlayLists();
+        window.resize(500, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.Splitter1->setSizes({400, 100});
+        select(window.lbPlayLists, {0, 1}, 1);
+        QListWidget* list = window.lbPlayLists;
+        QVERIFY(
+            !window.lbPlayListsDragOver(window.lbMP3Songs, MainWindowFixture::itemCentre(list, 3)));
+        QVERIFY(window.lbPlayListsDragOver(list, MainWindowFixture::itemCentre(list, 3)));
+        window.lbPlayListsDragDrop(list, MainWindowFixture::itemCentre(list, 3));
+        QCOMPARE(f_->playListNames().mid(0, 5),
+                 QStringList({QStringLiteral("p0.m3u"), QStringLiteral("p2.m3u"),
+                              QStringLiteral("p3.m3u"), QStringLiteral("p1.m3u"),
+                              QStringLiteral("p4.m3u")}));
+        QCOMPARE(f_->vars.PlayLists.at(3), path(QStringLiteral("p1.m3u")));
+        QCOMPARE(window.lbPlayLists->currentRow(), 3);
+        QCOMPARE(selectedRows(list), QList<int>({0, 3}));
+        // Below the last item nothing is accepted or moved.
+        const QPoint below(5, list->viewport()->height() - 2);
+        QVERIFY(!window.lbPlayListsDragOver(list, below));
+        window.lbPlayListsDragDrop(list, below);
+        QCOMPARE(f_->vars.PlayLists.at(3), path(QStringLiteral("p1.m3u")));
+    }
+
+    void keysWithNothingToActOnDoNothing() {
+        TfrmPlatterboxMain& window = start({});
+        for (int key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_S})
+            QTest::keyClick(window.lbPlayLists, Qt::Key(key),
+                            key == Qt::Key_S ? Qt::AltModifier : Qt::ShiftModifier);
+        QTest::keyClick(window.lbPlayLists, Qt::Key_Delete);
+        window.lbMP3Songs->setFocus();
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(window.lbMP3Songs, Qt::Key_F2);
+        QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+};
+
+QTEST_MAIN(TestListEditing)
+#include "tst_listediting.moc"
