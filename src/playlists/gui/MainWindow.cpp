@@ -5,6 +5,7 @@
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/gui/TaskbarButton.h"
+#include "startup/gui/TTrayIcon.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 #include "settings/gui/HintSwitch.h"
@@ -38,6 +39,7 @@ void TfrmPlatterboxMain::createComponents() {
     createLists();
     createPopupMenus();
     createTimers();
+    createTrayIcon();
 }
 
 QToolButton* TfrmPlatterboxMain::addToolButton(const QString& name, const QString& caption,
@@ -231,14 +233,7 @@ void TfrmPlatterboxMain::FormCreate() {
     timerAutoPlayOnce->start();
 }
 
-void TfrmPlatterboxMain::timerAutoPlayOnceTimer() {
-    timerAutoPlayOnce->stop();
-    show();
-}
 
-void TfrmPlatterboxMain::timerSuicideTimer() {
-    close();
-}
 
 void TfrmPlatterboxMain::closeEvent(QCloseEvent* event) {
     if (!closing_) {
@@ -304,15 +299,4 @@ QString TfrmPlatterboxMain::focusedPlayListPath() const {
     return row >= 0 ? context_.vars.PlayLists.value(row) : QString();
 }
 
-void TfrmPlatterboxMain::ApplyIconPlacement() {
-    TaskbarButton::setVisible(this, context_.vars.dlgPreferences.radIcon_ItemIndex != 1);
-}
 
-void TfrmPlatterboxMain::ApplicationEvents1Restore() {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
-    timerSuicide->stop();
-}

@@ -16,6 +16,7 @@ class QToolButton;
 class QDragMoveEvent;
 class QDropEvent;
 class QKeyEvent;
+class TTrayIcon;
 
 // The main window: a toolbar over the playlist list and the song list of the focused playlist.
 class TfrmPlatterboxMain : public QMainWindow {
@@ -59,6 +60,7 @@ public:
     QAction* Exit1 = nullptr;
     QTimer* timerAutoPlayOnce = nullptr;
     QTimer* timerSuicide = nullptr;
+    TTrayIcon* TrayIcon = nullptr;
 
     const QString& currentIniPath() const { return currentIniPath_; }
     void setCurrentIniPath(const QString& path) { currentIniPath_ = path; }
@@ -88,6 +90,12 @@ public:
     void ApplyIconPlacement();
     // The window comes back (shown, in front) and a pending timed close is cancelled.
     void ApplicationEvents1Restore();
+    void TrayIconClick();
+    void TrayIconRightClick(Qt::MouseButton button, const QPoint& position);
+    // The minimise box: the tray only (hidden) or minimised, as the placement says.
+    void minimiseByPlacement();
+    // The first tick of timerAutoPlayOnce: show the window, then auto-play.
+    void timerAutoPlayOnceTimer();
 
     // Mouse and keys of the lists.
     void lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
@@ -116,6 +124,8 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -130,7 +140,8 @@ private:
                          const QString& icon);
     void FormCreate();
     void FormClose();
-    void timerAutoPlayOnceTimer();
+    void createTrayIcon();
+    void hideOrMinimiseAfterAutoPlay();
 
     bool listMouseEvent(QListWidget* list, QEvent* event);
     // Every key goes to FormKeyDown and is then discarded; Tab still moves the focus.

@@ -1,0 +1,67 @@
+#include "TTrayIcon.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+
+TTrayIcon::TTrayIcon(QObject* owner) : QObject(owner) {
+    connect(&tray_, &QSystemTrayIcon::activated, this, &TTrayIcon::handleActivation);
+}
+
+TTrayIcon::~TTrayIcon() {
+    tray_.hide();
+}
+
+void TTrayIcon::setActive(bool active) {
+    if (active == active_)
+        return;
+    active_ = active;
+    tray_.setVisible(active);
+}
+
+void TTrayIcon::setIcon(const QIcon& icon) {
+    icon_ = icon;
+    tray_.setIcon(icon);
+}
+
+void TTrayIcon::setToolTip(const QString& toolTip) {
+    toolTip_ = toolTip.left(MaxToolTipLength);
+    tray_.setToolTip(toolTip_);
+}
+
+bool TTrayIcon::isShown() const {
+    return active_ && QSystemTrayIcon::isSystemTrayAvailable() && tray_.isVisible();
+}
+
+void TTrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        if (OnClick)
+            OnClick(this);
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        // A double click is also a click.
+        if (OnClick)
+            OnClick(this);
+        if (OnDblClick)
+            OnDblClick(this);
+        break;
+    case QSystemTrayIcon::Context:
+        rightClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrayIcon::rightClick() {
+    const QPoint cursor = QCursor::pos();
+    if (PopupMenu) {
+        if (QWidget* window = QApplication::activeWindow())
+            window->activateWindow();
+        QCoreApplication::processEvents();
+        PopupMenu->popup(cursor);
+    }
+    if (OnRightClick)
+        OnRightClick(this, Qt::RightButton, Qt::NoModifier, cursor);
+}

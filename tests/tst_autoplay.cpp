@@ -1,0 +1,276 @@
+#include "FakePlayer.h"
+#include "MainWindowFixture.h"
+#include "TestSupport.h"
+#include "startup/gui/TTrayIcon.h"
+#include "startup/gui/TdlgTimer.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+// Runs `act` on the countdown dialog once it is shown, with a fast timer, and records every
+// number it shows while it is open.
+struct CountdownDriver {
+    QStringList shown;
+    std::function<void(TdlgTimer*)> act;
+
+    void arm() {
+        QTimer::singleShot(0, [this] {
+            auto* dialog = qobject_cast<TdlgTimer*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return arm();
+            dialog->RunTimer->setInterval(20);
+            shown << dialog->lblNum->text();
+            QObject::connect(dialog->RunTimer, &QTimer::timeout, dialog, [this, dialog] {
+                if (dialog->isVisible())
+                    shown << dialog->lblNum->text();
+            });
+            if (act)
+                act(dialog);
+        });
+    }
+};
+} // namespace
+
+// Auto-play with its countdown, hiding or minimising, the timed close and its cancellation,
+// and the tray icon.
+class TestAutoPlay : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    FakePlayer player_;
+    QTemporaryDir dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+    TfrmPlatterboxMain& start(const QByteArray& general, int playLists, int placement) {
+        QByteArray ini = "[General]\r\n" + general +
+                         "[PlayLists]\r\nTotal=" + QByteArray::number(playLists) + "\r\n";
+        for (int i = 0; i < playLists; ++i) {
+            const QByteArray name = "list" + QByteArray::number(i) + ".m3u";
+            writeBytes(path(QString::fromLatin1(name)),
+                       "song" + QByteArray::number(i) + ".mp3\r\n");
+            ini += "File" + QByteArray::number(i) + "=" + name + "\r\n";
+        }
+        writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
+        TfrmPlatterboxMain& window = f_->create(path(QStringLiteral("Platterbox")));
+        // The stored placement comes from the registry; set it after loading.
+        f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
+        return window;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        player_.applyToThisProcess();
+    }
+
+    void cleanup() { f_.reset(); }
+
+    void countdownShowsEveryNumber() {
+        CountdownDriver driver;
+        driver.arm();
+        QVERIFY(RunCountdown(3, QStringLiteral("Wait"), nullptr));
+        QCOMPARE(driver.shown,
+                 QStringList({QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1")}));
+    }
+
+    void countdownButtons_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Play Now") << true;
+        QTest::newRow("Don't AutoPlay") << false;
+    }
+
+    void countdownButtons() {
+        QFETCH(bool, ok);
+        CountdownDriver driver;
+        driver.act = [ok](TdlgTimer* dialog) {
+            dialog->RunTimer->setInterval(60000);
+            (ok ? dialog->btnOK : dialog->btnCancel)->click();
+        };
+        driver.arm();
+        QCOMPARE(RunCountdown(999, QStringLiteral("Wait"), nullptr), ok);
+        QCOMPARE(driver.shown, QStringList{QStringLiteral("999")});
+    }
+
+    void countdownOfZeroStillPlays() {
+        CountdownDriver driver;
+        driver.arm();
+        QVERIFY(RunCountdown(0, QStringLiteral("Wait"), nullptr));
+        QCOMPARE(driver.shown, QStringList{QString()});
+    }
+
+    void countdownDialog() {
+        TdlgTimer dialog(nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Platterbox AutoPlay Timer"));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(dialog.btnOK->toolTip(), QStringLiteral("Play Now"));
+        QCOMPARE(dialog.btnCancel->toolTip(),
+                 QStringLiteral("Don't AutoPlay / Open program normally"));
+        QVERIFY(dialog.btnOK->isDefault());
+        QCOMPARE(dialog.lblSecondsRemaining->text(), QStringLiteral("seconds remaining..."));
+        QCOMPARE(dialog.btnCancel->nextInFocusChain(), dialog.btnOK);
+    }
+
+    void autoPlayRuns_data() {
+        QTest::addColumn<int>("playLists");
+        QTest::addColumn<int>("placement");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("tray only hides") << 3 << 1 << true;
+        QTest::newRow("taskbar minimises") << 2 << 0 << false;
+        QTest::newRow("both minimises") << 1 << 2 << false;
+        QTest::newRow("empty list still counts down") << 0 << 1 << true;
+    }
+
+    void autoPlayRuns() {
+        QFETCH(int, playLists);
+        QFETCH(int, placement);
+        QFETCH(bool, hidden);
+        const int launchesBefore = int(player_.launches().size());
+        CountdownDriver driver;
+        QString message;
+        driver.act = [&message](TdlgTimer* dialog) { message = dialog->lblMsg->text(); };
+        driver.arm();
+        TfrmPlatterboxMain& window =
+            start("cbAutoExecute_Checked=1\r\nspinAutoExecuteDelay_Value=2\r\n"
+                  "spinAutoExecuteCloseDelay_Value=1\r\n",
+                  playLists, placement);
+        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        QTRY_VERIFY(window.timerSuicide->isActive());
+        QCOMPARE(message, QStringLiteral("Wait to play %1 playlists").arg(playLists));
+        QCOMPARE(driver.shown, QStringList({QStringLiteral("2"), QStringLiteral("1")}));
+        QCOMPARE(window.timerSuicide->interval(), 1000);
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), playLists);
+        if (hidden)
+            QVERIFY(!window.isVisible());
+        else
+            QTRY_VERIFY(window.isMinimized());
+        if (playLists > 0) {
+            QVERIFY(player_.waitForLaunches(launchesBefore + 1));
+            QCOMPARE(player_.launches().last().playlist.count("\r\n"), playLists);
+        }
+        // The timed close saves and ends the program.
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QVERIFY(readBytes(path(QStringLiteral("Platterbox.Ini")))
+                    .contains("cbAutoExecuteHide_Checked=1"));
+        QCOMPARE(int(player_.launches().size()), launchesBefore + (playLists > 0 ? 1 : 0));
+    }
+
+    void cancelLeavesTheProgramOpen() {
+        CountdownDriver driver;
+        driver.act = [](TdlgTimer* dialog) { dialog->btnCancel->click(); };
+        driver.arm();
+        const int launchesBefore = int(player_.launches().size());
+        TfrmPlatterboxMain& window = start("cbAutoExecute_Checked=1\r\n", 2, 1);
+        QTRY_VERIFY(window.isVisible());
+        QTRY_VERIFY(!driver.shown.isEmpty());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.timerSuicide->isActive());
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+        QCOMPARE(int(player_.launches().size()), launchesBefore);
+    }
+
+    void withoutCountdownPlaysAtOnce() {
+        TfrmPlatterboxMain& window =
+            start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                  "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=0\r\n",
+                  1, 0);
+        const int launchesBefore = int(player_.launches().size());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(player_.waitForLaunches(launchesBefore + 1));
+        QVERIFY(!window.isMinimized());
+        QVERIFY(!window.timerSuicide->isActive());
+    }
+
+    void autoPlayOffOnlyShows() {
+        TfrmPlatterboxMain& window = start(QByteArray(), 2, 0);
+        QVERIFY(!window.isVisible());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(!window.timerAutoPlayOnce->isActive());
+        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+    }
+
+    void restoreCancelsTheTimedClose_data() {
+        QTest::addColumn<int>("placement");
+        QTest::newRow("tray click") << 1;
+        QTest::newRow("taskbar restore") << 0;
+    }
+
+    void restoreCancelsTheTimedClose() {
+        QFETCH(int, placement);
+        TfrmPlatterboxMain& window =
+            start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                  "spinAutoExecuteCloseDelay_Value=30\r\n",
+                  1, placement);
+        QTRY_VERIFY(window.timerSuicide->isActive());
+        if (placement == 1) {
+            QVERIFY(!window.isVisible());
+            window.TrayIcon->handleActivation(QSystemTrayIcon::Trigger);
+        } else {
+            QTRY_VERIFY(window.isMinimized());
+            window.showNormal();
+        }
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+        QVERIFY(!window.timerSuicide->isActive());
+    }
+
+    void trayFollowsThePlacement_data() {
+        QTest::addColumn<int>("placement");
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("taskbar") << 0 << false;
+        QTest::newRow("system tray") << 1 << true;
+        QTest::newRow("both") << 2 << true;
+    }
+
+    void trayFollowsThePlacement() {
+        QFETCH(int, placement);
+        QFETCH(bool, tray);
+        TfrmPlatterboxMain& window = start(QByteArray(), 1, placement);
+        window.ApplyIconPlacement();
+        QCOMPARE(window.TrayIcon->Active(), tray);
+        QCOMPARE(window.TrayIcon->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
+        QTRY_VERIFY(window.isVisible());
+        // The minimise box: hidden with the tray only, minimised otherwise.
+        window.showMinimized();
+        if (placement == 1)
+            QTRY_VERIFY(!window.isVisible());
+        else
+            QVERIFY(window.isMinimized());
+        window.TrayIconClick();
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+    }
+
+    void trayMenuAndTip() {
+        TfrmPlatterboxMain& window = start(QByteArray(), 1, 2);
+        QTRY_VERIFY(window.isVisible());
+        window.TrayIconRightClick(Qt::RightButton, QPoint(10, 10));
+        QTRY_VERIFY(window.popupSystemTray->isVisible());
+        window.popupSystemTray->hide();
+        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        window.Exit1->trigger();
+        QCOMPARE(ended.size(), 1);
+
+        TTrayIcon icon;
+        icon.setToolTip(QString(70, QLatin1Char('x')));
+        QCOMPARE(icon.ToolTip().size(), 62);
+        int clicks = 0;
+        icon.OnClick = [&clicks](TTrayIcon*) { ++clicks; };
+        icon.handleActivation(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(clicks, 1);
+    }
+};
+
+QTEST_MAIN(TestAutoPlay)
+#include "tst_autoplay.moc"
