@@ -1,8 +1,11 @@
 #include "StartupSequence.h"
 
+#include "HandOffHandler.h"
+#include "InstanceChannel.h"
 #include "ProgramContext.h"
 #include "TfrmNullMain.h"
 #include "common/ScriptFileDialogs.h"
+#include "platform/ProgramStarter.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
 #include "platform/gui/QtDialogs.h"
@@ -11,30 +14,26 @@
 #include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/TdlgAbout.h"
+#include "startup/HandOffPath.h"
+#include "startup/Installation.h"
 
 #include <QApplication>
-
-namespace {
-// A running copy is asked to take over this copy's command line; false ends this copy.
-bool secondInstanceCheckPasses() {
-    return true;
-}
-
-// The installation and version check; false when a higher installed version took over.
-bool installationCheckPasses() {
-    return true;
-}
-} // namespace
+#include <QDir>
 
 int RunPlatterbox(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
     // Hiding the main window must not end the program; closing it does, through FormClose.
     QApplication::setQuitOnLastWindowClosed(false);
+    QStringList arguments = QApplication::arguments();
+    const QString programPath = QApplication::applicationFilePath();
+    arguments.removeFirst();
 
-    if (!secondInstanceCheckPasses() || !installationCheckPasses())
+    // A running copy takes over this copy's command line; this copy then ends.
+    InstanceChannel instances(RuntimeFolder::path());
+    if (instances.claimOrHandOver(HandOffCommandLine(
+            programPath, arguments, QDir::currentPath())) == InstanceChannel::Role::HandedOver)
         return 0;
-    QApplication::setApplicationDisplayName(QStringLiteral("Platterbox"));
 
     QtDialogs qtDialogs;
     // End-to-end tests answer the program's questions from a script.
@@ -43,11 +42,15 @@ int RunPlatterbox(int argc, char* argv[]) {
     if (!script.isEmpty())
         scripted = std::make_unique<ScriptFileDialogs>(script);
     UserDialogs& dialogs = scripted ? static_cast<UserDialogs&>(*scripted) : qtDialogs;
+
+    // A higher installed version started in this copy's place ends this copy.
+    if (RunInstallationCheck(dialogs, programPath, ProgramStarter::startDetached) ==
+        InstallationOutcome::HandedOver)
+        return 0;
+    QApplication::setApplicationDisplayName(QStringLiteral("Platterbox"));
+
     HintSwitch hints;
     PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
-    QStringList arguments = QApplication::arguments();
-    const QString programPath = QApplication::applicationFilePath();
-    arguments.removeFirst();
 
     TfrmNullMain nullMain;
     TfrmPlatterboxMain mainWindow(
@@ -58,6 +61,9 @@ int RunPlatterbox(int argc, char* argv[]) {
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, &app,
                      &QApplication::quit, Qt::QueuedConnection);
+    HandOffHandler handOff(mainWindow);
+    instances.setHandler(
+        [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });
     app.exec();
     return 0;
 }

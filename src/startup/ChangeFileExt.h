@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The path with its extension (from the last "." of the file name) replaced by the given one;
+// a name without an extension gets it appended.
+QString ChangeFileExt(const QString& path, const QString& extension);

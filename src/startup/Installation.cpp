@@ -1,0 +1,210 @@
+#include "Installation.h"
+
+#include "ChangeFileExt.h"
+#include "common/PathRules.h"
+#include "common/UserDialogs.h"
+#include "platform/FileOperations.h"
+#include "settings/SharedVariables.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString InstallKey = QStringLiteral("Software\\Varnholt\\Platterbox");
+const QString VersionName = QStringLiteral("Version");
+const QString LocationName = QStringLiteral("EXE Location");
+const QString NeverAskName = QStringLiteral("NeverAsk");
+const QString NeverAskVerName = QStringLiteral("NeverAskVer");
+
+QString version() {
+    return QString::number(ProgramVersion);
+}
+
+// Only the user's one message is shown; this text is for the record.
+Status wrongType(const QString& name) {
+    return Status::failure(QLatin1String("Wrong type of '") + name + QLatin1Char('\''));
+}
+
+QString copyFailureText(const QString& source, const QString& destination) {
+    return QLatin1String("Can not copy file!\rSource: ") + source +
+           QLatin1String("\rDestionation: ") + destination;
+}
+
+QString upgradedText(qint32 oldVersion) {
+    return QLatin1String("This new version (") + version() +
+           QLatin1String(") had been updated on your drive.\rOld version (") +
+           QString::number(oldVersion) +
+           QLatin1String(") had been backuped up on the same folder.");
+}
+
+QString startFailureText(const QString& location, qint32 installedVersion) {
+    return QLatin1String("Unable to run a higher version of the program!\rLocation: ") + location +
+           QLatin1String("\rVersion: ") + QString::number(installedVersion);
+}
+
+} // namespace
+
+InstallationCheck::InstallationCheck(UserDialogs& dialogs, QString ownPath,
+                                     StartProgram startProgram)
+    : dialogs_(dialogs), ownPath_(std::move(ownPath)), startProgram_(std::move(startProgram)) {
+    registry_.setRootKey(RegistryRoot::LocalMachine);
+}
+
+InstallationOutcome InstallationCheck::run() {
+    handedOver_ = false;
+    if (check().failed())
+        dialogs_.showMessage(QStringLiteral("Error accessing the registery!"));
+    registry_.closeKey();
+    return handedOver_ ? InstallationOutcome::HandedOver : InstallationOutcome::Continue;
+}
+
+Status InstallationCheck::check() {
+    if (registry_.openKey(InstallKey, false) && registry_.valueExists(VersionName) &&
+        registry_.valueExists(LocationName))
+        return checkInstalledVersion();
+    return offerInstallation();
+}
+
+Status InstallationCheck::checkInstalledVersion() {
+    const std::optional<qint32> installedVersion = registry_.readInteger(VersionName);
+    if (!installedVersion)
+        return wrongType(VersionName);
+    const std::optional<QString> location = registry_.readString(LocationName);
+    if (!location)
+        return wrongType(LocationName);
+    if (*installedVersion > ProgramVersion)
+        startHigherVersion(*location, *installedVersion);
+    else if (*installedVersion < ProgramVersion)
+        return upgrade(*location, *installedVersion);
+    return Status::ok();
+}
+
+void InstallationCheck::startHigherVersion(const QString& location, qint32 installedVersion) {
+    if (startProgram_(location, {ownPath_, version()}))
+        handedOver_ = true;
+    else
+        dialogs_.showMessage(startFailureText(location, installedVersion));
+}
+
+Status InstallationCheck::upgrade(const QString& location, qint32 oldVersion) {
+    const Checked<bool> ask = ShouldAsk();
+    if (ask.failed() || !*ask)
+        return ask.status();
+    const Checked<bool> installed = Install(ownPath_, location);
+    if (!installed.failed() && *installed)
+        dialogs_.showMessage(upgradedText(oldVersion));
+    return installed.status();
+}
+
+Status InstallationCheck::offerInstallation() {
+    const Checked<bool> ask = ShouldAsk();
+    if (ask.failed() || !*ask)
+        return ask.status();
+    if (dialogs_.askYesNo(QStringLiteral(
+            "You have never used Platterbox before, would you like to install it now?")))
+        return Install(ownPath_, QString()).status();
+    return DeclinePrompt();
+}
+
+bool InstallationCheck::atInstallKey() const {
+    return registry_.currentPath().compare(InstallKey, Qt::CaseInsensitive) == 0;
+}
+
+Checked<bool> InstallationCheck::ShouldAsk() {
+    if (!atInstallKey())
+        (void)registry_.openKey(InstallKey, false);
+    if (!registry_.valueExists(NeverAskVerName) || !registry_.valueExists(NeverAskName))
+        return true;
+    const std::optional<bool> neverAsk = registry_.readBool(NeverAskName);
+    if (!neverAsk)
+        return wrongType(NeverAskName);
+    const std::optional<qint32> neverAskVersion = registry_.readInteger(NeverAskVerName);
+    if (!neverAskVersion)
+        return wrongType(NeverAskVerName);
+    return !(*neverAsk && *neverAskVersion >= ProgramVersion);
+}
+
+Status InstallationCheck::DeclinePrompt() {
+    if (dialogs_.askYesNo(QStringLiteral("Installation had not been completed, would you\r"
+                                         "like to be prompted again for this version?")))
+        return Status::ok();
+    // A key that cannot be created leaves none open, and the writes below then fail.
+    if (!atInstallKey())
+        (void)registry_.openKey(InstallKey, true);
+    Status status = registry_.writeInteger(NeverAskVerName, ProgramVersion);
+    if (status)
+        status = registry_.writeBool(NeverAskName, true);
+    return status;
+}
+
+Checked<bool> InstallationCheck::Install(const QString& source, const QString& previousLocation) {
+    const std::optional<QString> destination = installDestination(source, previousLocation);
+    if (!destination || !copyWithRetry(source, *destination))
+        return declined();
+    const Status recorded = writeRecord(*destination);
+    if (recorded.failed())
+        return recorded;
+    return true;
+}
+
+Checked<bool> InstallationCheck::declined() {
+    const Status status = DeclinePrompt();
+    if (status.failed())
+        return status;
+    return false;
+}
+
+std::optional<QString> InstallationCheck::installDestination(const QString& source,
+                                                             const QString& previousLocation) {
+    if (!previousLocation.isEmpty() && QFileInfo(previousLocation).isFile()) {
+        // An upgrade: the old file stays beside the new one. A backup of the same name that
+        // is already there makes the rename fail, and the copy then replaces the old file.
+        (void)FileOperations::moveFile(
+            previousLocation, ChangeFileExt(previousLocation, QLatin1Char('.') + version()));
+        return previousLocation;
+    }
+    const std::optional<QString> folder = chooseInstallFolder();
+    if (!folder)
+        return std::nullopt;
+    const QString target = AddTrailingBackslash(*folder) + QLatin1String("Platterbox/");
+    // A folder that cannot be made shows up as a failed copy.
+    (void)QDir().mkpath(target);
+    return target + ExtractFileName(source);
+}
+
+std::optional<QString> InstallationCheck::chooseInstallFolder() {
+    for (;;) {
+        const std::optional<QString> folder =
+            dialogs_.chooseFolder(QStringLiteral("Select where to install Platterbox:"), QString());
+        if (folder && !folder->isEmpty())
+            return folder;
+        if (dialogs_.askYesNo(QStringLiteral("No folder selected, abort?")))
+            return std::nullopt;
+    }
+}
+
+bool InstallationCheck::copyWithRetry(const QString& source, const QString& destination) {
+    while (!FileOperations::copyFileReplacing(source, destination))
+        if (!dialogs_.askRetryCancel(copyFailureText(source, destination)))
+            return false;
+    return true;
+}
+
+Status InstallationCheck::writeRecord(const QString& destination) {
+    if (!atInstallKey())
+        (void)registry_.openKey(InstallKey, true);
+    Status status = registry_.writeInteger(VersionName, ProgramVersion);
+    if (status)
+        status = registry_.writeString(LocationName, destination);
+    if (status)
+        status = registry_.writeInteger(NeverAskVerName, ProgramVersion);
+    if (status)
+        status = registry_.writeBool(NeverAskName, false);
+    return status;
+}
+
+InstallationOutcome RunInstallationCheck(UserDialogs& dialogs, const QString& ownPath,
+                                         const StartProgram& startProgram) {
+    return InstallationCheck(dialogs, ownPath, startProgram).run();
+}

@@ -1,0 +1,144 @@
+#include "InstanceChannel.h"
+
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QThread>
+#include <QVariant>
+
+namespace {
+
+constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_4;
+// A frame that grows beyond this without being complete is treated as unreadable.
+constexpr qint64 MaxFrameBytes = 1 << 20;
+constexpr int ConnectMsecs = 1000;
+constexpr int RetryMsecs = 50;
+// How long a copy waits for a lock holder that does not listen (it is between taking the lock
+// and listening) before it runs on its own.
+constexpr int PatienceMsecs = 10000;
+constexpr const char* HandledProperty = "platterboxHandled";
+
+QByteArray frameOf(const QStringList& commandLine) {
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out.setVersion(StreamVersion);
+    out << commandLine;
+    return frame;
+}
+
+} // namespace
+
+InstanceChannel::InstanceChannel(const QString& folder, QObject* parent)
+    : QObject(parent), folder_(folder),
+      lock_(folder + QLatin1Char('/') + QLatin1String(LockFileName)) {
+    // Only a dead owner makes the lock stale, never its age.
+    lock_.setStaleLockTime(0);
+}
+
+InstanceChannel::~InstanceChannel() = default;
+
+QString InstanceChannel::socketPath() const {
+    return folder_ + QLatin1Char('/') + QLatin1String(SocketName);
+}
+
+InstanceChannel::Role InstanceChannel::claimOrHandOver(const QStringList& commandLine) {
+    const QDeadlineTimer patience(PatienceMsecs);
+    for (;;) {
+        const Claim claim = tryClaim();
+        if (claim == Claim::Taken && !startListening())
+            lock_.unlock(); // nobody could reach us: let the next copy run on its own too
+        if (claim != Claim::HeldByOther)
+            return Role::Running;
+        const Delivery delivery = deliver(commandLine);
+        if (delivery == Delivery::Answered)
+            return Role::HandedOver;
+        if (delivery == Delivery::NotConnected && patience.hasExpired())
+            return Role::Running;
+        QThread::msleep(RetryMsecs);
+    }
+}
+
+InstanceChannel::Claim InstanceChannel::tryClaim() {
+    if (folder_.isEmpty())
+        return Claim::Unavailable;
+    if (lock_.tryLock(0))
+        return Claim::Taken;
+    return lock_.error() == QLockFile::LockFailedError ? Claim::HeldByOther : Claim::Unavailable;
+}
+
+bool InstanceChannel::startListening() {
+    // A socket left by a crashed copy; the lock says no live copy listens on it.
+    QLocalServer::removeServer(socketPath());
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, &InstanceChannel::acceptConnections);
+    if (server_->listen(socketPath()))
+        return true;
+    delete server_;
+    server_ = nullptr;
+    return false;
+}
+
+InstanceChannel::Delivery InstanceChannel::deliver(const QStringList& commandLine) const {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(ConnectMsecs))
+        return Delivery::NotConnected;
+    socket.write(frameOf(commandLine));
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(-1)) {
+    }
+    // The reply comes after the running copy's handler, however long its question is open.
+    while (socket.bytesAvailable() < qint64(sizeof(qint32)) && socket.waitForReadyRead(-1)) {
+    }
+    return socket.bytesAvailable() >= qint64(sizeof(qint32)) ? Delivery::Answered
+                                                             : Delivery::Dropped;
+}
+
+void InstanceChannel::setHandler(Handler handler) {
+    handler_ = std::move(handler);
+    acceptConnections();
+}
+
+void InstanceChannel::acceptConnections() {
+    if (!server_ || !handler_)
+        return; // they wait in the server's queue until the handler exists
+    while (server_->hasPendingConnections()) {
+        QLocalSocket* socket = server_->nextPendingConnection();
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrame(socket); });
+        if (socket->bytesAvailable() > 0)
+            readFrame(socket);
+    }
+}
+
+void InstanceChannel::readFrame(QLocalSocket* socket) {
+    if (socket->property(HandledProperty).toBool())
+        return;
+    QDataStream in(socket);
+    in.setVersion(StreamVersion);
+    in.startTransaction();
+    QStringList commandLine;
+    in >> commandLine;
+    if (!in.commitTransaction()) {
+        if (in.status() == QDataStream::ReadPastEnd && socket->bytesAvailable() <= MaxFrameBytes)
+            return;          // the rest of the frame is still on its way
+        commandLine.clear(); // unreadable: handled like an empty command line
+    }
+    socket->setProperty(HandledProperty, true);
+    // The handler may run a question's event loop, inside which the sender can vanish.
+    const QPointer<QLocalSocket> guard(socket);
+    handler_(commandLine);
+    if (guard)
+        reply(guard);
+}
+
+void InstanceChannel::reply(QLocalSocket* socket) {
+    QDataStream out(socket);
+    out.setVersion(StreamVersion);
+    out << qint32(0);
+    socket->disconnectFromServer(); // after the reply has been written
+    if (socket->state() == QLocalSocket::UnconnectedState)
+        socket->deleteLater(); // gone before its disconnected signal was connected
+}

@@ -1,0 +1,78 @@
+#include "FakePlayer.h"
+#include "TestSupport.h"
+#include "common/ScriptFileDialogs.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+// The real program as a user starts it: a copy with its own INI file auto-plays through the
+// desktop's player, hides and closes itself.
+class TestProgram : public QObject {
+    Q_OBJECT
+
+    FakePlayer player_;
+    QTemporaryDir dir_;
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = player_.environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
+        env.insert(QString::fromLatin1(ScriptFileDialogs::EnvironmentVariable),
+                   path(QStringLiteral("answers")));
+        return env;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir().mkpath(path(QStringLiteral("run"))));
+        QFile::setPermissions(path(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY),
+                            path(QStringLiteral("cd/Platterbox/Platterbox"))));
+        writeBytes(path(QStringLiteral("answers")), QByteArray());
+    }
+
+    void autoPlaysHidesAndClosesItself() {
+        writeBytes(path(QStringLiteral("cd/Music/list.m3u")), "one.mp3\r\ntwo.mp3\r\n");
+        const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
+        writeBytes(ini, "[General]\r\ncbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                        "cbAutoExecuteHide_Checked=1\r\nspinAutoExecuteCloseDelay_Value=2\r\n"
+                        "[PlayLists]\r\nTotal=1\r\nFile0=../Music/list.m3u\r\n");
+        const int launchesBefore = int(player_.launches().size());
+        QProcess program;
+        program.setProcessEnvironment(environment());
+        QElapsedTimer clock;
+        clock.start();
+        program.start(path(QStringLiteral("cd/Platterbox/Platterbox")), QStringList());
+        QVERIFY(program.waitForStarted());
+        const bool finished = program.waitForFinished(30000);
+        if (!finished)
+            program.kill();
+        QVERIFY(finished);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(clock.elapsed() >= 1900); // the close delay
+        QVERIFY(player_.waitForLaunches(launchesBefore + 1));
+        QCOMPARE(player_.launches().at(launchesBefore).playlist,
+                 (path(QStringLiteral("cd/Music/one.mp3")) + QStringLiteral("\r\n") +
+                  path(QStringLiteral("cd/Music/two.mp3")) + QStringLiteral("\r\n"))
+                     .toUtf8());
+        // Saved on the way out: keys the file did not have are now there.
+        const QByteArray saved = readBytes(ini);
+        QVERIFY2(saved.contains("grpShuffle_Tag=0\r\n"), saved.constData());
+        QVERIFY(saved.contains("File0=../Music/list.m3u\r\n"));
+        // The temporary playlist went with the program.
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("run/Platterbox/~PLATBX~.M3U"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
