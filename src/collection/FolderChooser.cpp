@@ -1,0 +1,7 @@
+#include "FolderChooser.h"
+
+#include "common/UserDialogs.h"
+
+QString BrowseForFolder(UserDialogs& dialogs, const QString& title, const QString& startFolder) {
+    return dialogs.chooseFolder(title, startFolder).value_or(QString());
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "common/Status.h"
+
+#include <QString>
+
+#include <functional>
+
+// What a folder step tells the walk.
+class StepResult {
+public:
+    static StepResult goOn() { return StepResult(true, Status::ok()); }
+    static StepResult stop() { return StepResult(false, Status::ok()); }
+    // Ends the walk at once; the error reaches the walk's caller.
+    static StepResult fail(const Status& error) { return StepResult(false, error); }
+
+    bool goesOn() const { return goOn_; }
+    const Status& error() const { return error_; }
+
+private:
+    StepResult(bool goOn, const Status& error) : goOn_(goOn), error_(error) {}
+
+    bool goOn_;
+    Status error_;
+};
+
+// The step receives the full path of one folder, always ending in "/".
+using FolderStep = std::function<StepResult(const QString& folder)>;
+
+struct WalkResult {
+    bool completed = false;      // the walk (or run) went through to its end
+    Status error = Status::ok(); // a step failed and ended it there
+};
+
+// Visits the start folder and every folder below it, pre-order and depth first: a folder's
+// step runs before its sub-folders are listed, and sibling folders come in listing order.
+// Hidden folders (names beginning with ".") and names ending with "." are skipped with their
+// sub-trees. Once a step has said stop, the remaining folders at every open level still get
+// their step (which says stop again) but nothing more is listed. A folder reached twice
+// through symbolic links is walked only the first time. Not completed when the start folder
+// does not exist or a step said stop.
+WalkResult WalkFolders(const QString& startFolder, const FolderStep& step);
+
+// Runs a walk under a wait window with this caption and header (the program's one is
+// TfrmWait::RunWalk); a run without a display simply calls the walk.
+using WaitWindowRunner = std::function<WalkResult(const QString& caption, const QString& header,
+                                                  const std::function<WalkResult()>& walk)>;
+WalkResult RunWithoutWaitWindow(const QString& caption, const QString& header,
+                                const std::function<WalkResult()>& walk);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FolderWalk.h"
+#include "settings/SharedVariables.h"
+
+class UserDialogs;
+
+// What goes into the root folder of an MP3CD besides the playlists.
+namespace Mp3Cd {
+inline const QString ProgramFolder = QStringLiteral("Platterbox/");
+// The copy keeps the name the program file has on Linux, so that it finds Platterbox.Ini and
+// the autorun line names it, whatever the running file is called.
+inline const QString ProgramName = QStringLiteral("Platterbox");
+inline const QString IniName = QStringLiteral("Platterbox.Ini");
+inline const QString AutoRunName = QStringLiteral("AutoRun.INF");
+inline const QByteArray AutoRunText = QByteArrayLiteral(
+    "[autorun]\r\nOPEN=Platterbox/Platterbox\r\nICON=Platterbox/Platterbox,0\r\n");
+} // namespace Mp3Cd
+
+struct Mp3CdJob {
+    QString baseFolder;  // ends in "/"
+    QString programPath; // the running program file
+    TSharedVariables& vars;
+    UserDialogs& dialogs;
+    WaitWindowRunner runner;
+};
+
+// Turns the base folder into the root of an MP3CD: a playlist in every music folder, the
+// program copy with its INI file listing those playlists, and the autorun file. A failure
+// carries the text to show; what earlier steps made stays on disk. The remembered Create
+// Playlists values and the listed playlists are the same afterwards.
+Status BuildMp3Cd(const Mp3CdJob& job);

@@ -1,0 +1,61 @@
+// The main window's commands that build the collection: Add, Create and the MP3CD wizard.
+#include "TdlgAddPL.h"
+#include "TdlgAutoCD.h"
+#include "TdlgCreatePL.h"
+#include "playlists/gui/MainWindow.h"
+#include "settings/SharedVariables.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
+void TfrmPlatterboxMain::btnAddPLClick() {
+    TVARdlgAddPL& values = context().vars.dlgAddPL;
+    TdlgAddPL dialog(context().dialogs, this);
+    dialog.radFolder->setChecked(values.radFolder_Checked);
+    dialog.cbSubFolders->setChecked(values.cbSubFolders_Checked);
+    dialog.edFile->setText(values.edFile_Text);
+    dialog.edFolder->setText(values.edFolder_Text);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    values.radFolder_Checked = dialog.radFolder->isChecked();
+    values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
+    values.edFile_Text = dialog.edFile->text();
+    values.edFolder_Text = dialog.edFolder->text();
+    lbPlayLists->setUpdatesEnabled(false);
+    for (const QString& path : std::as_const(dialog.FoundPlayLists))
+        AddPlayListItem(path);
+    AddPlayListItem(QString());
+    lbPlayLists->setUpdatesEnabled(true);
+    UpdateToolButtons();
+}
+
+void TfrmPlatterboxMain::btnCreatePLClick() {
+    TVARdlgCreatePL& values = context().vars.dlgCreatePL;
+    TdlgCreatePL dialog(values, context().dialogs, this);
+    dialog.radInFolders->setChecked(values.radInFolders_Checked);
+    dialog.edPLFolder->setText(values.edPLFolder_Text);
+    dialog.edBaseFolder->setText(values.edBaseFolder_Text);
+    dialog.cbSort->setChecked(values.cbSort_Checked);
+    dialog.cbSubFolders->setChecked(values.cbSubFolders_Checked);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    values.radInFolders_Checked = dialog.radInFolders->isChecked();
+    values.edBaseFolder_Text = dialog.edBaseFolder->text();
+    values.edPLFolder_Text = dialog.edPLFolder->text();
+    values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
+    values.cbSort_Checked = dialog.cbSort->isChecked();
+    for (const QString& path : std::as_const(dialog.CreatedPlayLists))
+        AddPlayListItem(path);
+    AddPlayListItem(QString());
+    UpdateToolButtons();
+}
+
+void TfrmPlatterboxMain::btnMP3CDClick() {
+    TSharedVariables& vars = context().vars;
+    TdlgAutoCD dialog(vars, context().dialogs, context().programPath, this);
+    dialog.edFolder->setText(vars.dlgAutoCD.edFolder_Text);
+    if (dialog.exec() == QDialog::Accepted)
+        vars.dlgAutoCD.edFolder_Text = dialog.edFolder->text();
+}

@@ -1,0 +1,106 @@
+#include "TdlgAutoCD.h"
+
+#include "DialogParts.h"
+#include "TfrmWait.h"
+#include "collection/FolderChooser.h"
+#include "collection/Mp3CdBuilder.h"
+#include "common/PathRules.h"
+#include "common/UserDialogs.h"
+
+#include <QBoxLayout>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+// Six lines that read as one paragraph, so they wrap to the dialog's width.
+const QString InfoText =
+    QStringLiteral("The MP3CD Wizard enables you to easily create CDs which "
+                   "contain your favorite MP3s and include the Platterbox software "
+                   "with your preferences on them. All you need to to is to specify the "
+                   "folder which will be the root folder of the CD you will create and "
+                   "this wizard will create all the structures needed for you to enjoy your "
+                   "MP3CD.");
+} // namespace
+
+TdlgAutoCD::TdlgAutoCD(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
+                       QWidget* parent)
+    : QDialog(parent), vars_(vars), dialogs_(dialogs), programPath_(programPath) {
+    setObjectName(QStringLiteral("dlgAutoCD"));
+    setWindowTitle(QStringLiteral("Prepare MP3CD Wizard"));
+    createComponents();
+    resize(336, 256);
+}
+
+void TdlgAutoCD::createComponents() {
+    auto* layout = new QVBoxLayout(this);
+    memoInfo = new QPlainTextEdit(InfoText, this);
+    memoInfo->setObjectName(QStringLiteral("memoInfo"));
+    memoInfo->setReadOnly(true);
+    memoInfo->setFrameStyle(QFrame::NoFrame);
+    memoInfo->setBackgroundRole(QPalette::Window);
+    memoInfo->viewport()->setAutoFillBackground(false);
+    memoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    memoInfo->setMinimumHeight(memoInfo->fontMetrics().lineSpacing() * 6);
+    layout->addWidget(memoInfo, 1);
+    layout->addWidget(createFolderPanel());
+    lblNote = new QLabel(
+        QStringLiteral("Note: specific instance options ( see Options menu ) will be used for "
+                       "your MP3CD."),
+        this);
+    QFont bold = lblNote->font();
+    bold.setBold(true);
+    lblNote->setFont(bold);
+    lblNote->setWordWrap(true);
+    layout->addWidget(lblNote);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnCreate = DialogParts::glyphButton(QStringLiteral("btnCreate"), QStringLiteral("Create"),
+                                         QStyle::SP_DialogApplyButton, this);
+    btnCreate->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addWidget(btnCreate);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons);
+    connect(btnCreate, &QPushButton::clicked, this, &TdlgAutoCD::btnCreateClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QWidget* TdlgAutoCD::createFolderPanel() {
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    auto* layout = new QVBoxLayout(panel);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Select the folder which will be the base folder of your MP3CD:"), panel));
+    auto* row = new QHBoxLayout;
+    edFolder = new QLineEdit(panel);
+    btnFolderBrowse = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    row->addWidget(edFolder);
+    row->addWidget(btnFolderBrowse);
+    layout->addLayout(row);
+    connect(btnFolderBrowse, &QToolButton::clicked, this, &TdlgAutoCD::btnFolderBrowseClick);
+    return panel;
+}
+
+void TdlgAutoCD::btnFolderBrowseClick() {
+    const QString folder = BrowseForFolder(
+        dialogs_, QStringLiteral("Select the base folder for your MP3CD:"), edFolder->text());
+    if (!folder.isEmpty())
+        edFolder->setText(folder);
+}
+
+void TdlgAutoCD::btnCreateClick() {
+    const QString base = AddTrailingBackslash(edFolder->text());
+    edFolder->setText(base);
+    const Status built = BuildMp3Cd({base, programPath_, vars_, dialogs_, &TfrmWait::RunWalk});
+    if (built.failed()) {
+        dialogs_.showMessage(built.message());
+        return;
+    }
+    dialogs_.showMessage(QStringLiteral("Structures created fine, go and burn your CD!"));
+    accept();
+}

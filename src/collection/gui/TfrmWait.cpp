@@ -1,0 +1,150 @@
+#include "TfrmWait.h"
+
+#include "FindFolderAnimation.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+namespace {
+constexpr int ClientWidth = 341;
+constexpr int ClientHeight = 114;
+constexpr int PanelHeight = 34;
+} // namespace
+
+TfrmWait::TfrmWait() : QWidget(nullptr) {
+    setObjectName(QStringLiteral("frmWait"));
+    // A title but no title-bar buttons: the window closes when its walk ends.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint);
+    // The dialog that started the walk stays open underneath but takes no input meanwhile,
+    // so a second run cannot start inside this one; Abort stays reachable.
+    setWindowModality(Qt::ApplicationModal);
+    setFixedSize(ClientWidth, ClientHeight);
+    createComponents();
+    SetCurrentWaitWindow(this);
+}
+
+TfrmWait::~TfrmWait() {
+    if (CurrentWaitWindow() == this)
+        SetCurrentWaitWindow(nullptr);
+}
+
+void TfrmWait::createComponents() {
+    lblHeader = new QLabel(this);
+    lblHeader->setObjectName(QStringLiteral("lblHeader"));
+    QFont bold = lblHeader->font();
+    bold.setBold(true);
+    lblHeader->setFont(bold);
+    lblHeader->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    const int headerHeight = QFontMetrics(bold).height() + 4;
+    lblHeader->setGeometry(0, 2, ClientWidth, headerHeight);
+
+    lblCurrentFolder = new QLabel(this);
+    lblCurrentFolder->setObjectName(QStringLiteral("lblCurrentFolder"));
+    lblCurrentFolder->setAlignment(Qt::AlignCenter);
+    lblCurrentFolder->setWordWrap(true);
+    lblCurrentFolder->setGeometry(0, 2 + headerHeight, ClientWidth,
+                                  ClientHeight - PanelHeight - 2 - headerHeight);
+
+    panelBottom = new QWidget(this);
+    panelBottom->setObjectName(QStringLiteral("panelBottom"));
+    panelBottom->setGeometry(0, ClientHeight - PanelHeight, ClientWidth, PanelHeight);
+    btnAbort = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                               QStringLiteral("Abort"), panelBottom);
+    btnAbort->setObjectName(QStringLiteral("btnAbort"));
+    btnAbort->setToolTip(QStringLiteral("Abort operation"));
+    btnAbort->setGeometry((ClientWidth - 75) / 2, (PanelHeight - 25) / 2, 75, 25);
+    connect(btnAbort, &QPushButton::clicked, this, &TfrmWait::btnAbortClick);
+
+    animWait = new FindFolderAnimation(this);
+    animWait->move(0, ClientHeight - animWait->height());
+    animWait->raise();
+}
+
+WalkResult TfrmWait::RunWalk(const QString& caption, const QString& header,
+                             const std::function<WalkResult()>& walk) {
+    TfrmWait wait;
+    wait.setWindowTitle(caption);
+    wait.lblHeader->setText(header);
+    wait.KeepActive = true;
+    wait.show();
+    const WalkResult result = walk();
+    wait.KeepActive = false;
+    return result;
+}
+
+void TfrmWait::btnAbortClick() {
+    Aborted = true;
+}
+
+bool TfrmWait::tick(const QString& folder) {
+    lblCurrentFolder->setText(folder);
+    const bool goOn = !Aborted;
+    repaint();
+    QCoreApplication::processEvents();
+    return goOn;
+}
+
+void TfrmWait::setStayOnTop(bool onTop) {
+    if (!onTop) {
+        // A message box shown now must not be covered, nor lose the foreground to us.
+        keepActiveBeforeMessage_ = KeepActive;
+        KeepActive = false;
+    }
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        show();
+    if (onTop)
+        KeepActive = keepActiveBeforeMessage_;
+}
+
+void TfrmWait::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        centreOverActiveWindow();
+    }
+    QWidget::showEvent(event);
+}
+
+void TfrmWait::centreOverActiveWindow() {
+    const QWidget* owner = QApplication::activeWindow();
+    const QRect area =
+        owner && owner != this ? owner->frameGeometry() : screen()->availableGeometry();
+    move(area.center() - rect().center());
+}
+
+void TfrmWait::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange)
+        isActiveWindow() ? FormActivate() : FormDeactivate();
+    QWidget::changeEvent(event);
+}
+
+void TfrmWait::FormActivate() {
+    if (!animWait->isActive())
+        animWait->start();
+}
+
+void TfrmWait::FormDeactivate() {
+    if (KeepActive)
+        QTimer::singleShot(0, this, &TfrmWait::takeForeground);
+}
+
+void TfrmWait::takeForeground() {
+    if (KeepActive && isVisible() && !isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void TfrmWait::closeEvent(QCloseEvent* event) {
+    // Only the end of the walk closes the window; a close request from the window manager
+    // counts as Abort.
+    event->ignore();
+    btnAbortClick();
+}

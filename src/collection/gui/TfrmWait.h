@@ -1,0 +1,53 @@
+#pragma once
+
+#include "collection/FolderWalk.h"
+#include "collection/WalkProgress.h"
+
+#include <QWidget>
+
+class FindFolderAnimation;
+class QLabel;
+class QPushButton;
+
+// The wait window of a folder walk: names the folder being processed and offers Abort.
+// It has no close button, stays on top, and while KeepActive is set takes the foreground back
+// when it loses it. While it exists it is the current wait window.
+class TfrmWait : public QWidget, public WalkProgress {
+    Q_OBJECT
+public:
+    TfrmWait();
+    ~TfrmWait() override;
+
+    // The whole protocol around one walk: a fresh window, owned by the application, shown
+    // with this caption and header while the walk runs, destroyed when it ends.
+    static WalkResult RunWalk(const QString& caption, const QString& header,
+                              const std::function<WalkResult()>& walk);
+
+    QLabel* lblHeader = nullptr;
+    QLabel* lblCurrentFolder = nullptr;
+    QWidget* panelBottom = nullptr;
+    QPushButton* btnAbort = nullptr;
+    FindFolderAnimation* animWait = nullptr;
+
+    bool KeepActive = false;
+    bool Aborted = false;
+
+    void btnAbortClick();
+    bool tick(const QString& folder) override;
+    void setStayOnTop(bool onTop) override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createComponents();
+    void FormActivate();
+    void FormDeactivate();
+    void takeForeground();
+    void centreOverActiveWindow();
+
+    bool keepActiveBeforeMessage_ = false;
+    bool placed_ = false;
+};

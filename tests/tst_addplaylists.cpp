@@ -1,0 +1,279 @@
+#include "CollectionTestSupport.h"
+#include "MainWindowFixture.h"
+#include "collection/gui/TdlgAddPL.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace CollectionTest;
+
+// Add Playlists driven through the main window: one file or the playlists of a folder tree,
+// appended to the list with their selection; the dialog's inputs remembered on OK only.
+class TestAddPlayLists : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    QTemporaryDir dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString music() const { return dir_.filePath(QStringLiteral("music")); }
+    QString earlier() const { return dir_.filePath(QStringLiteral("earlier.m3u")); }
+
+    TfrmPlatterboxMain& start() {
+        f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
+        return f_->create(dir_.filePath(QStringLiteral("prog/Platterbox")));
+    }
+
+    struct Input {
+        bool folderMode = false;
+        QString file;
+        QString folder;
+        bool subFolders = false;
+    };
+
+    // Runs btnAddPLClick with the dialog filled and OK pressed; true when it closed with OK.
+    bool addWith(const Input& input, const std::function<void(TdlgAddPL&)>& more = {}) {
+        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+            (input.folderMode ? dialog.radFolder : dialog.radFile)->setChecked(true);
+            dialog.edFile->setText(input.file);
+            dialog.edFolder->setText(input.folder);
+            dialog.cbSubFolders->setChecked(input.subFolders);
+            if (more)
+                more(dialog);
+            dialog.btnOKClick();
+        });
+        f_->window->btnAddPLClick();
+        return driver.ran() && !driver.leftOpen();
+    }
+
+    // The paths added after the earlier playlist, relative to the music folder.
+    QStringList added() const {
+        QStringList paths;
+        for (const QString& path : f_->vars.PlayLists.mid(1))
+            paths << below(music(), path);
+        return paths;
+    }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(dir_.isValid());
+        TestSupport::writeBytes(earlier(), "one.mp3\r\n");
+        TestSupport::writeBytes(dir_.filePath(QStringLiteral("prog/Platterbox.Ini")),
+                                "[General]\r\n[PlayLists]\r\nTotal=1\r\nFile0=../earlier.m3u\r\n");
+        QDir(music()).removeRecursively();
+        makeTree(music(), L({"a.m3u", "B.M3U", "Best.M3U/", "c.pls", ".hidden.PLS", "notes.txt",
+                             "song.mp3", "x.m3u8", "sub/s.m3u", "sub/deeper/d.PLS",
+                             "sub/deeper/e.m3u", ".secret/h.m3u", "dots./z.m3u", "empty/inner/"}));
+    }
+
+    void cleanup() { f_.reset(); }
+
+    void addsWhatTheDialogFinds_data() {
+        QTest::addColumn<bool>("folderMode");
+        QTest::addColumn<QString>("text"); // file or folder, relative to the music folder
+        QTest::addColumn<bool>("subFolders");
+        QTest::addColumn<QStringList>("expected"); // within one mask in name order
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one file of any kind")
+            << false << S("notes.txt") << false << L({"notes.txt"}) << QString();
+        QTest::newRow("missing file") << false << S("gone.m3u") << false << QStringList()
+                                      << S("Playlist file not found:\r%1/gone.m3u");
+        QTest::newRow("a folder is not a file") << false << S("Best.M3U") << false << QStringList()
+                                                << S("Playlist file not found:\r%1/Best.M3U");
+        QTest::newRow("folder alone: M3U before PLS, hidden files and folders named like lists")
+            << true << S("") << false << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls"})
+            << QString();
+        QTest::newRow("whole tree, hidden and dotted folders left out")
+            << true << S("") << true
+            << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls", "sub/s.m3u",
+                  "sub/deeper/e.m3u", "sub/deeper/d.PLS"})
+            << QString();
+        QTest::newRow("folder without playlists")
+            << true << S("empty") << true << QStringList() << QString();
+        QTest::newRow("missing folder")
+            << true << S("gone") << true << QStringList() << S("Folder not found:\r%1/gone/");
+    }
+
+    void addsWhatTheDialogFinds() {
+        QFETCH(bool, folderMode);
+        QFETCH(QString, text);
+        QFETCH(bool, subFolders);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        TfrmPlatterboxMain& window = start();
+        const QString path = text.isEmpty() ? music() : music() + u'/' + text;
+        const bool closed = addWith({folderMode, path, path, subFolders});
+
+        QCOMPARE(f_->dialogs.messages(),
+                 message.isEmpty() ? QStringList() : QStringList{message.arg(music())});
+        QCOMPARE(closed, message.isEmpty());
+        const QStringList paths = added();
+        QCOMPARE(sortedWithinMaskRuns(paths), expected);
+        // Folders in walk order.
+        QStringList folders;
+        for (const QString& p : paths)
+            if (folders.isEmpty() || folders.last() != parentOf(p))
+                folders << parentOf(p);
+        QVERIFY(isPreOrderSubsequence(folders));
+
+        // The list box follows the path list; the new items are selected with the earlier
+        // selection, and the last item is the focused one.
+        QCOMPARE(window.lbPlayLists->count(), 1 + expected.size());
+        for (int row = 0; row < window.lbPlayLists->count(); ++row) {
+            QCOMPARE(window.lbPlayLists->item(row)->text(),
+                     QFileInfo(f_->vars.PlayLists.at(row)).fileName());
+            QVERIFY(window.lbPlayLists->item(row)->isSelected());
+        }
+        QCOMPARE(window.lbPlayLists->currentRow(), window.lbPlayLists->count() - 1);
+        QVERIFY(window.btnExecute->isEnabled());
+
+        const TVARdlgAddPL& values = f_->vars.dlgAddPL;
+        if (closed) {
+            QCOMPARE(values.radFolder_Checked, folderMode);
+            QCOMPARE(values.cbSubFolders_Checked, subFolders);
+            QCOMPARE(values.edFile_Text, path);
+            QCOMPARE(values.edFolder_Text, folderMode ? path + u'/' : path);
+        } else {
+            QCOMPARE(values, TVARdlgAddPL()); // nothing stored
+        }
+    }
+
+    void relativeFileIsTestedInTheCurrentFolderAndKeptAsTyped() {
+        start();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(music());
+        const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
+        QDir::setCurrent(before);
+        QVERIFY(closed);
+        QCOMPARE(f_->vars.PlayLists.mid(1), QStringList{QStringLiteral("sub/s.m3u")});
+    }
+
+    void emptyFolderTextIsNotFound() {
+        start();
+        QVERIFY(!addWith({true, {}, {}, false}));
+        QCOMPARE(f_->dialogs.messages(), QStringList{QStringLiteral("Folder not found:\r")});
+    }
+
+    void abortAddsNothingAndKeepsTheDialogOpen() {
+        start();
+        AbortWhenShowing abort(music() + u'/');
+        const bool closed = addWith({true, {}, music(), true});
+        QVERIFY(abort.clicked());
+        QVERIFY(!closed);
+        QVERIFY(f_->dialogs.messages().isEmpty());
+        QCOMPARE(f_->vars.PlayLists.size(), 1);
+        QCOMPARE(f_->vars.dlgAddPL, TVARdlgAddPL());
+    }
+
+    // An aborted OK keeps none of what it found, so a second OK adds only its own.
+    void okAfterAnAbortAddsOnlyItsOwn() {
+        start();
+        bool abortClicked = false;
+        const bool closed = addWith({true, {}, music(), true}, [&](TdlgAddPL& dialog) {
+            {
+                AbortWhenShowing abort(music() + QStringLiteral("/sub/"));
+                dialog.btnOKClick(); // the root's playlists are found, then the abort
+                abortClicked = abort.clicked();
+            }
+            dialog.edFolder->setText(music() + QStringLiteral("/sub/deeper"));
+            dialog.cbSubFolders->setChecked(false);
+        });
+        QVERIFY(abortClicked);
+        QVERIFY(closed);
+        QCOMPARE(sortedWithinMaskRuns(added()), L({"sub/deeper/e.m3u", "sub/deeper/d.PLS"}));
+    }
+
+    void sameFolderTwiceIsAddedTwice() {
+        start();
+        QVERIFY(addWith({true, {}, music() + QStringLiteral("/sub/deeper"), false}));
+        QVERIFY(addWith({true, {}, music() + QStringLiteral("/sub/deeper"), false}));
+        QCOMPARE(
+            sortedWithinMaskRuns(added().mid(0, 2)) + sortedWithinMaskRuns(added().mid(2)),
+            L({"sub/deeper/e.m3u", "sub/deeper/d.PLS", "sub/deeper/e.m3u", "sub/deeper/d.PLS"}));
+    }
+
+    void remembersOnOkOnlyAndFillsTheDialogFromIt() {
+        start();
+        f_->vars.dlgAddPL = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
+        bool filled = false;
+        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+            filled = dialog.radFolder->isChecked() && !dialog.radFile->isChecked() &&
+                     dialog.cbSubFolders->isChecked() &&
+                     dialog.edFile->text() == QLatin1String("/f.m3u") &&
+                     dialog.edFolder->text() == QLatin1String("/music/");
+            dialog.edFolder->setText(QStringLiteral("/elsewhere/"));
+            dialog.btnCancel->click();
+        });
+        f_->window->btnAddPLClick();
+        QVERIFY(driver.ran() && !driver.leftOpen());
+        QVERIFY(filled);
+        QCOMPARE(f_->vars.dlgAddPL.edFolder_Text, QStringLiteral("/music/"));
+        QCOMPARE(f_->vars.PlayLists.size(), 1);
+    }
+
+    void radioButtonsEnableTheirControls_data() {
+        QTest::addColumn<bool>("folderMode");
+        QTest::newRow("file") << false;
+        QTest::newRow("folder") << true;
+    }
+
+    void radioButtonsEnableTheirControls() {
+        QFETCH(bool, folderMode);
+        start();
+        f_->vars.dlgAddPL.radFolder_Checked = folderMode;
+        QList<bool> shown;
+        QList<bool> clicked;
+        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+            const auto states = [&] {
+                return QList<bool>{dialog.edFile->isEnabled(), dialog.btnFileBrowse->isEnabled(),
+                                   dialog.edFolder->isEnabled(),
+                                   dialog.btnFolderBrowse->isEnabled(),
+                                   dialog.cbSubFolders->isEnabled()};
+            };
+            shown = states();
+            QTest::mouseClick(folderMode ? dialog.radFile : dialog.radFolder, Qt::LeftButton);
+            clicked = states();
+        });
+        f_->window->btnAddPLClick();
+        const QList<bool> fileMode = {true, true, false, false, false};
+        const QList<bool> folderModeStates = {false, false, true, true, true};
+        QCOMPARE(shown, folderMode ? folderModeStates : fileMode);
+        QCOMPARE(clicked, folderMode ? fileMode : folderModeStates);
+    }
+
+    void browseButtonsAskThroughTheSeam() {
+        start();
+        f_->dialogs.answerFile(music() + QStringLiteral("/a.m3u"));
+        f_->dialogs.answerFolder(std::nullopt);
+        f_->dialogs.answerFolder(music());
+        QString file;
+        QStringList folders;
+        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+            dialog.edFolder->setText(QStringLiteral("/typed"));
+            dialog.btnFileBrowseClick();
+            file = dialog.edFile->text();
+            dialog.btnFolderBrowseClick();
+            folders << dialog.edFolder->text();
+            dialog.btnFolderBrowseClick();
+            folders << dialog.edFolder->text();
+        });
+        f_->window->btnAddPLClick();
+        QCOMPARE(file, music() + QStringLiteral("/a.m3u"));
+        QCOMPARE(folders, QStringList({QStringLiteral("/typed"), music()}));
+        const QList<ScriptedDialogs::Record>& asked = f_->dialogs.records();
+        QCOMPARE(asked.size(), 3);
+        QCOMPARE(asked.at(0).caption, QStringLiteral("Open"));
+        QCOMPARE(asked.at(0).text,
+                 QStringLiteral("PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls);;"
+                                "M3U PlayLists (*.M3U *.m3u);;PLS PlayLists (*.PLS *.pls);;"
+                                "All Files (*)"));
+        QCOMPARE(asked.at(1).text, QStringLiteral("Select a folder to add playlists from:"));
+        QCOMPARE(asked.at(1).defaultText, QStringLiteral("/typed"));
+    }
+};
+
+QTEST_MAIN(TestAddPlayLists)
+#include "tst_addplaylists.moc"

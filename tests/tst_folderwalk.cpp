@@ -1,0 +1,309 @@
+#include "CollectionTestSupport.h"
+#include "collection/FileNameCheck.h"
+#include "collection/FolderWalk.h"
+#include "collection/gui/FindFolderAnimation.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace CollectionTest;
+
+// The folder walk, its wait window and the small helpers of the collection commands, on real
+// folder trees.
+class TestFolderWalk : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+
+    // Walks with a step that records each folder (relative to the root) and goes on.
+    static QStringList walkedFolders(const QString& root, WalkResult* result = nullptr) {
+        QStringList folders;
+        const WalkResult walked = WalkFolders(root, [&](const QString& folder) {
+            folders << below(root, folder);
+            return StepResult::goOn();
+        });
+        if (result)
+            *result = walked;
+        return folders;
+    }
+
+    static QStringList branchedTree() {
+        return L({"A/A1/A1x/A1xy/", "A/A2/A2a/", "B/B1/", "C/", "A/song.mp3"});
+    }
+
+private Q_SLOTS:
+    void walksEveryVisibleFolderDepthFirst_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("visited");
+        QTest::newRow("no sub-folders") << L({"a.mp3"}) << L({""});
+        QTest::newRow("branches") << branchedTree()
+                                  << L({"", "A/", "A/A1/", "A/A1/A1x/", "A/A1/A1x/A1xy/", "A/A2/",
+                                        "A/A2/A2a/", "B/", "B/B1/", "C/"});
+        QTest::newRow("hidden and dotted folders are skipped with their sub-trees")
+            << L({".hidden/inner/", "name./inner/", ".../", "x../", "A/.git/objects/", "A/.m3u/"})
+            << L({"", "A/"});
+        QTest::newRow("a folder named like a song is a folder")
+            << L({"Best.MP3/inner/", "Best.MP3/inner/x.mp3"})
+            << L({"", "Best.MP3/", "Best.MP3/inner/"});
+    }
+
+    void walksEveryVisibleFolderDepthFirst() {
+        QFETCH(QStringList, tree);
+        QFETCH(QStringList, visited);
+        QTemporaryDir dir;
+        makeTree(dir.path(), tree);
+        WalkResult result;
+        const QStringList folders = walkedFolders(dir.path(), &result);
+        QVERIFY(result.completed);
+        QVERIFY2(isDepthFirstPreOrder(folders), qPrintable(folders.join(u' ')));
+        QStringList sorted = folders;
+        sorted.sort();
+        visited.sort();
+        QCOMPARE(sorted, visited);
+    }
+
+    void startFolder_data() {
+        QTest::addColumn<QString>("start"); // relative to the temporary folder, "-" for empty
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("completed");
+        QTest::newRow("with trailing slash") << S("tree/") << 2 << true;
+        QTest::newRow("without trailing slash") << S("tree") << 2 << true;
+        QTest::newRow("missing") << S("gone") << 0 << false;
+        QTest::newRow("a file") << S("tree/file.mp3") << 0 << false;
+        QTest::newRow("empty") << S("-") << 0 << false;
+    }
+
+    void startFolder() {
+        QFETCH(QString, start);
+        QFETCH(int, steps);
+        QFETCH(bool, completed);
+        QTemporaryDir dir;
+        makeTree(dir.path(), {QStringLiteral("tree/sub/"), QStringLiteral("tree/file.mp3")});
+        const QString path = start == QLatin1String("-") ? QString() : dir.filePath(start);
+        QStringList folders;
+        const WalkResult result = WalkFolders(path, [&](const QString& folder) {
+            folders << folder;
+            return StepResult::goOn();
+        });
+        QCOMPARE(folders.size(), steps);
+        QCOMPARE(result.completed, completed);
+        for (const QString& folder : std::as_const(folders))
+            QVERIFY(folder.endsWith(u'/') && !folder.endsWith(QLatin1String("//")));
+        if (steps > 0)
+            QCOMPARE(folders.first(), dir.filePath(QStringLiteral("tree/")));
+    }
+
+    // Abort is noticed by the tick after the one whose events handled the click: the folder
+    // shown then is processed completely, every later folder at the open levels gets one
+    // tick and no search, and nothing deeper is listed.
+    void abortIsNoticedByTheNextTick_data() {
+        QTest::addColumn<QString>("abortAt"); // relative folder, "<last>" for the last one
+        QTest::newRow("at the root") << S("");
+        QTest::newRow("deep in the first branch") << S("A/A1/");
+        QTest::newRow("at a leaf") << S("B/B1/");
+        QTest::newRow("at the very last folder") << S("<last>");
+    }
+
+    void abortIsNoticedByTheNextTick() {
+        QFETCH(QString, abortAt);
+        QTemporaryDir dir;
+        makeTree(dir.path(), branchedTree());
+        const QString root = dir.path() + u'/';
+        const QStringList order = walkedFolders(root); // the file system's order, stable
+        if (abortAt == QLatin1String("<last>"))
+            abortAt = order.last();
+
+        QStringList ticked;
+        QStringList processed;
+        AbortWhenShowing abort(root + abortAt);
+        const WalkResult result =
+            TfrmWait::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+                return WalkFolders(root, [&](const QString& folder) {
+                    ticked << below(root, folder);
+                    if (!ProgressTick(folder))
+                        return StepResult::stop();
+                    processed << below(root, folder);
+                    return StepResult::goOn();
+                });
+            });
+        QVERIFY(abort.clicked());
+
+        const qsizetype at = order.indexOf(abortAt);
+        QCOMPARE(processed, order.mid(0, at + 1));
+        QCOMPARE(result.completed, at == order.size() - 1);
+        // After the abort: exactly the not yet visited folders whose parent is the aborted
+        // folder or one of its ancestors.
+        QStringList expectedAfter;
+        for (const QString& folder : order.mid(at + 1))
+            if (abortAt.startsWith(parentOf(folder)))
+                expectedAfter << folder;
+        QCOMPARE(ticked.mid(at + 1), expectedAfter);
+        QVERIFY(CurrentWaitWindow() == nullptr);
+    }
+
+    void failingStepEndsTheWalkAtOnce() {
+        QTemporaryDir dir;
+        makeTree(dir.path(), branchedTree());
+        const QStringList order = walkedFolders(dir.path());
+        QStringList steps;
+        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+            steps << below(dir.path(), folder);
+            if (steps.size() == 3)
+                return StepResult::fail(Status::failure(QStringLiteral("Cannot create file x")));
+            return StepResult::goOn();
+        });
+        QCOMPARE(steps, order.mid(0, 3));
+        QVERIFY(!result.completed);
+        QCOMPARE(result.error.message(), QStringLiteral("Cannot create file x"));
+    }
+
+    void folderMadeByAStepIsVisitedLater() {
+        QTemporaryDir dir;
+        QStringList folders;
+        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+            folders << below(dir.path(), folder);
+            if (folders.size() == 1)
+                QDir().mkdir(folder + QStringLiteral("made"));
+            return StepResult::goOn();
+        });
+        QVERIFY(result.completed);
+        QCOMPARE(folders, L({"", "made/"}));
+    }
+
+    // Links to folders are followed, but no folder is walked twice, so a loop ends.
+    void symbolicLinkLoopsEnd() {
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        makeTree(dir.path(), {QStringLiteral("A/deep/"), QStringLiteral("B/")});
+        makeTree(outside.path(), {QStringLiteral("ext/")});
+        QVERIFY(QFile::link(dir.path(), dir.filePath(QStringLiteral("A/deep/loop"))));
+        QVERIFY(QFile::link(QStringLiteral("../A"), dir.filePath(QStringLiteral("B/toA"))));
+        QVERIFY(QFile::link(outside.path(), dir.filePath(QStringLiteral("B/out"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")),
+                            dir.filePath(QStringLiteral("broken"))));
+
+        QStringList canonical;
+        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+            canonical << QFileInfo(folder).canonicalFilePath();
+            return canonical.size() < 100 ? StepResult::goOn() : StepResult::stop();
+        });
+        QVERIFY(result.completed);
+        QStringList real = {dir.path(),
+                            dir.filePath(QStringLiteral("A")),
+                            dir.filePath(QStringLiteral("A/deep")),
+                            dir.filePath(QStringLiteral("B")),
+                            outside.path(),
+                            outside.filePath(QStringLiteral("ext"))};
+        for (QString& path : real)
+            path = QFileInfo(path).canonicalFilePath();
+        canonical.sort();
+        real.sort();
+        QCOMPARE(canonical, real);
+    }
+
+    void waitWindowRunsTheProtocol() {
+        QTemporaryDir dir;
+        QPointer<TfrmWait> seen;
+        bool checked = false;
+        const WalkResult result = TfrmWait::RunWalk(
+            QStringLiteral("Creating Playlists"),
+            QStringLiteral("Currently creating playlist for folder:"), [&] {
+                return WalkFolders(dir.path(), [&](const QString& folder) {
+                    const bool goOn = ProgressTick(folder);
+                    seen = dynamic_cast<TfrmWait*>(CurrentWaitWindow());
+                    if (!seen)
+                        return StepResult::stop();
+                    checked = seen->isVisible() && seen->KeepActive && !seen->Aborted &&
+                              seen->lblCurrentFolder->text() == folder &&
+                              seen->parentWidget() == nullptr &&
+                              seen->windowTitle() == QLatin1String("Creating Playlists") &&
+                              seen->lblHeader->text() ==
+                                  QLatin1String("Currently creating playlist for folder:");
+                    return goOn ? StepResult::goOn() : StepResult::stop();
+                });
+            });
+        QVERIFY(result.completed);
+        QVERIFY(checked);
+        QVERIFY(seen.isNull()); // destroyed when the walk ended
+        QVERIFY(CurrentWaitWindow() == nullptr);
+    }
+
+    void waitWindowLooksTheWay() {
+        TfrmWait wait;
+        QCOMPARE(CurrentWaitWindow(), static_cast<WalkProgress*>(&wait));
+        QCOMPARE(wait.size(), QSize(341, 114));
+        const Qt::WindowFlags flags = wait.windowFlags();
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint)));
+        QCOMPARE(wait.btnAbort->text(), QStringLiteral("Abort"));
+        QCOMPARE(wait.btnAbort->toolTip(), QStringLiteral("Abort operation"));
+        QCOMPARE(wait.btnAbort->size(), QSize(75, 25));
+        QVERIFY(!wait.btnAbort->icon().isNull());
+        QCOMPARE(wait.animWait->size(), QSize(80, 50));
+        QVERIFY(wait.lblCurrentFolder->wordWrap());
+        QVERIFY(!wait.KeepActive && !wait.Aborted);
+        QVERIFY(!wait.animWait->isActive()); // until the window is activated
+
+        // A close request does not close it; it counts as Abort.
+        wait.show();
+        QVERIFY(!wait.close());
+        QVERIFY(wait.isVisible());
+        QVERIFY(wait.Aborted);
+        QVERIFY(!wait.tick(QStringLiteral("/x/")));
+        QVERIFY(!wait.tick(QStringLiteral("/y/"))); // never reset
+    }
+
+    void waitWindowTakesTheForegroundBack() {
+        TfrmWait wait;
+        wait.KeepActive = true;
+        wait.show();
+        wait.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&wait));
+        QTRY_VERIFY(wait.animWait->isActive());
+        const int frame = wait.animWait->frame();
+        QTRY_VERIFY(wait.animWait->frame() != frame);
+
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(wait.isActiveWindow());
+
+        // Out of the way of a message box, and back.
+        wait.setStayOnTop(false);
+        QVERIFY(!(wait.windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!wait.KeepActive);
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        QTest::qWait(50);
+        QVERIFY(other.isActiveWindow());
+        wait.setStayOnTop(true);
+        QVERIFY(wait.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(wait.KeepActive);
+        QVERIFY(wait.isVisible());
+    }
+
+    void validFileNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain") << S("PlayLists") << true;
+        QTest::newRow("empty") << S("") << true;
+        QTest::newRow("blanks and dots") << S("My Lists. 2") << true;
+        QTest::newRow("nested path") << S("Lists/Rock") << false;
+        QTest::newRow("backslash") << S("Lists\\Rock") << false;
+        for (const char* c : {":", "*", "?", "<", ">", "|"})
+            QTest::newRow(c) << (QStringLiteral("a") + QLatin1String(c) + QStringLiteral("b"))
+                             << false;
+        QTest::newRow("NUL") << QString(QStringLiteral("a") + QChar(0)) << false;
+    }
+
+    void validFileNames() {
+        QFETCH(QString, name);
+        QFETCH(bool, valid);
+        QCOMPARE(IsValidFileName(name), valid);
+    }
+};
+
+QTEST_MAIN(TestFolderWalk)
+#include "tst_folderwalk.moc"

@@ -1,0 +1,270 @@
+#include "CollectionTestSupport.h"
+#include "MainWindowFixture.h"
+#include "collection/gui/TdlgAutoCD.h"
+#include "settings/InstanceIni.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace CollectionTest;
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+// The MP3CD wizard driven through the main window; the CD root it makes is checked file by
+// file.
+class TestMp3Cd : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    QTemporaryDir dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+    QByteArray program_;
+
+    QString cd() const { return dir_.filePath(QStringLiteral("cd")); }
+    QString programPath() const { return dir_.filePath(QStringLiteral("prog/Platterbox")); }
+
+    TfrmPlatterboxMain& start(const QString& program = {}) {
+        f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
+        TfrmPlatterboxMain& window = f_->create(program.isEmpty() ? programPath() : program);
+        f_->vars.dlgCreatePL = {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")};
+        return window;
+    }
+
+    // Runs btnMP3CDClick with the folder typed and Create pressed; true when it closed with OK.
+    bool runWizard(const QString& folder) {
+        ModalDialogDriver<TdlgAutoCD> driver([&](TdlgAutoCD& dialog) {
+            dialog.edFolder->setText(folder);
+            dialog.btnCreateClick();
+        });
+        f_->window->btnMP3CDClick();
+        return driver.ran() && !driver.leftOpen();
+    }
+
+    // The values of the INI file's "PlayLists" section, in file order.
+    QStringList iniPlayListLines() const {
+        const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
+        const QByteArray section = ini.mid(ini.indexOf("[PlayLists]\r\n"));
+        QStringList lines = QString::fromUtf8(section).split(QStringLiteral("\r\n"));
+        lines.removeAll(QString());
+        return lines.mid(1);
+    }
+
+    void checkSettingsUntouched() {
+        QCOMPARE(f_->vars.dlgCreatePL, TVARdlgCreatePL({false, false, false, QStringLiteral("/b/"),
+                                                        QStringLiteral("L/")}));
+        QCOMPARE(f_->vars.PlayLists, QStringList{dir_.filePath(QStringLiteral("listed.m3u"))});
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        program_ = readBytes(QStringLiteral(PLATTERBOX_BINARY));
+        QVERIFY(program_.size() > 1000);
+    }
+
+    void init() {
+        QDir(cd()).removeRecursively();
+        makeTree(cd(), L({"top.mp3", "Rock/b.mp3", "Rock/a.MP3", "Rock/cover.jpg",
+                          "Jazz/Live/j.wav", "Empty/", ".trash/t.mp3"}));
+        writeBytes(programPath(), program_);
+        QFile::setPermissions(programPath(), QFile::ReadOwner | QFile::WriteOwner);
+        writeBytes(dir_.filePath(QStringLiteral("listed.m3u")), "x.mp3\r\n");
+        writeBytes(programPath() + QStringLiteral(".Ini"),
+                   "[General]\r\ncbShuffleWithinPL_Checked=1\r\nspinAutoExecuteDelay_Value=7\r\n"
+                   "[PlayLists]\r\nTotal=1\r\nFile0=../listed.m3u\r\n");
+    }
+
+    void cleanup() { f_.reset(); }
+
+    void makesTheCdRootFileByFile() {
+        start();
+        QVERIFY(runWizard(cd()));
+        QCOMPARE(f_->dialogs.messages(),
+                 QStringList{QStringLiteral("Structures created fine, go and burn your CD!")});
+        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text, cd() + u'/');
+        checkSettingsUntouched();
+
+        // Playlists in the music folders, sorted, bare names.
+        QCOMPARE(readBytes(cd() + QStringLiteral("/_PlayList.M3U")), "top.mp3\r\n");
+        QCOMPARE(readBytes(cd() + QStringLiteral("/Rock/_Rock.M3U")), "a.MP3\r\nb.mp3\r\n");
+        QCOMPARE(readBytes(cd() + QStringLiteral("/Jazz/Live/_Jazz - Live.M3U")), "j.wav\r\n");
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/Jazz/_Jazz.M3U")));
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/Empty/_Empty.M3U")));
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/.trash/_.trash.M3U")));
+
+        // The program copy: the same bytes, executable.
+        const QString copy = cd() + QStringLiteral("/Platterbox/Platterbox");
+        QCOMPARE(readBytes(copy), program_);
+        QVERIFY(QFileInfo(copy).isExecutable());
+
+        // The INI file: the current per-copy settings and the CD's playlists relative to it.
+        const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
+        QVERIFY(ini.startsWith("[General]\r\ncbAutoExecute_Checked=0\r\n"));
+        QVERIFY(ini.contains("\r\ncbShuffleWithinPL_Checked=1\r\n"));
+        QVERIFY(ini.contains("\r\nspinAutoExecuteDelay_Value=7\r\n"));
+        QStringList lines = iniPlayListLines();
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Total=3"));
+        QStringList values;
+        for (int i = 0; i < lines.size(); ++i) {
+            QVERIFY(lines.at(i).startsWith(QStringLiteral("File%1=../").arg(i)));
+            values << lines.at(i).section(u'=', 1);
+        }
+        values.sort();
+        QCOMPARE(values,
+                 L({"../Jazz/Live/_Jazz - Live.M3U", "../Rock/_Rock.M3U", "../_PlayList.M3U"}));
+        TSharedVariables loaded;
+        ScriptedDialogs quiet;
+        LoadIniFile(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"), loaded, quiet);
+        QVERIFY(quiet.records().isEmpty());
+        QCOMPARE(loaded.PlayLists.size(), 3);
+        for (const QString& path : std::as_const(loaded.PlayLists))
+            QVERIFY2(QFileInfo(path).isFile() && path.startsWith(cd() + u'/'), qPrintable(path));
+
+        QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),
+                 QByteArray("[autorun]\r\nOPEN=Platterbox/Platterbox\r\n"
+                            "ICON=Platterbox/Platterbox,0\r\n"));
+    }
+
+    // Whatever the running file is called, the copy is the name autorun and the INI file use.
+    void copyIsAlwaysNamedPlatterbox() {
+        const QString other = dir_.filePath(QStringLiteral("prog/platterbox-1.3"));
+        writeBytes(other, "other program");
+        start(other);
+        f_->dialogs.clear();
+        QVERIFY(runWizard(cd() + u'/'));
+        QCOMPARE(readBytes(cd() + QStringLiteral("/Platterbox/Platterbox")), "other program");
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/Platterbox/platterbox-1.3")));
+    }
+
+    void treeWithoutMediaListsNoPlayLists() {
+        QDir(cd()).removeRecursively();
+        makeTree(cd(), L({"docs/readme.txt"}));
+        start();
+        QVERIFY(runWizard(cd()));
+        QCOMPARE(iniPlayListLines(), QStringList{QStringLiteral("Total=0")});
+        QVERIFY(QFile::exists(cd() + QStringLiteral("/AutoRun.INF")));
+    }
+
+    void secondRunReplacesEverything() {
+        start();
+        QVERIFY(runWizard(cd()));
+        QVERIFY(QDir(cd() + QStringLiteral("/Jazz")).removeRecursively());
+        QFile::remove(cd() + QStringLiteral("/Rock/b.mp3"));
+        writeBytes(programPath(), "newer program");
+        writeBytes(cd() + QStringLiteral("/AutoRun.INF"), "[autorun]\r\nOPEN=other\r\n");
+        f_->dialogs.clear();
+        QVERIFY(runWizard(cd()));
+        QCOMPARE(readBytes(cd() + QStringLiteral("/Rock/_Rock.M3U")), "a.MP3\r\n");
+        QCOMPARE(readBytes(cd() + QStringLiteral("/Platterbox/Platterbox")), "newer program");
+        QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),
+                 QByteArray("[autorun]\r\nOPEN=Platterbox/Platterbox\r\n"
+                            "ICON=Platterbox/Platterbox,0\r\n"));
+        const QStringList lines = iniPlayListLines();
+        QCOMPARE(lines.size(), 3); // no File2 left behind
+        QCOMPARE(lines.first(), QStringLiteral("Total=2"));
+        const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
+        QCOMPARE(ini.count("[PlayLists]"), 1);
+    }
+
+    void abortStopsBeforeTheProgramFolder() {
+        start();
+        AbortWhenShowing abort(cd() + u'/');
+        QVERIFY(!runWizard(cd()));
+        QVERIFY(abort.clicked());
+        QCOMPARE(f_->dialogs.messages(), QStringList{QStringLiteral("Error creating playlists!")});
+        QVERIFY(QFile::exists(cd() + QStringLiteral("/_PlayList.M3U"))); // written before
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/Rock/_Rock.M3U")));
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/Platterbox")));
+        QVERIFY(!QFile::exists(cd() + QStringLiteral("/AutoRun.INF")));
+        QVERIFY(f_->vars.dlgAutoCD.edFolder_Text.isEmpty());
+        checkSettingsUntouched();
+    }
+
+    void failures_data() {
+        QTest::addColumn<QString>("folder"); // "<cd>" stands for the CD folder
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("closed");
+        const QString ok = S("Structures created fine, go and burn your CD!");
+        QTest::newRow("missing folder")
+            << S("<cd>/gone") << S("") << QStringList{S("Folder specified was not found!")}
+            << false;
+        QTest::newRow("empty folder text")
+            << S("") << S("") << QStringList{S("Folder specified was not found!")} << false;
+        QTest::newRow("a file where the program folder goes")
+            << S("<cd>") << S("program folder")
+            << QStringList{S("<cd>/Platterbox/\rFolder could not be created!")} << false;
+        QTest::newRow("no program file to copy")
+            << S("<cd>") << S("program file")
+            << QStringList{S("Unable to copy Platterbox's .EXE file to destination folder!")}
+            << false;
+        QTest::newRow("a folder where AutoRun.INF goes")
+            << S("<cd>") << S("autorun") << QStringList{S("AUTORUN.INF file could not be written!")}
+            << false;
+        QTest::newRow("INI file cannot be written: reported, and the wizard carries on")
+            << S("<cd>") << S("ini")
+            << QStringList{S("Error saving initialization information!"), ok} << true;
+        QTest::newRow("music folder refuses its playlist")
+            << S("<cd>") << S("music folder")
+            << QStringList{S("Error creating play list:\r<cd>/Rock/_Rock.M3U"),
+                           S("Cannot create file <cd>/Rock/_Rock.M3U")}
+            << false;
+    }
+
+    void failures() {
+        QFETCH(QString, folder);
+        QFETCH(QString, blocker);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, closed);
+        start();
+        f_->vars.dlgAutoCD.edFolder_Text = QStringLiteral("/previous/");
+        if (blocker == QLatin1String("program folder"))
+            writeBytes(cd() + QStringLiteral("/Platterbox"), "a file");
+        if (blocker == QLatin1String("program file"))
+            QFile::remove(programPath());
+        if (blocker == QLatin1String("autorun"))
+            QDir().mkpath(cd() + QStringLiteral("/AutoRun.INF/"));
+        if (blocker == QLatin1String("ini"))
+            QDir().mkpath(cd() + QStringLiteral("/Platterbox/Platterbox.Ini/"));
+        std::unique_ptr<TestSupport::ReadOnlyFolder> guard;
+        if (blocker == QLatin1String("music folder")) {
+            QDir(cd()).removeRecursively();
+            makeTree(cd(), L({"Rock/a.mp3"}));
+            guard = std::make_unique<TestSupport::ReadOnlyFolder>(cd() + QStringLiteral("/Rock"));
+            QVERIFY(guard->effective());
+        }
+
+        QCOMPARE(runWizard(folder.replace(QLatin1String("<cd>"), cd())), closed);
+        for (QString& message : messages)
+            message.replace(QLatin1String("<cd>"), cd());
+        QCOMPARE(f_->dialogs.messages(), messages);
+        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text,
+                 closed ? cd() + u'/' : QStringLiteral("/previous/"));
+        checkSettingsUntouched();
+        QVERIFY(CurrentWaitWindow() == nullptr);
+    }
+
+    void browseReplacesTheFolderUnlessCancelled() {
+        start();
+        f_->vars.dlgAutoCD.edFolder_Text = QStringLiteral("/before");
+        f_->dialogs.answerFolder(std::nullopt);
+        f_->dialogs.answerFolder(cd());
+        QStringList seen;
+        ModalDialogDriver<TdlgAutoCD> driver([&](TdlgAutoCD& dialog) {
+            seen << dialog.edFolder->text();
+            dialog.btnFolderBrowseClick();
+            seen << dialog.edFolder->text();
+            dialog.btnFolderBrowseClick();
+            seen << dialog.edFolder->text();
+        });
+        f_->window->btnMP3CDClick();
+        QCOMPARE(seen, QStringList({QStringLiteral("/before"), QStringLiteral("/before"), cd()}));
+        QCOMPARE(f_->dialogs.records().at(0).text,
+                 QStringLiteral("Select the base folder for your MP3CD:"));
+        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text, QStringLiteral("/before")); // cancelled
+    }
+};
+
+QTEST_MAIN(TestMp3Cd)
+#include "tst_mp3cd.moc"
