@@ -1,6 +1,7 @@
 #include "FakePlayer.h"
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
+#include "startup/gui/HandOffHandler.h"
 #include "startup/gui/TTrayIcon.h"
 #include "startup/gui/TdlgTimer.h"
 
@@ -223,6 +224,22 @@ private Q_SLOTS:
         QVERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
         QVERIFY(!window.timerSuicide->isActive());
+    }
+
+    void newStartBringsBackAHiddenWindowWithoutTray() {
+        TfrmPlatterboxMain& window =
+            start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                  "cbAutoExecuteClose_Checked=0\r\n",
+                  1, 1);
+        QTRY_VERIFY(!window.timerAutoPlayOnce->isActive());
+        QVERIFY(!window.isVisible());         // played and hid itself
+        QVERIFY(!window.TrayIcon->isShown()); // offscreen there is no notification area
+        HandOffHandler handOff(window);
+        f_->dialogs.answerYesNo(false);
+        handOff.handle({path(QStringLiteral("Platterbox"))});
+        QCOMPARE(f_->dialogs.questions(),
+                 QStringList{QStringLiteral("New instance loaded, use its INI file?")});
+        QVERIFY(window.isVisible());
     }
 
     void trayFollowsThePlacement_data() {

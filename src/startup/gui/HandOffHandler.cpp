@@ -4,6 +4,7 @@
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
 #include "startup/HandOffPath.h"
+#include "startup/gui/TTrayIcon.h"
 
 #include <QListWidget>
 #include <QTimer>
@@ -50,6 +51,11 @@ void HandOffHandler::switchTo(const QString& iniPath) {
 // What the sender's request to bring the running copy forward does on Windows; a hidden or
 // minimised window stays so.
 void HandOffHandler::bringToFront() {
+    // Without a notification area a hidden window has no other way back than a new start.
+    if (!window_.isVisible() && !window_.TrayIcon->isShown()) {
+        window_.ApplicationEvents1Restore();
+        return;
+    }
     if (!window_.isVisible() || window_.isMinimized())
         return;
     window_.raise();
