@@ -1,5 +1,7 @@
 #include "DialogParts.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -27,6 +29,19 @@ QPushButton* glyphButton(const QString& name, const QString& caption, QStyle::St
     auto* button = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
     button->setObjectName(name);
     return button;
+}
+
+ButtonRow confirmAndCancel(const QString& name, const QString& caption,
+                           QStyle::StandardPixmap glyph, QDialog* dialog) {
+    ButtonRow row{new QHBoxLayout, glyphButton(name, caption, glyph, dialog),
+                  new QPushButton(QStringLiteral("Cancel"), dialog)};
+    row.confirm->setDefault(true);
+    row.cancel->setObjectName(QStringLiteral("btnCancel"));
+    row.layout->addStretch();
+    row.layout->addWidget(row.confirm);
+    row.layout->addWidget(row.cancel);
+    QObject::connect(row.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return row;
 }
 
 } // namespace DialogParts

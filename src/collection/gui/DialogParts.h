@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStyle>
 
+class QDialog;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -17,4 +19,12 @@ QToolButton* browseButton(const QString& name, QWidget* parent);
 // A push button with a glyph.
 QPushButton* glyphButton(const QString& name, const QString& caption, QStyle::StandardPixmap glyph,
                          QWidget* parent);
+// The confirm button (a default glyph button) and "Cancel" (rejects the dialog), right-aligned.
+struct ButtonRow {
+    QHBoxLayout* layout;
+    QPushButton* confirm;
+    QPushButton* cancel;
+};
+ButtonRow confirmAndCancel(const QString& name, const QString& caption,
+                           QStyle::StandardPixmap glyph, QDialog* dialog);
 } // namespace DialogParts

@@ -30,18 +30,12 @@ void TdlgAddPL::createComponents() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DialogParts::heading(QStringLiteral("Choose playlist(s) to add:"), this));
     layout->addWidget(createPanel(), 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnOK = DialogParts::glyphButton(QStringLiteral("btnOK"), QStringLiteral("OK"),
-                                     QStyle::SP_DialogOkButton, this);
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
+    const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
+        QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
+    btnOK = buttons.confirm;
+    btnCancel = buttons.cancel;
+    layout->addLayout(buttons.layout);
     connect(btnOK, &QPushButton::clicked, this, &TdlgAddPL::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QWidget* TdlgAddPL::createPanel() {

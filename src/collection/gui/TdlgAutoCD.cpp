@@ -56,18 +56,12 @@ void TdlgAutoCD::createComponents() {
     lblNote->setFont(bold);
     lblNote->setWordWrap(true);
     layout->addWidget(lblNote);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnCreate = DialogParts::glyphButton(QStringLiteral("btnCreate"), QStringLiteral("Create"),
-                                         QStyle::SP_DialogApplyButton, this);
-    btnCreate->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnCreate);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
+    const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
+        QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
+    btnCreate = buttons.confirm;
+    btnCancel = buttons.cancel;
+    layout->addLayout(buttons.layout);
     connect(btnCreate, &QPushButton::clicked, this, &TdlgAutoCD::btnCreateClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QWidget* TdlgAutoCD::createFolderPanel() {

@@ -31,18 +31,12 @@ void TdlgCreatePL::createComponents() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DialogParts::heading(QStringLiteral("Select creation parameters:"), this));
     layout->addWidget(createPanel(), 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnCreate = DialogParts::glyphButton(QStringLiteral("btnCreate"), QStringLiteral("Create"),
-                                         QStyle::SP_DialogApplyButton, this);
-    btnCreate->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnCreate);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
+    const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
+        QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
+    btnCreate = buttons.confirm;
+    btnCancel = buttons.cancel;
+    layout->addLayout(buttons.layout);
     connect(btnCreate, &QPushButton::clicked, this, &TdlgCreatePL::btnCreateClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QWidget* TdlgCreatePL::createPanel() {
