@@ -72,6 +72,27 @@ private Q_SLOTS:
         // The temporary playlist went with the program.
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("run/Platterbox/~PLATBX~.M3U"))));
     }
+
+    void terminationSignalClosesAndSaves() {
+        const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
+        writeBytes(ini, "[General]\r\n[PlayLists]\r\nTotal=0\r\n");
+        QProcess program;
+        program.setProcessEnvironment(environment());
+        program.start(path(QStringLiteral("cd/Platterbox/Platterbox")), QStringList());
+        QVERIFY(program.waitForStarted());
+        // Listening for a second copy means the window exists.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFileInfo::exists(path(QStringLiteral("run/Platterbox/TfrmPlatterboxMain"))), 10000);
+        QTest::qWait(300);
+        program.terminate();
+        const bool finished = program.waitForFinished(10000);
+        if (!finished)
+            program.kill();
+        QVERIFY(finished);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(readBytes(ini).contains("cbAutoExecuteDelay_Checked=1\r\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -9,6 +9,7 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
 #include "platform/gui/QtDialogs.h"
+#include "platform/gui/TerminationSignals.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
@@ -61,6 +62,10 @@ int RunPlatterbox(int argc, char* argv[]) {
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
     QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, &app,
                      &QApplication::quit, Qt::QueuedConnection);
+    // Logging out or `kill` closes the window as the close box does, so nothing is lost.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
+                     &TfrmPlatterboxMain::close);
     HandOffHandler handOff(mainWindow);
     instances.setHandler(
         [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });

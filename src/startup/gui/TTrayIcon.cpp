@@ -16,12 +16,18 @@ void TTrayIcon::setActive(bool active) {
     if (active == active_)
         return;
     active_ = active;
-    tray_.setVisible(active);
+    refresh();
+}
+
+// Shown only once it has a picture; an icon set later brings it up then.
+void TTrayIcon::refresh() {
+    tray_.setVisible(active_ && !icon_.isNull());
 }
 
 void TTrayIcon::setIcon(const QIcon& icon) {
     icon_ = icon;
     tray_.setIcon(icon);
+    refresh();
 }
 
 void TTrayIcon::setToolTip(const QString& toolTip) {

@@ -40,6 +40,7 @@ public:
 
 private:
     void rightClick();
+    void refresh();
 
     QSystemTrayIcon tray_;
     bool active_ = false;
