@@ -108,7 +108,7 @@ private Q_SLOTS:
         select(window.lbPlayLists, toIntList(selected), 4);
         f_->dialogs.answerYesNo(answer);
         window.btnRemovePLClick(deleteFiles ? static_cast<QObject*>(window.miDeletePL)
-                                               : window.btnRemovePL);
+                                            : window.btnRemovePL);
 
         QCOMPARE(f_->dialogs.questions(),
                  QStringList{deleteFiles
@@ -283,6 +283,21 @@ private Q_SLOTS:
             QCOMPARE(f_->vars.PlayLists.at(0), path(QStringLiteral("Rock/old.m3u")));
             QCOMPARE(readBytes(path(QStringLiteral("other.m3u"))), QByteArray("b\r\n"));
         }
+    }
+
+    void renamingToABareNameKeepsWhereTheFileIs() {
+        TfrmPlatterboxMain& window = start({{QStringLiteral("Rock/old.m3u"), "a\r\n"}});
+        QVERIFY(QDir().mkpath(path(QStringLiteral("cwd"))));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(path(QStringLiteral("cwd"))));
+        f_->dialogs.answerText(QStringLiteral("bare.m3u"));
+        window.miEditClick(window.miEditPLfn);
+        QDir::setCurrent(before);
+        // The file went to the current folder, and the list (saved in the INI file later)
+        // names it there, not relative to wherever the INI file is.
+        QCOMPARE(f_->vars.PlayLists.at(0), path(QStringLiteral("cwd/bare.m3u")));
+        QCOMPARE(readBytes(path(QStringLiteral("cwd/bare.m3u"))), QByteArray("a\r\n"));
+        QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("bare.m3u")});
     }
 
     void draggingMovesTheFocusedPlayList() {
