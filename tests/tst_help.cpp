@@ -21,17 +21,6 @@ QString resourceText(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Asks a control for its tooltip as the pointer resting on it does; the text shown, if any.
-QString tooltipShownBy(QWidget* control) {
-    QToolTip::hideText(); // a tip fades out, so wait until the last one is gone
-    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
-        return QStringLiteral("a tip stays visible");
-    const QPoint centre = control->rect().center();
-    QHelpEvent event(QEvent::ToolTip, centre, control->mapToGlobal(centre));
-    QApplication::sendEvent(control, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
 } // namespace
 
 // The help window: its texts, and that it lives on, modeless, between showings.
@@ -115,9 +104,10 @@ private Q_SLOTS:
         TdlgAbout about(nullptr);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(tooltipShownBy(about.ProgramIcon), QStringLiteral("Version number: 1300"));
+        QCOMPARE(TestSupport::tooltipShownBy(about.ProgramIcon),
+                 QStringLiteral("Version number: 1300"));
         hints.setEnabled(false);
-        QCOMPARE(tooltipShownBy(about.ProgramIcon), QString());
+        QCOMPARE(TestSupport::tooltipShownBy(about.ProgramIcon), QString());
     }
 };
 

@@ -39,17 +39,6 @@ TVARdlgPreferences unusualOptions() {
     return o;
 }
 
-// Asks a control for its tooltip as the pointer resting on it does; the text shown, if any.
-QString tooltipShownBy(QWidget* control) {
-    QToolTip::hideText(); // a tip fades out, so wait until the last one is gone
-    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
-        return QStringLiteral("a tip stays visible");
-    const QPoint centre = control->rect().center();
-    QHelpEvent event(QEvent::ToolTip, centre, control->mapToGlobal(centre));
-    QApplication::sendEvent(control, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
 } // namespace
 
 // The Preferences dialog on its own, and the Options command of the real main window with its
@@ -123,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(dialog.edCommand->x() > other.left());
         QVERIFY(qAbs(dialog.edCommand->geometry().center().y() - other.center().y()) < 8);
         // Items without a hint of their own show their group's hint.
-        QCOMPARE(tooltipShownBy(dialog.radIcon->item(2)), dialog.radIcon->toolTip());
+        QCOMPARE(TestSupport::tooltipShownBy(dialog.radIcon->item(2)), dialog.radIcon->toolTip());
     }
 
     void tabOrder() {
@@ -368,19 +357,19 @@ private Q_SLOTS:
         QVERIFY(start());
         QString tipBefore;
         QVERIFY(runOptions([&](TdlgPreferences& dialog) {
-            tipBefore = tooltipShownBy(dialog.cbSaveIni);
+            tipBefore = TestSupport::tooltipShownBy(dialog.cbSaveIni);
             dialog.cbShowHints->click();
             return true;
         }));
         QVERIFY(tipBefore.startsWith(QLatin1String("If checked, preferences")));
         QVERIFY(!f_->hints.enabled());
         QVERIFY(registry().contains("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000"));
-        QCOMPARE(tooltipShownBy(window().btnExecute), QString());
+        QCOMPARE(TestSupport::tooltipShownBy(window().btnExecute), QString());
         bool boxCleared = false;
         QString tipAfter = QStringLiteral("not asked");
         QVERIFY(runOptions([&](TdlgPreferences& dialog) {
             boxCleared = !dialog.cbShowHints->isChecked();
-            tipAfter = tooltipShownBy(dialog.cbSaveIni);
+            tipAfter = TestSupport::tooltipShownBy(dialog.cbSaveIni);
             return false;
         }));
         QVERIFY(boxCleared);

@@ -1,6 +1,11 @@
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
+#include <QTest>
+#include <QToolTip>
+#include <QWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -62,6 +67,16 @@ bool ReadOnlyFolder::effective() const {
         return false;
     }
     return true;
+}
+
+QString tooltipShownBy(QWidget* control) {
+    QToolTip::hideText(); // a tip fades out, so wait until the last one is gone
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+        return QStringLiteral("a tip stays visible");
+    const QPoint centre = control->rect().center();
+    QHelpEvent event(QEvent::ToolTip, centre, control->mapToGlobal(centre));
+    QApplication::sendEvent(control, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
 } // namespace TestSupport

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QWidget;
+
 namespace TestSupport {
 
 QByteArray readBytes(const QString& path);
@@ -35,5 +37,8 @@ private:
     QString path_;
     bool immutable_ = false;
 };
+
+// Asks a control for its tooltip as the pointer resting on it does; the text shown, if any.
+QString tooltipShownBy(QWidget* control);
 
 } // namespace TestSupport
