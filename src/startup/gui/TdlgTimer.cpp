@@ -27,6 +27,7 @@ void TdlgTimer::createControls() {
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setWordWrap(true);
+    lblMsg->setMinimumWidth(260);
     QFont bold = lblMsg->font();
     bold.setBold(true);
     lblMsg->setFont(bold);
