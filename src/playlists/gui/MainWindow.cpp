@@ -136,6 +136,12 @@ QAction* TfrmPlatterboxMain::addMenuItem(const QString& name, const QString& cap
 }
 
 void TfrmPlatterboxMain::createPopupMenus() {
+    createListsMenu();
+    connectListsMenu();
+    createTrayMenu();
+}
+
+void TfrmPlatterboxMain::createListsMenu() {
     popupLists = new QMenu(this);
     popupLists->setObjectName(QStringLiteral("popupLists"));
     const QString enter = QStringLiteral("Enter");
@@ -168,6 +174,9 @@ void TfrmPlatterboxMain::createPopupMenus() {
                              QStringLiteral("Shift+Del"), QStringLiteral("delete"));
     miRemoveItems = addMenuItem(QStringLiteral("miRemoveItems"), QStringLiteral("&Remove Items"),
                                 QStringLiteral("Shift+Del"), QStringLiteral("remove"));
+}
+
+void TfrmPlatterboxMain::connectListsMenu() {
     connect(popupLists, &QMenu::aboutToShow, this, &TfrmPlatterboxMain::popupListsPopup);
     connect(miExecutePL, &QAction::triggered, this, [this] { btnExecuteClick(miExecutePL); });
     connect(miExecuteSongs, &QAction::triggered, this, [this] { btnExecuteClick(miExecuteSongs); });
@@ -182,7 +191,9 @@ void TfrmPlatterboxMain::createPopupMenus() {
     connect(miRemovePL, &QAction::triggered, this, [this] { btnRemovePLClick(miRemovePL); });
     connect(miDeletePL, &QAction::triggered, this, [this] { btnRemovePLClick(miDeletePL); });
     connect(miRemoveItems, &QAction::triggered, this, &TfrmPlatterboxMain::miRemoveItemsClick);
+}
 
+void TfrmPlatterboxMain::createTrayMenu() {
     popupSystemTray = new QMenu(this);
     popupSystemTray->setObjectName(QStringLiteral("popupSystemTray"));
     Restore1 = popupSystemTray->addAction(QStringLiteral("Restore"));
@@ -232,8 +243,6 @@ void TfrmPlatterboxMain::FormCreate() {
     ApplyIconPlacement();
     timerAutoPlayOnce->start();
 }
-
-
 
 void TfrmPlatterboxMain::closeEvent(QCloseEvent* event) {
     if (!closing_) {
@@ -298,5 +307,3 @@ QString TfrmPlatterboxMain::focusedPlayListPath() const {
     const int row = lbPlayLists->currentRow();
     return row >= 0 ? context_.vars.PlayLists.value(row) : QString();
 }
-
-

@@ -133,6 +133,9 @@ private:
     void createToolBar();
     void createLists();
     void createPopupMenus();
+    void createListsMenu();
+    void connectListsMenu();
+    void createTrayMenu();
     void createTimers();
     QToolButton* addToolButton(const QString& name, const QString& caption, const QString& hint,
                                const QString& icon);

@@ -21,6 +21,44 @@
 #include <QApplication>
 #include <QDir>
 
+namespace {
+// End-to-end tests answer the program's questions from a script.
+std::unique_ptr<ScriptFileDialogs> scriptedDialogs() {
+    const QString script = qEnvironmentVariable(ScriptFileDialogs::EnvironmentVariable);
+    if (script.isEmpty())
+        return nullptr;
+    return std::make_unique<ScriptFileDialogs>(script);
+}
+
+// The placeholder, the main window and the help dialog, then the message loop until the main
+// window closes.
+void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& instances,
+                const QString& programPath, const QStringList& arguments) {
+    HintSwitch hints;
+    PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
+
+    TfrmNullMain nullMain;
+    TfrmPlatterboxMain mainWindow(
+        ProgramContext{SharedVariables(), dialogs, hints, playing, programPath, arguments});
+    nullMain.setMainWindow(&mainWindow);
+    qtDialogs.setParent(&mainWindow);
+    TdlgAbout about(&mainWindow);
+    QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
+    QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, qApp,
+                     &QApplication::quit, Qt::QueuedConnection);
+    // Logging out or `kill` closes the window as the close box does, so nothing is lost.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
+                     &TfrmPlatterboxMain::close);
+    HandOffHandler handOff(mainWindow);
+    instances.setHandler(
+        [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });
+    QApplication::exec();
+    // The handler goes with this scope; later copies are not served any more.
+    instances.setHandler({});
+}
+} // namespace
+
 int RunPlatterbox(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
@@ -37,11 +75,7 @@ int RunPlatterbox(int argc, char* argv[]) {
         return 0;
 
     QtDialogs qtDialogs;
-    // End-to-end tests answer the program's questions from a script.
-    const QString script = qEnvironmentVariable(ScriptFileDialogs::EnvironmentVariable);
-    std::unique_ptr<ScriptFileDialogs> scripted;
-    if (!script.isEmpty())
-        scripted = std::make_unique<ScriptFileDialogs>(script);
+    const std::unique_ptr<ScriptFileDialogs> scripted = scriptedDialogs();
     UserDialogs& dialogs = scripted ? static_cast<UserDialogs&>(*scripted) : qtDialogs;
 
     // A higher installed version started in this copy's place ends this copy.
@@ -50,25 +84,6 @@ int RunPlatterbox(int argc, char* argv[]) {
         return 0;
     QApplication::setApplicationDisplayName(QStringLiteral("Platterbox"));
 
-    HintSwitch hints;
-    PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
-
-    TfrmNullMain nullMain;
-    TfrmPlatterboxMain mainWindow(
-        ProgramContext{SharedVariables(), dialogs, hints, playing, programPath, arguments});
-    nullMain.setMainWindow(&mainWindow);
-    qtDialogs.setParent(&mainWindow);
-    TdlgAbout about(&mainWindow);
-    QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
-    QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, &app,
-                     &QApplication::quit, Qt::QueuedConnection);
-    // Logging out or `kill` closes the window as the close box does, so nothing is lost.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
-                     &TfrmPlatterboxMain::close);
-    HandOffHandler handOff(mainWindow);
-    instances.setHandler(
-        [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });
-    app.exec();
+    runWindows(dialogs, qtDialogs, instances, programPath, arguments);
     return 0;
 }
