@@ -129,7 +129,8 @@ void InstanceChannel::readFrame(QLocalSocket* socket) {
     socket->setProperty(HandledProperty, true);
     // The handler may run a question's event loop, inside which the sender can vanish.
     const QPointer<QLocalSocket> guard(socket);
-    handler_(commandLine);
+    if (handler_)
+        handler_(commandLine);
     if (guard)
         reply(guard);
 }
