@@ -327,6 +327,32 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path),
                  QByteArray("[General]\r\nA=1\r\nB=x\r\n[PlayLists]\r\nTotal=0\r\n"));
     }
+
+    // Deferred writes reach the file only at commit, all at once; a refused commit leaves the
+    // old file whole.
+    void deferredWrites() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Platterbox.Ini"));
+        const QByteArray old("[General]\r\nA=1\r\n[PlayLists]\r\nTotal=1\r\nFile0=x\r\n");
+        writeBytes(path, old);
+        IniFile file(path);
+        file.deferWrites();
+        QVERIFY(
+            file.writeString(QStringLiteral("General"), QStringLiteral("A"), QStringLiteral("2")));
+        QVERIFY(file.eraseSection(QStringLiteral("PlayLists")));
+        QVERIFY(file.writeString(QStringLiteral("PlayLists"), QStringLiteral("Total"),
+                                 QStringLiteral("0")));
+        QCOMPARE(readBytes(path), old);
+        {
+            TestSupport::ReadOnlyFolder locked(folder.path());
+            QVERIFY(locked.effective());
+            const Status refused = file.commit();
+            QCOMPARE(refused.message(), QStringLiteral("Unable to write to ") + path);
+        }
+        QCOMPARE(readBytes(path), old);
+        QVERIFY(file.commit());
+        QCOMPARE(readBytes(path), QByteArray("[General]\r\nA=2\r\n[PlayLists]\r\nTotal=0\r\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestIniFile)

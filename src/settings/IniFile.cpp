@@ -44,22 +44,37 @@ bool IniFile::hasValue(const QString& section, const QString& key) const {
 }
 
 Status IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    return change([&](IniDocument& document) {
+        document.setValue(section.toUtf8(), key.toUtf8(), value.toUtf8());
+    });
+}
+
+Status IniFile::eraseSection(const QString& section) {
+    if (!document_.hasSection(section.toUtf8()))
+        return Status::ok();
+    return change([&](IniDocument& document) { document.eraseSection(section.toUtf8()); });
+}
+
+Status IniFile::change(const std::function<void(IniDocument&)>& edit) {
+    if (deferred_) {
+        edit(document_);
+        dirty_ = true;
+        return Status::ok();
+    }
     const IniDocument before = document_;
-    document_.setValue(section.toUtf8(), key.toUtf8(), value.toUtf8());
+    edit(document_);
     const Status status = save();
     if (status.failed())
         document_ = before;
     return status;
 }
 
-Status IniFile::eraseSection(const QString& section) {
-    if (!document_.hasSection(section.toUtf8()))
+Status IniFile::commit() {
+    if (!dirty_)
         return Status::ok();
-    const IniDocument before = document_;
-    document_.eraseSection(section.toUtf8());
     const Status status = save();
-    if (status.failed())
-        document_ = before;
+    if (status.isOk())
+        dirty_ = false;
     return status;
 }
 

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The private-profile engine over one file: every write goes to disk at once, atomically
 // (temporary file + rename), as WritePrivateProfileString does. A missing file reads as empty.
 class IniFile {
@@ -21,9 +23,19 @@ public:
     Status writeString(const QString& section, const QString& key, const QString& value);
     Status eraseSection(const QString& section);
 
+    // From here on writes collect in memory until commit() replaces the file once: saving a
+    // whole file then costs one write instead of one per key, and a failure leaves the old
+    // file whole.
+    void deferWrites() { deferred_ = true; }
+    Status commit();
+
 private:
     Status save();
 
+    Status change(const std::function<void(IniDocument&)>& edit);
+
     QString fileName_;
     IniDocument document_;
+    bool deferred_ = false;
+    bool dirty_ = false;
 };

@@ -86,9 +86,13 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
 void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
                   UserDialogs& dialogs) {
     TEnhIniFile ini(fileName);
+    if (write)
+        ini.deferWrites();
     Status status = readWriteGeneral(ini, vars.dlgPreferences, write);
     if (status.isOk())
         status = readWritePlayLists(ini, fileName, vars.PlayLists, write);
+    if (status.isOk() && write)
+        status = ini.commit();
     if (status.failed())
         dialogs.showMessage(write ? QStringLiteral("Error saving initialization information!")
                                   : QStringLiteral("Error reading initialization information!"));
