@@ -4,9 +4,9 @@
 #include "WalkProgress.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
+#include "playlists/ListSorting.h"
 #include "playlists/PlayListFile.h"
 
-#include <QCollator>
 #include <QDir>
 
 #include <algorithm>
@@ -17,14 +17,6 @@ QString PlayListNameFor(const QString& folder, const QString& baseFolder) {
     const QString name =
         names.isEmpty() ? QStringLiteral("PlayList") : names.join(QLatin1String(" - "));
     return name + QLatin1String(".M3U");
-}
-
-void SortFileNames(QStringList& names) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
-        return collator.compare(a, b) < 0;
-    });
 }
 
 PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs,
@@ -78,7 +70,7 @@ StepResult PlayListCreation::CreateFolderPlayList(const QString& folder) {
 void PlayListCreation::collectFolderFiles(const QString& folder) {
     folderFiles_ = MatchesByMasks(folder, MediaMasks);
     if (values_.cbSort_Checked)
-        SortFileNames(folderFiles_);
+        SortLocaleAware(folderFiles_);
 }
 
 QString PlayListCreation::playListPath(const QString& folder) const {

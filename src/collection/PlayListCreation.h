@@ -12,9 +12,6 @@ class UserDialogs;
 // Both paths end in "/" and the folder lies below (or is) the base folder.
 QString PlayListNameFor(const QString& folder, const QString& baseFolder);
 
-// Sorts file names by the user's locale, ignoring case.
-void SortFileNames(QStringList& names);
-
 // Creation runs: one playlist for every folder that holds media files, with the remembered
 // Create Playlists values as parameters. Messages go through `dialogs`.
 class PlayListCreation {

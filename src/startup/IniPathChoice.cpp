@@ -1,6 +1,6 @@
 #include "IniPathChoice.h"
 
-#include "common/PathRules.h"
+#include "ChangeFileExt.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,8 +18,7 @@ QString FindFileIgnoringCase(const QString& path) {
 }
 
 QString IniPathFor(const QString& programPath) {
-    const QString extension = ExtractFileExt(programPath);
-    return programPath.left(programPath.size() - extension.size()) + QLatin1String(".Ini");
+    return ChangeFileExt(programPath, QStringLiteral(".Ini"));
 }
 
 QString ChooseIniPath(const QString& parameter1, const QString& programPath) {

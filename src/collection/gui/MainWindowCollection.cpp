@@ -10,6 +10,18 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+namespace {
+// Found or created playlists join the list selected; the focus then moves to the last one.
+void appendPlayLists(TfrmPlatterboxMain& window, const QStringList& paths) {
+    window.lbPlayLists->setUpdatesEnabled(false);
+    for (const QString& path : paths)
+        window.AddPlayListItem(path);
+    window.AddPlayListItem(QString());
+    window.lbPlayLists->setUpdatesEnabled(true);
+    window.UpdateToolButtons();
+}
+} // namespace
+
 void TfrmPlatterboxMain::btnAddPLClick() {
     TVARdlgAddPL& values = context().vars.dlgAddPL;
     TdlgAddPL dialog(context().dialogs, this);
@@ -23,12 +35,7 @@ void TfrmPlatterboxMain::btnAddPLClick() {
     values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
     values.edFile_Text = dialog.edFile->text();
     values.edFolder_Text = dialog.edFolder->text();
-    lbPlayLists->setUpdatesEnabled(false);
-    for (const QString& path : std::as_const(dialog.FoundPlayLists))
-        AddPlayListItem(path);
-    AddPlayListItem(QString());
-    lbPlayLists->setUpdatesEnabled(true);
-    UpdateToolButtons();
+    appendPlayLists(*this, dialog.FoundPlayLists);
 }
 
 void TfrmPlatterboxMain::btnCreatePLClick() {
@@ -46,10 +53,7 @@ void TfrmPlatterboxMain::btnCreatePLClick() {
     values.edPLFolder_Text = dialog.edPLFolder->text();
     values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
     values.cbSort_Checked = dialog.cbSort->isChecked();
-    for (const QString& path : std::as_const(dialog.CreatedPlayLists))
-        AddPlayListItem(path);
-    AddPlayListItem(QString());
-    UpdateToolButtons();
+    appendPlayLists(*this, dialog.CreatedPlayLists);
 }
 
 void TfrmPlatterboxMain::btnMP3CDClick() {

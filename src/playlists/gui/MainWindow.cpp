@@ -259,15 +259,18 @@ void TfrmPlatterboxMain::FormClose() {
     vars.frmMain_Width = width();
     vars.frmMain_Height = height();
     vars.frmMain_lbPlayLists_Height = lbPlayLists->height();
-    if (vars.dlgPreferences.cbSaveIni_Checked) {
-        bool hints = context_.hints.enabled();
-        // A refused registry write is reported, and the INI file is still saved and the
-        // program still ends: keeping it open would only lose the playlists at the next try.
-        if (Status saved = SaveRegistrySettings(vars, hints); saved.failed())
-            context_.dialogs.showMessage(saved.message());
-        SaveIniFile(currentIniPath_, vars, context_.dialogs);
-    }
+    // A refused registry write does not keep the program open: that would only lose the
+    // playlists at the next try.
+    if (vars.dlgPreferences.cbSaveIni_Checked)
+        saveSettings();
     Q_EMIT terminationRequested();
+}
+
+void TfrmPlatterboxMain::saveSettings() {
+    bool hints = context_.hints.enabled();
+    if (Status saved = SaveRegistrySettings(context_.vars, hints); saved.failed())
+        context_.dialogs.showMessage(saved.message());
+    SaveIniFile(currentIniPath_, context_.vars, context_.dialogs);
 }
 
 void TfrmPlatterboxMain::UpdateToolButtons() {

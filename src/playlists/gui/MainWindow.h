@@ -68,6 +68,9 @@ public:
 
     // Playlist list operations shared by several commands.
     void UpdateToolButtons();
+    // Saves the general settings and the instance INI file; a refused registry write is
+    // reported and the INI file is still saved.
+    void saveSettings();
     void AddPlayListItem(const QString& path);
     void FillPlayListBox();
     void lbPlayListsClick();
@@ -90,6 +93,8 @@ public:
     void ApplyIconPlacement();
     // The window comes back (shown, in front) and a pending timed close is cancelled.
     void ApplicationEvents1Restore();
+    // Un-minimises the window, then ApplicationEvents1Restore.
+    void restoreApplication();
     void TrayIconClick();
     void TrayIconRightClick(Qt::MouseButton button, const QPoint& position);
     // The minimise box: the tray only (hidden) or minimised, as the placement says.

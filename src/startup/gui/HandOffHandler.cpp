@@ -25,9 +25,7 @@ void HandOffHandler::handle(const QStringList& commandLine) {
 }
 
 void HandOffHandler::refuse() {
-    if (window_.isMinimized())
-        window_.showNormal();
-    window_.ApplicationEvents1Restore();
+    window_.restoreApplication();
 }
 
 void HandOffHandler::switchTo(const QString& iniPath) {

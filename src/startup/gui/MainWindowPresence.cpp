@@ -65,6 +65,10 @@ void TfrmPlatterboxMain::changeEvent(QEvent* event) {
 }
 
 void TfrmPlatterboxMain::TrayIconClick() {
+    restoreApplication();
+}
+
+void TfrmPlatterboxMain::restoreApplication() {
     if (isMinimized())
         showNormal();
     ApplicationEvents1Restore();
