@@ -6,7 +6,7 @@
 //                             without an argument a temporary tree is used and removed.
 #include "collection/FolderWalk.h"
 #include "collection/PlayListSeek.h"
-#include "collection/gui/TfrmWait.h"
+#include "collection/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,8 +67,8 @@ Run timedWalk(const QString& root, bool withWaitWindow) {
     timer.start();
     const WalkResult result =
         withWaitWindow
-            ? TfrmWait::RunWalk(QStringLiteral("Adding Playlists"),
-                                QStringLiteral("Currently seeking playlists in folder:"), walk)
+            ? WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
+                                  QStringLiteral("Currently seeking playlists in folder:"), walk)
             : walk();
     run.milliseconds = timer.elapsed();
     run.completed = result.completed;

@@ -1,6 +1,6 @@
 #include "CollectionTestSupport.h"
 #include "MainWindowFixture.h"
-#include "collection/gui/TdlgAddPL.h"
+#include "collection/gui/AddPlaylistsDialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -22,7 +22,7 @@ class TestAddPlayLists : public QObject {
     QString music() const { return dir_.filePath(QStringLiteral("music")); }
     QString earlier() const { return dir_.filePath(QStringLiteral("earlier.m3u")); }
 
-    TfrmPlatterboxMain& start() {
+    MainWindow& start() {
         f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
         return f_->create(dir_.filePath(QStringLiteral("prog/Platterbox")));
     }
@@ -35,8 +35,8 @@ class TestAddPlayLists : public QObject {
     };
 
     // Runs btnAddPLClick with the dialog filled and OK pressed; true when it closed with OK.
-    bool addWith(const Input& input, const std::function<void(TdlgAddPL&)>& more = {}) {
-        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+    bool addWith(const Input& input, const std::function<void(AddPlaylistsDialog&)>& more = {}) {
+        ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             (input.folderMode ? dialog.radFolder : dialog.radFile)->setChecked(true);
             dialog.edFile->setText(input.file);
             dialog.edFolder->setText(input.folder);
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QFETCH(bool, subFolders);
         QFETCH(QStringList, expected);
         QFETCH(QString, message);
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         const QString path = text.isEmpty() ? music() : music() + u'/' + text;
         const bool closed = addWith({folderMode, path, path, subFolders});
 
@@ -172,7 +172,7 @@ private Q_SLOTS:
     void okAfterAnAbortAddsOnlyItsOwn() {
         start();
         bool abortClicked = false;
-        const bool closed = addWith({true, {}, music(), true}, [&](TdlgAddPL& dialog) {
+        const bool closed = addWith({true, {}, music(), true}, [&](AddPlaylistsDialog& dialog) {
             {
                 AbortWhenShowing abort(music() + QStringLiteral("/sub/"));
                 dialog.btnOKClick(); // the root's playlists are found, then the abort
@@ -199,7 +199,7 @@ private Q_SLOTS:
         start();
         f_->vars.dlgAddPL = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
         bool filled = false;
-        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+        ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             filled = dialog.radFolder->isChecked() && !dialog.radFile->isChecked() &&
                      dialog.cbSubFolders->isChecked() &&
                      dialog.edFile->text() == QLatin1String("/f.m3u") &&
@@ -226,7 +226,7 @@ private Q_SLOTS:
         f_->vars.dlgAddPL.radFolder_Checked = folderMode;
         QList<bool> shown;
         QList<bool> clicked;
-        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+        ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             const auto states = [&] {
                 return QList<bool>{dialog.edFile->isEnabled(), dialog.btnFileBrowse->isEnabled(),
                                    dialog.edFolder->isEnabled(),
@@ -251,7 +251,7 @@ private Q_SLOTS:
         f_->dialogs.answerFolder(music());
         QString file;
         QStringList folders;
-        ModalDialogDriver<TdlgAddPL> driver([&](TdlgAddPL& dialog) {
+        ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             dialog.edFolder->setText(QStringLiteral("/typed"));
             dialog.btnFileBrowseClick();
             file = dialog.edFile->text();

@@ -2,8 +2,8 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "startup/gui/HandOffHandler.h"
-#include "startup/gui/TTrayIcon.h"
-#include "startup/gui/TdlgTimer.h"
+#include "startup/gui/TrayIcon.h"
+#include "startup/gui/CountdownDialog.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -19,11 +19,11 @@ namespace {
 // number it shows while it is open.
 struct CountdownDriver {
     QStringList shown;
-    std::function<void(TdlgTimer*)> act;
+    std::function<void(CountdownDialog*)> act;
 
     void arm() {
         QTimer::singleShot(0, [this] {
-            auto* dialog = qobject_cast<TdlgTimer*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<CountdownDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return arm();
             dialog->RunTimer->setInterval(20);
@@ -51,7 +51,7 @@ class TestAutoPlay : public QObject {
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
 
-    TfrmPlatterboxMain& start(const QByteArray& general, int playLists, int placement) {
+    MainWindow& start(const QByteArray& general, int playLists, int placement) {
         QByteArray ini = "[General]\r\n" + general +
                          "[PlayLists]\r\nTotal=" + QByteArray::number(playLists) + "\r\n";
         for (int i = 0; i < playLists; ++i) {
@@ -63,7 +63,7 @@ class TestAutoPlay : public QObject {
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
         f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
-        TfrmPlatterboxMain& window = f_->create(path(QStringLiteral("Platterbox")));
+        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
         // The stored placement comes from the registry; set it after loading.
         f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
         return window;
@@ -94,7 +94,7 @@ private Q_SLOTS:
     void countdownButtons() {
         QFETCH(bool, ok);
         CountdownDriver driver;
-        driver.act = [ok](TdlgTimer* dialog) {
+        driver.act = [ok](CountdownDialog* dialog) {
             dialog->RunTimer->setInterval(60000);
             (ok ? dialog->btnOK : dialog->btnCancel)->click();
         };
@@ -111,7 +111,7 @@ private Q_SLOTS:
     }
 
     void countdownDialog() {
-        TdlgTimer dialog(nullptr);
+        CountdownDialog dialog(nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Platterbox AutoPlay Timer"));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(dialog.btnOK->toolTip(), QStringLiteral("Play Now"));
@@ -139,13 +139,12 @@ private Q_SLOTS:
         const int launchesBefore = int(player_.launches().size());
         CountdownDriver driver;
         QString message;
-        driver.act = [&message](TdlgTimer* dialog) { message = dialog->lblMsg->text(); };
+        driver.act = [&message](CountdownDialog* dialog) { message = dialog->lblMsg->text(); };
         driver.arm();
-        TfrmPlatterboxMain& window =
-            start("cbAutoExecute_Checked=1\r\nspinAutoExecuteDelay_Value=2\r\n"
-                  "spinAutoExecuteCloseDelay_Value=1\r\n",
-                  playLists, placement);
-        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\nspinAutoExecuteDelay_Value=2\r\n"
+                                   "spinAutoExecuteCloseDelay_Value=1\r\n",
+                                   playLists, placement);
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
         QTRY_VERIFY(window.timerSuicide->isActive());
         QCOMPARE(message, QStringLiteral("Wait to play %1 playlists").arg(playLists));
         QCOMPARE(driver.shown, QStringList({QStringLiteral("2"), QStringLiteral("1")}));
@@ -168,10 +167,10 @@ private Q_SLOTS:
 
     void cancelLeavesTheProgramOpen() {
         CountdownDriver driver;
-        driver.act = [](TdlgTimer* dialog) { dialog->btnCancel->click(); };
+        driver.act = [](CountdownDialog* dialog) { dialog->btnCancel->click(); };
         driver.arm();
         const int launchesBefore = int(player_.launches().size());
-        TfrmPlatterboxMain& window = start("cbAutoExecute_Checked=1\r\n", 2, 1);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\n", 2, 1);
         QTRY_VERIFY(window.isVisible());
         QTRY_VERIFY(!driver.shown.isEmpty());
         QTRY_VERIFY(!QApplication::activeModalWidget());
@@ -182,7 +181,7 @@ private Q_SLOTS:
     }
 
     void withoutCountdownPlaysAtOnce() {
-        TfrmPlatterboxMain& window =
+        MainWindow& window =
             start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                   "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=0\r\n",
                   1, 0);
@@ -194,7 +193,7 @@ private Q_SLOTS:
     }
 
     void autoPlayOffOnlyShows() {
-        TfrmPlatterboxMain& window = start(QByteArray(), 2, 0);
+        MainWindow& window = start(QByteArray(), 2, 0);
         QVERIFY(!window.isVisible());
         QTRY_VERIFY(window.isVisible());
         QVERIFY(!window.timerAutoPlayOnce->isActive());
@@ -209,14 +208,13 @@ private Q_SLOTS:
 
     void restoreCancelsTheTimedClose() {
         QFETCH(int, placement);
-        TfrmPlatterboxMain& window =
-            start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
-                  "spinAutoExecuteCloseDelay_Value=30\r\n",
-                  1, placement);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                                   "spinAutoExecuteCloseDelay_Value=30\r\n",
+                                   1, placement);
         QTRY_VERIFY(window.timerSuicide->isActive());
         if (placement == 1) {
             QVERIFY(!window.isVisible());
-            window.TrayIcon->handleActivation(QSystemTrayIcon::Trigger);
+            window.trayIcon->handleActivation(QSystemTrayIcon::Trigger);
         } else {
             QTRY_VERIFY(window.isMinimized());
             window.showNormal();
@@ -227,13 +225,12 @@ private Q_SLOTS:
     }
 
     void newStartBringsBackAHiddenWindowWithoutTray() {
-        TfrmPlatterboxMain& window =
-            start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
-                  "cbAutoExecuteClose_Checked=0\r\n",
-                  1, 1);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                                   "cbAutoExecuteClose_Checked=0\r\n",
+                                   1, 1);
         QTRY_VERIFY(!window.timerAutoPlayOnce->isActive());
         QVERIFY(!window.isVisible());         // played and hid itself
-        QVERIFY(!window.TrayIcon->isShown()); // offscreen there is no notification area
+        QVERIFY(!window.trayIcon->isShown()); // offscreen there is no notification area
         HandOffHandler handOff(window);
         f_->dialogs.answerYesNo(false);
         handOff.handle({path(QStringLiteral("Platterbox"))});
@@ -253,10 +250,10 @@ private Q_SLOTS:
     void trayFollowsThePlacement() {
         QFETCH(int, placement);
         QFETCH(bool, tray);
-        TfrmPlatterboxMain& window = start(QByteArray(), 1, placement);
+        MainWindow& window = start(QByteArray(), 1, placement);
         window.ApplyIconPlacement();
-        QCOMPARE(window.TrayIcon->Active(), tray);
-        QCOMPARE(window.TrayIcon->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
+        QCOMPARE(window.trayIcon->Active(), tray);
+        QCOMPARE(window.trayIcon->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
         QTRY_VERIFY(window.isVisible());
         // The minimise box: hidden with the tray only, minimised otherwise.
         window.showMinimized();
@@ -270,20 +267,20 @@ private Q_SLOTS:
     }
 
     void trayMenuAndTip() {
-        TfrmPlatterboxMain& window = start(QByteArray(), 1, 2);
+        MainWindow& window = start(QByteArray(), 1, 2);
         QTRY_VERIFY(window.isVisible());
         window.TrayIconRightClick(Qt::RightButton, QPoint(10, 10));
         QTRY_VERIFY(window.popupSystemTray->isVisible());
         window.popupSystemTray->hide();
-        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
         window.Exit1->trigger();
         QCOMPARE(ended.size(), 1);
 
-        TTrayIcon icon;
+        TrayIcon icon;
         icon.setToolTip(QString(70, QLatin1Char('x')));
         QCOMPARE(icon.ToolTip().size(), 62);
         int clicks = 0;
-        icon.OnClick = [&clicks](TTrayIcon*) { ++clicks; };
+        icon.OnClick = [&clicks](TrayIcon*) { ++clicks; };
         icon.handleActivation(QSystemTrayIcon::DoubleClick);
         QCOMPARE(clicks, 1);
     }

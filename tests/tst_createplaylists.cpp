@@ -1,7 +1,7 @@
 #include "CollectionTestSupport.h"
 #include "MainWindowFixture.h"
 #include "collection/PlayListCreation.h"
-#include "collection/gui/TdlgCreatePL.h"
+#include "collection/gui/CreatePlaylistsDialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -23,7 +23,7 @@ class TestCreatePlayLists : public QObject {
 
     QString music() const { return dir_.filePath(QStringLiteral("music")); }
 
-    TfrmPlatterboxMain& start() {
+    MainWindow& start() {
         f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
         return f_->create(dir_.filePath(QStringLiteral("prog/Platterbox")));
     }
@@ -31,8 +31,8 @@ class TestCreatePlayLists : public QObject {
     // Runs btnCreatePLClick with the controls set and Create pressed (then `more`); true when
     // the dialog closed with OK.
     bool createWith(const TVARdlgCreatePL& input,
-                    const std::function<void(TdlgCreatePL&)>& more = {}) {
-        ModalDialogDriver<TdlgCreatePL> driver([&](TdlgCreatePL& dialog) {
+                    const std::function<void(CreatePlaylistsDialog&)>& more = {}) {
+        ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
             (input.radInFolders_Checked ? dialog.radInFolders : dialog.radInPlayLists)
                 ->setChecked(true);
             dialog.cbSort->setChecked(input.cbSort_Checked);
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QFETCH(bool, sort);
         QFETCH(bool, subFolders);
         QFETCH(QStringList, playLists);
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QVERIFY(createWith(input(inFolders, music(), plFolder, sort, subFolders)));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
@@ -263,7 +263,7 @@ private Q_SLOTS:
 
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
         QVERIFY(QFile::remove(rockList));
-        ModalDialogDriver<TdlgCreatePL> driver([&](TdlgCreatePL& dialog) {
+        ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
             dialog.radInFolders->setChecked(true);
             dialog.edBaseFolder->setText(music());
             {
@@ -310,7 +310,7 @@ private Q_SLOTS:
     void treeWithoutMediaSucceedsWithNothing() {
         QDir(music()).removeRecursively();
         makeTree(music(), L({"docs/readme.txt", "x.m3u"}));
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
@@ -324,7 +324,7 @@ private Q_SLOTS:
             input(false, QStringLiteral("/base"), QStringLiteral("PL"), false, true);
         QList<bool> checks;
         f_->dialogs.answerFolder(music());
-        ModalDialogDriver<TdlgCreatePL> driver([&](TdlgCreatePL& dialog) {
+        ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
             checks = {dialog.radInPlayLists->isChecked(),
                       !dialog.radInFolders->isChecked(),
                       !dialog.cbSort->isChecked(),

@@ -117,7 +117,7 @@ private Q_SLOTS:
         QStringList processed;
         AbortWhenShowing abort(root + abortAt);
         const WalkResult result =
-            TfrmWait::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+            WaitWindow::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
                 return WalkFolders(root, [&](const QString& folder) {
                     ticked << below(root, folder);
                     if (!ProgressTick(folder))
@@ -203,14 +203,14 @@ private Q_SLOTS:
 
     void waitWindowRunsTheProtocol() {
         QTemporaryDir dir;
-        QPointer<TfrmWait> seen;
+        QPointer<WaitWindow> seen;
         bool checked = false;
-        const WalkResult result = TfrmWait::RunWalk(
+        const WalkResult result = WaitWindow::RunWalk(
             QStringLiteral("Creating Playlists"),
             QStringLiteral("Currently creating playlist for folder:"), [&] {
                 return WalkFolders(dir.path(), [&](const QString& folder) {
                     const bool goOn = ProgressTick(folder);
-                    seen = dynamic_cast<TfrmWait*>(CurrentWaitWindow());
+                    seen = dynamic_cast<WaitWindow*>(CurrentWaitWindow());
                     if (!seen)
                         return StepResult::stop();
                     checked = seen->isVisible() && seen->KeepActive && !seen->Aborted &&
@@ -229,7 +229,7 @@ private Q_SLOTS:
     }
 
     void waitWindowLooksTheWay() {
-        TfrmWait wait;
+        WaitWindow wait;
         QCOMPARE(CurrentWaitWindow(), static_cast<WalkProgress*>(&wait));
         QCOMPARE(wait.size(), QSize(341, 114));
         const Qt::WindowFlags flags = wait.windowFlags();
@@ -256,7 +256,7 @@ private Q_SLOTS:
     }
 
     void waitWindowTakesTheForegroundBack() {
-        TfrmWait wait;
+        WaitWindow wait;
         wait.KeepActive = true;
         wait.show();
         wait.activateWindow();

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "settings/gui/HintSwitch.h"
-#include "settings/gui/TdlgAbout.h"
+#include "settings/gui/HelpDialog.h"
 
 #include <QFile>
 #include <QHelpEvent>
@@ -31,7 +31,7 @@ class TestHelp : public QObject {
 
 private Q_SLOTS:
     void tabsShowTheirTexts() {
-        TdlgAbout about(nullptr);
+        HelpDialog about(nullptr);
         QCOMPARE(about.windowTitle(), QStringLiteral("Platterbox Help"));
         QVERIFY(!about.isModal());
         QCOMPARE(about.minimumSize(), about.maximumSize());
@@ -56,8 +56,8 @@ private Q_SLOTS:
     }
 
     void tabAndScrollPositionSurviveHidingAndShowing() {
-        TdlgAbout about(nullptr);
-        QPointer<TdlgAbout> alive(&about);
+        HelpDialog about(nullptr);
+        QPointer<HelpDialog> alive(&about);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QScrollBar* scroll = about.memoVisual->verticalScrollBar();
@@ -77,13 +77,13 @@ private Q_SLOTS:
         QVERIFY(!about.isVisible());
         about.show();
         QCOMPARE(about.tcText->currentIndex(), 1);
-        QCOMPARE(about.memoVisual->toPlainText(), about.tabText(TdlgAbout::History));
+        QCOMPARE(about.memoVisual->toPlainText(), about.tabText(HelpDialog::History));
     }
 
     void modelessAndBroughtToTheFrontWhenShownAgain() {
         QWidget mainWindow;
         mainWindow.show();
-        TdlgAbout about(&mainWindow);
+        HelpDialog about(&mainWindow);
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
@@ -101,7 +101,7 @@ private Q_SLOTS:
 
     void versionTooltipFollowsTheHintSwitch() {
         HintSwitch hints;
-        TdlgAbout about(nullptr);
+        HelpDialog about(nullptr);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QCOMPARE(TestSupport::tooltipShownBy(about.ProgramIcon),

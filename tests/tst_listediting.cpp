@@ -38,7 +38,7 @@ class TestListEditing : public QObject {
     QString path(const QString& relative) const { return dir_->filePath(relative); }
 
     // Starts the window with these playlists (relative paths, created with the given text).
-    TfrmPlatterboxMain& start(const QList<QPair<QString, QByteArray>>& playLists) {
+    MainWindow& start(const QList<QPair<QString, QByteArray>>& playLists) {
         dir_ = std::make_unique<QTemporaryDir>();
         QByteArray ini = "[PlayLists]\r\nTotal=" + QByteArray::number(playLists.size()) + "\r\n";
         for (qsizetype i = 0; i < playLists.size(); ++i) {
@@ -51,7 +51,7 @@ class TestListEditing : public QObject {
         return f_->create(path(QStringLiteral("Platterbox")));
     }
 
-    TfrmPlatterboxMain& startWithSevenPlayLists() {
+    MainWindow& startWithSevenPlayLists() {
         QList<QPair<QString, QByteArray>> lists;
         for (int i = 0; i < 7; ++i)
             lists.append(
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         QFETCH(QStringList, remaining);
         QFETCH(int, current);
-        TfrmPlatterboxMain& window = startWithSevenPlayLists();
+        MainWindow& window = startWithSevenPlayLists();
         select(window.lbPlayLists, toIntList(selected), 4);
         f_->dialogs.answerYesNo(answer);
         window.btnRemovePLClick(deleteFiles ? static_cast<QObject*>(window.miDeletePL)
@@ -136,9 +136,9 @@ private Q_SLOTS:
     }
 
     void deletingAPlayListListedTwice() {
-        TfrmPlatterboxMain& window = start({{QStringLiteral("a.m3u"), "x\r\n"},
-                                            {QStringLiteral("a.m3u"), "x\r\n"},
-                                            {QStringLiteral("b.m3u"), "y\r\n"}});
+        MainWindow& window = start({{QStringLiteral("a.m3u"), "x\r\n"},
+                                    {QStringLiteral("a.m3u"), "x\r\n"},
+                                    {QStringLiteral("b.m3u"), "y\r\n"}});
         select(window.lbPlayLists, {0, 1}, 0);
         f_->dialogs.answerYesNo(true);
         QTest::keyClick(window.lbPlayLists, Qt::Key_Delete, Qt::ShiftModifier);
@@ -175,7 +175,7 @@ private Q_SLOTS:
         QFETCH(QVariantList, selected);
         QFETCH(bool, answer);
         QFETCH(QByteArray, written);
-        TfrmPlatterboxMain& window = start({{QStringLiteral("list.pls"), content}});
+        MainWindow& window = start({{QStringLiteral("list.pls"), content}});
         window.lbMP3Songs->setFocus();
         select(window.lbMP3Songs, toIntList(selected), 0);
         f_->dialogs.answerYesNo(answer);
@@ -188,7 +188,7 @@ private Q_SLOTS:
 
     void readOnlyPlayListIsNotChanged() {
         const QByteArray content = "#EXTM3U\r\nb.mp3\r\na.mp3\r\n";
-        TfrmPlatterboxMain& window = start({{QStringLiteral("ro.m3u"), content}});
+        MainWindow& window = start({{QStringLiteral("ro.m3u"), content}});
         QVERIFY(QFile::setPermissions(path(QStringLiteral("ro.m3u")), QFile::ReadOwner));
         window.lbMP3Songs->setFocus();
         QTest::keyClick(window.lbMP3Songs, Qt::Key_S, Qt::AltModifier);
@@ -200,7 +200,7 @@ private Q_SLOTS:
     }
 
     void sortingSongsRewritesTheFile() {
-        TfrmPlatterboxMain& window =
+        MainWindow& window =
             start({{QStringLiteral("s.m3u"), "b.mp3\r\nA.mp3\r\n#EXTINF\r\nc.mp3\r\n"}});
         window.lbMP3Songs->setFocus();
         window.miSortClick(window.miSortSongs);
@@ -210,9 +210,9 @@ private Q_SLOTS:
     }
 
     void sortingPlayListsByFullPath() {
-        TfrmPlatterboxMain& window = start({{QStringLiteral("B/x.m3u"), "bx\r\n"},
-                                            {QStringLiteral("A/y.m3u"), "ay\r\n"},
-                                            {QStringLiteral("a/z.m3u"), "az\r\n"}});
+        MainWindow& window = start({{QStringLiteral("B/x.m3u"), "bx\r\n"},
+                                    {QStringLiteral("A/y.m3u"), "ay\r\n"},
+                                    {QStringLiteral("a/z.m3u"), "az\r\n"}});
         select(window.lbPlayLists, {0, 1}, 1);
         QTest::keyClick(window.lbPlayLists, Qt::Key_S, Qt::AltModifier);
         QCOMPARE(f_->playListNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
@@ -237,7 +237,7 @@ private Q_SLOTS:
     void editingAnEntry() {
         QFETCH(std::optional<QString>, answer);
         QFETCH(QByteArray, written);
-        TfrmPlatterboxMain& window = start(
+        MainWindow& window = start(
             {{QStringLiteral("e.m3u"), "#EXTM3U\r\n#EXTINF:1,x\r\nold.mp3\r\nk\xe4se.mp3\r\n"}});
         window.lbMP3Songs->setFocus();
         window.lbMP3Songs->setCurrentRow(0);
@@ -261,7 +261,7 @@ private Q_SLOTS:
     void renamingAPlayList() {
         QFETCH(QString, answer);
         QFETCH(bool, renamed);
-        TfrmPlatterboxMain& window = start(
+        MainWindow& window = start(
             {{QStringLiteral("Rock/old.m3u"), "a\r\n"}, {QStringLiteral("other.m3u"), "b\r\n"}});
         const QString target = path(answer);
         f_->dialogs.answerText(target);
@@ -286,7 +286,7 @@ private Q_SLOTS:
     }
 
     void renamingToABareNameKeepsWhereTheFileIs() {
-        TfrmPlatterboxMain& window = start({{QStringLiteral("Rock/old.m3u"), "a\r\n"}});
+        MainWindow& window = start({{QStringLiteral("Rock/old.m3u"), "a\r\n"}});
         QVERIFY(QDir().mkpath(path(QStringLiteral("cwd"))));
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(path(QStringLiteral("cwd"))));
@@ -301,7 +301,7 @@ private Q_SLOTS:
     }
 
     void draggingMovesTheFocusedPlayList() {
-        TfrmPlatterboxMain& window = startWithSevenPlayLists();
+        MainWindow& window = startWithSevenPlayLists();
         window.resize(500, 600);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -327,7 +327,7 @@ private Q_SLOTS:
     }
 
     void keysWithNothingToActOnDoNothing() {
-        TfrmPlatterboxMain& window = start({});
+        MainWindow& window = start({});
         for (int key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_S})
             QTest::keyClick(window.lbPlayLists, Qt::Key(key),
                             key == Qt::Key_S ? Qt::AltModifier : Qt::ShiftModifier);

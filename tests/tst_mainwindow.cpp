@@ -25,13 +25,13 @@ class TestMainWindow : public QObject {
     QString path(const QString& relative) const { return dir_.filePath(relative); }
     QString programPath() const { return path(QStringLiteral("Platterbox")); }
 
-    TfrmPlatterboxMain& start(const QStringList& parameters = {}) {
+    MainWindow& start(const QStringList& parameters = {}) {
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        TfrmPlatterboxMain& window = f_->create(programPath(), parameters);
+        MainWindow& window = f_->create(programPath(), parameters);
         return window;
     }
 
-    void showAndActivate(TfrmPlatterboxMain& window) {
+    void showAndActivate(MainWindow& window) {
         QTRY_VERIFY(window.isVisible()); // shown by the first tick of timerAutoPlayOnce
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -57,7 +57,7 @@ private Q_SLOTS:
     void cleanup() { f_.reset(); }
 
     void startsHiddenWithTheListsFilled() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QVERIFY(!window.isVisible());
         QCOMPARE(window.currentIniPath(), path(QStringLiteral("Platterbox.Ini")));
         QCOMPARE(f_->playListNames(),
@@ -79,7 +79,7 @@ private Q_SLOTS:
     }
 
     void songListFollowsTheFocusedPlayList() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         f_->clickPlayList(1);
         QCOMPARE(window.lbPlayLists->currentRow(), 1);
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QFETCH(bool, songs);
         QFETCH(int, row);
         QFETCH(QString, hint);
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         window.Splitter1->setSizes({150, 150});
         QListWidget* list = songs ? window.lbMP3Songs : window.lbPlayLists;
@@ -124,7 +124,7 @@ private Q_SLOTS:
     }
 
     void keysAreDiscardedAfterTheTable() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         window.lbPlayLists->setFocus();
         QTest::keyClick(window.lbPlayLists, Qt::Key_Down);
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier | Qt::ControlModifier);
         QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
 
-        QSignalSpy help(&window, &TfrmPlatterboxMain::helpRequested);
+        QSignalSpy help(&window, &MainWindow::helpRequested);
         QTest::keyClick(window.lbPlayLists, Qt::Key_F1);
         QCOMPARE(help.size(), 1);
 
@@ -158,7 +158,7 @@ private Q_SLOTS:
     }
 
     void enterPlaysTheSelection() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         const int before = int(player_.launches().size());
         window.lbPlayLists->item(1)->setSelected(true); // Rock and jazz selected
@@ -181,7 +181,7 @@ private Q_SLOTS:
     }
 
     void doubleClickPlays() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         const int before = int(player_.launches().size());
         QTest::mouseDClick(window.lbPlayLists->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -192,7 +192,7 @@ private Q_SLOTS:
 
     void emptyListDisablesTheButtons() {
         writeBytes(path(QStringLiteral("Platterbox.Ini")), "[General]\r\n");
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QCOMPARE(window.lbPlayLists->count(), 0);
         QVERIFY(!window.btnExecute->isEnabled());
         QVERIFY(!window.btnRemovePL->isEnabled());
@@ -206,7 +206,7 @@ private Q_SLOTS:
     }
 
     void toolBarAndPopupCaptions() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         const QList<QToolButton*> buttons = {
             window.btnExecute, window.btnAddPL,   window.btnRemovePL, window.btnCreatePL,
             window.btnMP3CD,   window.btnOptions, window.btnAbout};
@@ -228,7 +228,7 @@ private Q_SLOTS:
     }
 
     void popupAdaptsToTheList() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         window.lbMP3Songs->setFocus();
         window.popupListsPopup();
@@ -247,11 +247,11 @@ private Q_SLOTS:
     }
 
     void closingSavesBothStores() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         showAndActivate(window);
         window.move(140, 150);
         window.resize(600, 420);
-        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
         window.Splitter1->setSizes({80, 300});
         QVERIFY(window.close());
         QCOMPARE(ended.size(), 1);
@@ -271,11 +271,11 @@ private Q_SLOTS:
                                 "\"frmMain_lbPlayLists_Height\"=dword:00000005\r\n");
         const QByteArray registryBefore = readBytes(ConfigLocations::userRegistryFile());
         const QByteArray iniBefore = readBytes(path(QStringLiteral("Platterbox.Ini")));
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QCOMPARE(window.lbPlayLists->height(), 30);
         showAndActivate(window);
         window.move(10, 10);
-        QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
         window.close();
         QCOMPARE(ended.size(), 1);
         QCOMPARE(readBytes(ConfigLocations::userRegistryFile()), registryBefore);
@@ -283,12 +283,12 @@ private Q_SLOTS:
     }
 
     void refusedRegistrySaveStillCloses() {
-        TfrmPlatterboxMain& window = start();
+        MainWindow& window = start();
         QDir().mkpath(ConfigLocations::configFolder());
         {
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
-            QSignalSpy ended(&window, &TfrmPlatterboxMain::terminationRequested);
+            QSignalSpy ended(&window, &MainWindow::terminationRequested);
             window.close();
             QCOMPARE(ended.size(), 1);
         }

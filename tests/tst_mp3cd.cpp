@@ -1,6 +1,6 @@
 #include "CollectionTestSupport.h"
 #include "MainWindowFixture.h"
-#include "collection/gui/TdlgAutoCD.h"
+#include "collection/gui/Mp3CdWizard.h"
 #include "settings/InstanceIni.h"
 
 #include <QLineEdit>
@@ -23,16 +23,16 @@ class TestMp3Cd : public QObject {
     QString cd() const { return dir_.filePath(QStringLiteral("cd")); }
     QString programPath() const { return dir_.filePath(QStringLiteral("prog/Platterbox")); }
 
-    TfrmPlatterboxMain& start(const QString& program = {}) {
+    MainWindow& start(const QString& program = {}) {
         f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
-        TfrmPlatterboxMain& window = f_->create(program.isEmpty() ? programPath() : program);
+        MainWindow& window = f_->create(program.isEmpty() ? programPath() : program);
         f_->vars.dlgCreatePL = {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")};
         return window;
     }
 
     // Runs btnMP3CDClick with the folder typed and Create pressed; true when it closed with OK.
     bool runWizard(const QString& folder) {
-        ModalDialogDriver<TdlgAutoCD> driver([&](TdlgAutoCD& dialog) {
+        ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
             dialog.edFolder->setText(folder);
             dialog.btnCreateClick();
         });
@@ -251,7 +251,7 @@ private Q_SLOTS:
         f_->dialogs.answerFolder(std::nullopt);
         f_->dialogs.answerFolder(cd());
         QStringList seen;
-        ModalDialogDriver<TdlgAutoCD> driver([&](TdlgAutoCD& dialog) {
+        ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
             seen << dialog.edFolder->text();
             dialog.btnFolderBrowseClick();
             seen << dialog.edFolder->text();

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "platform/ConfigLocations.h"
-#include "settings/gui/TRadioGroup.h"
-#include "settings/gui/TdlgPreferences.h"
-#include "startup/gui/TTrayIcon.h"
+#include "settings/gui/RadioGroup.h"
+#include "settings/gui/PreferencesDialog.h"
+#include "startup/gui/TrayIcon.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -52,7 +52,7 @@ class TestPreferences : public QObject {
     HintSwitch hints_;
 
     QString iniPath() const { return dir_.filePath(QStringLiteral("Platterbox.Ini")); }
-    TfrmPlatterboxMain& window() { return *f_->window; }
+    MainWindow& window() { return *f_->window; }
     static QByteArray registry() { return readBytes(ConfigLocations::userRegistryFile()); }
 
     // Creates the main window and waits for its first showing, so that start-up is over.
@@ -64,10 +64,11 @@ class TestPreferences : public QObject {
 
     // Presses Options; `act` works on the open dialog and returns true for OK, false for
     // Cancel. A dialog still open after ten seconds is closed, so no test can hang.
-    bool runOptions(const std::function<bool(TdlgPreferences&)>& act) {
+    bool runOptions(const std::function<bool(PreferencesDialog&)>& act) {
         bool reached = false;
         QTimer::singleShot(0, &window(), [&] {
-            if (auto* dialog = qobject_cast<TdlgPreferences*>(QApplication::activeModalWidget())) {
+            if (auto* dialog =
+                    qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget())) {
                 reached = true;
                 (act(*dialog) ? dialog->btnOK : dialog->btnCancel)->click();
             }
@@ -94,7 +95,7 @@ private Q_SLOTS:
     void cleanup() { f_.reset(); }
 
     void formShape() {
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("User Options"));
@@ -108,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(dialog.radIcon->geometry().bottom() < dialog.lblInstanceOptions->y());
         QVERIFY(dialog.btnOK->isDefault());
         // The custom command sits on the line of "Other:", right of it.
-        const QRect other = dialog.radCommand->item(TdlgPreferences::OtherCommand)->geometry();
+        const QRect other = dialog.radCommand->item(PreferencesDialog::OtherCommand)->geometry();
         QVERIFY(dialog.edCommand->x() > other.left());
         QVERIFY(qAbs(dialog.edCommand->geometry().center().y() - other.center().y()) < 8);
         // Items without a hint of their own show their group's hint.
@@ -116,7 +117,7 @@ private Q_SLOTS:
     }
 
     void tabOrder() {
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         const QStringList components = {
             QStringLiteral("radCommand"), QStringLiteral("edCommand"),
             QStringLiteral("btnOK"),      QStringLiteral("btnCancel"),
@@ -159,14 +160,14 @@ private Q_SLOTS:
         QFETCH(int, stored);
         QFETCH(int, clicked);
         QFETCH(int, index);
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         TVARdlgPreferences options = unusualOptions();
         options.radCommand_ItemIndex = stored;
         dialog.fill(options, hints_);
         if (clicked >= 0)
             dialog.radCommand->item(clicked)->click();
         QCOMPARE(dialog.radCommand->itemIndex(), index);
-        QCOMPARE(dialog.edCommand->isEnabled(), index == TdlgPreferences::OtherCommand);
+        QCOMPARE(dialog.edCommand->isEnabled(), index == PreferencesDialog::OtherCommand);
         dialog.copyBack(options, hints_);
         QCOMPARE(options.radCommand_ItemIndex, index);
         QCOMPARE(options.edCommand_Text, QStringLiteral("Burn")); // kept, also when disabled
@@ -186,7 +187,7 @@ private Q_SLOTS:
         QFETCH(int, stored);
         QFETCH(QString, checked);
         QFETCH(int, tag);
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         TVARdlgPreferences options = unusualOptions();
         options.grpShuffle_Tag = stored;
         dialog.fill(options, hints_);
@@ -199,7 +200,7 @@ private Q_SLOTS:
     }
 
     void shuffleClicksSetTheTag() {
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         dialog.fill(unusualOptions(), hints_);
         dialog.radShuffleTotal->click();
         QCOMPARE(dialog.grpShuffleTag(), 2);
@@ -211,7 +212,7 @@ private Q_SLOTS:
     }
 
     void autoPlayEnabling() {
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         dialog.fill(unusualOptions(), hints_);
         const QList<QWidget*> below = {dialog.cbAutoExecuteDelay, dialog.spinAutoExecuteDelay,
                                        dialog.cbAutoExecuteHide, dialog.cbAutoExecuteClose,
@@ -238,7 +239,7 @@ private Q_SLOTS:
     void typedDelayIsCorrectedOnLeaving() {
         QFETCH(QString, typed);
         QFETCH(int, value);
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         TVARdlgPreferences options = unusualOptions();
         options.cbAutoExecute_Checked = true;
         dialog.fill(options, hints_);
@@ -259,7 +260,7 @@ private Q_SLOTS:
     }
 
     void copyBackTakesEveryControl() {
-        TdlgPreferences dialog;
+        PreferencesDialog dialog;
         hints_.setEnabled(false);
         const TVARdlgPreferences stored = unusualOptions();
         dialog.fill(stored, hints_);
@@ -277,9 +278,9 @@ private Q_SLOTS:
     void okWritesBothFilesAlsoWithoutSavingOnExit() {
         QVERIFY(start());
         QVERIFY(f_->vars.dlgPreferences.cbSaveIni_Checked);
-        QVERIFY(!window().TrayIcon->Active());
+        QVERIFY(!window().trayIcon->Active());
         bool modalAndOwned = false;
-        QVERIFY(runOptions([&](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             modalAndOwned = dialog.isModal() && dialog.parentWidget() == &window();
             dialog.cbSaveIni->click();
             dialog.radShuffleTotal->click();
@@ -287,8 +288,8 @@ private Q_SLOTS:
             return true;
         }));
         QVERIFY(modalAndOwned);
-        QVERIFY(window().findChildren<TdlgPreferences*>().isEmpty()); // destroyed again
-        QVERIFY(window().TrayIcon->Active()); // the placement takes effect at once
+        QVERIFY(window().findChildren<PreferencesDialog*>().isEmpty()); // destroyed again
+        QVERIFY(window().trayIcon->Active()); // the placement takes effect at once
         QVERIFY(!f_->vars.dlgPreferences.cbSaveIni_Checked);
         QVERIFY(registry().contains("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000"));
         QVERIFY(registry().contains("\"dlgPreferences_radIcon_ItemIndex\"=dword:00000001"));
@@ -303,7 +304,7 @@ private Q_SLOTS:
         QVERIFY(start());
         QCOMPARE(f_->vars.dlgPreferences.spinAutoExecuteDelay_Value, 0);
         int shown = -1;
-        QVERIFY(runOptions([&](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             shown = dialog.spinAutoExecuteDelay->value();
             return true;
         }));
@@ -316,7 +317,7 @@ private Q_SLOTS:
         QVERIFY(start());
         f_->vars.dlgPreferences.radCommand_ItemIndex = 3;
         f_->vars.dlgPreferences.edCommand_Text = QStringLiteral("Burn");
-        QVERIFY(runOptions([](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([](PreferencesDialog& dialog) {
             dialog.radCommand->item(1)->click();
             return true;
         }));
@@ -332,11 +333,11 @@ private Q_SLOTS:
         const QByteArray registryBefore = registry();
         const QByteArray iniBefore = readBytes(iniPath());
         QVERIFY(start());
-        QVERIFY(!window().TrayIcon->Active());
+        QVERIFY(!window().trayIcon->Active());
         // A placement changed behind the window's back is applied when the dialog closes.
         f_->vars.dlgPreferences.radIcon_ItemIndex = 2;
         const TVARdlgPreferences before = f_->vars.dlgPreferences;
-        QVERIFY(runOptions([](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([](PreferencesDialog& dialog) {
             for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
                 box->click();
             dialog.radCommand->item(3)->click();
@@ -350,13 +351,13 @@ private Q_SLOTS:
         QVERIFY(f_->hints.enabled());
         QCOMPARE(registry(), registryBefore);
         QCOMPARE(readBytes(iniPath()), iniBefore);
-        QVERIFY(window().TrayIcon->Active());
+        QVERIFY(window().trayIcon->Active());
     }
 
     void clearingHintsStopsTooltipsAtOnce() {
         QVERIFY(start());
         QString tipBefore;
-        QVERIFY(runOptions([&](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             tipBefore = TestSupport::tooltipShownBy(dialog.cbSaveIni);
             dialog.cbShowHints->click();
             return true;
@@ -367,7 +368,7 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::tooltipShownBy(window().btnExecute), QString());
         bool boxCleared = false;
         QString tipAfter = QStringLiteral("not asked");
-        QVERIFY(runOptions([&](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             boxCleared = !dialog.cbShowHints->isChecked();
             tipAfter = TestSupport::tooltipShownBy(dialog.cbSaveIni);
             return false;
@@ -382,7 +383,7 @@ private Q_SLOTS:
         {
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
-            QVERIFY(runOptions([](TdlgPreferences& dialog) {
+            QVERIFY(runOptions([](PreferencesDialog& dialog) {
                 dialog.radShuffleTotal->click();
                 return true;
             }));
@@ -396,7 +397,7 @@ private Q_SLOTS:
     void unwritableIniFileIsReported() {
         QVERIFY(start());
         window().setCurrentIniPath(dir_.filePath(QStringLiteral("missing/Platterbox.Ini")));
-        QVERIFY(runOptions([](TdlgPreferences& dialog) {
+        QVERIFY(runOptions([](PreferencesDialog& dialog) {
             dialog.cbIgnoreInstances->click();
             return true;
         }));

@@ -42,7 +42,7 @@ struct WalkResult {
 WalkResult WalkFolders(const QString& startFolder, const FolderStep& step);
 
 // Runs a walk under a wait window with this caption and header (the program's one is
-// TfrmWait::RunWalk); a run without a display simply calls the walk.
+// WaitWindow::RunWalk); a run without a display simply calls the walk.
 using WaitWindowRunner = std::function<WalkResult(const QString& caption, const QString& header,
                                                   const std::function<WalkResult()>& walk)>;
 WalkResult RunWithoutWaitWindow(const QString& caption, const QString& header,

@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "collection/WalkProgress.h"
-#include "collection/gui/TfrmWait.h"
+#include "collection/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -155,7 +155,7 @@ public:
 
 private:
     void poll() {
-        auto* wait = dynamic_cast<TfrmWait*>(CurrentWaitWindow());
+        auto* wait = dynamic_cast<WaitWindow*>(CurrentWaitWindow());
         if (!wait || wait->lblCurrentFolder->text() != folder_)
             return;
         wait->btnAbort->click();

@@ -7,9 +7,8 @@
 MainWindowFixture::MainWindowFixture(const QString& temporaryPlayList)
     : playing(std::make_unique<PlayingModule>(dialogs, Shell::ShellExecute, temporaryPlayList)) {}
 
-TfrmPlatterboxMain& MainWindowFixture::create(const QString& programPath,
-                                              const QStringList& parameters) {
-    window = std::make_unique<TfrmPlatterboxMain>(
+MainWindow& MainWindowFixture::create(const QString& programPath, const QStringList& parameters) {
+    window = std::make_unique<MainWindow>(
         ProgramContext{vars, dialogs, hints, *playing, programPath, parameters});
     return *window;
 }

@@ -16,10 +16,10 @@ struct MainWindowFixture {
     ScriptedDialogs dialogs;
     HintSwitch hints;
     std::unique_ptr<PlayingModule> playing;
-    std::unique_ptr<TfrmPlatterboxMain> window;
+    std::unique_ptr<MainWindow> window;
 
     explicit MainWindowFixture(const QString& temporaryPlayList);
-    TfrmPlatterboxMain& create(const QString& programPath, const QStringList& parameters = {});
+    MainWindow& create(const QString& programPath, const QStringList& parameters = {});
 
     QStringList playListNames() const;
     QStringList songTexts() const;

@@ -1,7 +1,7 @@
 // The main window's commands that build the collection: Add, Create and the MP3CD wizard.
-#include "TdlgAddPL.h"
-#include "TdlgAutoCD.h"
-#include "TdlgCreatePL.h"
+#include "AddPlaylistsDialog.h"
+#include "Mp3CdWizard.h"
+#include "CreatePlaylistsDialog.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
 
@@ -12,7 +12,7 @@
 
 namespace {
 // Found or created playlists join the list selected; the focus then moves to the last one.
-void appendPlayLists(TfrmPlatterboxMain& window, const QStringList& paths) {
+void appendPlayLists(MainWindow& window, const QStringList& paths) {
     window.lbPlayLists->setUpdatesEnabled(false);
     for (const QString& path : paths)
         window.AddPlayListItem(path);
@@ -22,9 +22,9 @@ void appendPlayLists(TfrmPlatterboxMain& window, const QStringList& paths) {
 }
 } // namespace
 
-void TfrmPlatterboxMain::btnAddPLClick() {
+void MainWindow::btnAddPLClick() {
     TVARdlgAddPL& values = context().vars.dlgAddPL;
-    TdlgAddPL dialog(context().dialogs, this);
+    AddPlaylistsDialog dialog(context().dialogs, this);
     dialog.radFolder->setChecked(values.radFolder_Checked);
     dialog.cbSubFolders->setChecked(values.cbSubFolders_Checked);
     dialog.edFile->setText(values.edFile_Text);
@@ -38,9 +38,9 @@ void TfrmPlatterboxMain::btnAddPLClick() {
     appendPlayLists(*this, dialog.FoundPlayLists);
 }
 
-void TfrmPlatterboxMain::btnCreatePLClick() {
+void MainWindow::btnCreatePLClick() {
     TVARdlgCreatePL& values = context().vars.dlgCreatePL;
-    TdlgCreatePL dialog(values, context().dialogs, this);
+    CreatePlaylistsDialog dialog(values, context().dialogs, this);
     dialog.radInFolders->setChecked(values.radInFolders_Checked);
     dialog.edPLFolder->setText(values.edPLFolder_Text);
     dialog.edBaseFolder->setText(values.edBaseFolder_Text);
@@ -56,9 +56,9 @@ void TfrmPlatterboxMain::btnCreatePLClick() {
     appendPlayLists(*this, dialog.CreatedPlayLists);
 }
 
-void TfrmPlatterboxMain::btnMP3CDClick() {
+void MainWindow::btnMP3CDClick() {
     TSharedVariables& vars = context().vars;
-    TdlgAutoCD dialog(vars, context().dialogs, context().programPath, this);
+    Mp3CdWizard dialog(vars, context().dialogs, context().programPath, this);
     dialog.edFolder->setText(vars.dlgAutoCD.edFolder_Text);
     if (dialog.exec() == QDialog::Accepted)
         vars.dlgAutoCD.edFolder_Text = dialog.edFolder->text();

@@ -6,7 +6,7 @@
 
 #include <QListWidget>
 
-void TfrmPlatterboxMain::btnRemovePLClick(QObject* sender) {
+void MainWindow::btnRemovePLClick(QObject* sender) {
     const bool deleteFiles = sender == miDeletePL;
     if (lbPlayLists->currentRow() < 0)
         return;

@@ -5,7 +5,7 @@
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/gui/TaskbarButton.h"
-#include "startup/gui/TTrayIcon.h"
+#include "startup/gui/TrayIcon.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 #include "settings/gui/HintSwitch.h"
@@ -20,7 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-TfrmPlatterboxMain::TfrmPlatterboxMain(ProgramContext context, QWidget* parent)
+MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)) {
     setObjectName(QStringLiteral("TfrmPlatterboxMain"));
     setWindowTitle(QStringLiteral("Platterbox"));
@@ -31,9 +31,9 @@ TfrmPlatterboxMain::TfrmPlatterboxMain(ProgramContext context, QWidget* parent)
     FormCreate();
 }
 
-TfrmPlatterboxMain::~TfrmPlatterboxMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TfrmPlatterboxMain::createComponents() {
+void MainWindow::createComponents() {
     resize(471, 340);
     createToolBar();
     createLists();
@@ -42,8 +42,8 @@ void TfrmPlatterboxMain::createComponents() {
     createTrayIcon();
 }
 
-QToolButton* TfrmPlatterboxMain::addToolButton(const QString& name, const QString& caption,
-                                               const QString& hint, const QString& icon) {
+QToolButton* MainWindow::addToolButton(const QString& name, const QString& caption,
+                                       const QString& hint, const QString& icon) {
     auto* button = new ToolBarButton(QSize(ToolButtonWidth, ToolButtonHeight), MainToolBar);
     button->setObjectName(name);
     button->setText(caption);
@@ -53,7 +53,7 @@ QToolButton* TfrmPlatterboxMain::addToolButton(const QString& name, const QStrin
     return button;
 }
 
-void TfrmPlatterboxMain::createToolBar() {
+void MainWindow::createToolBar() {
     MainToolBar = new QToolBar(this);
     MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
     MainToolBar->setMovable(false);
@@ -86,15 +86,15 @@ void TfrmPlatterboxMain::createToolBar() {
                              QStringLiteral("Display a small help window"), QStringLiteral("help"));
 
     connect(btnExecute, &QToolButton::clicked, this, [this] { btnExecuteClick(btnExecute); });
-    connect(btnAbout, &QToolButton::clicked, this, &TfrmPlatterboxMain::btnAboutClick);
-    connect(btnAddPL, &QToolButton::clicked, this, &TfrmPlatterboxMain::btnAddPLClick);
+    connect(btnAbout, &QToolButton::clicked, this, &MainWindow::btnAboutClick);
+    connect(btnAddPL, &QToolButton::clicked, this, &MainWindow::btnAddPLClick);
     connect(btnRemovePL, &QToolButton::clicked, this, [this] { btnRemovePLClick(btnRemovePL); });
-    connect(btnCreatePL, &QToolButton::clicked, this, &TfrmPlatterboxMain::btnCreatePLClick);
-    connect(btnMP3CD, &QToolButton::clicked, this, &TfrmPlatterboxMain::btnMP3CDClick);
-    connect(btnOptions, &QToolButton::clicked, this, &TfrmPlatterboxMain::btnOptionsClick);
+    connect(btnCreatePL, &QToolButton::clicked, this, &MainWindow::btnCreatePLClick);
+    connect(btnMP3CD, &QToolButton::clicked, this, &MainWindow::btnMP3CDClick);
+    connect(btnOptions, &QToolButton::clicked, this, &MainWindow::btnOptionsClick);
 }
 
-void TfrmPlatterboxMain::createLists() {
+void MainWindow::createLists() {
     Splitter1 = new QSplitter(Qt::Vertical, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(4);
@@ -122,8 +122,8 @@ void TfrmPlatterboxMain::createLists() {
     setCentralWidget(Splitter1);
 }
 
-QAction* TfrmPlatterboxMain::addMenuItem(const QString& name, const QString& caption,
-                                         const QString& shortcut, const QString& icon) {
+QAction* MainWindow::addMenuItem(const QString& name, const QString& caption,
+                                 const QString& shortcut, const QString& icon) {
     auto* item = new QAction(
         caption + (shortcut.isEmpty() ? QString() : QLatin1Char('\t') + shortcut), popupLists);
     item->setObjectName(name);
@@ -135,13 +135,13 @@ QAction* TfrmPlatterboxMain::addMenuItem(const QString& name, const QString& cap
     return item;
 }
 
-void TfrmPlatterboxMain::createPopupMenus() {
+void MainWindow::createPopupMenus() {
     createListsMenu();
     connectListsMenu();
     createTrayMenu();
 }
 
-void TfrmPlatterboxMain::createListsMenu() {
+void MainWindow::createListsMenu() {
     popupLists = new QMenu(this);
     popupLists->setObjectName(QStringLiteral("popupLists"));
     const QString enter = QStringLiteral("Enter");
@@ -176,24 +176,24 @@ void TfrmPlatterboxMain::createListsMenu() {
                                 QStringLiteral("Shift+Del"), QStringLiteral("remove"));
 }
 
-void TfrmPlatterboxMain::connectListsMenu() {
-    connect(popupLists, &QMenu::aboutToShow, this, &TfrmPlatterboxMain::popupListsPopup);
+void MainWindow::connectListsMenu() {
+    connect(popupLists, &QMenu::aboutToShow, this, &MainWindow::popupListsPopup);
     connect(miExecutePL, &QAction::triggered, this, [this] { btnExecuteClick(miExecutePL); });
     connect(miExecuteSongs, &QAction::triggered, this, [this] { btnExecuteClick(miExecuteSongs); });
-    connect(miSelectAll, &QAction::triggered, this, &TfrmPlatterboxMain::miSelectAllClick);
+    connect(miSelectAll, &QAction::triggered, this, &MainWindow::miSelectAllClick);
     connect(miSortPL, &QAction::triggered, this, [this] { miSortClick(miSortPL); });
     connect(miSortSongs, &QAction::triggered, this, [this] { miSortClick(miSortSongs); });
     // The item shows the Insert key, so it does what that key does.
-    connect(miAddPL, &QAction::triggered, this, &TfrmPlatterboxMain::btnAddPLClick);
-    connect(miCreatePL, &QAction::triggered, this, &TfrmPlatterboxMain::btnCreatePLClick);
+    connect(miAddPL, &QAction::triggered, this, &MainWindow::btnAddPLClick);
+    connect(miCreatePL, &QAction::triggered, this, &MainWindow::btnCreatePLClick);
     connect(miEditItem, &QAction::triggered, this, [this] { miEditClick(miEditItem); });
     connect(miEditPLfn, &QAction::triggered, this, [this] { miEditClick(miEditPLfn); });
     connect(miRemovePL, &QAction::triggered, this, [this] { btnRemovePLClick(miRemovePL); });
     connect(miDeletePL, &QAction::triggered, this, [this] { btnRemovePLClick(miDeletePL); });
-    connect(miRemoveItems, &QAction::triggered, this, &TfrmPlatterboxMain::miRemoveItemsClick);
+    connect(miRemoveItems, &QAction::triggered, this, &MainWindow::miRemoveItemsClick);
 }
 
-void TfrmPlatterboxMain::createTrayMenu() {
+void MainWindow::createTrayMenu() {
     popupSystemTray = new QMenu(this);
     popupSystemTray->setObjectName(QStringLiteral("popupSystemTray"));
     Restore1 = popupSystemTray->addAction(QStringLiteral("Restore"));
@@ -205,24 +205,24 @@ void TfrmPlatterboxMain::createTrayMenu() {
     popupSystemTray->addSeparator();
     Exit1 = popupSystemTray->addAction(QStringLiteral("E&xit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
-    connect(Exit1, &QAction::triggered, this, &TfrmPlatterboxMain::timerSuicideTimer);
+    connect(Exit1, &QAction::triggered, this, &MainWindow::timerSuicideTimer);
 }
 
-void TfrmPlatterboxMain::createTimers() {
+void MainWindow::createTimers() {
     timerAutoPlayOnce = new QTimer(this);
     timerAutoPlayOnce->setObjectName(QStringLiteral("timerAutoPlayOnce"));
     timerAutoPlayOnce->setInterval(100);
-    connect(timerAutoPlayOnce, &QTimer::timeout, this, &TfrmPlatterboxMain::timerAutoPlayOnceTimer);
+    connect(timerAutoPlayOnce, &QTimer::timeout, this, &MainWindow::timerAutoPlayOnceTimer);
     timerSuicide = new QTimer(this);
     timerSuicide->setObjectName(QStringLiteral("timerSuicide"));
     timerSuicide->setInterval(5000);
-    connect(timerSuicide, &QTimer::timeout, this, &TfrmPlatterboxMain::timerSuicideTimer);
+    connect(timerSuicide, &QTimer::timeout, this, &MainWindow::timerSuicideTimer);
     hintTimer_ = new QTimer(this);
     hintTimer_->setInterval(100);
-    connect(hintTimer_, &QTimer::timeout, this, &TfrmPlatterboxMain::refreshHint);
+    connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
 }
 
-void TfrmPlatterboxMain::FormCreate() {
+void MainWindow::FormCreate() {
     TSharedVariables& vars = context_.vars;
     vars.PlayLists.clear();
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
@@ -244,7 +244,7 @@ void TfrmPlatterboxMain::FormCreate() {
     timerAutoPlayOnce->start();
 }
 
-void TfrmPlatterboxMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         FormClose();
@@ -252,7 +252,7 @@ void TfrmPlatterboxMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmPlatterboxMain::FormClose() {
+void MainWindow::FormClose() {
     TSharedVariables& vars = context_.vars;
     vars.frmMain_Top = y();
     vars.frmMain_Left = x();
@@ -266,20 +266,20 @@ void TfrmPlatterboxMain::FormClose() {
     Q_EMIT terminationRequested();
 }
 
-void TfrmPlatterboxMain::saveSettings() {
+void MainWindow::saveSettings() {
     bool hints = context_.hints.enabled();
     if (Status saved = SaveRegistrySettings(context_.vars, hints); saved.failed())
         context_.dialogs.showMessage(saved.message());
     SaveIniFile(currentIniPath_, context_.vars, context_.dialogs);
 }
 
-void TfrmPlatterboxMain::UpdateToolButtons() {
+void MainWindow::UpdateToolButtons() {
     const bool any = lbPlayLists->count() > 0;
     btnRemovePL->setEnabled(any);
     btnExecute->setEnabled(any);
 }
 
-void TfrmPlatterboxMain::AddPlayListItem(const QString& path) {
+void MainWindow::AddPlayListItem(const QString& path) {
     if (!path.isEmpty()) {
         context_.vars.PlayLists.append(path);
         auto* item = new QListWidgetItem(ExtractFileName(path), lbPlayLists);
@@ -292,7 +292,7 @@ void TfrmPlatterboxMain::AddPlayListItem(const QString& path) {
     }
 }
 
-void TfrmPlatterboxMain::FillPlayListBox() {
+void MainWindow::FillPlayListBox() {
     for (const QString& path : std::as_const(context_.vars.PlayLists))
         lbPlayLists->addItem(ExtractFileName(path));
     if (lbPlayLists->count() > 0) {
@@ -302,11 +302,11 @@ void TfrmPlatterboxMain::FillPlayListBox() {
     }
 }
 
-void TfrmPlatterboxMain::btnAboutClick() {
+void MainWindow::btnAboutClick() {
     Q_EMIT helpRequested();
 }
 
-QString TfrmPlatterboxMain::focusedPlayListPath() const {
+QString MainWindow::focusedPlayListPath() const {
     const int row = lbPlayLists->currentRow();
     return row >= 0 ? context_.vars.PlayLists.value(row) : QString();
 }

@@ -16,15 +16,15 @@ class QToolButton;
 class QDragMoveEvent;
 class QDropEvent;
 class QKeyEvent;
-class TTrayIcon;
+class TrayIcon;
 
 // The main window: a toolbar over the playlist list and the song list of the focused playlist.
-class TfrmPlatterboxMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Runs FormCreate.
-    explicit TfrmPlatterboxMain(ProgramContext context, QWidget* parent = nullptr);
-    ~TfrmPlatterboxMain() override;
+    explicit MainWindow(ProgramContext context, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     static constexpr int ToolButtonWidth = 47;
     static constexpr int ToolButtonHeight = 36;
@@ -60,7 +60,7 @@ public:
     QAction* Exit1 = nullptr;
     QTimer* timerAutoPlayOnce = nullptr;
     QTimer* timerSuicide = nullptr;
-    TTrayIcon* TrayIcon = nullptr;
+    TrayIcon* trayIcon = nullptr;
 
     const QString& currentIniPath() const { return currentIniPath_; }
     void setCurrentIniPath(const QString& path) { currentIniPath_ = path; }

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-QStringList TfrmPlatterboxMain::selectedPlayListPaths() const {
+QStringList MainWindow::selectedPlayListPaths() const {
     QStringList paths;
     for (int row = 0; row < lbPlayLists->count(); ++row)
         if (lbPlayLists->item(row)->isSelected())
@@ -15,7 +15,7 @@ QStringList TfrmPlatterboxMain::selectedPlayListPaths() const {
     return paths;
 }
 
-QStringList TfrmPlatterboxMain::selectedSongTexts() const {
+QStringList MainWindow::selectedSongTexts() const {
     QStringList songs;
     for (int row = 0; row < lbMP3Songs->count(); ++row)
         if (lbMP3Songs->item(row)->isSelected())
@@ -23,7 +23,7 @@ QStringList TfrmPlatterboxMain::selectedSongTexts() const {
     return songs;
 }
 
-void TfrmPlatterboxMain::btnExecuteClick(QObject* sender) {
+void MainWindow::btnExecuteClick(QObject* sender) {
     const TVARdlgPreferences& options = context_.vars.dlgPreferences;
     if (sender != miExecuteSongs) {
         context_.playing.ExecuteSelectedPlayLists(selectedPlayListPaths(), options);
@@ -37,7 +37,7 @@ void TfrmPlatterboxMain::btnExecuteClick(QObject* sender) {
                                           AddTrailingBackslash(ExtractFilePath(playList)), options);
 }
 
-void TfrmPlatterboxMain::miSelectAllClick() {
+void MainWindow::miSelectAllClick() {
     QListWidget* list = focusedList();
     list->setUpdatesEnabled(false);
     for (int row = 0; row < list->count(); ++row)
@@ -45,7 +45,7 @@ void TfrmPlatterboxMain::miSelectAllClick() {
     list->setUpdatesEnabled(true);
 }
 
-void TfrmPlatterboxMain::popupListsPopup() {
+void MainWindow::popupListsPopup() {
     QListWidget* list = focusedList();
     const bool pl = list == lbPlayLists;
     const bool sel = !list->selectedItems().isEmpty();

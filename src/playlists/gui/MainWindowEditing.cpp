@@ -10,14 +10,14 @@
 #include <QFileInfo>
 #include <QListWidget>
 
-EntryList TfrmPlatterboxMain::songEntries() const {
+EntryList MainWindow::songEntries() const {
     EntryList entries;
     for (int row = 0; row < lbMP3Songs->count(); ++row)
         entries << lbMP3Songs->item(row)->data(Qt::UserRole).toByteArray();
     return entries;
 }
 
-bool TfrmPlatterboxMain::rewriteFocusedPlayList() {
+bool MainWindow::rewriteFocusedPlayList() {
     const QString path = focusedPlayListPath();
     // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
     const PlayListFormat format =
@@ -28,14 +28,14 @@ bool TfrmPlatterboxMain::rewriteFocusedPlayList() {
     return false;
 }
 
-void TfrmPlatterboxMain::miSortClick(QObject* sender) {
+void MainWindow::miSortClick(QObject* sender) {
     if (sender == miSortPL)
         sortPlayLists();
     else
         sortSongs();
 }
 
-void TfrmPlatterboxMain::sortPlayLists() {
+void MainWindow::sortPlayLists() {
     QStringList& paths = context_.vars.PlayLists;
     if (paths.isEmpty())
         return;
@@ -49,7 +49,7 @@ void TfrmPlatterboxMain::sortPlayLists() {
     lbPlayListsClick();
 }
 
-void TfrmPlatterboxMain::sortSongs() {
+void MainWindow::sortSongs() {
     if (lbMP3Songs->count() == 0 || focusedPlayListPath().isEmpty())
         return;
     QStringList texts;
@@ -64,7 +64,7 @@ void TfrmPlatterboxMain::sortSongs() {
     lbPlayListsClick();
 }
 
-void TfrmPlatterboxMain::miRemoveItemsClick() {
+void MainWindow::miRemoveItemsClick() {
     if (lbMP3Songs->count() == 0 || focusedPlayListPath().isEmpty())
         return;
     if (!context_.dialogs.askYesNo(QStringLiteral("Remove the selected item(s) from playlist?")))
@@ -78,14 +78,14 @@ void TfrmPlatterboxMain::miRemoveItemsClick() {
     lbMP3Songs->setUpdatesEnabled(true);
 }
 
-void TfrmPlatterboxMain::miEditClick(QObject* sender) {
+void MainWindow::miEditClick(QObject* sender) {
     if (sender == miEditItem)
         editSongEntry();
     else
         renameFocusedPlayList();
 }
 
-void TfrmPlatterboxMain::editSongEntry() {
+void MainWindow::editSongEntry() {
     QListWidgetItem* item = lbMP3Songs->currentItem();
     if (!item || focusedPlayListPath().isEmpty())
         return;
@@ -102,7 +102,7 @@ void TfrmPlatterboxMain::editSongEntry() {
     rewriteFocusedPlayList();
 }
 
-void TfrmPlatterboxMain::renameFocusedPlayList() {
+void MainWindow::renameFocusedPlayList() {
     const int row = lbPlayLists->currentRow();
     if (row < 0)
         return;

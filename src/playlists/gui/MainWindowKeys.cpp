@@ -4,19 +4,19 @@
 #include <QKeyEvent>
 #include <QListWidget>
 
-bool TfrmPlatterboxMain::keyEvent(QKeyEvent* event) {
+bool MainWindow::keyEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
         return false;
     FormKeyDown(event->key(), event->modifiers());
     return true;
 }
 
-void TfrmPlatterboxMain::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (!keyEvent(event))
         QMainWindow::keyPressEvent(event);
 }
 
-void TfrmPlatterboxMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+void MainWindow::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     const bool playLists = focusedList() == lbPlayLists;
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool alt = modifiers & Qt::AltModifier;

@@ -23,7 +23,7 @@ const QString DragFormat = QStringLiteral("application/x-platterbox-playlist");
 constexpr int DragDistance = 5;
 } // namespace
 
-void TfrmPlatterboxMain::lbPlayListsClick() {
+void MainWindow::lbPlayListsClick() {
     if (lbPlayLists->count() == 0) {
         lbMP3Songs->clear();
         return;
@@ -42,7 +42,7 @@ void TfrmPlatterboxMain::lbPlayListsClick() {
     showSongs(content);
 }
 
-void TfrmPlatterboxMain::showSongs(const PlayListContent& content) {
+void MainWindow::showSongs(const PlayListContent& content) {
     songsFormat_ = content.format;
     for (const QByteArray& entry : content.entries) {
         auto* item = new QListWidgetItem(DecodeEntry(entry), lbMP3Songs);
@@ -50,7 +50,7 @@ void TfrmPlatterboxMain::showSongs(const PlayListContent& content) {
     }
 }
 
-QListWidget* TfrmPlatterboxMain::focusedList() {
+QListWidget* MainWindow::focusedList() {
     // The window's focus widget, so the answer holds while the window is inactive too.
     QWidget* focus = focusWidget();
     if (focus != lbPlayLists && focus != lbMP3Songs) {
@@ -60,8 +60,8 @@ QListWidget* TfrmPlatterboxMain::focusedList() {
     return static_cast<QListWidget*>(focus);
 }
 
-void TfrmPlatterboxMain::lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
-                                          Qt::KeyboardModifiers modifiers, const QPoint& position) {
+void MainWindow::lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
+                                  Qt::KeyboardModifiers modifiers, const QPoint& position) {
     list->setFocus();
     if (list == lbPlayLists) {
         if (lbPlayLists->count() == 0)
@@ -77,18 +77,18 @@ void TfrmPlatterboxMain::lbListsMouseDown(QListWidget* list, Qt::MouseButton but
         popupLists->popup(list->viewport()->mapToGlobal(position));
 }
 
-void TfrmPlatterboxMain::lbListsDblClick(QListWidget* list) {
+void MainWindow::lbListsDblClick(QListWidget* list) {
     btnExecuteClick(list == lbMP3Songs ? miExecuteSongs : nullptr);
 }
 
-QString TfrmPlatterboxMain::hintTextFor(QListWidget* list, int row) const {
+QString MainWindow::hintTextFor(QListWidget* list, int row) const {
     if (list == lbPlayLists)
         return context_.vars.PlayLists.value(row);
     return ResolveEntryPath(list->item(row)->text(),
                             AddTrailingBackslash(ExtractFilePath(focusedPlayListPath())));
 }
 
-void TfrmPlatterboxMain::lbListMouseMove(QListWidget* list, const QPoint& position) {
+void MainWindow::lbListMouseMove(QListWidget* list, const QPoint& position) {
     const QListWidgetItem* item = list->itemAt(position);
     if (!item) {
         list->setToolTip(QString());
@@ -101,7 +101,7 @@ void TfrmPlatterboxMain::lbListMouseMove(QListWidget* list, const QPoint& positi
     list->setToolTip(hintTextFor(list, list->row(item)));
 }
 
-bool TfrmPlatterboxMain::ApplicationEvents1ShowHint(QListWidget* list) {
+bool MainWindow::ApplicationEvents1ShowHint(QListWidget* list) {
     const QString text = list->toolTip();
     if (text.isEmpty() || hoveredList_ != list) {
         QToolTip::hideText();
@@ -115,7 +115,7 @@ bool TfrmPlatterboxMain::ApplicationEvents1ShowHint(QListWidget* list) {
     return true;
 }
 
-void TfrmPlatterboxMain::refreshHint() {
+void MainWindow::refreshHint() {
     QListWidget* list = hoveredList_;
     if (!list || !QToolTip::isVisible()) {
         hintTimer_->stop();
@@ -128,7 +128,7 @@ void TfrmPlatterboxMain::refreshHint() {
         ApplicationEvents1ShowHint(list);
 }
 
-bool TfrmPlatterboxMain::listMouseEvent(QListWidget* list, QEvent* event) {
+bool MainWindow::listMouseEvent(QListWidget* list, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -141,8 +141,7 @@ bool TfrmPlatterboxMain::listMouseEvent(QListWidget* list, QEvent* event) {
         const bool wasDragCandidate = dragStartRow_ >= 0;
         dragStartRow_ = -1;
         if (list == lbPlayLists && mouse->button() == Qt::LeftButton) {
-            QMetaObject::invokeMethod(this, &TfrmPlatterboxMain::lbPlayListsClick,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &MainWindow::lbPlayListsClick, Qt::QueuedConnection);
         }
         return wasDragCandidate || mouse->button() == Qt::RightButton;
     }
@@ -175,7 +174,7 @@ bool TfrmPlatterboxMain::listMouseEvent(QListWidget* list, QEvent* event) {
     }
 }
 
-void TfrmPlatterboxMain::startPlayListDrag(int row) {
+void MainWindow::startPlayListDrag(int row) {
     auto* drag = new QDrag(lbPlayLists);
     auto* data = new QMimeData;
     data->setData(DragFormat, QByteArray::number(row));
@@ -183,11 +182,11 @@ void TfrmPlatterboxMain::startPlayListDrag(int row) {
     drag->exec(Qt::MoveAction);
 }
 
-bool TfrmPlatterboxMain::lbPlayListsDragOver(QObject* source, const QPoint& position) {
+bool MainWindow::lbPlayListsDragOver(QObject* source, const QPoint& position) {
     return source == lbPlayLists && lbPlayLists->itemAt(position) != nullptr;
 }
 
-void TfrmPlatterboxMain::lbPlayListsDragDrop(QObject* source, const QPoint& position) {
+void MainWindow::lbPlayListsDragDrop(QObject* source, const QPoint& position) {
     const QListWidgetItem* target = lbPlayLists->itemAt(position);
     const int from = lbPlayLists->currentRow();
     if (source != lbPlayLists || !target || from < 0)
@@ -201,7 +200,7 @@ void TfrmPlatterboxMain::lbPlayListsDragDrop(QObject* source, const QPoint& posi
     moved->setSelected(true);
 }
 
-bool TfrmPlatterboxMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     for (QListWidget* list : {lbPlayLists, lbMP3Songs}) {
         if (!list)
             continue;

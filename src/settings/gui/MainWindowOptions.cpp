@@ -1,15 +1,15 @@
 // The Options command of the main window: the Preferences dialog and saving what it confirms.
 #include "HintSwitch.h"
-#include "TdlgPreferences.h"
+#include "PreferencesDialog.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
 
 #include <memory>
 
-void TfrmPlatterboxMain::btnOptionsClick() {
+void MainWindow::btnOptionsClick() {
     const ProgramContext& program = context();
     {
-        const auto dialog = std::make_unique<TdlgPreferences>(this);
+        const auto dialog = std::make_unique<PreferencesDialog>(this);
         dialog->fill(program.vars.dlgPreferences, program.hints);
         if (dialog->exec() == QDialog::Accepted) {
             dialog->copyBack(program.vars.dlgPreferences, program.hints);

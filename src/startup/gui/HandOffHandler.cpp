@@ -4,7 +4,7 @@
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
 #include "startup/HandOffPath.h"
-#include "startup/gui/TTrayIcon.h"
+#include "startup/gui/TrayIcon.h"
 
 #include <QListWidget>
 #include <QTimer>
@@ -50,7 +50,7 @@ void HandOffHandler::switchTo(const QString& iniPath) {
 // minimised window stays so.
 void HandOffHandler::bringToFront() {
     // Without a notification area a hidden window has no other way back than a new start.
-    if (!window_.isVisible() && !window_.TrayIcon->isShown()) {
+    if (!window_.isVisible() && !window_.trayIcon->isShown()) {
         window_.ApplicationEvents1Restore();
         return;
     }

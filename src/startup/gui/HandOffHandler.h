@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class TfrmPlatterboxMain;
+class MainWindow;
 
 // The running copy's side of a hand-off: a second copy's command line arrives, and the user
 // is asked whether to switch to that copy's INI file. Refused without a question (the window
@@ -11,7 +11,7 @@ class TfrmPlatterboxMain;
 // an empty command line.
 class HandOffHandler {
 public:
-    explicit HandOffHandler(TfrmPlatterboxMain& window) : window_(window) {}
+    explicit HandOffHandler(MainWindow& window) : window_(window) {}
 
     // Returns when done, after the user's answer.
     void handle(const QStringList& commandLine);
@@ -21,6 +21,6 @@ private:
     void switchTo(const QString& iniPath);
     void bringToFront();
 
-    TfrmPlatterboxMain& window_;
+    MainWindow& window_;
     bool busy_ = false;
 };

@@ -1,12 +1,12 @@
 // Auto-play at start-up (and after a hand-off) and the timed close that follows it.
-#include "TdlgTimer.h"
+#include "CountdownDialog.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
 
 #include <QListWidget>
 #include <QTimer>
 
-void TfrmPlatterboxMain::timerAutoPlayOnceTimer() {
+void MainWindow::timerAutoPlayOnceTimer() {
     timerAutoPlayOnce->stop();
     show();
     const TVARdlgPreferences& options = context().vars.dlgPreferences;
@@ -29,13 +29,13 @@ void TfrmPlatterboxMain::timerAutoPlayOnceTimer() {
     }
 }
 
-void TfrmPlatterboxMain::hideOrMinimiseAfterAutoPlay() {
+void MainWindow::hideOrMinimiseAfterAutoPlay() {
     if (context().vars.dlgPreferences.radIcon_ItemIndex == 1)
         hide();
     else
         showMinimized();
 }
 
-void TfrmPlatterboxMain::timerSuicideTimer() {
+void MainWindow::timerSuicideTimer() {
     close();
 }

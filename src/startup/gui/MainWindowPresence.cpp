@@ -1,6 +1,6 @@
 // Where the program shows itself: taskbar button, tray icon or both; minimising, hiding and
 // restoring the main window.
-#include "TTrayIcon.h"
+#include "TrayIcon.h"
 #include "platform/gui/TaskbarButton.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
@@ -15,30 +15,30 @@ constexpr int TaskbarOnly = 0;
 constexpr int TrayOnly = 1;
 } // namespace
 
-void TfrmPlatterboxMain::createTrayIcon() {
-    TrayIcon = new TTrayIcon(this);
-    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
-    TrayIcon->setActive(true);
-    TrayIcon->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
-    TrayIcon->setToolTip(QStringLiteral("Platterbox v1.3 by Varnholt"));
-    TrayIcon->OnClick = [this](TTrayIcon*) { TrayIconClick(); };
-    TrayIcon->OnRightClick = [this](TTrayIcon*, Qt::MouseButton button, Qt::KeyboardModifiers,
+void MainWindow::createTrayIcon() {
+    trayIcon = new TrayIcon(this);
+    trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    trayIcon->setActive(true);
+    trayIcon->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
+    trayIcon->setToolTip(QStringLiteral("Platterbox v1.3 by Varnholt"));
+    trayIcon->OnClick = [this](TrayIcon*) { TrayIconClick(); };
+    trayIcon->OnRightClick = [this](TrayIcon*, Qt::MouseButton button, Qt::KeyboardModifiers,
                                     QPoint position) { TrayIconRightClick(button, position); };
-    connect(Restore1, &QAction::triggered, this, &TfrmPlatterboxMain::TrayIconClick);
+    connect(Restore1, &QAction::triggered, this, &MainWindow::TrayIconClick);
 }
 
-void TfrmPlatterboxMain::ApplyIconPlacement() {
+void MainWindow::ApplyIconPlacement() {
     const int placement = context().vars.dlgPreferences.radIcon_ItemIndex;
-    TrayIcon->setActive(placement != TaskbarOnly);
+    trayIcon->setActive(placement != TaskbarOnly);
     TaskbarButton::setVisible(this, placement != TrayOnly);
 }
 
-void TfrmPlatterboxMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ApplyIconPlacement();
 }
 
-void TfrmPlatterboxMain::minimiseByPlacement() {
+void MainWindow::minimiseByPlacement() {
     ApplyIconPlacement();
     if (context().vars.dlgPreferences.radIcon_ItemIndex == TrayOnly)
         hide();
@@ -46,7 +46,7 @@ void TfrmPlatterboxMain::minimiseByPlacement() {
         showMinimized();
 }
 
-void TfrmPlatterboxMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
@@ -64,22 +64,22 @@ void TfrmPlatterboxMain::changeEvent(QEvent* event) {
     }
 }
 
-void TfrmPlatterboxMain::TrayIconClick() {
+void MainWindow::TrayIconClick() {
     restoreApplication();
 }
 
-void TfrmPlatterboxMain::restoreApplication() {
+void MainWindow::restoreApplication() {
     if (isMinimized())
         showNormal();
     ApplicationEvents1Restore();
 }
 
-void TfrmPlatterboxMain::TrayIconRightClick(Qt::MouseButton button, const QPoint& position) {
+void MainWindow::TrayIconRightClick(Qt::MouseButton button, const QPoint& position) {
     if (button == Qt::RightButton)
         popupSystemTray->popup(position);
 }
 
-void TfrmPlatterboxMain::ApplicationEvents1Restore() {
+void MainWindow::ApplicationEvents1Restore() {
     show();
     raise();
     activateWindow();

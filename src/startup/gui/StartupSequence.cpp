@@ -3,7 +3,7 @@
 #include "HandOffHandler.h"
 #include "InstanceChannel.h"
 #include "ProgramContext.h"
-#include "TfrmNullMain.h"
+#include "NullMainWindow.h"
 #include "common/ScriptFileDialogs.h"
 #include "platform/ProgramStarter.h"
 #include "platform/RuntimeFolder.h"
@@ -14,7 +14,7 @@
 #include "playlists/gui/MainWindow.h"
 #include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
-#include "settings/gui/TdlgAbout.h"
+#include "settings/gui/HelpDialog.h"
 #include "startup/HandOffPath.h"
 #include "startup/Installation.h"
 
@@ -37,19 +37,18 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
     HintSwitch hints;
     PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
 
-    TfrmNullMain nullMain;
-    TfrmPlatterboxMain mainWindow(
+    NullMainWindow nullMain;
+    MainWindow mainWindow(
         ProgramContext{SharedVariables(), dialogs, hints, playing, programPath, arguments});
     nullMain.setMainWindow(&mainWindow);
     qtDialogs.setParent(&mainWindow);
-    TdlgAbout about(&mainWindow);
-    QObject::connect(&mainWindow, &TfrmPlatterboxMain::helpRequested, &about, &TdlgAbout::show);
-    QObject::connect(&mainWindow, &TfrmPlatterboxMain::terminationRequested, qApp,
-                     &QApplication::quit, Qt::QueuedConnection);
+    HelpDialog about(&mainWindow);
+    QObject::connect(&mainWindow, &MainWindow::helpRequested, &about, &HelpDialog::show);
+    QObject::connect(&mainWindow, &MainWindow::terminationRequested, qApp, &QApplication::quit,
+                     Qt::QueuedConnection);
     // Logging out or `kill` closes the window as the close box does, so nothing is lost.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
-                     &TfrmPlatterboxMain::close);
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, &MainWindow::close);
     HandOffHandler handOff(mainWindow);
     instances.setHandler(
         [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });

@@ -12,11 +12,11 @@ class QPushButton;
 // The wait window of a folder walk: names the folder being processed and offers Abort.
 // It has no close button, stays on top, and while KeepActive is set takes the foreground back
 // when it loses it. While it exists it is the current wait window.
-class TfrmWait : public QWidget, public WalkProgress {
+class WaitWindow : public QWidget, public WalkProgress {
     Q_OBJECT
 public:
-    TfrmWait();
-    ~TfrmWait() override;
+    WaitWindow();
+    ~WaitWindow() override;
 
     // The whole protocol around one walk: a fresh window, owned by the application, shown
     // with this caption and header while the walk runs, destroyed when it ends.

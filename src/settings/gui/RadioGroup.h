@@ -10,11 +10,11 @@ class QRadioButton;
 // A captioned group of mutually exclusive radio buttons, one per item, read and set by the
 // index of the checked item. The items sit in column 0 of the group's grid, one per row, so
 // that other controls can be placed beside them.
-class TRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    TRadioGroup(const QString& name, const QString& caption, const QStringList& items,
-                QWidget* parent = nullptr);
+    RadioGroup(const QString& name, const QString& caption, const QStringList& items,
+               QWidget* parent = nullptr);
 
     int count() const;
     QRadioButton* item(int index) const;

@@ -11,10 +11,10 @@ class QTabBar;
 // "Platterbox Help": the product name, a short manual in three tabs and the version number as
 // the hint of the program image. Created once at start-up and shown modeless on demand;
 // closing only hides it, so its tab and scroll position are still there the next time.
-class TdlgAbout : public QDialog {
+class HelpDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgAbout(QWidget* parent = nullptr);
+    explicit HelpDialog(QWidget* parent = nullptr);
 
     enum Tab { Instructions, History, Future };
 

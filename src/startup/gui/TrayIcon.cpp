@@ -1,18 +1,18 @@
-#include "TTrayIcon.h"
+#include "TrayIcon.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
 
-TTrayIcon::TTrayIcon(QObject* owner) : QObject(owner) {
-    connect(&tray_, &QSystemTrayIcon::activated, this, &TTrayIcon::handleActivation);
+TrayIcon::TrayIcon(QObject* owner) : QObject(owner) {
+    connect(&tray_, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
 }
 
-TTrayIcon::~TTrayIcon() {
+TrayIcon::~TrayIcon() {
     tray_.hide();
 }
 
-void TTrayIcon::setActive(bool active) {
+void TrayIcon::setActive(bool active) {
     if (active == active_)
         return;
     active_ = active;
@@ -20,26 +20,26 @@ void TTrayIcon::setActive(bool active) {
 }
 
 // Shown only once it has a picture; an icon set later brings it up then.
-void TTrayIcon::refresh() {
+void TrayIcon::refresh() {
     tray_.setVisible(active_ && !icon_.isNull());
 }
 
-void TTrayIcon::setIcon(const QIcon& icon) {
+void TrayIcon::setIcon(const QIcon& icon) {
     icon_ = icon;
     tray_.setIcon(icon);
     refresh();
 }
 
-void TTrayIcon::setToolTip(const QString& toolTip) {
+void TrayIcon::setToolTip(const QString& toolTip) {
     toolTip_ = toolTip.left(MaxToolTipLength);
     tray_.setToolTip(toolTip_);
 }
 
-bool TTrayIcon::isShown() const {
+bool TrayIcon::isShown() const {
     return active_ && QSystemTrayIcon::isSystemTrayAvailable() && tray_.isVisible();
 }
 
-void TTrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
         if (OnClick)
@@ -60,7 +60,7 @@ void TTrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-void TTrayIcon::rightClick() {
+void TrayIcon::rightClick() {
     const QPoint cursor = QCursor::pos();
     if (PopupMenu) {
         if (QWidget* window = QApplication::activeWindow())

@@ -1,11 +1,11 @@
-#include "TRadioGroup.h"
+#include "RadioGroup.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QRadioButton>
 
-TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items,
-                         QWidget* parent)
+RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items,
+                       QWidget* parent)
     : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)), grid_(new QGridLayout(this)) {
     setObjectName(name);
     for (int index = 0; index < items.size(); ++index) {
@@ -19,19 +19,19 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
             [this](int, bool) { Q_EMIT itemIndexChanged(itemIndex()); });
 }
 
-int TRadioGroup::count() const {
+int RadioGroup::count() const {
     return int(buttons_->buttons().size());
 }
 
-QRadioButton* TRadioGroup::item(int index) const {
+QRadioButton* RadioGroup::item(int index) const {
     return qobject_cast<QRadioButton*>(buttons_->button(index));
 }
 
-int TRadioGroup::itemIndex() const {
+int RadioGroup::itemIndex() const {
     return buttons_->checkedId();
 }
 
-void TRadioGroup::setItemIndex(int index) {
+void RadioGroup::setItemIndex(int index) {
     index = qBound(-1, index, count() - 1);
     if (index >= 0) {
         item(index)->setChecked(true);

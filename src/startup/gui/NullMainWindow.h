@@ -4,10 +4,10 @@
 
 // The invisible placeholder created before the main window; never shown. Should it ever be
 // activated, it shows the main window instead.
-class TfrmNullMain : public QWidget {
+class NullMainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmNullMain(QWidget* mainWindow = nullptr);
+    explicit NullMainWindow(QWidget* mainWindow = nullptr);
     void setMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
 protected:

@@ -1,7 +1,7 @@
-#include "TdlgAutoCD.h"
+#include "Mp3CdWizard.h"
 
 #include "DialogParts.h"
-#include "TfrmWait.h"
+#include "WaitWindow.h"
 #include "collection/FolderChooser.h"
 #include "collection/Mp3CdBuilder.h"
 #include "common/PathRules.h"
@@ -26,8 +26,8 @@ const QString InfoText =
                    "MP3CD.");
 } // namespace
 
-TdlgAutoCD::TdlgAutoCD(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
-                       QWidget* parent)
+Mp3CdWizard::Mp3CdWizard(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
+                         QWidget* parent)
     : QDialog(parent), vars_(vars), dialogs_(dialogs), programPath_(programPath) {
     setObjectName(QStringLiteral("dlgAutoCD"));
     setWindowTitle(QStringLiteral("Prepare MP3CD Wizard"));
@@ -35,7 +35,7 @@ TdlgAutoCD::TdlgAutoCD(TSharedVariables& vars, UserDialogs& dialogs, const QStri
     resize(336, 256);
 }
 
-void TdlgAutoCD::createComponents() {
+void Mp3CdWizard::createComponents() {
     auto* layout = new QVBoxLayout(this);
     memoInfo = new QPlainTextEdit(InfoText, this);
     memoInfo->setObjectName(QStringLiteral("memoInfo"));
@@ -61,10 +61,10 @@ void TdlgAutoCD::createComponents() {
     btnCreate = buttons.confirm;
     btnCancel = buttons.cancel;
     layout->addLayout(buttons.layout);
-    connect(btnCreate, &QPushButton::clicked, this, &TdlgAutoCD::btnCreateClick);
+    connect(btnCreate, &QPushButton::clicked, this, &Mp3CdWizard::btnCreateClick);
 }
 
-QWidget* TdlgAutoCD::createFolderPanel() {
+QWidget* Mp3CdWizard::createFolderPanel() {
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto* layout = new QVBoxLayout(panel);
@@ -76,21 +76,21 @@ QWidget* TdlgAutoCD::createFolderPanel() {
     row->addWidget(edFolder);
     row->addWidget(btnFolderBrowse);
     layout->addLayout(row);
-    connect(btnFolderBrowse, &QToolButton::clicked, this, &TdlgAutoCD::btnFolderBrowseClick);
+    connect(btnFolderBrowse, &QToolButton::clicked, this, &Mp3CdWizard::btnFolderBrowseClick);
     return panel;
 }
 
-void TdlgAutoCD::btnFolderBrowseClick() {
+void Mp3CdWizard::btnFolderBrowseClick() {
     const QString folder = BrowseForFolder(
         dialogs_, QStringLiteral("Select the base folder for your MP3CD:"), edFolder->text());
     if (!folder.isEmpty())
         edFolder->setText(folder);
 }
 
-void TdlgAutoCD::btnCreateClick() {
+void Mp3CdWizard::btnCreateClick() {
     const QString base = AddTrailingBackslash(edFolder->text());
     edFolder->setText(base);
-    const Status built = BuildMp3Cd({base, programPath_, vars_, dialogs_, &TfrmWait::RunWalk});
+    const Status built = BuildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::RunWalk});
     if (built.failed()) {
         dialogs_.showMessage(built.message());
         return;

@@ -1,13 +1,13 @@
-#include "TfrmNullMain.h"
+#include "NullMainWindow.h"
 
 #include <QEvent>
 
-TfrmNullMain::TfrmNullMain(QWidget* mainWindow) : mainWindow_(mainWindow) {
+NullMainWindow::NullMainWindow(QWidget* mainWindow) : mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("TfrmNullMain"));
     setAttribute(Qt::WA_DontShowOnScreen);
 }
 
-void TfrmNullMain::changeEvent(QEvent* event) {
+void NullMainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && mainWindow_)
         mainWindow_->show();
     QWidget::changeEvent(event);

@@ -7,10 +7,10 @@ class QPushButton;
 class QTimer;
 
 // The auto-play countdown: N, N - 1, ..., 1, one per second, then it closes with OK.
-class TdlgTimer : public QDialog {
+class CountdownDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgTimer(QWidget* owner);
+    explicit CountdownDialog(QWidget* owner);
 
     QLabel* lblMsg = nullptr;
     QLabel* lblNum = nullptr;

@@ -1,7 +1,7 @@
-#include "TdlgCreatePL.h"
+#include "CreatePlaylistsDialog.h"
 
 #include "DialogParts.h"
-#include "TfrmWait.h"
+#include "WaitWindow.h"
 #include "collection/FileNameCheck.h"
 #include "collection/FolderChooser.h"
 #include "collection/PlayListCreation.h"
@@ -17,7 +17,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-TdlgCreatePL::TdlgCreatePL(TVARdlgCreatePL& values, UserDialogs& dialogs, QWidget* parent)
+CreatePlaylistsDialog::CreatePlaylistsDialog(TVARdlgCreatePL& values, UserDialogs& dialogs,
+                                             QWidget* parent)
     : QDialog(parent), values_(values), dialogs_(dialogs) {
     setObjectName(QStringLiteral("dlgCreatePL"));
     setWindowTitle(QStringLiteral("Create Playlists"));
@@ -27,7 +28,7 @@ TdlgCreatePL::TdlgCreatePL(TVARdlgCreatePL& values, UserDialogs& dialogs, QWidge
     edBaseFolder->setFocus();
 }
 
-void TdlgCreatePL::createComponents() {
+void CreatePlaylistsDialog::createComponents() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DialogParts::heading(QStringLiteral("Select creation parameters:"), this));
     layout->addWidget(createPanel(), 1);
@@ -36,10 +37,10 @@ void TdlgCreatePL::createComponents() {
     btnCreate = buttons.confirm;
     btnCancel = buttons.cancel;
     layout->addLayout(buttons.layout);
-    connect(btnCreate, &QPushButton::clicked, this, &TdlgCreatePL::btnCreateClick);
+    connect(btnCreate, &QPushButton::clicked, this, &CreatePlaylistsDialog::btnCreateClick);
 }
 
-QWidget* TdlgCreatePL::createPanel() {
+QWidget* CreatePlaylistsDialog::createPanel() {
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(2);
@@ -77,11 +78,11 @@ QWidget* TdlgCreatePL::createPanel() {
     grid->addWidget(cbSort, 4, 0, 1, 3);
     grid->addWidget(cbSubFolders, 5, 0, 1, 3);
     grid->setRowStretch(6, 1);
-    connect(btnFolder, &QToolButton::clicked, this, &TdlgCreatePL::btnFolderClick);
+    connect(btnFolder, &QToolButton::clicked, this, &CreatePlaylistsDialog::btnFolderClick);
     return panel;
 }
 
-void TdlgCreatePL::btnFolderClick() {
+void CreatePlaylistsDialog::btnFolderClick() {
     const QString folder =
         BrowseForFolder(dialogs_, QStringLiteral("Select a base folder for playlists creation:"),
                         edBaseFolder->text());
@@ -89,7 +90,7 @@ void TdlgCreatePL::btnFolderClick() {
         edBaseFolder->setText(folder);
 }
 
-void TdlgCreatePL::storeValues() {
+void CreatePlaylistsDialog::storeValues() {
     values_.radInFolders_Checked = radInFolders->isChecked();
     values_.edBaseFolder_Text = edBaseFolder->text();
     values_.edPLFolder_Text = edPLFolder->text();
@@ -97,7 +98,7 @@ void TdlgCreatePL::storeValues() {
     values_.cbSort_Checked = cbSort->isChecked();
 }
 
-void TdlgCreatePL::btnCreateClick() {
+void CreatePlaylistsDialog::btnCreateClick() {
     if (!IsValidFileName(edPLFolder->text())) {
         dialogs_.showMessage(QStringLiteral("Invalid character(s) used in PlayLists folder!\r"
                                             "A filename cannot contain the following "
@@ -106,7 +107,7 @@ void TdlgCreatePL::btnCreateClick() {
     }
     storeValues();
     const WalkResult run =
-        PlayListCreation(values_, dialogs_, &TfrmWait::RunWalk).CreatePlayLists(CreatedPlayLists);
+        PlayListCreation(values_, dialogs_, &WaitWindow::RunWalk).CreatePlayLists(CreatedPlayLists);
     if (run.error.failed()) {
         dialogs_.showMessage(run.error.message());
         return;

@@ -11,13 +11,13 @@ class QMenu;
 
 // The program's icon in the notification area, with its tip, clicks and optional menu. Where
 // the desktop has no notification area the component still keeps its state and does nothing.
-class TTrayIcon : public QObject {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
     static constexpr int MaxToolTipLength = 62;
 
-    explicit TTrayIcon(QObject* owner = nullptr);
-    ~TTrayIcon() override;
+    explicit TrayIcon(QObject* owner = nullptr);
+    ~TrayIcon() override;
 
     bool Active() const { return active_; }
     void setActive(bool active);
@@ -29,9 +29,9 @@ public:
     void setToolTip(const QString& toolTip);
     QMenu* PopupMenu = nullptr; // not owned
 
-    std::function<void(TTrayIcon*)> OnClick;
-    std::function<void(TTrayIcon*)> OnDblClick;
-    std::function<void(TTrayIcon*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnRightClick;
+    std::function<void(TrayIcon*)> OnClick;
+    std::function<void(TrayIcon*)> OnDblClick;
+    std::function<void(TrayIcon*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnRightClick;
 
     // True while the icon really sits in a notification area.
     bool isShown() const;

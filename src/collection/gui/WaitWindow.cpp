@@ -1,4 +1,4 @@
-#include "TfrmWait.h"
+#include "WaitWindow.h"
 
 #include "FindFolderAnimation.h"
 
@@ -16,7 +16,7 @@ constexpr int ClientHeight = 114;
 constexpr int PanelHeight = 34;
 } // namespace
 
-TfrmWait::TfrmWait() : QWidget(nullptr) {
+WaitWindow::WaitWindow() : QWidget(nullptr) {
     setObjectName(QStringLiteral("frmWait"));
     // A title but no title-bar buttons: the window closes when its walk ends.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -29,12 +29,12 @@ TfrmWait::TfrmWait() : QWidget(nullptr) {
     SetCurrentWaitWindow(this);
 }
 
-TfrmWait::~TfrmWait() {
+WaitWindow::~WaitWindow() {
     if (CurrentWaitWindow() == this)
         SetCurrentWaitWindow(nullptr);
 }
 
-void TfrmWait::createComponents() {
+void WaitWindow::createComponents() {
     lblHeader = new QLabel(this);
     lblHeader->setObjectName(QStringLiteral("lblHeader"));
     QFont bold = lblHeader->font();
@@ -59,16 +59,16 @@ void TfrmWait::createComponents() {
     btnAbort->setObjectName(QStringLiteral("btnAbort"));
     btnAbort->setToolTip(QStringLiteral("Abort operation"));
     btnAbort->setGeometry((ClientWidth - 75) / 2, (PanelHeight - 25) / 2, 75, 25);
-    connect(btnAbort, &QPushButton::clicked, this, &TfrmWait::btnAbortClick);
+    connect(btnAbort, &QPushButton::clicked, this, &WaitWindow::btnAbortClick);
 
     animWait = new FindFolderAnimation(this);
     animWait->move(0, ClientHeight - animWait->height());
     animWait->raise();
 }
 
-WalkResult TfrmWait::RunWalk(const QString& caption, const QString& header,
-                             const std::function<WalkResult()>& walk) {
-    TfrmWait wait;
+WalkResult WaitWindow::RunWalk(const QString& caption, const QString& header,
+                               const std::function<WalkResult()>& walk) {
+    WaitWindow wait;
     wait.setWindowTitle(caption);
     wait.lblHeader->setText(header);
     wait.KeepActive = true;
@@ -78,11 +78,11 @@ WalkResult TfrmWait::RunWalk(const QString& caption, const QString& header,
     return result;
 }
 
-void TfrmWait::btnAbortClick() {
+void WaitWindow::btnAbortClick() {
     Aborted = true;
 }
 
-bool TfrmWait::tick(const QString& folder) {
+bool WaitWindow::tick(const QString& folder) {
     lblCurrentFolder->setText(folder);
     const bool goOn = !Aborted;
     repaint();
@@ -90,7 +90,7 @@ bool TfrmWait::tick(const QString& folder) {
     return goOn;
 }
 
-void TfrmWait::setStayOnTop(bool onTop) {
+void WaitWindow::setStayOnTop(bool onTop) {
     if (!onTop) {
         // A message box shown now must not be covered, nor lose the foreground to us.
         keepActiveBeforeMessage_ = KeepActive;
@@ -104,7 +104,7 @@ void TfrmWait::setStayOnTop(bool onTop) {
         KeepActive = keepActiveBeforeMessage_;
 }
 
-void TfrmWait::showEvent(QShowEvent* event) {
+void WaitWindow::showEvent(QShowEvent* event) {
     if (!placed_) {
         placed_ = true;
         centreOverActiveWindow();
@@ -112,37 +112,37 @@ void TfrmWait::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void TfrmWait::centreOverActiveWindow() {
+void WaitWindow::centreOverActiveWindow() {
     const QWidget* owner = QApplication::activeWindow();
     const QRect area =
         owner && owner != this ? owner->frameGeometry() : screen()->availableGeometry();
     move(area.center() - rect().center());
 }
 
-void TfrmWait::changeEvent(QEvent* event) {
+void WaitWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange)
         isActiveWindow() ? FormActivate() : FormDeactivate();
     QWidget::changeEvent(event);
 }
 
-void TfrmWait::FormActivate() {
+void WaitWindow::FormActivate() {
     if (!animWait->isActive())
         animWait->start();
 }
 
-void TfrmWait::FormDeactivate() {
+void WaitWindow::FormDeactivate() {
     if (KeepActive)
-        QTimer::singleShot(0, this, &TfrmWait::takeForeground);
+        QTimer::singleShot(0, this, &WaitWindow::takeForeground);
 }
 
-void TfrmWait::takeForeground() {
+void WaitWindow::takeForeground() {
     if (KeepActive && isVisible() && !isActiveWindow()) {
         raise();
         activateWindow();
     }
 }
 
-void TfrmWait::closeEvent(QCloseEvent* event) {
+void WaitWindow::closeEvent(QCloseEvent* event) {
     // Only the end of the walk closes the window; a close request from the window manager
     // counts as Abort.
     event->ignore();

@@ -1,7 +1,7 @@
-#include "TdlgPreferences.h"
+#include "PreferencesDialog.h"
 
 #include "HintSwitch.h"
-#include "TRadioGroup.h"
+#include "RadioGroup.h"
 #include "settings/SharedVariables.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ QRadioButton* newRadioButton(const QString& name, const QString& caption, const 
 // at all, is brought back into it when the control loses the focus.
 QSpinBox* newSpinEdit(const QString& name, const QString& hint, int value, QWidget* parent) {
     auto* spin = named(new QSpinBox(parent), name, hint);
-    spin->setRange(TdlgPreferences::SpinMinimum, TdlgPreferences::SpinMaximum);
+    spin->setRange(PreferencesDialog::SpinMinimum, PreferencesDialog::SpinMaximum);
     spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     spin->setValue(value);
     return spin;
@@ -68,7 +68,7 @@ QPushButton* newButton(const QString& name, const QString& caption, QStyle::Stan
 
 } // namespace
 
-TdlgPreferences::TdlgPreferences(QWidget* parent) : QDialog(parent) {
+PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgPreferences"));
     setWindowTitle(QStringLiteral("User Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -87,7 +87,7 @@ TdlgPreferences::TdlgPreferences(QWidget* parent) : QDialog(parent) {
     radCommandClick();
 }
 
-void TdlgPreferences::createHeadings() {
+void PreferencesDialog::createHeadings() {
     lblGeneralOptions =
         newHeading(QStringLiteral("lblGeneralOptions"),
                    QStringLiteral("General program options ( saved in system registry ):"), this);
@@ -96,27 +96,27 @@ void TdlgPreferences::createHeadings() {
                    QStringLiteral("Specific instance options ( saved in INI file ):"), this);
 }
 
-void TdlgPreferences::createGeneralRow() {
+void PreferencesDialog::createGeneralRow() {
     const QString commandHint =
         QStringLiteral("This command will be used by windows to play the MP3 files");
-    radCommand = new TRadioGroup(QStringLiteral("radCommand"), QStringLiteral("Play Command"),
-                                 {QStringLiteral("Open"), QStringLiteral("Play"),
-                                  QStringLiteral("Enqueue"), QStringLiteral("Other:")},
-                                 this);
+    radCommand = new RadioGroup(QStringLiteral("radCommand"), QStringLiteral("Play Command"),
+                                {QStringLiteral("Open"), QStringLiteral("Play"),
+                                 QStringLiteral("Enqueue"), QStringLiteral("Other:")},
+                                this);
     radCommand->setToolTip(commandHint);
     radCommand->setItemIndex(0);
     // The custom command sits beside the "Other:" item.
     edCommand = named(new QLineEdit(radCommand), QStringLiteral("edCommand"), commandHint);
     radCommand->grid()->addWidget(edCommand, OtherCommand, 1);
     createMiscGroup();
-    radIcon = new TRadioGroup(
+    radIcon = new RadioGroup(
         QStringLiteral("radIcon"), QStringLiteral("Program's Icon"),
         {QStringLiteral("Taskbar"), QStringLiteral("System Tray"), QStringLiteral("Both")}, this);
     radIcon->setToolTip(QStringLiteral("Select where to display the program's icon"));
     radIcon->setItemIndex(0);
 }
 
-void TdlgPreferences::createMiscGroup() {
+void PreferencesDialog::createMiscGroup() {
     grpMisc =
         named(new QGroupBox(QStringLiteral("Other options"), this), QStringLiteral("grpMisc"));
     cbSaveIni = newCheckBox(QStringLiteral("cbSaveIni"), QStringLiteral("Save options on exit"),
@@ -139,7 +139,7 @@ void TdlgPreferences::createMiscGroup() {
     layout->addStretch(1);
 }
 
-void TdlgPreferences::createAutoExecuteGroup() {
+void PreferencesDialog::createAutoExecuteGroup() {
     const QString autoHint = QStringLiteral(
         "If checked, all playlists found in the INI file will be played on program load");
     const QString delayHint = QStringLiteral("Select delay before AutoPlay begins");
@@ -176,7 +176,7 @@ void TdlgPreferences::createAutoExecuteGroup() {
     grid->setRowStretch(4, 1);
 }
 
-void TdlgPreferences::createShuffleGroup() {
+void PreferencesDialog::createShuffleGroup() {
     grpShuffle =
         named(new QGroupBox(QStringLiteral("Shuffle songs"), this), QStringLiteral("grpShuffle"));
     QWidget* g = grpShuffle;
@@ -210,7 +210,7 @@ void TdlgPreferences::createShuffleGroup() {
     grid->setRowStretch(5, 1);
 }
 
-void TdlgPreferences::createButtons() {
+void PreferencesDialog::createButtons() {
     btnOK =
         newButton(QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
     btnOK->setDefault(true);
@@ -218,7 +218,7 @@ void TdlgPreferences::createButtons() {
                           QStyle::SP_DialogCancelButton, this);
 }
 
-void TdlgPreferences::arrangeLayout() {
+void PreferencesDialog::arrangeLayout() {
     auto* general = new QHBoxLayout;
     general->addWidget(radCommand);
     general->addWidget(grpMisc, 1);
@@ -242,7 +242,7 @@ void TdlgPreferences::arrangeLayout() {
     setFixedSize(sizeHint().expandedTo(ClientSize));
 }
 
-void TdlgPreferences::setTabOrderChain() {
+void PreferencesDialog::setTabOrderChain() {
     QList<QWidget*> chain;
     for (int index = 0; index < radCommand->count(); ++index)
         chain << radCommand->item(index);
@@ -258,28 +258,28 @@ void TdlgPreferences::setTabOrderChain() {
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
-void TdlgPreferences::connectHandlers() {
-    connect(radCommand, &TRadioGroup::itemIndexChanged, this, &TdlgPreferences::radCommandClick);
+void PreferencesDialog::connectHandlers() {
+    connect(radCommand, &RadioGroup::itemIndexChanged, this, &PreferencesDialog::radCommandClick);
     for (QRadioButton* radio : shuffleRadios()) {
         connect(radio, &QRadioButton::toggled, this, [this, radio](bool checked) {
             if (checked)
                 radShuffleClick(radio);
         });
     }
-    connect(cbAutoExecute, &QCheckBox::toggled, this, &TdlgPreferences::cbAutoExecuteClick);
+    connect(cbAutoExecute, &QCheckBox::toggled, this, &PreferencesDialog::cbAutoExecuteClick);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::array<QRadioButton*, 3> TdlgPreferences::shuffleRadios() const {
+std::array<QRadioButton*, 3> PreferencesDialog::shuffleRadios() const {
     return {radShuffleNormal, radShufflePartial, radShuffleTotal};
 }
 
-void TdlgPreferences::radCommandClick() {
+void PreferencesDialog::radCommandClick() {
     edCommand->setEnabled(radCommand->itemIndex() == OtherCommand);
 }
 
-void TdlgPreferences::radShuffleClick(QObject* sender) {
+void PreferencesDialog::radShuffleClick(QObject* sender) {
     const bool partial = radShufflePartial->isChecked();
     cbShufflePL->setEnabled(partial);
     cbShuffleWithinPL->setEnabled(partial);
@@ -290,7 +290,7 @@ void TdlgPreferences::radShuffleClick(QObject* sender) {
     }
 }
 
-void TdlgPreferences::cbAutoExecuteClick() {
+void PreferencesDialog::cbAutoExecuteClick() {
     const bool on = cbAutoExecute->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*>{
              cbAutoExecuteDelay, spinAutoExecuteDelay, cbAutoExecuteHide, cbAutoExecuteClose,
@@ -298,7 +298,7 @@ void TdlgPreferences::cbAutoExecuteClick() {
         control->setEnabled(on);
 }
 
-void TdlgPreferences::fill(const TVARdlgPreferences& options, const HintSwitch& hints) {
+void PreferencesDialog::fill(const TVARdlgPreferences& options, const HintSwitch& hints) {
     radCommand->setItemIndex(options.radCommand_ItemIndex);
     radIcon->setItemIndex(options.radIcon_ItemIndex);
     spinAutoExecuteDelay->setValue(options.spinAutoExecuteDelay_Value);
@@ -325,7 +325,7 @@ void TdlgPreferences::fill(const TVARdlgPreferences& options, const HintSwitch& 
     radCommandClick();
 }
 
-void TdlgPreferences::copyBack(TVARdlgPreferences& options, HintSwitch& hints) {
+void PreferencesDialog::copyBack(TVARdlgPreferences& options, HintSwitch& hints) {
     // Text still being typed counts as if the spin edit had lost the focus.
     spinAutoExecuteDelay->interpretText();
     spinAutoExecuteCloseDelay->interpretText();

@@ -15,10 +15,10 @@ class QToolButton;
 // Create Playlists: a playlist for every music folder of a tree. Create stores the controls
 // into the remembered values and runs over them; CreatedPlayLists gathers the playlists of
 // every run since the dialog opened, in the order written.
-class TdlgCreatePL : public QDialog {
+class CreatePlaylistsDialog : public QDialog {
     Q_OBJECT
 public:
-    TdlgCreatePL(TVARdlgCreatePL& values, UserDialogs& dialogs, QWidget* parent = nullptr);
+    CreatePlaylistsDialog(TVARdlgCreatePL& values, UserDialogs& dialogs, QWidget* parent = nullptr);
 
     QLineEdit* edBaseFolder = nullptr;
     QToolButton* btnFolder = nullptr;

@@ -13,11 +13,11 @@ class QToolButton;
 
 // The MP3CD wizard: makes a folder the root of a CD that plays itself with its own copy of
 // the program. It changes nothing in the listed playlists.
-class TdlgAutoCD : public QDialog {
+class Mp3CdWizard : public QDialog {
     Q_OBJECT
 public:
-    TdlgAutoCD(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
-               QWidget* parent = nullptr);
+    Mp3CdWizard(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
+                QWidget* parent = nullptr);
 
     QPlainTextEdit* memoInfo = nullptr;
     QLineEdit* edFolder = nullptr;

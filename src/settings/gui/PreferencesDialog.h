@@ -6,7 +6,7 @@
 
 struct TVARdlgPreferences;
 class HintSwitch;
-class TRadioGroup;
+class RadioGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -18,10 +18,10 @@ class QSpinBox;
 // "User Options": the general options kept in the registry (upper half) and the options of
 // this copy kept in its INI file (lower half). Created for one use by the Options command,
 // filled from the settings, and copied back only when the user confirms it.
-class TdlgPreferences : public QDialog {
+class PreferencesDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgPreferences(QWidget* parent = nullptr);
+    explicit PreferencesDialog(QWidget* parent = nullptr);
 
     static constexpr int SpinMinimum = 1;
     static constexpr int SpinMaximum = 999;
@@ -33,13 +33,13 @@ public:
     // Components, named as the program refers to them.
     QLabel* lblGeneralOptions = nullptr;
     QLabel* lblInstanceOptions = nullptr;
-    TRadioGroup* radCommand = nullptr;
+    RadioGroup* radCommand = nullptr;
     QLineEdit* edCommand = nullptr;
     QGroupBox* grpMisc = nullptr;
     QCheckBox* cbSaveIni = nullptr;
     QCheckBox* cbShowHints = nullptr;
     QCheckBox* cbIgnoreInstances = nullptr;
-    TRadioGroup* radIcon = nullptr;
+    RadioGroup* radIcon = nullptr;
     QGroupBox* grpAutoExecute = nullptr;
     QCheckBox* cbAutoExecute = nullptr;
     QCheckBox* cbAutoExecuteDelay = nullptr;

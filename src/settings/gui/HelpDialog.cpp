@@ -1,4 +1,4 @@
-#include "TdlgAbout.h"
+#include "HelpDialog.h"
 
 #include "settings/SharedVariables.h"
 
@@ -39,7 +39,7 @@ QLabel* boldLabel(const QString& name, const QString& text, QWidget* parent) {
 
 } // namespace
 
-TdlgAbout::TdlgAbout(QWidget* parent)
+HelpDialog::HelpDialog(QWidget* parent)
     : QDialog(parent), memoInfo_(helpText(QStringLiteral("instructions.txt"))),
       memoHistory_(helpText(QStringLiteral("history.txt"))),
       memoFuture_(helpText(QStringLiteral("plans.txt"))) {
@@ -54,7 +54,7 @@ TdlgAbout::TdlgAbout(QWidget* parent)
     FormCreate();
 }
 
-void TdlgAbout::createPanel() {
+void HelpDialog::createPanel() {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::Panel);
@@ -75,7 +75,7 @@ void TdlgAbout::createPanel() {
     layout->addWidget(ProgramIcon, 0, Qt::AlignRight | Qt::AlignTop);
 }
 
-void TdlgAbout::createText() {
+void HelpDialog::createText() {
     tcText = new QTabBar(this);
     tcText->setObjectName(QStringLiteral("tcText"));
     tcText->setDrawBase(true);
@@ -99,11 +99,11 @@ void TdlgAbout::createText() {
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
-    connect(btnClose, &QPushButton::clicked, this, &TdlgAbout::btnCloseClick);
-    connect(tcText, &QTabBar::currentChanged, this, &TdlgAbout::tcTextChange);
+    connect(btnClose, &QPushButton::clicked, this, &HelpDialog::btnCloseClick);
+    connect(tcText, &QTabBar::currentChanged, this, &HelpDialog::tcTextChange);
 }
 
-void TdlgAbout::arrangeLayout() {
+void HelpDialog::arrangeLayout() {
     auto* page = new QVBoxLayout(this);
     page->addWidget(Panel1);
     page->addSpacing(4);
@@ -115,12 +115,12 @@ void TdlgAbout::arrangeLayout() {
     setFixedSize(ClientSize.expandedTo(minimumSizeHint()));
 }
 
-void TdlgAbout::FormCreate() {
+void HelpDialog::FormCreate() {
     ProgramIcon->setToolTip(QStringLiteral("Version number: ") + QString::number(ProgramVersion));
     tcTextChange();
 }
 
-QString TdlgAbout::tabText(int tab) const {
+QString HelpDialog::tabText(int tab) const {
     switch (tab) {
     case Instructions:
         return memoInfo_;
@@ -133,15 +133,15 @@ QString TdlgAbout::tabText(int tab) const {
     }
 }
 
-void TdlgAbout::tcTextChange() {
+void HelpDialog::tcTextChange() {
     memoVisual->setPlainText(tabText(tcText->currentIndex()));
 }
 
-void TdlgAbout::btnCloseClick() {
+void HelpDialog::btnCloseClick() {
     close();
 }
 
-void TdlgAbout::setVisible(bool visible) {
+void HelpDialog::setVisible(bool visible) {
     if (visible && !placed_) {
         placed_ = true;
         centreOnDesktop();
@@ -153,7 +153,7 @@ void TdlgAbout::setVisible(bool visible) {
     }
 }
 
-void TdlgAbout::centreOnDesktop() {
+void HelpDialog::centreOnDesktop() {
     const QScreen* screen = parentWidget() ? parentWidget()->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();

@@ -12,10 +12,10 @@ class QToolButton;
 
 // Add Playlists: one playlist file, or every playlist of a folder (and its sub-folders).
 // On OK, FoundPlayLists holds the paths to add, in the order found.
-class TdlgAddPL : public QDialog {
+class AddPlaylistsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgAddPL(UserDialogs& dialogs, QWidget* parent = nullptr);
+    explicit AddPlaylistsDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
 
     QRadioButton* radFile = nullptr;
     QLineEdit* edFile = nullptr;

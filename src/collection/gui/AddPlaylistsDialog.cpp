@@ -1,7 +1,7 @@
-#include "TdlgAddPL.h"
+#include "AddPlaylistsDialog.h"
 
 #include "DialogParts.h"
-#include "TfrmWait.h"
+#include "WaitWindow.h"
 #include "collection/FolderChooser.h"
 #include "collection/FolderListing.h"
 #include "collection/PlayListSeek.h"
@@ -19,14 +19,15 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-TdlgAddPL::TdlgAddPL(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+AddPlaylistsDialog::AddPlaylistsDialog(UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("dlgAddPL"));
     setWindowTitle(QStringLiteral("Add Playlists"));
     createComponents();
     resize(313, 263);
 }
 
-void TdlgAddPL::createComponents() {
+void AddPlaylistsDialog::createComponents() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DialogParts::heading(QStringLiteral("Choose playlist(s) to add:"), this));
     layout->addWidget(createPanel(), 1);
@@ -35,10 +36,10 @@ void TdlgAddPL::createComponents() {
     btnOK = buttons.confirm;
     btnCancel = buttons.cancel;
     layout->addLayout(buttons.layout);
-    connect(btnOK, &QPushButton::clicked, this, &TdlgAddPL::btnOKClick);
+    connect(btnOK, &QPushButton::clicked, this, &AddPlaylistsDialog::btnOKClick);
 }
 
-QWidget* TdlgAddPL::createPanel() {
+QWidget* AddPlaylistsDialog::createPanel() {
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto* grid = new QGridLayout(panel);
@@ -69,26 +70,27 @@ QWidget* TdlgAddPL::createPanel() {
     grid->addWidget(btnFolderBrowse, 3, 1);
     grid->addWidget(cbSubFolders, 4, 0, 1, 2);
     grid->setRowStretch(5, 1);
-    connect(radFile, &QRadioButton::clicked, this, &TdlgAddPL::radClick);
-    connect(radFolder, &QRadioButton::clicked, this, &TdlgAddPL::radClick);
-    connect(btnFileBrowse, &QToolButton::clicked, this, &TdlgAddPL::btnFileBrowseClick);
-    connect(btnFolderBrowse, &QToolButton::clicked, this, &TdlgAddPL::btnFolderBrowseClick);
+    connect(radFile, &QRadioButton::clicked, this, &AddPlaylistsDialog::radClick);
+    connect(radFolder, &QRadioButton::clicked, this, &AddPlaylistsDialog::radClick);
+    connect(btnFileBrowse, &QToolButton::clicked, this, &AddPlaylistsDialog::btnFileBrowseClick);
+    connect(btnFolderBrowse, &QToolButton::clicked, this,
+            &AddPlaylistsDialog::btnFolderBrowseClick);
     return panel;
 }
 
-QStringList TdlgAddPL::fileFilters() {
+QStringList AddPlaylistsDialog::fileFilters() {
     // Both letter cases, since file dialogs on Linux may match patterns case-sensitively.
     return {QStringLiteral("PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls)"),
             QStringLiteral("M3U PlayLists (*.M3U *.m3u)"),
             QStringLiteral("PLS PlayLists (*.PLS *.pls)"), QStringLiteral("All Files (*)")};
 }
 
-void TdlgAddPL::showEvent(QShowEvent* event) {
+void AddPlaylistsDialog::showEvent(QShowEvent* event) {
     radClick(); // FormShow
     QDialog::showEvent(event);
 }
 
-void TdlgAddPL::radClick() {
+void AddPlaylistsDialog::radClick() {
     const bool file = radFile->isChecked();
     edFile->setEnabled(file);
     btnFileBrowse->setEnabled(file);
@@ -97,21 +99,21 @@ void TdlgAddPL::radClick() {
     cbSubFolders->setEnabled(!file);
 }
 
-void TdlgAddPL::btnFileBrowseClick() {
+void AddPlaylistsDialog::btnFileBrowseClick() {
     const std::optional<QString> file =
         dialogs_.chooseFile(QStringLiteral("Open"), fileFilters(), edFile->text());
     if (file)
         edFile->setText(*file);
 }
 
-void TdlgAddPL::btnFolderBrowseClick() {
+void AddPlaylistsDialog::btnFolderBrowseClick() {
     const QString folder = BrowseForFolder(
         dialogs_, QStringLiteral("Select a folder to add playlists from:"), edFolder->text());
     if (!folder.isEmpty())
         edFolder->setText(folder);
 }
 
-void TdlgAddPL::btnOKClick() {
+void AddPlaylistsDialog::btnOKClick() {
     const bool success = radFile->isChecked() ? addFile() : addFolder();
     if (success) {
         accept();
@@ -120,7 +122,7 @@ void TdlgAddPL::btnOKClick() {
     FoundPlayLists.clear();
 }
 
-bool TdlgAddPL::addFile() {
+bool AddPlaylistsDialog::addFile() {
     const QString file = edFile->text();
     if (QFileInfo(file).isFile()) {
         FoundPlayLists.append(file);
@@ -130,7 +132,7 @@ bool TdlgAddPL::addFile() {
     return false;
 }
 
-bool TdlgAddPL::addFolder() {
+bool AddPlaylistsDialog::addFolder() {
     const QString folder = AddTrailingBackslash(edFolder->text());
     edFolder->setText(folder);
     if (!FolderExists(folder)) {
@@ -140,8 +142,8 @@ bool TdlgAddPL::addFolder() {
     const FolderStep step = [this](const QString& f) { return SeekPlayLists(f, FoundPlayLists); };
     if (!cbSubFolders->isChecked())
         return step(folder).goesOn();
-    return TfrmWait::RunWalk(QStringLiteral("Adding Playlists"),
-                             QStringLiteral("Currently seeking playlists in folder:"),
-                             [&] { return WalkFolders(folder, step); })
+    return WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
+                               QStringLiteral("Currently seeking playlists in folder:"),
+                               [&] { return WalkFolders(folder, step); })
         .completed;
 }

@@ -1,4 +1,4 @@
-#include "TdlgTimer.h"
+#include "CountdownDialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QTimer>
 
-TdlgTimer::TdlgTimer(QWidget* owner) : QDialog(owner) {
+CountdownDialog::CountdownDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("TdlgTimer"));
     setWindowTitle(QStringLiteral("Platterbox AutoPlay Timer"));
     // A fixed dialog without any caption buttons: the choice is made with the two buttons.
@@ -18,10 +18,10 @@ TdlgTimer::TdlgTimer(QWidget* owner) : QDialog(owner) {
     RunTimer = new QTimer(this);
     RunTimer->setObjectName(QStringLiteral("RunTimer"));
     RunTimer->setInterval(1000);
-    connect(RunTimer, &QTimer::timeout, this, &TdlgTimer::RunTimerTimer);
+    connect(RunTimer, &QTimer::timeout, this, &CountdownDialog::RunTimerTimer);
 }
 
-void TdlgTimer::createControls() {
+void CountdownDialog::createControls() {
     imgIcon = new QLabel(this);
     imgIcon->setPixmap(QIcon(QStringLiteral(":/icons/platterbox.svg")).pixmap(32, 32));
     lblMsg = new QLabel(this);
@@ -66,14 +66,14 @@ void TdlgTimer::createControls() {
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TdlgTimer::showEvent(QShowEvent* event) {
+void CountdownDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     RunTimer->start();
 }
 
-void TdlgTimer::RunTimerTimer() {
+void CountdownDialog::RunTimerTimer() {
     --secondsLeft;
     if (secondsLeft < 1) {
         RunTimer->stop();
@@ -84,7 +84,7 @@ void TdlgTimer::RunTimerTimer() {
 }
 
 bool RunCountdown(int seconds, const QString& message, QWidget* owner) {
-    TdlgTimer dialog(owner);
+    CountdownDialog dialog(owner);
     dialog.secondsLeft = seconds + 1;
     dialog.RunTimerTimer();
     dialog.lblMsg->setText(message);
