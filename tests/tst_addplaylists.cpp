@@ -45,7 +45,7 @@ class TestAddPlayLists : public QObject {
                 more(dialog);
             dialog.btnOKClick();
         });
-        f_->window->btnAddPLClick();
+        buttonOf((*f_->window), "btnAddPL")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
@@ -121,14 +121,15 @@ private Q_SLOTS:
 
         // The list box follows the path list; the new items are selected with the earlier
         // selection, and the last item is the focused one.
-        QCOMPARE(window.lbPlayLists->count(), 1 + expected.size());
-        for (int row = 0; row < window.lbPlayLists->count(); ++row) {
-            QCOMPARE(window.lbPlayLists->item(row)->text(),
+        QCOMPARE(playlistViewOf(window)->model()->rowCount(), 1 + expected.size());
+        for (int row = 0; row < playlistViewOf(window)->model()->rowCount(); ++row) {
+            QCOMPARE(rowTexts(playlistViewOf(window)).value(row),
                      QFileInfo(f_->vars.PlayLists.at(row)).fileName());
-            QVERIFY(window.lbPlayLists->item(row)->isSelected());
         }
-        QCOMPARE(window.lbPlayLists->currentRow(), window.lbPlayLists->count() - 1);
-        QVERIFY(window.btnExecute->isEnabled());
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1 + expected.size());
+        QCOMPARE(currentRowOf(playlistViewOf(window)),
+                 playlistViewOf(window)->model()->rowCount() - 1);
+        QVERIFY(buttonOf(window, "btnExecute")->isEnabled());
 
         const TVARdlgAddPL& values = f_->vars.dlgAddPL;
         if (closed) {
@@ -207,7 +208,7 @@ private Q_SLOTS:
             dialog.edFolder->setText(QStringLiteral("/elsewhere/"));
             dialog.btnCancel->click();
         });
-        f_->window->btnAddPLClick();
+        buttonOf((*f_->window), "btnAddPL")->click();
         QVERIFY(driver.ran() && !driver.leftOpen());
         QVERIFY(filled);
         QCOMPARE(f_->vars.dlgAddPL.edFolder_Text, QStringLiteral("/music/"));
@@ -237,7 +238,7 @@ private Q_SLOTS:
             QTest::mouseClick(folderMode ? dialog.radFile : dialog.radFolder, Qt::LeftButton);
             clicked = states();
         });
-        f_->window->btnAddPLClick();
+        buttonOf((*f_->window), "btnAddPL")->click();
         const QList<bool> fileMode = {true, true, false, false, false};
         const QList<bool> folderModeStates = {false, false, true, true, true};
         QCOMPARE(shown, folderMode ? folderModeStates : fileMode);
@@ -260,7 +261,7 @@ private Q_SLOTS:
             dialog.btnFolderBrowseClick();
             folders << dialog.edFolder->text();
         });
-        f_->window->btnAddPLClick();
+        buttonOf((*f_->window), "btnAddPL")->click();
         QCOMPARE(file, music() + QStringLiteral("/a.m3u"));
         QCOMPARE(folders, QStringList({QStringLiteral("/typed"), music()}));
         const QList<ScriptedDialogs::Record>& asked = f_->dialogs.records();

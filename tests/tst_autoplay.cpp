@@ -1,7 +1,8 @@
 #include "FakePlayer.h"
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
-#include "startup/gui/HandOffHandler.h"
+#include "platform/ConfigLocations.h"
+#include "startup/gui/HandOffPart.h"
 #include "startup/gui/TrayIcon.h"
 #include "startup/gui/CountdownDialog.h"
 
@@ -61,12 +62,14 @@ class TestAutoPlay : public QObject {
             ini += "File" + QByteArray::number(i) + "=" + name + "\r\n";
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
+        // The placement is a general setting, kept in the registry file.
+        writeBytes(ConfigLocations::userRegistryFile(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n"
+                   "\"dlgPreferences_radIcon_ItemIndex\"=dword:0000000" +
+                       QByteArray::number(placement) + "\r\n");
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
-        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
-        // The stored placement comes from the registry; set it after loading.
-        f_->vars.dlgPreferences.radIcon_ItemIndex = placement;
-        return window;
+        return f_->create(path(QStringLiteral("Platterbox")));
     }
 
 private Q_SLOTS:
@@ -145,11 +148,11 @@ private Q_SLOTS:
                                    "spinAutoExecuteCloseDelay_Value=1\r\n",
                                    playLists, placement);
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        QTRY_VERIFY(window.timerSuicide->isActive());
+        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
         QCOMPARE(message, QStringLiteral("Wait to play %1 playlists").arg(playLists));
         QCOMPARE(driver.shown, QStringList({QStringLiteral("2"), QStringLiteral("1")}));
-        QCOMPARE(window.timerSuicide->interval(), 1000);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), playLists);
+        QCOMPARE(timerOf(window, "timerSuicide")->interval(), 1000);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), playLists);
         if (hidden)
             QVERIFY(!window.isVisible());
         else
@@ -175,8 +178,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!driver.shown.isEmpty());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QVERIFY(window.isVisible());
-        QVERIFY(!window.timerSuicide->isActive());
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1);
         QCOMPARE(int(player_.launches().size()), launchesBefore);
     }
 
@@ -189,15 +192,15 @@ private Q_SLOTS:
         QTRY_VERIFY(window.isVisible());
         QVERIFY(player_.waitForLaunches(launchesBefore + 1));
         QVERIFY(!window.isMinimized());
-        QVERIFY(!window.timerSuicide->isActive());
+        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
     }
 
     void autoPlayOffOnlyShows() {
         MainWindow& window = start(QByteArray(), 2, 0);
         QVERIFY(!window.isVisible());
         QTRY_VERIFY(window.isVisible());
-        QVERIFY(!window.timerAutoPlayOnce->isActive());
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+        QVERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1);
     }
 
     void restoreCancelsTheTimedClose_data() {
@@ -211,29 +214,30 @@ private Q_SLOTS:
         MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                                    "spinAutoExecuteCloseDelay_Value=30\r\n",
                                    1, placement);
-        QTRY_VERIFY(window.timerSuicide->isActive());
+        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
         if (placement == 1) {
             QVERIFY(!window.isVisible());
-            window.trayIcon->handleActivation(QSystemTrayIcon::Trigger);
+            trayIconOf(window)->handleActivation(QSystemTrayIcon::Trigger);
         } else {
             QTRY_VERIFY(window.isMinimized());
             window.showNormal();
         }
         QVERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
-        QVERIFY(!window.timerSuicide->isActive());
+        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
     }
 
     void newStartBringsBackAHiddenWindowWithoutTray() {
         MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                                    "cbAutoExecuteClose_Checked=0\r\n",
                                    1, 1);
-        QTRY_VERIFY(!window.timerAutoPlayOnce->isActive());
-        QVERIFY(!window.isVisible());         // played and hid itself
-        QVERIFY(!window.trayIcon->isShown()); // offscreen there is no notification area
-        HandOffHandler handOff(window);
+        QTRY_VERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
+        QVERIFY(!window.isVisible());            // played and hid itself
+        QVERIFY(!trayIconOf(window)->isShown()); // offscreen there is no notification area
         f_->dialogs.answerYesNo(false);
-        handOff.handle({path(QStringLiteral("Platterbox"))});
+        bool replied = false;
+        window.handOff().receive({path(QStringLiteral("Platterbox"))}, [&] { replied = true; });
+        QVERIFY(replied);
         QCOMPARE(f_->dialogs.questions(),
                  QStringList{QStringLiteral("New instance loaded, use its INI file?")});
         QVERIFY(window.isVisible());
@@ -251,9 +255,8 @@ private Q_SLOTS:
         QFETCH(int, placement);
         QFETCH(bool, tray);
         MainWindow& window = start(QByteArray(), 1, placement);
-        window.ApplyIconPlacement();
-        QCOMPARE(window.trayIcon->Active(), tray);
-        QCOMPARE(window.trayIcon->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
+        QCOMPARE(trayIconOf(window)->Active(), tray);
+        QCOMPARE(trayIconOf(window)->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
         QTRY_VERIFY(window.isVisible());
         // The minimise box: hidden with the tray only, minimised otherwise.
         window.showMinimized();
@@ -261,7 +264,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!window.isVisible());
         else
             QVERIFY(window.isMinimized());
-        window.TrayIconClick();
+        trayIconOf(window)->handleActivation(QSystemTrayIcon::Trigger);
         QVERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
     }
@@ -269,11 +272,12 @@ private Q_SLOTS:
     void trayMenuAndTip() {
         MainWindow& window = start(QByteArray(), 1, 2);
         QTRY_VERIFY(window.isVisible());
-        window.TrayIconRightClick(Qt::RightButton, QPoint(10, 10));
-        QTRY_VERIFY(window.popupSystemTray->isVisible());
-        window.popupSystemTray->hide();
+        auto* trayMenu = window.findChild<QMenu*>(QStringLiteral("popupSystemTray"));
+        trayIconOf(window)->handleActivation(QSystemTrayIcon::Context);
+        QTRY_VERIFY(trayMenu->isVisible());
+        trayMenu->hide();
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        window.Exit1->trigger();
+        menuItemOf(window, "Exit1")->trigger();
         QCOMPARE(ended.size(), 1);
 
         TrayIcon icon;

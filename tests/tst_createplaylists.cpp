@@ -43,7 +43,7 @@ class TestCreatePlayLists : public QObject {
             if (more)
                 more(dialog);
         });
-        f_->window->btnCreatePLClick();
+        buttonOf((*f_->window), "btnCreatePL")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
@@ -150,9 +150,9 @@ private Q_SLOTS:
         for (const QString& entry : playLists)
             expected << entry.section(u'|', 0, 0);
         QCOMPARE(added, expected);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), expected.size());
-        QCOMPARE(window.lbPlayLists->currentRow(), expected.size() - 1);
-        QVERIFY(window.btnRemovePL->isEnabled());
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), expected.size());
+        QCOMPARE(currentRowOf(playlistViewOf(window)), expected.size() - 1);
+        QVERIFY(buttonOf(window, "btnRemovePL")->isEnabled());
     }
 
     // Without sorting the names stay grouped mask by mask in table order.
@@ -257,8 +257,11 @@ private Q_SLOTS:
         bool abortClicked = false;
         QVERIFY(createWith(input(true, music()))); // learns the walk order
         const QStringList full = f_->vars.PlayLists;
-        f_->vars.PlayLists.clear();
-        f_->window->lbPlayLists->clear();
+        // The user empties the list: Alt+A, Delete, Yes.
+        f_->dialogs.answerYesNo(true);
+        f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
+        f_->pressKey(f_->playlistView(), Qt::Key_Delete);
+        QVERIFY(f_->vars.PlayLists.isEmpty());
         f_->dialogs.clear();
 
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
@@ -274,7 +277,7 @@ private Q_SLOTS:
             dialog.cbSubFolders->setChecked(false);
             dialog.btnCreateClick();
         });
-        f_->window->btnCreatePLClick();
+        buttonOf((*f_->window), "btnCreatePL")->click();
         QVERIFY(abortClicked);
         QVERIFY(driver.ran() && !driver.leftOpen());
         QCOMPARE(f_->dialogs.messages(),
@@ -315,7 +318,7 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
         QVERIFY(f_->vars.PlayLists.isEmpty());
-        QVERIFY(!window.btnExecute->isEnabled());
+        QVERIFY(!buttonOf(window, "btnExecute")->isEnabled());
     }
 
     void dialogIsFilledFromTheRememberedValues() {
@@ -334,7 +337,7 @@ private Q_SLOTS:
             dialog.btnFolderClick();
             checks << (dialog.edBaseFolder->text() == music());
         });
-        f_->window->btnCreatePLClick();
+        buttonOf((*f_->window), "btnCreatePL")->click();
         QCOMPARE(checks, QList<bool>(7, true));
         QCOMPARE(f_->dialogs.records().at(0).text,
                  QStringLiteral("Select a base folder for playlists creation:"));

@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSplitter>
 #include <QToolButton>
 #include <QtTest>
@@ -10,12 +12,8 @@ using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
 namespace {
-QList<int> selectedRows(const QListWidget* list) {
-    QList<int> rows;
-    for (int row = 0; row < list->count(); ++row)
-        if (list->item(row)->isSelected())
-            rows << row;
-    return rows;
+QList<int> selectedRows(QListView* view) {
+    return selectedRowsOf(view);
 }
 
 QList<int> toIntList(const QVariantList& values) {
@@ -48,7 +46,14 @@ class TestListEditing : public QObject {
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        return f_->create(path(QStringLiteral("Platterbox")));
+        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
+        window.resize(500, 600);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qWarning("window not exposed");
+        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({350, 250});
+        QCoreApplication::processEvents();
+        return window;
     }
 
     MainWindow& startWithSevenPlayLists() {
@@ -59,11 +64,20 @@ class TestListEditing : public QObject {
         return start(lists);
     }
 
-    void select(QListWidget* list, const QList<int>& rows, int current) {
-        list->clearSelection();
-        list->setCurrentRow(current, QItemSelectionModel::NoUpdate);
-        for (int row : rows)
-            list->item(row)->setSelected(true);
+    // Selects rows with clicks and Ctrl+clicks, leaving the focus on `current`.
+    void select(QListView* view, const QList<int>& rows, int current) {
+        const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                              MainWindowFixture::itemCentre(view, row));
+            QCoreApplication::processEvents();
+        };
+        click(rows.isEmpty() ? current : rows.first(), Qt::NoModifier);
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            click(rows.at(i), Qt::ControlModifier);
+        click(current, Qt::ControlModifier);
+        // A second Ctrl+click gives the focused row back the state the table asks for.
+        if (!rows.isEmpty())
+            click(current, Qt::ControlModifier);
     }
 
 private Q_SLOTS:
@@ -105,10 +119,12 @@ private Q_SLOTS:
         QFETCH(QStringList, remaining);
         QFETCH(int, current);
         MainWindow& window = startWithSevenPlayLists();
-        select(window.lbPlayLists, toIntList(selected), 4);
+        select(playlistViewOf(window), toIntList(selected), 4);
         f_->dialogs.answerYesNo(answer);
-        window.btnRemovePLClick(deleteFiles ? static_cast<QObject*>(window.miDeletePL)
-                                            : window.btnRemovePL);
+        if (deleteFiles)
+            f_->chooseFromPopup(f_->playlistView(), -1, "miDeletePL");
+        else
+            buttonOf(window, "btnRemovePL")->click();
 
         QCOMPARE(f_->dialogs.questions(),
                  QStringList{deleteFiles
@@ -118,16 +134,16 @@ private Q_SLOTS:
         QCOMPARE(f_->vars.PlayLists.size(), remaining.size());
         for (qsizetype i = 0; i < remaining.size(); ++i)
             QCOMPARE(f_->vars.PlayLists.at(i), path(remaining.at(i)));
-        QCOMPARE(window.lbPlayLists->currentRow(), current);
+        QCOMPARE(currentRowOf(playlistViewOf(window)), current);
         if (!answer) {
-            QCOMPARE(selectedRows(window.lbPlayLists), toIntList(selected));
+            QCOMPARE(selectedRows(playlistViewOf(window)), toIntList(selected));
         } else if (current >= 0) {
-            QCOMPARE(selectedRows(window.lbPlayLists), QList<int>{current});
+            QCOMPARE(selectedRows(playlistViewOf(window)), QList<int>{current});
             QCOMPARE(f_->songTexts(),
                      QStringList{QStringLiteral("song") + remaining.at(current).mid(1, 1)});
         }
-        QCOMPARE(window.btnExecute->isEnabled(), !remaining.isEmpty());
-        QCOMPARE(window.btnRemovePL->isEnabled(), !remaining.isEmpty());
+        QCOMPARE(buttonOf(window, "btnExecute")->isEnabled(), !remaining.isEmpty());
+        QCOMPARE(buttonOf(window, "btnRemovePL")->isEnabled(), !remaining.isEmpty());
         for (int i = 0; i < 7; ++i) {
             const QString name = QStringLiteral("p%1.m3u").arg(i);
             const bool deleted = deleteFiles && answer && !remaining.contains(name);
@@ -139,9 +155,9 @@ private Q_SLOTS:
         MainWindow& window = start({{QStringLiteral("a.m3u"), "x\r\n"},
                                     {QStringLiteral("a.m3u"), "x\r\n"},
                                     {QStringLiteral("b.m3u"), "y\r\n"}});
-        select(window.lbPlayLists, {0, 1}, 0);
+        select(playlistViewOf(window), {0, 1}, 0);
         f_->dialogs.answerYesNo(true);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("b.m3u")});
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.m3u"))));
         QVERIFY(QFileInfo::exists(path(QStringLiteral("b.m3u"))));
@@ -176,22 +192,22 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         QFETCH(QByteArray, written);
         MainWindow& window = start({{QStringLiteral("list.pls"), content}});
-        window.lbMP3Songs->setFocus();
-        select(window.lbMP3Songs, toIntList(selected), 0);
+        songViewOf(window)->setFocus();
+        select(songViewOf(window), toIntList(selected), 0);
         f_->dialogs.answerYesNo(answer);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(songViewOf(window), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(f_->dialogs.questions(),
                  QStringList{QStringLiteral("Remove the selected item(s) from playlist?")});
         QCOMPARE(readBytes(path(QStringLiteral("list.pls"))), written);
-        QCOMPARE(f_->songTexts().size(), window.lbMP3Songs->count());
+        QCOMPARE(f_->songTexts().size(), songViewOf(window)->model()->rowCount());
     }
 
     void readOnlyPlayListIsNotChanged() {
         const QByteArray content = "#EXTM3U\r\nb.mp3\r\na.mp3\r\n";
         MainWindow& window = start({{QStringLiteral("ro.m3u"), content}});
         QVERIFY(QFile::setPermissions(path(QStringLiteral("ro.m3u")), QFile::ReadOwner));
-        window.lbMP3Songs->setFocus();
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_S, Qt::AltModifier);
+        songViewOf(window)->setFocus();
+        QTest::keyClick(songViewOf(window), Qt::Key_S, Qt::AltModifier);
         QCOMPARE(f_->dialogs.messages(), QStringList{path(QStringLiteral("ro.m3u")) +
                                                      QStringLiteral("\rUnable to update file!")});
         QCOMPARE(readBytes(path(QStringLiteral("ro.m3u"))), content);
@@ -202,8 +218,7 @@ private Q_SLOTS:
     void sortingSongsRewritesTheFile() {
         MainWindow& window =
             start({{QStringLiteral("s.m3u"), "b.mp3\r\nA.mp3\r\n#EXTINF\r\nc.mp3\r\n"}});
-        window.lbMP3Songs->setFocus();
-        window.miSortClick(window.miSortSongs);
+        f_->chooseFromPopup(songViewOf(window), 0, "miSortSongs");
         QCOMPARE(readBytes(path(QStringLiteral("s.m3u"))),
                  QByteArray("#EXTINF\r\nA.mp3\r\nb.mp3\r\nc.mp3\r\n"));
         QCOMPARE(f_->dialogs.records().size(), 0);
@@ -213,13 +228,13 @@ private Q_SLOTS:
         MainWindow& window = start({{QStringLiteral("B/x.m3u"), "bx\r\n"},
                                     {QStringLiteral("A/y.m3u"), "ay\r\n"},
                                     {QStringLiteral("a/z.m3u"), "az\r\n"}});
-        select(window.lbPlayLists, {0, 1}, 1);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_S, Qt::AltModifier);
+        select(playlistViewOf(window), {0, 1}, 1);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_S, Qt::AltModifier);
         QCOMPARE(f_->playListNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
                                                    QStringLiteral("x.m3u")}));
         QCOMPARE(f_->vars.PlayLists.at(2), path(QStringLiteral("B/x.m3u")));
-        QCOMPARE(selectedRows(window.lbPlayLists), QList<int>());
-        QCOMPARE(window.lbPlayLists->currentRow(), 1);
+        QCOMPARE(selectedRows(playlistViewOf(window)), QList<int>());
+        QCOMPARE(currentRowOf(playlistViewOf(window)), 1);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("az")});
         QVERIFY(!readBytes(path(QStringLiteral("Platterbox.Ini"))).contains("File0=A/y.m3u"));
     }
@@ -239,10 +254,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         MainWindow& window = start(
             {{QStringLiteral("e.m3u"), "#EXTM3U\r\n#EXTINF:1,x\r\nold.mp3\r\nk\xe4se.mp3\r\n"}});
-        window.lbMP3Songs->setFocus();
-        window.lbMP3Songs->setCurrentRow(0);
+        f_->clickSong(0);
         f_->dialogs.answerText(answer);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_F2);
+        QTest::keyClick(songViewOf(window), Qt::Key_F2);
         const ScriptedDialogs::Record& asked = f_->dialogs.records().at(0);
         QCOMPARE(asked.caption, QStringLiteral("Edit item file name"));
         QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the item: "));
@@ -265,7 +279,7 @@ private Q_SLOTS:
             {{QStringLiteral("Rock/old.m3u"), "a\r\n"}, {QStringLiteral("other.m3u"), "b\r\n"}});
         const QString target = path(answer);
         f_->dialogs.answerText(target);
-        window.miEditClick(window.miEditPLfn);
+        f_->chooseFromPopup(playlistViewOf(window), 0, "miEditPLfn");
         const ScriptedDialogs::Record& asked = f_->dialogs.records().at(0);
         QCOMPARE(asked.caption, QStringLiteral("Edit playlist file name"));
         QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the playlist: "));
@@ -291,7 +305,7 @@ private Q_SLOTS:
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(path(QStringLiteral("cwd"))));
         f_->dialogs.answerText(QStringLiteral("bare.m3u"));
-        window.miEditClick(window.miEditPLfn);
+        f_->chooseFromPopup(playlistViewOf(window), 0, "miEditPLfn");
         QDir::setCurrent(before);
         // The file went to the current folder, and the list (saved in the INI file later)
         // names it there, not relative to wherever the INI file is.
@@ -300,41 +314,107 @@ private Q_SLOTS:
         QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("bare.m3u")});
     }
 
-    void draggingMovesTheFocusedPlayList() {
+    static bool onRealDisplay() {
+        return QGuiApplication::platformName() == QLatin1String("xcb") &&
+               !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
+    }
+
+    // The user's gesture on the X server: Alt held, press on a playlist, move, release at
+    // `target` (viewport coordinates).
+    void altDrag(int fromRow, const QPoint& target) {
+        QListView* view = f_->playlistView();
+        QWidget* viewport = view->viewport();
+        viewport->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(viewport->window()));
+        const QPoint from = viewport->mapToGlobal(MainWindowFixture::itemCentre(view, fromRow));
+        const QPoint to = viewport->mapToGlobal(target);
+        const auto at = [](const QPoint& point) {
+            return QStringList{QStringLiteral("mousemove"), QString::number(point.x()),
+                               QString::number(point.y()), QStringLiteral("sleep"),
+                               QStringLiteral("0.15")};
+        };
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"),
+                      at(from) +
+                          QStringList{QStringLiteral("keydown"), QStringLiteral("alt"),
+                                      QStringLiteral("mousedown"), QStringLiteral("1")} +
+                          at(from + QPoint(0, 6)) + at(from + QPoint(0, 12)) + at(to) +
+                          at(to + QPoint(1, 0)) +
+                          QStringList{QStringLiteral("mouseup"), QStringLiteral("1"),
+                                      QStringLiteral("keyup"), QStringLiteral("alt")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool.state() == QProcess::NotRunning, 15000);
+        QTest::qWait(200);
+    }
+
+    void draggingMovesThePressedPlayList() {
+        if (!onRealDisplay())
+            QSKIP("Dragging needs an X server and xdotool; tst_listediting_x11 runs it there");
         MainWindow& window = startWithSevenPlayLists();
-        window.resize(500, 600);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.Splitter1->setSizes({400, 100});
-        select(window.lbPlayLists, {0, 1}, 1);
-        QListWidget* list = window.lbPlayLists;
-        QVERIFY(
-            !window.lbPlayListsDragOver(window.lbMP3Songs, MainWindowFixture::itemCentre(list, 3)));
-        QVERIFY(window.lbPlayListsDragOver(list, MainWindowFixture::itemCentre(list, 3)));
-        window.lbPlayListsDragDrop(list, MainWindowFixture::itemCentre(list, 3));
+        select(playlistViewOf(window), {0, 4}, 4);
+        QListView* list = playlistViewOf(window);
+        altDrag(1, MainWindowFixture::itemCentre(list, 3));
         QCOMPARE(f_->playListNames().mid(0, 5),
                  QStringList({QStringLiteral("p0.m3u"), QStringLiteral("p2.m3u"),
                               QStringLiteral("p3.m3u"), QStringLiteral("p1.m3u"),
                               QStringLiteral("p4.m3u")}));
         QCOMPARE(f_->vars.PlayLists.at(3), path(QStringLiteral("p1.m3u")));
-        QCOMPARE(window.lbPlayLists->currentRow(), 3);
-        QCOMPARE(selectedRows(list), QList<int>({0, 3}));
-        // Below the last item nothing is accepted or moved.
-        const QPoint below(5, list->viewport()->height() - 2);
-        QVERIFY(!window.lbPlayListsDragOver(list, below));
-        window.lbPlayListsDragDrop(list, below);
-        QCOMPARE(f_->vars.PlayLists.at(3), path(QStringLiteral("p1.m3u")));
+        QCOMPARE(currentRowOf(list), 3);
+        QVERIFY(selectedRows(list).contains(3));
+        // The songs shown are those of the dragged (focused) playlist.
+        QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("song1")});
+    }
+
+    // A drag moves the focus with the press; whatever happens to the drop, the song list
+    // shows the focused playlist, so a sort writes that playlist's own songs into it.
+    void sortAfterADragWritesOnlyTheFocusedPlayList_data() {
+        QTest::addColumn<bool>("dropOnItem");
+        QTest::newRow("dropped on an item") << true;
+        QTest::newRow("dropped below the items") << false;
+    }
+
+    void sortAfterADragWritesOnlyTheFocusedPlayList() {
+        if (!onRealDisplay())
+            QSKIP("Dragging needs an X server and xdotool; tst_listediting_x11 runs it there");
+        QFETCH(bool, dropOnItem);
+        MainWindow& window =
+            start({{QStringLiteral("a.m3u"), "z.mp3\r\ny.mp3\r\n"},
+                   {QStringLiteral("b.pls"), "[playlist]\r\nFile1=d.mp3\r\n"
+                                             "File2=c.mp3\r\nNumberOfEntries=2\r\n"}});
+        QListView* list = playlistViewOf(window);
+        QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("z.mp3"), QStringLiteral("y.mp3")}));
+        altDrag(1, dropOnItem ? MainWindowFixture::itemCentre(list, 0)
+                              : QPoint(5, list->viewport()->height() - 2));
+        QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("d.mp3"), QStringLiteral("c.mp3")}));
+        f_->clickSong(0);
+        f_->pressKey(songViewOf(window), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(readBytes(path(QStringLiteral("a.m3u"))), QByteArray("z.mp3\r\ny.mp3\r\n"));
+        QCOMPARE(readBytes(path(QStringLiteral("b.pls"))),
+                 QByteArray("[playlist]\r\nFile1=c.mp3\r\nFile2=d.mp3\r\nNumberOfEntries=2\r\n"
+                            "Version=2\r\n"));
+    }
+
+    // A file changed on disk after it was shown is not overwritten with the shown songs.
+    void aPlayListChangedOnDiskIsNotOverwritten() {
+        MainWindow& window = start({{QStringLiteral("a.m3u"), "b.mp3\r\na.mp3\r\n"}});
+        const QByteArray other = "written by another program\r\n";
+        QTest::qWait(20); // a later modification time
+        writeBytes(path(QStringLiteral("a.m3u")), other);
+        f_->clickSong(0);
+        f_->pressKey(songViewOf(window), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(readBytes(path(QStringLiteral("a.m3u"))), other);
+        QCOMPARE(f_->dialogs.messages().size(), 1);
+        QVERIFY(f_->dialogs.messages().at(0).startsWith(path(QStringLiteral("a.m3u")) + u'\r'));
     }
 
     void keysWithNothingToActOnDoNothing() {
         MainWindow& window = start({});
         for (int key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_S})
-            QTest::keyClick(window.lbPlayLists, Qt::Key(key),
+            QTest::keyClick(playlistViewOf(window), Qt::Key(key),
                             key == Qt::Key_S ? Qt::AltModifier : Qt::ShiftModifier);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Delete);
-        window.lbMP3Songs->setFocus();
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete, Qt::ShiftModifier);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_F2);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Delete);
+        songViewOf(window)->setFocus();
+        QTest::keyClick(songViewOf(window), Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(songViewOf(window), Qt::Key_F2);
         QCOMPARE(f_->dialogs.records().size(), 0);
     }
 };

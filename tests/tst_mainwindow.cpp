@@ -6,7 +6,9 @@
 
 #include <QMenu>
 #include <QSplitter>
+#include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 using TestSupport::readBytes;
@@ -29,6 +31,16 @@ class TestMainWindow : public QObject {
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
         MainWindow& window = f_->create(programPath(), parameters);
         return window;
+    }
+
+    // Rests the pointer on a point of a list until the hint is due; the hint then shown.
+    static QString hintAt(QListView* list, const QPoint& position) {
+        QTest::mouseMove(list->viewport(), position);
+        QHelpEvent due(QEvent::ToolTip, position, list->viewport()->mapToGlobal(position));
+        QCoreApplication::sendEvent(list->viewport(), &due);
+        if (!QTest::qWaitFor([] { return QToolTip::isVisible(); }, 300))
+            return QString();
+        return QToolTip::text();
     }
 
     void showAndActivate(MainWindow& window) {
@@ -63,26 +75,25 @@ private Q_SLOTS:
         QCOMPARE(f_->playListNames(),
                  QStringList({QStringLiteral("Rock.M3U"), QStringLiteral("jazz.pls"),
                               QStringLiteral("missing.m3u")}));
-        QCOMPARE(window.lbPlayLists->currentRow(), 0);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
-        QVERIFY(window.lbPlayLists->item(0)->isSelected());
+        QCOMPARE(currentRowOf(playlistViewOf(window)), 0);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)), QList<int>{0});
         QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("..\\Songs\\one.mp3"),
                                                QStringLiteral("CD1\\two.mp3")}));
-        QVERIFY(window.btnExecute->isEnabled());
-        QVERIFY(window.btnRemovePL->isEnabled());
+        QVERIFY(buttonOf(window, "btnExecute")->isEnabled());
+        QVERIFY(buttonOf(window, "btnRemovePL")->isEnabled());
         QCOMPARE(f_->dialogs.records().size(), 0);
         QCOMPARE(window.geometry(), QRect(100, 100, 505, 385));
-        QCOMPARE(window.lbPlayLists->height(), 30);
+        QCOMPARE(playlistViewOf(window)->height(), 30);
         QVERIFY(window.minimumWidth() >= 7 * 47);
         showAndActivate(window);
-        QVERIFY(!window.timerAutoPlayOnce->isActive());
+        QVERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
     }
 
     void songListFollowsTheFocusedPlayList() {
         MainWindow& window = start();
         showAndActivate(window);
         f_->clickPlayList(1);
-        QCOMPARE(window.lbPlayLists->currentRow(), 1);
+        QCOMPARE(currentRowOf(playlistViewOf(window)), 1);
         QCOMPARE(f_->songTexts(),
                  QStringList({QStringLiteral("j1.mp3"), QStringLiteral("j2.mp3")}));
         f_->clickPlayList(2);
@@ -109,51 +120,48 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         MainWindow& window = start();
         showAndActivate(window);
-        window.Splitter1->setSizes({150, 150});
-        QListWidget* list = songs ? window.lbMP3Songs : window.lbPlayLists;
-        QTest::mouseMove(list->viewport(), MainWindowFixture::itemCentre(list, row));
-        QTRY_COMPARE(list->toolTip(), path(hint));
-        QVERIFY(window.ApplicationEvents1ShowHint(list));
-        const QRect itemRect = list->visualItemRect(list->item(row));
+        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({150, 150});
+        QListView* list = songs ? songViewOf(window) : playlistViewOf(window);
+        QCOMPARE(hintAt(list, MainWindowFixture::itemCentre(list, row)), path(hint));
+        const QRect itemRect = list->visualRect(list->model()->index(row, 0));
         QCOMPARE(window.lastHintPosition(),
                  list->viewport()->mapToGlobal(itemRect.topLeft()) - QPoint(0, 2));
         // Below the last item there is no hint.
-        QTest::mouseMove(list->viewport(), QPoint(5, list->viewport()->height() - 2));
-        QTRY_COMPARE(list->toolTip(), QString());
-        QVERIFY(!window.ApplicationEvents1ShowHint(list));
+        hintAt(list, QPoint(5, list->viewport()->height() - 2));
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void keysAreDiscardedAfterTheTable() {
         MainWindow& window = start();
         showAndActivate(window);
-        window.lbPlayLists->setFocus();
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Down);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_End);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_J);
-        QCOMPARE(window.lbPlayLists->currentRow(), 0);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 1);
+        playlistViewOf(window)->setFocus();
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Down);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_End);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_J);
+        QCOMPARE(currentRowOf(playlistViewOf(window)), 0);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1);
 
-        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
-        QCOMPARE(window.lbPlayLists->currentRow(), 0);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier | Qt::ControlModifier);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 3);
+        QCOMPARE(currentRowOf(playlistViewOf(window)), 0);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_A, Qt::AltModifier | Qt::ControlModifier);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 3);
 
         QSignalSpy help(&window, &MainWindow::helpRequested);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_F1);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_F1);
         QCOMPARE(help.size(), 1);
 
         // Tab still moves between the lists, and the table then follows the song list.
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Tab);
-        QTRY_VERIFY(window.lbMP3Songs->hasFocus());
-        QCOMPARE(window.focusedList(), window.lbMP3Songs);
-        const int songRow = window.lbMP3Songs->currentRow();
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_Down);
-        QCOMPARE(window.lbMP3Songs->currentRow(), songRow);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_A, Qt::AltModifier);
-        QCOMPARE(window.lbMP3Songs->selectedItems().size(), 2);
-        QCOMPARE(window.lbPlayLists->selectedItems().size(), 3);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_Delete);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Tab);
+        QTRY_VERIFY(songViewOf(window)->hasFocus());
+        QCOMPARE(window.focusedList(), MainWindow::List::Songs);
+        const int songRow = currentRowOf(songViewOf(window));
+        QTest::keyClick(songViewOf(window), Qt::Key_Down);
+        QCOMPARE(currentRowOf(songViewOf(window)), songRow);
+        QTest::keyClick(songViewOf(window), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(selectedRowsOf(songViewOf(window)).size(), 2);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 3);
+        QTest::keyClick(songViewOf(window), Qt::Key_Delete);
         QCOMPARE(f_->songTexts().size(), 2);
     }
 
@@ -161,8 +169,8 @@ private Q_SLOTS:
         MainWindow& window = start();
         showAndActivate(window);
         const int before = int(player_.launches().size());
-        window.lbPlayLists->item(1)->setSelected(true); // Rock and jazz selected
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Return);
+        f_->clickPlayList(1, Qt::ControlModifier); // Rock and jazz selected
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Return);
         QVERIFY(player_.waitForLaunches(before + 1));
         QCOMPARE(player_.launches().at(before).playlist,
                  (path(QStringLiteral("CD/Songs/one.mp3")) + QStringLiteral("\r\n") +
@@ -171,12 +179,12 @@ private Q_SLOTS:
                      .toUtf8());
 
         // Enter in the song list plays the selected songs of the focused playlist.
-        window.lbMP3Songs->setFocus();
-        window.lbMP3Songs->item(1)->setSelected(true);
-        QTest::keyClick(window.lbMP3Songs, Qt::Key_Enter);
+        f_->clickSong(1);
+        QTest::keyClick(songViewOf(window), Qt::Key_Enter);
         QVERIFY(player_.waitForLaunches(before + 2));
+        // The Ctrl+click moved the focus to jazz.pls, so the song list shows its songs.
         QCOMPARE(player_.launches().at(before + 1).playlist,
-                 path(QStringLiteral("CD/PlayLists/CD1/two.mp3")).toUtf8() + "\r\n");
+                 path(QStringLiteral("Jazz/j2.mp3")).toUtf8() + "\r\n");
         QCOMPARE(f_->dialogs.records().size(), 0);
     }
 
@@ -184,8 +192,8 @@ private Q_SLOTS:
         MainWindow& window = start();
         showAndActivate(window);
         const int before = int(player_.launches().size());
-        QTest::mouseDClick(window.lbPlayLists->viewport(), Qt::LeftButton, Qt::NoModifier,
-                           MainWindowFixture::itemCentre(window.lbPlayLists, 1));
+        QTest::mouseDClick(playlistViewOf(window)->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           MainWindowFixture::itemCentre(playlistViewOf(window), 1));
         QVERIFY(player_.waitForLaunches(before + 1));
         QVERIFY(player_.launches().at(before).playlist.contains("jazz.pls"));
     }
@@ -193,23 +201,26 @@ private Q_SLOTS:
     void emptyListDisablesTheButtons() {
         writeBytes(path(QStringLiteral("Platterbox.Ini")), "[General]\r\n");
         MainWindow& window = start();
-        QCOMPARE(window.lbPlayLists->count(), 0);
-        QVERIFY(!window.btnExecute->isEnabled());
-        QVERIFY(!window.btnRemovePL->isEnabled());
-        QVERIFY(window.btnAddPL->isEnabled());
+        QCOMPARE(playlistViewOf(window)->model()->rowCount(), 0);
+        QVERIFY(!buttonOf(window, "btnExecute")->isEnabled());
+        QVERIFY(!buttonOf(window, "btnRemovePL")->isEnabled());
+        QVERIFY(buttonOf(window, "btnAddPL")->isEnabled());
         QVERIFY(f_->songTexts().isEmpty());
         // Keys with nothing to act on do nothing.
         showAndActivate(window);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_Return);
-        QTest::keyClick(window.lbPlayLists, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_Return);
+        QTest::keyClick(playlistViewOf(window), Qt::Key_A, Qt::AltModifier);
         QCOMPARE(f_->dialogs.records().size(), 0);
     }
 
     void toolBarAndPopupCaptions() {
         MainWindow& window = start();
-        const QList<QToolButton*> buttons = {
-            window.btnExecute, window.btnAddPL,   window.btnRemovePL, window.btnCreatePL,
-            window.btnMP3CD,   window.btnOptions, window.btnAbout};
+        QList<QToolButton*> buttons;
+        for (QToolButton* button : window.findChild<QToolBar*>(QStringLiteral("MainToolBar"))
+                                       ->findChildren<QToolButton*>())
+            if (button->objectName().startsWith(QLatin1String("btn")))
+                buttons << button;
+        QCOMPARE(buttons.size(), 7);
         QStringList captions;
         for (QToolButton* button : buttons) {
             captions << button->text();
@@ -220,30 +231,37 @@ private Q_SLOTS:
                                         QStringLiteral("Remove"), QStringLiteral("Create"),
                                         QStringLiteral("MP3CD"), QStringLiteral("Options"),
                                         QStringLiteral("Help")}));
-        QCOMPARE(window.btnExecute->toolTip(),
+        QCOMPARE(buttonOf(window, "btnExecute")->toolTip(),
                  QStringLiteral("Execute selected playlists with command set in Options menu"));
-        QCOMPARE(window.miDeletePL->text(), QStringLiteral("&Delete Playlists\tShift+Del"));
-        QCOMPARE(window.Exit1->text(), QStringLiteral("E&xit"));
-        QCOMPARE(window.popupSystemTray->defaultAction(), window.Restore1);
+        QCOMPARE(menuItemOf(window, "miDeletePL")->text(),
+                 QStringLiteral("&Delete Playlists\tShift+Del"));
+        QCOMPARE(menuItemOf(window, "Exit1")->text(), QStringLiteral("E&xit"));
+        QCOMPARE(window.findChild<QMenu*>(QStringLiteral("popupSystemTray"))->defaultAction(),
+                 menuItemOf(window, "Restore1"));
     }
 
     void popupAdaptsToTheList() {
         MainWindow& window = start();
         showAndActivate(window);
-        window.lbMP3Songs->setFocus();
-        window.popupListsPopup();
-        QVERIFY(!window.miExecutePL->isVisible());
-        QVERIFY(!window.miAddPL->isVisible());
-        QVERIFY(!window.miCreatePL->isVisible());
-        QVERIFY(window.miExecuteSongs->isVisible());
-        QVERIFY(!window.miExecuteSongs->isEnabled()); // no song selected
-        QVERIFY(window.miEditItem->isEnabled());
-        QCOMPARE(window.popupLists->defaultAction(), window.miExecuteSongs);
-        window.lbPlayLists->setFocus();
-        window.popupListsPopup();
-        QVERIFY(window.miExecutePL->isEnabled());
-        QVERIFY(window.miAddPL->isVisible());
-        QVERIFY(!window.miRemoveItems->isVisible());
+        auto* popup = window.findChild<QMenu*>(QStringLiteral("popupLists"));
+        QTest::mouseClick(songViewOf(window)->viewport(), Qt::RightButton, Qt::NoModifier,
+                          MainWindowFixture::itemCentre(songViewOf(window), 0));
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(!menuItemOf(window, "miExecutePL")->isVisible());
+        QVERIFY(!menuItemOf(window, "miAddPL")->isVisible());
+        QVERIFY(!menuItemOf(window, "miCreatePL")->isVisible());
+        QVERIFY(menuItemOf(window, "miExecuteSongs")->isVisible());
+        QVERIFY(!menuItemOf(window, "miExecuteSongs")->isEnabled()); // no song selected
+        QVERIFY(menuItemOf(window, "miEditItem")->isEnabled());
+        QCOMPARE(popup->defaultAction(), menuItemOf(window, "miExecuteSongs"));
+        popup->hide();
+        QTest::mouseClick(playlistViewOf(window)->viewport(), Qt::RightButton, Qt::NoModifier,
+                          MainWindowFixture::itemCentre(playlistViewOf(window), 0));
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(menuItemOf(window, "miExecutePL")->isEnabled());
+        QVERIFY(menuItemOf(window, "miAddPL")->isVisible());
+        QVERIFY(!menuItemOf(window, "miRemoveItems")->isVisible());
+        popup->hide();
     }
 
     void closingSavesBothStores() {
@@ -252,7 +270,7 @@ private Q_SLOTS:
         window.move(140, 150);
         window.resize(600, 420);
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        window.Splitter1->setSizes({80, 300});
+        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({80, 300});
         QVERIFY(window.close());
         QCOMPARE(ended.size(), 1);
         const QByteArray registry = readBytes(ConfigLocations::userRegistryFile());
@@ -272,7 +290,7 @@ private Q_SLOTS:
         const QByteArray registryBefore = readBytes(ConfigLocations::userRegistryFile());
         const QByteArray iniBefore = readBytes(path(QStringLiteral("Platterbox.Ini")));
         MainWindow& window = start();
-        QCOMPARE(window.lbPlayLists->height(), 30);
+        QCOMPARE(playlistViewOf(window)->height(), 30);
         showAndActivate(window);
         window.move(10, 10);
         QSignalSpy ended(&window, &MainWindow::terminationRequested);

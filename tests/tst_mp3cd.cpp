@@ -36,7 +36,7 @@ class TestMp3Cd : public QObject {
             dialog.edFolder->setText(folder);
             dialog.btnCreateClick();
         });
-        f_->window->btnMP3CDClick();
+        buttonOf((*f_->window), "btnMP3CD")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
@@ -258,7 +258,7 @@ private Q_SLOTS:
             dialog.btnFolderBrowseClick();
             seen << dialog.edFolder->text();
         });
-        f_->window->btnMP3CDClick();
+        buttonOf((*f_->window), "btnMP3CD")->click();
         QCOMPARE(seen, QStringList({QStringLiteral("/before"), QStringLiteral("/before"), cd()}));
         QCOMPARE(f_->dialogs.records().at(0).text,
                  QStringLiteral("Select the base folder for your MP3CD:"));

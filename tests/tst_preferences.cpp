@@ -80,7 +80,7 @@ class TestPreferences : public QObject {
                 modal->close();
         });
         guard.start(10000);
-        window().btnOptions->click();
+        buttonOf(window(), "btnOptions")->click();
         return reached;
     }
 
@@ -278,7 +278,7 @@ private Q_SLOTS:
     void okWritesBothFilesAlsoWithoutSavingOnExit() {
         QVERIFY(start());
         QVERIFY(f_->vars.dlgPreferences.cbSaveIni_Checked);
-        QVERIFY(!window().trayIcon->Active());
+        QVERIFY(!trayIconOf(window())->Active());
         bool modalAndOwned = false;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             modalAndOwned = dialog.isModal() && dialog.parentWidget() == &window();
@@ -289,7 +289,7 @@ private Q_SLOTS:
         }));
         QVERIFY(modalAndOwned);
         QVERIFY(window().findChildren<PreferencesDialog*>().isEmpty()); // destroyed again
-        QVERIFY(window().trayIcon->Active()); // the placement takes effect at once
+        QVERIFY(trayIconOf(window())->Active()); // the placement takes effect at once
         QVERIFY(!f_->vars.dlgPreferences.cbSaveIni_Checked);
         QVERIFY(registry().contains("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000"));
         QVERIFY(registry().contains("\"dlgPreferences_radIcon_ItemIndex\"=dword:00000001"));
@@ -333,7 +333,7 @@ private Q_SLOTS:
         const QByteArray registryBefore = registry();
         const QByteArray iniBefore = readBytes(iniPath());
         QVERIFY(start());
-        QVERIFY(!window().trayIcon->Active());
+        QVERIFY(!trayIconOf(window())->Active());
         // A placement changed behind the window's back is applied when the dialog closes.
         f_->vars.dlgPreferences.radIcon_ItemIndex = 2;
         const TVARdlgPreferences before = f_->vars.dlgPreferences;
@@ -351,7 +351,7 @@ private Q_SLOTS:
         QVERIFY(f_->hints.enabled());
         QCOMPARE(registry(), registryBefore);
         QCOMPARE(readBytes(iniPath()), iniBefore);
-        QVERIFY(window().trayIcon->Active());
+        QVERIFY(trayIconOf(window())->Active());
     }
 
     void clearingHintsStopsTooltipsAtOnce() {
@@ -365,7 +365,7 @@ private Q_SLOTS:
         QVERIFY(tipBefore.startsWith(QLatin1String("If checked, preferences")));
         QVERIFY(!f_->hints.enabled());
         QVERIFY(registry().contains("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000"));
-        QCOMPARE(TestSupport::tooltipShownBy(window().btnExecute), QString());
+        QCOMPARE(TestSupport::tooltipShownBy(buttonOf(window(), "btnExecute")), QString());
         bool boxCleared = false;
         QString tipAfter = QStringLiteral("not asked");
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {

@@ -17,11 +17,6 @@ QByteArray asciiUpper(const QByteArray& text) {
     return text.toUpper(); // ASCII letters only in Qt 6
 }
 
-QByteArray withoutByteOrderMark(const QByteArray& bytes) {
-    static constexpr char bom[] = "\xEF\xBB\xBF";
-    return bytes.startsWith(bom) ? bytes.sliced(3) : bytes;
-}
-
 bool isDecimal(QByteArrayView digits) {
     return !digits.isEmpty() &&
            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -80,15 +75,6 @@ EntryList plsEntries(const QByteArray& text) {
     return entries;
 }
 
-EntryList withoutExtLines(const QList<QByteArray>& lines) {
-    EntryList entries;
-    for (const QByteArray& line : lines) {
-        if (asciiUpper(line.first(qMin(line.size(), qsizetype(4)))) != "#EXT")
-            entries.append(line);
-    }
-    return entries;
-}
-
 Status cannotOpen(const QString& path) {
     return Status::failure(QStringLiteral("Cannot open file ") + path);
 }
@@ -99,7 +85,7 @@ constexpr char16_t windows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeWindows1252(const QByteArray& bytes) {
+QString decodeWindows1252(QByteArrayView bytes) {
     QString text;
     text.reserve(bytes.size());
     for (const char c : bytes) {
@@ -112,17 +98,97 @@ QString decodeWindows1252(const QByteArray& bytes) {
 
 } // namespace
 
+EntryTable::EntryTable(const EntryList& entries) {
+    for (const QByteArray& entry : entries) {
+        spans_.append({bytes_.size(), entry.size()});
+        bytes_ += entry;
+    }
+}
+
+void EntryTable::appendRange(qsizetype offset, qsizetype length) {
+    spans_.append({offset, length});
+}
+
+QByteArrayView EntryTable::at(qsizetype index) const {
+    const Span& span = spans_.at(index);
+    return QByteArrayView(bytes_).sliced(span.offset, span.length);
+}
+
+EntryList EntryTable::toList() const {
+    EntryList entries;
+    entries.reserve(spans_.size());
+    for (qsizetype i = 0; i < spans_.size(); ++i)
+        entries.append(at(i).toByteArray());
+    return entries;
+}
+
+namespace {
+
+// Calls `line(offset, length)` for every line of the text as IniDocument::splitLines cuts it.
+template <typename LineFunction>
+void forEachLine(QByteArrayView text, qsizetype start, LineFunction line) {
+    const qsizetype nul = text.indexOf('\0');
+    const qsizetype end = nul < 0 ? text.size() : nul;
+    const char* data = text.data();
+    qsizetype lineStart = start;
+    for (qsizetype i = start; i < end; ++i) {
+        if (data[i] != '\r' && data[i] != '\n')
+            continue;
+        line(lineStart, i - lineStart);
+        if (data[i] == '\r' && i + 1 < end && data[i + 1] == '\n')
+            ++i;
+        lineStart = i + 1;
+    }
+    if (lineStart < end)
+        line(lineStart, end - lineStart);
+}
+
+bool startsWithExt(QByteArrayView line) {
+    return line.size() >= 4 && asciiUpper(line.first(4).toByteArray()) == "#EXT";
+}
+
+QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
+    qsizetype end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0')
+        ++end;
+    return text.sliced(start, end - start);
+}
+
+} // namespace
+
+IndexedPlayList indexPlaylist(QByteArray bytes) {
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
+    IndexedPlayList playlist;
+    if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
+        playlist.format = PlayListFormat::Pls;
+        playlist.entries = EntryTable(plsEntries(bytes.sliced(start)));
+        return playlist;
+    }
+    playlist.format =
+        first.contains("#EXTM3U") ? PlayListFormat::ExtendedM3U : PlayListFormat::PlainM3U;
+    const bool dropExtLines = playlist.format == PlayListFormat::ExtendedM3U;
+    const QByteArrayView text(bytes);
+    EntryTable entries(bytes);
+    forEachLine(text, start, [&](qsizetype offset, qsizetype length) {
+        if (!dropExtLines || !startsWithExt(text.sliced(offset, length)))
+            entries.appendRange(offset, length);
+    });
+    playlist.entries = std::move(entries);
+    return playlist;
+}
+
+Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return cannotOpen(path);
+    playlist = indexPlaylist(file.readAll());
+    return Status::ok();
+}
+
 PlayListContent ParsePlayList(const QByteArray& bytes) {
-    const QByteArray text = withoutByteOrderMark(bytes);
-    const QList<QByteArray> lines = IniDocument::splitLines(text);
-    if (lines.isEmpty())
-        return {};
-    const QByteArray first = asciiUpper(lines.first());
-    if (first.contains("#EXTM3U"))
-        return {PlayListFormat::ExtendedM3U, withoutExtLines(lines)};
-    if (first.contains("[PLAYLIST]"))
-        return {PlayListFormat::Pls, plsEntries(text)};
-    return {PlayListFormat::PlainM3U, lines};
+    const IndexedPlayList indexed = indexPlaylist(bytes);
+    return {indexed.format, indexed.entries.toList()};
 }
 
 PlayListContent ReadPlayList(QIODevice& device) {
@@ -167,7 +233,7 @@ Status WritePlayList(const QString& path, const EntryList& entries, PlayListForm
     return FileOperations::writeFileAtomically(path, text);
 }
 
-QString DecodeEntry(const QByteArray& entry) {
+QString DecodeEntry(QByteArrayView entry) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(entry);

@@ -3,6 +3,7 @@
 #include "common/Status.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QList>
 #include <QString>
@@ -16,6 +17,40 @@ struct PlayListContent {
     PlayListFormat format = PlayListFormat::PlainM3U;
     EntryList entries;
 };
+
+// A playlist's entries as views of one buffer (the file's bytes) plus an offset table, so a
+// million entries cost the file's size and a few bytes each.
+class EntryTable {
+public:
+    EntryTable() = default;
+    explicit EntryTable(const EntryList& entries);
+    // Entries are added as ranges of `buffer`, which the table keeps.
+    explicit EntryTable(QByteArray buffer) : bytes_(std::move(buffer)) {}
+    void appendRange(qsizetype offset, qsizetype length);
+
+    qsizetype size() const { return spans_.size(); }
+    bool isEmpty() const { return spans_.isEmpty(); }
+    QByteArrayView at(qsizetype index) const;
+    EntryList toList() const;
+
+private:
+    struct Span {
+        qsizetype offset;
+        qsizetype length;
+    };
+    QByteArray bytes_;
+    QList<Span> spans_;
+};
+
+struct IndexedPlayList {
+    PlayListFormat format = PlayListFormat::PlainM3U;
+    EntryTable entries;
+};
+
+// The same reading rules as ParsePlayList, keeping the bytes once.
+IndexedPlayList indexPlaylist(QByteArray bytes);
+// Fails with "Cannot open file <path>" when the file cannot be opened.
+Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.
 // Lines end at CR LF, CR or LF; a NUL byte ends the text; a UTF-8 byte-order mark at the very
@@ -37,6 +72,6 @@ Status WritePlayList(const QString& path, const EntryList& entries,
                      PlayListFormat format = PlayListFormat::PlainM3U);
 
 // Shown text of an entry: UTF-8 when valid, otherwise Windows-1252.
-QString DecodeEntry(const QByteArray& entry);
+QString DecodeEntry(QByteArrayView entry);
 // An edited entry is written in UTF-8.
 QByteArray EncodeEntry(const QString& text);

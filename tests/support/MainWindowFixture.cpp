@@ -1,8 +1,12 @@
 #include "MainWindowFixture.h"
 
 #include "platform/ShellExecute.h"
+#include "startup/gui/TrayIcon.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 MainWindowFixture::MainWindowFixture(const QString& temporaryPlayList)
     : playing(std::make_unique<PlayingModule>(dialogs, Shell::ShellExecute, temporaryPlayList)) {}
@@ -13,30 +17,127 @@ MainWindow& MainWindowFixture::create(const QString& programPath, const QStringL
     return *window;
 }
 
+QListView* MainWindowFixture::playlistView() const {
+    return window->findChild<QListView*>(QStringLiteral("lbPlayLists"));
+}
+
+QListView* MainWindowFixture::songView() const {
+    return window->findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+}
+
+QToolButton* MainWindowFixture::button(const char* name) const {
+    return window->findChild<QToolButton*>(QLatin1String(name));
+}
+
+QAction* MainWindowFixture::menuItem(const char* name) const {
+    return window->findChild<QAction*>(QLatin1String(name));
+}
+
+QTimer* MainWindowFixture::timer(const char* name) const {
+    return window->findChild<QTimer*>(QLatin1String(name));
+}
+
+TrayIcon* MainWindowFixture::trayIcon() const {
+    return window->findChild<TrayIcon*>(QStringLiteral("TrayIcon"));
+}
+
 namespace {
-QStringList textsOf(const QListWidget* list) {
+QStringList textsOf(const QListView* view) {
     QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
     return texts;
 }
 } // namespace
 
 QStringList MainWindowFixture::playListNames() const {
-    return textsOf(window->lbPlayLists);
+    return textsOf(playlistView());
 }
 
 QStringList MainWindowFixture::songTexts() const {
-    return textsOf(window->lbMP3Songs);
+    return textsOf(songView());
 }
 
-void MainWindowFixture::clickPlayList(int row) {
-    QListWidget* list = window->lbPlayLists;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, itemCentre(list, row));
-    // The click handler runs after the list has moved its focus.
+QList<int> MainWindowFixture::selectedRows(QListView* view) {
+    QList<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int MainWindowFixture::currentRow(QListView* view) {
+    const QModelIndex current = view->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void MainWindowFixture::clickPlayList(int row, Qt::KeyboardModifiers modifiers) {
+    QListView* view = playlistView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, itemCentre(view, row));
     QCoreApplication::processEvents();
 }
 
-QPoint MainWindowFixture::itemCentre(QListWidget* list, int row) {
-    return list->visualItemRect(list->item(row)).center();
+void MainWindowFixture::clickSong(int row, Qt::KeyboardModifiers modifiers) {
+    QListView* view = songView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, itemCentre(view, row));
+    QCoreApplication::processEvents();
+}
+
+void MainWindowFixture::pressKey(QListView* view, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    view->setFocus();
+    QTest::keyClick(view, key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+void MainWindowFixture::chooseFromPopup(QListView* view, int row, const char* item) {
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("popupLists"));
+    const QPoint at = row >= 0 ? itemCentre(view, row) : QPoint(2, view->viewport()->height() - 2);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QCoreApplication::processEvents();
+    QAction* action = menuItem(item);
+    if (menu->isVisible() && action->isVisible() && action->isEnabled())
+        action->trigger();
+    menu->hide();
+    QCoreApplication::processEvents();
+}
+
+QPoint MainWindowFixture::itemCentre(QListView* view, int row) {
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+QListView* playlistViewOf(MainWindow& window) {
+    return window.findChild<QListView*>(QStringLiteral("lbPlayLists"));
+}
+
+QListView* songViewOf(MainWindow& window) {
+    return window.findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+}
+
+QToolButton* buttonOf(MainWindow& window, const char* name) {
+    return window.findChild<QToolButton*>(QLatin1String(name));
+}
+
+QAction* menuItemOf(MainWindow& window, const char* name) {
+    return window.findChild<QAction*>(QLatin1String(name));
+}
+
+QTimer* timerOf(MainWindow& window, const char* name) {
+    return window.findChild<QTimer*>(QLatin1String(name));
+}
+
+TrayIcon* trayIconOf(MainWindow& window) {
+    return window.findChild<TrayIcon*>(QStringLiteral("TrayIcon"));
+}
+
+QStringList rowTexts(QListView* view) {
+    return textsOf(view);
+}
+
+QList<int> selectedRowsOf(QListView* view) {
+    return MainWindowFixture::selectedRows(view);
+}
+
+int currentRowOf(QListView* view) {
+    return MainWindowFixture::currentRow(view);
 }

@@ -6,11 +6,17 @@
 #include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
 
-#include <QListWidget>
+#include <QListView>
+#include <QToolButton>
 #include <memory>
 
+class QAction;
+class QTimer;
+class TrayIcon;
+
 // Everything a main window needs, with scripted dialogs and the real shell; the window is
-// created (FormCreate runs) by create().
+// created (its settings read) by create(). The window is used as a user uses it: through its
+// buttons, lists, menu items and keys, found by their object names.
 struct MainWindowFixture {
     TSharedVariables vars;
     ScriptedDialogs dialogs;
@@ -21,10 +27,37 @@ struct MainWindowFixture {
     explicit MainWindowFixture(const QString& temporaryPlayList);
     MainWindow& create(const QString& programPath, const QStringList& parameters = {});
 
+    QListView* playlistView() const;
+    QListView* songView() const;
+    QToolButton* button(const char* name) const;
+    QAction* menuItem(const char* name) const;
+    QTimer* timer(const char* name) const;
+    TrayIcon* trayIcon() const;
+
     QStringList playListNames() const;
     QStringList songTexts() const;
-    // Sets the focused (current) playlist like a click does, and runs the click handler.
-    void clickPlayList(int row);
+    // Rows selected in a list, in order.
+    static QList<int> selectedRows(QListView* view);
+    static int currentRow(QListView* view);
+    // A left click on an item of the playlist list, as the user gives it.
+    void clickPlayList(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void clickSong(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A key pressed while a list has the focus.
+    void pressKey(QListView* view, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+    // Opens the lists' popup over a list (a right click) and triggers one of its items.
+    void chooseFromPopup(QListView* view, int row, const char* item);
     // Centre of an item of a list, in viewport coordinates.
-    static QPoint itemCentre(QListWidget* list, int row);
+    static QPoint itemCentre(QListView* view, int row);
 };
+
+// The window's controls as a user finds them, by their names.
+QListView* playlistViewOf(MainWindow& window);
+QListView* songViewOf(MainWindow& window);
+QToolButton* buttonOf(MainWindow& window, const char* name);
+QAction* menuItemOf(MainWindow& window, const char* name);
+QTimer* timerOf(MainWindow& window, const char* name);
+TrayIcon* trayIconOf(MainWindow& window);
+// Texts of a list's rows, the rows selected and the focused row.
+QStringList rowTexts(QListView* view);
+QList<int> selectedRowsOf(QListView* view);
+int currentRowOf(QListView* view);

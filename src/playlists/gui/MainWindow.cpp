@@ -1,19 +1,26 @@
 #include "MainWindow.h"
 
+#include "ListEditingPart.h"
+#include "PlayingPart.h"
 #include "ToolBarButton.h"
 
-#include "common/PathRules.h"
-#include "common/UserDialogs.h"
+#include "collection/gui/CollectionPart.h"
+#include "common/TrackedDialogs.h"
 #include "platform/gui/TaskbarButton.h"
-#include "startup/gui/TrayIcon.h"
+#include "playlists/PlaylistListModel.h"
+#include "playlists/SongListModel.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
+#include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
+#include "settings/gui/OptionsPart.h"
 #include "startup/IniPathChoice.h"
+#include "startup/gui/HandOffPart.h"
+#include "startup/gui/PresencePart.h"
 
 #include <QCloseEvent>
 #include <QLayout>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
@@ -21,210 +28,215 @@
 #include <QToolButton>
 
 MainWindow::MainWindow(ProgramContext context, QWidget* parent)
-    : QMainWindow(parent), context_(std::move(context)) {
+    : QMainWindow(parent), trackedDialogs_(std::make_unique<TrackedDialogs>(context.dialogs)),
+      context_{context.vars,    *trackedDialogs_,    context.hints,
+               context.playing, context.programPath, context.parameters},
+      playlists_(std::make_unique<PlaylistListModel>(context_.vars.PlayLists)),
+      songs_(std::make_unique<SongListModel>()) {
     setObjectName(QStringLiteral("TfrmPlatterboxMain"));
     setWindowTitle(QStringLiteral("Platterbox"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
-    createComponents();
-    // No taskbar button until the icon placement asks for one.
-    TaskbarButton::setVisible(this, false);
-    FormCreate();
-}
-
-MainWindow::~MainWindow() = default;
-
-void MainWindow::createComponents() {
     resize(471, 340);
     createToolBar();
     createLists();
-    createPopupMenus();
-    createTimers();
-    createTrayIcon();
+    createListsMenu();
+    playing_ = std::make_unique<PlayingPart>(*this);
+    editing_ = std::make_unique<ListEditingPart>(*this);
+    collection_ = std::make_unique<CollectionPart>(*this);
+    options_ = std::make_unique<OptionsPart>(*this);
+    presence_ = std::make_unique<PresencePart>(*this);
+    handOff_ = std::make_unique<HandOffPart>(*this);
+    connectCommands();
+    hintTimer_ = new QTimer(this);
+    hintTimer_->setInterval(100);
+    connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
+    // No taskbar button until the icon placement asks for one.
+    TaskbarButton::setVisible(this, false);
+    readSettings();
+}
+
+MainWindow::~MainWindow() {
+    // The views go before the models they show.
+    delete splitter_;
+}
+
+bool MainWindow::isAskingUser() const {
+    return trackedDialogs_->isOpen();
 }
 
 QToolButton* MainWindow::addToolButton(const QString& name, const QString& caption,
                                        const QString& hint, const QString& icon) {
-    auto* button = new ToolBarButton(QSize(ToolButtonWidth, ToolButtonHeight), MainToolBar);
+    auto* button = new ToolBarButton(QSize(ToolButtonWidth, ToolButtonHeight), toolBar_);
     button->setObjectName(name);
     button->setText(caption);
     button->setToolTip(hint);
     button->setIcon(QIcon(QLatin1String(":/icons/") + icon + QLatin1String(".svg")));
-    MainToolBar->addWidget(button);
+    toolBar_->addWidget(button);
     return button;
 }
 
 void MainWindow::createToolBar() {
-    MainToolBar = new QToolBar(this);
-    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
-    MainToolBar->setMovable(false);
-    MainToolBar->setFloatable(false);
-    MainToolBar->toggleViewAction()->setVisible(false);
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    MainToolBar->setContentsMargins(0, 0, 0, 0);
-    MainToolBar->layout()->setSpacing(0);
-    MainToolBar->layout()->setContentsMargins(0, 0, 0, 0);
-    addToolBar(Qt::TopToolBarArea, MainToolBar);
+    toolBar_->setContentsMargins(0, 0, 0, 0);
+    toolBar_->layout()->setSpacing(0);
+    toolBar_->layout()->setContentsMargins(0, 0, 0, 0);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
 
-    btnExecute = addToolButton(QStringLiteral("btnExecute"), QStringLiteral("Execute"),
-                               QStringLiteral("Execute selected playlists with command set in "
-                                              "Options menu"),
-                               QStringLiteral("execute"));
-    btnAddPL = addToolButton(QStringLiteral("btnAddPL"), QStringLiteral("Add"),
-                             QStringLiteral("Add playlists to list"), QStringLiteral("add"));
-    btnRemovePL = addToolButton(QStringLiteral("btnRemovePL"), QStringLiteral("Remove"),
-                                QStringLiteral("Remove selected playlists from the list"),
-                                QStringLiteral("remove"));
-    btnCreatePL = addToolButton(QStringLiteral("btnCreatePL"), QStringLiteral("Create"),
-                                QStringLiteral("Automatically create playlists for found music "
-                                               "files"),
-                                QStringLiteral("create"));
-    btnMP3CD = addToolButton(QStringLiteral("btnMP3CD"), QStringLiteral("MP3CD"),
-                             QStringLiteral("MP3CD creation wizard"), QStringLiteral("mp3cd"));
-    btnOptions = addToolButton(QStringLiteral("btnOptions"), QStringLiteral("Options"),
-                               QStringLiteral("Set program's options"), QStringLiteral("options"));
-    btnAbout = addToolButton(QStringLiteral("btnAbout"), QStringLiteral("Help"),
-                             QStringLiteral("Display a small help window"), QStringLiteral("help"));
+    executeButton_ =
+        addToolButton(QStringLiteral("btnExecute"), QStringLiteral("Execute"),
+                      QStringLiteral("Execute selected playlists with command set in Options menu"),
+                      QStringLiteral("execute"));
+    addButton_ = addToolButton(QStringLiteral("btnAddPL"), QStringLiteral("Add"),
+                               QStringLiteral("Add playlists to list"), QStringLiteral("add"));
+    removeButton_ = addToolButton(QStringLiteral("btnRemovePL"), QStringLiteral("Remove"),
+                                  QStringLiteral("Remove selected playlists from the list"),
+                                  QStringLiteral("remove"));
+    createButton_ =
+        addToolButton(QStringLiteral("btnCreatePL"), QStringLiteral("Create"),
+                      QStringLiteral("Automatically create playlists for found music files"),
+                      QStringLiteral("create"));
+    mp3CdButton_ = addToolButton(QStringLiteral("btnMP3CD"), QStringLiteral("MP3CD"),
+                                 QStringLiteral("MP3CD creation wizard"), QStringLiteral("mp3cd"));
+    optionsButton_ =
+        addToolButton(QStringLiteral("btnOptions"), QStringLiteral("Options"),
+                      QStringLiteral("Set program's options"), QStringLiteral("options"));
+    helpButton_ =
+        addToolButton(QStringLiteral("btnAbout"), QStringLiteral("Help"),
+                      QStringLiteral("Display a small help window"), QStringLiteral("help"));
+}
 
-    connect(btnExecute, &QToolButton::clicked, this, [this] { btnExecuteClick(btnExecute); });
-    connect(btnAbout, &QToolButton::clicked, this, &MainWindow::btnAboutClick);
-    connect(btnAddPL, &QToolButton::clicked, this, &MainWindow::btnAddPLClick);
-    connect(btnRemovePL, &QToolButton::clicked, this, [this] { btnRemovePLClick(btnRemovePL); });
-    connect(btnCreatePL, &QToolButton::clicked, this, &MainWindow::btnCreatePLClick);
-    connect(btnMP3CD, &QToolButton::clicked, this, &MainWindow::btnMP3CDClick);
-    connect(btnOptions, &QToolButton::clicked, this, &MainWindow::btnOptionsClick);
+QListView* MainWindow::createListView(const QString& name) {
+    auto* view = new QListView(splitter_);
+    view->setObjectName(name);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setMinimumHeight(ListMinimumHeight);
+    // Every row has the same height, so a list of a million songs lays out at once.
+    view->setUniformItemSizes(true);
+    view->setMouseTracking(true);
+    view->viewport()->setMouseTracking(true);
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+    return view;
 }
 
 void MainWindow::createLists() {
-    Splitter1 = new QSplitter(Qt::Vertical, this);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setHandleWidth(4);
-    Splitter1->setChildrenCollapsible(false);
-    Splitter1->setOpaqueResize(true);
-
-    for (QListWidget** list : {&lbPlayLists, &lbMP3Songs}) {
-        *list = new QListWidget(Splitter1);
-        (*list)->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        (*list)->setMinimumHeight(ListMinimumHeight);
-        (*list)->setUniformItemSizes(true);
-        (*list)->setMouseTracking(true);
-        (*list)->viewport()->setMouseTracking(true);
-        (*list)->installEventFilter(this);
-        (*list)->viewport()->installEventFilter(this);
-    }
-    lbPlayLists->setObjectName(QStringLiteral("lbPlayLists"));
-    lbMP3Songs->setObjectName(QStringLiteral("lbMP3Songs"));
-    lbPlayLists->setToolTip(QStringLiteral("-"));
-    lbPlayLists->setAcceptDrops(true);
-    lbPlayLists->viewport()->setAcceptDrops(true);
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setHandleWidth(4);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setOpaqueResize(true);
+    playlistView_ = createListView(QStringLiteral("lbPlayLists"));
+    songView_ = createListView(QStringLiteral("lbMP3Songs"));
+    playlistView_->setModel(playlists_.get());
+    playlistView_->setSelectionModel(playlists_->selectionModel());
+    songView_->setModel(songs_.get());
+    songView_->setSelectionModel(songs_->selectionModel());
+    playlistView_->setAcceptDrops(true);
+    playlistView_->viewport()->setAcceptDrops(true);
     // Only the playlist box keeps its height when the window is resized.
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-    setCentralWidget(Splitter1);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+    connect(playlists_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::playlistFocusChanged);
+    connect(playlists_.get(), &QAbstractItemModel::rowsRemoved, this,
+            &MainWindow::updateToolButtons);
 }
 
 QAction* MainWindow::addMenuItem(const QString& name, const QString& caption,
                                  const QString& shortcut, const QString& icon) {
     auto* item = new QAction(
-        caption + (shortcut.isEmpty() ? QString() : QLatin1Char('\t') + shortcut), popupLists);
+        caption + (shortcut.isEmpty() ? QString() : QLatin1Char('\t') + shortcut), listsMenu_);
     item->setObjectName(name);
     if (!icon.isEmpty())
         item->setIcon(QIcon(QLatin1String(":/icons/") + icon + QLatin1String(".svg")));
-    // The keys work through FormKeyDown only; the menu merely shows them.
+    // The keys work through the window's key handler; the menu merely shows them.
     item->setShortcutContext(Qt::WidgetShortcut);
-    popupLists->addAction(item);
+    listsMenu_->addAction(item);
     return item;
 }
 
-void MainWindow::createPopupMenus() {
-    createListsMenu();
-    connectListsMenu();
-    createTrayMenu();
-}
-
 void MainWindow::createListsMenu() {
-    popupLists = new QMenu(this);
-    popupLists->setObjectName(QStringLiteral("popupLists"));
+    listsMenu_ = new QMenu(this);
+    listsMenu_->setObjectName(QStringLiteral("popupLists"));
     const QString enter = QStringLiteral("Enter");
-    miExecutePL =
+    const QString f2 = QStringLiteral("F2");
+    const QString shiftDel = QStringLiteral("Shift+Del");
+    menu_.executePlaylists =
         addMenuItem(QStringLiteral("miExecutePL"), QStringLiteral("&Execute Selected PlayLists"),
                     enter, QStringLiteral("execute"));
-    miExecuteSongs =
+    menu_.executeSongs =
         addMenuItem(QStringLiteral("miExecuteSongs"), QStringLiteral("E&xecute Selected Songs"),
                     enter, QStringLiteral("execute"));
-    popupLists->addSeparator()->setObjectName(QStringLiteral("N1"));
-    miSelectAll = addMenuItem(QStringLiteral("miSelectAll"), QStringLiteral("Select &All"),
-                              QStringLiteral("Alt+A"), QString());
-    miSortPL = addMenuItem(QStringLiteral("miSortPL"), QStringLiteral("&Sort PlayLists"),
-                           QStringLiteral("Alt+S"), QStringLiteral("sort"));
-    miSortSongs = addMenuItem(QStringLiteral("miSortSongs"), QStringLiteral("&Sort Songs"),
-                              QStringLiteral("Alt+S"), QStringLiteral("sort"));
-    popupLists->addSeparator()->setObjectName(QStringLiteral("N2"));
-    miAddPL = addMenuItem(QStringLiteral("miAddPL"), QStringLiteral("&Add Playlists"),
-                          QStringLiteral("Ins"), QStringLiteral("add"));
-    miCreatePL = addMenuItem(QStringLiteral("miCreatePL"), QStringLiteral("&Create Playlists"),
-                             QStringLiteral("Shift+Ins"), QStringLiteral("create"));
-    miEditItem = addMenuItem(QStringLiteral("miEditItem"), QStringLiteral("&Edit Item Name"),
-                             QStringLiteral("F2"), QStringLiteral("edit"));
-    miEditPLfn =
-        addMenuItem(QStringLiteral("miEditPLfn"), QStringLiteral("&Edit Playlist FileName"),
-                    QStringLiteral("F2"), QStringLiteral("edit"));
-    miRemovePL = addMenuItem(QStringLiteral("miRemovePL"), QStringLiteral("&Remove Playlists"),
-                             QStringLiteral("Del"), QStringLiteral("remove"));
-    miDeletePL = addMenuItem(QStringLiteral("miDeletePL"), QStringLiteral("&Delete Playlists"),
-                             QStringLiteral("Shift+Del"), QStringLiteral("delete"));
-    miRemoveItems = addMenuItem(QStringLiteral("miRemoveItems"), QStringLiteral("&Remove Items"),
-                                QStringLiteral("Shift+Del"), QStringLiteral("remove"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N1"));
+    menu_.selectAll = addMenuItem(QStringLiteral("miSelectAll"), QStringLiteral("Select &All"),
+                                  QStringLiteral("Alt+A"), QString());
+    menu_.sortPlaylists = addMenuItem(QStringLiteral("miSortPL"), QStringLiteral("&Sort PlayLists"),
+                                      QStringLiteral("Alt+S"), QStringLiteral("sort"));
+    menu_.sortSongs = addMenuItem(QStringLiteral("miSortSongs"), QStringLiteral("&Sort Songs"),
+                                  QStringLiteral("Alt+S"), QStringLiteral("sort"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N2"));
+    menu_.addPlaylists = addMenuItem(QStringLiteral("miAddPL"), QStringLiteral("&Add Playlists"),
+                                     QStringLiteral("Ins"), QStringLiteral("add"));
+    menu_.createPlaylists =
+        addMenuItem(QStringLiteral("miCreatePL"), QStringLiteral("&Create Playlists"),
+                    QStringLiteral("Shift+Ins"), QStringLiteral("create"));
+    menu_.editItem = addMenuItem(QStringLiteral("miEditItem"), QStringLiteral("&Edit Item Name"),
+                                 f2, QStringLiteral("edit"));
+    menu_.editPlaylistName =
+        addMenuItem(QStringLiteral("miEditPLfn"), QStringLiteral("&Edit Playlist FileName"), f2,
+                    QStringLiteral("edit"));
+    menu_.removePlaylists =
+        addMenuItem(QStringLiteral("miRemovePL"), QStringLiteral("&Remove Playlists"),
+                    QStringLiteral("Del"), QStringLiteral("remove"));
+    menu_.deletePlaylists =
+        addMenuItem(QStringLiteral("miDeletePL"), QStringLiteral("&Delete Playlists"), shiftDel,
+                    QStringLiteral("delete"));
+    menu_.removeItems =
+        addMenuItem(QStringLiteral("miRemoveItems"), QStringLiteral("&Remove Items"), shiftDel,
+                    QStringLiteral("remove"));
+    connect(listsMenu_, &QMenu::aboutToShow, this, &MainWindow::updateListsMenu);
 }
 
-void MainWindow::connectListsMenu() {
-    connect(popupLists, &QMenu::aboutToShow, this, &MainWindow::popupListsPopup);
-    connect(miExecutePL, &QAction::triggered, this, [this] { btnExecuteClick(miExecutePL); });
-    connect(miExecuteSongs, &QAction::triggered, this, [this] { btnExecuteClick(miExecuteSongs); });
-    connect(miSelectAll, &QAction::triggered, this, &MainWindow::miSelectAllClick);
-    connect(miSortPL, &QAction::triggered, this, [this] { miSortClick(miSortPL); });
-    connect(miSortSongs, &QAction::triggered, this, [this] { miSortClick(miSortSongs); });
+void MainWindow::connectCommands() {
+    const auto on = [this](auto* sender, auto signal, auto command) {
+        connect(sender, signal, this, command);
+    };
+    using Button = QToolButton;
+    on(executeButton_, &Button::clicked, [this] { execute(List::Playlists); });
+    on(addButton_, &Button::clicked, [this] { collection_->addPlaylists(); });
+    on(removeButton_, &Button::clicked, [this] { collection_->removePlaylists(false); });
+    on(createButton_, &Button::clicked, [this] { collection_->createPlaylists(); });
+    on(mp3CdButton_, &Button::clicked, [this] { collection_->makeMp3Cd(); });
+    on(optionsButton_, &Button::clicked, [this] { options_->showOptions(); });
+    on(helpButton_, &Button::clicked, [this] { Q_EMIT helpRequested(); });
+
+    const auto item = [this](QAction* action, auto command) {
+        connect(action, &QAction::triggered, this, command);
+    };
+    item(menu_.executePlaylists, [this] { execute(List::Playlists); });
+    item(menu_.executeSongs, [this] { execute(List::Songs); });
+    item(menu_.selectAll, [this] { selectAll(focusedList()); });
+    item(menu_.sortPlaylists, [this] { editing_->sortPlaylists(); });
+    item(menu_.sortSongs, [this] { editing_->sortSongs(); });
     // The item shows the Insert key, so it does what that key does.
-    connect(miAddPL, &QAction::triggered, this, &MainWindow::btnAddPLClick);
-    connect(miCreatePL, &QAction::triggered, this, &MainWindow::btnCreatePLClick);
-    connect(miEditItem, &QAction::triggered, this, [this] { miEditClick(miEditItem); });
-    connect(miEditPLfn, &QAction::triggered, this, [this] { miEditClick(miEditPLfn); });
-    connect(miRemovePL, &QAction::triggered, this, [this] { btnRemovePLClick(miRemovePL); });
-    connect(miDeletePL, &QAction::triggered, this, [this] { btnRemovePLClick(miDeletePL); });
-    connect(miRemoveItems, &QAction::triggered, this, &MainWindow::miRemoveItemsClick);
+    item(menu_.addPlaylists, [this] { collection_->addPlaylists(); });
+    item(menu_.createPlaylists, [this] { collection_->createPlaylists(); });
+    item(menu_.editItem, [this] { editing_->editSong(); });
+    item(menu_.editPlaylistName, [this] { editing_->renamePlaylist(); });
+    item(menu_.removePlaylists, [this] { collection_->removePlaylists(false); });
+    item(menu_.deletePlaylists, [this] { collection_->removePlaylists(true); });
+    item(menu_.removeItems, [this] { editing_->removeSongs(); });
 }
 
-void MainWindow::createTrayMenu() {
-    popupSystemTray = new QMenu(this);
-    popupSystemTray->setObjectName(QStringLiteral("popupSystemTray"));
-    Restore1 = popupSystemTray->addAction(QStringLiteral("Restore"));
-    Restore1->setObjectName(QStringLiteral("Restore1"));
-    QFont bold = Restore1->font();
-    bold.setBold(true);
-    Restore1->setFont(bold);
-    popupSystemTray->setDefaultAction(Restore1);
-    popupSystemTray->addSeparator();
-    Exit1 = popupSystemTray->addAction(QStringLiteral("E&xit"));
-    Exit1->setObjectName(QStringLiteral("Exit1"));
-    connect(Exit1, &QAction::triggered, this, &MainWindow::timerSuicideTimer);
-}
-
-void MainWindow::createTimers() {
-    timerAutoPlayOnce = new QTimer(this);
-    timerAutoPlayOnce->setObjectName(QStringLiteral("timerAutoPlayOnce"));
-    timerAutoPlayOnce->setInterval(100);
-    connect(timerAutoPlayOnce, &QTimer::timeout, this, &MainWindow::timerAutoPlayOnceTimer);
-    timerSuicide = new QTimer(this);
-    timerSuicide->setObjectName(QStringLiteral("timerSuicide"));
-    timerSuicide->setInterval(5000);
-    connect(timerSuicide, &QTimer::timeout, this, &MainWindow::timerSuicideTimer);
-    hintTimer_ = new QTimer(this);
-    hintTimer_->setInterval(100);
-    connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
-}
-
-void MainWindow::FormCreate() {
+void MainWindow::readSettings() {
     TSharedVariables& vars = context_.vars;
-    vars.PlayLists.clear();
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
 
     bool hints = context_.hints.enabled();
@@ -234,79 +246,115 @@ void MainWindow::FormCreate() {
     move(vars.frmMain_Left, vars.frmMain_Top);
     resize(vars.frmMain_Width, vars.frmMain_Height);
     const int listHeight = qMax(ListMinimumHeight, vars.frmMain_lbPlayLists_Height);
-    Splitter1->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
+    splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
 
     currentIniPath_ = ChooseIniPath(context_.parameter(1), context_.programPath);
-    LoadIniFile(currentIniPath_, vars, context_.dialogs);
-    FillPlayListBox();
-    UpdateToolButtons();
-    ApplyIconPlacement();
-    timerAutoPlayOnce->start();
+    loadIniFile(currentIniPath_);
+    presence_->applyIconPlacement();
+    presence_->startAutoPlay();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
-        FormClose();
+        saveOnClose();
     }
     event->accept();
 }
 
-void MainWindow::FormClose() {
+void MainWindow::saveOnClose() {
     TSharedVariables& vars = context_.vars;
     vars.frmMain_Top = y();
     vars.frmMain_Left = x();
     vars.frmMain_Width = width();
     vars.frmMain_Height = height();
-    vars.frmMain_lbPlayLists_Height = lbPlayLists->height();
+    vars.frmMain_lbPlayLists_Height = playlistView_->height();
     // A refused registry write does not keep the program open: that would only lose the
     // playlists at the next try.
     if (vars.dlgPreferences.cbSaveIni_Checked)
-        saveSettings();
+        options_->saveSettings();
     Q_EMIT terminationRequested();
 }
 
-void MainWindow::saveSettings() {
-    bool hints = context_.hints.enabled();
-    if (Status saved = SaveRegistrySettings(context_.vars, hints); saved.failed())
-        context_.dialogs.showMessage(saved.message());
-    SaveIniFile(currentIniPath_, context_.vars, context_.dialogs);
+void MainWindow::updateToolButtons() {
+    const bool any = playlists_->count() > 0;
+    removeButton_->setEnabled(any);
+    executeButton_->setEnabled(any);
 }
 
-void MainWindow::UpdateToolButtons() {
-    const bool any = lbPlayLists->count() > 0;
-    btnRemovePL->setEnabled(any);
-    btnExecute->setEnabled(any);
+void MainWindow::appendPlaylists(const QStringList& paths) {
+    const int first = playlists_->count();
+    playlists_->append(paths);
+    for (int row = first; row < playlists_->count(); ++row)
+        playlists_->select(row);
+    focusPlaylist(playlists_->count() - 1);
+    updateToolButtons();
 }
 
-void MainWindow::AddPlayListItem(const QString& path) {
-    if (!path.isEmpty()) {
-        context_.vars.PlayLists.append(path);
-        auto* item = new QListWidgetItem(ExtractFileName(path), lbPlayLists);
-        item->setSelected(true);
-        return;
+void MainWindow::loadIniFile(const QString& path) {
+    TSharedVariables loaded = context_.vars;
+    loaded.PlayLists.clear();
+    LoadIniFile(path, loaded, context_.dialogs);
+    const QStringList paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
+    context_.vars = loaded;
+    playlists_->replaceAll(paths);
+    if (playlists_->count() > 0)
+        playlists_->select(0);
+    focusPlaylist(playlists_->count() > 0 ? 0 : -1);
+    updateToolButtons();
+}
+
+void MainWindow::bringUp() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    presence_->applyIconPlacement();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        presence_->windowStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
+}
+
+void MainWindow::execute(List list) {
+    if (list == List::Songs)
+        playing_->executeSongs();
+    else
+        playing_->executePlaylists();
+}
+
+void MainWindow::popupListsMenu(const QPoint& globalPosition) {
+    listsMenu_->popup(globalPosition);
+}
+
+void MainWindow::updateListsMenu() {
+    const bool pl = focusedList() == List::Playlists;
+    const QAbstractItemView* view = listView(focusedList());
+    const bool sel = view->selectionModel()->hasSelection();
+    const bool items = view->model()->rowCount() > 0;
+    struct State {
+        QAction* item;
+        bool visible;
+        bool enabled;
+    };
+    const State states[] = {
+        {menu_.executePlaylists, pl, pl && sel}, {menu_.executeSongs, !pl, !pl && sel},
+        {menu_.selectAll, true, items},          {menu_.sortPlaylists, pl, pl && items},
+        {menu_.sortSongs, !pl, !pl && items},    {menu_.addPlaylists, pl, true},
+        {menu_.createPlaylists, pl, true},       {menu_.editPlaylistName, pl, pl && items},
+        {menu_.editItem, !pl, !pl && items},     {menu_.removePlaylists, pl, pl && sel},
+        {menu_.deletePlaylists, pl, pl && sel},  {menu_.removeItems, !pl, !pl && sel},
+    };
+    for (const State& state : states) {
+        state.item->setVisible(state.visible);
+        state.item->setEnabled(state.enabled);
     }
-    if (lbPlayLists->count() > 0) {
-        lbPlayLists->setCurrentRow(lbPlayLists->count() - 1, QItemSelectionModel::NoUpdate);
-        lbPlayListsClick();
-    }
-}
-
-void MainWindow::FillPlayListBox() {
-    for (const QString& path : std::as_const(context_.vars.PlayLists))
-        lbPlayLists->addItem(ExtractFileName(path));
-    if (lbPlayLists->count() > 0) {
-        lbPlayLists->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-        lbPlayLists->item(0)->setSelected(true);
-        lbPlayListsClick();
-    }
-}
-
-void MainWindow::btnAboutClick() {
-    Q_EMIT helpRequested();
-}
-
-QString MainWindow::focusedPlayListPath() const {
-    const int row = lbPlayLists->currentRow();
-    return row >= 0 ? context_.vars.PlayLists.value(row) : QString();
+    listsMenu_->setDefaultAction(pl ? menu_.executePlaylists : menu_.executeSongs);
 }

@@ -1,28 +1,38 @@
 #pragma once
 
-#include "playlists/PlayListFile.h"
 #include "startup/gui/ProgramContext.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
+#include <memory>
 
-class QListWidget;
-class QMenu;
+class QAbstractItemView;
 class QAction;
+class QKeyEvent;
+class QListView;
+class QMenu;
 class QSplitter;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class QDragMoveEvent;
-class QDropEvent;
-class QKeyEvent;
-class TrayIcon;
+class PlaylistListModel;
+class SongListModel;
+class PlayingPart;
+class ListEditingPart;
+class CollectionPart;
+class OptionsPart;
+class PresencePart;
+class HandOffPart;
+class TrackedDialogs;
 
-// The main window: a toolbar over the playlist list and the song list of the focused playlist.
+// The main window: a toolbar over the list of playlists and the songs of the focused one. It
+// lays out its controls and routes buttons, menu items and keys to its parts, which own the
+// commands; nothing outside the window reaches its controls.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Runs FormCreate.
+    // Reads the settings and fills the lists.
     explicit MainWindow(ProgramContext context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -30,100 +40,44 @@ public:
     static constexpr int ToolButtonHeight = 36;
     static constexpr int ListMinimumHeight = 30;
 
-    // Components, named as the program refers to them.
-    QToolBar* MainToolBar = nullptr;
-    QToolButton* btnExecute = nullptr;
-    QToolButton* btnAddPL = nullptr;
-    QToolButton* btnRemovePL = nullptr;
-    QToolButton* btnCreatePL = nullptr;
-    QToolButton* btnMP3CD = nullptr;
-    QToolButton* btnOptions = nullptr;
-    QToolButton* btnAbout = nullptr;
-    QListWidget* lbPlayLists = nullptr;
-    QSplitter* Splitter1 = nullptr;
-    QListWidget* lbMP3Songs = nullptr;
-    QMenu* popupLists = nullptr;
-    QAction* miExecutePL = nullptr;
-    QAction* miExecuteSongs = nullptr;
-    QAction* miSelectAll = nullptr;
-    QAction* miSortPL = nullptr;
-    QAction* miSortSongs = nullptr;
-    QAction* miAddPL = nullptr;
-    QAction* miCreatePL = nullptr;
-    QAction* miEditItem = nullptr;
-    QAction* miEditPLfn = nullptr;
-    QAction* miRemovePL = nullptr;
-    QAction* miDeletePL = nullptr;
-    QAction* miRemoveItems = nullptr;
-    QMenu* popupSystemTray = nullptr;
-    QAction* Restore1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QTimer* timerAutoPlayOnce = nullptr;
-    QTimer* timerSuicide = nullptr;
-    TrayIcon* trayIcon = nullptr;
+    enum class List { Playlists, Songs };
 
+    ProgramContext& context() { return context_; }
     const QString& currentIniPath() const { return currentIniPath_; }
     void setCurrentIniPath(const QString& path) { currentIniPath_ = path; }
-    const ProgramContext& context() const { return context_; }
+    PlaylistListModel& playlists() { return *playlists_; }
+    SongListModel& songs() { return *songs_; }
+    PresencePart& presence() { return *presence_; }
+    HandOffPart& handOff() { return *handOff_; }
+    // True while one of the program's questions, input boxes or choosers is open.
+    bool isAskingUser() const;
 
-    // Playlist list operations shared by several commands.
-    void UpdateToolButtons();
-    // Saves the general settings and the instance INI file; a refused registry write is
-    // reported and the INI file is still saved.
-    void saveSettings();
-    void AddPlayListItem(const QString& path);
-    void FillPlayListBox();
-    void lbPlayListsClick();
-
-    // Commands.
-    void btnExecuteClick(QObject* sender = nullptr);
-    void btnAboutClick();
-    void btnAddPLClick();
-    void btnCreatePLClick();
-    void btnRemovePLClick(QObject* sender = nullptr);
-    void btnMP3CDClick();
-    void btnOptionsClick();
-    void miSortClick(QObject* sender);
-    void miEditClick(QObject* sender);
-    void miRemoveItemsClick();
-    void miSelectAllClick();
-    void popupListsPopup();
-    void timerSuicideTimer();
-    // Tray icon and taskbar button as the icon placement setting wants them.
-    void ApplyIconPlacement();
-    // The window comes back (shown, in front) and a pending timed close is cancelled.
-    void ApplicationEvents1Restore();
-    // Un-minimises the window, then ApplicationEvents1Restore.
-    void restoreApplication();
-    void TrayIconClick();
-    void TrayIconRightClick(Qt::MouseButton button, const QPoint& position);
-    // The minimise box: the tray only (hidden) or minimised, as the placement says.
-    void minimiseByPlacement();
-    // The first tick of timerAutoPlayOnce: show the window, then auto-play.
-    void timerAutoPlayOnceTimer();
-
-    // Mouse and keys of the lists.
-    void lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
-                          Qt::KeyboardModifiers modifiers, const QPoint& position);
-    void lbListsDblClick(QListWidget* list);
-    void lbListMouseMove(QListWidget* list, const QPoint& position);
-    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
-    // Shows the hint of a list over its hovered item; true when one is shown.
-    bool ApplicationEvents1ShowHint(QListWidget* list);
-    // Where the last list hint was placed, in screen coordinates.
+    // The list that has the focus; the playlist list (which then takes it) when neither has.
+    List focusedList();
+    void focusList(List list);
+    void selectAll(List list);
+    // The song list reads the focused playlist's file (again).
+    void showFocusedPlaylist();
+    // Moves the focus to a playlist (none for -1); its songs are read once, moved or not.
+    void focusPlaylist(int row);
+    void updateToolButtons();
+    // Found or created playlists join the list selected; the focus moves to the last one.
+    void appendPlaylists(const QStringList& paths);
+    // Reads an instance INI file into the settings and shows its list, the first playlist
+    // focused; the list changes in one step, after any message about the file.
+    void loadIniFile(const QString& path);
+    // Where the pointer's hint over a list item was last placed, in screen coordinates.
     QPoint lastHintPosition() const { return lastHintPosition_; }
-
-    // Reordering of playlists by dragging.
-    bool lbPlayListsDragOver(QObject* source, const QPoint& position);
-    void lbPlayListsDragDrop(QObject* source, const QPoint& position);
-
-    // The list that has the focus, lbPlayLists when neither has it.
-    QListWidget* focusedList();
+    // The popup of the lists at a point of the focused list's area (global coordinates).
+    void popupListsMenu(const QPoint& globalPosition);
+    // Brings the window up on the screen (un-minimised, shown, in front).
+    void bringUp();
+    // Plays the selection of a list, as Enter on it does.
+    void execute(List list);
 
 Q_SIGNALS:
-    // FormClose asks for the message loop to end.
+    // Closing asks for the message loop to end.
     void terminationRequested();
-    // Set by the start-up once the help dialog exists.
     void helpRequested();
 
 protected:
@@ -134,51 +88,85 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createComponents();
     void createToolBar();
-    void createLists();
-    void createPopupMenus();
-    void createListsMenu();
-    void connectListsMenu();
-    void createTrayMenu();
-    void createTimers();
     QToolButton* addToolButton(const QString& name, const QString& caption, const QString& hint,
                                const QString& icon);
+    void createLists();
+    QListView* createListView(const QString& name);
+    void createListsMenu();
     QAction* addMenuItem(const QString& name, const QString& caption, const QString& shortcut,
                          const QString& icon);
-    void FormCreate();
-    void FormClose();
-    void createTrayIcon();
-    void hideOrMinimiseAfterAutoPlay();
+    void connectCommands();
+    void readSettings();
+    void saveOnClose();
+    void updateListsMenu();
 
-    bool listMouseEvent(QListWidget* list, QEvent* event);
-    // Every key goes to FormKeyDown and is then discarded; Tab still moves the focus.
-    bool keyEvent(QKeyEvent* event);
-    void startPlayListDrag(int row);
+    // Keys of the lists and the window; true when the key was used.
+    bool handleKey(QKeyEvent* event);
+
+    // Mouse of the lists.
+    QListView* listView(List list) const;
+    bool listEvent(QListView* view, QEvent* event);
+    bool mousePress(QListView* view, QMouseEvent* event);
+    bool mouseRelease(QListView* view, QMouseEvent* event);
+    bool mouseMove(QListView* view, QMouseEvent* event);
+    bool dragEvent(QEvent* event);
+    void startPlaylistDrag(int row);
+    void playlistFocusChanged();
+
+    // Hints over the hovered item.
+    void trackHover(QListView* view, const QPoint& position);
+    bool showHint(QListView* view);
     void refreshHint();
-    QString hintTextFor(QListWidget* list, int row) const;
-    QString focusedPlayListPath() const;
-    QStringList selectedPlayListPaths() const;
-    QStringList selectedSongTexts() const;
-    // The song list's entries with their original bytes (edited ones in UTF-8).
-    EntryList songEntries() const;
-    void showSongs(const PlayListContent& content);
-    // Writes the song list over the focused playlist; tells the user when that fails.
-    bool rewriteFocusedPlayList();
-    void sortPlayLists();
-    void sortSongs();
-    void editSongEntry();
-    void renameFocusedPlayList();
 
+    std::unique_ptr<TrackedDialogs> trackedDialogs_;
     ProgramContext context_;
     QString currentIniPath_;
-    // The form the focused playlist was read in, so a rewrite keeps PLS files PLS.
-    PlayListFormat songsFormat_ = PlayListFormat::PlainM3U;
-    QPointer<QListWidget> hoveredList_;
+    std::unique_ptr<PlaylistListModel> playlists_;
+    std::unique_ptr<SongListModel> songs_;
+
+    QToolBar* toolBar_ = nullptr;
+    QToolButton* executeButton_ = nullptr;
+    QToolButton* addButton_ = nullptr;
+    QToolButton* removeButton_ = nullptr;
+    QToolButton* createButton_ = nullptr;
+    QToolButton* mp3CdButton_ = nullptr;
+    QToolButton* optionsButton_ = nullptr;
+    QToolButton* helpButton_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QListView* playlistView_ = nullptr;
+    QListView* songView_ = nullptr;
+    QMenu* listsMenu_ = nullptr;
+    struct MenuItems {
+        QAction* executePlaylists = nullptr;
+        QAction* executeSongs = nullptr;
+        QAction* selectAll = nullptr;
+        QAction* sortPlaylists = nullptr;
+        QAction* sortSongs = nullptr;
+        QAction* addPlaylists = nullptr;
+        QAction* createPlaylists = nullptr;
+        QAction* editItem = nullptr;
+        QAction* editPlaylistName = nullptr;
+        QAction* removePlaylists = nullptr;
+        QAction* deletePlaylists = nullptr;
+        QAction* removeItems = nullptr;
+    } menu_;
+
+    std::unique_ptr<PlayingPart> playing_;
+    std::unique_ptr<ListEditingPart> editing_;
+    std::unique_ptr<CollectionPart> collection_;
+    std::unique_ptr<OptionsPart> options_;
+    std::unique_ptr<PresencePart> presence_;
+    std::unique_ptr<HandOffPart> handOff_;
+
+    QPointer<QListView> hoveredView_;
     QRect hoveredItemRect_;
+    QString hoveredText_;
     QPoint lastHintPosition_;
     QTimer* hintTimer_ = nullptr;
     int dragStartRow_ = -1;
     QPoint dragStartPosition_;
+    // The focus moved during the current press, and the songs were read for it then.
+    bool focusMovedByPress_ = false;
     bool closing_ = false;
 };

@@ -1,55 +1,57 @@
-// The window's one key handler.
+// The window's one key handler: every key of the lists and the window lands here.
 #include "MainWindow.h"
 
+#include "ListEditingPart.h"
+
+#include "collection/gui/CollectionPart.h"
+
 #include <QKeyEvent>
-#include <QListWidget>
 
-bool MainWindow::keyEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+bool MainWindow::handleKey(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         return false;
-    FormKeyDown(event->key(), event->modifiers());
-    return true;
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (!keyEvent(event))
-        QMainWindow::keyPressEvent(event);
-}
-
-void MainWindow::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    const bool playLists = focusedList() == lbPlayLists;
-    const bool shift = modifiers & Qt::ShiftModifier;
-    const bool alt = modifiers & Qt::AltModifier;
+    const List list = focusedList();
+    const bool playlists = list == List::Playlists;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool alt = event->modifiers() & Qt::AltModifier;
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        btnExecuteClick(playLists ? nullptr : miExecuteSongs);
+        execute(list);
         break;
     case Qt::Key_Insert:
-        if (playLists)
-            shift ? btnCreatePLClick() : btnAddPLClick();
+        if (playlists)
+            shift ? collection_->createPlaylists() : collection_->addPlaylists();
         break;
     case Qt::Key_Delete:
-        if (playLists)
-            btnRemovePLClick(shift ? miDeletePL : nullptr);
+        if (playlists)
+            collection_->removePlaylists(shift);
         else if (shift)
-            miRemoveItemsClick();
+            editing_->removeSongs();
         break;
     case Qt::Key_A:
         if (alt)
-            miSelectAllClick();
+            selectAll(list);
         break;
     case Qt::Key_S:
         if (alt)
-            miSortClick(playLists ? miSortPL : miSortSongs);
+            playlists ? editing_->sortPlaylists() : editing_->sortSongs();
         break;
     case Qt::Key_F1:
-        btnAboutClick();
+        Q_EMIT helpRequested();
         break;
     case Qt::Key_F2:
-        miEditClick(playLists ? miEditPLfn : miEditItem);
+        playlists ? editing_->renamePlaylist() : editing_->editSong();
         break;
     default:
         break;
     }
+    // Every other key is swallowed too: the lists move only by this table and the mouse.
+    return true;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (!handleKey(event))
+        QMainWindow::keyPressEvent(event);
 }

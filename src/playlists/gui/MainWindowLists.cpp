@@ -2,17 +2,16 @@
 // the popup, hints over the hovered item, and the drag that reorders playlists.
 #include "MainWindow.h"
 
-#include "common/PathRules.h"
-#include "common/UserDialogs.h"
-#include "playlists/PlayListFile.h"
-#include "playlists/PlayingModule.h"
+#include "ListEditingPart.h"
 
-#include <QApplication>
+#include "common/UserDialogs.h"
+#include "playlists/PlaylistListModel.h"
+#include "playlists/SongListModel.h"
+
 #include <QDrag>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QMenu>
+#include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
@@ -23,148 +22,124 @@ const QString DragFormat = QStringLiteral("application/x-platterbox-playlist");
 constexpr int DragDistance = 5;
 } // namespace
 
-void MainWindow::lbPlayListsClick() {
-    if (lbPlayLists->count() == 0) {
-        lbMP3Songs->clear();
-        return;
-    }
-    const QString path = focusedPlayListPath();
-    lbMP3Songs->clear();
-    if (!QFileInfo(path).isFile()) {
-        context_.dialogs.showMessage(path + QLatin1String("\rFile Not Found!"));
-        return;
-    }
-    PlayListContent content;
-    if (Status loaded = LoadPlayList(path, content); loaded.failed()) {
-        context_.dialogs.showMessage(loaded.message());
-        return;
-    }
-    showSongs(content);
+QListView* MainWindow::listView(List list) const {
+    return list == List::Songs ? songView_ : playlistView_;
 }
 
-void MainWindow::showSongs(const PlayListContent& content) {
-    songsFormat_ = content.format;
-    for (const QByteArray& entry : content.entries) {
-        auto* item = new QListWidgetItem(DecodeEntry(entry), lbMP3Songs);
-        item->setData(Qt::UserRole, entry);
-    }
-}
-
-QListWidget* MainWindow::focusedList() {
+MainWindow::List MainWindow::focusedList() {
     // The window's focus widget, so the answer holds while the window is inactive too.
-    QWidget* focus = focusWidget();
-    if (focus != lbPlayLists && focus != lbMP3Songs) {
-        lbPlayLists->setFocus();
-        return lbPlayLists;
-    }
-    return static_cast<QListWidget*>(focus);
+    if (focusWidget() == songView_)
+        return List::Songs;
+    if (focusWidget() != playlistView_)
+        playlistView_->setFocus();
+    return List::Playlists;
 }
 
-void MainWindow::lbListsMouseDown(QListWidget* list, Qt::MouseButton button,
-                                  Qt::KeyboardModifiers modifiers, const QPoint& position) {
-    list->setFocus();
-    if (list == lbPlayLists) {
-        if (lbPlayLists->count() == 0)
-            lbMP3Songs->clear();
+void MainWindow::focusList(List list) {
+    listView(list)->setFocus();
+}
+
+void MainWindow::selectAll(List list) {
+    if (list == List::Songs)
+        songs_->selectAll();
+    else
+        playlists_->selectAll();
+}
+
+void MainWindow::playlistFocusChanged() {
+    focusMovedByPress_ = true;
+    showFocusedPlaylist();
+}
+
+void MainWindow::focusPlaylist(int row) {
+    const bool moves = playlists_->currentRow() != row;
+    playlists_->setCurrentRow(row);
+    if (!moves)
+        showFocusedPlaylist();
+}
+
+void MainWindow::showFocusedPlaylist() {
+    const QString path = playlists_->currentPath();
+    if (path.isEmpty()) {
+        songs_->clear();
+        return;
+    }
+    Status loaded = QFileInfo(path).isFile()
+                        ? songs_->load(path)
+                        : Status::failure(path + QLatin1String("\rFile Not Found!"));
+    if (loaded.isOk())
+        return;
+    songs_->clear();
+    // Told once the event that moved the focus is over, not in the middle of a press.
+    QTimer::singleShot(
+        0, this, [this, message = loaded.message()] { context_.dialogs.showMessage(message); });
+}
+
+bool MainWindow::mousePress(QListView* view, QMouseEvent* event) {
+    view->setFocus();
+    const QPoint position = event->position().toPoint();
+    if (view == playlistView_) {
+        focusMovedByPress_ = false;
         dragStartRow_ = -1;
-        const QListWidgetItem* item = lbPlayLists->itemAt(position);
-        if (button == Qt::LeftButton && (modifiers & Qt::AltModifier) && item) {
-            dragStartRow_ = lbPlayLists->row(item);
+        const QModelIndex index = view->indexAt(position);
+        if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::AltModifier) &&
+            index.isValid()) {
+            dragStartRow_ = index.row();
             dragStartPosition_ = position;
         }
     }
-    if (button == Qt::RightButton)
-        popupLists->popup(list->viewport()->mapToGlobal(position));
-}
-
-void MainWindow::lbListsDblClick(QListWidget* list) {
-    btnExecuteClick(list == lbMP3Songs ? miExecuteSongs : nullptr);
-}
-
-QString MainWindow::hintTextFor(QListWidget* list, int row) const {
-    if (list == lbPlayLists)
-        return context_.vars.PlayLists.value(row);
-    return ResolveEntryPath(list->item(row)->text(),
-                            AddTrailingBackslash(ExtractFilePath(focusedPlayListPath())));
-}
-
-void MainWindow::lbListMouseMove(QListWidget* list, const QPoint& position) {
-    const QListWidgetItem* item = list->itemAt(position);
-    if (!item) {
-        list->setToolTip(QString());
-        if (hoveredList_ == list)
-            QToolTip::hideText();
-        return;
-    }
-    hoveredList_ = list;
-    hoveredItemRect_ = list->visualItemRect(item);
-    list->setToolTip(hintTextFor(list, list->row(item)));
-}
-
-bool MainWindow::ApplicationEvents1ShowHint(QListWidget* list) {
-    const QString text = list->toolTip();
-    if (text.isEmpty() || hoveredList_ != list) {
-        QToolTip::hideText();
-        return false;
-    }
-    // Over the hovered item, so the full path covers the shortened name.
-    lastHintPosition_ = list->viewport()->mapToGlobal(hoveredItemRect_.topLeft()) - QPoint(0, 2);
-    // The tooltip adds its own offset from the point it is given.
-    QToolTip::showText(lastHintPosition_ - QPoint(2, 16), text, list->viewport(), hoveredItemRect_);
-    hintTimer_->start();
-    return true;
-}
-
-void MainWindow::refreshHint() {
-    QListWidget* list = hoveredList_;
-    if (!list || !QToolTip::isVisible()) {
-        hintTimer_->stop();
-        return;
-    }
-    const QPoint position = list->viewport()->mapFromGlobal(QCursor::pos());
-    const QString before = list->toolTip();
-    lbListMouseMove(list, position);
-    if (list->toolTip() != before && !list->toolTip().isEmpty())
-        ApplicationEvents1ShowHint(list);
-}
-
-bool MainWindow::listMouseEvent(QListWidget* list, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        lbListsMouseDown(list, mouse->button(), mouse->modifiers(), mouse->position().toPoint());
+    if (event->button() == Qt::RightButton) {
+        popupListsMenu(view->viewport()->mapToGlobal(position));
         // The right button only opens the popup; it must not move the selection.
-        return mouse->button() == Qt::RightButton;
+        return true;
     }
-    case QEvent::MouseButtonRelease: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool wasDragCandidate = dragStartRow_ >= 0;
+    // A press below the items leaves the selection as it is.
+    return !view->indexAt(position).isValid();
+}
+
+bool MainWindow::mouseRelease(QListView* view, QMouseEvent* event) {
+    const bool wasDragCandidate = dragStartRow_ >= 0;
+    dragStartRow_ = -1;
+    // A click on the focused playlist reads its file again.
+    if (view == playlistView_ && event->button() == Qt::LeftButton && !focusMovedByPress_ &&
+        view->indexAt(event->position().toPoint()).isValid())
+        showFocusedPlaylist();
+    focusMovedByPress_ = false;
+    return wasDragCandidate || event->button() == Qt::RightButton;
+}
+
+bool MainWindow::mouseMove(QListView* view, QMouseEvent* event) {
+    const QPoint position = event->position().toPoint();
+    if (dragStartRow_ >= 0 && (position - dragStartPosition_).manhattanLength() >= DragDistance) {
+        const int row = dragStartRow_;
         dragStartRow_ = -1;
-        if (list == lbPlayLists && mouse->button() == Qt::LeftButton) {
-            QMetaObject::invokeMethod(this, &MainWindow::lbPlayListsClick, Qt::QueuedConnection);
-        }
-        return wasDragCandidate || mouse->button() == Qt::RightButton;
+        startPlaylistDrag(row);
+        return true;
     }
-    case QEvent::MouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            QMetaObject::invokeMethod(
-                this, [this, list] { lbListsDblClick(list); }, Qt::QueuedConnection);
-        return false;
-    case QEvent::MouseMove: {
+    trackHover(view, position);
+    return false;
+}
+
+bool MainWindow::listEvent(QListView* view, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return mousePress(view, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease:
+        return mouseRelease(view, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        const QPoint position = mouse->position().toPoint();
-        if (dragStartRow_ >= 0 &&
-            (position - dragStartPosition_).manhattanLength() >= DragDistance) {
-            const int row = dragStartRow_;
-            dragStartRow_ = -1;
-            startPlayListDrag(row);
-            return true;
-        }
-        lbListMouseMove(list, position);
+        // Only on an item: a double-click on empty space plays nothing.
+        if (mouse->button() == Qt::LeftButton &&
+            view->indexAt(mouse->position().toPoint()).isValid())
+            QMetaObject::invokeMethod(
+                this, [this, view] { execute(view == songView_ ? List::Songs : List::Playlists); },
+                Qt::QueuedConnection);
         return false;
     }
+    case QEvent::MouseMove:
+        return mouseMove(view, static_cast<QMouseEvent*>(event));
     case QEvent::ToolTip:
-        ApplicationEvents1ShowHint(list);
+        showHint(view);
         return true;
     case QEvent::Leave:
         hintTimer_->stop();
@@ -174,57 +149,89 @@ bool MainWindow::listMouseEvent(QListWidget* list, QEvent* event) {
     }
 }
 
-void MainWindow::startPlayListDrag(int row) {
-    auto* drag = new QDrag(lbPlayLists);
+void MainWindow::startPlaylistDrag(int row) {
+    auto* drag = new QDrag(playlistView_);
     auto* data = new QMimeData;
     data->setData(DragFormat, QByteArray::number(row));
     drag->setMimeData(data);
     drag->exec(Qt::MoveAction);
 }
 
-bool MainWindow::lbPlayListsDragOver(QObject* source, const QPoint& position) {
-    return source == lbPlayLists && lbPlayLists->itemAt(position) != nullptr;
-}
-
-void MainWindow::lbPlayListsDragDrop(QObject* source, const QPoint& position) {
-    const QListWidgetItem* target = lbPlayLists->itemAt(position);
-    const int from = lbPlayLists->currentRow();
-    if (source != lbPlayLists || !target || from < 0)
-        return;
-    const int to = lbPlayLists->row(target);
-    QStringList& paths = context_.vars.PlayLists;
-    paths.move(from, to);
-    QListWidgetItem* moved = lbPlayLists->takeItem(from);
-    lbPlayLists->insertItem(to, moved);
-    lbPlayLists->setCurrentRow(to, QItemSelectionModel::NoUpdate);
-    moved->setSelected(true);
+bool MainWindow::dragEvent(QEvent* event) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const bool ours =
+            drag->mimeData()->hasFormat(DragFormat) && drag->source() == playlistView_;
+        const bool onItem = playlistView_->indexAt(drag->position().toPoint()).isValid();
+        ours&& onItem ? drag->acceptProposedAction() : drag->ignore();
+        if (event->type() == QEvent::DragEnter && ours)
+            drag->accept(); // keep receiving moves to re-evaluate each position
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QModelIndex target = playlistView_->indexAt(drop->position().toPoint());
+        if (drop->mimeData()->hasFormat(DragFormat) && drop->source() == playlistView_ &&
+            target.isValid()) {
+            const int from = drop->mimeData()->data(DragFormat).toInt();
+            editing_->movePlaylist(from, target.row());
+            drop->acceptProposedAction();
+        }
+        return true;
+    }
+    return false;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    for (QListWidget* list : {lbPlayLists, lbMP3Songs}) {
-        if (!list)
+    for (QListView* view : {playlistView_, songView_}) {
+        if (!view || watched != view->viewport())
             continue;
-        if (watched == list->viewport()) {
-            if (list == lbPlayLists &&
-                (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)) {
-                auto* drag = static_cast<QDragMoveEvent*>(event);
-                const bool ok = drag->mimeData()->hasFormat(DragFormat) &&
-                                lbPlayListsDragOver(drag->source(), drag->position().toPoint());
-                ok ? drag->acceptProposedAction() : drag->ignore();
-                if (event->type() == QEvent::DragEnter && drag->mimeData()->hasFormat(DragFormat))
-                    drag->accept(); // keep receiving moves to re-evaluate each position
-                return true;
-            }
-            if (list == lbPlayLists && event->type() == QEvent::Drop) {
-                auto* drop = static_cast<QDropEvent*>(event);
-                lbPlayListsDragDrop(drop->source(), drop->position().toPoint());
-                drop->acceptProposedAction();
-                return true;
-            }
-            return listMouseEvent(list, event);
-        }
+        if (view == playlistView_ &&
+            (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+             event->type() == QEvent::Drop))
+            return dragEvent(event);
+        return listEvent(view, event);
     }
-    if ((watched == lbPlayLists || watched == lbMP3Songs) && event->type() == QEvent::KeyPress)
-        return keyEvent(static_cast<QKeyEvent*>(event));
+    if ((watched == playlistView_ || watched == songView_) && event->type() == QEvent::KeyPress)
+        return handleKey(static_cast<QKeyEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::trackHover(QListView* view, const QPoint& position) {
+    const QModelIndex index = view->indexAt(position);
+    if (!index.isValid()) {
+        hoveredText_.clear();
+        if (hoveredView_ == view)
+            QToolTip::hideText();
+        return;
+    }
+    hoveredView_ = view;
+    hoveredItemRect_ = view->visualRect(index);
+    hoveredText_ = index.data(Qt::ToolTipRole).toString();
+}
+
+bool MainWindow::showHint(QListView* view) {
+    if (hoveredText_.isEmpty() || hoveredView_ != view) {
+        QToolTip::hideText();
+        return false;
+    }
+    // Over the hovered item, so the full path covers the shortened name.
+    lastHintPosition_ = view->viewport()->mapToGlobal(hoveredItemRect_.topLeft()) - QPoint(0, 2);
+    // The tooltip adds its own offset from the point it is given.
+    QToolTip::showText(lastHintPosition_ - QPoint(2, 16), hoveredText_, view->viewport(),
+                       hoveredItemRect_);
+    hintTimer_->start();
+    return true;
+}
+
+void MainWindow::refreshHint() {
+    QListView* view = hoveredView_;
+    if (!view || !QToolTip::isVisible()) {
+        hintTimer_->stop();
+        return;
+    }
+    const QString before = hoveredText_;
+    trackHover(view, view->viewport()->mapFromGlobal(QCursor::pos()));
+    if (hoveredText_ != before && !hoveredText_.isEmpty())
+        showHint(view);
 }

@@ -127,12 +127,16 @@ void InstanceChannel::readFrame(QLocalSocket* socket) {
         commandLine.clear(); // unreadable: handled like an empty command line
     }
     socket->setProperty(HandledProperty, true);
-    // The handler may run a question's event loop, inside which the sender can vanish.
+    // The sender can vanish while the handler waits for the user.
     const QPointer<QLocalSocket> guard(socket);
+    Reply answer = [guard] {
+        if (guard)
+            reply(guard);
+    };
     if (handler_)
-        handler_(commandLine);
-    if (guard)
-        reply(guard);
+        handler_(commandLine, std::move(answer));
+    else
+        answer();
 }
 
 void InstanceChannel::reply(QLocalSocket* socket) {

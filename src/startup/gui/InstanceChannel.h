@@ -18,7 +18,10 @@ class InstanceChannel : public QObject {
     Q_OBJECT
 public:
     enum class Role { Running, HandedOver };
-    using Handler = std::function<void(const QStringList& commandLine)>;
+    // Sends the sender its reply; harmless once the sender is gone.
+    using Reply = std::function<void()>;
+    // Calls `reply` once it is done with the command line, then or later.
+    using Handler = std::function<void(const QStringList& commandLine, Reply reply)>;
 
     static constexpr const char* LockFileName = "instance.lock";
     static constexpr const char* SocketName = "TfrmPlatterboxMain";
@@ -33,7 +36,7 @@ public:
     Role claimOrHandOver(const QStringList& commandLine);
 
     // Each command line received from now on (and each already waiting) goes to the handler;
-    // the sender gets its reply when the handler returns.
+    // the sender gets its reply when the handler calls the reply it was given.
     void setHandler(Handler handler);
 
 private:

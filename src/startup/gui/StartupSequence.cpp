@@ -1,6 +1,6 @@
 #include "StartupSequence.h"
 
-#include "HandOffHandler.h"
+#include "HandOffPart.h"
 #include "InstanceChannel.h"
 #include "ProgramContext.h"
 #include "NullMainWindow.h"
@@ -49,9 +49,10 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
     // Logging out or `kill` closes the window as the close box does, so nothing is lost.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, &MainWindow::close);
-    HandOffHandler handOff(mainWindow);
     instances.setHandler(
-        [&handOff](const QStringList& commandLine) { handOff.handle(commandLine); });
+        [&mainWindow](const QStringList& commandLine, InstanceChannel::Reply reply) {
+            mainWindow.handOff().receive(commandLine, std::move(reply));
+        });
     QApplication::exec();
     // The handler goes with this scope; later copies are not served any more.
     instances.setHandler({});

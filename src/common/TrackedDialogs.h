@@ -1,0 +1,34 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+// Passes every question on to another seam and knows whether one is open, so that work
+// arriving from outside (a second copy's hand-off) can wait until the user has answered.
+class TrackedDialogs : public UserDialogs {
+public:
+    explicit TrackedDialogs(UserDialogs& inner) : inner_(inner) {}
+
+    bool isOpen() const { return depth_ > 0; }
+
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    bool askRetryCancel(const QString& text) override;
+    std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                   const QString& defaultText) override;
+    std::optional<QString> chooseFolder(const QString& prompt, const QString& startFolder) override;
+    std::optional<QString> chooseFile(const QString& caption, const QStringList& filters,
+                                      const QString& startPath) override;
+
+private:
+    template <typename Ask> auto tracked(Ask ask) {
+        ++depth_;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{depth_};
+        return ask();
+    }
+
+    UserDialogs& inner_;
+    int depth_ = 0;
+};

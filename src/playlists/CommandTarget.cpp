@@ -1,0 +1,37 @@
+#include "CommandTarget.h"
+
+#include "PlaylistListModel.h"
+#include "SongListModel.h"
+
+CommandTarget CommandTarget::ofPlaylists(const PlaylistListModel& list) {
+    CommandTarget target;
+    target.listGeneration_ = list.generation();
+    target.rows_ = list.selectedRows();
+    return target;
+}
+
+CommandTarget CommandTarget::ofSongs(const PlaylistListModel& list, const SongListModel& songs) {
+    CommandTarget target;
+    target.listGeneration_ = list.generation();
+    target.songs_ = true;
+    target.songsGeneration_ = songs.generation();
+    target.file_ = songs.identity();
+    target.rows_ = songs.selectedRows();
+    return target;
+}
+
+Status CommandTarget::stillHolds(const PlaylistListModel& list, const SongListModel& songs) const {
+    if (list.generation() != listGeneration_)
+        return Status::failure(
+            QStringLiteral("The list of playlists has changed meanwhile; nothing was changed."));
+    if (!songs_)
+        return Status::ok();
+    if (songs.generation() != songsGeneration_ || list.currentPath() != file_.path)
+        return Status::failure(
+            QStringLiteral("Another playlist is shown now; nothing was changed."));
+    if (FileIdentity::of(file_.path) != file_)
+        return Status::failure(file_.path +
+                               QStringLiteral("\rThe file was changed by another program since "
+                                              "it was shown; nothing was written."));
+    return Status::ok();
+}

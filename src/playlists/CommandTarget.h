@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/FileIdentity.h"
+#include "common/Status.h"
+
+#include <QList>
+
+class PlaylistListModel;
+class SongListModel;
+
+// What a command that writes or deletes acts on, taken when the user gives the command and
+// checked again after every dialog it opens and right before it writes, so that nothing is
+// written into, or deleted from, a file the user did not choose.
+class CommandTarget {
+public:
+    // The playlist list's rows as they are now.
+    static CommandTarget ofPlaylists(const PlaylistListModel& list);
+    // The focused playlist and the songs shown of it.
+    static CommandTarget ofSongs(const PlaylistListModel& list, const SongListModel& songs);
+
+    // Fails with the message to show when the list or the shown songs were replaced, another
+    // playlist is focused, or the shown playlist's file changed on disk.
+    Status stillHolds(const PlaylistListModel& list, const SongListModel& songs) const;
+
+    const QList<int>& rows() const { return rows_; }
+    const QString& path() const { return file_.path; }
+
+private:
+    quint64 listGeneration_ = 0;
+    bool songs_ = false;
+    quint64 songsGeneration_ = 0;
+    FileIdentity file_;
+    QList<int> rows_;
+};

@@ -1,0 +1,147 @@
+#include "ListEditingPart.h"
+
+#include "MainWindow.h"
+
+#include "common/UserDialogs.h"
+#include "platform/FileOperations.h"
+#include "playlists/CommandTarget.h"
+#include "playlists/ListSorting.h"
+#include "playlists/PlaylistListModel.h"
+#include "playlists/SongListModel.h"
+
+#include <QFileInfo>
+
+bool ListEditingPart::stillHolds(const CommandTarget& target) {
+    const Status holds = target.stillHolds(window_.playlists(), window_.songs());
+    if (holds.failed())
+        window_.context().dialogs.showMessage(holds.message());
+    return holds.isOk();
+}
+
+void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries) {
+    if (!stillHolds(target))
+        return;
+    SongListModel& songs = window_.songs();
+    // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
+    const PlayListFormat format =
+        songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
+    if (WritePlayList(target.path(), entries, format).failed())
+        window_.context().dialogs.showMessage(target.path() +
+                                              QLatin1String("\rUnable to update file!"));
+    const int current = songs.currentRow();
+    window_.showFocusedPlaylist();
+    if (current >= 0 && current < songs.count())
+        songs.selectionModel()->setCurrentIndex(songs.index(current),
+                                                QItemSelectionModel::NoUpdate);
+}
+
+void ListEditingPart::sortPlaylists() {
+    PlaylistListModel& playlists = window_.playlists();
+    if (playlists.count() == 0)
+        return;
+    const int focus = playlists.currentRow();
+    playlists.sortByName();
+    playlists.selectionModel()->clearSelection();
+    window_.focusPlaylist(qMax(focus, 0));
+}
+
+void ListEditingPart::sortSongs() {
+    const SongListModel& songs = window_.songs();
+    if (songs.count() == 0 || songs.playlistPath().isEmpty())
+        return;
+    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    QStringList texts;
+    texts.reserve(songs.count());
+    for (int row = 0; row < songs.count(); ++row)
+        texts.append(songs.text(row));
+    EntryList sorted;
+    sorted.reserve(songs.count());
+    for (qsizetype row : LocaleSortedOrder(texts))
+        sorted.append(songs.entry(int(row)).toByteArray());
+    rewriteShownPlaylist(target, sorted);
+}
+
+void ListEditingPart::removeSongs() {
+    const SongListModel& songs = window_.songs();
+    if (songs.count() == 0 || songs.playlistPath().isEmpty())
+        return;
+    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    if (!window_.context().dialogs.askYesNo(
+            QStringLiteral("Remove the selected item(s) from playlist?")))
+        return;
+    if (!stillHolds(target))
+        return;
+    EntryList kept;
+    const QList<int>& removed = target.rows();
+    for (int row = 0, next = 0; row < songs.count(); ++row) {
+        if (next < removed.size() && removed.at(next) == row) {
+            ++next;
+            continue;
+        }
+        kept.append(songs.entry(row).toByteArray());
+    }
+    rewriteShownPlaylist(target, kept);
+}
+
+void ListEditingPart::editSong() {
+    const SongListModel& songs = window_.songs();
+    const int row = songs.currentRow();
+    if (row < 0 || songs.playlistPath().isEmpty())
+        return;
+    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    const QString current = songs.text(row);
+    const QString answer =
+        window_.context()
+            .dialogs
+            .askText(QStringLiteral("Edit item file name"),
+                     QStringLiteral("Please enter the new name for the item: "), current)
+            .value_or(current);
+    if (answer == current || !stillHolds(target))
+        return;
+    EntryList entries = songs.entries();
+    entries[row] = EncodeEntry(answer);
+    rewriteShownPlaylist(target, entries);
+}
+
+void ListEditingPart::renamePlaylist() {
+    PlaylistListModel& playlists = window_.playlists();
+    const int row = playlists.currentRow();
+    if (row < 0)
+        return;
+    const CommandTarget target = CommandTarget::ofPlaylists(playlists);
+    UserDialogs& dialogs = window_.context().dialogs;
+    const QString current = playlists.path(row);
+    const QString answer =
+        dialogs
+            .askText(QStringLiteral("Edit playlist file name"),
+                     QStringLiteral("Please enter the new name for the playlist: "), current)
+            .value_or(current);
+    if (answer == current || !stillHolds(target))
+        return;
+    if (answer.isEmpty() || !FileOperations::moveFile(current, answer)) {
+        dialogs.showMessage(QLatin1String("Unable to rename ") + current +
+                            QLatin1String("\rinto ") + answer);
+        return;
+    }
+    // A bare name lands in the current folder; the list keeps where the file really is, so
+    // the saved INI file still finds it.
+    playlists.setPath(row, QFileInfo(answer).absoluteFilePath());
+    window_.showFocusedPlaylist();
+}
+
+void ListEditingPart::movePlaylist(int from, int to) {
+    PlaylistListModel& playlists = window_.playlists();
+    if (from < 0 || from >= playlists.count() || to < 0 || to >= playlists.count())
+        return;
+    playlists.moveRows({from}, to);
+    playlists.setCurrentRow(to);
+    playlists.select(to);
+}
+
+void ListEditingPart::moveSelectedPlaylists(int step) {
+    PlaylistListModel& playlists = window_.playlists();
+    QList<int> rows = playlists.selectedRows();
+    if (rows.isEmpty() && playlists.currentRow() >= 0)
+        rows.append(playlists.currentRow());
+    playlists.moveRowsByOne(rows, step);
+}

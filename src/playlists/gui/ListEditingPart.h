@@ -1,0 +1,32 @@
+#pragma once
+
+#include "playlists/PlayListFile.h"
+
+class CommandTarget;
+class MainWindow;
+
+// Editing the lists: sorting, removing and editing song entries, renaming a playlist's file,
+// moving playlists. A command that writes checks, after each question and right before it
+// writes, that the playlist it was given is still the one shown and unchanged on disk.
+class ListEditingPart {
+public:
+    explicit ListEditingPart(MainWindow& window) : window_(window) {}
+
+    void sortPlaylists();
+    void sortSongs();
+    void removeSongs();
+    void editSong();
+    void renamePlaylist();
+    // Moves a playlist to another place; the focus and selection go with it.
+    void movePlaylist(int from, int to);
+    // Moves the selected playlists one place up (-1) or down (+1), kept together.
+    void moveSelectedPlaylists(int step);
+
+private:
+    // Tells the user and returns false when the target no longer holds.
+    bool stillHolds(const CommandTarget& target);
+    // Writes the entries over the shown playlist in its form, then shows the file again.
+    void rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries);
+
+    MainWindow& window_;
+};

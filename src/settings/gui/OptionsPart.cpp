@@ -1,0 +1,36 @@
+#include "OptionsPart.h"
+
+#include "HintSwitch.h"
+#include "PreferencesDialog.h"
+
+#include "common/UserDialogs.h"
+#include "playlists/gui/MainWindow.h"
+#include "settings/InstanceIni.h"
+#include "settings/RegistrySettings.h"
+#include "settings/SharedVariables.h"
+#include "startup/gui/PresencePart.h"
+
+#include <memory>
+
+void OptionsPart::showOptions() {
+    ProgramContext& program = window_.context();
+    {
+        const auto dialog = std::make_unique<PreferencesDialog>(&window_);
+        dialog->fill(program.vars.dlgPreferences, program.hints);
+        if (dialog->exec() == QDialog::Accepted) {
+            dialog->copyBack(program.vars.dlgPreferences, program.hints);
+            // Both stores, whether or not "Save options on exit" is on.
+            saveSettings();
+        }
+    }
+    // Confirmed or not, the icon placement is applied again.
+    window_.presence().applyIconPlacement();
+}
+
+void OptionsPart::saveSettings() {
+    ProgramContext& program = window_.context();
+    bool hints = program.hints.enabled();
+    if (Status saved = SaveRegistrySettings(program.vars, hints); saved.failed())
+        program.dialogs.showMessage(saved.message());
+    SaveIniFile(window_.currentIniPath(), program.vars, program.dialogs);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+class MainWindow;
+
+// The Options command and saving the settings it and the window keep.
+class OptionsPart {
+public:
+    explicit OptionsPart(MainWindow& window) : window_(window) {}
+
+    void showOptions();
+    // Saves the general settings and the instance INI file; a refused registry write is
+    // reported and the INI file is still saved.
+    void saveSettings();
+
+private:
+    MainWindow& window_;
+};

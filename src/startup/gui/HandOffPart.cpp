@@ -1,0 +1,92 @@
+#include "HandOffPart.h"
+
+#include "PresencePart.h"
+
+#include "common/UserDialogs.h"
+#include "playlists/gui/MainWindow.h"
+#include "settings/InstanceIni.h"
+#include "settings/SharedVariables.h"
+#include "startup/HandOffPath.h"
+
+#include <QApplication>
+#include <QTimer>
+
+HandOffPart::HandOffPart(MainWindow& window) : QObject(&window), window_(window) {
+    waitTimer_ = new QTimer(this);
+    waitTimer_->setInterval(100);
+    connect(waitTimer_, &QTimer::timeout, this, &HandOffPart::serveWaiting);
+}
+
+bool HandOffPart::modalWindowOpen() const {
+    return window_.isAskingUser() || QApplication::activeModalWidget() != nullptr;
+}
+
+void HandOffPart::receive(const QStringList& commandLine, Reply reply) {
+    // A second hand-off during the hand-off question is answered at once, as before.
+    if (!asking_ && (modalWindowOpen() || !queue_.isEmpty())) {
+        queue_.enqueue({commandLine, std::move(reply)});
+        waitTimer_->start();
+        return;
+    }
+    handle(commandLine);
+    reply();
+}
+
+void HandOffPart::serveWaiting() {
+    if (modalWindowOpen())
+        return;
+    waitTimer_->stop();
+    while (!queue_.isEmpty() && !modalWindowOpen()) {
+        Request request = queue_.dequeue();
+        handle(request.commandLine);
+        request.reply();
+    }
+    if (!queue_.isEmpty())
+        waitTimer_->start();
+}
+
+void HandOffPart::handle(const QStringList& commandLine) {
+    const std::optional<QString> iniPath = HandOffIniPath(commandLine);
+    const TVARdlgPreferences& preferences = window_.context().vars.dlgPreferences;
+    if (asking_ || preferences.cbIgnoreInstances_Checked || !iniPath) {
+        refuse();
+        return;
+    }
+    asking_ = true;
+    const bool yes = window_.context().dialogs.askYesNo(
+        QStringLiteral("New instance loaded, use its INI file?"));
+    asking_ = false;
+    if (yes)
+        switchTo(*iniPath);
+    bringToFront();
+}
+
+void HandOffPart::refuse() {
+    window_.presence().restore();
+}
+
+void HandOffPart::switchTo(const QString& iniPath) {
+    TSharedVariables& vars = window_.context().vars;
+    UserDialogs& dialogs = window_.context().dialogs;
+    // The running copy's list and per-copy options survive in its own file.
+    if (vars.dlgPreferences.cbSaveIni_Checked)
+        SaveIniFile(window_.currentIniPath(), vars, dialogs);
+    window_.setCurrentIniPath(iniPath);
+    window_.loadIniFile(iniPath);
+    window_.presence().applyIconPlacement();
+    window_.presence().startAutoPlay();
+}
+
+// What the sender's request to bring the running copy forward does on Windows; a hidden or
+// minimised window stays so.
+void HandOffPart::bringToFront() {
+    // Without a notification area a hidden window has no other way back than a new start.
+    if (!window_.isVisible() && !window_.presence().trayShown()) {
+        window_.presence().restore();
+        return;
+    }
+    if (!window_.isVisible() || window_.isMinimized())
+        return;
+    window_.raise();
+    window_.activateWindow();
+}
