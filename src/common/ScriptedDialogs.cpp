@@ -38,27 +38,32 @@ bool ScriptedDialogs::allAnswersUsed() const {
 
 void ScriptedDialogs::showMessage(const QString& text) {
     records_.append({Kind::Message, text, {}, {}});
+    whileOpen();
 }
 
 bool ScriptedDialogs::askYesNo(const QString& text) {
     records_.append({Kind::YesNo, text, {}, {}});
+    whileOpen();
     return takeOr(yesNo_, false);
 }
 
 bool ScriptedDialogs::askRetryCancel(const QString& text) {
     records_.append({Kind::RetryCancel, text, {}, {}});
+    whileOpen();
     return takeOr(retryCancel_, false);
 }
 
 std::optional<QString> ScriptedDialogs::askText(const QString& caption, const QString& prompt,
                                                 const QString& defaultText) {
     records_.append({Kind::Text, prompt, caption, defaultText});
+    whileOpen();
     return takeOr(texts_, std::optional<QString>());
 }
 
 std::optional<QString> ScriptedDialogs::chooseFolder(const QString& prompt,
                                                      const QString& startFolder) {
     records_.append({Kind::Folder, prompt, {}, startFolder});
+    whileOpen();
     return takeOr(folders_, std::optional<QString>());
 }
 
@@ -67,4 +72,10 @@ std::optional<QString> ScriptedDialogs::chooseFile(const QString& caption,
                                                    const QString& startPath) {
     records_.append({Kind::File, filters.join(QLatin1String(";;")), caption, startPath});
     return takeOr(files_, std::optional<QString>());
+}
+
+void ScriptedDialogs::whileOpen() {
+    // A copy, so the hook may replace itself.
+    if (const auto hook = whileOpen_)
+        hook(records_.last());
 }

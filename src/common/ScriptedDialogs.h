@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 // Answers from a script and records every text; used by tests and by scripted runs.
 // An unexpected question (no scripted answer left) is answered with No / Cancel and
@@ -25,8 +26,12 @@ public:
     void answerFolder(std::optional<QString> folder) { folders_.enqueue(folder); }
     void answerFile(std::optional<QString> file) { files_.enqueue(file); }
 
+    // Runs while each question is open, before it is answered: a test does there what a user
+    // or another program does while the box is up.
+    void setWhileOpen(std::function<void(const Record&)> hook) { whileOpen_ = std::move(hook); }
+
     const QList<Record>& records() const { return records_; }
-    QStringList messages() const; // texts of plain reports, in order
+    QStringList messages() const;  // texts of plain reports, in order
     QStringList questions() const; // texts of Yes/No and Retry/Cancel questions, in order
     void clear();
     bool allAnswersUsed() const;
@@ -36,12 +41,14 @@ public:
     bool askRetryCancel(const QString& text) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& defaultText) override;
-    std::optional<QString> chooseFolder(const QString& prompt,
-                                        const QString& startFolder) override;
+    std::optional<QString> chooseFolder(const QString& prompt, const QString& startFolder) override;
     std::optional<QString> chooseFile(const QString& caption, const QStringList& filters,
                                       const QString& startPath) override;
 
 private:
+    void whileOpen();
+
+    std::function<void(const Record&)> whileOpen_;
     QList<Record> records_;
     QQueue<bool> yesNo_;
     QQueue<bool> retryCancel_;
