@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <map>
 
@@ -130,21 +131,34 @@ void forEachLine(QByteArrayView text, qsizetype start, LineFunction line) {
     const qsizetype nul = text.indexOf('\0');
     const qsizetype end = nul < 0 ? text.size() : nul;
     const char* data = text.data();
+    const auto find = [&](char c, qsizetype from) {
+        const void* hit = std::memchr(data + from, c, size_t(end - from));
+        return hit ? static_cast<const char*>(hit) - data : end;
+    };
+    // The next LF and CR are looked up once each and reused, so a file with only one kind of
+    // line end is still read in one pass.
+    qsizetype nextLf = find('\n', start);
+    qsizetype nextCr = find('\r', start);
     qsizetype lineStart = start;
-    for (qsizetype i = start; i < end; ++i) {
-        if (data[i] != '\r' && data[i] != '\n')
-            continue;
+    while (lineStart < end) {
+        if (nextLf < lineStart)
+            nextLf = find('\n', lineStart);
+        if (nextCr < lineStart)
+            nextCr = find('\r', lineStart);
+        const qsizetype i = qMin(nextLf, nextCr);
+        if (i >= end)
+            break;
         line(lineStart, i - lineStart);
-        if (data[i] == '\r' && i + 1 < end && data[i + 1] == '\n')
-            ++i;
-        lineStart = i + 1;
+        lineStart = (data[i] == '\r' && i + 1 < end && data[i + 1] == '\n') ? i + 2 : i + 1;
     }
     if (lineStart < end)
         line(lineStart, end - lineStart);
 }
 
 bool startsWithExt(QByteArrayView line) {
-    return line.size() >= 4 && asciiUpper(line.first(4).toByteArray()) == "#EXT";
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return line.size() >= 4 && line[0] == '#' && upper(line[1]) == 'E' && upper(line[2]) == 'X' &&
+           upper(line[3]) == 'T';
 }
 
 QByteArrayView firstLine(QByteArrayView text, qsizetype start) {

@@ -1,0 +1,111 @@
+// Starts the real main window with a big extended M3U (an #EXTINF line before each entry,
+// backslash paths) as the focused playlist, and reports the time until the window is shown
+// with its songs and the event loop is idle, and the process's peak memory.
+//
+//   bench_bigplaylist [entries]   default 1,000,000; the file is made once in the temporary
+//                                 folder and kept for later runs.
+// Run it offscreen (QT_QPA_PLATFORM=offscreen) or on an X server.
+#include "common/ScriptedDialogs.h"
+#include "platform/ShellExecute.h"
+#include "playlists/PlayingModule.h"
+#include "playlists/gui/MainWindow.h"
+#include "settings/SharedVariables.h"
+#include "settings/gui/HintSwitch.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+QString makePlaylist(int entries) {
+    const QString path =
+        QDir::temp().filePath(QStringLiteral("platterbox-bench-%1.m3u").arg(entries));
+    if (QFile::exists(path))
+        return path;
+    QFile file(path + QLatin1String(".part"));
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    QByteArray chunk = "#EXTM3U\r\n";
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        chunk += "#EXTINF:" + QByteArray::number(180 + i % 240) + ",Artist " +
+                 QByteArray::number(i % 997) + " - Title " + n + "\r\n";
+        chunk += "..\\Music\\Artist " + QByteArray::number(i % 997) + "\\Album " +
+                 QByteArray::number(i % 31) + "\\" + n + " Title.mp3\r\n";
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    }
+    file.write(chunk);
+    file.close();
+    QFile::rename(file.fileName(), path);
+    return path;
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const int entries = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
+    const QString playlist = makePlaylist(entries);
+    if (playlist.isEmpty()) {
+        std::fprintf(stderr, "cannot write the playlist\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    QFile ini(dir.filePath(QStringLiteral("Platterbox.Ini")));
+    if (!ini.open(QIODevice::WriteOnly))
+        return 1;
+    ini.write("[General]\r\ncbAutoExecute_Checked=0\r\n[PlayLists]\r\nTotal=1\r\nFile0=" +
+              playlist.toUtf8() + "\r\n");
+    ini.close();
+    const long peakBefore = peakKilobytes();
+
+    TSharedVariables vars;
+    ScriptedDialogs dialogs;
+    HintSwitch hints;
+    PlayingModule playing(dialogs, Shell::ShellExecute, dir.filePath(QStringLiteral("t.m3u")));
+
+    QElapsedTimer clock;
+    clock.start();
+    MainWindow window(ProgramContext{
+        vars, dialogs, hints, playing, dir.filePath(QStringLiteral("Platterbox")), {}});
+    window.show();
+    // Idle: the window was painted and the loop found nothing more to do.
+    qint64 shownMs = -1;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &app, [&] {
+        if (shownMs < 0 && window.isVisible() && !window.visibleRegion().isEmpty()) {
+            shownMs = clock.elapsed();
+            QTimer::singleShot(0, &app, &QApplication::quit);
+        }
+    });
+    QApplication::exec();
+
+    auto* songs = window.findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+    const int shownSongs = songs->model()->rowCount();
+    std::printf("entries: %d  songs shown: %d  file: %lld bytes\n", entries, shownSongs,
+                static_cast<long long>(QFileInfo(playlist).size()));
+    std::printf("shown and idle after: %lld ms\n", static_cast<long long>(shownMs));
+    std::printf("peak memory: %ld MB (before the window: %ld MB)\n", peakKilobytes() / 1024,
+                peakBefore / 1024);
+    return shownSongs == entries ? 0 : 2;
+}
