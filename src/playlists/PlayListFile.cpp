@@ -1,7 +1,6 @@
 #include "PlayListFile.h"
 
 #include "platform/FileOperations.h"
-#include "settings/IniDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,24 +55,6 @@ std::optional<qint64> fileKeyNumber(const QByteArray& key) {
     if (!isDecimal(digits) || digits.startsWith('0') || digits.size() > 10)
         return std::nullopt;
     return digits.toLongLong();
-}
-
-// Only keys that exist are visited, so a huge declared count costs nothing.
-EntryList plsEntries(const QByteArray& text) {
-    const IniDocument document = IniDocument::parse(text);
-    const qint32 count = entryCount(document.value("playlist", "NumberOfEntries").value_or(""));
-    std::map<qint64, QByteArray> numbered;
-    for (const auto& [key, value] : document.entries("playlist")) {
-        const auto number = fileKeyNumber(key);
-        if (number && *number >= 1 && *number <= count)
-            numbered.emplace(*number, value);
-    }
-    EntryList entries;
-    for (const auto& [number, value] : numbered) {
-        if (!value.isEmpty())
-            entries.append(value);
-    }
-    return entries;
 }
 
 Status cannotOpen(const QString& path) {
@@ -168,21 +149,107 @@ QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
     return text.sliced(start, end - start);
 }
 
+QByteArrayView trimBlanks(QByteArrayView text) {
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+        text.chop(1);
+    return text;
+}
+
+bool sameName(QByteArrayView a, QByteArrayView b) {
+    return a.size() == b.size() && asciiUpper(a.toByteArray()) == asciiUpper(b.toByteArray());
+}
+
+// A value as the INI rules read it: blanks and one pair of enclosing quotes removed, at most
+// 2047 bytes.
+QByteArrayView cleanValue(QByteArrayView raw) {
+    QByteArrayView value = trimBlanks(raw);
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (quoted)
+        value = value.sliced(1, value.size() - 2);
+    return value.first(qMin(value.size(), qsizetype(2047)));
+}
+
+// The [playlist] section of a PLS text read with the INI rules (the first such section; the
+// first of repeated keys), its File<n> values kept as ranges of the text. Only keys that
+// exist are visited, so a huge declared count costs nothing.
+class PlsScan {
+public:
+    explicit PlsScan(QByteArrayView text) : text_(text) {}
+
+    void line(qsizetype offset, qsizetype length) {
+        const QByteArrayView line = trimBlanks(text_.sliced(offset, length));
+        if (line.startsWith('[')) {
+            const QByteArrayView inside = line.sliced(1);
+            const qsizetype close = inside.indexOf(']');
+            const bool playlist =
+                sameName(trimBlanks(close < 0 ? inside : inside.first(close)), "playlist");
+            inSection_ = playlist && !sectionSeen_;
+            sectionSeen_ = sectionSeen_ || playlist;
+            return;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (!inSection_ || line.startsWith(';') || equals < 0)
+            return;
+        const QByteArray key = trimBlanks(line.first(equals)).toByteArray();
+        const QByteArrayView value = cleanValue(line.sliced(equals + 1));
+        if (sameName(key, "NumberOfEntries")) {
+            if (!count_)
+                count_ = entryCount(value.toByteArray());
+        } else if (const auto number = fileKeyNumber(key)) {
+            files_.append({*number, value.data() - text_.data(), value.size()});
+        }
+    }
+
+    // The entries in number order, within the declared count, empty values left out.
+    void addTo(EntryTable& entries) {
+        // A repeated key counts once, with its first value.
+        std::stable_sort(files_.begin(), files_.end(),
+                         [](const File& a, const File& b) { return a.number < b.number; });
+        for (qsizetype i = 0; i < files_.size(); ++i) {
+            const File& file = files_.at(i);
+            const bool repeated = i > 0 && files_.at(i - 1).number == file.number;
+            if (!repeated && file.number >= 1 && file.number <= count_.value_or(0) &&
+                file.length > 0)
+                entries.appendRange(file.offset, file.length);
+        }
+    }
+
+private:
+    struct File {
+        qint64 number;
+        qsizetype offset;
+        qsizetype length;
+    };
+    QByteArrayView text_;
+    bool inSection_ = false;
+    bool sectionSeen_ = false;
+    std::optional<qint32> count_;
+    QList<File> files_;
+};
+
 } // namespace
 
 IndexedPlayList indexPlaylist(QByteArray bytes) {
     const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     IndexedPlayList playlist;
+    const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
         playlist.format = PlayListFormat::Pls;
-        playlist.entries = EntryTable(plsEntries(bytes.sliced(start)));
+        PlsScan scan(text);
+        forEachLine(text, start,
+                    [&](qsizetype offset, qsizetype length) { scan.line(offset, length); });
+        EntryTable entries(bytes);
+        scan.addTo(entries);
+        playlist.entries = std::move(entries);
         return playlist;
     }
     playlist.format =
         first.contains("#EXTM3U") ? PlayListFormat::ExtendedM3U : PlayListFormat::PlainM3U;
     const bool dropExtLines = playlist.format == PlayListFormat::ExtendedM3U;
-    const QByteArrayView text(bytes);
     EntryTable entries(bytes);
     forEachLine(text, start, [&](qsizetype offset, qsizetype length) {
         if (!dropExtLines || !startsWithExt(text.sliced(offset, length)))
