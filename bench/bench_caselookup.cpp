@@ -48,8 +48,8 @@ bool buildDisk(const QString& root, QStringList& exact, QStringList& otherCase) 
                            QByteArray()))
                 return false;
             exactText += "..\\" + name + '\\' + songName + "\r\n";
-            caseText += "..\\" + name.toUpper() + "\\S" + songName.mid(1, songName.size() - 4) +
-                        "MP3\r\n";
+            caseText +=
+                "..\\" + name.toUpper() + "\\S" + songName.mid(1, songName.size() - 4) + "MP3\r\n";
         }
         const QString lists = root + QStringLiteral("/lists/");
         exact << lists + QStringLiteral("exact%1.m3u").arg(album);
@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     std::printf("%d playlists x %d songs, best of %d runs\n", PlayListCount, SongCount, runs);
     std::printf("exact names:       %lld ms\n", bestExact);
     std::printf("names in other case: %lld ms\n", bestCase);
-    std::printf("ratio: %.2f (goal: at most 2)\n", double(bestCase) / double(std::max<qint64>(bestExact, 1)));
+    std::printf("ratio: %.2f (goal: at most 2)\n",
+                double(bestCase) / double(std::max<qint64>(bestExact, 1)));
     return 0;
 }

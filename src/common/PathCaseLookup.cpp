@@ -22,7 +22,7 @@ std::pair<QByteArray, QByteArray> splitLast(const QByteArray& path) {
 QByteArray joined(const QByteArray& folder, const QByteArray& name) {
     if (folder.isEmpty())
         return name;
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+    return folder.endsWith('/') ? QByteArray(folder + name) : QByteArray(folder + '/' + name);
 }
 
 bool isDotName(const QByteArray& name) {
@@ -71,11 +71,10 @@ QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArra
     const QString text = QString::fromLatin1(entry);
     if (IsUrlEntry(text) || IsWindowsAbsoluteEntry(text))
         return entry;
-    const QString resolved = PathRules(PathStyle::Posix)
-                                 .resolveEntryPath(text, QString::fromLatin1(reference),
-                                                   [this](const QString& path) {
-                                                       return nameExists(path.toLatin1());
-                                                   });
+    const QString resolved =
+        PathRules(PathStyle::Posix)
+            .resolveEntryPath(text, QString::fromLatin1(reference),
+                              [this](const QString& path) { return nameExists(path.toLatin1()); });
     return existingPath(resolved.toLatin1());
 }
 
@@ -117,8 +116,8 @@ std::optional<QByteArray> PathCaseLookup::realFolder(const QByteArray& folder) {
     return result;
 }
 
-std::optional<QByteArray> PathCaseLookup::findName(const QByteArray& folder,
-                                                   const QByteArray& name, bool folderWanted) {
+std::optional<QByteArray> PathCaseLookup::findName(const QByteArray& folder, const QByteArray& name,
+                                                   bool folderWanted) {
     Listing& list = listing(folder);
     if (!list.readable)
         return std::nullopt;

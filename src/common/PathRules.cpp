@@ -198,9 +198,9 @@ QString AddTrailingBackslash(const QString& path) {
 }
 
 QString ResolveEntryPath(const QString& entry, const QString& reference) {
-    return PathRules(PathStyle::Posix)
-        .resolveEntryPath(entry, reference,
-                          [](const QString& path) { return QFileInfo::exists(path); });
+    return PathRules(PathStyle::Posix).resolveEntryPath(entry, reference, [](const QString& path) {
+        return QFileInfo::exists(path);
+    });
 }
 
 QString MakeRelativePath(const QString& path, const QString& reference) {
