@@ -2,6 +2,8 @@
 #include "common/PathRules.h"
 #include "common/ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
+#include "startup/HandOffPath.h"
+#include "startup/IniPathChoice.h"
 #include "TestSupport.h"
 
 #include <QFileInfo>
@@ -523,6 +525,31 @@ private Q_SLOTS:
         // The same through the path rules, from a playlist written on Windows.
         const QByteArray entry = QByteArray(asked).replace('/', '\\');
         QCOMPARE(resolveEntryOnDisk(entry, root + "/list.m3u"), want);
+    }
+
+    // INI names the program derives are found as on Windows, the folder part included (a
+    // CD mounted with lower-case names): at start-up and by the copy that hands off.
+    void derivedIniNamesIgnoreCase_data() {
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("exact") << s("cd/Platterbox/Platterbox.INI")
+                               << s("cd/Platterbox/Platterbox.INI");
+        QTest::newRow("file name in other case")
+            << s("cd/Platterbox/PLATTERBOX.INI") << s("cd/Platterbox/PLATTERBOX.INI");
+        QTest::newRow("folder in other case")
+            << s("CD/platterbox/platterbox.ini") << s("CD/platterbox/platterbox.ini");
+    }
+    void derivedIniNamesIgnoreCase() {
+        QFETCH(QString, disk);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TestSupport::writeBytes(dir.filePath(disk), "[General]\r\n");
+        const QString program = dir.filePath(s("prog/Platterbox"));
+        QCOMPARE(ChooseIniPath(dir.filePath(s("cd/Platterbox/Platterbox")), program),
+                 dir.filePath(expected));
+        QCOMPARE(HandOffIniPath({program, dir.filePath(s("cd/Platterbox/list.m3u"))}),
+                 std::optional<QString>(dir.filePath(expected)));
     }
 
     // Playlists named in the INI file in other letter case, or with a backslash in a name,
