@@ -262,6 +262,28 @@ private Q_SLOTS:
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }
 
+    // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
+    void latin1PlayListIsExpanded() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QByteArray rootBytes = QFile::encodeName(root.path());
+        const RawRemoval removal{rootBytes};
+        const QByteArray list = rootBytes + "/lists/caf\xe9.m3u";
+        QVERIFY(makeRawFile(list));
+        QFile file;
+        const int fd = ::open(list.constData(), O_WRONLY);
+        QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        file.write("\xe9t\xe9.mp3\r\n");
+        file.close();
+
+        module_->ExecuteSelectedSongs(EntryList{"CAF\xc9.M3U"},
+                                      root.filePath(QStringLiteral("lists/")),
+                                      options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList());
+        QCOMPARE(byteLinesOf(calls_.at(0).playlist),
+                 QList<QByteArray>{rootBytes + "/lists/\xe9t\xe9.mp3"});
+    }
+
     void verbChoice_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("custom");

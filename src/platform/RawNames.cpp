@@ -1,7 +1,9 @@
 #include "RawNames.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace RawNames {
 
@@ -13,6 +15,25 @@ bool exists(const QByteArray& path) {
 bool isFolder(const QByteArray& path) {
     struct stat info {};
     return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<QByteArray> readRegularFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> content;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        content = QByteArray();
+        char buffer[65536];
+        ssize_t got = 0;
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+            content->append(buffer, got);
+        if (got < 0)
+            content.reset();
+    }
+    ::close(fd);
+    return content;
 }
 
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {

@@ -13,6 +13,10 @@ namespace RawNames {
 bool exists(const QByteArray& path);
 bool isFolder(const QByteArray& path);
 
+// The whole content of a regular file, or nothing when it cannot be read (a FIFO or a device
+// is refused without waiting on it).
+std::optional<QByteArray> readRegularFile(const QByteArray& path);
+
 // The names in a folder ("." and ".." left out), or nothing when it cannot be read.
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder);
 

@@ -4,6 +4,7 @@
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
+#include "platform/RawNames.h"
 #include "platform/RuntimeFolder.h"
 
 #include <QFile>
@@ -11,6 +12,18 @@
 namespace {
 bool partialShuffle(const TVARdlgPreferences& options) {
     return options.grpShuffle_Tag == 1;
+}
+
+// Qt opens files by UTF-8 names; a name that is not UTF-8 is read through its bytes.
+Status loadEntries(const QByteArray& path, EntryList& entries) {
+    const QString name = QFile::decodeName(path);
+    if (QFile::encodeName(name) == path)
+        return LoadPlayList(name, entries);
+    const std::optional<QByteArray> content = RawNames::readRegularFile(path);
+    if (!content)
+        return Status::failure(QStringLiteral("Cannot open file ") + name);
+    entries = ParsePlayList(*content).entries;
+    return Status::ok();
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
@@ -78,7 +91,7 @@ Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArra
         return Status::ok();
     }
     EntryList entries;
-    if (Status status = LoadPlayList(QFile::decodeName(full), entries); status.failed())
+    if (Status status = loadEntries(full, entries); status.failed())
         return status;
     if (partialShuffle(options) && options.cbShuffleWithinPL_Checked)
         ShuffleList(entries, clock_);
