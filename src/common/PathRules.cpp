@@ -127,7 +127,7 @@ QString PathRules::resolveEntryPath(const QString& entry, const QString& referen
         return entry;
     if (style_ == PathStyle::Windows)
         return resolveSeparatedPath(entry, reference);
-    if (IsWindowsAbsoluteEntry(entry))
+    if (isWindowsAbsoluteEntry(entry))
         return entry;
     if (!entry.contains(u'\\'))
         return resolveSeparatedPath(entry, reference);
@@ -182,7 +182,7 @@ QString AsciiUpperCase(const QString& text) {
     return result;
 }
 
-bool IsWindowsAbsoluteEntry(const QString& entry) {
+bool isWindowsAbsoluteEntry(const QString& entry) {
     return entry.size() >= 3 && isAsciiLetter(entry.at(0)) && entry.at(1) == u':' &&
            entry.at(2) == u'\\';
 }

@@ -53,7 +53,7 @@ QString AsciiUpperCase(const QString& text);
 // True for "scheme://..." entries.
 bool IsUrlEntry(const QString& entry);
 // True for "C:\..." entries: a drive letter, a colon and a backslash.
-bool IsWindowsAbsoluteEntry(const QString& entry);
+bool isWindowsAbsoluteEntry(const QString& entry);
 
 // The native (POSIX) helpers the rest of the program calls.
 QString AddTrailingBackslash(const QString& path);
