@@ -1,8 +1,19 @@
+#include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
+#include "common/ScriptedDialogs.h"
+#include "settings/InstanceIni.h"
+#include "startup/HandOffPath.h"
+#include "startup/IniPathChoice.h"
 #include "TestSupport.h"
 
 #include <QFileInfo>
 #include <QtTest>
+
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(PathStyle)
 
@@ -113,7 +124,12 @@ void addResolveEntryPathPosixRows() {
     resolveRow("dot file", Posix, ".hidden.mp3", "/a/list.m3u", "/a/.hidden.mp3");
     resolveRow("absolute entry", Posix, "/media/a.mp3", "/b/list.m3u", "/media/a.mp3");
     resolveRow("rooted backslash entry", Posix, R"(\Music\a.mp3)", "/b/list.m3u", "/Music/a.mp3");
-    resolveRow("drive letter is a name", Posix, R"(C:\a.mp3)", "/PL/list.m3u", "/PL/C:/a.mp3");
+    resolveRow("windows absolute entry", Posix, R"(C:\Music\a.mp3)", "/PL/list.m3u",
+               R"(C:\Music\a.mp3)");
+    resolveRow("windows absolute entry, lower-case drive", Posix, R"(d:\a.mp3)", "/PL/list.m3u",
+               R"(d:\a.mp3)");
+    resolveRow("drive without backslash is a name", Posix, "C:a.mp3", "/PL/list.m3u",
+               "/PL/C:a.mp3");
     resolveRow("url", Posix, "http://host/a%20b.mp3", "/PL/list.m3u", "http://host/a%20b.mp3");
     resolveRow("url keeps its backslashes", Posix, R"(smb://host/a\b.mp3)", "/PL/list.m3u",
                R"(smb://host/a\b.mp3)");
@@ -172,6 +188,33 @@ void addMakeRelativePathPosixRows() {
     relativeRow("backslash does not separate", Posix, R"(/m/a\b.mp3)", R"(/m/a\list.m3u)",
                 R"(a\b.mp3)", false);
     relativeRow("path without slash", Posix, "a.mp3", "/list.m3u", "a.mp3", false);
+}
+
+// Removes a folder whose names need not be UTF-8 (Qt's own removal skips those).
+struct RawRemoval {
+    QByteArray path;
+    ~RawRemoval() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path.toStdString(), ignored);
+    }
+};
+
+// Creates a file (and its folders) under a byte path: names need not be UTF-8.
+void makeRawFile(const QByteArray& root, const QByteArray& relative) {
+    QByteArray path = root;
+    const QList<QByteArray> parts = relative.split('/');
+    for (qsizetype index = 0; index + 1 < parts.size(); ++index) {
+        path += '/' + parts.at(index);
+        ::mkdir(path.constData(), 0700);
+    }
+    path += '/' + parts.last();
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY2(fd >= 0, path.constData());
+    ::close(fd);
+}
+
+QByteArray b(const char* text) {
+    return QByteArray(text);
 }
 
 } // namespace
@@ -333,6 +376,8 @@ private Q_SLOTS:
             << s("/media/E/Rock/a.mp3");
         QTest::newRow("url entry") << s("ResolveEntryPath") << s("https://h/a.mp3")
                                    << s("/m/list.m3u") << s("https://h/a.mp3");
+        QTest::newRow("windows absolute entry") << s("ResolveEntryPath") << s(R"(C:\Music\a.mp3)")
+                                                << s("/m/list.m3u") << s(R"(C:\Music\a.mp3)");
         QTest::newRow("relative to the ini file")
             << s("MakeRelativePath") << s("/media/E/Rock/_Rock.M3U")
             << s("/media/E/Platterbox/Platterbox.Ini") << s("../Rock/_Rock.M3U");
@@ -380,6 +425,157 @@ private Q_SLOTS:
         QVERIFY(!relative.startsWith(u'/'));
         QCOMPARE(QFileInfo(ResolveEntryPath(relative, list)).canonicalFilePath(),
                  QFileInfo(song).canonicalFilePath());
+    }
+
+    // A Linux name may hold a backslash: it stays a character when such a name exists, and
+    // separates otherwise (Windows playlists). Stored relative paths lead back to the file.
+    void backslashInLinuxNames_data() {
+        QTest::addColumn<QStringList>("disk");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("expected");
+        const QString list = s("PL/list.m3u");
+        const QString ini = s("Platterbox/Platterbox.Ini");
+        QTest::newRow("song name")
+            << QStringList{s(R"(PL/AC\DC - Live.mp3)")} << s(R"(AC\DC - Live.mp3)") << list
+            << s(R"(PL/AC\DC - Live.mp3)");
+        QTest::newRow("folder name") << QStringList{s(R"(PL/AC\DC/Live.mp3)")}
+                                     << s(R"(AC\DC/Live.mp3)") << list << s(R"(PL/AC\DC/Live.mp3)");
+        QTest::newRow("playlist stored in the ini file")
+            << QStringList{s(R"(music/AC\DC.m3u)")} << s(R"(../music/AC\DC.m3u)") << ini
+            << s(R"(music/AC\DC.m3u)");
+        QTest::newRow("windows entry still separates")
+            << QStringList{s("Rock/a.mp3")} << s(R"(..\Rock\a.mp3)") << list << s("Rock/a.mp3");
+        QTest::newRow("no such name: separates")
+            << QStringList{s("PL/AC/DC.mp3")} << s(R"(AC\DC.mp3)") << list << s("PL/AC/DC.mp3");
+        QTest::newRow("nothing on disk: separates")
+            << QStringList() << s(R"(AC\DC.mp3)") << list << s("PL/AC/DC.mp3");
+    }
+    void backslashInLinuxNames() {
+        QFETCH(QStringList, disk);
+        QFETCH(QString, entry);
+        QFETCH(QString, reference);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const QString& file : disk)
+            TestSupport::writeBytes(dir.filePath(file), "x");
+        const QString referencePath = dir.filePath(reference);
+        const QString want = dir.filePath(expected);
+        QCOMPARE(ResolveEntryPath(entry, referencePath), want);
+        QCOMPARE(resolveEntryOnDisk(entry, referencePath), want);
+        if (!disk.isEmpty()) {
+            const QString stored = MakeRelativePath(dir.filePath(disk.first()), referencePath);
+            QCOMPARE(resolveEntryOnDisk(stored, referencePath), dir.filePath(disk.first()));
+        }
+    }
+
+    // Paths found on disk when only letter case differs; the exact path always wins.
+    void caseInsensitiveLookup_data() {
+        QTest::addColumn<QList<QByteArray>>("disk");
+        QTest::addColumn<QByteArray>("asked");
+        QTest::addColumn<QByteArray>("expected");
+        using Names = QList<QByteArray>;
+        QTest::newRow("exact match") << Names{b("Rock/Song.mp3"), b("rock/song.mp3")}
+                                     << b("Rock/Song.mp3") << b("Rock/Song.mp3");
+        QTest::newRow("whole path in other case")
+            << Names{b("rock/song.mp3")} << b("ROCK/SONG.MP3") << b("rock/song.mp3");
+        QTest::newRow("only the file name")
+            << Names{b("Rock/song.mp3")} << b("Rock/Song.MP3") << b("Rock/song.mp3");
+        QTest::newRow("only one folder")
+            << Names{b("music/Jazz/Live/x.mp3")} << b("music/JAZZ/Live/x.mp3")
+            << b("music/Jazz/Live/x.mp3");
+        QTest::newRow("folder in other case, trailing slash")
+            << Names{b("jazz/Live/x.mp3")} << b("Jazz/LIVE/") << b("jazz/Live/");
+        QTest::newRow("exact folder wins over a sorted-first one")
+            << Names{b("Rock/x.mp3"), b("rock/y.mp3")} << b("rock/Y.MP3") << b("rock/y.mp3");
+        QTest::newRow("two names in other case: sorted first")
+            << Names{b("a/song.mp3"), b("a/Song.mp3"), b("a/SONG.MP3x")} << b("a/sOnG.mp3")
+            << b("a/Song.mp3");
+        QTest::newRow("exact file wins in a folder found by case")
+            << Names{b("cd/Song.mp3"), b("cd/song.mp3")} << b("CD/song.mp3") << b("cd/song.mp3");
+        QTest::newRow("a file is no folder")
+            << Names{b("MUSIC"), b("music/a.mp3")} << b("Music/a.mp3") << b("music/a.mp3");
+        QTest::newRow("non-ascii letters") << Names{b("musique/\xc3\xa9t\xc3\xa9 \xc5\x93uvre.mp3")}
+                                           << b("MUSIQUE/\xc3\x89T\xc3\x89 \xc5\x92UVRE.mp3")
+                                           << b("musique/\xc3\xa9t\xc3\xa9 \xc5\x93uvre.mp3");
+        QTest::newRow("latin-1 bytes") << Names{b("caf\xe9/\xe9t\xe9.mp3")}
+                                       << b("CAF\xc9/\xc9T\xc9.MP3") << b("caf\xe9/\xe9t\xe9.mp3");
+        QTest::newRow("dot components")
+            << Names{b("rock/song.mp3")} << b("ROCK/./SONG.mp3") << b("rock/./song.mp3");
+        QTest::newRow("nothing matching: file")
+            << Names{b("rock/song.mp3")} << b("ROCK/other.mp3") << QByteArray();
+        QTest::newRow("nothing matching: folder")
+            << Names{b("rock/song.mp3")} << b("pop/song.mp3") << QByteArray();
+    }
+    void caseInsensitiveLookup() {
+        QFETCH(QList<QByteArray>, disk);
+        QFETCH(QByteArray, asked);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray root = QFile::encodeName(dir.path());
+        const RawRemoval removal{root};
+        for (const QByteArray& file : disk)
+            makeRawFile(root, file);
+        const QByteArray askedPath = root + '/' + asked;
+        // Nothing matching leaves the path as it was asked.
+        const QByteArray want = expected.isEmpty() ? askedPath : root + '/' + expected;
+        QCOMPARE(resolveExistingPath(askedPath), want);
+        // The same through the path rules, from a playlist written on Windows.
+        const QByteArray entry = QByteArray(asked).replace('/', '\\');
+        QCOMPARE(resolveEntryOnDisk(entry, root + "/list.m3u"), want);
+    }
+
+    // INI names the program derives are found as on Windows, the folder part included (a
+    // CD mounted with lower-case names): at start-up and by the copy that hands off.
+    void derivedIniNamesIgnoreCase_data() {
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("exact") << s("cd/Platterbox/Platterbox.INI")
+                               << s("cd/Platterbox/Platterbox.INI");
+        QTest::newRow("file name in other case")
+            << s("cd/Platterbox/PLATTERBOX.INI") << s("cd/Platterbox/PLATTERBOX.INI");
+        QTest::newRow("folder in other case")
+            << s("CD/platterbox/platterbox.ini") << s("CD/platterbox/platterbox.ini");
+    }
+    void derivedIniNamesIgnoreCase() {
+        QFETCH(QString, disk);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TestSupport::writeBytes(dir.filePath(disk), "[General]\r\n");
+        const QString program = dir.filePath(s("prog/Platterbox"));
+        QCOMPARE(ChooseIniPath(dir.filePath(s("cd/Platterbox/Platterbox")), program),
+                 dir.filePath(expected));
+        QCOMPARE(HandOffIniPath({program, dir.filePath(s("cd/Platterbox/list.m3u"))}),
+                 std::optional<QString>(dir.filePath(expected)));
+    }
+
+    // Playlists named in the INI file in other letter case, or with a backslash in a name,
+    // load as the files on disk and survive a save.
+    void iniPlayListsFoundOnDisk() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList real = {dir.filePath(s("lists/rock.m3u")),
+                                  dir.filePath(s(R"(music/AC\DC.m3u)")),
+                                  dir.filePath(s("music/Jazz/x.pls"))};
+        for (const QString& file : real)
+            TestSupport::writeBytes(file, "a.mp3\r\n");
+        const QString ini = dir.filePath(s("Platterbox/Platterbox.Ini"));
+        TestSupport::writeBytes(ini, "[PlayLists]\r\nTotal=4\r\nFile0=../LISTS/Rock.M3U\r\n"
+                                     "File1=../music/AC\\DC.m3u\r\nFile2=..\\Music\\JAZZ\\X.PLS\r\n"
+                                     "File3=../gone/Missing.m3u\r\n");
+        ScriptedDialogs dialogs;
+        TSharedVariables loaded;
+        LoadIniFile(ini, loaded, dialogs);
+        const QStringList expected = real + QStringList{dir.filePath(s("gone/Missing.m3u"))};
+        QCOMPARE(loaded.PlayLists, expected);
+        SaveIniFile(ini, loaded, dialogs);
+        TSharedVariables reloaded;
+        LoadIniFile(ini, reloaded, dialogs);
+        QCOMPARE(reloaded.PlayLists, expected);
+        QCOMPARE(dialogs.records().size(), 0);
     }
 };
 

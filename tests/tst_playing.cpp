@@ -7,6 +7,11 @@
 
 #include <QtTest>
 
+#include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
@@ -24,6 +29,33 @@ QStringList linesOf(const QByteArray& text) {
         if (!line.isEmpty())
             lines << QString::fromUtf8(line.chopped(line.endsWith('\r') ? 1 : 0));
     return lines;
+}
+
+// Lines of a written playlist as bytes, without their CR LF.
+QList<QByteArray> byteLinesOf(const QByteArray& text) {
+    QList<QByteArray> lines;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.isEmpty())
+            lines << line.chopped(line.endsWith('\r') ? 1 : 0);
+    return lines;
+}
+
+// Removes a folder whose names need not be UTF-8 (Qt's own removal skips those).
+struct RawRemoval {
+    QByteArray path;
+    ~RawRemoval() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path.toStdString(), ignored);
+    }
+};
+
+// Creates an empty file (and its folders) under a byte path: names need not be UTF-8.
+bool makeRawFile(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (!QDir().mkpath(QFile::decodeName(path.left(slash))))
+        return false;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 template <typename T> QList<T> permuted(const QList<T>& list) {
@@ -161,6 +193,95 @@ private Q_SLOTS:
         QCOMPARE(linesOf(calls_.at(0).playlist),
                  QStringList({path(QStringLiteral("x.mp3")), path(QStringLiteral("E/e1.mp3")),
                               path(QStringLiteral("E/sub/nested.m3u"))}));
+    }
+
+    // What the player receives is what is on disk: entries keep their bytes (Latin-1 names),
+    // letter case is found as Windows would, a backslash in a Linux name stays a character,
+    // Windows absolute entries and missing files go unchanged.
+    void entriesFoundOnDisk_data() {
+        QTest::addColumn<QList<QByteArray>>("disk");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QByteArray>("playlist");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        using Lines = QList<QByteArray>;
+        const QString list = QStringLiteral("lists/x.m3u");
+        QTest::newRow("exact names")
+            << Lines{"lists/a.mp3", "rock/b.mp3"} << list
+            << QByteArray("a.mp3\r\n..\\rock\\b.mp3\r\n") << Lines{"@/lists/a.mp3", "@/rock/b.mp3"};
+        QTest::newRow("windows entries in other case")
+            << Lines{"rock/song.mp3", "lists/jazz/Live/x.mp3"} << list
+            << QByteArray("..\\ROCK\\Song.MP3\r\nJazz\\LIVE\\x.Mp3\r\n")
+            << Lines{"@/rock/song.mp3", "@/lists/jazz/Live/x.mp3"};
+        QTest::newRow("latin-1 entry keeps its bytes")
+            << Lines{"lists/caf\xe9.mp3"} << list << QByteArray("caf\xe9.mp3\r\n")
+            << Lines{"@/lists/caf\xe9.mp3"};
+        QTest::newRow("latin-1 entry in other case")
+            << Lines{"lists/caf\xe9.mp3"} << list << QByteArray("CAF\xc9.MP3\r\n")
+            << Lines{"@/lists/caf\xe9.mp3"};
+        QTest::newRow("missing latin-1 entry keeps its bytes")
+            << Lines{} << list << QByteArray("..\\\xc9t\xe9.mp3\r\n") << Lines{"@/\xc9t\xe9.mp3"};
+        QTest::newRow("linux name with a backslash")
+            << Lines{"lists/AC\\DC - Live.mp3"} << list << QByteArray("AC\\DC - Live.mp3\r\n")
+            << Lines{"@/lists/AC\\DC - Live.mp3"};
+        QTest::newRow("windows absolute entry")
+            << Lines{} << list << QByteArray("C:\\Music\\a.mp3\r\n") << Lines{"C:\\Music\\a.mp3"};
+        QTest::newRow("nothing matching: the path as the rules make it")
+            << Lines{"rock/a.mp3"} << list << QByteArray("..\\Rock\\Gone.mp3\r\n")
+            << Lines{"@/Rock/Gone.mp3"};
+        QTest::newRow("selected playlist in other case")
+            << Lines{"lists/a.mp3"} << QStringLiteral("LISTS/X.M3U") << QByteArray("A.MP3\r\n")
+            << Lines{"@/lists/a.mp3"};
+    }
+
+    void entriesFoundOnDisk() {
+        QFETCH(QList<QByteArray>, disk);
+        QFETCH(QString, selected);
+        QFETCH(QByteArray, playlist);
+        QFETCH(QList<QByteArray>, expected);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QByteArray rootBytes = QFile::encodeName(root.path());
+        const RawRemoval removal{rootBytes};
+        for (const QByteArray& file : disk)
+            QVERIFY(makeRawFile(rootBytes + '/' + file));
+        writeBytes(root.filePath(QStringLiteral("lists/x.m3u")), playlist);
+        for (QByteArray& line : expected)
+            if (line.startsWith("@/"))
+                line.replace(0, 1, rootBytes);
+
+        module_->ExecuteSelectedPlayLists({root.filePath(selected)}, options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList());
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(byteLinesOf(calls_.at(0).playlist), expected);
+
+        // The same entries selected as songs of the playlist.
+        module_->ExecuteSelectedSongs(byteLinesOf(playlist),
+                                      root.filePath(QStringLiteral("lists/")),
+                                      options(0, false, false));
+        QCOMPARE(calls_.size(), 2);
+        QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
+    }
+
+    // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
+    void latin1PlayListIsExpanded() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QByteArray rootBytes = QFile::encodeName(root.path());
+        const RawRemoval removal{rootBytes};
+        const QByteArray list = rootBytes + "/lists/caf\xe9.m3u";
+        QVERIFY(makeRawFile(list));
+        QFile file;
+        const int fd = ::open(list.constData(), O_WRONLY);
+        QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        file.write("\xe9t\xe9.mp3\r\n");
+        file.close();
+
+        module_->ExecuteSelectedSongs(EntryList{"CAF\xc9.M3U"},
+                                      root.filePath(QStringLiteral("lists/")),
+                                      options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList());
+        QCOMPARE(byteLinesOf(calls_.at(0).playlist),
+                 QList<QByteArray>{rootBytes + "/lists/\xe9t\xe9.mp3"});
     }
 
     void verbChoice_data() {

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
+#include "common/ScriptedDialogs.h"
 #include "platform/RuntimeFolder.h"
+#include "playlists/PlayingModule.h"
 #include "platform/ShellExecute.h"
 
 #include <QtTest>
@@ -331,6 +333,37 @@ private Q_SLOTS:
         const QStringList arguments = launched ? QStringList{file} : QStringList();
         verifyLaunch(desktop, desktop.shellExecute(QStringLiteral("open"), file), result, arguments,
                      file);
+    }
+
+    // A playlist made on Windows, its songs on disk in other letter case (a CD mounted with
+    // lower-case names): the desktop's player receives the real paths.
+    void windowsPlayListPlaysFromLinuxDisk() {
+        Desktop desktop;
+        QVERIFY(desktop.isValid());
+        desktop.addApplication(QStringLiteral("fakeplayer.desktop"), FakePlayer);
+        desktop.setMimeApps(defaultFor("audio/x-mpegurl", "fakeplayer.desktop"));
+        QTemporaryDir cd;
+        QVERIFY(cd.isValid());
+        writeBytes(cd.filePath(QStringLiteral("rock/song.mp3")), "song");
+        writeBytes(cd.filePath(QStringLiteral("lists/jazz/Live/x.mp3")), "song");
+        const QString playList = cd.filePath(QStringLiteral("lists/Windows.m3u"));
+        writeBytes(playList, "..\\ROCK\\Song.MP3\r\nJazz\\LIVE\\x.Mp3\r\n");
+        ScriptedDialogs dialogs;
+        PlayingModule playing(
+            dialogs,
+            [&desktop](const QString& verb, const QString& file) {
+                return desktop.shellExecute(verb, file);
+            },
+            cd.filePath(QStringLiteral("~PLATBX~.M3U")));
+
+        playing.ExecuteSelectedPlayLists({playList}, TVARdlgPreferences());
+
+        QCOMPARE(dialogs.messages(), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.playerStarted(), 10000);
+        QCOMPARE(desktop.playerReceived(),
+                 QFile::encodeName(cd.filePath(QStringLiteral("rock/song.mp3"))) + "\r\n" +
+                     QFile::encodeName(cd.filePath(QStringLiteral("lists/jazz/Live/x.mp3"))) +
+                     "\r\n");
     }
 
     void folderLocation_data() {

@@ -1,5 +1,7 @@
 #include "PathRules.h"
 
+#include <QFileInfo>
+#include <QStringList>
 #include <QStringView>
 
 #include <algorithm>
@@ -116,10 +118,35 @@ QString PathRules::addTrailingSeparator(const QString& path) const {
 }
 
 QString PathRules::resolveEntryPath(const QString& entry, const QString& reference) const {
+    return resolveEntryPath(entry, reference, [](const QString&) { return false; });
+}
+
+QString PathRules::resolveEntryPath(const QString& entry, const QString& reference,
+                                    const NameExists& exists) const {
     if (IsUrlEntry(entry))
         return entry;
-    // Playlists made on Windows use "\"; here it separates as "/" does.
-    const QString path = style_ == PathStyle::Posix ? QString(entry).replace(u'\\', u'/') : entry;
+    if (style_ == PathStyle::Windows)
+        return resolveSeparatedPath(entry, reference);
+    if (isWindowsAbsoluteEntry(entry))
+        return entry;
+    if (!entry.contains(u'\\'))
+        return resolveSeparatedPath(entry, reference);
+    // Playlists made on Windows use "\"; here it separates as "/" does, unless a Linux name
+    // holding a backslash is meant.
+    const QStringList parts = entry.split(u'/');
+    QString path;
+    for (qsizetype index = 0; index < parts.size(); ++index) {
+        QString part = parts.at(index);
+        if (part.contains(u'\\') && !exists(resolveSeparatedPath(path + part, reference)))
+            part.replace(u'\\', u'/');
+        path += part;
+        if (index + 1 < parts.size())
+            path += u'/';
+    }
+    return resolveSeparatedPath(path, reference);
+}
+
+QString PathRules::resolveSeparatedPath(const QString& path, const QString& reference) const {
     if (path.startsWith(parentGroup(*this)))
         return resolveParentEntry(*this, path, reference);
     if (path.startsWith(u'.'))
@@ -155,6 +182,11 @@ QString AsciiUpperCase(const QString& text) {
     return result;
 }
 
+bool isWindowsAbsoluteEntry(const QString& entry) {
+    return entry.size() >= 3 && isAsciiLetter(entry.at(0)) && entry.at(1) == u':' &&
+           entry.at(2) == u'\\';
+}
+
 bool IsUrlEntry(const QString& entry) {
     const qsizetype schemeEnd = entry.indexOf(QLatin1String("://"));
     return schemeEnd >= 2 &&
@@ -166,7 +198,9 @@ QString AddTrailingBackslash(const QString& path) {
 }
 
 QString ResolveEntryPath(const QString& entry, const QString& reference) {
-    return PathRules(PathStyle::Posix).resolveEntryPath(entry, reference);
+    return PathRules(PathStyle::Posix).resolveEntryPath(entry, reference, [](const QString& path) {
+        return QFileInfo::exists(path);
+    });
 }
 
 QString MakeRelativePath(const QString& path, const QString& reference) {

@@ -2,12 +2,17 @@
 
 #include <QString>
 
+#include <functional>
+
 // The program's path rules, written once over a path style.
 //
 // Windows style: "\" separates, ":" ends a drive, "\\server" paths, exactly as the Windows
 // program behaves. POSIX style (used at run time): "/" separates and begins absolute paths;
 // inside an entry read from a playlist or INI file "\" counts as a separator too, so playlists
-// made on Windows resolve; a URL entry ("scheme://...") is kept as it is.
+// made on Windows resolve, unless a name holding it exists (Linux names may hold a backslash);
+// a URL entry ("scheme://...") and a Windows absolute entry ("C:\...") are kept as they are.
+// The rules only look at ASCII characters, so a path of raw bytes carried one byte to one
+// character (Latin-1) comes back with its bytes unchanged.
 enum class PathStyle { Windows, Posix };
 
 class PathRules {
@@ -27,10 +32,19 @@ public:
     QString addTrailingSeparator(const QString& path) const;
     // The full path an entry stands for, against a reference file or folder path.
     QString resolveEntryPath(const QString& entry, const QString& reference) const;
+    // True when the path's last component exists with exactly that name.
+    using NameExists = std::function<bool(const QString& path)>;
+    // As above; in the POSIX style a "/"-separated part of the entry that holds a backslash
+    // keeps it as a character when `exists` finds a name spelled that way.
+    QString resolveEntryPath(const QString& entry, const QString& reference,
+                             const NameExists& exists) const;
     // The path relative to the reference's folder, or unchanged without a common component.
     QString makeRelativePath(const QString& path, const QString& reference) const;
 
 private:
+    // Resolves a path whose separators are already the style's own.
+    QString resolveSeparatedPath(const QString& path, const QString& reference) const;
+
     PathStyle style_;
 };
 
@@ -38,9 +52,12 @@ private:
 QString AsciiUpperCase(const QString& text);
 // True for "scheme://..." entries.
 bool IsUrlEntry(const QString& entry);
+// True for "C:\..." entries: a drive letter, a colon and a backslash.
+bool isWindowsAbsoluteEntry(const QString& entry);
 
 // The native (POSIX) helpers the rest of the program calls.
 QString AddTrailingBackslash(const QString& path);
+// Resolves with the file system deciding what a backslash is (see resolveEntryPath).
 QString ResolveEntryPath(const QString& entry, const QString& reference);
 QString MakeRelativePath(const QString& path, const QString& reference);
 QString ExtractFilePath(const QString& path); // folder part

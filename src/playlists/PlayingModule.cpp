@@ -4,11 +4,26 @@
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
+#include "platform/RawNames.h"
 #include "platform/RuntimeFolder.h"
+
+#include <QFile>
 
 namespace {
 bool partialShuffle(const TVARdlgPreferences& options) {
     return options.grpShuffle_Tag == 1;
+}
+
+// Qt opens files by UTF-8 names; a name that is not UTF-8 is read through its bytes.
+Status loadEntries(const QByteArray& path, EntryList& entries) {
+    const QString name = QFile::decodeName(path);
+    if (QFile::encodeName(name) == path)
+        return LoadPlayList(name, entries);
+    const std::optional<QByteArray> content = RawNames::readRegularFile(path);
+    if (!content)
+        return Status::failure(QStringLiteral("Cannot open file ") + name);
+    entries = ParsePlayList(*content).entries;
+    return Status::ok();
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
@@ -41,10 +56,11 @@ void PlayingModule::ExecuteSelectedPlayLists(const QStringList& paths,
     PlayExecutionList(options);
 }
 
-void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString& base,
+void PlayingModule::ExecuteSelectedSongs(const EntryList& songs, const QString& base,
                                          const TVARdlgPreferences& options) {
-    for (const QString& song : songs) {
-        if (Status status = AddToExecutionList(song, base, options); status.failed()) {
+    const QByteArray baseBytes = QFile::encodeName(base);
+    for (const QByteArray& song : songs) {
+        if (Status status = AddToExecutionList(song, baseBytes, options); status.failed()) {
             abandon(status);
             return;
         }
@@ -52,24 +68,36 @@ void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString
     PlayExecutionList(options);
 }
 
+void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString& base,
+                                         const TVARdlgPreferences& options) {
+    EntryList entries;
+    for (const QString& song : songs)
+        entries.append(EncodeEntry(song));
+    ExecuteSelectedSongs(entries, base, options);
+}
+
 Status PlayingModule::AddToExecutionList(const QString& name, const QString& base,
                                          const TVARdlgPreferences& options) {
-    if (isBlankEntry(name))
+    return AddToExecutionList(QFile::encodeName(name), QFile::encodeName(base), options);
+}
+
+Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArray& base,
+                                         const TVARdlgPreferences& options) {
+    if (isBlankEntry(DecodeEntry(name)))
         return Status::ok();
-    const QString full = ResolveEntryPath(name, base);
-    if (AsciiUpperCase(ExtractFileExt(name)) != QLatin1String(".M3U")) {
+    const QByteArray full = lookup_.resolveEntry(name, base);
+    if (AsciiUpperCase(ExtractFileExt(QString::fromLatin1(name))) != QLatin1String(".M3U")) {
         executionList_.append(full);
         return Status::ok();
     }
     EntryList entries;
-    if (Status status = LoadPlayList(full, entries); status.failed())
+    if (Status status = loadEntries(full, entries); status.failed())
         return status;
     if (partialShuffle(options) && options.cbShuffleWithinPL_Checked)
         ShuffleList(entries, clock_);
-    for (const QByteArray& entry : entries) {
-        const QString text = DecodeEntry(entry);
-        if (!isBlankEntry(text))
-            executionList_.append(ResolveEntryPath(text, full));
+    for (const QByteArray& entry : std::as_const(entries)) {
+        if (!isBlankEntry(DecodeEntry(entry)))
+            executionList_.append(lookup_.resolveEntry(entry, full));
     }
     return Status::ok();
 }
@@ -84,16 +112,16 @@ QString PlayingModule::chosenVerb(const TVARdlgPreferences& options) {
 }
 
 void PlayingModule::PlayExecutionList(const TVARdlgPreferences& options) {
-    if (executionList_.isEmpty())
+    if (executionList_.isEmpty()) {
+        endExecution();
         return;
+    }
     const QString verb = chosenVerb(options);
     if (options.grpShuffle_Tag == 2)
         ShuffleList(executionList_, clock_);
-    EntryList lines;
-    for (const QString& path : std::as_const(executionList_))
-        lines.append(EncodeEntry(path));
-    executionList_.clear();
-    if (RuntimeFolder::writeFileNoFollow(temporaryPlayListPath_, PlayListText(lines)).failed()) {
+    const QByteArray text = PlayListText(executionList_);
+    endExecution();
+    if (RuntimeFolder::writeFileNoFollow(temporaryPlayListPath_, text).failed()) {
         dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
                              temporaryPlayListPath_);
         return;
@@ -116,7 +144,12 @@ void PlayingModule::reportLaunchResult(int result, const QString& verb) {
                          QLatin1String("\" the file!"));
 }
 
-void PlayingModule::abandon(const Status& status) {
+void PlayingModule::endExecution() {
     executionList_.clear();
+    lookup_ = PathCaseLookup();
+}
+
+void PlayingModule::abandon(const Status& status) {
+    endExecution();
     dialogs_.showMessage(status.message());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlayListFile.h"
+#include "common/PathCaseLookup.h"
 #include "common/ShuffleList.h"
 #include "common/Status.h"
 #include "settings/SharedVariables.h"
@@ -10,7 +12,9 @@
 class UserDialogs;
 
 // Gathers what a selection stands for into the execution list, writes it as the temporary
-// playlist and hands that to the desktop's player with the chosen verb.
+// playlist and hands that to the desktop's player with the chosen verb. Entries keep their
+// bytes on the way, and each path handed on is the one found on disk ignoring letter case
+// when the exact one does not exist; folder listings are read once per execution.
 class PlayingModule {
 public:
     // Opens a file with a verb; returns a ShellExecute-style result (above 32 is success).
@@ -25,7 +29,10 @@ public:
 
     // Selected playlists in list order (full paths).
     void ExecuteSelectedPlayLists(const QStringList& paths, const TVARdlgPreferences& options);
-    // Selected songs as shown, resolved against the focused playlist's folder.
+    // Selected songs, resolved against the focused playlist's folder: the entries as read
+    // (their bytes), or as shown (edited text, written as UTF-8).
+    void ExecuteSelectedSongs(const EntryList& songs, const QString& base,
+                              const TVARdlgPreferences& options);
     void ExecuteSelectedSongs(const QStringList& songs, const QString& base,
                               const TVARdlgPreferences& options);
 
@@ -33,16 +40,21 @@ public:
     // line. Fails with "Cannot open file <path>" for an M3U that cannot be read.
     Status AddToExecutionList(const QString& name, const QString& base,
                               const TVARdlgPreferences& options);
+    Status AddToExecutionList(const QByteArray& name, const QByteArray& base,
+                              const TVARdlgPreferences& options);
     // Writes, launches, reports; the execution list is empty afterwards in every case.
     void PlayExecutionList(const TVARdlgPreferences& options);
 
-    const QStringList& executionList() const { return executionList_; }
+    // The paths gathered so far, as bytes.
+    const EntryList& executionList() const { return executionList_; }
     const QString& temporaryPlayListPath() const { return temporaryPlayListPath_; }
 
     // The verb the options choose: "open", "Play", "Enqueue" or the custom text.
     static QString chosenVerb(const TVARdlgPreferences& options);
 
 private:
+    // The list and the folder listings start afresh.
+    void endExecution();
     void reportLaunchResult(int result, const QString& verb);
     // An unreadable playlist ends the execution with the file-open message.
     void abandon(const Status& status);
@@ -51,5 +63,6 @@ private:
     Launcher launcher_;
     QString temporaryPlayListPath_;
     ShuffleClock clock_;
-    QStringList executionList_;
+    EntryList executionList_;
+    PathCaseLookup lookup_;
 };

@@ -1,6 +1,7 @@
 #include "InstanceIni.h"
 
 #include "TEnhIniFile.h"
+#include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 
@@ -66,6 +67,9 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
                                      VarType::Integer, write);
     if (status.failed())
         return status;
+    // Playlists are found as on Windows: letter case aside, and on Linux names with a
+    // backslash; one lookup keeps the folder listings for the whole list.
+    PathCaseLookup lookup;
     for (qint32 i = 0; i < count; ++i) {
         QString text = write ? MakeRelativePath(playLists.at(i), fileName) : QString();
         status = ini.ReadWriteSth(PlayListsSection, QLatin1String("File") + QString::number(i),
@@ -75,7 +79,7 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
         if (!write) {
             if (text.isEmpty())
                 return Status::failure(QStringLiteral("Empty playlist entry"));
-            playLists.append(ResolveEntryPath(text, fileName));
+            playLists.append(lookup.resolveEntry(text, fileName));
         }
     }
     return Status::ok();

@@ -1,7 +1,7 @@
 #include "HandOffPath.h"
 
 #include "ChangeFileExt.h"
-#include "IniPathChoice.h"
+#include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 
 #include <QDir>
@@ -43,5 +43,5 @@ std::optional<QString> HandOffIniPath(const QStringList& commandLine) {
     const QString folder = ExtractFilePath(parameter);
     const QString iniPath = folder.isEmpty() ? ChangeFileExt(programPath, QStringLiteral(".INI"))
                                              : folder + QLatin1String("Platterbox.INI");
-    return FindFileIgnoringCase(iniPath);
+    return resolveExistingPath(iniPath);
 }

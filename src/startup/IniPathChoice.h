@@ -2,13 +2,10 @@
 
 #include <QString>
 
-// The path itself when it exists, else a file in the same folder whose name matches ignoring
-// case (names the program derives were case-insensitive on Windows), else the path unchanged.
-QString FindFileIgnoringCase(const QString& path);
-
 // The path with its extension replaced by ".Ini" (appended when it has none).
 QString IniPathFor(const QString& programPath);
 
 // The instance INI file for a start: parameter 1's ".Ini" file when that exists, else the
-// program's own ".Ini" file (whether that one exists is not tested).
+// program's own ".Ini" file (whether that one exists is not tested). Both are found ignoring
+// letter case when the exact path does not exist, as on Windows.
 QString ChooseIniPath(const QString& parameter1, const QString& programPath);

@@ -1,0 +1,154 @@
+#include "PathCaseLookup.h"
+
+#include "PathRules.h"
+#include "platform/RawNames.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Folder and last component; the folder of "/x" is "/", that of "x" is "" (the current one).
+std::pair<QByteArray, QByteArray> splitLast(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArray(), path};
+    return {slash == 0 ? QByteArray("/") : path.left(slash), path.mid(slash + 1)};
+}
+
+QByteArray joined(const QByteArray& folder, const QByteArray& name) {
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith('/') ? QByteArray(folder + name) : QByteArray(folder + '/' + name);
+}
+
+bool isDotName(const QByteArray& name) {
+    return name.isEmpty() || name == "." || name == "..";
+}
+
+// Names compare as text: UTF-8 when valid, else one byte per letter (Latin-1).
+QString folded(const QByteArray& name) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(name);
+    return (utf8.hasError() ? QString::fromLatin1(name) : text).toCaseFolded();
+}
+
+} // namespace
+
+QByteArray PathCaseLookup::existingPath(const QByteArray& path) {
+    if (path.isEmpty() || RawNames::exists(path))
+        return path;
+    QByteArray body = path;
+    while (body.size() > 1 && body.endsWith('/'))
+        body.chop(1);
+    const QByteArray trailing = path.mid(body.size());
+    const auto [folder, name] = splitLast(body);
+    if (!trailing.isEmpty() || isDotName(name)) {
+        const std::optional<QByteArray> real = realFolder(body);
+        return real ? *real + trailing : path;
+    }
+    const std::optional<QByteArray> real = realFolder(folder);
+    if (!real)
+        return path;
+    const std::optional<QByteArray> found = findName(*real, name, false);
+    return found ? joined(*real, *found) : path;
+}
+
+QString PathCaseLookup::existingPath(const QString& path) {
+    return QFile::decodeName(existingPath(QFile::encodeName(path)));
+}
+
+bool PathCaseLookup::nameExists(const QByteArray& path) {
+    const auto [folder, name] = splitLast(path);
+    return !isDotName(name) && listing(folder).names.contains(name);
+}
+
+QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
+    // One character per byte: the rules see the ASCII separators, the other bytes pass through.
+    const QString text = QString::fromLatin1(entry);
+    if (IsUrlEntry(text) || isWindowsAbsoluteEntry(text))
+        return entry;
+    const QString resolved =
+        PathRules(PathStyle::Posix)
+            .resolveEntryPath(text, QString::fromLatin1(reference),
+                              [this](const QString& path) { return nameExists(path.toLatin1()); });
+    return existingPath(resolved.toLatin1());
+}
+
+QString PathCaseLookup::resolveEntry(const QString& entry, const QString& reference) {
+    return QFile::decodeName(resolveEntry(QFile::encodeName(entry), QFile::encodeName(reference)));
+}
+
+PathCaseLookup::Listing& PathCaseLookup::listing(const QByteArray& folder) {
+    if (const auto known = listings_.find(folder); known != listings_.end())
+        return *known;
+    Listing list;
+    if (std::optional<QList<QByteArray>> names = RawNames::folderNames(folder)) {
+        list.readable = true;
+        list.sorted = std::move(*names);
+        std::sort(list.sorted.begin(), list.sorted.end());
+        list.names = QSet<QByteArray>(list.sorted.cbegin(), list.sorted.cend());
+    }
+    return *listings_.insert(folder, std::move(list));
+}
+
+std::optional<QByteArray> PathCaseLookup::realFolder(const QByteArray& folder) {
+    if (folder.isEmpty() || folder == "/")
+        return folder;
+    if (const auto known = folders_.constFind(folder); known != folders_.cend())
+        return *known;
+    std::optional<QByteArray> result;
+    if (RawNames::isFolder(folder)) {
+        result = folder;
+    } else {
+        const auto [parent, name] = splitLast(folder);
+        if (const std::optional<QByteArray> realParent = realFolder(parent)) {
+            if (isDotName(name))
+                result = name.isEmpty() ? *realParent : joined(*realParent, name);
+            else if (const std::optional<QByteArray> found = findName(*realParent, name, true))
+                result = joined(*realParent, *found);
+        }
+    }
+    folders_.insert(folder, result);
+    return result;
+}
+
+std::optional<QByteArray> PathCaseLookup::findName(const QByteArray& folder, const QByteArray& name,
+                                                   bool folderWanted) {
+    Listing& list = listing(folder);
+    if (!list.readable)
+        return std::nullopt;
+    const auto fits = [&](const QByteArray& candidate) {
+        return !folderWanted || RawNames::isFolder(joined(folder, candidate));
+    };
+    if (list.names.contains(name) && fits(name))
+        return name;
+    if (!list.foldedBuilt) {
+        for (const QByteArray& candidate : std::as_const(list.sorted))
+            list.folded[folded(candidate)].append(candidate);
+        list.foldedBuilt = true;
+    }
+    for (const QByteArray& candidate : list.folded.value(folded(name)))
+        if (candidate != name && fits(candidate))
+            return candidate;
+    return std::nullopt;
+}
+
+QString resolveExistingPath(const QString& path) {
+    return PathCaseLookup().existingPath(path);
+}
+
+QByteArray resolveExistingPath(const QByteArray& path) {
+    return PathCaseLookup().existingPath(path);
+}
+
+QString resolveEntryOnDisk(const QString& entry, const QString& reference) {
+    return PathCaseLookup().resolveEntry(entry, reference);
+}
+
+QByteArray resolveEntryOnDisk(const QByteArray& entry, const QByteArray& reference) {
+    return PathCaseLookup().resolveEntry(entry, reference);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+// Finds what a path names on disk when only letter case differs, as a Windows file system
+// would (playlists made on Windows, CDs mounted with lower-case names). The exact path always
+// wins and costs one stat; otherwise each component is looked up in its folder ignoring case
+// (Unicode case folding): the exact name first, then the first of the sorted names that fold
+// alike. Folder listings are read once and kept for the lookup's lifetime, so one lookup
+// serves one execution or one load; it does not notice later changes on disk.
+//
+// Paths are bytes (Linux names need not be UTF-8); the QString forms are UTF-8 paths.
+class PathCaseLookup {
+public:
+    // The real path on disk, or the path unchanged when nothing matches.
+    QByteArray existingPath(const QByteArray& path);
+    QString existingPath(const QString& path);
+
+    // True when the path's folder holds a name spelled exactly like its last component.
+    bool nameExists(const QByteArray& path);
+
+    // An entry resolved against a reference by the path rules (a backslash that belongs to an
+    // existing name stays a character), then found on disk. URLs and Windows absolute entries
+    // come back unchanged.
+    QByteArray resolveEntry(const QByteArray& entry, const QByteArray& reference);
+    QString resolveEntry(const QString& entry, const QString& reference);
+
+private:
+    struct Listing {
+        bool readable = false;
+        QSet<QByteArray> names;
+        QList<QByteArray> sorted;
+        // Folded name to the names that fold to it, in sorted order; built on first need.
+        QHash<QString, QList<QByteArray>> folded;
+        bool foldedBuilt = false;
+    };
+
+    Listing& listing(const QByteArray& folder);
+    std::optional<QByteArray> realFolder(const QByteArray& folder);
+    std::optional<QByteArray> findName(const QByteArray& folder, const QByteArray& name,
+                                       bool folderWanted);
+
+    QHash<QByteArray, Listing> listings_;
+    QHash<QByteArray, std::optional<QByteArray>> folders_;
+};
+
+// One-off lookups for single paths (a hint, an INI file name, a playlist to load).
+QString resolveExistingPath(const QString& path);
+QByteArray resolveExistingPath(const QByteArray& path);
+QString resolveEntryOnDisk(const QString& entry, const QString& reference);
+QByteArray resolveEntryOnDisk(const QByteArray& entry, const QByteArray& reference);
