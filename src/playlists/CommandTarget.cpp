@@ -26,7 +26,7 @@ Status CommandTarget::stillHolds(const PlaylistListModel& list, const SongListMo
             QStringLiteral("The list of playlists has changed meanwhile; nothing was changed."));
     if (!songs_)
         return Status::ok();
-    if (songs.generation() != songsGeneration_ || list.currentPath() != file_.path)
+    if (songs.generation() != songsGeneration_ || list.currentPath() != songs.playlistPath())
         return Status::failure(
             QStringLiteral("Another playlist is shown now; nothing was changed."));
     if (FileIdentity::of(file_.path) != file_)

@@ -1,5 +1,6 @@
 #include "SongListModel.h"
 
+#include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 
 #include <algorithm>
@@ -17,34 +18,37 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return text(index.row());
     case Qt::ToolTipRole:
-        return ResolveEntryPath(text(index.row()), baseFolder_);
+        return DecodeEntry(resolveEntryOnDisk(entry(index.row()).toByteArray(), baseFolder_));
     default:
         return {};
     }
 }
 
 Status SongListModel::load(const QString& path) {
+    const QString file = resolveExistingPath(path);
     // What the file is before reading it: a change during the read then shows as a change.
-    FileIdentity identity = FileIdentity::of(path);
+    FileIdentity identity = FileIdentity::of(file);
     IndexedPlayList playlist;
-    const Status loaded = loadIndexedPlaylist(path, playlist);
+    const Status loaded = loadIndexedPlaylist(file, playlist);
     if (loaded.failed()) {
-        replace({}, FileIdentity{});
+        clear();
         return loaded;
     }
-    replace(std::move(playlist), std::move(identity));
+    replace(std::move(playlist), path, std::move(identity));
     return Status::ok();
 }
 
 void SongListModel::clear() {
-    replace({}, FileIdentity{});
+    replace({}, QString(), FileIdentity{});
 }
 
-void SongListModel::replace(IndexedPlayList playlist, FileIdentity identity) {
+void SongListModel::replace(IndexedPlayList playlist, const QString& listPath,
+                            FileIdentity identity) {
     beginResetModel();
     playlist_ = std::move(playlist);
+    listPath_ = listPath;
     identity_ = std::move(identity);
-    baseFolder_ = AddTrailingBackslash(ExtractFilePath(identity_.path));
+    baseFolder_ = AddTrailingBackslash(ExtractFilePath(identity_.path)).toUtf8();
     endResetModel();
     ++generation_;
 }
@@ -69,6 +73,13 @@ QStringList SongListModel::selectedTexts() const {
     for (int row : selectedRows())
         texts.append(text(row));
     return texts;
+}
+
+EntryList SongListModel::selectedEntries() const {
+    EntryList entries;
+    for (int row : selectedRows())
+        entries.append(entry(row).toByteArray());
+    return entries;
 }
 
 void SongListModel::selectAll() {

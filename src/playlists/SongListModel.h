@@ -19,7 +19,8 @@ public:
 
     QItemSelectionModel* selectionModel() { return &selection_; }
 
-    // Reads the playlist; on failure the list is empty and the status says why.
+    // Reads the playlist the list names `path` (found on disk whatever its letter case); on
+    // failure the list is empty and the status says why.
     Status load(const QString& path);
     void clear();
 
@@ -28,8 +29,9 @@ public:
     QString text(int row) const { return DecodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
     PlayListFormat format() const { return playlist_.format; }
-    // The playlist shown; empty when none is.
-    const QString& playlistPath() const { return identity_.path; }
+    // The playlist shown, as the list names it; empty when none is.
+    const QString& playlistPath() const { return listPath_; }
+    // The file read, as it is on disk.
     const FileIdentity& identity() const { return identity_; }
     // Grows with every load or clear.
     quint64 generation() const { return generation_; }
@@ -37,14 +39,16 @@ public:
     int currentRow() const;
     QList<int> selectedRows() const;
     QStringList selectedTexts() const;
+    EntryList selectedEntries() const;
     void selectAll();
 
 private:
-    void replace(IndexedPlayList playlist, FileIdentity identity);
+    void replace(IndexedPlayList playlist, const QString& listPath, FileIdentity identity);
 
     IndexedPlayList playlist_;
+    QString listPath_;
     FileIdentity identity_;
-    QString baseFolder_;
+    QByteArray baseFolder_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "CreatePlaylistsDialog.h"
 #include "Mp3CdWizard.h"
 
+#include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "playlists/CommandTarget.h"
@@ -69,7 +70,7 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
     const QList<int>& rows = target.rows();
     if (deleteFiles)
         for (int row : rows)
-            FileOperations::deleteFile(playlists.path(row));
+            FileOperations::deleteFile(resolveExistingPath(playlists.path(row)));
     playlists.removeRowsAt(rows);
     const int current = playlists.count() > 0 ? qMax(rows.isEmpty() ? 0 : rows.first() - 1, 0) : -1;
     if (current >= 0)

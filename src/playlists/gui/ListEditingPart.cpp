@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "playlists/CommandTarget.h"
@@ -118,7 +119,7 @@ void ListEditingPart::renamePlaylist() {
             .value_or(current);
     if (answer == current || !stillHolds(target))
         return;
-    if (answer.isEmpty() || !FileOperations::moveFile(current, answer)) {
+    if (answer.isEmpty() || !FileOperations::moveFile(resolveExistingPath(current), answer)) {
         dialogs.showMessage(QLatin1String("Unable to rename ") + current +
                             QLatin1String("\rinto ") + answer);
         return;

@@ -4,6 +4,7 @@
 
 #include "ListEditingPart.h"
 
+#include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
@@ -64,7 +65,7 @@ void MainWindow::showFocusedPlaylist() {
         songs_->clear();
         return;
     }
-    Status loaded = QFileInfo(path).isFile()
+    Status loaded = QFileInfo(resolveExistingPath(path)).isFile()
                         ? songs_->load(path)
                         : Status::failure(path + QLatin1String("\rFile Not Found!"));
     if (loaded.isOk())

@@ -16,11 +16,11 @@ void PlayingPart::executePlaylists() {
 
 void PlayingPart::executeSongs() {
     const SongListModel& songs = window_.songs();
-    // Songs resolve against the folder of the playlist they were read from.
+    // Songs resolve against the folder of the file they were read from, with their bytes.
     if (songs.playlistPath().isEmpty())
         return;
     ProgramContext& context = window_.context();
     context.playing.ExecuteSelectedSongs(
-        songs.selectedTexts(), AddTrailingBackslash(ExtractFilePath(songs.playlistPath())),
+        songs.selectedEntries(), AddTrailingBackslash(ExtractFilePath(songs.identity().path)),
         context.vars.dlgPreferences);
 }
