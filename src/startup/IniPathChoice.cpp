@@ -1,6 +1,7 @@
 #include "IniPathChoice.h"
 
 #include "ChangeFileExt.h"
+#include "platform/ConfigLocations.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,5 +28,10 @@ QString ChooseIniPath(const QString& parameter1, const QString& programPath) {
         if (QFileInfo(candidate).isFile())
             return candidate;
     }
-    return FindFileIgnoringCase(IniPathFor(programPath));
+    const QString beside = FindFileIgnoringCase(IniPathFor(programPath));
+    const QFileInfo folder(QFileInfo(programPath).absolutePath());
+    if (QFileInfo(beside).isFile() || !folder.exists() || folder.isWritable())
+        return beside;
+    // An installed copy: its folder belongs to the system, so the user's own file is used.
+    return ConfigLocations::perUserIniFile();
 }

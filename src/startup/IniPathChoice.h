@@ -10,5 +10,6 @@ QString FindFileIgnoringCase(const QString& path);
 QString IniPathFor(const QString& programPath);
 
 // The instance INI file for a start: parameter 1's ".Ini" file when that exists, else the
-// program's own ".Ini" file (whether that one exists is not tested).
+// program's own ".Ini" file when it exists or the program's folder is writable (a copy in a
+// folder of the user's, a CD), else the per-user file of an installed copy.
 QString ChooseIniPath(const QString& parameter1, const QString& programPath);
