@@ -25,14 +25,13 @@ class TestInstalledCopy : public QObject {
         return env_.configHome() + QStringLiteral("/Platterbox/Platterbox.Ini");
     }
 
-    // Texts the program showed as message boxes, from its dialog log.
-    static QStringList messagesLogged(const QString& script) {
-        QStringList messages;
+    // Every text the program showed or asked, from its dialog log.
+    static QStringList textsLogged(const QString& script) {
+        QStringList texts;
         const auto log = ScriptFileDialogs::readLog(script);
         for (const auto& [kind, text] : log)
-            if (kind == QLatin1String("message"))
-                messages << text;
-        return messages;
+            texts << kind + QLatin1Char(' ') + text;
+        return texts;
     }
 
 private Q_SLOTS:
@@ -100,8 +99,9 @@ private Q_SLOTS:
     }
 
     // The real program installed under a prefix its user cannot write, started twice by an
-    // unprivileged user: no message either time, and the playlist listed in the user's INI
-    // file is still there after the second close.
+    // unprivileged user: no message and no question either time (it records itself as the
+    // installed copy instead of offering to install itself), and the playlist listed in the
+    // user's INI file is still there after the second close.
     void unprivilegedUserKeepsPlaylistsAcrossRestarts() {
         QTemporaryDir dir;
         const QString home = dir.filePath(QStringLiteral("home"));
@@ -167,7 +167,11 @@ private Q_SLOTS:
         const QString ini = home + QStringLiteral("/.config/Platterbox/Platterbox.Ini");
         QVERIFY(QFileInfo(ini).isFile());
         QVERIFY(QDir(bin).entryList(QDir::Files) == QStringList{QStringLiteral("platterbox")});
-        QCOMPARE(messagesLogged(script), QStringList());
+        QCOMPARE(textsLogged(script), QStringList());
+        const QByteArray record =
+            readBytes(home + QStringLiteral("/.config/Platterbox/system.reg"));
+        QVERIFY2(record.contains(QStringLiteral("\"EXE Location\"=\"%1\"").arg(program).toUtf8()),
+                 record.constData());
 
         // The list as the Add command leaves it: one playlist, relative to the INI file.
         writeBytes(home + QStringLiteral("/Music/list.m3u"), "a.mp3\r\n");
@@ -178,7 +182,7 @@ private Q_SLOTS:
         writeBytes(ini, saved);
 
         QVERIFY(startAndClose());
-        QCOMPARE(messagesLogged(script), QStringList());
+        QCOMPARE(textsLogged(script), QStringList());
         QVERIFY2(readBytes(ini).contains("Total=1\r\nFile0=../../Music/list.m3u\r\n"),
                  readBytes(ini).constData());
     }

@@ -28,10 +28,13 @@ QString ChooseIniPath(const QString& parameter1, const QString& programPath) {
         if (QFileInfo(candidate).isFile())
             return candidate;
     }
-    const QString beside = FindFileIgnoringCase(IniPathFor(programPath));
+    if (IsSystemInstalledCopy(programPath))
+        return ConfigLocations::perUserIniFile();
+    return FindFileIgnoringCase(IniPathFor(programPath));
+}
+
+bool IsSystemInstalledCopy(const QString& programPath) {
     const QFileInfo folder(QFileInfo(programPath).absolutePath());
-    if (QFileInfo(beside).isFile() || !folder.exists() || folder.isWritable())
-        return beside;
-    // An installed copy: its folder belongs to the system, so the user's own file is used.
-    return ConfigLocations::perUserIniFile();
+    return folder.exists() && !folder.isWritable() &&
+           !QFileInfo(FindFileIgnoringCase(IniPathFor(programPath))).isFile();
 }

@@ -13,3 +13,7 @@ QString IniPathFor(const QString& programPath);
 // program's own ".Ini" file when it exists or the program's folder is writable (a copy in a
 // folder of the user's, a CD), else the per-user file of an installed copy.
 QString ChooseIniPath(const QString& parameter1, const QString& programPath);
+
+// A copy installed by the system (a package): its folder exists and the user cannot write it,
+// and it has no INI file beside it.
+bool IsSystemInstalledCopy(const QString& programPath);
