@@ -69,6 +69,48 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
     }
 
+    // The package scripts/package makes: its dependencies found from the program itself name
+    // Qt 6 and GLib (GIO), and it holds the installed files.
+    void debianPackage() {
+        const QString cpack =
+            QFileInfo(QStringLiteral(CMAKE_COMMAND)).absolutePath() + QStringLiteral("/cpack");
+        if (QStandardPaths::findExecutable(QStringLiteral("dpkg-shlibdeps")).isEmpty() ||
+            !QFileInfo(cpack).isExecutable())
+            QSKIP("needs cpack and dpkg-shlibdeps (Debian packages cmake, dpkg-dev)");
+        QTemporaryDir out;
+        QProcess packaging;
+        packaging.setWorkingDirectory(QStringLiteral(PLATTERBOX_BUILD_DIR));
+        packaging.setProcessChannelMode(QProcess::MergedChannels);
+        packaging.start(
+            cpack, {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()});
+        QVERIFY(packaging.waitForFinished(120000));
+        QVERIFY2(packaging.exitCode() == 0, packaging.readAll().constData());
+        const QStringList debs =
+            QDir(out.path()).entryList({QStringLiteral("platterbox_*_*.deb")}, QDir::Files);
+        QCOMPARE(debs.size(), 1);
+        const QString deb = out.filePath(debs.first());
+
+        QProcess field;
+        field.start(QStringLiteral("dpkg-deb"),
+                    {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
+        QVERIFY(field.waitForFinished());
+        const QByteArray depends = field.readAll();
+        for (const char* library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6network6",
+                                    "libqt6svg6", "libglib2.0-0", "libc6"})
+            QVERIFY2(depends.contains(library), depends.constData());
+
+        QProcess contents;
+        contents.start(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
+        QVERIFY(contents.waitForFinished());
+        const QByteArray listing = contents.readAll();
+        for (const char* file :
+             {" ./usr/bin/platterbox\n", "/applications/platterbox.desktop\n",
+              "/hicolor/scalable/apps/platterbox.svg\n", "/hicolor/48x48/apps/platterbox.png\n",
+              "/hicolor/256x256/apps/platterbox.png\n",
+              "/metainfo/net.varnholt.Platterbox.metainfo.xml\n", "/man/man1/platterbox.1.gz\n"})
+            QVERIFY2(listing.contains(file), file);
+    }
+
     void validatorsAccept_data() {
         QTest::addColumn<QString>("validator");
         QTest::addColumn<QStringList>("arguments");
