@@ -1,9 +1,12 @@
 #include "CollectionTestSupport.h"
+#include "FakePlayer.h"
 #include "MainWindowFixture.h"
+#include "XvfbServer.h"
 #include "collection/gui/Mp3CdWizard.h"
 #include "settings/InstanceIni.h"
 
 #include <QLineEdit>
+#include <QProcess>
 #include <QtTest>
 
 using namespace CollectionTest;
@@ -47,6 +50,27 @@ class TestMp3Cd : public QObject {
         QStringList lines = QString::fromUtf8(section).split(QStringLiteral("\r\n"));
         lines.removeAll(QString());
         return lines.mid(1);
+    }
+
+    QString programFolder() const { return cd() + QStringLiteral("/Platterbox"); }
+
+    // What the CD's program folder holds, hidden entries included.
+    QStringList programFolderEntries() const {
+        return QDir(programFolder())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    // The files the started process has mapped, from /proc/PID/maps.
+    static QStringList mappedFiles(qint64 pid) {
+        QStringList files;
+        const QList<QByteArray> lines =
+            readBytes(QStringLiteral("/proc/%1/maps").arg(pid)).split('\n');
+        for (const QByteArray& line : lines) {
+            const qsizetype slash = line.indexOf(" /");
+            if (slash >= 0 && !files.contains(QString::fromUtf8(line.mid(slash + 1))))
+                files << QString::fromUtf8(line.mid(slash + 1));
+        }
+        return files;
     }
 
     void checkSettingsUntouched() {
@@ -124,6 +148,117 @@ private Q_SLOTS:
         QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),
                  QByteArray("[autorun]\r\nOPEN=Platterbox/Platterbox\r\n"
                             "ICON=Platterbox/Platterbox,0\r\n"));
+        const QString script = cd() + QStringLiteral("/autorun.sh");
+        QVERIFY(readBytes(script).startsWith("#!/bin/sh\n"));
+        QVERIFY(readBytes(script).contains("exec ./Platterbox/Platterbox"));
+        QVERIFY(QFileInfo(script).isExecutable());
+
+        // Self-contained: Qt and what it needs beside the program, the base system left out.
+        QCOMPARE(programFolderEntries(),
+                 L({"Platterbox", "Platterbox.Ini", "lib", "plugins", "qt.conf"}));
+        const QStringList libs =
+            QDir(programFolder() + QStringLiteral("/lib")).entryList(QDir::Files);
+        for (const char* bundled : {"libQt6Core.so.6", "libQt6Gui.so.6", "libQt6Widgets.so.6",
+                                    "libQt6Network.so.6", "libQt6Svg.so.6", "libQt6XcbQpa.so.6",
+                                    "libgio-2.0.so.0", "libdouble-conversion.so.3"})
+            QVERIFY2(libs.contains(S(bundled)), bundled);
+        QVERIFY(libs.filter(QRegularExpression(QStringLiteral("^libicuuc\\.so"))).size() == 1);
+        QVERIFY(libs.filter(QRegularExpression(QStringLiteral("^libpcre2-16\\.so"))).size() == 1);
+        const QRegularExpression base(QStringLiteral(
+            "^(libc|libm|ld-linux.*|libstdc\\+\\+|libgcc_s|libX11|libxcb|libGL.*|libEGL|"
+            "libfontconfig|libfreetype)\\.so"));
+        QVERIFY2(libs.filter(base).isEmpty(), qPrintable(libs.filter(base).join(u' ')));
+        for (const char* plugin :
+             {"platforms/libqxcb.so", "imageformats/libqsvg.so", "iconengines/libqsvgicon.so"})
+            QVERIFY2(QFileInfo(programFolder() + QStringLiteral("/plugins/") + S(plugin)).isFile(),
+                     plugin);
+        QCOMPARE(readBytes(programFolder() + QStringLiteral("/qt.conf")),
+                 "[Paths]\nPrefix = .\nPlugins = plugins\n");
+    }
+
+    // The copy under the wait window: an abort there keeps the previous copy whole and
+    // leaves nothing half-written.
+    void abortedCopyLeavesThePreviousCopyWhole() {
+        start();
+        QVERIFY(runWizard(cd()));
+        const QStringList before = programFolderEntries();
+        const QByteArray core = readBytes(programFolder() + QStringLiteral("/lib/libQt6Core.so.6"));
+        QVERIFY(core.size() > 1000000);
+        writeBytes(programPath(), "newer program");
+        f_->dialogs.clear();
+        AbortWhenShowing abort(QStringLiteral("plugins/platforms/libqxcb.so"));
+        QVERIFY(!runWizard(cd()));
+        QVERIFY(abort.clicked());
+        QCOMPARE(f_->dialogs.messages(),
+                 QStringList{S("Unable to copy Platterbox's .EXE file to destination folder!")});
+        QCOMPARE(programFolderEntries(), before);
+        QCOMPARE(readBytes(programFolder() + QStringLiteral("/Platterbox")), program_);
+        QCOMPARE(readBytes(programFolder() + QStringLiteral("/lib/libQt6Core.so.6")), core);
+        QVERIFY(CurrentWaitWindow() == nullptr);
+    }
+
+    // The acceptance check of a CD made here: its copy starts on an X server with every Qt
+    // library and plugin taken from the CD, and plays the CD's playlists found through the
+    // relative paths of its INI file.
+    void cdCopyStartsFromItsOwnLibraries() {
+        XvfbServer x;
+        if (!x.isRunning())
+            QSKIP("Xvfb is not installed (Debian package xvfb)");
+        FakePlayer player;
+        QVERIFY(player.isValid());
+        start();
+        TVARdlgPreferences& p = f_->vars.dlgPreferences;
+        p.cbAutoExecute_Checked = true;
+        p.cbAutoExecuteDelay_Checked = false;
+        p.cbAutoExecuteHide_Checked = false;
+        p.cbAutoExecuteClose_Checked = true;
+        p.spinAutoExecuteCloseDelay_Value = 4;
+        p.grpShuffle_Tag = 0;
+        p.cbShufflePL_Checked = false;
+        QDir(cd()).removeRecursively();
+        makeTree(cd(), L({"Rock/a.mp3", "Rock/b.mp3"}));
+        QVERIFY(runWizard(cd()));
+        // The CD as it is mounted elsewhere: another folder, the same relative layout.
+        const QString mounted = dir_.filePath(QStringLiteral("media/disc"));
+        QVERIFY(QDir().mkpath(dir_.filePath(QStringLiteral("media"))));
+        QVERIFY(QDir().rename(cd(), mounted));
+
+        QProcessEnvironment env = player.environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        const QString runtime = dir_.filePath(QStringLiteral("run"));
+        QVERIFY(QDir().mkpath(runtime));
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), env_.configHome());
+        env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+        env.remove(QStringLiteral("QT_PLUGIN_PATH"));
+        env.insert(QStringLiteral("PLATTERBOX_TEST_DIALOGS"),
+                   dir_.filePath(QStringLiteral("answers")));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(mounted + QStringLiteral("/Platterbox/Platterbox"), QStringList());
+        QVERIFY(program.waitForStarted());
+        const bool played = player.waitForLaunches(1, 20000);
+        const QStringList mapped = mappedFiles(program.processId());
+        const bool finished = program.waitForFinished(20000);
+        if (!finished)
+            program.kill();
+        QVERIFY2(played, program.readAllStandardError().constData());
+        QCOMPARE(player.launches().at(0).playlist, (mounted + QStringLiteral("/Rock/a.mp3\r\n") +
+                                                    mounted + QStringLiteral("/Rock/b.mp3\r\n"))
+                                                       .toUtf8());
+        QVERIFY(finished);
+        QCOMPARE(program.exitCode(), 0);
+
+        const QStringList qt =
+            mapped.filter(QRegularExpression(QStringLiteral("libQt6|/plugins/|libicu")));
+        for (const char* needed :
+             {"/lib/libQt6Widgets.so.6", "/lib/libQt6XcbQpa.so.6", "/plugins/platforms/libqxcb.so",
+              "/plugins/iconengines/libqsvgicon.so"})
+            QVERIFY2(qt.contains(mounted + QStringLiteral("/Platterbox") + S(needed)), needed);
+        for (const QString& file : qt)
+            QVERIFY2(file.startsWith(mounted + QStringLiteral("/Platterbox/")), qPrintable(file));
     }
 
     // Whatever the running file is called, the copy is the name autorun and the INI file use.
@@ -241,6 +376,8 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(), messages);
         QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text,
                  closed ? cd() + u'/' : QStringLiteral("/previous/"));
+        if (blocker == QLatin1String("program file")) // nothing half-written
+            QCOMPARE(programFolderEntries(), QStringList());
         checkSettingsUntouched();
         QVERIFY(CurrentWaitWindow() == nullptr);
     }

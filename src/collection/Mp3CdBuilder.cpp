@@ -2,11 +2,14 @@
 
 #include "FolderListing.h"
 #include "PlayListCreation.h"
+#include "ProgramBundle.h"
+#include "WalkProgress.h"
 #include "platform/FileOperations.h"
 #include "settings/InstanceIni.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -28,13 +31,69 @@ Status createCdPlayLists(const Mp3CdJob& job, QStringList& created) {
     return Status::ok();
 }
 
-Status copyProgram(const QString& programPath, const QString& programFolder) {
+const QString CopyFailed =
+    QStringLiteral("Unable to copy Platterbox's .EXE file to destination folder!");
+
+WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage) {
+    for (const BundleFile& file : files) {
+        if (!ProgressTick(file.target))
+            return {};
+        const QString target = stage + file.target;
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) ||
+            !FileOperations::copyFileReplacing(file.source, target))
+            return {false, Status::failure(CopyFailed)};
+    }
+    return {true, Status::ok()};
+}
+
+// Replaces the previous copy's pieces, the program last, so it never stands without them.
+bool moveIntoPlace(const QString& stage, const QString& programFolder) {
+    const QStringList pieces = {QStringLiteral("lib"), QStringLiteral("plugins"),
+                                QStringLiteral("qt.conf"), Mp3Cd::ProgramName};
+    for (const QString& piece : pieces) {
+        const QString target = programFolder + piece;
+        if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
+            QDir(target).removeRecursively();
+        else
+            QFile::remove(target);
+        if (!QDir().rename(stage + piece, target))
+            return false;
+    }
+    return true;
+}
+
+// The program with its libraries and plugins, assembled in a hidden folder beside its place:
+// a failure or an abort leaves no half-written copy behind.
+Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
+    QList<BundleFile> files;
+    if (ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files).failed())
+        return Status::failure(CopyFailed);
+    QTemporaryDir staging(programFolder + QLatin1String(".copy-XXXXXX"));
+    if (!staging.isValid())
+        return Status::failure(CopyFailed);
+    const QString stage = staging.path() + QLatin1Char('/');
+    const WalkResult run =
+        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&] { return copyFiles(files, stage); });
+    if (!run.completed ||
+        FileOperations::writeFileAtomically(stage + QStringLiteral("qt.conf"),
+                                            ProgramBundle::QtConf)
+            .failed() ||
+        !moveIntoPlace(stage, programFolder))
+        return Status::failure(CopyFailed);
     const QString copy = programFolder + Mp3Cd::ProgramName;
-    if (!FileOperations::copyFileReplacing(programPath, copy))
-        return Status::failure(
-            QStringLiteral("Unable to copy Platterbox's .EXE file to destination folder!"));
     QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner | QFile::ExeGroup |
                                     QFile::ExeOther);
+    return Status::ok();
+}
+
+Status writeAutoRun(const QString& base) {
+    const QString script = base + Mp3Cd::AutoRunScriptName;
+    if (FileOperations::writeFileAtomically(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText)
+            .failed() ||
+        FileOperations::writeFileAtomically(script, Mp3Cd::AutoRunScript).failed() ||
+        !QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner |
+                                           QFile::ExeGroup | QFile::ExeOther))
+        return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
     return Status::ok();
 }
 
@@ -57,10 +116,8 @@ Status BuildMp3Cd(const Mp3CdJob& job) {
     const QString programFolder = base + Mp3Cd::ProgramFolder;
     if (!QDir().mkpath(programFolder))
         return Status::failure(programFolder + QLatin1String("\rFolder could not be created!"));
-    if (Status copied = copyProgram(job.programPath, programFolder); copied.failed())
+    if (Status copied = copyProgram(job, programFolder); copied.failed())
         return copied;
     writeCdIni(job, created, programFolder);
-    if (FileOperations::writeFileAtomically(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText).failed())
-        return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
-    return Status::ok();
+    return writeAutoRun(base);
 }

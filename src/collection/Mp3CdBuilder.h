@@ -15,6 +15,15 @@ inline const QString IniName = QStringLiteral("Platterbox.Ini");
 inline const QString AutoRunName = QStringLiteral("AutoRun.INF");
 inline const QByteArray AutoRunText = QByteArrayLiteral(
     "[autorun]\r\nOPEN=Platterbox/Platterbox\r\nICON=Platterbox/Platterbox,0\r\n");
+// What a Linux desktop offers to run when the disc is mounted (autostart of media).
+inline const QString AutoRunScriptName = QStringLiteral("autorun.sh");
+inline const QByteArray AutoRunScript =
+    QByteArrayLiteral("#!/bin/sh\n"
+                      "# Starts the copy of Platterbox on this disc.\n"
+                      "cd \"$(dirname \"$0\")\" && exec ./Platterbox/Platterbox \"$@\"\n");
+// The wait window while the program and its libraries are copied.
+inline const QString CopyCaption = QStringLiteral("Copying Platterbox");
+inline const QString CopyHeader = QStringLiteral("Copying Platterbox to your MP3CD:");
 } // namespace Mp3Cd
 
 struct Mp3CdJob {
@@ -26,7 +35,9 @@ struct Mp3CdJob {
 };
 
 // Turns the base folder into the root of an MP3CD: a playlist in every music folder, the
-// program copy with its INI file listing those playlists, and the autorun file. A failure
+// program copy (self-contained: with the libraries and plugins it needs) with its INI file
+// listing those playlists, and the autorun files. The copy is made under the wait window and
+// put in place only when complete. A failure
 // carries the text to show; what earlier steps made stays on disk. The remembered Create
 // Playlists values and the listed playlists are the same afterwards.
 Status BuildMp3Cd(const Mp3CdJob& job);

@@ -19,4 +19,8 @@ QString systemRegistryFile() {
     return configFolder() + QLatin1String("/system.reg");
 }
 
+QString perUserIniFile() {
+    return configFolder() + QLatin1String("/Platterbox.Ini");
+}
+
 } // namespace ConfigLocations

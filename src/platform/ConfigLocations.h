@@ -9,4 +9,6 @@ QString configFolder();
 // The files standing for the registry roots HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
 QString userRegistryFile();
 QString systemRegistryFile();
+// The instance INI file of a copy installed where the user cannot write.
+QString perUserIniFile();
 } // namespace ConfigLocations

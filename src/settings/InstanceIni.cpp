@@ -4,7 +4,9 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
+#include "platform/ConfigLocations.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -108,12 +110,17 @@ void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& d
         ReadWriteIni(fileName, false, vars, dialogs);
         return;
     }
-    dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
-                        QLatin1String("Default preferences will be used."));
+    // An installed copy has no file before its first close; that is no news to the user.
+    if (fileName != ConfigLocations::perUserIniFile())
+        dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
+                            QLatin1String("Default preferences will be used."));
     SetPerCopyDefaults(vars.dlgPreferences);
 }
 
 void SaveIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
+    // Only the per-user folder is made here: a copy's own folder that is gone stays an error.
+    if (fileName == ConfigLocations::perUserIniFile())
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
     ReadWriteIni(fileName, true, vars, dialogs);
 }
 

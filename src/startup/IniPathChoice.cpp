@@ -2,6 +2,7 @@
 
 #include "ChangeFileExt.h"
 #include "common/PathCaseLookup.h"
+#include "platform/ConfigLocations.h"
 
 #include <QFileInfo>
 
@@ -15,5 +16,13 @@ QString ChooseIniPath(const QString& parameter1, const QString& programPath) {
         if (QFileInfo(candidate).isFile())
             return candidate;
     }
+    if (IsSystemInstalledCopy(programPath))
+        return ConfigLocations::perUserIniFile();
     return resolveExistingPath(IniPathFor(programPath));
+}
+
+bool IsSystemInstalledCopy(const QString& programPath) {
+    const QFileInfo folder(QFileInfo(programPath).absolutePath());
+    return folder.exists() && !folder.isWritable() &&
+           !QFileInfo(resolveExistingPath(IniPathFor(programPath))).isFile();
 }

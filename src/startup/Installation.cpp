@@ -1,6 +1,7 @@
 #include "Installation.h"
 
 #include "ChangeFileExt.h"
+#include "IniPathChoice.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
@@ -98,6 +99,10 @@ Status InstallationCheck::upgrade(const QString& location, qint32 oldVersion) {
 }
 
 Status InstallationCheck::offerInstallation() {
+    // A copy the system installed is where an installation would put it: it records itself
+    // rather than offering to copy itself somewhere else.
+    if (IsSystemInstalledCopy(ownPath_))
+        return writeRecord(ownPath_);
     const Checked<bool> ask = ShouldAsk();
     if (ask.failed() || !*ask)
         return ask.status();

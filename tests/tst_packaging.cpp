@@ -1,0 +1,139 @@
+#include "TestSupport.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QtTest>
+
+// What `cmake --install` (and so the Debian package) puts in place, checked on a fresh install
+// tree: the command, menu entry, icons, metainfo and manual page, and the distribution's
+// validators accept them.
+class TestPackaging : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir prefix_;
+
+    QString installed(const QString& relative) const { return prefix_.filePath(relative); }
+
+    // Runs a program of the distribution; its output when it fails.
+    static std::optional<QString> run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0)
+            return QString::fromLocal8Bit(process.readAll());
+        return std::nullopt;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(prefix_.isValid());
+        const auto failed = run(QStringLiteral(CMAKE_COMMAND),
+                                {QStringLiteral("--install"), QStringLiteral(PLATTERBOX_BUILD_DIR),
+                                 QStringLiteral("--prefix"), prefix_.path()});
+        QVERIFY2(!failed, qPrintable(failed.value_or(QString())));
+    }
+
+    void installsTheCommandAndItsFiles() {
+        const QFileInfo command(installed(QStringLiteral("bin/platterbox")));
+        QVERIFY(command.isFile() && command.isExecutable());
+        QCOMPARE(TestSupport::readBytes(command.filePath()),
+                 TestSupport::readBytes(QStringLiteral(PLATTERBOX_BINARY)));
+        for (const char* file : {"share/applications/platterbox.desktop",
+                                 "share/icons/hicolor/scalable/apps/platterbox.svg",
+                                 "share/metainfo/net.varnholt.Platterbox.metainfo.xml",
+                                 "share/man/man1/platterbox.1.gz"})
+            QVERIFY2(QFileInfo(installed(QString::fromUtf8(file))).isFile(), file);
+        QVERIFY(TestSupport::readBytes(
+                    installed(QStringLiteral("share/applications/platterbox.desktop")))
+                    .contains("\nExec=platterbox\n"));
+        // The man page is gzip data.
+        QVERIFY(TestSupport::readBytes(installed(QStringLiteral("share/man/man1/platterbox.1.gz")))
+                    .startsWith("\x1f\x8b"));
+    }
+
+    void rendersThePngIconSizes_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("48") << 48;
+        QTest::newRow("128") << 128;
+        QTest::newRow("256") << 256;
+    }
+
+    void rendersThePngIconSizes() {
+        QFETCH(int, size);
+        const QImage icon(
+            installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/platterbox.png").arg(size)));
+        QCOMPARE(icon.size(), QSize(size, size));
+        // Drawn, not blank: the middle of the drawing is opaque, a corner transparent.
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+    }
+
+    // The package scripts/package makes: its dependencies found from the program itself name
+    // Qt 6 and GLib (GIO), and it holds the installed files.
+    void debianPackage() {
+        const QString cpack =
+            QFileInfo(QStringLiteral(CMAKE_COMMAND)).absolutePath() + QStringLiteral("/cpack");
+        if (QStandardPaths::findExecutable(QStringLiteral("dpkg-shlibdeps")).isEmpty() ||
+            !QFileInfo(cpack).isExecutable())
+            QSKIP("needs cpack and dpkg-shlibdeps (Debian packages cmake, dpkg-dev)");
+        QTemporaryDir out;
+        QProcess packaging;
+        packaging.setWorkingDirectory(QStringLiteral(PLATTERBOX_BUILD_DIR));
+        packaging.setProcessChannelMode(QProcess::MergedChannels);
+        packaging.start(
+            cpack, {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()});
+        QVERIFY(packaging.waitForFinished(120000));
+        QVERIFY2(packaging.exitCode() == 0, packaging.readAll().constData());
+        const QStringList debs =
+            QDir(out.path()).entryList({QStringLiteral("platterbox_*_*.deb")}, QDir::Files);
+        QCOMPARE(debs.size(), 1);
+        const QString deb = out.filePath(debs.first());
+
+        QProcess field;
+        field.start(QStringLiteral("dpkg-deb"),
+                    {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
+        QVERIFY(field.waitForFinished());
+        const QByteArray depends = field.readAll();
+        for (const char* library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6network6",
+                                    "libqt6svg6", "libglib2.0-0", "libc6"})
+            QVERIFY2(depends.contains(library), depends.constData());
+
+        QProcess contents;
+        contents.start(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
+        QVERIFY(contents.waitForFinished());
+        const QByteArray listing = contents.readAll();
+        for (const char* file :
+             {" ./usr/bin/platterbox\n", "/applications/platterbox.desktop\n",
+              "/hicolor/scalable/apps/platterbox.svg\n", "/hicolor/48x48/apps/platterbox.png\n",
+              "/hicolor/256x256/apps/platterbox.png\n",
+              "/metainfo/net.varnholt.Platterbox.metainfo.xml\n", "/man/man1/platterbox.1.gz\n"})
+            QVERIFY2(listing.contains(file), file);
+    }
+
+    void validatorsAccept_data() {
+        QTest::addColumn<QString>("validator");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("desktop entry")
+            << QStringLiteral("desktop-file-validate")
+            << QStringList{installed(QStringLiteral("share/applications/platterbox.desktop"))};
+        QTest::newRow("metainfo")
+            << QStringLiteral("appstreamcli")
+            << QStringList{QStringLiteral("validate"), QStringLiteral("--no-net"),
+                           installed(QStringLiteral(
+                               "share/metainfo/net.varnholt.Platterbox.metainfo.xml"))};
+    }
+
+    void validatorsAccept() {
+        QFETCH(QString, validator);
+        QFETCH(QStringList, arguments);
+        const QString program = QStandardPaths::findExecutable(validator);
+        if (program.isEmpty())
+            QSKIP("the validator is not installed (Debian packages desktop-file-utils, appstream)");
+        const auto failed = run(program, arguments);
+        QVERIFY2(!failed, qPrintable(failed.value_or(QString())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackaging)
+#include "tst_packaging.moc"
