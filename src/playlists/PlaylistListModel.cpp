@@ -1,6 +1,7 @@
 #include "PlaylistListModel.h"
 
 #include "ListSorting.h"
+#include "SelectedRows.h"
 #include "common/PathRules.h"
 
 #include <algorithm>
@@ -39,13 +40,7 @@ void PlaylistListModel::setCurrentRow(int row) {
 }
 
 QList<int> PlaylistListModel::selectedRows() const {
-    QList<int> rows;
-    for (const QItemSelectionRange& range : selection_.selection())
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.append(row);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return ::selectedRows(selection_);
 }
 
 QStringList PlaylistListModel::selectedPaths() const {

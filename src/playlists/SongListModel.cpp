@@ -1,6 +1,7 @@
 #include "SongListModel.h"
 
 #include "common/PathCaseLookup.h"
+#include "SelectedRows.h"
 #include "common/PathRules.h"
 
 #include <algorithm>
@@ -59,13 +60,7 @@ int SongListModel::currentRow() const {
 }
 
 QList<int> SongListModel::selectedRows() const {
-    QList<int> rows;
-    for (const QItemSelectionRange& range : selection_.selection())
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.append(row);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return ::selectedRows(selection_);
 }
 
 QStringList SongListModel::selectedTexts() const {
