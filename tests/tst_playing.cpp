@@ -175,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(linesOf(calls_.at(0).playlist), expected);
         QVERIFY(calls_.at(0).playlist.endsWith("\r\n"));
-        QVERIFY(module_->executionList().isEmpty());
+        QVERIFY(module_->executionCount() == 0);
     }
 
     void onlyM3UIsExpanded() {
@@ -329,7 +329,7 @@ private Q_SLOTS:
         module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
                                       options(0, false, false, 2));
         QCOMPARE(dialogs_.messages(), messages);
-        QVERIFY(module_->executionList().isEmpty());
+        QVERIFY(module_->executionCount() == 0);
     }
 
     void unreadablePlayListStopsTheExecution() {
@@ -338,7 +338,7 @@ private Q_SLOTS:
                                           options(0, false, false));
         QCOMPARE(dialogs_.messages(), QStringList{QStringLiteral("Cannot open file ") + missing});
         QCOMPARE(calls_.size(), 0);
-        QVERIFY(module_->executionList().isEmpty());
+        QVERIFY(module_->executionCount() == 0);
         // The next execution starts clean.
         module_->ExecuteSelectedPlayLists({path(QStringLiteral("C/c.pls"))},
                                           options(0, false, false));
@@ -361,7 +361,7 @@ private Q_SLOTS:
                                     options(0, false, false));
         QCOMPARE(dialogs_.messages(),
                  QStringList{QStringLiteral("Unable to save temporary playlist file!\r") + temp});
-        QVERIFY(module.executionList().isEmpty());
+        QVERIFY(module.executionCount() == 0);
     }
 
     void temporaryPlayListGoesWithTheModule() {

@@ -82,13 +82,13 @@ QString decodeWindows1252(QByteArrayView bytes) {
 
 EntryTable::EntryTable(const EntryList& entries) {
     for (const QByteArray& entry : entries) {
-        spans_.append({bytes_.size(), entry.size()});
+        appendRange(bytes_.size(), entry.size());
         bytes_ += entry;
     }
 }
 
 void EntryTable::appendRange(qsizetype offset, qsizetype length) {
-    spans_.append({offset, length});
+    spans_.append({quint32(offset), quint32(length)});
 }
 
 QByteArrayView EntryTable::at(qsizetype index) const {
@@ -233,6 +233,9 @@ private:
 } // namespace
 
 IndexedPlayList indexPlaylist(QByteArray bytes) {
+    // Beyond what the table addresses; no real playlist comes near it.
+    if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
+        return {};
     const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     IndexedPlayList playlist;
@@ -261,7 +264,8 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
 
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly) ||
+        file.size() >= qint64(std::numeric_limits<quint32>::max()))
         return cannotOpen(path);
     playlist = indexPlaylist(file.readAll());
     return Status::ok();

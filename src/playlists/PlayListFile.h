@@ -19,7 +19,7 @@ struct PlayListContent {
 };
 
 // A playlist's entries as views of one buffer (the file's bytes) plus an offset table, so a
-// million entries cost the file's size and a few bytes each.
+// million entries cost the file's size and a few bytes each. The buffer is below 4 GiB.
 class EntryTable {
 public:
     EntryTable() = default;
@@ -34,9 +34,10 @@ public:
     EntryList toList() const;
 
 private:
+    // Eight bytes an entry: a playlist file is far below 4 GiB (larger ones are refused).
     struct Span {
-        qsizetype offset;
-        qsizetype length;
+        quint32 offset;
+        quint32 length;
     };
     QByteArray bytes_;
     QList<Span> spans_;

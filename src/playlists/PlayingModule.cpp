@@ -15,21 +15,22 @@ bool partialShuffle(const TVARdlgPreferences& options) {
 }
 
 // Qt opens files by UTF-8 names; a name that is not UTF-8 is read through its bytes.
-Status loadEntries(const QByteArray& path, EntryList& entries) {
+Status loadEntries(const QByteArray& path, IndexedPlayList& playlist) {
     const QString name = QFile::decodeName(path);
     if (QFile::encodeName(name) == path)
-        return LoadPlayList(name, entries);
-    const std::optional<QByteArray> content = RawNames::readRegularFile(path);
+        return loadIndexedPlaylist(name, playlist);
+    std::optional<QByteArray> content = RawNames::readRegularFile(path);
     if (!content)
         return Status::failure(QStringLiteral("Cannot open file ") + name);
-    entries = ParsePlayList(*content).entries;
+    playlist = indexPlaylist(std::move(*content));
     return Status::ok();
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
-bool isBlankEntry(const QString& text) {
-    return text.trimmed().isEmpty();
+bool isBlankEntry(QByteArrayView entry) {
+    return DecodeEntry(entry).trimmed().isEmpty();
 }
+
 } // namespace
 
 PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
@@ -83,23 +84,48 @@ Status PlayingModule::AddToExecutionList(const QString& name, const QString& bas
 
 Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArray& base,
                                          const TVARdlgPreferences& options) {
-    if (isBlankEntry(DecodeEntry(name)))
+    if (isBlankEntry(name))
         return Status::ok();
     const QByteArray full = lookup_.resolveEntry(name, base);
     if (AsciiUpperCase(ExtractFileExt(QString::fromLatin1(name))) != QLatin1String(".M3U")) {
-        executionList_.append(full);
+        appendToExecution(full);
         return Status::ok();
     }
-    EntryList entries;
-    if (Status status = loadEntries(full, entries); status.failed())
+    IndexedPlayList playlist;
+    if (Status status = loadEntries(full, playlist); status.failed())
         return status;
-    if (partialShuffle(options) && options.cbShuffleWithinPL_Checked)
-        ShuffleList(entries, clock_);
-    for (const QByteArray& entry : std::as_const(entries)) {
-        if (!isBlankEntry(DecodeEntry(entry)))
-            executionList_.append(lookup_.resolveEntry(entry, full));
+    const EntryTable& entries = playlist.entries;
+    const bool shuffled = partialShuffle(options) && options.cbShuffleWithinPL_Checked;
+    const QList<qsizetype> order =
+        shuffled ? ShufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
+        if (!isBlankEntry(entry))
+            appendToExecution(lookup_.resolveEntry(entry.toByteArray(), full));
     }
     return Status::ok();
+}
+
+void PlayingModule::appendToExecution(const QByteArray& path) {
+    executionStarts_.append(executionText_.size());
+    executionText_ += path + "\r\n";
+}
+
+QByteArray PlayingModule::executionText(const TVARdlgPreferences& options) {
+    if (options.grpShuffle_Tag != 2)
+        return std::exchange(executionText_, QByteArray());
+    const qsizetype count = executionStarts_.size();
+    const auto entryAt = [this, count](qsizetype index) {
+        const qsizetype end =
+            index + 1 < count ? executionStarts_.at(index + 1) : executionText_.size();
+        return QByteArrayView(executionText_)
+            .sliced(executionStarts_.at(index), end - executionStarts_.at(index));
+    };
+    QByteArray text;
+    text.reserve(executionText_.size());
+    for (qsizetype index : ShufflePermutation(count, clock_()))
+        text += entryAt(index);
+    return text;
 }
 
 QString PlayingModule::chosenVerb(const TVARdlgPreferences& options) {
@@ -112,14 +138,12 @@ QString PlayingModule::chosenVerb(const TVARdlgPreferences& options) {
 }
 
 void PlayingModule::PlayExecutionList(const TVARdlgPreferences& options) {
-    if (executionList_.isEmpty()) {
+    if (executionStarts_.isEmpty()) {
         endExecution();
         return;
     }
     const QString verb = chosenVerb(options);
-    if (options.grpShuffle_Tag == 2)
-        ShuffleList(executionList_, clock_);
-    const QByteArray text = PlayListText(executionList_);
+    const QByteArray text = executionText(options);
     endExecution();
     if (RuntimeFolder::writeFileNoFollow(temporaryPlayListPath_, text).failed()) {
         dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
@@ -145,7 +169,8 @@ void PlayingModule::reportLaunchResult(int result, const QString& verb) {
 }
 
 void PlayingModule::endExecution() {
-    executionList_.clear();
+    executionText_.clear();
+    executionStarts_.clear();
     lookup_ = PathCaseLookup();
 }
 

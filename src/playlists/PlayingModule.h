@@ -45,8 +45,8 @@ public:
     // Writes, launches, reports; the execution list is empty afterwards in every case.
     void PlayExecutionList(const TVARdlgPreferences& options);
 
-    // The paths gathered so far, as bytes.
-    const EntryList& executionList() const { return executionList_; }
+    // How many paths were gathered so far.
+    qsizetype executionCount() const { return executionStarts_.size(); }
     const QString& temporaryPlayListPath() const { return temporaryPlayListPath_; }
 
     // The verb the options choose: "open", "Play", "Enqueue" or the custom text.
@@ -55,6 +55,9 @@ public:
 private:
     // The list and the folder listings start afresh.
     void endExecution();
+    void appendToExecution(const QByteArray& path);
+    // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
+    QByteArray executionText(const TVARdlgPreferences& options);
     void reportLaunchResult(int result, const QString& verb);
     // An unreadable playlist ends the execution with the file-open message.
     void abandon(const Status& status);
@@ -63,6 +66,9 @@ private:
     Launcher launcher_;
     QString temporaryPlayListPath_;
     ShuffleClock clock_;
-    EntryList executionList_;
+    // The gathered paths in the written form (each followed by CR LF) and where each begins:
+    // a playlist of a million entries is gathered without a copy per entry.
+    QByteArray executionText_;
+    QList<qsizetype> executionStarts_;
     PathCaseLookup lookup_;
 };
