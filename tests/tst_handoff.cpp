@@ -4,6 +4,7 @@
 #include "startup/gui/HandOffPart.h"
 #include "startup/gui/InstanceChannel.h"
 
+#include <QDialog>
 #include <QProcess>
 #include <QtTest>
 
@@ -87,12 +88,16 @@ class TestHandOff : public QObject {
     void secondCopyArrivesWhileAsking(MainWindow& window) {
         f_->dialogs.setWhileOpen([this, &window](const ScriptedDialogs::Record&) {
             f_->dialogs.setWhileOpen({});
-            second_ = std::make_unique<QProcess>();
-            second_->setProcessChannelMode(QProcess::ForwardedChannels);
-            second_->start(path(QStringLiteral("second/Platterbox")), QStringList{});
-            if (!QTest::qWaitFor([&window] { return window.handOff().waiting() == 1; }, 15000))
-                qWarning("the second copy's request did not arrive");
+            startSecondCopy(window);
         });
+    }
+
+    void startSecondCopy(MainWindow& window) {
+        second_ = std::make_unique<QProcess>();
+        second_->setProcessChannelMode(QProcess::ForwardedChannels);
+        second_->start(path(QStringLiteral("second/Platterbox")), QStringList{});
+        if (!QTest::qWaitFor([&window] { return window.handOff().waiting() == 1; }, 15000))
+            qWarning("the second copy's request did not arrive");
     }
 
 private Q_SLOTS:
@@ -167,6 +172,26 @@ private Q_SLOTS:
                 QVERIFY2(QFileInfo::exists(playList), qPrintable(playList));
         QCOMPARE(playListsOf(path(QStringLiteral("first/Platterbox.Ini"))).size(),
                  command == QLatin1String("delete") ? 2 : 3);
+    }
+
+    // The program's own windows count too: the Options dialog is open when the copy arrives.
+    void handOffWaitsForTheOptionsDialog() {
+        MainWindow& window = startFirst();
+        bool askedWhileOpen = true;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* options = QApplication::activeModalWidget();
+            QVERIFY(options);
+            startSecondCopy(window);
+            askedWhileOpen = !f_->dialogs.records().isEmpty();
+            static_cast<QDialog*>(options)->reject();
+        });
+        f_->dialogs.answerYesNo(true);
+        buttonOf(window, "btnOptions")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(second_ && second_->state() == QProcess::NotRunning, 15000);
+        QVERIFY(!askedWhileOpen);
+        QCOMPARE(f_->dialogs.questions(), QStringList{HandOffQuestion});
+        QCOMPARE(f_->playListNames(),
+                 QStringList({QStringLiteral("q0.m3u"), QStringLiteral("q1.m3u")}));
     }
 };
 
