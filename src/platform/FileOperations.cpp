@@ -50,7 +50,7 @@ Status systemError(int error) {
 bool isReadOnly(const QByteArray& path, const struct stat& info) {
     if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
         return true;
-    const uid_t user = ::geteuid();
+    static const uid_t user = ::geteuid();
     if (user == 0)
         return false;
     if (info.st_uid == user)
@@ -73,10 +73,21 @@ bool writeAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
+// What a new file's permissions come out as; asked once, the program never changes it.
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
 // A hidden name beside the target, so that a listing of the folder never takes it for a song.
 QByteArray temporaryNameFor(const QByteArray& path) {
+    static const pid_t process = ::getpid();
     const qsizetype slash = path.lastIndexOf('/') + 1;
-    return path.left(slash) + '.' + path.mid(slash) + '.' + QByteArray::number(::getpid()) + ".tmp";
+    return path.left(slash) + '.' + path.mid(slash) + '.' + QByteArray::number(process) + ".tmp";
 }
 
 int createTemporary(const QByteArray& temporary) {
@@ -103,7 +114,8 @@ Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
         return systemError(errno);
     bool written = writeAll(fd, bytes);
     int error = errno;
-    if (written && replacing && ::fchmod(fd, old.st_mode & 07777) != 0)
+    const mode_t mode = old.st_mode & 07777;
+    if (written && replacing && mode != newFileMode() && ::fchmod(fd, mode) != 0)
         error = errno, written = false;
     if (::close(fd) != 0 && written)
         error = errno, written = false;

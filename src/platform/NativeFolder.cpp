@@ -31,17 +31,23 @@ void NativeFolder::read() {
     read_ = true;
     if (fd_ < 0 || !exists_)
         return;
-    DIR* dir = ::fdopendir(fd_);
-    if (!dir)
-        return;
-    fd_ = -1; // owned by `dir` now
-    while (const dirent* item = ::readdir(dir)) {
-        const char* name = item->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
-        const bool maybeFolder =
-            item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
-        entries_.append({QByteArray(name), maybeFolder});
+    // getdents64 straight on our descriptor: a DIR stream would look at the folder again.
+    alignas(dirent64) char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t size = ::getdents64(fd_, buffer, sizeof buffer);
+        if (size <= 0)
+            break;
+        for (ssize_t offset = 0; offset < size;) {
+            const auto* item = reinterpret_cast<const dirent64*>(buffer + offset);
+            offset += item->d_reclen;
+            const char* name = item->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            const bool maybeFolder =
+                item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
+            entries_.append({QByteArray(name), maybeFolder});
+        }
     }
-    ::closedir(dir);
+    ::close(fd_);
+    fd_ = -1;
 }
