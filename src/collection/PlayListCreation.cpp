@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <utility>
+
 QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder) {
     const QList<QByteArray> names = folder.mid(baseFolder.size()).split('/');
     QByteArray name;
@@ -34,7 +36,7 @@ PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs
 
 WalkResult PlayListCreation::CreatePlayLists(QStringList& created) {
     created_ = &created;
-    written_ = false;
+    writtenFolders_.clear();
     folderFiles_.clear();
     values_.edBaseFolder_Text = AddTrailingBackslash(values_.edBaseFolder_Text);
     values_.edPLFolder_Text = AddTrailingBackslash(values_.edPLFolder_Text);
@@ -67,18 +69,15 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
                    [&] { return flushed(WalkFolders(values_.edBaseFolder_Text, step)); });
 }
 
-// One flush for the whole run instead of one per playlist; a failure is a write failure.
-// Whatever ended the run, what it wrote is kept, so that is made durable too.
+// One flush for each file system written to instead of one per playlist; a failure is a
+// write failure. Whatever ended the run, what it wrote is kept, so that is made durable too.
 WalkResult PlayListCreation::flushed(const WalkResult& result) {
-    if (!written_)
-        return result;
-    written_ = false;
-    const QByteArray folder = values_.radInFolders_Checked
-                                  ? baseFolder_
-                                  : baseFolder_ + QFile::encodeName(values_.edPLFolder_Text);
-    if (FileOperations::flushFileSystem(folder).isOk() || result.error.failed())
-        return result;
-    return {false, reportWriteError(QFile::decodeName(folder))};
+    const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
+    for (const QByteArray& folder : written) {
+        if (FileOperations::flushFileSystem(folder).failed() && result.error.isOk())
+            return {false, reportWriteError(QFile::decodeName(folder))};
+    }
+    return result;
 }
 
 StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderListing& listing) {
@@ -96,6 +95,10 @@ StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderL
     }
     if (Status saved = SaveFolderPlayList(path); saved.failed())
         return StepResult::fail(saved);
+    // A tree may hold mount points: each file system that got a playlist is flushed.
+    const quint64 device = listing.id().device;
+    if (!folderFiles_.isEmpty() && !writtenFolders_.contains(device))
+        writtenFolders_.insert(device, path.left(path.lastIndexOf('/') + 1));
     return StepResult::goOn();
 }
 
@@ -130,7 +133,6 @@ Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
         return Status::ok();
     if (FileOperations::replaceFileUnflushed(path, PlayListText(folderFiles_)).failed())
         return reportWriteError(QFile::decodeName(path));
-    written_ = true;
     if (created_)
         created_->append(QFile::decodeName(path));
     return Status::ok();

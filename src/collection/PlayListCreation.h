@@ -5,6 +5,7 @@
 #include "settings/SharedVariables.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QStringList>
 
 class FolderListing;
@@ -45,5 +46,5 @@ private:
     QByteArray baseFolder_; // the base folder's bytes
     EntryList folderFiles_;
     QStringList* created_ = nullptr;
-    bool written_ = false;
+    QHash<quint64, QByteArray> writtenFolders_; // a folder written to, by file system
 };

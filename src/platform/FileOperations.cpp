@@ -87,7 +87,9 @@ mode_t newFileMode() {
 QByteArray temporaryNameFor(const QByteArray& path) {
     static const pid_t process = ::getpid();
     const qsizetype slash = path.lastIndexOf('/') + 1;
-    return path.left(slash) + '.' + path.mid(slash) + '.' + QByteArray::number(process) + ".tmp";
+    // Shortened, so that a name near the file system's limit still gets its temporary file.
+    return path.left(slash) + '.' + path.mid(slash, 200) + '.' + QByteArray::number(process) +
+           ".tmp";
 }
 
 int createTemporary(const QByteArray& temporary) {
