@@ -1,6 +1,5 @@
 #include "CollectionTestSupport.h"
 #include "MainWindowFixture.h"
-#include "collection/FolderListing.h"
 #include "collection/PlayListCreation.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
 
@@ -11,6 +10,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -122,9 +122,12 @@ class TestCreatePlayLists : public QObject {
     // Every entry of a folder by its bytes, sorted: a half-written or temporary file shows.
     static QList<QByteArray> nativeNames(const QByteArray& folder) {
         QList<QByteArray> names;
-        FolderListing listing(folder);
-        for (const NativeFolder::Entry& entry : listing.entries())
-            names << entry.name;
+        if (DIR* dir = ::opendir(folder.constData())) {
+            while (const dirent* entry = ::readdir(dir))
+                if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                    names << QByteArray(entry->d_name);
+            ::closedir(dir);
+        }
         std::sort(names.begin(), names.end());
         return names;
     }
