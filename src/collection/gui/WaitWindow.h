@@ -35,8 +35,7 @@ public:
 
     void btnAbortClick();
     // Cheap for every folder: the latest folder is painted about 30 times a second and
-    // pending events (Abort, the close box) run every 20 ms, so the walk never waits for the
-    // screen.
+    // pending events (Abort, the close box) run every 20 ms, not once per folder.
     bool tick(const QString& folder) override;
     void setStayOnTop(bool onTop) override;
 
