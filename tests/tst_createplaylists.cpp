@@ -4,10 +4,17 @@
 #include "collection/gui/CreatePlaylistsDialog.h"
 
 #include <QCheckBox>
+#include <QLocale>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace CollectionTest;
 using TestSupport::readBytes;
@@ -83,6 +90,48 @@ class TestCreatePlayLists : public QObject {
                   "old./o.mp3"});
     }
 
+    // Files named by their bytes, which need not be valid UTF-8; empty files.
+    static void makeNativeFiles(const QByteArray& root, const QList<QByteArray>& paths) {
+        for (const QByteArray& path : paths) {
+            const QByteArray full = root + '/' + path;
+            ::mkdir(full.left(full.lastIndexOf('/')).constData(), 0755);
+            const int fd = ::open(full.constData(), O_WRONLY | O_CREAT, 0644);
+            QVERIFY2(fd >= 0, full.constData());
+            ::close(fd);
+        }
+    }
+
+    static void removeNativeTree(const QByteArray& root) {
+        ::nftw(
+            root.constData(),
+            [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+            FTW_DEPTH | FTW_PHYS);
+    }
+
+    static QByteArray readNative(const QByteArray& path) {
+        QByteArray bytes;
+        const int fd = ::open(path.constData(), O_RDONLY);
+        char buffer[4096];
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, n);
+        if (fd >= 0)
+            ::close(fd);
+        return bytes;
+    }
+
+    // Every entry of a folder by its bytes, sorted: a half-written or temporary file shows.
+    static QList<QByteArray> nativeNames(const QByteArray& folder) {
+        QList<QByteArray> names;
+        if (DIR* dir = ::opendir(folder.constData())) {
+            while (const dirent* entry = ::readdir(dir))
+                if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                    names << QByteArray(entry->d_name);
+            ::closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
 private Q_SLOTS:
     void init() {
         QVERIFY(dir_.isValid());
@@ -92,7 +141,11 @@ private Q_SLOTS:
         makeTree(music(), musicTree());
     }
 
-    void cleanup() { f_.reset(); }
+    void cleanup() {
+        f_.reset();
+        // Qt cannot name files whose names are not UTF-8, so those go by their bytes.
+        removeNativeTree(QFile::encodeName(music()));
+    }
 
     void writesOnePlayListPerMusicFolder_data() {
         QTest::addColumn<bool>("inFolders");
@@ -168,6 +221,99 @@ private Q_SLOTS:
         QCOMPARE(QSet<QByteArray>({lines.at(1), lines.at(2)}),
                  QSet<QByteArray>({"e.mp3\r", "g.mp3\r"}));
         QCOMPARE(lines.mid(3, 4), QList<QByteArray>({"d.MP1\r", "c.wav\r", "b.669\r", "a.AS\r"}));
+    }
+
+    // Names are bytes on Linux: a Latin-1 name from an old disk reaches the playlist as it
+    // is, and a name with a line break, which no playlist line can hold, is left out.
+    void entriesKeepTheBytesOfTheNames_data() {
+        QTest::addColumn<QList<QByteArray>>("files");
+        QTest::addColumn<bool>("inFolders");
+        QTest::addColumn<QByteArray>("playList"); // below the music folder
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<QByteArray>>("besideIt"); // the playlist's folder afterwards
+        QTest::newRow("Latin-1 file name")
+            << QList<QByteArray>{"Caf\xe9.mp3", "b.mp3"} << true << QByteArray("_PlayList.M3U")
+            << QByteArray("b.mp3\r\nCaf\xe9.mp3\r\n")
+            << QList<QByteArray>{"Caf\xe9.mp3", "b.mp3", "_PlayList.M3U"};
+        QTest::newRow("Latin-1 folder and file, playlists folder")
+            << QList<QByteArray>{"M\xfcller/Gr\xfc\xdf"
+                                 "e.MP3"}
+            << false << QByteArray("Lists/M\xfcller.M3U")
+            << QByteArray("../M\xfcller/Gr\xfc\xdf"
+                          "e.MP3\r\n")
+            << QList<QByteArray>{"M\xfcller.M3U"};
+        QTest::newRow("line feed in a name")
+            << QList<QByteArray>{"a\nb.mp3", "c.mp3", "d\n.mp3"} << true
+            << QByteArray("_PlayList.M3U") << QByteArray("c.mp3\r\n")
+            << QList<QByteArray>{"a\nb.mp3", "c.mp3", "d\n.mp3", "_PlayList.M3U"};
+        QTest::newRow("carriage return in a name")
+            << QList<QByteArray>{"a\rb.mp3", "c.mp3"} << false << QByteArray("Lists/PlayList.M3U")
+            << QByteArray("../c.mp3\r\n") << QList<QByteArray>{"PlayList.M3U"};
+    }
+
+    void entriesKeepTheBytesOfTheNames() {
+        QFETCH(QList<QByteArray>, files);
+        QFETCH(bool, inFolders);
+        QFETCH(QByteArray, playList);
+        QFETCH(QByteArray, text);
+        QFETCH(QList<QByteArray>, besideIt);
+        QDir(music()).removeRecursively();
+        QDir().mkpath(music());
+        const QByteArray root = QFile::encodeName(music()) + '/';
+        makeNativeFiles(root, files);
+        start();
+        QVERIFY(createWith(input(inFolders, music(), QStringLiteral("Lists"))));
+        QCOMPARE(readNative(root + playList), text);
+        // Nothing else is written there: no temporary file is left beside the playlist.
+        std::sort(besideIt.begin(), besideIt.end());
+        QCOMPARE(nativeNames(root + playList.left(playList.lastIndexOf('/') + 1)), besideIt);
+    }
+
+    // Started in the C locale, names still sort as people read them, not by code point.
+    void sortsByLettersInTheCLocale() {
+        QDir(music()).removeRecursively();
+        makeTree(music(), L({"z.mp3", "\u00c4rger.mp3", "\u00e9t\u00e9.mp3", "a.mp3", "B.mp3"}));
+        const QLocale before;
+        QLocale::setDefault(QLocale::c());
+        start();
+        const bool created = createWith(input(true, music(), {}, true, false));
+        QLocale::setDefault(before);
+        QVERIFY(created);
+        QCOMPARE(
+            readBytes(music() + QStringLiteral("/_PlayList.M3U")),
+            QStringLiteral("a.mp3\r\n\u00c4rger.mp3\r\nB.mp3\r\n\u00e9t\u00e9.mp3\r\nz.mp3\r\n")
+                .toUtf8());
+    }
+
+    // An existing playlist that is read-only is refused and stays as it was; a writable one
+    // is replaced as a whole and keeps its permissions.
+    void replacingAPlayList_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("read-only") << 0444 << false;
+        QTest::newRow("private") << 0600 << true;
+    }
+
+    void replacingAPlayList() {
+        QFETCH(int, mode);
+        QFETCH(bool, replaced);
+        const QString list = music() + QStringLiteral("/_PlayList.M3U");
+        const QByteArray native = QFile::encodeName(list);
+        TestSupport::writeBytes(list, "old\r\n");
+        QVERIFY(::chmod(native.constData(), mode_t(mode)) == 0);
+        const QList<QByteArray> before = nativeNames(QFile::encodeName(music()));
+        start();
+        QCOMPARE(createWith(input(true, music(), {}, true, false)), replaced);
+        QCOMPARE(readBytes(list), replaced ? QByteArray("A.MP3\r\nb.mp3\r\nBest.MP3\r\nc.mid\r\n")
+                                           : QByteArray("old\r\n"));
+        struct stat info {};
+        QVERIFY(::stat(native.constData(), &info) == 0);
+        QCOMPARE(int(info.st_mode & 0777), mode);
+        QCOMPARE(nativeNames(QFile::encodeName(music())), before); // no temporary file left
+        if (!replaced)
+            QCOMPARE(f_->dialogs.messages(),
+                     QStringList({QStringLiteral("Error creating play list:\r") + list,
+                                  QStringLiteral("Cannot create file ") + list}));
     }
 
     void playListNames_data() {

@@ -27,6 +27,16 @@ class TestFolderWalk : public QObject {
         return folders;
     }
 
+    struct PaintCounter : QObject {
+        explicit PaintCounter(int& paints) : paints_(paints) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                ++paints_;
+            return false;
+        }
+        int& paints_;
+    };
+
     static QStringList branchedTree() {
         return L({"A/A1/A1x/A1xy/", "A/A2/A2a/", "B/B1/", "C/", "A/song.mp3"});
     }
@@ -226,6 +236,49 @@ private Q_SLOTS:
         QVERIFY(checked);
         QVERIFY(seen.isNull()); // destroyed when the walk ended
         QVERIFY(CurrentWaitWindow() == nullptr);
+    }
+
+    // A slow walk: the folder shown is repainted about 30 times a second, not once a folder,
+    // and the close box is answered within 50 ms (counted in folders of at least 2 ms each).
+    void waitWindowPaintsSeldomAndAnswersQuickly() {
+        QTemporaryDir dir;
+        QStringList tree;
+        for (int i = 0; i < 300; ++i)
+            tree << QStringLiteral("f%1/").arg(i);
+        makeTree(dir.path(), tree);
+        constexpr qint64 closeAfterMs = 150;
+        QElapsedTimer clock;
+        int steps = 0;
+        int dueAt = -1;
+        int answeredAt = -1;
+        int paints = 0;
+        PaintCounter counter(paints);
+        QTimer::singleShot(closeAfterMs, [&] {
+            answeredAt = steps;
+            if (auto* wait = dynamic_cast<WaitWindow*>(CurrentWaitWindow()))
+                wait->close();
+        });
+        clock.start();
+        const WalkResult result =
+            WaitWindow::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+                dynamic_cast<WaitWindow*>(CurrentWaitWindow())
+                    ->lblCurrentFolder->installEventFilter(&counter);
+                return WalkFolders(dir.path(), [&](const QString& folder) {
+                    if (!ProgressTick(folder))
+                        return StepResult::stop();
+                    if (dueAt < 0 && clock.elapsed() >= closeAfterMs)
+                        dueAt = steps;
+                    ++steps;
+                    QThread::msleep(2);
+                    return StepResult::goOn();
+                });
+            });
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY(!result.completed);
+        QVERIFY(answeredAt >= 0 && dueAt >= 0);
+        QVERIFY2(answeredAt - dueAt <= 25, qPrintable(QString::number(answeredAt - dueAt)));
+        QVERIFY2(paints >= 2 && paints <= elapsed / 33 + 2,
+                 qPrintable(QStringLiteral("%1 paints in %2 ms").arg(paints).arg(elapsed)));
     }
 
     void waitWindowLooksTheWay() {

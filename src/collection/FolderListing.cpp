@@ -1,51 +1,26 @@
 #include "FolderListing.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-FolderReader::FolderReader(const QString& folder)
-    : dir_(::opendir(QFile::encodeName(folder).constData())) {}
+FolderListing::FolderListing(const QByteArray& nativePath)
+    : path_(nativePath), folder_(nativePath) {}
 
-FolderReader::~FolderReader() {
-    if (dir_)
-        ::closedir(dir_);
-}
-
-bool FolderReader::next(Entry& entry) {
-    if (!dir_)
-        return false;
-    while (const dirent* item = ::readdir(dir_)) {
-        const char* name = item->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
-        entry.name = QFile::decodeName(name);
-        entry.maybeFolder =
-            item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
-        return true;
+QList<QByteArray> FolderListing::matchesByMasks(std::span<const QString> masks) {
+    const QList<NativeFolder::Entry>& names = entries();
+    QList<QByteArray> matches;
+    for (const QString& mask : masks) {
+        // "*.EXT": the name ends with a dot and that extension, ignoring case.
+        const QByteArray extension = mask.mid(1).toLatin1(); // ".EXT"
+        for (const NativeFolder::Entry& entry : names) {
+            const qsizetype start = entry.name.size() - extension.size();
+            if (start >= 0 && qstrnicmp(entry.name.constData() + start, extension.constData(),
+                                        size_t(extension.size())) == 0)
+                matches.append(entry.name);
+        }
     }
-    return false;
+    return matches;
 }
 
 bool FolderExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
-}
-
-bool MatchesMask(const QString& name, const QString& mask) {
-    const QStringView extension = QStringView(mask).mid(1); // ".EXT"
-    return name.endsWith(extension, Qt::CaseInsensitive);
-}
-
-QStringList MatchesByMasks(const QString& folder, std::span<const QString> masks) {
-    QStringList names;
-    FolderReader reader(folder);
-    FolderReader::Entry entry;
-    while (reader.next(entry))
-        names.append(entry.name);
-    QStringList matches;
-    for (const QString& mask : masks) {
-        for (const QString& name : std::as_const(names))
-            if (MatchesMask(name, mask))
-                matches.append(name);
-    }
-    return matches;
 }

@@ -1,39 +1,34 @@
 #pragma once
 
+#include "platform/NativeFolder.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <span>
 
-#include <dirent.h>
-
-// Reads one folder entry by entry, in the order the file system delivers them (readdir), with
-// nothing sorted; "." and ".." are left out. A folder that cannot be opened reads as empty.
-// Reading is lazy, so a walk holds one open listing per level of depth.
-class FolderReader {
+// One folder as a walk and its step see it: the folder is listed at most once, when the step
+// or the walk first asks, and both take what they need from that one listing. Names and the
+// path are the file system's bytes.
+class FolderListing {
 public:
-    explicit FolderReader(const QString& folder);
-    ~FolderReader();
-    FolderReader(const FolderReader&) = delete;
-    FolderReader& operator=(const FolderReader&) = delete;
+    // The path ends in "/".
+    explicit FolderListing(const QByteArray& nativePath);
 
-    struct Entry {
-        QString name;
-        bool maybeFolder; // a folder, a link or of unknown type: only a stat can tell
-    };
-    bool next(Entry& entry);
+    const QByteArray& nativePath() const { return path_; }
+    bool exists() const { return folder_.exists(); }
+    NativeFolder::Id id() const { return folder_.id(); }
+    // In the order the file system delivers them; hidden entries count like any other.
+    const QList<NativeFolder::Entry>& entries() { return folder_.entries(); }
+    // Every name that matches the first mask, then every match of the second, ...; within
+    // one mask in listing order. Folders named like files match too.
+    QList<QByteArray> matchesByMasks(std::span<const QString> masks);
 
 private:
-    DIR* dir_;
+    QByteArray path_;
+    NativeFolder folder_;
 };
 
 // True when the path names an existing folder (a link to one counts; a file does not).
 bool FolderExists(const QString& path);
-
-// "*.EXT": the name ends with a dot and that extension, ignoring case.
-bool MatchesMask(const QString& name, const QString& mask);
-
-// Lists the folder once and splits the names by mask: every match of the first mask, then
-// every match of the second, ...; within one mask in listing order. Hidden files and folders
-// count like any other entry.
-QStringList MatchesByMasks(const QString& folder, std::span<const QString> masks);

@@ -6,67 +6,57 @@
 #include <QFile>
 #include <QSet>
 
-#include <sys/stat.h>
-
 namespace {
-
-using FolderId = QPair<quint64, quint64>; // device and inode
 
 class Walk {
 public:
-    explicit Walk(const FolderStep& step) : step_(step) {}
+    explicit Walk(const ListingStep& step) : step_(step) {}
 
-    // Remembers the folder; false when it was walked before (a cycle or a second link).
-    bool firstTime(const QString& folder);
+    // Remembers the folder; false when it is none or was walked before (a cycle, a second link).
+    bool firstTime(const FolderListing& listing);
     // The result of the last sub-folder visited, or of the folder's own step.
-    bool visit(const QString& folder);
+    bool visit(const QString& folder, FolderListing& listing);
     const Status& error() const { return error_; }
 
 private:
-    bool visitSubFolders(const QString& folder);
+    bool visitSubFolders(const QString& folder, FolderListing& listing);
 
-    const FolderStep& step_;
-    QSet<FolderId> walked_;
+    const ListingStep& step_;
+    QSet<NativeFolder::Id> walked_;
     Status error_ = Status::ok();
 };
 
-bool isSkippedName(const QString& name) {
-    return name.startsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char('.'));
+bool isSkippedName(const QByteArray& name) {
+    return name.startsWith('.') || name.endsWith('.');
 }
 
-bool Walk::firstTime(const QString& folder) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+bool Walk::firstTime(const FolderListing& listing) {
+    if (!listing.exists() || walked_.contains(listing.id()))
         return false;
-    const FolderId id(quint64(info.st_dev), quint64(info.st_ino));
-    if (walked_.contains(id))
-        return false;
-    walked_.insert(id);
+    walked_.insert(listing.id());
     return true;
 }
 
-bool Walk::visit(const QString& folder) {
-    const StepResult result = step_(folder);
+bool Walk::visit(const QString& folder, FolderListing& listing) {
+    const StepResult result = step_(folder, listing);
     if (result.error().failed()) {
         error_ = result.error();
         return false;
     }
     if (!result.goesOn())
         return false;
-    return visitSubFolders(folder);
+    return visitSubFolders(folder, listing);
 }
 
-bool Walk::visitSubFolders(const QString& folder) {
+bool Walk::visitSubFolders(const QString& folder, FolderListing& listing) {
     bool current = true;
-    FolderReader reader(folder);
-    FolderReader::Entry entry;
-    while (reader.next(entry)) {
+    for (const NativeFolder::Entry& entry : listing.entries()) {
         if (!entry.maybeFolder || isSkippedName(entry.name))
             continue;
-        const QString subFolder = folder + entry.name + QLatin1Char('/');
+        FolderListing subFolder(listing.nativePath() + entry.name + '/');
         if (!firstTime(subFolder))
             continue;
-        current = visit(subFolder);
+        current = visit(folder + QFile::decodeName(entry.name) + QLatin1Char('/'), subFolder);
         if (error_.failed())
             return false;
     }
@@ -75,14 +65,22 @@ bool Walk::visitSubFolders(const QString& folder) {
 
 } // namespace
 
-WalkResult WalkFolders(const QString& startFolder, const FolderStep& step) {
+WalkResult WalkFolders(const QString& startFolder, const ListingStep& step) {
     const QString start = AddTrailingBackslash(startFolder);
-    if (!FolderExists(start))
+    if (start.isEmpty())
         return {};
+    FolderListing listing(QFile::encodeName(start));
     Walk walk(step);
-    walk.firstTime(start);
-    const bool completed = walk.visit(start);
+    if (!walk.firstTime(listing))
+        return {};
+    const bool completed = walk.visit(start, listing);
     return {completed && walk.error().isOk(), walk.error()};
+}
+
+WalkResult WalkFolders(const QString& startFolder, const FolderStep& step) {
+    return WalkFolders(startFolder, ListingStep([&](const QString& folder, FolderListing&) {
+                           return step(folder);
+                       }));
 }
 
 WalkResult RunWithoutWaitWindow(const QString&, const QString&,

@@ -24,8 +24,13 @@ private:
     Status error_;
 };
 
+class FolderListing;
+
 // The step receives the full path of one folder, always ending in "/".
 using FolderStep = std::function<StepResult(const QString& folder)>;
+// A step that takes the folder's files from the walk's own listing of it, so that every
+// folder is listed once. A step that does not ask leaves the listing to the walk, after it.
+using ListingStep = std::function<StepResult(const QString& folder, FolderListing& listing)>;
 
 struct WalkResult {
     bool completed = false;      // the walk (or run) went through to its end
@@ -40,6 +45,7 @@ struct WalkResult {
 // through symbolic links is walked only the first time. Not completed when the start folder
 // does not exist or a step said stop.
 WalkResult WalkFolders(const QString& startFolder, const FolderStep& step);
+WalkResult WalkFolders(const QString& startFolder, const ListingStep& step);
 
 // Runs a walk under a wait window with this caption and header (the program's one is
 // WaitWindow::RunWalk); a run without a display simply calls the walk.

@@ -4,30 +4,43 @@
 #include "WalkProgress.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
+#include "platform/FileOperations.h"
 #include "playlists/ListSorting.h"
-#include "playlists/PlayListFile.h"
 
 #include <QDir>
+#include <QFile>
 
-#include <algorithm>
+#include <utility>
+
+QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder) {
+    const QList<QByteArray> names = folder.mid(baseFolder.size()).split('/');
+    QByteArray name;
+    for (const QByteArray& part : names) {
+        if (part.isEmpty())
+            continue;
+        if (!name.isEmpty())
+            name += " - ";
+        name += part;
+    }
+    return (name.isEmpty() ? QByteArrayLiteral("PlayList") : name) + ".M3U";
+}
 
 QString PlayListNameFor(const QString& folder, const QString& baseFolder) {
-    const QString below = folder.mid(baseFolder.size());
-    const QStringList names = below.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    const QString name =
-        names.isEmpty() ? QStringLiteral("PlayList") : names.join(QLatin1String(" - "));
-    return name + QLatin1String(".M3U");
+    return QFile::decodeName(
+        PlayListNameFor(QFile::encodeName(folder), QFile::encodeName(baseFolder)));
 }
 
 PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs,
                                    WaitWindowRunner runner)
-    : values_(values), dialogs_(dialogs), runner_(std::move(runner)) {}
+    : values_(values), dialogs_(dialogs), runner_(std::move(runner)), collator_(SortCollator()) {}
 
 WalkResult PlayListCreation::CreatePlayLists(QStringList& created) {
     created_ = &created;
+    writtenFolders_.clear();
     folderFiles_.clear();
     values_.edBaseFolder_Text = AddTrailingBackslash(values_.edBaseFolder_Text);
     values_.edPLFolder_Text = AddTrailingBackslash(values_.edPLFolder_Text);
+    baseFolder_ = QFile::encodeName(values_.edBaseFolder_Text);
     WalkResult result;
     if (!FolderExists(values_.edBaseFolder_Text))
         dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.edBaseFolder_Text);
@@ -42,55 +55,90 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
     if (!values_.radInFolders_Checked)
         QDir().mkpath(values_.edBaseFolder_Text + values_.edPLFolder_Text);
-    const FolderStep step = [this](const QString& folder) { return CreateFolderPlayList(folder); };
+    const ListingStep step = [this](const QString& folder, FolderListing& listing) {
+        return CreateFolderPlayList(folder, listing);
+    };
     if (!values_.cbSubFolders_Checked) {
-        const StepResult result = step(values_.edBaseFolder_Text);
-        return {result.goesOn(), result.error()};
+        FolderListing listing(baseFolder_);
+        const StepResult result = step(values_.edBaseFolder_Text, listing);
+        return flushed({result.goesOn(), result.error()});
     }
+    // The flush runs under the wait window too: it may take a while on a slow disk.
     return runner_(QStringLiteral("Creating Playlists"),
                    QStringLiteral("Currently creating playlist for folder:"),
-                   [&] { return WalkFolders(values_.edBaseFolder_Text, step); });
+                   [&] { return flushed(WalkFolders(values_.edBaseFolder_Text, step)); });
 }
 
-StepResult PlayListCreation::CreateFolderPlayList(const QString& folder) {
+// One flush for each file system written to instead of one per playlist; a failure is a
+// write failure. Whatever ended the run, what it wrote is kept, so that is made durable too.
+WalkResult PlayListCreation::flushed(const WalkResult& result) {
+    const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
+    for (const QByteArray& folder : written) {
+        if (FileOperations::flushFileSystem(folder).failed() && result.error.isOk())
+            return {false, reportWriteError(QFile::decodeName(folder))};
+    }
+    return result;
+}
+
+StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderListing& listing) {
     folderFiles_.clear();
     if (!ProgressTick(folder))
         return StepResult::stop();
-    collectFolderFiles(folder);
-    const QString path = playListPath(folder);
+    collectFolderFiles(listing);
+    const QByteArray path = playListPath(listing.nativePath());
     if (!values_.radInFolders_Checked) {
-        for (QString& name : folderFiles_)
-            name = MakeRelativePath(folder + name, path);
+        // The path rules only look at "/" and ASCII, so Latin-1 carries the bytes through.
+        const QString reference = QString::fromLatin1(path);
+        for (QByteArray& name : folderFiles_)
+            name = MakeRelativePath(QString::fromLatin1(listing.nativePath() + name), reference)
+                       .toLatin1();
     }
     if (Status saved = SaveFolderPlayList(path); saved.failed())
         return StepResult::fail(saved);
+    // A tree may hold mount points: each file system that got a playlist is flushed.
+    const quint64 device = listing.id().device;
+    if (!folderFiles_.isEmpty() && !writtenFolders_.contains(device))
+        writtenFolders_.insert(device, path.left(path.lastIndexOf('/') + 1));
     return StepResult::goOn();
 }
 
-void PlayListCreation::collectFolderFiles(const QString& folder) {
-    folderFiles_ = MatchesByMasks(folder, MediaMasks);
-    if (values_.cbSort_Checked)
-        SortLocaleAware(folderFiles_);
+void PlayListCreation::collectFolderFiles(FolderListing& listing) {
+    folderFiles_ = listing.matchesByMasks(MediaMasks);
+    if (!values_.cbSort_Checked)
+        return;
+    QStringList texts;
+    texts.reserve(folderFiles_.size());
+    for (const QByteArray& name : std::as_const(folderFiles_))
+        texts.append(DecodeEntry(name));
+    EntryList sorted;
+    sorted.reserve(folderFiles_.size());
+    for (qsizetype index : LocaleSortedOrder(texts, collator_))
+        sorted.append(folderFiles_.at(index));
+    folderFiles_ = sorted;
 }
 
-QString PlayListCreation::playListPath(const QString& folder) const {
-    const QString name = PlayListNameFor(folder, values_.edBaseFolder_Text);
+QByteArray PlayListCreation::playListPath(const QByteArray& folder) const {
+    const QByteArray name = PlayListNameFor(folder, baseFolder_);
     if (values_.radInFolders_Checked)
-        return folder + QLatin1Char('_') + name;
-    return values_.edBaseFolder_Text + values_.edPLFolder_Text + name;
+        return folder + '_' + name;
+    return baseFolder_ + QFile::encodeName(values_.edPLFolder_Text) + name;
 }
 
-Status PlayListCreation::SaveFolderPlayList(const QString& path) {
+Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
+    // A line of the playlist cannot hold a line break: such a name would read back as two
+    // entries that name nothing, so the file is left out.
+    folderFiles_.removeIf(
+        [](const QByteArray& entry) { return entry.contains('\n') || entry.contains('\r'); });
     if (folderFiles_.isEmpty())
         return Status::ok();
-    EntryList entries;
-    for (const QString& name : std::as_const(folderFiles_))
-        entries.append(EncodeEntry(name));
-    if (WritePlayList(path, entries).isOk()) {
-        if (created_)
-            created_->append(path);
-        return Status::ok();
-    }
+    if (FileOperations::replaceFileUnflushed(path, PlayListText(folderFiles_)).failed())
+        return reportWriteError(QFile::decodeName(path));
+    if (created_)
+        created_->append(QFile::decodeName(path));
+    return Status::ok();
+}
+
+Status PlayListCreation::reportWriteError(const QString& path) {
     WalkProgress* wait = CurrentWaitWindow();
     if (wait)
         wait->setStayOnTop(false);

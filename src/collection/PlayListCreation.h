@@ -1,16 +1,21 @@
 #pragma once
 
 #include "FolderWalk.h"
+#include "playlists/PlayListFile.h"
 #include "settings/SharedVariables.h"
 
+#include <QCollator>
+#include <QHash>
 #include <QStringList>
 
+class FolderListing;
 class UserDialogs;
 
 // The file name of a folder's playlist: the folder's path below the base folder with " - "
 // between its names ("Rock - Live 1999 - CD1.M3U"), "PlayList.M3U" for the base folder.
 // Both paths end in "/" and the folder lies below (or is) the base folder.
 QString PlayListNameFor(const QString& folder, const QString& baseFolder);
+QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder);
 
 // Creation runs: one playlist for every folder that holds media files, with the remembered
 // Create Playlists values as parameters. Messages go through `dialogs`.
@@ -19,21 +24,27 @@ public:
     PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs, WaitWindowRunner runner);
 
     // One run; every playlist written is appended to `created` as a full path. Completed when
-    // the run went through to its end; a write error ends it and is returned.
+    // the run went through to its end; a write error ends it and is returned. The playlists
+    // are written to the disk together when the run ends.
     WalkResult CreatePlayLists(QStringList& created);
     // The step of a run.
-    StepResult CreateFolderPlayList(const QString& folder);
+    StepResult CreateFolderPlayList(const QString& folder, FolderListing& listing);
     // Writes the folder's files as a playlist (none when there are none) and records it.
-    Status SaveFolderPlayList(const QString& path);
+    Status SaveFolderPlayList(const QByteArray& path);
 
 private:
     WalkResult createBelowBaseFolder();
-    QString playListPath(const QString& folder) const;
-    void collectFolderFiles(const QString& folder);
+    WalkResult flushed(const WalkResult& result);
+    QByteArray playListPath(const QByteArray& folder) const;
+    void collectFolderFiles(FolderListing& listing);
+    Status reportWriteError(const QString& path);
 
     TVARdlgCreatePL& values_;
     UserDialogs& dialogs_;
     WaitWindowRunner runner_;
-    QStringList folderFiles_;
+    QCollator collator_;
+    QByteArray baseFolder_; // the base folder's bytes
+    EntryList folderFiles_;
     QStringList* created_ = nullptr;
+    QHash<quint64, QByteArray> writtenFolders_; // a folder written to, by file system
 };

@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace FileOperations {
@@ -32,6 +37,106 @@ Status writeFileAtomically(const QString& path, const QByteArray& bytes) {
     if (!file.commit())
         return Status::failure(file.errorString());
     return Status::ok();
+}
+
+namespace {
+
+Status systemError(int error) {
+    return Status::failure(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// The rule of isReadOnlyFile() on a stat we already have: root and the owner need no
+// question to the system, only someone else's access does.
+bool isReadOnly(const QByteArray& path, const struct stat& info) {
+    if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        return true;
+    static const uid_t user = ::geteuid();
+    if (user == 0)
+        return false;
+    if (info.st_uid == user)
+        return !(info.st_mode & S_IWUSR);
+    return ::access(path.constData(), W_OK) != 0;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// What a new file's permissions come out as; asked once, the program never changes it.
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
+// A hidden name beside the target, so that a listing of the folder never takes it for a song.
+QByteArray temporaryNameFor(const QByteArray& path) {
+    static const pid_t process = ::getpid();
+    const qsizetype slash = path.lastIndexOf('/') + 1;
+    // Shortened, so that a name near the file system's limit still gets its temporary file.
+    return path.left(slash) + '.' + path.mid(slash, 200) + '.' + QByteArray::number(process) +
+           ".tmp";
+}
+
+int createTemporary(const QByteArray& temporary) {
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int fd = ::open(temporary.constData(), flags, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        // Left behind by a process with our number that died while writing.
+        ::unlink(temporary.constData());
+        fd = ::open(temporary.constData(), flags, 0666);
+    }
+    return fd;
+}
+
+} // namespace
+
+Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
+    struct stat old {};
+    const bool replacing = ::stat(path.constData(), &old) == 0;
+    if (replacing && (S_ISDIR(old.st_mode) || isReadOnly(path, old)))
+        return Status::failure(QStringLiteral("The file is read-only"));
+    const QByteArray temporary = temporaryNameFor(path);
+    const int fd = createTemporary(temporary);
+    if (fd < 0)
+        return systemError(errno);
+    bool written = writeAll(fd, bytes);
+    int error = errno;
+    const mode_t mode = old.st_mode & 07777;
+    if (written && replacing && mode != newFileMode() && ::fchmod(fd, mode) != 0)
+        error = errno, written = false;
+    if (::close(fd) != 0 && written)
+        error = errno, written = false;
+    if (written && ::rename(temporary.constData(), path.constData()) == 0)
+        return Status::ok();
+    if (written)
+        error = errno;
+    ::unlink(temporary.constData());
+    return systemError(error);
+}
+
+Status flushFileSystem(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    const int result = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    return result == 0 ? Status::ok() : systemError(error);
 }
 
 bool moveFile(const QString& from, const QString& to) {

@@ -12,6 +12,14 @@ namespace FileOperations {
 // failed write never leaves a truncated file. A read-only existing file is refused.
 Status writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// The same replacement for a path given by its bytes, without flushing the file to the disk:
+// for many new files at once, made durable together by one flushFileSystem() at the end.
+// The permissions of a replaced file are kept.
+Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes);
+
+// Writes every changed file of the file system that holds the path to the disk (syncfs).
+Status flushFileSystem(const QByteArray& path);
+
 // True when the file exists and may not be written (no write permission bit, or refused).
 bool isReadOnlyFile(const QString& path);
 

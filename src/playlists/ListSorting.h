@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QCollator>
 #include <QStringList>
 
-// Order of texts as the user's locale compares them, letter case ignored; equal texts keep
-// their order.
+// The user's locale's collation, letter case ignored. In the C/POSIX locale (programs started
+// by services and some launchers) it is the neutral collation of the root locale, so that
+// "Ä" and "é" sort among the letters rather than after "z".
+QCollator SortCollator();
+
+// Order of texts as the collator compares them; equal texts keep their order.
+QList<qsizetype> LocaleSortedOrder(const QStringList& texts, const QCollator& collator);
 QList<qsizetype> LocaleSortedOrder(const QStringList& texts);
 void SortLocaleAware(QStringList& texts);

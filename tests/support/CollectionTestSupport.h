@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QPushButton>
 #include <QLabel>
 #include <QSet>
@@ -143,28 +144,38 @@ private:
     bool leftOpen_ = false;
 };
 
-// Clicks Abort of the current wait window while its tick for `folder` lets events run.
+// Clicks Abort of the current wait window while the walk is at `folder`, as a user does who
+// clicks while that folder is being processed. Made before the walk starts.
 class AbortWhenShowing {
 public:
     explicit AbortWhenShowing(const QString& folder) : folder_(folder) {
         timer_.setInterval(0);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        QObject::connect(&timer_, &QTimer::timeout, [this] { watch(); });
         timer_.start();
     }
     bool clicked() const { return clicked_; }
 
 private:
-    void poll() {
+    // Runs in the first tick's events of a new wait window, which show the first folder.
+    void watch() {
         auto* wait = dynamic_cast<WaitWindow*>(CurrentWaitWindow());
-        if (!wait || wait->lblCurrentFolder->text() != folder_)
+        if (!wait || wait == watched_)
             return;
-        wait->btnAbort->click();
+        watched_ = wait;
+        QObject::connect(wait, &WaitWindow::folderReached, wait,
+                         [this, wait](const QString& folder) { clickAt(*wait, folder); });
+        clickAt(*wait, wait->lblCurrentFolder->text());
+    }
+    void clickAt(WaitWindow& wait, const QString& folder) {
+        if (clicked_ || folder != folder_)
+            return;
+        wait.btnAbort->click();
         clicked_ = true;
-        timer_.stop();
     }
 
     QString folder_;
     QTimer timer_;
+    QPointer<WaitWindow> watched_;
     bool clicked_ = false;
 };
 

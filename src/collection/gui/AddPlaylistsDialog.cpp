@@ -139,11 +139,5 @@ bool AddPlaylistsDialog::addFolder() {
         dialogs_.showMessage(QLatin1String("Folder not found:\r") + folder);
         return false;
     }
-    const FolderStep step = [this](const QString& f) { return SeekPlayLists(f, FoundPlayLists); };
-    if (!cbSubFolders->isChecked())
-        return step(folder).goesOn();
-    return WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
-                               QStringLiteral("Currently seeking playlists in folder:"),
-                               [&] { return WalkFolders(folder, step); })
-        .completed;
+    return SeekPlayListsIn(folder, cbSubFolders->isChecked(), &WaitWindow::RunWalk, FoundPlayLists);
 }

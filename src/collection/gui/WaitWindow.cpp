@@ -14,6 +14,8 @@ namespace {
 constexpr int ClientWidth = 341;
 constexpr int ClientHeight = 114;
 constexpr int PanelHeight = 34;
+constexpr qint64 EventIntervalMs = 20; // Abort is answered well within 50 ms
+constexpr qint64 PaintIntervalMs = 33; // about 30 pictures a second
 } // namespace
 
 WaitWindow::WaitWindow() : QWidget(nullptr) {
@@ -83,11 +85,22 @@ void WaitWindow::btnAbortClick() {
 }
 
 bool WaitWindow::tick(const QString& folder) {
-    lblCurrentFolder->setText(folder);
+    // A request handled while this tick's events run is noticed by the next tick.
     const bool goOn = !Aborted;
-    repaint();
+    Q_EMIT folderReached(folder);
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < EventIntervalMs)
+        return goOn;
+    if (!sincePaint_.isValid() || sincePaint_.elapsed() >= PaintIntervalMs)
+        showLatestFolder(folder);
     QCoreApplication::processEvents();
+    sinceEvents_.start();
     return goOn;
+}
+
+void WaitWindow::showLatestFolder(const QString& folder) {
+    lblCurrentFolder->setText(folder);
+    lblCurrentFolder->repaint();
+    sincePaint_.start();
 }
 
 void WaitWindow::setStayOnTop(bool onTop) {

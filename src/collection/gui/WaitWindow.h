@@ -3,6 +3,7 @@
 #include "collection/FolderWalk.h"
 #include "collection/WalkProgress.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class FindFolderAnimation;
@@ -33,8 +34,14 @@ public:
     bool Aborted = false;
 
     void btnAbortClick();
+    // Cheap for every folder: the latest folder is painted about 30 times a second and
+    // pending events (Abort, the close box) run every 20 ms, not once per folder.
     bool tick(const QString& folder) override;
     void setStayOnTop(bool onTop) override;
+
+Q_SIGNALS:
+    // Every folder the walk reaches, as its tick begins (whether or not it is painted).
+    void folderReached(const QString& folder);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -48,6 +55,10 @@ private:
     void takeForeground();
     void centreOverActiveWindow();
 
+    void showLatestFolder(const QString& folder);
+
+    QElapsedTimer sinceEvents_;
+    QElapsedTimer sincePaint_;
     bool keepActiveBeforeMessage_ = false;
     bool placed_ = false;
 };
