@@ -83,7 +83,11 @@ void WaitWindow::btnAbortClick() {
 }
 
 bool WaitWindow::tick(const QString& folder) {
-    lblCurrentFolder->setText(folder);
+    // A long path loses its middle, so where the search started and where it is now both show.
+    const int room =
+        lblCurrentFolder->width() - 2 * lblCurrentFolder->fontMetrics().averageCharWidth();
+    lblCurrentFolder->setText(
+        lblCurrentFolder->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
     const bool goOn = !Aborted;
     repaint();
     QCoreApplication::processEvents();

@@ -1,12 +1,12 @@
 #include "MainWindow.h"
 
+#include "ItemHint.h"
 #include "ListEditingPart.h"
 #include "PlayingPart.h"
 #include "ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
 #include "common/TrackedDialogs.h"
-#include "platform/gui/TaskbarButton.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 #include "settings/InstanceIni.h"
@@ -14,6 +14,7 @@
 #include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/OptionsPart.h"
+#include "settings/gui/PreferencesDialog.h"
 #include "startup/IniPathChoice.h"
 #include "startup/gui/HandOffPart.h"
 #include "startup/gui/PresencePart.h"
@@ -48,10 +49,12 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     handOff_ = std::make_unique<HandOffPart>(*this);
     connectCommands();
     hintTimer_ = new QTimer(this);
-    hintTimer_->setInterval(100);
+    // Often enough that the hint follows the pointer from item to item at once.
+    hintTimer_->setInterval(40);
+    hint_ = new ItemHint(this);
     connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
-    // No taskbar button until the icon placement asks for one.
-    TaskbarButton::setVisible(this, false);
+    // The icon placement (taskbar button or not) is applied once the position is set: a
+    // native window made before the move would take the position for the client area's.
     readSettings();
 }
 
@@ -181,6 +184,11 @@ void MainWindow::createListsMenu() {
                                       QStringLiteral("Alt+S"), QStringLiteral("sort"));
     menu_.sortSongs = addMenuItem(QStringLiteral("miSortSongs"), QStringLiteral("&Sort Songs"),
                                   QStringLiteral("Alt+S"), QStringLiteral("sort"));
+    menu_.movePlaylistsUp = addMenuItem(QStringLiteral("miMovePLUp"), QStringLiteral("Move &Up"),
+                                        QStringLiteral("Ctrl+Up"), QString());
+    menu_.movePlaylistsDown =
+        addMenuItem(QStringLiteral("miMovePLDown"), QStringLiteral("Move Do&wn"),
+                    QStringLiteral("Ctrl+Down"), QString());
     listsMenu_->addSeparator()->setObjectName(QStringLiteral("N2"));
     menu_.addPlaylists = addMenuItem(QStringLiteral("miAddPL"), QStringLiteral("&Add Playlists"),
                                      QStringLiteral("Ins"), QStringLiteral("add"));
@@ -225,6 +233,8 @@ void MainWindow::connectCommands() {
     item(menu_.selectAll, [this] { selectAll(focusedList()); });
     item(menu_.sortPlaylists, [this] { editing_->sortPlaylists(); });
     item(menu_.sortSongs, [this] { editing_->sortSongs(); });
+    item(menu_.movePlaylistsUp, [this] { editing_->moveSelectedPlaylists(-1); });
+    item(menu_.movePlaylistsDown, [this] { editing_->moveSelectedPlaylists(1); });
     // The item shows the Insert key, so it does what that key does.
     item(menu_.addPlaylists, [this] { collection_->addPlaylists(); });
     item(menu_.createPlaylists, [this] { collection_->createPlaylists(); });
@@ -295,6 +305,9 @@ void MainWindow::loadIniFile(const QString& path) {
     TSharedVariables loaded = context_.vars;
     loaded.PlayLists.clear();
     LoadIniFile(path, loaded, context_.dialogs);
+    // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
+    int& closeDelay = loaded.dlgPreferences.spinAutoExecuteCloseDelay_Value;
+    closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
     const QStringList paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
     context_.vars = loaded;
     playlists_->replaceAll(paths);
@@ -345,12 +358,20 @@ void MainWindow::updateListsMenu() {
         bool enabled;
     };
     const State states[] = {
-        {menu_.executePlaylists, pl, pl && sel}, {menu_.executeSongs, !pl, !pl && sel},
-        {menu_.selectAll, true, items},          {menu_.sortPlaylists, pl, pl && items},
-        {menu_.sortSongs, !pl, !pl && items},    {menu_.addPlaylists, pl, true},
-        {menu_.createPlaylists, pl, true},       {menu_.editPlaylistName, pl, pl && items},
-        {menu_.editItem, !pl, !pl && items},     {menu_.removePlaylists, pl, pl && sel},
-        {menu_.deletePlaylists, pl, pl && sel},  {menu_.removeItems, !pl, !pl && sel},
+        {menu_.executePlaylists, pl, pl && sel},
+        {menu_.executeSongs, !pl, !pl && sel},
+        {menu_.selectAll, true, items},
+        {menu_.sortPlaylists, pl, pl && items},
+        {menu_.sortSongs, !pl, !pl && items},
+        {menu_.movePlaylistsUp, pl, pl && editing_->canMoveSelectedPlaylists(-1)},
+        {menu_.movePlaylistsDown, pl, pl && editing_->canMoveSelectedPlaylists(1)},
+        {menu_.addPlaylists, pl, true},
+        {menu_.createPlaylists, pl, true},
+        {menu_.editPlaylistName, pl, pl && items},
+        {menu_.editItem, !pl, !pl && items},
+        {menu_.removePlaylists, pl, pl && sel},
+        {menu_.deletePlaylists, pl, pl && sel},
+        {menu_.removeItems, !pl, !pl && sel},
     };
     for (const State& state : states) {
         state.item->setVisible(state.visible);

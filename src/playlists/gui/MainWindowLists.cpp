@@ -2,8 +2,10 @@
 // the popup, hints over the hovered item, and the drag that reorders playlists.
 #include "MainWindow.h"
 
+#include "ItemHint.h"
 #include "ListEditingPart.h"
 
+#include "collection/gui/CollectionPart.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
@@ -15,7 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
-#include <QToolTip>
+#include <QUrl>
 
 namespace {
 const QString DragFormat = QStringLiteral("application/x-platterbox-playlist");
@@ -76,6 +78,7 @@ void MainWindow::showFocusedPlaylist() {
 }
 
 bool MainWindow::mousePress(QListView* view, QMouseEvent* event) {
+    hideHint();
     view->setFocus();
     const QPoint position = event->position().toPoint();
     if (view == playlistView_) {
@@ -142,7 +145,9 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         showHint(view);
         return true;
     case QEvent::Leave:
-        hintTimer_->stop();
+        // The pointer really left the list (the hint never takes it): no item to show.
+        hoveredText_.clear();
+        hideHint();
         return false;
     default:
         return false;
@@ -157,7 +162,34 @@ void MainWindow::startPlaylistDrag(int row) {
     drag->exec(Qt::MoveAction);
 }
 
+namespace {
+QStringList localFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    return files;
+}
+} // namespace
+
+// Files from a file manager: taken anywhere on the list, copied in, never moved.
+bool MainWindow::fileDragEvent(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (drop->source() == playlistView_ || localFiles(drop->mimeData()).isEmpty())
+        return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() == QEvent::Drop) {
+        const QStringList files = localFiles(drop->mimeData());
+        // After the drop is over, so the file manager is not kept waiting by the search.
+        QTimer::singleShot(0, this, [this, files] { collection_->addDroppedFiles(files); });
+    }
+    return true;
+}
+
 bool MainWindow::dragEvent(QEvent* event) {
+    if (fileDragEvent(event))
+        return true;
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         const bool ours =
@@ -202,36 +234,49 @@ void MainWindow::trackHover(QListView* view, const QPoint& position) {
     if (!index.isValid()) {
         hoveredText_.clear();
         if (hoveredView_ == view)
-            QToolTip::hideText();
+            hideHint();
         return;
     }
+    const bool moved = hoveredView_ != view || hoveredItemRect_ != view->visualRect(index);
     hoveredView_ = view;
     hoveredItemRect_ = view->visualRect(index);
     hoveredText_ = index.data(Qt::ToolTipRole).toString();
+    // A hint already up follows the pointer to the next item at once.
+    if (moved && hint_->isVisible())
+        showHint(view);
 }
 
 bool MainWindow::showHint(QListView* view) {
     if (hoveredText_.isEmpty() || hoveredView_ != view) {
-        QToolTip::hideText();
+        hideHint();
         return false;
     }
-    // Over the hovered item, so the full path covers the shortened name.
+    // Over the hovered item, so the full path covers the shortened name; the pointer rests
+    // on the item below it, since the hint lets the pointer through.
     lastHintPosition_ = view->viewport()->mapToGlobal(hoveredItemRect_.topLeft()) - QPoint(0, 2);
-    // The tooltip adds its own offset from the point it is given.
-    QToolTip::showText(lastHintPosition_ - QPoint(2, 16), hoveredText_, view->viewport(),
-                       hoveredItemRect_);
+    hint_->showAt(lastHintPosition_, hoveredText_);
     hintTimer_->start();
     return true;
 }
 
+void MainWindow::hideHint() {
+    hintTimer_->stop();
+    hint_->hide();
+}
+
+// The list sees no move while the pointer rests, and none when it leaves through the hint's
+// edge on some window managers: the pointer is checked here too.
 void MainWindow::refreshHint() {
     QListView* view = hoveredView_;
-    if (!view || !QToolTip::isVisible()) {
-        hintTimer_->stop();
+    if (!view || !hint_->isVisible()) {
+        hideHint();
         return;
     }
-    const QString before = hoveredText_;
-    trackHover(view, view->viewport()->mapFromGlobal(QCursor::pos()));
-    if (hoveredText_ != before && !hoveredText_.isEmpty())
-        showHint(view);
+    const QPoint position = view->viewport()->mapFromGlobal(QCursor::pos());
+    if (!view->viewport()->rect().contains(position)) {
+        hoveredText_.clear();
+        hideHint();
+        return;
+    }
+    trackHover(view, position);
 }
