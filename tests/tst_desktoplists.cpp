@@ -254,6 +254,7 @@ private Q_SLOTS:
     // The moves belong to the playlist list: its popup has them, the song list's has not.
     void moveItemsOnlyForPlaylists() {
         MainWindow& window = start(sevenNames().mid(0, 2));
+        f_->clickPlayList(1);
         f_->chooseFromPopup(playlistViewOf(window), 1, "miMovePLUp");
         QCOMPARE(f_->playListNames(), names({1, 0}));
         f_->chooseFromPopup(songViewOf(window), 0, "miMovePLUp");

@@ -1,6 +1,7 @@
 #include "ItemHint.h"
 
 #include <QToolTip>
+#include <QWindow>
 
 ItemHint::ItemHint(QWidget* owner)
     : QLabel(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
@@ -24,4 +25,10 @@ void ItemHint::showAt(const QPoint& globalTopLeft, const QString& text) {
     move(globalTopLeft);
     show();
     raise();
+    // The toolkit can make the native window anew without passing the pointer through it
+    // again; asking once more restores that.
+    if (QWindow* native = windowHandle()) {
+        native->setFlag(Qt::WindowTransparentForInput, false);
+        native->setFlag(Qt::WindowTransparentForInput, true);
+    }
 }

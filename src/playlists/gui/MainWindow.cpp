@@ -59,7 +59,12 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The views go before the models they show.
+    // The views go before the models they show; the last events of a view being destroyed
+    // (a Leave when the pointer is over it) must not reach this half-destroyed window.
+    for (QListView* view : {playlistView_, songView_}) {
+        view->removeEventFilter(this);
+        view->viewport()->removeEventFilter(this);
+    }
     delete splitter_;
 }
 

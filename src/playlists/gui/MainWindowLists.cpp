@@ -131,9 +131,11 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         return mouseRelease(view, static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        // Only on an item: a double-click on empty space plays nothing.
-        if (mouse->button() == Qt::LeftButton &&
-            view->indexAt(mouse->position().toPoint()).isValid())
+        // Only on an item: a double-click on empty space plays nothing, and is kept from the
+        // list, which would take it for a press there and clear the selection.
+        if (!view->indexAt(mouse->position().toPoint()).isValid())
+            return true;
+        if (mouse->button() == Qt::LeftButton)
             QMetaObject::invokeMethod(
                 this, [this, view] { execute(view == songView_ ? List::Songs : List::Playlists); },
                 Qt::QueuedConnection);
@@ -145,9 +147,8 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         showHint(view);
         return true;
     case QEvent::Leave:
-        // The pointer really left the list (the hint never takes it): no item to show.
-        hoveredText_.clear();
-        hideHint();
+        // Showing the hint can make the toolkit report a Leave while the pointer stays; the
+        // hint's timer looks where the pointer really is.
         return false;
     default:
         return false;
