@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -18,9 +19,9 @@ QString displayText(const QString& text) {
     return shown;
 }
 
+// The program's own name, whatever the process is called.
 QString applicationTitle() {
-    const QString name = QApplication::applicationName();
-    return name.isEmpty() ? QStringLiteral("Platterbox") : name;
+    return QStringLiteral("Platterbox");
 }
 
 // Wide enough for the whole caption and a typical full path, and for the given text when it
@@ -64,7 +65,9 @@ std::optional<QString> QtDialogs::askText(const QString& caption, const QString&
     box.setWindowTitle(caption);
     box.setLabelText(prompt);
     box.setTextValue(defaultText);
-    box.setMinimumWidth(inputBoxWidth(box, caption, defaultText));
+    // The edit box decides the width of the whole box.
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMinimumWidth(inputBoxWidth(box, caption, defaultText));
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();

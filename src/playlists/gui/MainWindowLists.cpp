@@ -269,7 +269,7 @@ void MainWindow::hideHint() {
 // edge on some window managers: the pointer is checked here too.
 void MainWindow::refreshHint() {
     QListView* view = hoveredView_;
-    if (!view || !hint_->isVisible()) {
+    if (!view || !hint_->isVisible() || !view->isVisible() || isMinimized()) {
         hideHint();
         return;
     }
