@@ -16,6 +16,13 @@
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
+// Skips the test (not only a helper) when the desktop it needs is not there.
+#define REQUIRE_DESKTOP()                                                                          \
+    do {                                                                                           \
+        if (const QString missing = missingDesktop(); !missing.isEmpty())                          \
+            QSKIP(qPrintable(missing));                                                            \
+    } while (false)
+
 namespace {
 // A file manager's window: a press and a move start a drag of its files.
 class FileSource : public QLabel {
@@ -56,11 +63,13 @@ class TestDesktopLists : public QObject {
 
     QString path(const QString& relative) const { return dir_->filePath(relative); }
 
-    void requireSession() {
+    // Why the real desktop cannot be used, or empty.
+    QString missingDesktop() const {
         if (!session_.isRunning())
-            QSKIP(qPrintable(QStringLiteral("Needs Xvfb and openbox: ") + session_.problem()));
+            return QStringLiteral("Needs Xvfb and openbox: ") + session_.problem();
         if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-            QSKIP("Needs xdotool for the pointer");
+            return QStringLiteral("Needs xdotool for the pointer");
+        return {};
     }
 
     // Starts the window with these playlists (paths relative to a fresh folder), shown and
@@ -145,7 +154,7 @@ private Q_SLOTS:
     // The hint stays while the pointer rests, follows it to the next item, and lets a click
     // through to the item under it.
     void hintStaysAndLetsClicksThrough() {
-        requireSession();
+        REQUIRE_DESKTOP();
         const QString deep = QStringLiteral("a/rather/long/folder/name/for/the/hint/to/cover/");
         MainWindow& window =
             start({deep + QStringLiteral("first.m3u"), deep + QStringLiteral("second.m3u"),
@@ -176,7 +185,7 @@ private Q_SLOTS:
 
     // Presses on the empty space below the items touch neither the selection nor play.
     void emptySpaceKeepsTheSelection() {
-        requireSession();
+        REQUIRE_DESKTOP();
         MainWindow& window = start(sevenNames().mid(0, 3));
         QListView* list = playlistViewOf(window);
         f_->clickPlayList(0);
@@ -270,7 +279,7 @@ private Q_SLOTS:
     // list in order, the folder's found down its sub-folders; other files stay out, and
     // nothing already listed moves or goes.
     void droppedFilesAreAdded() {
-        requireSession();
+        REQUIRE_DESKTOP();
         MainWindow& window = start(sevenNames().mid(0, 2));
         f_->clickPlayList(1);
         writeBytes(path(QStringLiteral("drop/First.M3U")), "a.mp3\r\n");

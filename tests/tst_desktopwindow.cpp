@@ -14,6 +14,20 @@
 
 using TestSupport::writeBytes;
 
+// Skips the test (not only a helper) when the desktop it needs is not there.
+#define REQUIRE_SESSION()                                                                          \
+    do {                                                                                           \
+        if (!session_.isRunning())                                                                 \
+            QSKIP(qPrintable(missingSession()));                                                   \
+    } while (false)
+
+#define REQUIRE_TRAY_HOST()                                                                        \
+    do {                                                                                           \
+        if (!session_.startTrayHost())                                                             \
+            QSKIP("Needs a tray host (trayer or stalonetray)");                                    \
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);                  \
+    } while (false)
+
 // The main window on a real X server with a window manager, with and without a tray host:
 // where it comes back after a restart, where it goes when minimised or hidden after playing,
 // its taskbar entry, and the timed close after playing.
@@ -28,26 +42,22 @@ class TestDesktopWindow : public QObject {
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
 
-    void requireSession() {
-        if (!session_.isRunning())
-            QSKIP(qPrintable(QStringLiteral("Needs Xvfb and openbox: ") + session_.problem()));
+    QString missingSession() const {
+        return QStringLiteral("Needs Xvfb and openbox: ") + session_.problem();
     }
-
-    void requireTrayHost() {
-        if (!session_.startTrayHost())
-            QSKIP("Needs a tray host (trayer or stalonetray)");
-        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);
-    }
-
     // The general settings kept in the registry file, as the program writes them.
-    static void writeRegistry(int placement) {
+    static void writeRegistry(int placement, qint32 top = 100, qint32 left = 100) {
+        const auto dword = [](qint32 value) {
+            return QByteArray::number(quint32(value), 16).rightJustified(8, '0');
+        };
         writeBytes(ConfigLocations::userRegistryFile(),
                    "Windows Registry Editor Version 5.00\r\n\r\n"
                    "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n"
                    "\"dlgPreferences_radIcon_ItemIndex\"=dword:0000000" +
                        QByteArray::number(placement) +
                        "\r\n\"dlgPreferences_cbSaveIni_Checked\"=dword:00000001\r\n"
-                       "\"frmMain_Top\"=dword:00000064\r\n\"frmMain_Left\"=dword:00000064\r\n");
+                       "\"frmMain_Top\"=dword:" +
+                       dword(top) + "\r\n\"frmMain_Left\"=dword:" + dword(left) + "\r\n");
     }
 
     // Starts the window with one playlist and these [General] lines.
@@ -90,7 +100,7 @@ private Q_SLOTS:
 
     // Each start reads the position the last close stored; the frame lands there again.
     void positionSurvivesRestarts() {
-        requireSession();
+        REQUIRE_SESSION();
         writeRegistry(0);
         QList<QPoint> stored;
         for (int cycle = 0; cycle < 5; ++cycle) {
@@ -114,6 +124,33 @@ private Q_SLOTS:
         }
     }
 
+    void positionOffTheScreenComesBack_data() {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("left");
+        QTest::newRow("title bar above the screen") << -200 << 100;
+        QTest::newRow("beyond the right edge") << 100 << 5000;
+        QTest::newRow("far to the left") << 100 << -3000;
+    }
+
+    // A position stored by an older version or for another screen still shows the title bar.
+    void positionOffTheScreenComesBack() {
+        REQUIRE_SESSION();
+        QFETCH(int, top);
+        QFETCH(int, left);
+        writeRegistry(0, top, left);
+        MainWindow& window = start(QByteArray());
+        QCOMPARE(QPoint(f_->vars.frmMain_Left, f_->vars.frmMain_Top), QPoint(left, top));
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(session_.frameRect(windowId(window)).height() > window.height());
+        const QRect frame = session_.frameRect(windowId(window));
+        const QRect screen = window.screen()->geometry();
+        QVERIFY(frame.top() >= screen.top());
+        QVERIFY(frame.top() < screen.bottom() - 20);
+        QVERIFY(frame.right() > screen.left() + 20);
+        QVERIFY(frame.left() < screen.right() - 20);
+    }
+
     void trayOnlyWithoutTrayKeepsTheWindowReachable_data() {
         QTest::addColumn<bool>("autoPlay");
         QTest::newRow("minimise box") << false;
@@ -122,7 +159,7 @@ private Q_SLOTS:
 
     // No tray host: the window is iconified with its taskbar entry, never withdrawn.
     void trayOnlyWithoutTrayKeepsTheWindowReachable() {
-        requireSession();
+        REQUIRE_SESSION();
         QFETCH(bool, autoPlay);
         QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         writeRegistry(1);
@@ -149,8 +186,8 @@ private Q_SLOTS:
     // With a tray host: hidden into the tray with the icon shown, and no taskbar entry
     // however often the window comes back.
     void trayOnlyWithTrayStaysOffTheTaskbar() {
-        requireSession();
-        requireTrayHost();
+        REQUIRE_SESSION();
+        REQUIRE_TRAY_HOST();
         writeRegistry(1);
         MainWindow& window = start(QByteArray());
         QTRY_VERIFY(window.isVisible());
@@ -174,7 +211,7 @@ private Q_SLOTS:
     // A tray starting after the program takes the window off the taskbar; one ending while the
     // window is in it gives the window back, minimised.
     void trayComingAndGoingAppliesThePlacement() {
-        requireSession();
+        REQUIRE_SESSION();
         QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         writeRegistry(1);
         MainWindow& window = start(QByteArray());
@@ -182,7 +219,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
         QVERIFY(onTaskbar(window));
-        requireTrayHost();
+        REQUIRE_TRAY_HOST();
         QTRY_VERIFY_WITH_TIMEOUT(!onTaskbar(window), 3000);
         QTRY_VERIFY(trayIconOf(window)->isShown());
         minimise(window);
@@ -200,10 +237,10 @@ private Q_SLOTS:
 
     // Only the user's restore cancels the timed close; minimising does not.
     void minimisingKeepsTheTimedClose() {
-        requireSession();
+        REQUIRE_SESSION();
         QFETCH(bool, tray);
         if (tray)
-            requireTrayHost();
+            REQUIRE_TRAY_HOST();
         writeRegistry(1);
         MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                                    "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=1\r\n"
@@ -223,7 +260,7 @@ private Q_SLOTS:
 
     // Window titles are the program's own texts, whole: the toolkit adds nothing to them.
     void titlesAreTheProgramsOwn() {
-        requireSession();
+        REQUIRE_SESSION();
         writeRegistry(0);
         writeBytes(path(QStringLiteral("list.m3u")), "song.mp3\r\n");
         writeBytes(path(QStringLiteral("Platterbox.Ini")),

@@ -20,9 +20,11 @@
 #include "startup/gui/PresencePart.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QListView>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -250,6 +252,22 @@ void MainWindow::connectCommands() {
     item(menu_.removeItems, [this] { editing_->removeSongs(); });
 }
 
+namespace {
+// A stored position from another screen layout, or pushed up by an older version, must not
+// leave the title bar out of reach.
+QPoint reachablePosition(const QPoint& stored, int width) {
+    const QScreen* screen = QGuiApplication::screenAt(stored + QPoint(width / 2, 0));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return stored;
+    const QRect area = screen->availableGeometry();
+    constexpr int Grip = 50; // of the title bar left to take hold of
+    return {qBound(area.left() - width + Grip, stored.x(), area.right() - Grip),
+            qBound(area.top(), stored.y(), area.bottom() - Grip)};
+}
+} // namespace
+
 void MainWindow::readSettings() {
     TSharedVariables& vars = context_.vars;
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
@@ -258,7 +276,7 @@ void MainWindow::readSettings() {
     LoadRegistrySettings(vars, hints);
     context_.hints.setEnabled(hints);
 
-    move(vars.frmMain_Left, vars.frmMain_Top);
+    move(reachablePosition(QPoint(vars.frmMain_Left, vars.frmMain_Top), vars.frmMain_Width));
     resize(vars.frmMain_Width, vars.frmMain_Height);
     const int listHeight = qMax(ListMinimumHeight, vars.frmMain_lbPlayLists_Height);
     splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
