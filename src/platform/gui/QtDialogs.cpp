@@ -1,7 +1,6 @@
 #include "QtDialogs.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>

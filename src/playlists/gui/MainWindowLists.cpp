@@ -1,5 +1,6 @@
 // The two lists' behaviour: the song list follows the focused playlist, clicks, double-clicks,
-// the popup, hints over the hovered item, and the drag that reorders playlists.
+// the popup, hints over the hovered item, the drag that reorders playlists, and files dropped
+// from a file manager.
 #include "MainWindow.h"
 
 #include "ItemHint.h"
@@ -265,8 +266,8 @@ void MainWindow::hideHint() {
     hint_->hide();
 }
 
-// The list sees no move while the pointer rests, and none when it leaves through the hint's
-// edge on some window managers: the pointer is checked here too.
+// The list's own Leave is not to be trusted while the hint is up, and it sees no moves while the
+// pointer rests: where the pointer really is decides.
 void MainWindow::refreshHint() {
     QListView* view = hoveredView_;
     if (!view || !hint_->isVisible() || !view->isVisible() || isMinimized()) {
