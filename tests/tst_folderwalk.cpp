@@ -308,6 +308,26 @@ private Q_SLOTS:
         QVERIFY(!wait.tick(QStringLiteral("/y/"))); // never reset
     }
 
+    // A folder too long for the window keeps its start and its end, on one line.
+    void waitWindowElidesLongFoldersInTheMiddle() {
+        WaitWindow wait;
+        wait.show();
+        const QString folder = QStringLiteral("/home/listener/Music/") +
+                               QString(30, QLatin1Char('a')) + QLatin1Char('/') +
+                               QString(30, QLatin1Char('b')) + QStringLiteral("/Last Album/");
+        wait.tick(folder);
+        const QString shown = wait.lblCurrentFolder->text();
+        QVERIFY(shown.startsWith(QLatin1String("/home/lis")));
+        QVERIFY(shown.endsWith(QLatin1String("Last Album/")));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QVERIFY(wait.lblCurrentFolder->fontMetrics().horizontalAdvance(shown) <=
+                wait.lblCurrentFolder->contentsRect().width());
+        // The window paints at most about 30 times a second: the next folder shows later.
+        QTest::qWait(50);
+        wait.tick(QStringLiteral("/short/"));
+        QCOMPARE(wait.lblCurrentFolder->text(), QStringLiteral("/short/"));
+    }
+
     void waitWindowTakesTheForegroundBack() {
         WaitWindow wait;
         wait.KeepActive = true;

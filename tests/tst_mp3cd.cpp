@@ -374,6 +374,8 @@ private Q_SLOTS:
         for (QString& message : messages)
             message.replace(QLatin1String("<cd>"), cd());
         QCOMPARE(f_->dialogs.messages(), messages);
+        // The failure that stops the wizard comes in an error box.
+        QCOMPARE(f_->dialogs.errors(), closed ? QStringList() : QStringList{messages.last()});
         QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text,
                  closed ? cd() + u'/' : QStringLiteral("/previous/"));
         if (blocker == QLatin1String("program file")) // nothing half-written

@@ -24,6 +24,7 @@ QStringList ScriptedDialogs::questions() const {
 
 void ScriptedDialogs::clear() {
     records_.clear();
+    errors_.clear();
     yesNo_.clear();
     retryCancel_.clear();
     texts_.clear();
@@ -39,6 +40,11 @@ bool ScriptedDialogs::allAnswersUsed() const {
 void ScriptedDialogs::showMessage(const QString& text) {
     records_.append({Kind::Message, text, {}, {}});
     whileOpen();
+}
+
+void ScriptedDialogs::showError(const QString& text) {
+    errors_.append(text);
+    showMessage(text);
 }
 
 bool ScriptedDialogs::askYesNo(const QString& text) {

@@ -33,10 +33,13 @@ public:
     const QList<Record>& records() const { return records_; }
     QStringList messages() const;  // texts of plain reports, in order
     QStringList questions() const; // texts of Yes/No and Retry/Cancel questions, in order
+    // Texts of the reports shown as errors (also among messages()), in order.
+    const QStringList& errors() const { return errors_; }
     void clear();
     bool allAnswersUsed() const;
 
     void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
     bool askRetryCancel(const QString& text) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
@@ -50,6 +53,7 @@ private:
 
     std::function<void(const Record&)> whileOpen_;
     QList<Record> records_;
+    QStringList errors_;
     QQueue<bool> yesNo_;
     QQueue<bool> retryCancel_;
     QQueue<std::optional<QString>> texts_;

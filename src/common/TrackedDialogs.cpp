@@ -4,6 +4,10 @@ void TrackedDialogs::showMessage(const QString& text) {
     tracked([&] { inner_.showMessage(text); });
 }
 
+void TrackedDialogs::showError(const QString& text) {
+    tracked([&] { inner_.showError(text); });
+}
+
 bool TrackedDialogs::askYesNo(const QString& text) {
     return tracked([&] { return inner_.askYesNo(text); });
 }

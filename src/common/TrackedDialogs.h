@@ -11,6 +11,7 @@ public:
     bool isOpen() const { return depth_ > 0; }
 
     void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
     bool askRetryCancel(const QString& text) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,

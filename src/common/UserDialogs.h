@@ -12,6 +12,8 @@ public:
 
     // Plain report with one OK button, captioned with the application title.
     virtual void showMessage(const QString& text) = 0;
+    // Report of a failure: the same box with an error icon.
+    virtual void showError(const QString& text) { showMessage(text); }
     // Confirmation box with Yes and No (caption "Confirm"); true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // Box with Retry and Cancel; true for Retry.

@@ -3,6 +3,10 @@
 #include "AddPlaylistsDialog.h"
 #include "CreatePlaylistsDialog.h"
 #include "Mp3CdWizard.h"
+#include "WaitWindow.h"
+
+#include "collection/PlayListSeek.h"
+#include "common/PathRules.h"
 
 #include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
@@ -13,6 +17,7 @@
 #include "settings/SharedVariables.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -86,4 +91,42 @@ void CollectionPart::makeMp3Cd() {
     dialog.edFolder->setText(vars.dlgAutoCD.edFolder_Text);
     if (dialog.exec() == QDialog::Accepted)
         vars.dlgAutoCD.edFolder_Text = dialog.edFolder->text();
+}
+
+namespace {
+bool isPlaylistFile(const QFileInfo& file) {
+    const QString suffix = file.suffix();
+    return file.isFile() && (suffix.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
+                             suffix.compare(QLatin1String("pls"), Qt::CaseInsensitive) == 0);
+}
+
+// The playlists in a folder and its sub-folders, under the wait window; false when the user
+// stopped the search (nothing of that folder is added then, as with Add).
+bool seekPlaylistsIn(const QString& path, QStringList& found) {
+    const QString folder = AddTrailingBackslash(path);
+    QStringList inFolder;
+    const FolderStep step = [&inFolder](const QString& f) { return SeekPlayLists(f, inFolder); };
+    if (!WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
+                             QStringLiteral("Currently seeking playlists in folder:"),
+                             [&] { return WalkFolders(folder, step); })
+             .completed)
+        return false;
+    found += inFolder;
+    return true;
+}
+} // namespace
+
+void CollectionPart::addDroppedFiles(const QStringList& paths) {
+    QStringList found;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            if (!seekPlaylistsIn(path, found))
+                break;
+        } else if (isPlaylistFile(info)) {
+            found.append(info.absoluteFilePath());
+        }
+    }
+    if (!found.isEmpty())
+        window_.appendPlaylists(found);
 }

@@ -92,7 +92,7 @@ void Mp3CdWizard::btnCreateClick() {
     edFolder->setText(base);
     const Status built = BuildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::RunWalk});
     if (built.failed()) {
-        dialogs_.showMessage(built.message());
+        dialogs_.showError(built.message());
         return;
     }
     dialogs_.showMessage(QStringLiteral("Structures created fine, go and burn your CD!"));

@@ -98,7 +98,11 @@ bool WaitWindow::tick(const QString& folder) {
 }
 
 void WaitWindow::showLatestFolder(const QString& folder) {
-    lblCurrentFolder->setText(folder);
+    // A long path loses its middle, so where the search started and where it is now both show.
+    const int room =
+        lblCurrentFolder->width() - 2 * lblCurrentFolder->fontMetrics().averageCharWidth();
+    lblCurrentFolder->setText(
+        lblCurrentFolder->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
     lblCurrentFolder->repaint();
     sincePaint_.start();
 }

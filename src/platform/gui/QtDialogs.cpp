@@ -1,10 +1,13 @@
 #include "QtDialogs.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 // The program breaks lines with a single carriage return.
@@ -15,14 +18,31 @@ QString displayText(const QString& text) {
     return shown;
 }
 
+// The program's own name, whatever the process is called.
 QString applicationTitle() {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Platterbox") : name;
+    return QStringLiteral("Platterbox");
+}
+
+// Wide enough for the whole caption and a typical full path, and for the given text when it
+// is longer; never wider than most of the screen.
+int inputBoxWidth(const QWidget& box, const QString& caption, const QString& text) {
+    const QFontMetrics metrics(box.font());
+    const int path = metrics.horizontalAdvance(QLatin1Char('x')) * 64;
+    // The title bar's font is often larger, and its buttons take room.
+    const int title = metrics.horizontalAdvance(caption) * 3 / 2 + 120;
+    const int whole = metrics.horizontalAdvance(text) + 40;
+    const QScreen* screen = box.screen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 : 1200;
+    return qMin(most, std::max({path, title, whole}));
 }
 } // namespace
 
 void QtDialogs::showMessage(const QString& text) {
     QMessageBox::information(parent_, applicationTitle(), displayText(text), QMessageBox::Ok);
+}
+
+void QtDialogs::showError(const QString& text) {
+    QMessageBox::critical(parent_, applicationTitle(), displayText(text), QMessageBox::Ok);
 }
 
 bool QtDialogs::askYesNo(const QString& text) {
@@ -40,16 +60,19 @@ bool QtDialogs::askRetryCancel(const QString& text) {
 
 std::optional<QString> QtDialogs::askText(const QString& caption, const QString& prompt,
                                           const QString& defaultText) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    QInputDialog box(parent_);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    // The edit box decides the width of the whole box.
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMinimumWidth(inputBoxWidth(box, caption, defaultText));
+    if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return box.textValue();
 }
 
-std::optional<QString> QtDialogs::chooseFolder(const QString& prompt,
-                                               const QString& startFolder) {
+std::optional<QString> QtDialogs::chooseFolder(const QString& prompt, const QString& startFolder) {
     QString folder = QFileDialog::getExistingDirectory(parent_, prompt, startFolder);
     if (folder.isEmpty())
         return std::nullopt;

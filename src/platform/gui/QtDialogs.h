@@ -11,12 +11,12 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
     bool askRetryCancel(const QString& text) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& defaultText) override;
-    std::optional<QString> chooseFolder(const QString& prompt,
-                                        const QString& startFolder) override;
+    std::optional<QString> chooseFolder(const QString& prompt, const QString& startFolder) override;
     std::optional<QString> chooseFile(const QString& caption, const QStringList& filters,
                                       const QString& startPath) override;
 

@@ -1,6 +1,8 @@
 #include "TaskbarButton.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -75,6 +77,46 @@ void sendStateMessage(xcb_connection_t* c, xcb_window_t window, const SkipAtoms&
                    reinterpret_cast<const char*>(&event));
 }
 
+// Window managers drop _NET_WM_STATE when a window is withdrawn, and may do so after the
+// program has written it again for the next map: the request is repeated after every map.
+class MapWatch : public QObject, public QAbstractNativeEventFilter {
+public:
+    explicit MapWatch(QWidget* window) : QObject(window), window_(window) {
+        setObjectName(Name);
+        qGuiApp->installNativeEventFilter(this);
+    }
+    static constexpr const char* Name = "taskbarMapWatch";
+    ~MapWatch() override { qGuiApp->removeNativeEventFilter(this); }
+
+    void setButtonVisible(bool visible) { visible_ = visible; }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || visible_ || !window_)
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+            return false;
+        const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+        if (!window_->internalWinId() || map->window != xcb_window_t(window_->internalWinId()))
+            return false;
+        if (xcb_connection_t* c = connection()) {
+            sendStateMessage(c, map->window, skipAtoms(c), false);
+            xcb_flush(c);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    bool visible_ = true;
+};
+
+MapWatch* mapWatch(QWidget* window) {
+    auto* watch = dynamic_cast<MapWatch*>(
+        window->findChild<QObject*>(QLatin1String(MapWatch::Name), Qt::FindDirectChildrenOnly));
+    return watch ? watch : new MapWatch(window);
+}
+
 } // namespace
 
 namespace TaskbarButton {
@@ -87,6 +129,7 @@ void setVisible(QWidget* window, bool visible) {
     xcb_connection_t* c = connection();
     if (!c || !window)
         return;
+    mapWatch(window)->setButtonVisible(visible);
     const SkipAtoms atoms = skipAtoms(c);
     const auto id = xcb_window_t(window->winId());
     // Nothing to do keeps a shown window from being hidden and shown again.

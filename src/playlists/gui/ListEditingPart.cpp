@@ -139,10 +139,25 @@ void ListEditingPart::movePlaylist(int from, int to) {
     playlists.select(to);
 }
 
-void ListEditingPart::moveSelectedPlaylists(int step) {
-    PlaylistListModel& playlists = window_.playlists();
+QList<int> ListEditingPart::playlistsToMove() const {
+    const PlaylistListModel& playlists = window_.playlists();
     QList<int> rows = playlists.selectedRows();
     if (rows.isEmpty() && playlists.currentRow() >= 0)
         rows.append(playlists.currentRow());
-    playlists.moveRowsByOne(rows, step);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ListEditingPart::moveSelectedPlaylists(int step) {
+    window_.playlists().moveRowsByOne(playlistsToMove(), step);
+}
+
+bool ListEditingPart::canMoveSelectedPlaylists(int step) const {
+    const QList<int> rows = playlistsToMove();
+    // Nothing moves only when the rows are already packed at the end they move to.
+    const int first = step < 0 ? 0 : int(window_.playlists().count() - rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (rows.at(i) != first + int(i))
+            return true;
+    return false;
 }

@@ -21,8 +21,12 @@ public:
     void movePlaylist(int from, int to);
     // Moves the selected playlists one place up (-1) or down (+1), kept together.
     void moveSelectedPlaylists(int step);
+    // True when that move would change the order.
+    bool canMoveSelectedPlaylists(int step) const;
 
 private:
+    // The selected playlists, or the focused one when none is selected; in order.
+    QList<int> playlistsToMove() const;
     // Tells the user and returns false when the target no longer holds.
     bool stillHolds(const CommandTarget& target);
     // Writes the entries over the shown playlist in its form, then shows the file again.

@@ -1,12 +1,12 @@
 #include "MainWindow.h"
 
+#include "ItemHint.h"
 #include "ListEditingPart.h"
 #include "PlayingPart.h"
 #include "ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
 #include "common/TrackedDialogs.h"
-#include "platform/gui/TaskbarButton.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 #include "settings/InstanceIni.h"
@@ -14,14 +14,17 @@
 #include "settings/SharedVariables.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/OptionsPart.h"
+#include "settings/gui/PreferencesDialog.h"
 #include "startup/IniPathChoice.h"
 #include "startup/gui/HandOffPart.h"
 #include "startup/gui/PresencePart.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QListView>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -48,15 +51,22 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     handOff_ = std::make_unique<HandOffPart>(*this);
     connectCommands();
     hintTimer_ = new QTimer(this);
-    hintTimer_->setInterval(100);
+    // Often enough that the hint follows the pointer from item to item at once.
+    hintTimer_->setInterval(40);
+    hint_ = new ItemHint(this);
     connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
-    // No taskbar button until the icon placement asks for one.
-    TaskbarButton::setVisible(this, false);
+    // The icon placement (taskbar button or not) is applied once the position is set: a
+    // native window made before the move would take the position for the client area's.
     readSettings();
 }
 
 MainWindow::~MainWindow() {
-    // The views go before the models they show.
+    // The views go before the models they show; the last events of a view being destroyed
+    // (a Leave when the pointer is over it) must not reach this half-destroyed window.
+    for (QListView* view : {playlistView_, songView_}) {
+        view->removeEventFilter(this);
+        view->viewport()->removeEventFilter(this);
+    }
     delete splitter_;
 }
 
@@ -181,6 +191,11 @@ void MainWindow::createListsMenu() {
                                       QStringLiteral("Alt+S"), QStringLiteral("sort"));
     menu_.sortSongs = addMenuItem(QStringLiteral("miSortSongs"), QStringLiteral("&Sort Songs"),
                                   QStringLiteral("Alt+S"), QStringLiteral("sort"));
+    menu_.movePlaylistsUp = addMenuItem(QStringLiteral("miMovePLUp"), QStringLiteral("Move &Up"),
+                                        QStringLiteral("Ctrl+Up"), QString());
+    menu_.movePlaylistsDown =
+        addMenuItem(QStringLiteral("miMovePLDown"), QStringLiteral("Move Do&wn"),
+                    QStringLiteral("Ctrl+Down"), QString());
     listsMenu_->addSeparator()->setObjectName(QStringLiteral("N2"));
     menu_.addPlaylists = addMenuItem(QStringLiteral("miAddPL"), QStringLiteral("&Add Playlists"),
                                      QStringLiteral("Ins"), QStringLiteral("add"));
@@ -225,6 +240,8 @@ void MainWindow::connectCommands() {
     item(menu_.selectAll, [this] { selectAll(focusedList()); });
     item(menu_.sortPlaylists, [this] { editing_->sortPlaylists(); });
     item(menu_.sortSongs, [this] { editing_->sortSongs(); });
+    item(menu_.movePlaylistsUp, [this] { editing_->moveSelectedPlaylists(-1); });
+    item(menu_.movePlaylistsDown, [this] { editing_->moveSelectedPlaylists(1); });
     // The item shows the Insert key, so it does what that key does.
     item(menu_.addPlaylists, [this] { collection_->addPlaylists(); });
     item(menu_.createPlaylists, [this] { collection_->createPlaylists(); });
@@ -235,6 +252,22 @@ void MainWindow::connectCommands() {
     item(menu_.removeItems, [this] { editing_->removeSongs(); });
 }
 
+namespace {
+// A stored position from another screen layout, or pushed up by an older version, must not
+// leave the title bar out of reach.
+QPoint reachablePosition(const QPoint& stored, int width) {
+    const QScreen* screen = QGuiApplication::screenAt(stored + QPoint(width / 2, 0));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return stored;
+    const QRect area = screen->availableGeometry();
+    constexpr int Grip = 50; // of the title bar left to take hold of
+    return {qBound(area.left() - width + Grip, stored.x(), area.right() - Grip),
+            qBound(area.top(), stored.y(), area.bottom() - Grip)};
+}
+} // namespace
+
 void MainWindow::readSettings() {
     TSharedVariables& vars = context_.vars;
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
@@ -243,7 +276,7 @@ void MainWindow::readSettings() {
     LoadRegistrySettings(vars, hints);
     context_.hints.setEnabled(hints);
 
-    move(vars.frmMain_Left, vars.frmMain_Top);
+    move(reachablePosition(QPoint(vars.frmMain_Left, vars.frmMain_Top), vars.frmMain_Width));
     resize(vars.frmMain_Width, vars.frmMain_Height);
     const int listHeight = qMax(ListMinimumHeight, vars.frmMain_lbPlayLists_Height);
     splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
@@ -295,6 +328,9 @@ void MainWindow::loadIniFile(const QString& path) {
     TSharedVariables loaded = context_.vars;
     loaded.PlayLists.clear();
     LoadIniFile(path, loaded, context_.dialogs);
+    // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
+    int& closeDelay = loaded.dlgPreferences.spinAutoExecuteCloseDelay_Value;
+    closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
     const QStringList paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
     context_.vars = loaded;
     playlists_->replaceAll(paths);
@@ -345,12 +381,20 @@ void MainWindow::updateListsMenu() {
         bool enabled;
     };
     const State states[] = {
-        {menu_.executePlaylists, pl, pl && sel}, {menu_.executeSongs, !pl, !pl && sel},
-        {menu_.selectAll, true, items},          {menu_.sortPlaylists, pl, pl && items},
-        {menu_.sortSongs, !pl, !pl && items},    {menu_.addPlaylists, pl, true},
-        {menu_.createPlaylists, pl, true},       {menu_.editPlaylistName, pl, pl && items},
-        {menu_.editItem, !pl, !pl && items},     {menu_.removePlaylists, pl, pl && sel},
-        {menu_.deletePlaylists, pl, pl && sel},  {menu_.removeItems, !pl, !pl && sel},
+        {menu_.executePlaylists, pl, pl && sel},
+        {menu_.executeSongs, !pl, !pl && sel},
+        {menu_.selectAll, true, items},
+        {menu_.sortPlaylists, pl, pl && items},
+        {menu_.sortSongs, !pl, !pl && items},
+        {menu_.movePlaylistsUp, pl, pl && editing_->canMoveSelectedPlaylists(-1)},
+        {menu_.movePlaylistsDown, pl, pl && editing_->canMoveSelectedPlaylists(1)},
+        {menu_.addPlaylists, pl, true},
+        {menu_.createPlaylists, pl, true},
+        {menu_.editPlaylistName, pl, pl && items},
+        {menu_.editItem, !pl, !pl && items},
+        {menu_.removePlaylists, pl, pl && sel},
+        {menu_.deletePlaylists, pl, pl && sel},
+        {menu_.removeItems, !pl, !pl && sel},
     };
     for (const State& state : states) {
         state.item->setVisible(state.visible);

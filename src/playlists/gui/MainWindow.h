@@ -24,6 +24,7 @@ class CollectionPart;
 class OptionsPart;
 class PresencePart;
 class HandOffPart;
+class ItemHint;
 class TrackedDialogs;
 
 // The main window: a toolbar over the list of playlists and the songs of the focused one. It
@@ -111,12 +112,14 @@ private:
     bool mouseRelease(QListView* view, QMouseEvent* event);
     bool mouseMove(QListView* view, QMouseEvent* event);
     bool dragEvent(QEvent* event);
+    bool fileDragEvent(QEvent* event);
     void startPlaylistDrag(int row);
     void playlistFocusChanged();
 
     // Hints over the hovered item.
     void trackHover(QListView* view, const QPoint& position);
     bool showHint(QListView* view);
+    void hideHint();
     void refreshHint();
 
     std::unique_ptr<TrackedDialogs> trackedDialogs_;
@@ -143,6 +146,8 @@ private:
         QAction* selectAll = nullptr;
         QAction* sortPlaylists = nullptr;
         QAction* sortSongs = nullptr;
+        QAction* movePlaylistsUp = nullptr;
+        QAction* movePlaylistsDown = nullptr;
         QAction* addPlaylists = nullptr;
         QAction* createPlaylists = nullptr;
         QAction* editItem = nullptr;
@@ -164,6 +169,7 @@ private:
     QString hoveredText_;
     QPoint lastHintPosition_;
     QTimer* hintTimer_ = nullptr;
+    ItemHint* hint_ = nullptr;
     int dragStartRow_ = -1;
     QPoint dragStartPosition_;
     // The focus moved during the current press, and the songs were read for it then.

@@ -15,6 +15,7 @@ bool MainWindow::handleKey(QKeyEvent* event) {
     const bool playlists = list == List::Playlists;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool alt = event->modifiers() & Qt::AltModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -37,6 +38,12 @@ bool MainWindow::handleKey(QKeyEvent* event) {
     case Qt::Key_S:
         if (alt)
             playlists ? editing_->sortPlaylists() : editing_->sortSongs();
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // Reordering without a drag, which many window managers take for moving the window.
+        if (playlists && ctrl)
+            editing_->moveSelectedPlaylists(key == Qt::Key_Up ? -1 : 1);
         break;
     case Qt::Key_F1:
         Q_EMIT helpRequested();

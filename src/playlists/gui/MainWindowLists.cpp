@@ -1,9 +1,12 @@
 // The two lists' behaviour: the song list follows the focused playlist, clicks, double-clicks,
-// the popup, hints over the hovered item, and the drag that reorders playlists.
+// the popup, hints over the hovered item, the drag that reorders playlists, and files dropped
+// from a file manager.
 #include "MainWindow.h"
 
+#include "ItemHint.h"
 #include "ListEditingPart.h"
 
+#include "collection/gui/CollectionPart.h"
 #include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
@@ -16,7 +19,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
-#include <QToolTip>
+#include <QUrl>
 
 namespace {
 const QString DragFormat = QStringLiteral("application/x-platterbox-playlist");
@@ -77,6 +80,7 @@ void MainWindow::showFocusedPlaylist() {
 }
 
 bool MainWindow::mousePress(QListView* view, QMouseEvent* event) {
+    hideHint();
     view->setFocus();
     const QPoint position = event->position().toPoint();
     if (view == playlistView_) {
@@ -129,9 +133,11 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         return mouseRelease(view, static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        // Only on an item: a double-click on empty space plays nothing.
-        if (mouse->button() == Qt::LeftButton &&
-            view->indexAt(mouse->position().toPoint()).isValid())
+        // Only on an item: a double-click on empty space plays nothing, and is kept from the
+        // list, which would take it for a press there and clear the selection.
+        if (!view->indexAt(mouse->position().toPoint()).isValid())
+            return true;
+        if (mouse->button() == Qt::LeftButton)
             QMetaObject::invokeMethod(
                 this, [this, view] { execute(view == songView_ ? List::Songs : List::Playlists); },
                 Qt::QueuedConnection);
@@ -143,7 +149,8 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         showHint(view);
         return true;
     case QEvent::Leave:
-        hintTimer_->stop();
+        // Showing the hint can make the toolkit report a Leave while the pointer stays; the
+        // hint's timer looks where the pointer really is.
         return false;
     default:
         return false;
@@ -158,7 +165,34 @@ void MainWindow::startPlaylistDrag(int row) {
     drag->exec(Qt::MoveAction);
 }
 
+namespace {
+QStringList localFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    return files;
+}
+} // namespace
+
+// Files from a file manager: taken anywhere on the list, copied in, never moved.
+bool MainWindow::fileDragEvent(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (drop->source() == playlistView_ || localFiles(drop->mimeData()).isEmpty())
+        return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() == QEvent::Drop) {
+        const QStringList files = localFiles(drop->mimeData());
+        // After the drop is over, so the file manager is not kept waiting by the search.
+        QTimer::singleShot(0, this, [this, files] { collection_->addDroppedFiles(files); });
+    }
+    return true;
+}
+
 bool MainWindow::dragEvent(QEvent* event) {
+    if (fileDragEvent(event))
+        return true;
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         const bool ours =
@@ -203,36 +237,49 @@ void MainWindow::trackHover(QListView* view, const QPoint& position) {
     if (!index.isValid()) {
         hoveredText_.clear();
         if (hoveredView_ == view)
-            QToolTip::hideText();
+            hideHint();
         return;
     }
+    const bool moved = hoveredView_ != view || hoveredItemRect_ != view->visualRect(index);
     hoveredView_ = view;
     hoveredItemRect_ = view->visualRect(index);
     hoveredText_ = index.data(Qt::ToolTipRole).toString();
+    // A hint already up follows the pointer to the next item at once.
+    if (moved && hint_->isVisible())
+        showHint(view);
 }
 
 bool MainWindow::showHint(QListView* view) {
     if (hoveredText_.isEmpty() || hoveredView_ != view) {
-        QToolTip::hideText();
+        hideHint();
         return false;
     }
-    // Over the hovered item, so the full path covers the shortened name.
+    // Over the hovered item, so the full path covers the shortened name; the pointer rests
+    // on the item below it, since the hint lets the pointer through.
     lastHintPosition_ = view->viewport()->mapToGlobal(hoveredItemRect_.topLeft()) - QPoint(0, 2);
-    // The tooltip adds its own offset from the point it is given.
-    QToolTip::showText(lastHintPosition_ - QPoint(2, 16), hoveredText_, view->viewport(),
-                       hoveredItemRect_);
+    hint_->showAt(lastHintPosition_, hoveredText_);
     hintTimer_->start();
     return true;
 }
 
+void MainWindow::hideHint() {
+    hintTimer_->stop();
+    hint_->hide();
+}
+
+// The list's own Leave is not to be trusted while the hint is up, and it sees no moves while the
+// pointer rests: where the pointer really is decides.
 void MainWindow::refreshHint() {
     QListView* view = hoveredView_;
-    if (!view || !QToolTip::isVisible()) {
-        hintTimer_->stop();
+    if (!view || !hint_->isVisible() || !view->isVisible() || isMinimized()) {
+        hideHint();
         return;
     }
-    const QString before = hoveredText_;
-    trackHover(view, view->viewport()->mapFromGlobal(QCursor::pos()));
-    if (hoveredText_ != before && !hoveredText_.isEmpty())
-        showHint(view);
+    const QPoint position = view->viewport()->mapFromGlobal(QCursor::pos());
+    if (!view->viewport()->rect().contains(position)) {
+        hoveredText_.clear();
+        hideHint();
+        return;
+    }
+    trackHover(view, position);
 }

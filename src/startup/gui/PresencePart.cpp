@@ -9,7 +9,9 @@
 #include "settings/SharedVariables.h"
 
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 constexpr int TaskbarOnly = 0;
@@ -27,6 +29,12 @@ PresencePart::PresencePart(MainWindow& window) : QObject(&window), window_(windo
     closeTimer_->setObjectName(QStringLiteral("timerSuicide"));
     closeTimer_->setInterval(5000);
     connect(closeTimer_, &QTimer::timeout, &window_, &QWidget::close);
+    // A tray host can start or end at any time; nothing tells a program that portably.
+    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+    trayWatch_ = new QTimer(this);
+    trayWatch_->setInterval(500);
+    connect(trayWatch_, &QTimer::timeout, this, &PresencePart::watchTray);
+    trayWatch_->start();
 }
 
 PresencePart::~PresencePart() = default;
@@ -69,21 +77,49 @@ bool PresencePart::trayShown() const {
     return trayIcon_->isShown();
 }
 
+int PresencePart::effectivePlacement() const {
+    return placement() == TrayOnly && !trayAvailable_ ? TaskbarOnly : placement();
+}
+
 void PresencePart::applyIconPlacement() {
+    // The icon stays wanted without a tray: it shows itself when one comes.
     trayIcon_->setActive(placement() != TaskbarOnly);
-    TaskbarButton::setVisible(&window_, placement() != TrayOnly);
+    TaskbarButton::setVisible(&window_, effectivePlacement() != TrayOnly);
+}
+
+void PresencePart::watchTray() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available == trayAvailable_)
+        return;
+    trayAvailable_ = available;
+    if (!available && inTray_) {
+        // The tray went away with the window in it: back on the taskbar, still minimised.
+        inTray_ = false;
+        applyIconPlacement();
+        window_.showMinimized();
+        return;
+    }
+    applyIconPlacement();
+    if (available && effectivePlacement() == TrayOnly && window_.isMinimized())
+        moveToTray();
+}
+
+void PresencePart::moveToTray() {
+    movingToTray_ = true;
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.hide();
+    movingToTray_ = false;
+    inTray_ = true;
 }
 
 void PresencePart::windowStateChanged(Qt::WindowStates oldState) {
     const bool wasMinimised = oldState & Qt::WindowMinimized;
     const bool minimised = window_.windowState() & Qt::WindowMinimized;
-    if (minimised && !wasMinimised && placement() == TrayOnly) {
+    if (minimised && !wasMinimised && effectivePlacement() == TrayOnly) {
         // Only the tray icon is left: the window goes away instead of to a taskbar button.
         QTimer::singleShot(0, this, [this] {
-            movingToTray_ = true;
-            window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
-            window_.hide();
-            movingToTray_ = false;
+            if (window_.isMinimized())
+                moveToTray();
         });
     } else if (wasMinimised && !minimised && window_.isVisible() && !movingToTray_) {
         restore();
@@ -91,6 +127,7 @@ void PresencePart::windowStateChanged(Qt::WindowStates oldState) {
 }
 
 void PresencePart::restore() {
+    inTray_ = false;
     window_.bringUp();
     closeTimer_->stop();
 }
@@ -123,9 +160,18 @@ void PresencePart::autoPlay() {
     }
 }
 
-void PresencePart::hideOrMinimiseAfterAutoPlay() {
-    if (placement() == TrayOnly)
+void PresencePart::hideOrMinimiseAfterAutoPlay(int triesLeft) {
+    if (effectivePlacement() == TrayOnly) {
         window_.hide();
-    else
-        window_.showMinimized();
+        inTray_ = true;
+        return;
+    }
+    // A window manager ignores a minimise asked for before it has taken the window on.
+    const QWindow* handle = window_.windowHandle();
+    if (triesLeft > 0 && (!handle || !handle->isExposed())) {
+        QTimer::singleShot(50, this,
+                           [this, triesLeft] { hideOrMinimiseAfterAutoPlay(triesLeft - 1); });
+        return;
+    }
+    window_.showMinimized();
 }

@@ -25,19 +25,31 @@ public:
     // Auto-play runs once the message loop is going.
     void startAutoPlay();
     bool trayShown() const;
+    // The window is in the tray: hidden by a minimise or the auto-play hide, not closed.
+    bool inTray() const { return inTray_; }
 
 private:
     void createTrayIcon();
     void createTrayMenu();
     void autoPlay();
-    void hideOrMinimiseAfterAutoPlay();
+    // Minimising waits (up to about two seconds) for the window to be on the screen.
+    void hideOrMinimiseAfterAutoPlay(int triesLeft = 40);
     int placement() const;
+    // The placement in effect: "System Tray" acts like "Taskbar" while no tray is there, so
+    // the window always keeps a way back.
+    int effectivePlacement() const;
+    void moveToTray();
+    // A tray host came or went.
+    void watchTray();
 
     MainWindow& window_;
     TrayIcon* trayIcon_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QTimer* autoPlayTimer_ = nullptr;
     QTimer* closeTimer_ = nullptr;
+    QTimer* trayWatch_ = nullptr;
+    bool trayAvailable_ = false;
+    bool inTray_ = false;
     // The window is being taken from the taskbar to the tray: not a restore by the user.
     bool movingToTray_ = false;
 };

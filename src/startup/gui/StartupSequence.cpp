@@ -82,7 +82,6 @@ int RunPlatterbox(int argc, char* argv[]) {
     if (RunInstallationCheck(dialogs, programPath, ProgramStarter::startDetached) ==
         InstallationOutcome::HandedOver)
         return 0;
-    QApplication::setApplicationDisplayName(QStringLiteral("Platterbox"));
 
     runWindows(dialogs, qtDialogs, instances, programPath, arguments);
     return 0;

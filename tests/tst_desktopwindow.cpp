@@ -1,0 +1,334 @@
+#include "FakePlayer.h"
+#include "MainWindowFixture.h"
+#include "TestSupport.h"
+#include "XSession.h"
+#include "platform/ConfigLocations.h"
+#include "settings/RegistryFile.h"
+#include "startup/gui/TrayIcon.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+
+using TestSupport::writeBytes;
+
+// Skips the test (not only a helper) when the desktop it needs is not there.
+#define REQUIRE_SESSION()                                                                          \
+    do {                                                                                           \
+        if (!session_.isRunning())                                                                 \
+            QSKIP(qPrintable(missingSession()));                                                   \
+    } while (false)
+
+#define REQUIRE_TRAY_HOST()                                                                        \
+    do {                                                                                           \
+        if (!session_.startTrayHost())                                                             \
+            QSKIP("Needs a tray host (trayer or stalonetray)");                                    \
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);                  \
+    } while (false)
+
+// The main window on a real X server with a window manager, with and without a tray host:
+// where it comes back after a restart, where it goes when minimised or hidden after playing,
+// its taskbar entry, and the timed close after playing.
+class TestDesktopWindow : public QObject {
+    Q_OBJECT
+
+    XSession& session_;
+    TestSupport::IsolatedEnvironment env_;
+    FakePlayer player_;
+    QTemporaryDir dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+    QString missingSession() const {
+        return QStringLiteral("Needs Xvfb and openbox: ") + session_.problem();
+    }
+    // The general settings kept in the registry file, as the program writes them.
+    static void writeRegistry(int placement, qint32 top = 100, qint32 left = 100) {
+        const auto dword = [](qint32 value) {
+            return QByteArray::number(quint32(value), 16).rightJustified(8, '0');
+        };
+        writeBytes(ConfigLocations::userRegistryFile(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n"
+                   "\"dlgPreferences_radIcon_ItemIndex\"=dword:0000000" +
+                       QByteArray::number(placement) +
+                       "\r\n\"dlgPreferences_cbSaveIni_Checked\"=dword:00000001\r\n"
+                       "\"frmMain_Top\"=dword:" +
+                       dword(top) + "\r\n\"frmMain_Left\"=dword:" + dword(left) + "\r\n");
+    }
+
+    // Starts the window with one playlist and these [General] lines.
+    MainWindow& start(const QByteArray& general) {
+        writeBytes(path(QStringLiteral("list.m3u")), "song.mp3\r\n");
+        writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                   "[General]\r\n" + general + "[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n");
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        return f_->create(path(QStringLiteral("Platterbox")));
+    }
+
+    static unsigned windowId(QWidget& window) { return unsigned(window.winId()); }
+
+    // The user's minimise through the window manager.
+    static void minimise(QWidget& window) {
+        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"),
+                                                              QString::number(windowId(window))}) ==
+                0);
+    }
+
+    bool onTaskbar(QWidget& window) const {
+        return !session_.netWmState(windowId(window)).contains("_NET_WM_STATE_SKIP_TASKBAR");
+    }
+
+    static constexpr int Withdrawn = 0, Normal = 1, Iconic = 3;
+
+public:
+    explicit TestDesktopWindow(XSession& session) : session_(session) {}
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        player_.applyToThisProcess();
+    }
+
+    void cleanup() {
+        f_.reset();
+        session_.stopTrayHost();
+    }
+
+    // Each start reads the position the last close stored; the frame lands there again.
+    void positionSurvivesRestarts() {
+        REQUIRE_SESSION();
+        writeRegistry(0);
+        QList<QPoint> stored;
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            MainWindow& window = start(QByteArray());
+            QTRY_VERIFY(window.isVisible());
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            // Framed by the window manager: the frame is larger than the window.
+            QTRY_VERIFY(session_.frameRect(windowId(window)).height() > window.height());
+            QTest::qWait(100);
+            const QRect frame = session_.frameRect(windowId(window));
+            QVERIFY2(frame.top() >= 0, "the title bar is above the screen");
+            QVERIFY((frame.topLeft() - QPoint(100, 100)).manhattanLength() <= 2);
+            window.close();
+            stored << QPoint(f_->vars.frmMain_Left, f_->vars.frmMain_Top);
+            f_.reset();
+        }
+        for (const QPoint& position : stored) {
+            QVERIFY2(
+                qAbs(position.x() - 100) <= 1 && qAbs(position.y() - 100) <= 1,
+                qPrintable(QStringLiteral("stored %1,%2").arg(position.x()).arg(position.y())));
+        }
+    }
+
+    void positionOffTheScreenComesBack_data() {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("left");
+        QTest::newRow("title bar above the screen") << -200 << 100;
+        QTest::newRow("beyond the right edge") << 100 << 5000;
+        QTest::newRow("far to the left") << 100 << -3000;
+    }
+
+    // A position stored by an older version or for another screen still shows the title bar.
+    void positionOffTheScreenComesBack() {
+        REQUIRE_SESSION();
+        QFETCH(int, top);
+        QFETCH(int, left);
+        writeRegistry(0, top, left);
+        MainWindow& window = start(QByteArray());
+        QCOMPARE(QPoint(f_->vars.frmMain_Left, f_->vars.frmMain_Top), QPoint(left, top));
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(session_.frameRect(windowId(window)).height() > window.height());
+        const QRect frame = session_.frameRect(windowId(window));
+        const QRect screen = window.screen()->geometry();
+        QVERIFY(frame.top() >= screen.top());
+        QVERIFY(frame.top() < screen.bottom() - 20);
+        QVERIFY(frame.right() > screen.left() + 20);
+        QVERIFY(frame.left() < screen.right() - 20);
+    }
+
+    void trayOnlyWithoutTrayKeepsTheWindowReachable_data() {
+        QTest::addColumn<bool>("autoPlay");
+        QTest::newRow("minimise box") << false;
+        QTest::newRow("hide after playing") << true;
+    }
+
+    // No tray host: the window is iconified with its taskbar entry, never withdrawn.
+    void trayOnlyWithoutTrayKeepsTheWindowReachable() {
+        REQUIRE_SESSION();
+        QFETCH(bool, autoPlay);
+        QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        writeRegistry(1);
+        MainWindow& window =
+            start(autoPlay ? "cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                             "cbAutoExecuteHide_Checked=1\r\ncbAutoExecuteClose_Checked=0\r\n"
+                           : QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        if (autoPlay) {
+            QVERIFY(player_.waitForLaunches(1));
+        } else {
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
+            QVERIFY(onTaskbar(window));
+            minimise(window);
+        }
+        QTRY_COMPARE(session_.wmState(windowId(window)), Iconic);
+        QTest::qWait(300);
+        QCOMPARE(session_.wmState(windowId(window)), Iconic);
+        QVERIFY(onTaskbar(window));
+        QVERIFY(window.isMinimized());
+    }
+
+    // With a tray host: hidden into the tray with the icon shown, and no taskbar entry
+    // however often the window comes back.
+    void trayOnlyWithTrayStaysOffTheTaskbar() {
+        REQUIRE_SESSION();
+        REQUIRE_TRAY_HOST();
+        writeRegistry(1);
+        MainWindow& window = start(QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(trayIconOf(window)->isShown());
+        QTRY_VERIFY(!onTaskbar(window));
+        for (int round = 0; round < 3; ++round) {
+            minimise(window);
+            QTRY_VERIFY(!window.isVisible());
+            QTRY_VERIFY(session_.wmState(windowId(window)) <= Withdrawn);
+            QVERIFY(trayIconOf(window)->isShown());
+            trayIconOf(window)->handleActivation(QSystemTrayIcon::Trigger);
+            QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
+            QVERIFY(!window.isMinimized());
+            // Given time to drop the state, as window managers do when a window is withdrawn.
+            QTest::qWait(300);
+            QVERIFY2(!onTaskbar(window), qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
+    // A tray starting after the program takes the window off the taskbar; one ending while the
+    // window is in it gives the window back, minimised.
+    void trayComingAndGoingAppliesThePlacement() {
+        REQUIRE_SESSION();
+        QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        writeRegistry(1);
+        MainWindow& window = start(QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
+        QVERIFY(onTaskbar(window));
+        REQUIRE_TRAY_HOST();
+        QTRY_VERIFY_WITH_TIMEOUT(!onTaskbar(window), 3000);
+        QTRY_VERIFY(trayIconOf(window)->isShown());
+        minimise(window);
+        QTRY_VERIFY(!window.isVisible());
+        session_.stopTrayHost();
+        QTRY_COMPARE_WITH_TIMEOUT(session_.wmState(windowId(window)), Iconic, 3000);
+        QVERIFY(onTaskbar(window));
+    }
+
+    void minimisingKeepsTheTimedClose_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("with a tray") << true;
+        QTest::newRow("without a tray") << false;
+    }
+
+    // Only the user's restore cancels the timed close; minimising does not.
+    void minimisingKeepsTheTimedClose() {
+        REQUIRE_SESSION();
+        QFETCH(bool, tray);
+        if (tray)
+            REQUIRE_TRAY_HOST();
+        writeRegistry(1);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                                   "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=1\r\n"
+                                   "spinAutoExecuteCloseDelay_Value=2\r\n");
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
+        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
+        minimise(window);
+        if (tray)
+            QTRY_VERIFY(!window.isVisible());
+        else
+            QTRY_COMPARE(session_.wmState(windowId(window)), Iconic);
+        QVERIFY(timerOf(window, "timerSuicide")->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    }
+
+    // Window titles are the program's own texts, whole: the toolkit adds nothing to them.
+    void titlesAreTheProgramsOwn() {
+        REQUIRE_SESSION();
+        writeRegistry(0);
+        writeBytes(path(QStringLiteral("list.m3u")), "song.mp3\r\n");
+        writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                   "[General]\r\ncbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=1\r\n"
+                   "spinAutoExecuteDelay_Value=60\r\n[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n");
+        // The installation was declined for this version, so the start asks nothing first.
+        const QString machine =
+            QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox");
+        RegistryFile system(ConfigLocations::systemRegistryFile());
+        QVERIFY(system.setValue(machine, QStringLiteral("NeverAsk"), RegistryValue::fromDword(1))
+                    .isOk());
+        QVERIFY(
+            system.setValue(machine, QStringLiteral("NeverAskVer"), RegistryValue::fromDword(1300))
+                .isOk());
+        QProcess program;
+        program.start(QStringLiteral(PLATTERBOX_BINARY), {path(QStringLiteral("Platterbox"))});
+        unsigned countdown = 0;
+        const auto find = [&countdown] {
+            QProcess search;
+            search.start(
+                QStringLiteral("xdotool"),
+                {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("AutoPlay")});
+            search.waitForFinished(5000);
+            countdown = search.readAllStandardOutput().split('\n').value(0).toUInt();
+            return countdown != 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(find(), 10000);
+        QCOMPARE(session_.title(countdown), QStringLiteral("Platterbox AutoPlay Timer"));
+        program.terminate();
+        if (!program.waitForFinished(3000))
+            program.kill();
+        program.waitForFinished(3000);
+    }
+
+    void closeDelayFromAHandEditedFile_data() {
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("zero") << QByteArray("0") << 1;
+        QTest::newRow("negative") << QByteArray("-5") << 1;
+        QTest::newRow("in range") << QByteArray("30") << 30;
+        QTest::newRow("beyond the dialog") << QByteArray("1000") << 999;
+        QTest::newRow("overflowing milliseconds") << QByteArray("2147484") << 999;
+    }
+
+    // Read into the range the Options dialog allows: the close comes, and not at once.
+    void closeDelayFromAHandEditedFile() {
+        QFETCH(QByteArray, written);
+        QFETCH(int, seconds);
+        writeRegistry(0);
+        MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
+                                   "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=1\r\n"
+                                   "spinAutoExecuteCloseDelay_Value=" +
+                                   written + "\r\n");
+        QSignalSpy ended(&window, &MainWindow::terminationRequested);
+        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
+        QCOMPARE(timerOf(window, "timerSuicide")->interval(), seconds * 1000);
+        QCOMPARE(f_->vars.dlgPreferences.spinAutoExecuteCloseDelay_Value, seconds);
+        QTest::qWait(200);
+        QCOMPARE(ended.size(), 0);
+    }
+};
+
+int main(int argc, char* argv[]) {
+    // The X server and window manager come before the application connects to a display.
+    XSession session;
+    QApplication app(argc, argv);
+    TestDesktopWindow test(session);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_desktopwindow.moc"
