@@ -298,6 +298,35 @@ private Q_SLOTS:
                  RegistryValue::fromBinary(QByteArray("\x01\x02\x03")));
     }
 
+    // Files made on Windows: Windows-1252 text reads as such, and every line nobody changed keeps
+    // its bytes, a UTF-8 byte-order mark included.
+    void foreignTextKeepsItsBytes_data() {
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("no mark") << QByteArray();
+        QTest::newRow("UTF-8 byte-order mark") << QByteArrayLiteral("\xEF\xBB\xBF");
+    }
+    void foreignTextKeepsItsBytes() {
+        QFETCH(QByteArray, start);
+        const QByteArray old = start + withHeader("; \xFC" "ber\r\n"
+                                                  "\r\n"
+                                                  "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+                                                  "\"Caf\xE9\"=\"M\xFCsik \x80\"\r\n"
+                                                  "\r\n"
+                                                  "[HKEY_CURRENT_USER\\Software\\B\xE4nd]\r\n"
+                                                  "\"a\"=dword:00000001\r\n"
+                                                  "\r\n");
+        writeBytes(path(), old);
+        RegistryFile file(path());
+        QCOMPARE(file.value(Key, QStringLiteral("Caf\u00E9")),
+                 RegistryValue::fromString(QStringLiteral("M\u00FCsik \u20AC")));
+        QVERIFY(file.keyExists(QStringLiteral("HKEY_CURRENT_USER\\Software\\B\u00E4nd")));
+        QVERIFY(file.setValue(Key, QStringLiteral("New"), RegistryValue::fromDword(5)));
+        QByteArray expected = old;
+        expected.insert(expected.indexOf("\r\n\r\n[HKEY_CURRENT_USER\\Software\\B") + 2,
+                        "\"New\"=dword:00000005\r\n");
+        QCOMPARE(readBytes(path()), expected);
+    }
+
     void fileWithAnotherHeaderIsKeptAfterOurs() {
         const QByteArray old = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n"
                                "\"a\"=\"old\"\r\n";

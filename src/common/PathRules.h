@@ -27,7 +27,8 @@ public:
     QString addTrailingSeparator(const QString& path) const;
     // The full path an entry stands for, against a reference file or folder path.
     QString resolveEntryPath(const QString& entry, const QString& reference) const;
-    // The path relative to the reference's folder, or unchanged without a common component.
+    // The path relative to the reference's folder, or unchanged without a common component
+    // (POSIX: "//" and "/./" cleaned first).
     QString makeRelativePath(const QString& path, const QString& reference) const;
 
 private:

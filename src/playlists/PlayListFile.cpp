@@ -129,7 +129,16 @@ PlayListContent ReadPlayList(QIODevice& device) {
     return ParsePlayList(device.readAll());
 }
 
+Status CheckPlayListFileType(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || FileOperations::isRegularFile(path))
+        return Status::ok();
+    return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") + path);
+}
+
 Status LoadPlayList(const QString& path, PlayListContent& content) {
+    if (Status type = CheckPlayListFileType(path); type.failed())
+        return type;
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         return cannotOpen(path);
@@ -155,7 +164,8 @@ QByteArray PlayListText(const EntryList& entries) {
 QByteArray PlsText(const EntryList& entries) {
     QByteArray text = QByteArrayLiteral("[playlist]\r\n");
     for (qsizetype i = 0; i < entries.size(); ++i)
-        text += "File" + QByteArray::number(i + 1) + '=' + entries.at(i) + "\r\n";
+        text += "File" + QByteArray::number(i + 1) + '=' + IniDocument::storedValue(entries.at(i)) +
+                "\r\n";
     text += "NumberOfEntries=" + QByteArray::number(entries.size()) + "\r\n";
     text += "Version=2\r\n";
     return text;

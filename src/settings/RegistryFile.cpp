@@ -1,5 +1,6 @@
 #include "RegistryFile.h"
 
+#include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
 
 #include <QDir>
@@ -7,16 +8,15 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringDecoder>
-#include <QStringList>
 
 namespace {
 
 const QLatin1String HeaderLine("Windows Registry Editor Version 5.00");
-const QLatin1String LineEnd("\r\n"); // as regedit writes
+const QByteArray LineEnd = QByteArrayLiteral("\r\n"); // as regedit writes
 constexpr int LockWaitMsecs = 3000;
 
 struct ValueLine {
-    QString raw;
+    QByteArray raw;
     std::optional<QString> name;
     std::optional<RegistryValue> value;
 };
@@ -26,33 +26,37 @@ struct NameAndData {
     QString data;
 };
 
-QString decodeFile(const QByteArray& bytes) {
-    // regedit exports UTF-16LE with a byte-order mark; ours are UTF-8.
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// regedit exports UTF-16LE with a byte-order mark; such a file is read as its UTF-8 form.
+QByteArray utf8Bytes(const QByteArray& bytes) {
     if (bytes.startsWith(QByteArrayLiteral("\xFF\xFE"))) {
         QStringDecoder decoder(QStringConverter::Utf16LE);
-        return decoder(bytes.mid(2));
+        return QString(decoder(bytes.mid(2))).toUtf8();
     }
-    if (bytes.startsWith(QByteArrayLiteral("\xEF\xBB\xBF")))
-        return QString::fromUtf8(bytes.mid(3));
-    return QString::fromUtf8(bytes);
+    return bytes;
 }
 
 // Lines end at CR LF, CR or LF.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
+QList<QByteArray> splitLines(QByteArrayView text) {
+    QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
+        const char c = text.at(i);
+        if (c != '\r' && c != '\n')
             continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+        lines << text.sliced(start, i - start).toByteArray();
+        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines << text.mid(start);
+        lines << text.sliced(start).toByteArray();
     return lines;
+}
+
+QString foldedPath(const QString& path) {
+    return path.toCaseFolded();
 }
 
 // "[-path]" (a key deleted on import) also reads as a block of its own, so its lines stay with
@@ -63,13 +67,6 @@ bool isKeyLine(const QString& trimmed) {
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-template <class Keys> qsizetype indexOfKey(const Keys& keys, const QString& path) {
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        if (sameName(keys.at(i).path, path))
-            return i;
-    return -1;
 }
 
 bool isHexDigits(QStringView text) {
@@ -217,16 +214,16 @@ std::optional<RegistryValue> parseData(const QString& data) {
 }
 
 // One value line, with the lines that continue its hex data; i ends on its last line.
-ValueLine readValueLine(const QStringList& lines, qsizetype& i) {
+ValueLine readValueLine(const QList<QByteArray>& lines, qsizetype& i, const QString& first) {
     ValueLine result{lines.at(i), std::nullopt, std::nullopt};
-    QString logical = lines.at(i).trimmed();
+    QString logical = first;
     std::optional<NameAndData> parts = splitNameAndData(logical);
     if (parts && parts->data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
         while (logical.endsWith(u'\\') && i + 1 < lines.size()) {
             logical.chop(1);
             ++i;
-            result.raw += QLatin1Char('\n') + lines.at(i);
-            logical += lines.at(i).trimmed();
+            result.raw += '\n' + lines.at(i);
+            logical += decodeText(lines.at(i)).trimmed();
         }
         parts = splitNameAndData(logical);
     }
@@ -311,28 +308,36 @@ RegistryFile RegistryFile::fromText(const QString& fileName, const QByteArray& t
 }
 
 void RegistryFile::parse(const QByteArray& text) {
-    parseLines(splitLines(decodeFile(text)));
+    QByteArray bytes = utf8Bytes(text);
+    byteOrderMark_ = bytes.startsWith(Utf8Mark);
+    if (byteOrderMark_)
+        bytes.remove(0, Utf8Mark.size());
+    parseLines(splitLines(bytes));
 }
 
-void RegistryFile::parseLines(const QStringList& lines) {
+void RegistryFile::parseLines(const QList<QByteArray>& lines) {
     preamble_.clear();
     keys_.clear();
+    keyIndex_.clear();
     if (lines.isEmpty())
         return;
-    const bool knownFormat = lines.first().trimmed() == HeaderLine;
+    const bool knownFormat = decodeText(lines.first()).trimmed() == HeaderLine;
     qsizetype current = -1; // index into keys_
     for (qsizetype i = knownFormat ? 1 : 0; i < lines.size(); ++i) {
-        const QString trimmed = lines.at(i).trimmed();
+        const QString trimmed = decodeText(lines.at(i)).trimmed();
         if (trimmed.isEmpty())
             continue;
         if (!knownFormat) {
             preamble_ << lines.at(i);
         } else if (isKeyLine(trimmed)) {
             const QString path = trimmed.mid(1, trimmed.size() - 2);
-            keyForWriting(path); // a repeated key joins the first
-            current = indexOfKey(keys_, path);
+            const qsizetype before = keys_.size();
+            Key& key = keyForWriting(path); // a repeated key joins the first
+            if (keys_.size() > before)
+                key.header = lines.at(i);
+            current = keyIndex_.value(foldedPath(path));
         } else {
-            const ValueLine line = readValueLine(lines, i);
+            const ValueLine line = readValueLine(lines, i, trimmed);
             if (current < 0)
                 preamble_ << line.raw;
             else
@@ -342,44 +347,44 @@ void RegistryFile::parseLines(const QStringList& lines) {
 }
 
 QByteArray RegistryFile::toText() const {
-    QString text = HeaderLine + LineEnd + LineEnd;
-    const auto addLine = [&text](QString line) {
-        line.replace(QLatin1Char('\n'), LineEnd);
-        text += line + LineEnd;
+    QByteArray text;
+    if (byteOrderMark_)
+        text += Utf8Mark;
+    text += QByteArray(HeaderLine.latin1()) + LineEnd + LineEnd;
+    const auto addLine = [&text](const QByteArray& line) {
+        text += QByteArray(line).replace('\n', LineEnd) + LineEnd;
     };
-    for (const QString& line : preamble_)
+    for (const QByteArray& line : preamble_)
         addLine(line);
     if (!preamble_.isEmpty())
         text += LineEnd;
     for (const Key& key : keys_) {
-        addLine(QLatin1Char('[') + key.path + QLatin1Char(']'));
+        addLine(key.header.isEmpty() ? (QLatin1Char('[') + key.path + QLatin1Char(']')).toUtf8()
+                                     : key.header);
         for (const Line& line : key.lines)
             addLine(line.raw.isEmpty() && line.name && line.value
-                        ? formatValueLine(*line.name, *line.value)
+                        ? formatValueLine(*line.name, *line.value).toUtf8()
                         : line.raw);
         text += LineEnd;
     }
-    return text.toUtf8();
+    return text;
 }
 
 RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) {
-    for (Key& key : keys_)
-        if (sameName(key.path, keyPath))
-            return &key;
-    return nullptr;
+    const auto found = keyIndex_.constFind(foldedPath(keyPath));
+    return found == keyIndex_.cend() ? nullptr : &keys_[*found];
 }
 
 const RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) const {
-    for (const Key& key : keys_)
-        if (sameName(key.path, keyPath))
-            return &key;
-    return nullptr;
+    const auto found = keyIndex_.constFind(foldedPath(keyPath));
+    return found == keyIndex_.cend() ? nullptr : &keys_.at(*found);
 }
 
 RegistryFile::Key& RegistryFile::keyForWriting(const QString& keyPath) {
     if (Key* key = findKey(keyPath))
         return *key;
-    keys_.append(Key{keyPath, {}});
+    keyIndex_.insert(foldedPath(keyPath), keys_.size());
+    keys_.append(Key{keyPath, {}, {}});
     return keys_.last();
 }
 
@@ -409,7 +414,7 @@ std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
 Status RegistryFile::createKey(const QString& keyPath) {
     if (!isValidKeyPath(keyPath))
         return Status::failure(QStringLiteral("Invalid key name"));
-    return change([&keyPath](RegistryFile& file) {
+    return change([keyPath](RegistryFile& file) {
         if (!file.keyExists(keyPath))
             file.keyForWriting(keyPath);
     });
@@ -419,7 +424,7 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
                               const RegistryValue& value) {
     if (!isValidKeyPath(keyPath) || !isOneLine(name))
         return Status::failure(QStringLiteral("Invalid key or value name"));
-    return change([&](RegistryFile& file) {
+    return change([keyPath, name, value](RegistryFile& file) {
         QList<Line>& lines = file.keyForWriting(keyPath).lines;
         qsizetype first = -1;
         for (qsizetype i = 0; i < lines.size();) {
@@ -430,19 +435,39 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
                 ++i;
             }
         }
-        lines.insert(first < 0 ? lines.size() : first, Line{QString(), name, value});
+        lines.insert(first < 0 ? lines.size() : first, Line{QByteArray(), name, value});
     });
 }
 
 Status RegistryFile::deleteValue(const QString& keyPath, const QString& name) {
-    return change([&](RegistryFile& file) {
+    return change([keyPath, name](RegistryFile& file) {
         if (Key* key = file.findKey(keyPath))
             key->lines.removeIf(
                 [&name](const Line& line) { return line.name && sameName(*line.name, name); });
     });
 }
 
-Status RegistryFile::change(const std::function<void(RegistryFile&)>& edit) {
+// Edits are kept until commit() in deferred mode, so they hold copies of their arguments.
+Status RegistryFile::change(const Edit& edit) {
+    if (deferred_) {
+        edit(*this);
+        pending_.append(edit);
+        return Status::ok();
+    }
+    return replaceOnDisk({edit});
+}
+
+Status RegistryFile::commit() {
+    if (pending_.isEmpty())
+        return Status::ok();
+    const Status status = replaceOnDisk(pending_);
+    if (status.isOk())
+        pending_.clear();
+    return status;
+}
+
+// Under the lock the file is read again, so values another writer set meanwhile stay.
+Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
     if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()))
         return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);
     QLockFile lock(fileName_ + QLatin1String(".lock"));
@@ -452,17 +477,27 @@ Status RegistryFile::change(const std::function<void(RegistryFile&)>& edit) {
     if (!onDisk.load())
         return Status::failure(QLatin1String("Cannot read ") + fileName_);
     RegistryFile edited = onDisk;
-    edit(edited);
+    for (const Edit& edit : edits)
+        edit(edited);
     const QByteArray text = edited.toText();
     if (text == onDisk.toText()) {
-        *this = onDisk;
+        adopt(std::move(onDisk));
         return Status::ok();
     }
     const Status status = FileOperations::writeFileAtomically(fileName_, text);
     if (status.failed()) {
-        *this = onDisk;
+        if (!deferred_)
+            adopt(std::move(onDisk));
         return status;
     }
-    parse(text); // what the file now holds
+    adopt(fromText(fileName_, text)); // what the file now holds, read as a new start reads it
     return Status::ok();
+}
+
+void RegistryFile::adopt(RegistryFile&& other) {
+    const bool deferred = deferred_;
+    QList<Edit> pending = std::move(pending_);
+    *this = std::move(other);
+    deferred_ = deferred;
+    pending_ = std::move(pending);
 }
