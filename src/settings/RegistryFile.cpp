@@ -55,6 +55,15 @@ QList<QByteArray> splitLines(QByteArrayView text) {
     return lines;
 }
 
+// The line without surrounding white space, as QString::trimmed() gives it; most lines are
+// ASCII, which is trimmed before it is turned into text.
+QString trimmedText(const QByteArray& line) {
+    for (const char c : line)
+        if (uchar(c) >= 0x80)
+            return decodeText(line).trimmed();
+    return QString::fromLatin1(line.trimmed());
+}
+
 QString foldedPath(const QString& path) {
     return path.toCaseFolded();
 }
@@ -319,15 +328,15 @@ void RegistryFile::parseLines(const QList<QByteArray>& lines) {
     preamble_.clear();
     keys_.clear();
     keyIndex_.clear();
+    knownFormat_ = !lines.isEmpty() && decodeText(lines.first()).trimmed() == HeaderLine;
     if (lines.isEmpty())
         return;
-    const bool knownFormat = decodeText(lines.first()).trimmed() == HeaderLine;
     qsizetype current = -1; // index into keys_
-    for (qsizetype i = knownFormat ? 1 : 0; i < lines.size(); ++i) {
-        const QString trimmed = decodeText(lines.at(i)).trimmed();
+    for (qsizetype i = knownFormat_ ? 1 : 0; i < lines.size(); ++i) {
+        const QString trimmed = trimmedText(lines.at(i));
         if (trimmed.isEmpty())
             continue;
-        if (!knownFormat) {
+        if (!knownFormat_) {
             preamble_ << lines.at(i);
         } else if (isKeyLine(trimmed)) {
             const QString path = trimmed.mid(1, trimmed.size() - 2);
@@ -336,14 +345,26 @@ void RegistryFile::parseLines(const QList<QByteArray>& lines) {
             if (keys_.size() > before)
                 key.header = lines.at(i);
             current = keyIndex_.value(foldedPath(path));
+        } else if (current < 0) {
+            preamble_ << readValueLine(lines, i, trimmed).raw;
         } else {
-            const ValueLine line = readValueLine(lines, i, trimmed);
-            if (current < 0)
-                preamble_ << line.raw;
-            else
-                keys_[current].lines << Line{line.raw, line.name, line.value};
+            // Only hex data ending in "\\" goes on over the next lines.
+            const qsizetype first = i;
+            if (trimmed.endsWith(u'\\'))
+                (void)readValueLine(lines, i, trimmed);
+            for (qsizetype line = first; line <= i; ++line)
+                keys_[current].unread.append(lines.at(line));
         }
     }
+}
+
+QList<RegistryFile::Line>& RegistryFile::linesOf(const Key& key) {
+    for (qsizetype i = 0; i < key.unread.size(); ++i) {
+        const ValueLine line = readValueLine(key.unread, i, decodeText(key.unread.at(i)).trimmed());
+        key.lines << Line{line.raw, line.name, line.value};
+    }
+    key.unread.clear();
+    return key.lines;
 }
 
 QByteArray RegistryFile::toText() const {
@@ -361,6 +382,8 @@ QByteArray RegistryFile::toText() const {
     for (const Key& key : keys_) {
         addLine(key.header.isEmpty() ? (QLatin1Char('[') + key.path + QLatin1Char(']')).toUtf8()
                                      : key.header);
+        for (const QByteArray& line : key.unread)
+            addLine(line);
         for (const Line& line : key.lines)
             addLine(line.raw.isEmpty() && line.name && line.value
                         ? formatValueLine(*line.name, *line.value).toUtf8()
@@ -384,7 +407,7 @@ RegistryFile::Key& RegistryFile::keyForWriting(const QString& keyPath) {
     if (Key* key = findKey(keyPath))
         return *key;
     keyIndex_.insert(foldedPath(keyPath), keys_.size());
-    keys_.append(Key{keyPath, {}, {}});
+    keys_.append(Key{keyPath, {}, {}, {}});
     return keys_.last();
 }
 
@@ -405,7 +428,8 @@ std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
     if (!key)
         return std::nullopt;
     // On import a later line wins, so it does here.
-    for (auto line = key->lines.crbegin(); line != key->lines.crend(); ++line)
+    const QList<Line>& lines = linesOf(*key);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
         if (line->name && line->value && sameName(*line->name, name))
             return line->value;
     return std::nullopt;
@@ -425,7 +449,7 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
     if (!isValidKeyPath(keyPath) || !isOneLine(name))
         return Status::failure(QStringLiteral("Invalid key or value name"));
     return change([keyPath, name, value](RegistryFile& file) {
-        QList<Line>& lines = file.keyForWriting(keyPath).lines;
+        QList<Line>& lines = linesOf(file.keyForWriting(keyPath));
         qsizetype first = -1;
         for (qsizetype i = 0; i < lines.size();) {
             if (lines.at(i).name && sameName(*lines.at(i).name, name)) {
@@ -442,7 +466,7 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
 Status RegistryFile::deleteValue(const QString& keyPath, const QString& name) {
     return change([keyPath, name](RegistryFile& file) {
         if (Key* key = file.findKey(keyPath))
-            key->lines.removeIf(
+            linesOf(*key).removeIf(
                 [&name](const Line& line) { return line.name && sameName(*line.name, name); });
     });
 }
@@ -490,7 +514,8 @@ Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
             adopt(std::move(onDisk));
         return status;
     }
-    adopt(fromText(fileName_, text)); // what the file now holds, read as a new start reads it
+    // What the file now holds, as a new start reads it (a file of another format becomes ours).
+    adopt(onDisk.knownFormat_ ? std::move(edited) : fromText(fileName_, text));
     return Status::ok();
 }
 

@@ -55,11 +55,15 @@ private:
         std::optional<QString> name; // a value line: its name ("" for @)
         std::optional<RegistryValue> value;
     };
+    // A key's lines are read into values on first use: a file of many keys loads at the cost
+    // of splitting it, and a save touches only the key it changes.
     struct Key {
         QString path;
         QByteArray header; // the "[path]" line as read; empty for a key created since
-        QList<Line> lines;
+        mutable QList<QByteArray> unread; // physical lines not read into `lines` yet
+        mutable QList<Line> lines;
     };
+    static QList<Line>& linesOf(const Key& key);
     using Edit = std::function<void(RegistryFile&)>;
 
     // False when the file exists but cannot be read.
@@ -76,6 +80,7 @@ private:
 
     QString fileName_;
     bool byteOrderMark_ = false;
+    bool knownFormat_ = false;   // the file began with our header line
     QList<QByteArray> preamble_; // lines before the first key, after the header
     QList<Key> keys_;
     QHash<QString, qsizetype> keyIndex_; // case-folded path -> index into keys_

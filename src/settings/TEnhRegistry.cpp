@@ -42,6 +42,8 @@ TEnhRegistry::~TEnhRegistry() {
 
 void TEnhRegistry::setRootKey(RegistryRoot root) {
     closeKey();
+    if (root == root_ && !deferred_)
+        return; // opening a key reads the file again anyway
     root_ = root;
     file_ = std::make_unique<RegistryFile>(rootFile(root));
 }
