@@ -293,7 +293,8 @@ private Q_SLOTS:
     // Settings written on Windows: shown as Windows-1252, and their lines keep their bytes when
     // the same text is written back or other keys change.
     void windowsTextKeepsItsBytes() {
-        const QByteArray old("[S]\r\nk=Caf\xE9\r\nn=\x80 \xA0\r\n; \xFC" "ber\r\n");
+        const QByteArray old("[S]\r\nk=Caf\xE9\r\nn=\x80 \xA0\r\n; \xFC"
+                             "ber\r\n");
         writeBytes(iniPath(), old);
         IniFile file(iniPath());
         QCOMPARE(file.readString(QStringLiteral("S"), QStringLiteral("k"), QString()),

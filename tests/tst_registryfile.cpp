@@ -307,7 +307,8 @@ private Q_SLOTS:
     }
     void foreignTextKeepsItsBytes() {
         QFETCH(QByteArray, start);
-        const QByteArray old = start + withHeader("; \xFC" "ber\r\n"
+        const QByteArray old = start + withHeader("; \xFC"
+                                                  "ber\r\n"
                                                   "\r\n"
                                                   "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
                                                   "\"Caf\xE9\"=\"M\xFCsik \x80\"\r\n"
