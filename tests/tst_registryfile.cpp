@@ -129,6 +129,11 @@ private Q_SLOTS:
         QTest::newRow("non-ASCII text")
             << RegistryValue::fromString(QStringLiteral("Caf\u00e9 \u266b"));
         QTest::newRow("empty text") << RegistryValue::fromString(QString());
+        // Found by fuzzing: the text ended at the first zero.
+        QTest::newRow("NUL inside REG_SZ")
+            << RegistryValue::fromString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QTest::newRow("NUL at the end of REG_EXPAND_SZ")
+            << RegistryValue::fromString(QStringLiteral("a") + QChar(0), RegType::ExpandSz);
         QTest::newRow("expand text")
             << RegistryValue::fromString(QStringLiteral("%HOME%\\x \u00e9"), RegType::ExpandSz);
         QTest::newRow("binary") << RegistryValue::fromBinary(QByteArray("\x00\x7f\x80\xff", 4));

@@ -142,16 +142,17 @@ std::optional<QByteArray> parseHexBytes(QStringView list) {
     return bytes;
 }
 
+// Only the one terminating zero ends the text: a zero inside it is part of the value, as the
+// value was written.
 std::optional<QString> decodeUtf16(const QByteArray& bytes) {
     if (bytes.size() % 2 != 0)
         return std::nullopt;
     QString text;
-    for (qsizetype i = 0; i < bytes.size(); i += 2) {
-        const char16_t unit = char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8));
-        if (unit == 0)
-            break; // the terminating zero
-        text += QChar(unit);
-    }
+    text.reserve(bytes.size() / 2);
+    for (qsizetype i = 0; i < bytes.size(); i += 2)
+        text += QChar(char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8)));
+    if (text.endsWith(QChar(0)))
+        text.chop(1);
     return text;
 }
 
