@@ -333,6 +333,20 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path()), expected);
     }
 
+    // Found by fuzzing: hex data cut after its "\\" took the blank line below as more data, and
+    // every save added one more blank line.
+    void cutHexDataDoesNotGrowTheFile() {
+        writeBytes(path(), withKey("\"w\"=hex:01,\\\r\n\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n"));
+        RegistryFile file(path());
+        QVERIFY(file.setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(1)));
+        const QByteArray once = readBytes(path());
+        QVERIFY(file.setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(2)));
+        QVERIFY(
+            RegistryFile(path()).setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(1)));
+        QCOMPARE(readBytes(path()), once);
+        QCOMPARE(RegistryFile(path()).value(Key, QStringLiteral("w")), std::nullopt);
+    }
+
     void fileWithAnotherHeaderIsKeptAfterOurs() {
         const QByteArray old = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n"
                                "\"a\"=\"old\"\r\n";

@@ -229,7 +229,10 @@ ValueLine readValueLine(const QList<QByteArray>& lines, qsizetype& i, const QStr
     QString logical = first;
     std::optional<NameAndData> parts = splitNameAndData(logical);
     if (parts && parts->data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
-        while (logical.endsWith(u'\\') && i + 1 < lines.size()) {
+        // A blank line ends the data: it is the blank line written between keys (found by
+        // fuzzing: taken as data, each save added one more).
+        while (logical.endsWith(u'\\') && i + 1 < lines.size() &&
+               !trimmedText(lines.at(i + 1)).isEmpty()) {
             logical.chop(1);
             ++i;
             result.raw += '\n' + lines.at(i);
@@ -353,15 +356,16 @@ void RegistryFile::parseLines(const QList<QByteArray>& lines) {
             const qsizetype first = i;
             if (trimmed.endsWith(u'\\'))
                 (void)readValueLine(lines, i, trimmed);
-            for (qsizetype line = first; line <= i; ++line)
-                keys_[current].unread.append(lines.at(line));
+            keys_[current].unread.append(lines.mid(first, i - first + 1).join('\n'));
         }
     }
 }
 
 QList<RegistryFile::Line>& RegistryFile::linesOf(const Key& key) {
-    for (qsizetype i = 0; i < key.unread.size(); ++i) {
-        const ValueLine line = readValueLine(key.unread, i, decodeText(key.unread.at(i)).trimmed());
+    for (const QByteArray& logical : key.unread) {
+        const QList<QByteArray> physical = logical.split('\n');
+        qsizetype i = 0;
+        const ValueLine line = readValueLine(physical, i, trimmedText(physical.first()));
         key.lines << Line{line.raw, line.name, line.value};
     }
     key.unread.clear();
@@ -375,6 +379,10 @@ QByteArray RegistryFile::toText() const {
     text += QByteArray(HeaderLine.latin1()) + LineEnd + LineEnd;
     const auto addLine = [&text](const QByteArray& line) {
         text += QByteArray(line).replace('\n', LineEnd) + LineEnd;
+        // A line kept as it was that ends in "\\" would take the next line as its data; the
+        // blank line ends it (found by fuzzing: a value written below one was lost).
+        if (trimmedText(line.mid(line.lastIndexOf('\n') + 1)).endsWith(u'\\'))
+            text += LineEnd;
     };
     for (const QByteArray& line : preamble_)
         addLine(line);

@@ -60,7 +60,7 @@ private:
     struct Key {
         QString path;
         QByteArray header; // the "[path]" line as read; empty for a key created since
-        mutable QList<QByteArray> unread; // physical lines not read into `lines` yet
+        mutable QList<QByteArray> unread; // lines not read into `lines` yet (as Line::raw)
         mutable QList<Line> lines;
     };
     static QList<Line>& linesOf(const Key& key);
