@@ -356,7 +356,8 @@ void RegistryFile::parseLines(const QList<QByteArray>& lines) {
             const qsizetype first = i;
             if (trimmed.endsWith(u'\\'))
                 (void)readValueLine(lines, i, trimmed);
-            keys_[current].unread.append(lines.mid(first, i - first + 1).join('\n'));
+            keys_[current].unread.append(i == first ? lines.at(i)
+                                                    : lines.mid(first, i - first + 1).join('\n'));
         }
     }
 }
