@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace CollectionTest;
 
 // Add Playlists driven through the main window: one file or the playlists of a folder tree,
@@ -142,14 +144,35 @@ private Q_SLOTS:
         }
     }
 
-    void relativeFileIsTestedInTheCurrentFolderAndKeptAsTyped() {
+    // Stored as typed, the name would resolve against the INI file's folder after a restart.
+    void relativeFileIsMadeAbsoluteAgainstTheCurrentFolder() {
         start();
         const QString before = QDir::currentPath();
         QDir::setCurrent(music());
         const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
         QDir::setCurrent(before);
         QVERIFY(closed);
-        QCOMPARE(f_->vars.PlayLists.mid(1), QStringList{QStringLiteral("sub/s.m3u")});
+        QCOMPARE(f_->vars.PlayLists.mid(1), QStringList{music() + QLatin1String("/sub/s.m3u")});
+    }
+
+    // Reading them would block or never end: refused at once, with the reason.
+    void pipesAndDevicesAreRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+    }
+    void pipesAndDevicesAreRefused() {
+        QFETCH(QString, kind);
+        const QString file = music() + QLatin1String("/x.m3u");
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+        start();
+        QVERIFY(!addWith({false, file, {}, false}));
+        QCOMPARE(f_->dialogs.messages(),
+                 QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
+        QCOMPARE(f_->vars.PlayLists.size(), 1);
     }
 
     void emptyFolderTextIsNotFound() {

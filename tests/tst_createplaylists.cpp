@@ -373,6 +373,24 @@ private Q_SLOTS:
         QVERIFY(playListsOnDisk().isEmpty());
     }
 
+    // A run remembers the folder with a trailing "/"; typed so, or remembered, it is accepted.
+    void trailingSeparatorIsNoBadCharacter_data() {
+        QTest::addColumn<QString>("plFolder");
+        QTest::newRow("typed") << QStringLiteral("PL Out/");
+        QTest::newRow("typed twice") << QStringLiteral("PL Out//");
+    }
+    void trailingSeparatorIsNoBadCharacter() {
+        QFETCH(QString, plFolder);
+        start();
+        QVERIFY(createWith(input(false, music(), plFolder, true, false)));
+        QVERIFY(!f_->vars.PlayLists.isEmpty());
+        QVERIFY(QFileInfo(music() + QLatin1String("/PL Out")).isDir());
+        // The next run with what was remembered.
+        f_->dialogs.clear();
+        QVERIFY(createWith(f_->vars.dlgCreatePL));
+        QCOMPARE(f_->dialogs.messages(), QStringList{S("Playlists created successfully.")});
+    }
+
     void okRemembersTheEditsAsTyped() {
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"), false, false)));

@@ -108,8 +108,12 @@ private Q_SLOTS:
                                          << QByteArray("k") << QByteArray("1");
         QTest::newRow("no final line end")
             << QByteArray("[S]\r\nk=1") << QByteArray("S") << QByteArray("k") << QByteArray("1");
-        QTest::newRow("NUL ends the text") << QByteArray("[S]\r\nj=0\r\n\0k=1\r\n", 16)
-                                           << QByteArray("S") << QByteArray("k") << missing;
+        QTest::newRow("NUL is an ordinary byte")
+            << QByteArray("[S]\r\nj=0\0x\r\nk=1\r\n", 17) << QByteArray("S") << QByteArray("k")
+            << QByteArray("1");
+        QTest::newRow("byte-order mark before the first section")
+            << QByteArray("\xEF\xBB\xBF[General]\r\nVolume=7\r\n") << QByteArray("General")
+            << QByteArray("Volume") << QByteArray("7");
         QTest::newRow("cut at 2047 bytes") << QByteArray("[S]\r\nk=" + long3000 + "\r\n")
                                            << QByteArray("S") << QByteArray("k") << long2047;
         QTest::newRow("cut after quotes are removed")
@@ -178,6 +182,30 @@ private Q_SLOTS:
         QTest::newRow("value in UTF-8") << QByteArray() << QByteArray("S") << QByteArray("k")
                                         << QStringLiteral("M\u00FCsik \u20AC")
                                         << QByteArray("[S]\r\nk=M\xC3\xBCsik \xE2\x82\xAC\r\n");
+        QTest::newRow("byte-order mark kept, section found")
+            << QByteArray("\xEF\xBB\xBF[General]\r\nA=1\r\n") << QByteArray("General")
+            << QByteArray("A") << QStringLiteral("2")
+            << QByteArray("\xEF\xBB\xBF[General]\r\nA=2\r\n");
+        QTest::newRow("NUL byte and the sections after it kept")
+            << QByteArray("[S]\r\nj=0\0x\r\n[T]\r\nk=1\r\n", 22) << QByteArray("S")
+            << QByteArray("a") << QStringLiteral("1")
+            << QByteArray("[S]\r\nj=0\0x\r\na=1\r\n[T]\r\nk=1\r\n", 27);
+        // Values that reading would trim or unquote go inside one more pair of quotes.
+        QTest::newRow("leading blank")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << QStringLiteral(" a.m3u")
+            << QByteArray("[S]\r\nk=\" a.m3u\"\r\n");
+        QTest::newRow("trailing tab")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << QStringLiteral("a.m3u\t")
+            << QByteArray("[S]\r\nk=\"a.m3u\t\"\r\n");
+        QTest::newRow("single quotes")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << QStringLiteral("'q'")
+            << QByteArray("[S]\r\nk=\"'q'\"\r\n");
+        QTest::newRow("double quotes")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << QStringLiteral("\"dq\"")
+            << QByteArray("[S]\r\nk=\"\"dq\"\"\r\n");
+        QTest::newRow("quote at one end only stays bare")
+            << QByteArray() << QByteArray("S") << QByteArray("k") << QStringLiteral("\"dq")
+            << QByteArray("[S]\r\nk=\"dq\r\n");
         QTest::newRow("line break cuts the value")
             << QByteArray("[S]\r\n") << QByteArray("S") << QByteArray("k")
             << QStringLiteral("a\nb=[T]") << QByteArray("[S]\r\nk=a\r\n");
@@ -189,6 +217,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
+        if (!value.contains(u'\n')) // every value a line can hold reads back as written
+            QCOMPARE(text(lookUp(IniDocument::parse(after), section, key)), value);
 
         IniDocument document = IniDocument::parse(before);
         document.setValue(section, key, value.toUtf8());
@@ -258,6 +288,23 @@ private Q_SLOTS:
         const QList<std::pair<QByteArray, QByteArray>> expected = {{"b", "2"}, {"A", "1"}};
         QCOMPARE(document.entries("s"), expected);
         QVERIFY(document.entries("U").isEmpty());
+    }
+
+    // Settings written on Windows: shown as Windows-1252, and their lines keep their bytes when
+    // the same text is written back or other keys change.
+    void windowsTextKeepsItsBytes() {
+        const QByteArray old("[S]\r\nk=Caf\xE9\r\nn=\x80 \xA0\r\n; \xFC"
+                             "ber\r\n");
+        writeBytes(iniPath(), old);
+        IniFile file(iniPath());
+        QCOMPARE(file.readString(QStringLiteral("S"), QStringLiteral("k"), QString()),
+                 QStringLiteral("Caf\u00E9"));
+        QCOMPARE(file.readString(QStringLiteral("S"), QStringLiteral("n"), QString()),
+                 QStringLiteral("\u20AC \u00A0"));
+        QVERIFY(file.writeString(QStringLiteral("S"), QStringLiteral("k"),
+                                 QStringLiteral("Caf\u00E9")));
+        QVERIFY(file.writeString(QStringLiteral("S"), QStringLiteral("x"), QStringLiteral("1")));
+        QCOMPARE(readBytes(iniPath()), old + "x=1\r\n");
     }
 
     void longValueKeepsWholeCharacters() {

@@ -149,7 +149,7 @@ class TestInstallation : public QObject {
         return std::make_unique<ScriptFileDialogs>(scriptPath);
     }
 
-    // "relative path=own", "=old" or "=absent".
+    // "relative path=own", "=old", "=absent" or "=<other content>".
     void verifyFiles(const QStringList& files) const {
         for (const QString& entry : files) {
             const QString file = path(entry.section(QLatin1Char('='), 0, 0));
@@ -157,8 +157,9 @@ class TestInstallation : public QObject {
             if (content == QLatin1String("absent"))
                 QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
             else
-                QCOMPARE(readBytes(file),
-                         content == QLatin1String("own") ? OwnProgram : OldProgram);
+                QCOMPARE(readBytes(file), content == QLatin1String("own")   ? OwnProgram
+                                          : content == QLatin1String("old") ? OldProgram
+                                                                            : content.toUtf8());
         }
     }
 
@@ -266,14 +267,14 @@ private Q_SLOTS:
             << false << true << QStringList{QStringLiteral("folder={tmp}/apps")}
             << QStringList{folderChooser(), upgraded(1200)} << installedHere
             << QStringList{QStringLiteral("apps/Platterbox/Platterbox=own")} << nothing;
-        QTest::newRow("older version, copy cancelled after the backup")
+        QTest::newRow("older version, copy cancelled: the old file goes back")
             << installedOld << true << false
             << QStringList{QStringLiteral("cancel"), QStringLiteral("no")}
             << QStringList{copyFailed(QStringLiteral("{installed}")), yesNo(DeclineQuestion)}
             << QStringList{QStringLiteral("dword:1200"), QStringLiteral("sz:{installed}"),
                            QStringLiteral("dword:1"), QStringLiteral("dword:1300")}
-            << QStringList{QStringLiteral("apps/Platterbox/Platterbox=absent"),
-                           QStringLiteral("apps/Platterbox/Platterbox.1300=old")}
+            << QStringList{QStringLiteral("apps/Platterbox/Platterbox=old"),
+                           QStringLiteral("apps/Platterbox/Platterbox.1300=absent")}
             << nothing;
         QTest::newRow("higher version started in this copy's place")
             << QStringList{QStringLiteral("Version=dword:1400"),
@@ -408,6 +409,130 @@ private Q_SLOTS:
         QCOMPARE(
             QString::fromUtf8(readBytes(arguments)).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
             expand(startedWith));
+    }
+
+    // Records and folders that would make the check lose the old program, claim a backup it
+    // did not make, move the running program away or start copies forever.
+    void hostileSituations_data() {
+        QTest::addColumn<QStringList>("initialRecord");
+        // "path=own", "=old", "=note", "=link:target", or "folder=readonly" during the check
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("chain"); // programs of the chain this copy belongs to
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<QString>("finalVersion");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("started"); // the program started, or empty
+
+        const QStringList none;
+        const QStringList installedOld = {QStringLiteral("Version=dword:1200"),
+                                          QStringLiteral("EXE Location=sz:{installed}")};
+        const QString old = QStringLiteral("apps/Platterbox/Platterbox=old");
+        QTest::newRow("backup name taken: the next free one")
+            << installedOld
+            << QStringList{old, QStringLiteral("apps/Platterbox/Platterbox.1300=note"),
+                           QStringLiteral("apps/Platterbox/Platterbox.1300.1=note")}
+            << none << QStringList{upgraded(1200)} << QStringLiteral("dword:1300")
+            << QStringList{QStringLiteral("apps/Platterbox/Platterbox=own"),
+                           QStringLiteral("apps/Platterbox/Platterbox.1300=note"),
+                           QStringLiteral("apps/Platterbox/Platterbox.1300.1=note"),
+                           QStringLiteral("apps/Platterbox/Platterbox.1300.2=old")}
+            << QString();
+        QTest::newRow("no backup possible: nothing replaced, nothing claimed")
+            << installedOld
+            << QStringList{old, QStringLiteral("apps/Platterbox/Platterbox.1300=link:/"),
+                           QStringLiteral("apps/Platterbox=readonly")}
+            << none
+            << QStringList{message(QStringLiteral("Can not back up the old version!\r"
+                                                  "Location: {installed}")),
+                           yesNo(DeclineQuestion)}
+            << QStringLiteral("dword:1200") << QStringList{old} << QString();
+        QTest::newRow("running program is the recorded older one")
+            << QStringList{QStringLiteral("Version=dword:1200"),
+                           QStringLiteral("EXE Location=sz:{own}")}
+            << none << none << none << QStringLiteral("dword:1300")
+            << QStringList{QStringLiteral("cd/Platterbox=own"),
+                           QStringLiteral("cd/Platterbox.1300=absent")}
+            << QString();
+        QTest::newRow("running program reached through a link")
+            << QStringList{QStringLiteral("Version=dword:1200"),
+                           QStringLiteral("EXE Location=sz:{tmp}/link/Platterbox")}
+            << QStringList{QStringLiteral("link=link:{tmp}/cd")} << none << none
+            << QStringLiteral("dword:1300")
+            << QStringList{QStringLiteral("cd/Platterbox=own"),
+                           QStringLiteral("cd/Platterbox.1300=absent")}
+            << QString();
+        QTest::newRow("higher version recorded at this program's own file")
+            << QStringList{QStringLiteral("Version=dword:1400"),
+                           QStringLiteral("EXE Location=sz:{own}")}
+            << none << none << none << QStringLiteral("dword:1400")
+            << QStringList{QStringLiteral("cd/Platterbox=own")} << QString();
+        QTest::newRow("higher version already started in this chain")
+            << QStringList{QStringLiteral("Version=dword:1400"),
+                           QStringLiteral("EXE Location=sz:{higher}")}
+            << none << QStringList{QStringLiteral("{tmp}/other"), QStringLiteral("{higher}")}
+            << none << QStringLiteral("dword:1400") << none << QString();
+        QTest::newRow("this program already started in this chain")
+            << QStringList{QStringLiteral("Version=dword:1400"),
+                           QStringLiteral("EXE Location=sz:{higher}")}
+            << none << QStringList{QStringLiteral("{own}")} << none << QStringLiteral("dword:1400")
+            << none << QString();
+        QTest::newRow("higher version started with the chain")
+            << QStringList{QStringLiteral("Version=dword:1400"),
+                           QStringLiteral("EXE Location=sz:{higher}")}
+            << none << QStringList{QStringLiteral("{tmp}/first, with comma")} << none
+            << QStringLiteral("dword:1400") << none << QStringLiteral("{higher}");
+    }
+
+    void hostileSituations() {
+        QFETCH(QStringList, initialRecord);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, chain);
+        QFETCH(QStringList, dialogs);
+        QFETCH(QString, finalVersion);
+        QFETCH(QStringList, files);
+        QFETCH(QString, started);
+        writeRecord(initialRecord);
+        std::optional<TestSupport::ReadOnlyFolder> locked;
+        for (const QString& entry : before) {
+            const QString file = path(entry.section(QLatin1Char('='), 0, 0));
+            const QString content = expand(entry.section(QLatin1Char('='), 1));
+            if (content == QLatin1String("readonly")) {
+                locked.emplace(file);
+                QVERIFY(locked->effective());
+            } else if (content.startsWith(QLatin1String("link:")))
+                QVERIFY(QFile::link(content.mid(5), file));
+            else
+                writeBytes(file, content == QLatin1String("own")   ? OwnProgram
+                                 : content == QLatin1String("old") ? OldProgram
+                                                                   : QByteArray("note"));
+        }
+        QByteArrayList encoded;
+        for (const QString& program : expand(chain))
+            encoded << program.toUtf8().toPercentEncoding();
+        qputenv(InstallationCheck::HandOffChainVariable, encoded.join(','));
+        QStringList startedPrograms;
+        QByteArray chainSeen;
+        ScriptedDialogs scripted;
+        scripted.answerYesNo(false);
+        const InstallationOutcome outcome = RunInstallationCheck(
+            scripted, ownPath(), [&](const QString& program, const QStringList&) {
+                startedPrograms << program;
+                chainSeen = qgetenv(InstallationCheck::HandOffChainVariable);
+                return true;
+            });
+        locked.reset();
+
+        QCOMPARE(shown(scripted), expand(dialogs));
+        QCOMPARE(record().value(0), finalVersion);
+        verifyFiles(files);
+        QCOMPARE(startedPrograms, started.isEmpty() ? QStringList() : QStringList{expand(started)});
+        QCOMPARE(outcome, started.isEmpty() ? InstallationOutcome::Continue
+                                            : InstallationOutcome::HandedOver);
+        // The started copy knows the whole chain; this process keeps no trace of it.
+        if (!started.isEmpty())
+            QCOMPARE(chainSeen, encoded.join(',') + ',' + ownPath().toUtf8().toPercentEncoding() +
+                                    ',' + higherPath().toUtf8().toPercentEncoding());
+        QVERIFY(!qEnvironmentVariableIsSet(InstallationCheck::HandOffChainVariable));
     }
 
     // A later start sees what the first one recorded.

@@ -195,6 +195,47 @@ private Q_SLOTS:
         QCOMPARE(dialogs.records().size(), 0);
     }
 
+    void oddNamesSurviveSaveAndLoad_data() {
+        QTest::addColumn<QString>("name");     // as the user chose it, below the INI's folder
+        QTest::addColumn<QString>("expected"); // after a save and a load
+        QTest::addColumn<QByteArray>("stored");
+
+        const auto row = [](const char* title, const char* name, const char* expected,
+                            const QByteArray& stored) {
+            QTest::newRow(title) << QString::fromUtf8(name) << QString::fromUtf8(expected)
+                                 << stored;
+        };
+        row("leading blank", " lead.m3u", " lead.m3u", "File0=\" lead.m3u\"");
+        row("trailing blank", "trail.m3u ", "trail.m3u ", "File0=\"trail.m3u \"");
+        row("single quotes", "'q'", "'q'", "File0=\"'q'\"");
+        row("double quotes", "\"dq\"", "\"dq\"", "File0=\"\"dq\"\"");
+        row("line break", "two\nlines.m3u", "two\nlines.m3u", "File0=file://");
+        row("carriage return", "cr\r.m3u", "cr\r.m3u", "File0=file://");
+        row("percent sign", "100%\n.m3u", "100%\n.m3u", "File0=file://");
+        row("doubled separator", "rt//dbl.m3u", "rt/dbl.m3u", "File0=rt/dbl.m3u");
+        row("dot component", "rt/./dot.m3u", "rt/dot.m3u", "File0=rt/dot.m3u");
+    }
+
+    // Every name a Linux folder can hold comes back as the same file.
+    void oddNamesSurviveSaveAndLoad() {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QFETCH(QByteArray, stored);
+        const QString ini = path(QStringLiteral("Platterbox.Ini"));
+        TSharedVariables saved = loadedDefaults();
+        saved.PlayLists = {dir_.path() + u'/' + name, path(QStringLiteral("after.m3u"))};
+        ScriptedDialogs dialogs;
+        SaveIniFile(ini, saved, dialogs);
+        const QByteArray text = readBytes(ini);
+        QVERIFY2(text.contains(QByteArray("\r\n" + stored)), text.constData());
+        QVERIFY(text.contains("\r\nFile1=after.m3u\r\n"));
+        TSharedVariables loaded;
+        LoadIniFile(ini, loaded, dialogs);
+        QCOMPARE(loaded.PlayLists,
+                 QStringList({dir_.path() + u'/' + expected, path(QStringLiteral("after.m3u"))}));
+        QCOMPARE(dialogs.records().size(), 0);
+    }
+
     void failedSavesAreReported() {
         ScriptedDialogs dialogs;
         TSharedVariables vars = loadedDefaults();

@@ -188,6 +188,14 @@ void addMakeRelativePathPosixRows() {
     relativeRow("backslash does not separate", Posix, R"(/m/a\b.mp3)", R"(/m/a\list.m3u)",
                 R"(a\b.mp3)", false);
     relativeRow("path without slash", Posix, "a.mp3", "/list.m3u", "a.mp3", false);
+    // File choosers may return such paths; they name the same file as the clean form.
+    relativeRow("doubled separator", Posix, "/m/rt//dbl.m3u", "/m/rt/Platterbox.Ini", "dbl.m3u",
+                false);
+    relativeRow("doubled separator in the reference", Posix, "/m/a.m3u", "/m//rt/Platterbox.Ini",
+                "../a.m3u", false);
+    relativeRow("dot component", Posix, "/m/./rt/a.m3u", "/m/Platterbox.Ini", "rt/a.m3u", false);
+    relativeRow("leading doubled separator", Posix, "//m/a.m3u", "/m/Platterbox.Ini", "a.m3u",
+                false);
 }
 
 // Removes a folder whose names need not be UTF-8 (Qt's own removal skips those).

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
@@ -343,6 +344,28 @@ private Q_SLOTS:
         module_->ExecuteSelectedPlayLists({path(QStringLiteral("C/c.pls"))},
                                           options(0, false, false));
         QCOMPARE(linesOf(calls_.at(0).playlist), QStringList{path(QStringLiteral("C/c.pls"))});
+    }
+
+    // A FIFO or a device named like a playlist would block Execute or fill the memory.
+    void pipesAndDevicesAreRefusedAtOnce_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+    }
+    void pipesAndDevicesAreRefusedAtOnce() {
+        QFETCH(QString, kind);
+        const QString file = path(QStringLiteral("F/") + kind + QLatin1String(".m3u"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("F"))));
+        QFile::remove(file);
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")), file},
+                                          options(0, false, false));
+        QCOMPARE(dialogs_.messages(),
+                 QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
+        QCOMPARE(calls_.size(), 0);
     }
 
     void nothingSelectedDoesNothing() {

@@ -209,11 +209,14 @@ private Q_SLOTS:
         QCOMPARE(readBack, list);
     }
 
+    // Values the reader would trim or unquote are written quoted, so a rewritten PLS keeps them.
     void writingPls() {
-        const EntryList list = entries({"a.mp3", " b c.mp3", "\x80.mp3"});
-        const QByteArray expected(
-            "[playlist]\r\nFile1=a.mp3\r\nFile2= b c.mp3\r\nFile3=\x80.mp3\r\n"
-            "NumberOfEntries=3\r\nVersion=2\r\n");
+        const EntryList list =
+            entries({"a.mp3", " b c.mp3", "\x80.mp3", "tail.mp3 ", "'q'.mp3'", "\"dq\"", "\"half"});
+        const QByteArray expected("[playlist]\r\nFile1=a.mp3\r\nFile2=\" b c.mp3\"\r\n"
+                                  "File3=\x80.mp3\r\nFile4=\"tail.mp3 \"\r\nFile5=\"'q'.mp3'\"\r\n"
+                                  "File6=\"\"dq\"\"\r\nFile7=\"half\r\n"
+                                  "NumberOfEntries=7\r\nVersion=2\r\n");
         QCOMPARE(PlsText(list), expected);
         QVERIFY(WritePlayList(listPath(), list, PlayListFormat::Pls));
         QCOMPARE(readBytes(listPath()), expected);
@@ -221,9 +224,15 @@ private Q_SLOTS:
         PlayListContent content;
         QVERIFY(LoadPlayList(listPath(), content));
         QCOMPARE(content.format, PlayListFormat::Pls);
-        // The PLS reader trims values, as every INI value is.
-        QCOMPARE(content.entries, entries({"a.mp3", "b c.mp3", "\x80.mp3"}));
+        QCOMPARE(content.entries, list);
         QCOMPARE(PlsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
+
+        // Rewritten after an edit, a quoted value keeps its quotes.
+        writeBytes(listPath(), "[playlist]\r\nFile1=\" lead.mp3\"\r\nNumberOfEntries=1\r\n");
+        QVERIFY(LoadPlayList(listPath(), content));
+        QVERIFY(
+            WritePlayList(listPath(), content.entries + entries({"new.mp3"}), PlayListFormat::Pls));
+        QVERIFY(readBytes(listPath()).startsWith("[playlist]\r\nFile1=\" lead.mp3\"\r\n"));
     }
 
     void loadFailure_data() {

@@ -129,6 +129,11 @@ private Q_SLOTS:
         QTest::newRow("non-ASCII text")
             << RegistryValue::fromString(QStringLiteral("Caf\u00e9 \u266b"));
         QTest::newRow("empty text") << RegistryValue::fromString(QString());
+        // Found by fuzzing: the text ended at the first zero.
+        QTest::newRow("NUL inside REG_SZ")
+            << RegistryValue::fromString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QTest::newRow("NUL at the end of REG_EXPAND_SZ")
+            << RegistryValue::fromString(QStringLiteral("a") + QChar(0), RegType::ExpandSz);
         QTest::newRow("expand text")
             << RegistryValue::fromString(QStringLiteral("%HOME%\\x \u00e9"), RegType::ExpandSz);
         QTest::newRow("binary") << RegistryValue::fromBinary(QByteArray("\x00\x7f\x80\xff", 4));
@@ -296,6 +301,50 @@ private Q_SLOTS:
         QCOMPARE(file.value(Key, QStringLiteral("Broken")), std::nullopt);
         QCOMPARE(file.value(Key, QStringLiteral("Wrapped")),
                  RegistryValue::fromBinary(QByteArray("\x01\x02\x03")));
+    }
+
+    // Files made on Windows: Windows-1252 text reads as such, and every line nobody changed keeps
+    // its bytes, a UTF-8 byte-order mark included.
+    void foreignTextKeepsItsBytes_data() {
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("no mark") << QByteArray();
+        QTest::newRow("UTF-8 byte-order mark") << QByteArrayLiteral("\xEF\xBB\xBF");
+    }
+    void foreignTextKeepsItsBytes() {
+        QFETCH(QByteArray, start);
+        const QByteArray old = start + withHeader("; \xFC"
+                                                  "ber\r\n"
+                                                  "\r\n"
+                                                  "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+                                                  "\"Caf\xE9\"=\"M\xFCsik \x80\"\r\n"
+                                                  "\r\n"
+                                                  "[HKEY_CURRENT_USER\\Software\\B\xE4nd]\r\n"
+                                                  "\"a\"=dword:00000001\r\n"
+                                                  "\r\n");
+        writeBytes(path(), old);
+        RegistryFile file(path());
+        QCOMPARE(file.value(Key, QStringLiteral("Caf\u00E9")),
+                 RegistryValue::fromString(QStringLiteral("M\u00FCsik \u20AC")));
+        QVERIFY(file.keyExists(QStringLiteral("HKEY_CURRENT_USER\\Software\\B\u00E4nd")));
+        QVERIFY(file.setValue(Key, QStringLiteral("New"), RegistryValue::fromDword(5)));
+        QByteArray expected = old;
+        expected.insert(expected.indexOf("\r\n\r\n[HKEY_CURRENT_USER\\Software\\B") + 2,
+                        "\"New\"=dword:00000005\r\n");
+        QCOMPARE(readBytes(path()), expected);
+    }
+
+    // Found by fuzzing: hex data cut after its "\\" took the blank line below as more data, and
+    // every save added one more blank line.
+    void cutHexDataDoesNotGrowTheFile() {
+        writeBytes(path(), withKey("\"w\"=hex:01,\\\r\n\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n"));
+        RegistryFile file(path());
+        QVERIFY(file.setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(1)));
+        const QByteArray once = readBytes(path());
+        QVERIFY(file.setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(2)));
+        QVERIFY(
+            RegistryFile(path()).setValue(Key, QStringLiteral("n"), RegistryValue::fromDword(1)));
+        QCOMPARE(readBytes(path()), once);
+        QCOMPARE(RegistryFile(path()).value(Key, QStringLiteral("w")), std::nullopt);
     }
 
     void fileWithAnotherHeaderIsKeptAfterOurs() {

@@ -6,6 +6,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -72,7 +73,8 @@ class TestSecondCopy : public QObject {
     }
 
     QProcess& start(const QString& program, const QStringList& arguments, const QString& script,
-                    const QString& configHome = {}, const QString& workingFolder = {}) {
+                    const QString& configHome = {}, const QString& workingFolder = {},
+                    bool captureErrors = false) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"),
@@ -82,7 +84,8 @@ class TestSecondCopy : public QObject {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(workingFolder.isEmpty() ? dir_->path() : workingFolder);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setProcessChannelMode(captureErrors ? QProcess::SeparateChannels
+                                                     : QProcess::ForwardedErrorChannel);
         process->start(program, arguments);
         processes_.push_back(std::move(process));
         return *processes_.back();
@@ -317,6 +320,11 @@ private Q_SLOTS:
         QTest::newRow("empty program path") << noProgram;
         // One string of an odd number of bytes cannot be UTF-16.
         QTest::newRow("unreadable") << QByteArray::fromHex("000000010000000341424300");
+        // A count no bytes back up must not be taken as the size to make room for.
+        QTest::newRow("two billion strings claimed")
+            << QByteArray::fromHex("7FFFFFFF") + QByteArray((1 << 20) + 8, '\0');
+        QTest::newRow("text longer than the frame")
+            << QByteArray::fromHex("00000001FFFFFFF0") + QByteArray((1 << 20) + 8, 'a');
     }
 
     void emptyOrUnreadableFrameIsRefused() {
@@ -358,6 +366,37 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(runsAsTheFirst(second), StartMsecs);
         QVERIFY(endsWithZero(start(copyProgram(QStringLiteral("cd3")), {}, QString())));
         QCOMPARE(logOf(secondScript), QStringList{Question});
+    }
+
+    // A lock holder that never listens, or a folder where the socket belongs: the copy says so
+    // once on standard error and runs on its own instead of hanging or failing silently.
+    void brokenChannelIsReportedAndSurvived_data() {
+        QTest::addColumn<bool>("liveLockHolder");
+        QTest::addColumn<QByteArray>("report");
+        QTest::newRow("live lock holder that never listens")
+            << true << QByteArray("does not answer");
+        QTest::newRow("folder at the socket path") << false << QByteArray("cannot listen at");
+    }
+    void brokenChannelIsReportedAndSurvived() {
+        QFETCH(bool, liveLockHolder);
+        QFETCH(QByteArray, report);
+        QVERIFY(QDir().mkpath(channelFolder()));
+        QFile::setPermissions(channelFolder(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QLockFile held(lockPath());
+        if (liveLockHolder)
+            QVERIFY(held.tryLock(0)); // this test process stays alive: the lock is not stale
+        else
+            QVERIFY(QDir().mkpath(socketPath()));
+
+        writeBytes(path(QStringLiteral("first/Platterbox.Ini")), OwnIni);
+        QProcess& copy = start(copyProgram(QStringLiteral("first")), {}, QString(), {}, {}, true);
+        QByteArray errors;
+        QTRY_VERIFY_WITH_TIMEOUT((errors += copy.readAllStandardError()).contains(report), 6000);
+        QCOMPARE(errors.count("Platterbox: "), 1);
+        QTest::qWait(300);
+        QCOMPARE(copy.state(), QProcess::Running); // it went on to run
+        QVERIFY(QFileInfo(socketPath()).isDir() == !liveLockHolder);
     }
 
     void staleLockAndSocketDoNotStopTheNextStart() {

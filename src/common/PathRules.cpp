@@ -92,6 +92,22 @@ std::optional<QString> rootedEntry(PathStyle style, const QString& entry,
     return std::nullopt;
 }
 
+// File choosers may return "a//b" or "a/./b"; both name "a/b", and must share its components.
+QString cleanPosixPath(const QString& path) {
+    QString result;
+    result.reserve(path.size());
+    for (const QChar c : path) {
+        if (c == u'/' && result.endsWith(u'/'))
+            continue;
+        if (c == u'/' && result.endsWith(QLatin1String("/."))) {
+            result.chop(1);
+            continue;
+        }
+        result += c;
+    }
+    return result;
+}
+
 } // namespace
 
 QChar PathRules::separator() const {
@@ -156,12 +172,15 @@ QString PathRules::resolveSeparatedPath(const QString& path, const QString& refe
     return inReferenceFolder(*this, path, reference);
 }
 
-QString PathRules::makeRelativePath(const QString& path, const QString& reference) const {
+QString PathRules::makeRelativePath(const QString& givenPath, const QString& givenReference) const {
     const QChar sep = separator();
+    const bool posix = style_ == PathStyle::Posix;
+    const QString path = posix ? cleanPosixPath(givenPath) : givenPath;
+    const QString reference = posix ? cleanPosixPath(givenReference) : givenReference;
     QStringView restPath(path);
     QStringView restReference(reference);
     // Paths that share only the POSIX root stay absolute, as paths on two drives do.
-    if (style_ == PathStyle::Posix && restPath.startsWith(sep) && restReference.startsWith(sep)) {
+    if (posix && restPath.startsWith(sep) && restReference.startsWith(sep)) {
         restPath = restPath.mid(1);
         restReference = restReference.mid(1);
     }

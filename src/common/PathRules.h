@@ -38,7 +38,8 @@ public:
     // keeps it as a character when `exists` finds a name spelled that way.
     QString resolveEntryPath(const QString& entry, const QString& reference,
                              const NameExists& exists) const;
-    // The path relative to the reference's folder, or unchanged without a common component.
+    // The path relative to the reference's folder, or unchanged without a common component
+    // (POSIX: "//" and "/./" cleaned first).
     QString makeRelativePath(const QString& path, const QString& reference) const;
 
 private:

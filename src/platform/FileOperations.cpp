@@ -173,4 +173,23 @@ bool deleteFile(const QString& path) {
     return QFile::remove(path);
 }
 
+bool isNameTaken(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+bool isSameFile(const QString& first, const QString& second) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(QFile::encodeName(first).constData(), &a) != 0 ||
+        ::stat(QFile::encodeName(second).constData(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool isRegularFile(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 } // namespace FileOperations

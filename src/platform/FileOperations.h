@@ -31,4 +31,14 @@ bool copyFileReplacing(const QString& from, const QString& to);
 
 bool deleteFile(const QString& path);
 
+// True when something (a file, a folder, a dangling link) has this name.
+bool isNameTaken(const QString& path);
+
+// True when both paths lead to the same file (links followed); false when one is missing.
+bool isSameFile(const QString& first, const QString& second);
+
+// True when the path leads (links followed) to a regular file, not to a FIFO, a device, a
+// socket or a folder, which must never be opened as a document: they may block or never end.
+bool isRegularFile(const QString& path);
+
 } // namespace FileOperations

@@ -1,6 +1,7 @@
 #include "PlayListFile.h"
 
 #include "platform/FileOperations.h"
+#include "settings/IniDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -263,6 +264,8 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
 }
 
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
+    if (Status type = CheckPlayListFileType(path); type.failed())
+        return type;
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly) ||
         file.size() >= qint64(std::numeric_limits<quint32>::max()))
@@ -280,11 +283,18 @@ PlayListContent ReadPlayList(QIODevice& device) {
     return ParsePlayList(device.readAll());
 }
 
+Status CheckPlayListFileType(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || FileOperations::isRegularFile(path))
+        return Status::ok();
+    return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") + path);
+}
+
 Status LoadPlayList(const QString& path, PlayListContent& content) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return cannotOpen(path);
-    content = ReadPlayList(file);
+    IndexedPlayList indexed;
+    if (Status loaded = loadIndexedPlaylist(path, indexed); loaded.failed())
+        return loaded;
+    content = {indexed.format, indexed.entries.toList()};
     return Status::ok();
 }
 
@@ -306,7 +316,8 @@ QByteArray PlayListText(const EntryList& entries) {
 QByteArray PlsText(const EntryList& entries) {
     QByteArray text = QByteArrayLiteral("[playlist]\r\n");
     for (qsizetype i = 0; i < entries.size(); ++i)
-        text += "File" + QByteArray::number(i + 1) + '=' + entries.at(i) + "\r\n";
+        text += "File" + QByteArray::number(i + 1) + '=' + IniDocument::storedValue(entries.at(i)) +
+                "\r\n";
     text += "NumberOfEntries=" + QByteArray::number(entries.size()) + "\r\n";
     text += "Version=2\r\n";
     return text;

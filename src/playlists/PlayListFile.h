@@ -59,14 +59,20 @@ Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
 PlayListContent ParsePlayList(const QByteArray& bytes);
 PlayListContent ReadPlayList(QIODevice& device);
 
-// Replaces `entries` with the entries of the file. Fails with "Cannot open file <path>" and
-// leaves `entries` unchanged when the file cannot be opened.
+// Whether the path may be opened as a playlist: a FIFO, a device or a socket (also behind a
+// link) is refused with "Not a playlist file (a pipe or a device):\r<path>", since reading it
+// may block or never end. A missing file or a folder passes; opening reports it.
+Status CheckPlayListFileType(const QString& path);
+
+// Replaces `entries` with the entries of the file (checked as above first). Fails with "Cannot open
+// file <path>" and leaves `entries` unchanged when the file cannot be opened.
 Status LoadPlayList(const QString& path, EntryList& entries);
 Status LoadPlayList(const QString& path, PlayListContent& content);
 
 // The written form: every entry followed by CR LF, no header.
 QByteArray PlayListText(const EntryList& entries);
-// A PLS text: "[playlist]", File1.. keys, "NumberOfEntries" and "Version=2".
+// A PLS text: "[playlist]", File1.. keys, "NumberOfEntries" and "Version=2"; a value that
+// would read back otherwise (" lead.mp3") is quoted.
 QByteArray PlsText(const EntryList& entries);
 // Writes the file atomically in the written form (or as PLS); the old file survives a failure.
 Status WritePlayList(const QString& path, const EntryList& entries,

@@ -17,21 +17,6 @@ QByteArrayView trimBlanks(QByteArrayView text) {
     return text;
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-// Only ASCII letters fold: a UTF-8 name must not match by a Latin-1 reading of its bytes.
-bool sameName(QByteArrayView a, QByteArrayView b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool isBlankLine(const QByteArray& line) {
     return trimBlanks(line).isEmpty();
 }
@@ -73,7 +58,7 @@ QByteArray cleanValue(QByteArrayView raw) {
 }
 
 // A line break or NUL inside a value would split it into lines of its own.
-QByteArray singleLine(const QByteArray& value) {
+QByteArrayView singleLine(QByteArrayView value) {
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char c = value.at(i);
         if (c == '\r' || c == '\n' || c == '\0')
@@ -82,15 +67,30 @@ QByteArray singleLine(const QByteArray& value) {
     return value;
 }
 
-QByteArray keyText(const QByteArray& key, const QByteArray& value) {
-    return key + '=' + singleLine(value);
+// Reading strips surrounding blanks and one pair of enclosing quotes; one more pair of double
+// quotes brings such a value back as it was, and old files read as before.
+bool needsQuotes(QByteArrayView value) {
+    if (value.isEmpty())
+        return false;
+    if (isBlank(value.front()) || isBlank(value.back()))
+        return true;
+    return value.size() >= 2 && isQuote(value.front()) && value.back() == value.front();
 }
 
-} // namespace
+QByteArray keyText(const QByteArray& key, const QByteArray& value) {
+    return key + '=' + IniDocument::storedValue(value);
+}
 
-QList<QByteArray> IniDocument::splitLines(const QByteArray& text) {
-    const qsizetype nul = text.indexOf('\0');
-    const QByteArrayView body = nul < 0 ? QByteArrayView(text) : QByteArrayView(text).first(nul);
+// Only ASCII letters fold (as QByteArray::toLower does in Qt 6): a UTF-8 name must not match by
+// a Latin-1 reading of its bytes.
+QByteArray folded(QByteArrayView name) {
+    return name.toByteArray().toLower();
+}
+
+const QByteArray ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// Lines end at CR LF, CR or LF; every other byte belongs to its line.
+QList<QByteArray> splitAllLines(QByteArrayView body) {
     QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < body.size(); ++i) {
@@ -106,105 +106,142 @@ QList<QByteArray> IniDocument::splitLines(const QByteArray& text) {
     return lines;
 }
 
+} // namespace
+
+IniDocument::IniDocument() : sections_(1) {}
+
+QByteArray IniDocument::storedValue(const QByteArray& value) {
+    const QByteArrayView text = singleLine(value);
+    if (needsQuotes(text))
+        return '"' + text.toByteArray() + '"';
+    return text.toByteArray();
+}
+
+QList<QByteArray> IniDocument::splitLines(const QByteArray& text) {
+    const qsizetype nul = text.indexOf('\0');
+    return splitAllLines(nul < 0 ? QByteArrayView(text) : QByteArrayView(text).first(nul));
+}
+
 IniDocument IniDocument::parse(const QByteArray& text) {
     IniDocument document;
-    document.lines_ = splitLines(text);
+    QByteArrayView body(text);
+    if (body.startsWith(ByteOrderMark)) {
+        document.byteOrderMark_ = true;
+        body = body.sliced(ByteOrderMark.size());
+    }
+    for (const QByteArray& line : splitAllLines(body))
+        document.appendLine(line);
+    document.indexSections();
     return document;
 }
 
-std::optional<qsizetype> IniDocument::findSection(const QByteArray& section) const {
-    for (qsizetype i = 0; i < lines_.size(); ++i) {
-        const auto name = sectionName(lines_.at(i));
-        if (name && sameName(*name, section))
-            return i;
+void IniDocument::appendLine(const QByteArray& line) {
+    if (sectionName(line)) {
+        sections_.append(Section{line, {}, {}});
+        return;
     }
-    return std::nullopt;
-}
-
-qsizetype IniDocument::sectionEnd(qsizetype header) const {
-    qsizetype end = header + 1;
-    while (end < lines_.size() && !sectionName(lines_.at(end)))
-        ++end;
-    return end;
-}
-
-std::optional<qsizetype> IniDocument::findKey(qsizetype header, const QByteArray& key) const {
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const auto line = keyLine(lines_.at(i));
-        if (line && sameName(line->key, key))
-            return i;
+    Section& section = sections_.last();
+    section.lines.append(line);
+    if (const auto key = keyLine(line)) {
+        const QByteArray name = folded(key->key);
+        if (!section.keys.contains(name))
+            section.keys.insert(name, section.lines.size() - 1);
     }
-    return std::nullopt;
 }
 
-// Right after the last non-blank line of the section, so blank lines that separate it from the
-// next section stay in between.
-qsizetype IniDocument::insertionPoint(qsizetype header) const {
-    qsizetype last = sectionEnd(header) - 1;
-    while (last > header && isBlankLine(lines_.at(last)))
-        --last;
-    return last + 1;
+void IniDocument::indexSections() {
+    sectionIndex_.clear();
+    for (qsizetype i = 1; i < sections_.size(); ++i) {
+        const QByteArray name = folded(*sectionName(sections_.at(i).header));
+        if (!sectionIndex_.contains(name))
+            sectionIndex_.insert(name, i);
+    }
+}
+
+const IniDocument::Section* IniDocument::findSection(const QByteArray& section) const {
+    const auto found = sectionIndex_.constFind(folded(section));
+    return found == sectionIndex_.cend() ? nullptr : &sections_.at(*found);
 }
 
 std::optional<QByteArray> IniDocument::value(const QByteArray& section,
                                              const QByteArray& key) const {
-    const auto header = findSection(section);
-    if (!header)
+    const Section* found = findSection(section);
+    if (!found)
         return std::nullopt;
-    const auto index = findKey(*header, key);
-    if (!index)
+    const auto line = found->keys.constFind(folded(key));
+    if (line == found->keys.cend())
         return std::nullopt;
-    return cleanValue(keyLine(lines_.at(*index))->rawValue);
+    return cleanValue(keyLine(found->lines.at(*line))->rawValue);
 }
 
 QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& section) const {
     QList<std::pair<QByteArray, QByteArray>> result;
-    const auto header = findSection(section);
-    if (!header)
+    const Section* found = findSection(section);
+    if (!found)
         return result;
     QSet<QByteArray> seen;
-    const qsizetype end = sectionEnd(*header);
-    for (qsizetype i = *header + 1; i < end; ++i) {
-        const auto line = keyLine(lines_.at(i));
+    for (const QByteArray& text : found->lines) {
+        const auto line = keyLine(text);
         if (!line)
             continue;
-        const QByteArray key = line->key.toByteArray();
-        const QByteArray folded = key.toLower(); // ASCII letters only in Qt 6
-        if (seen.contains(folded))
+        const QByteArray name = folded(line->key);
+        if (seen.contains(name))
             continue;
-        seen.insert(folded);
-        result.append({key, cleanValue(line->rawValue)});
+        seen.insert(name);
+        result.append({line->key.toByteArray(), cleanValue(line->rawValue)});
     }
     return result;
 }
 
 void IniDocument::setValue(const QByteArray& section, const QByteArray& key,
                            const QByteArray& value) {
-    const auto header = findSection(section);
-    if (!header) {
-        lines_.append('[' + section + ']');
-        lines_.append(keyText(key, value));
+    const QByteArray line = keyText(key, value);
+    const QByteArray name = folded(key);
+    const auto found = sectionIndex_.constFind(folded(section));
+    if (found == sectionIndex_.cend()) {
+        sections_.append(Section{'[' + section + ']', {line}, {{name, 0}}});
+        sectionIndex_.insert(folded(section), sections_.size() - 1);
         return;
     }
-    if (const auto index = findKey(*header, key))
-        lines_[*index] = keyText(key, value);
-    else
-        lines_.insert(insertionPoint(*header), keyText(key, value));
+    Section& target = sections_[*found];
+    if (const auto existing = target.keys.constFind(name); existing != target.keys.cend()) {
+        target.lines[*existing] = line;
+        return;
+    }
+    // After the last non-blank line, so blank lines that separate it from the next section stay
+    // in between; no key line lies after that point, so the index stays valid.
+    qsizetype at = target.lines.size();
+    while (at > 0 && isBlankLine(target.lines.at(at - 1)))
+        --at;
+    target.lines.insert(at, line);
+    target.keys.insert(name, at);
 }
 
 void IniDocument::eraseSection(const QByteArray& section) {
-    while (const auto header = findSection(section))
-        lines_.remove(*header, sectionEnd(*header) - *header);
+    const QByteArray name = folded(section);
+    if (!sectionIndex_.contains(name))
+        return;
+    for (qsizetype i = sections_.size() - 1; i >= 1; --i) {
+        if (folded(*sectionName(sections_.at(i).header)) == name)
+            sections_.removeAt(i);
+    }
+    indexSections();
 }
 
 bool IniDocument::hasSection(const QByteArray& section) const {
-    return findSection(section).has_value();
+    return findSection(section) != nullptr;
 }
 
 QByteArray IniDocument::toText() const {
     QByteArray text;
-    for (const QByteArray& line : lines_)
-        text += line + "\r\n";
+    if (byteOrderMark_)
+        text += ByteOrderMark;
+    for (qsizetype i = 0; i < sections_.size(); ++i) {
+        const Section& section = sections_.at(i);
+        if (i > 0)
+            text += section.header + "\r\n";
+        for (const QByteArray& line : section.lines)
+            text += line + "\r\n";
+    }
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <optional>
 #include <utility>
@@ -10,20 +11,26 @@
 // after "=" with surrounding blanks and one pair of enclosing quotes (single or double) removed,
 // cut to 2047 bytes; writing a key updates its line in place or appends it after the last
 // non-blank line of its section; a missing section is appended at the end; erasing a section
-// removes its header and every line up to the next section. Every other line is kept as it was.
-// Names and values are UTF-8 bytes.
+// removes its header and every line up to the next section. Every other line is kept as it was,
+// byte for byte (a NUL byte is an ordinary byte of its line). A UTF-8 byte-order mark at the
+// start is skipped and written back. Lookups and writes cost the same in a file of any size.
 class IniDocument {
 public:
     static constexpr int MaxValueLength = 2047;
 
-    IniDocument() = default;
-    // Lines end at CR LF, CR or LF; a NUL byte ends the text.
+    IniDocument();
+    // Lines end at CR LF, CR or LF.
     static IniDocument parse(const QByteArray& text);
-    // The same line rules for every text the program reads; a final line end makes no
-    // extra empty line.
+    // The line rules of playlists: as above, but a NUL byte ends the text; a final line end
+    // makes no extra empty line.
     static QList<QByteArray> splitLines(const QByteArray& text);
 
+    // The text after "=" that reads back as the value (see setValue).
+    static QByteArray storedValue(const QByteArray& value);
+
     std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key) const;
+    // A value that would read back otherwise (leading or trailing blanks, enclosing quotes) is
+    // written inside double quotes; a line break or NUL ends it.
     void setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
     void eraseSection(const QByteArray& section);
     bool hasSection(const QByteArray& section) const;
@@ -33,13 +40,20 @@ public:
 
     // Every line followed by CR LF.
     QByteArray toText() const;
-    const QList<QByteArray>& lines() const { return lines_; }
 
 private:
-    std::optional<qsizetype> findSection(const QByteArray& section) const;
-    qsizetype sectionEnd(qsizetype header) const;
-    std::optional<qsizetype> findKey(qsizetype header, const QByteArray& key) const;
-    qsizetype insertionPoint(qsizetype header) const;
+    // sections_[0] holds the lines before the first header and has no header.
+    struct Section {
+        QByteArray header;
+        QList<QByteArray> lines;
+        QHash<QByteArray, qsizetype> keys; // folded name -> index of its first line
+    };
 
-    QList<QByteArray> lines_;
+    void appendLine(const QByteArray& line);
+    void indexSections();
+    const Section* findSection(const QByteArray& section) const;
+
+    QList<Section> sections_;
+    QHash<QByteArray, qsizetype> sectionIndex_; // folded name -> first section of that name
+    bool byteOrderMark_ = false;
 };

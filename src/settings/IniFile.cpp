@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
 
 #include <QFile>
@@ -26,6 +27,16 @@ QByteArray withoutPartialCharacter(const QByteArray& value) {
     return value.size() - start < needed ? value.first(start) : value;
 }
 
+// Settings made on Windows may hold Windows-1252 text; a value cut inside a UTF-8 character
+// is still UTF-8.
+QString decodeValue(const QByteArray& value) {
+    if (isValidUtf8(value))
+        return QString::fromUtf8(value);
+    const QByteArray whole = withoutPartialCharacter(value);
+    return whole.size() < value.size() && isValidUtf8(whole) ? QString::fromUtf8(whole)
+                                                             : decodeText(value);
+}
+
 } // namespace
 
 IniFile::IniFile(const QString& fileName)
@@ -36,7 +47,7 @@ QString IniFile::readString(const QString& section, const QString& key,
     const auto value = document_.value(section.toUtf8(), key.toUtf8());
     if (!value)
         return defaultValue;
-    return QString::fromUtf8(withoutPartialCharacter(*value));
+    return decodeValue(*value);
 }
 
 bool IniFile::hasValue(const QString& section, const QString& key) const {
@@ -44,6 +55,10 @@ bool IniFile::hasValue(const QString& section, const QString& key) const {
 }
 
 Status IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    // A value that reads as it is stays untouched, so text that is not UTF-8 keeps its bytes.
+    const auto current = document_.value(section.toUtf8(), key.toUtf8());
+    if (current && decodeValue(*current) == value)
+        return Status::ok();
     return change([&](IniDocument& document) {
         document.setValue(section.toUtf8(), key.toUtf8(), value.toUtf8());
     });

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -57,6 +58,25 @@ Status readWriteGeneral(TEnhIniFile& ini, TVARdlgPreferences& p, bool write) {
     return Status::ok();
 }
 
+const QLatin1String FileUrlScheme("file://");
+
+// A line break cannot stand in an INI line, so such a path is kept as a file URL; no path
+// stored by older versions looks like one.
+QString storedPath(const QString& path, const QString& iniFile) {
+    if (path.contains(u'\n') || path.contains(u'\r'))
+        return QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded());
+    return MakeRelativePath(path, iniFile);
+}
+
+QString loadedPath(const QString& text, const QString& iniFile, PathCaseLookup& lookup) {
+    if (text.startsWith(FileUrlScheme, Qt::CaseInsensitive)) {
+        const QUrl url(text, QUrl::StrictMode);
+        if (url.isValid() && url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return lookup.resolveEntry(text, iniFile);
+}
+
 Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList& playLists,
                           bool write) {
     qint32 count = 0;
@@ -73,7 +93,7 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
     // backslash; one lookup keeps the folder listings for the whole list.
     PathCaseLookup lookup;
     for (qint32 i = 0; i < count; ++i) {
-        QString text = write ? MakeRelativePath(playLists.at(i), fileName) : QString();
+        QString text = write ? storedPath(playLists.at(i), fileName) : QString();
         status = ini.ReadWriteSth(PlayListsSection, QLatin1String("File") + QString::number(i),
                                   &text, QString(), VarType::String, write);
         if (status.failed())
@@ -81,7 +101,7 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
         if (!write) {
             if (text.isEmpty())
                 return Status::failure(QStringLiteral("Empty playlist entry"));
-            playLists.append(lookup.resolveEntry(text, fileName));
+            playLists.append(loadedPath(text, fileName, lookup));
         }
     }
     return Status::ok();

@@ -1,5 +1,6 @@
 #include "RegistryFile.h"
 
+#include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
 
 #include <QDir>
@@ -7,16 +8,18 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringDecoder>
-#include <QStringList>
 
 namespace {
 
 const QLatin1String HeaderLine("Windows Registry Editor Version 5.00");
-const QLatin1String LineEnd("\r\n"); // as regedit writes
-constexpr int LockWaitMsecs = 3000;
+const QByteArray LineEnd = QByteArrayLiteral("\r\n"); // as regedit writes
+constexpr int LockWaitMsecs = 5000;
+// A lock whose owner died while writing it names no process; it counts as left over after
+// this long (a save holds the lock for milliseconds).
+constexpr int LockStaleMsecs = 2000;
 
 struct ValueLine {
-    QString raw;
+    QByteArray raw;
     std::optional<QString> name;
     std::optional<RegistryValue> value;
 };
@@ -26,33 +29,46 @@ struct NameAndData {
     QString data;
 };
 
-QString decodeFile(const QByteArray& bytes) {
-    // regedit exports UTF-16LE with a byte-order mark; ours are UTF-8.
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// regedit exports UTF-16LE with a byte-order mark; such a file is read as its UTF-8 form.
+QByteArray utf8Bytes(const QByteArray& bytes) {
     if (bytes.startsWith(QByteArrayLiteral("\xFF\xFE"))) {
         QStringDecoder decoder(QStringConverter::Utf16LE);
-        return decoder(bytes.mid(2));
+        return QString(decoder(bytes.mid(2))).toUtf8();
     }
-    if (bytes.startsWith(QByteArrayLiteral("\xEF\xBB\xBF")))
-        return QString::fromUtf8(bytes.mid(3));
-    return QString::fromUtf8(bytes);
+    return bytes;
 }
 
 // Lines end at CR LF, CR or LF.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
+QList<QByteArray> splitLines(QByteArrayView text) {
+    QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
+        const char c = text.at(i);
+        if (c != '\r' && c != '\n')
             continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+        lines << text.sliced(start, i - start).toByteArray();
+        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines << text.mid(start);
+        lines << text.sliced(start).toByteArray();
     return lines;
+}
+
+// The line without surrounding white space, as QString::trimmed() gives it; most lines are
+// ASCII, which is trimmed before it is turned into text.
+QString trimmedText(const QByteArray& line) {
+    for (const char c : line)
+        if (uchar(c) >= 0x80)
+            return decodeText(line).trimmed();
+    return QString::fromLatin1(line.trimmed());
+}
+
+QString foldedPath(const QString& path) {
+    return path.toCaseFolded();
 }
 
 // "[-path]" (a key deleted on import) also reads as a block of its own, so its lines stay with
@@ -63,13 +79,6 @@ bool isKeyLine(const QString& trimmed) {
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-template <class Keys> qsizetype indexOfKey(const Keys& keys, const QString& path) {
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        if (sameName(keys.at(i).path, path))
-            return i;
-    return -1;
 }
 
 bool isHexDigits(QStringView text) {
@@ -136,16 +145,17 @@ std::optional<QByteArray> parseHexBytes(QStringView list) {
     return bytes;
 }
 
+// Only the one terminating zero ends the text: a zero inside it is part of the value, as the
+// value was written.
 std::optional<QString> decodeUtf16(const QByteArray& bytes) {
     if (bytes.size() % 2 != 0)
         return std::nullopt;
     QString text;
-    for (qsizetype i = 0; i < bytes.size(); i += 2) {
-        const char16_t unit = char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8));
-        if (unit == 0)
-            break; // the terminating zero
-        text += QChar(unit);
-    }
+    text.reserve(bytes.size() / 2);
+    for (qsizetype i = 0; i < bytes.size(); i += 2)
+        text += QChar(char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8)));
+    if (text.endsWith(QChar(0)))
+        text.chop(1);
     return text;
 }
 
@@ -217,16 +227,19 @@ std::optional<RegistryValue> parseData(const QString& data) {
 }
 
 // One value line, with the lines that continue its hex data; i ends on its last line.
-ValueLine readValueLine(const QStringList& lines, qsizetype& i) {
+ValueLine readValueLine(const QList<QByteArray>& lines, qsizetype& i, const QString& first) {
     ValueLine result{lines.at(i), std::nullopt, std::nullopt};
-    QString logical = lines.at(i).trimmed();
+    QString logical = first;
     std::optional<NameAndData> parts = splitNameAndData(logical);
     if (parts && parts->data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
-        while (logical.endsWith(u'\\') && i + 1 < lines.size()) {
+        // A blank line ends the data: it is the blank line written between keys (found by
+        // fuzzing: taken as data, each save added one more).
+        while (logical.endsWith(u'\\') && i + 1 < lines.size() &&
+               !trimmedText(lines.at(i + 1)).isEmpty()) {
             logical.chop(1);
             ++i;
-            result.raw += QLatin1Char('\n') + lines.at(i);
-            logical += lines.at(i).trimmed();
+            result.raw += '\n' + lines.at(i);
+            logical += decodeText(lines.at(i)).trimmed();
         }
         parts = splitNameAndData(logical);
     }
@@ -311,75 +324,103 @@ RegistryFile RegistryFile::fromText(const QString& fileName, const QByteArray& t
 }
 
 void RegistryFile::parse(const QByteArray& text) {
-    parseLines(splitLines(decodeFile(text)));
+    QByteArray bytes = utf8Bytes(text);
+    byteOrderMark_ = bytes.startsWith(Utf8Mark);
+    if (byteOrderMark_)
+        bytes.remove(0, Utf8Mark.size());
+    parseLines(splitLines(bytes));
 }
 
-void RegistryFile::parseLines(const QStringList& lines) {
+void RegistryFile::parseLines(const QList<QByteArray>& lines) {
     preamble_.clear();
     keys_.clear();
+    keyIndex_.clear();
+    knownFormat_ = !lines.isEmpty() && decodeText(lines.first()).trimmed() == HeaderLine;
     if (lines.isEmpty())
         return;
-    const bool knownFormat = lines.first().trimmed() == HeaderLine;
     qsizetype current = -1; // index into keys_
-    for (qsizetype i = knownFormat ? 1 : 0; i < lines.size(); ++i) {
-        const QString trimmed = lines.at(i).trimmed();
+    for (qsizetype i = knownFormat_ ? 1 : 0; i < lines.size(); ++i) {
+        const QString trimmed = trimmedText(lines.at(i));
         if (trimmed.isEmpty())
             continue;
-        if (!knownFormat) {
+        if (!knownFormat_) {
             preamble_ << lines.at(i);
         } else if (isKeyLine(trimmed)) {
             const QString path = trimmed.mid(1, trimmed.size() - 2);
-            keyForWriting(path); // a repeated key joins the first
-            current = indexOfKey(keys_, path);
+            const qsizetype before = keys_.size();
+            Key& key = keyForWriting(path); // a repeated key joins the first
+            if (keys_.size() > before)
+                key.header = lines.at(i);
+            current = keyIndex_.value(foldedPath(path));
+        } else if (current < 0) {
+            preamble_ << readValueLine(lines, i, trimmed).raw;
         } else {
-            const ValueLine line = readValueLine(lines, i);
-            if (current < 0)
-                preamble_ << line.raw;
-            else
-                keys_[current].lines << Line{line.raw, line.name, line.value};
+            // Only hex data ending in "\\" goes on over the next lines.
+            const qsizetype first = i;
+            if (trimmed.endsWith(u'\\'))
+                (void)readValueLine(lines, i, trimmed);
+            keys_[current].unread.append(i == first ? lines.at(i)
+                                                    : lines.mid(first, i - first + 1).join('\n'));
         }
     }
 }
 
+QList<RegistryFile::Line>& RegistryFile::linesOf(const Key& key) {
+    for (const QByteArray& logical : key.unread) {
+        const QList<QByteArray> physical = logical.split('\n');
+        qsizetype i = 0;
+        const ValueLine line = readValueLine(physical, i, trimmedText(physical.first()));
+        key.lines << Line{line.raw, line.name, line.value};
+    }
+    key.unread.clear();
+    return key.lines;
+}
+
 QByteArray RegistryFile::toText() const {
-    QString text = HeaderLine + LineEnd + LineEnd;
-    const auto addLine = [&text](QString line) {
-        line.replace(QLatin1Char('\n'), LineEnd);
-        text += line + LineEnd;
+    QByteArray text;
+    if (byteOrderMark_)
+        text += Utf8Mark;
+    text += QByteArray(HeaderLine.latin1()) + LineEnd + LineEnd;
+    const auto addLine = [&text](const QByteArray& line) {
+        text += QByteArray(line).replace('\n', LineEnd) + LineEnd;
+        // A line kept as it was that ends in "\\" would take the next line as its data; the
+        // blank line ends it (found by fuzzing: a value written below one was lost).
+        if (trimmedText(line.mid(line.lastIndexOf('\n') + 1)).endsWith(u'\\'))
+            text += LineEnd;
     };
-    for (const QString& line : preamble_)
+    for (const QByteArray& line : preamble_)
         addLine(line);
     if (!preamble_.isEmpty())
         text += LineEnd;
     for (const Key& key : keys_) {
-        addLine(QLatin1Char('[') + key.path + QLatin1Char(']'));
+        addLine(key.header.isEmpty() ? (QLatin1Char('[') + key.path + QLatin1Char(']')).toUtf8()
+                                     : key.header);
+        for (const QByteArray& line : key.unread)
+            addLine(line);
         for (const Line& line : key.lines)
             addLine(line.raw.isEmpty() && line.name && line.value
-                        ? formatValueLine(*line.name, *line.value)
+                        ? formatValueLine(*line.name, *line.value).toUtf8()
                         : line.raw);
         text += LineEnd;
     }
-    return text.toUtf8();
+    return text;
 }
 
 RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) {
-    for (Key& key : keys_)
-        if (sameName(key.path, keyPath))
-            return &key;
-    return nullptr;
+    const auto found = keyIndex_.constFind(foldedPath(keyPath));
+    return found == keyIndex_.cend() ? nullptr : &keys_[*found];
 }
 
 const RegistryFile::Key* RegistryFile::findKey(const QString& keyPath) const {
-    for (const Key& key : keys_)
-        if (sameName(key.path, keyPath))
-            return &key;
-    return nullptr;
+    const auto found = keyIndex_.constFind(foldedPath(keyPath));
+    return found == keyIndex_.cend() ? nullptr : &keys_.at(*found);
 }
 
 RegistryFile::Key& RegistryFile::keyForWriting(const QString& keyPath) {
     if (Key* key = findKey(keyPath))
         return *key;
-    keys_.append(Key{keyPath, {}});
+    keyIndex_.insert(foldedPath(keyPath), keys_.size());
+    keys_.append(Key{keyPath, {}, {}, {}});
     return keys_.last();
 }
 
@@ -400,7 +441,8 @@ std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
     if (!key)
         return std::nullopt;
     // On import a later line wins, so it does here.
-    for (auto line = key->lines.crbegin(); line != key->lines.crend(); ++line)
+    const QList<Line>& lines = linesOf(*key);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
         if (line->name && line->value && sameName(*line->name, name))
             return line->value;
     return std::nullopt;
@@ -409,7 +451,7 @@ std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
 Status RegistryFile::createKey(const QString& keyPath) {
     if (!isValidKeyPath(keyPath))
         return Status::failure(QStringLiteral("Invalid key name"));
-    return change([&keyPath](RegistryFile& file) {
+    return change([keyPath](RegistryFile& file) {
         if (!file.keyExists(keyPath))
             file.keyForWriting(keyPath);
     });
@@ -419,8 +461,8 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
                               const RegistryValue& value) {
     if (!isValidKeyPath(keyPath) || !isOneLine(name))
         return Status::failure(QStringLiteral("Invalid key or value name"));
-    return change([&](RegistryFile& file) {
-        QList<Line>& lines = file.keyForWriting(keyPath).lines;
+    return change([keyPath, name, value](RegistryFile& file) {
+        QList<Line>& lines = linesOf(file.keyForWriting(keyPath));
         qsizetype first = -1;
         for (qsizetype i = 0; i < lines.size();) {
             if (lines.at(i).name && sameName(*lines.at(i).name, name)) {
@@ -430,39 +472,71 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
                 ++i;
             }
         }
-        lines.insert(first < 0 ? lines.size() : first, Line{QString(), name, value});
+        lines.insert(first < 0 ? lines.size() : first, Line{QByteArray(), name, value});
     });
 }
 
 Status RegistryFile::deleteValue(const QString& keyPath, const QString& name) {
-    return change([&](RegistryFile& file) {
+    return change([keyPath, name](RegistryFile& file) {
         if (Key* key = file.findKey(keyPath))
-            key->lines.removeIf(
+            linesOf(*key).removeIf(
                 [&name](const Line& line) { return line.name && sameName(*line.name, name); });
     });
 }
 
-Status RegistryFile::change(const std::function<void(RegistryFile&)>& edit) {
+// Edits are kept until commit() in deferred mode, so they hold copies of their arguments.
+Status RegistryFile::change(const Edit& edit) {
+    if (deferred_) {
+        edit(*this);
+        pending_.append(edit);
+        return Status::ok();
+    }
+    return replaceOnDisk({edit});
+}
+
+Status RegistryFile::commit() {
+    if (pending_.isEmpty())
+        return Status::ok();
+    const Status status = replaceOnDisk(pending_);
+    if (status.isOk())
+        pending_.clear();
+    return status;
+}
+
+// Under the lock the file is read again, so values another writer set meanwhile stay.
+Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
     if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()))
         return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);
     QLockFile lock(fileName_ + QLatin1String(".lock"));
+    lock.setStaleLockTime(LockStaleMsecs);
     if (!lock.tryLock(LockWaitMsecs))
         return Status::failure(QLatin1String("Cannot lock ") + fileName_);
     RegistryFile onDisk = fromText(fileName_, QByteArray());
     if (!onDisk.load())
         return Status::failure(QLatin1String("Cannot read ") + fileName_);
     RegistryFile edited = onDisk;
-    edit(edited);
+    for (const Edit& edit : edits)
+        edit(edited);
     const QByteArray text = edited.toText();
     if (text == onDisk.toText()) {
-        *this = onDisk;
+        adopt(std::move(onDisk));
         return Status::ok();
     }
     const Status status = FileOperations::writeFileAtomically(fileName_, text);
     if (status.failed()) {
-        *this = onDisk;
+        if (!deferred_)
+            adopt(std::move(onDisk));
         return status;
     }
-    parse(text); // what the file now holds
+    // What the file now holds, as a new start reads it (a file of another format becomes ours).
+    adopt(onDisk.knownFormat_ ? std::move(edited) : fromText(fileName_, text));
     return Status::ok();
+}
+
+void RegistryFile::adopt(RegistryFile&& other) {
+    const bool deferred = deferred_;
+    QList<Edit> pending = std::move(pending_);
+    *this = std::move(other);
+    deferred_ = deferred;
+    pending_ = std::move(pending);
 }

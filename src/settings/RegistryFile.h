@@ -3,6 +3,7 @@
 #include "RegistryValue.h"
 #include "common/Status.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -19,7 +20,8 @@
 // ignoring case. A damaged file reads as holding no keys, never crashes; lines it does not
 // understand are kept when the file is written back. Each change is written at once: under a
 // lock file the file is read again, changed and replaced atomically, so two writers never lose
-// each other's values.
+// each other's values. Text that is not UTF-8 reads as Windows-1252, and every line nobody
+// changed is written back byte for byte (a UTF-8 byte-order mark included).
 class RegistryFile {
 public:
     explicit RegistryFile(const QString& fileName);
@@ -36,6 +38,11 @@ public:
     Status setValue(const QString& keyPath, const QString& name, const RegistryValue& value);
     Status deleteValue(const QString& keyPath, const QString& name);
 
+    // From here on changes collect in memory until commit() makes them all under one lock and
+    // one replacement of the file: a save of many values then reads and writes it once.
+    void deferWrites() { deferred_ = true; }
+    Status commit();
+
     // Parsing and writing the text form, for tests and tools.
     static RegistryFile fromText(const QString& fileName, const QByteArray& text);
     QByteArray toText() const;
@@ -44,25 +51,39 @@ private:
     RegistryFile() = default;
 
     struct Line {
-        QString raw; // as read (physical lines joined by LF); empty for a value set since
+        QByteArray raw; // as read (physical lines joined by LF); empty for a value set since
         std::optional<QString> name; // a value line: its name ("" for @)
         std::optional<RegistryValue> value;
     };
+    // A key's lines are read into values on first use: a file of many keys loads at the cost
+    // of splitting it, and a save touches only the key it changes.
     struct Key {
         QString path;
-        QList<Line> lines;
+        QByteArray header; // the "[path]" line as read; empty for a key created since
+        mutable QList<QByteArray> unread; // lines not read into `lines` yet (as Line::raw)
+        mutable QList<Line> lines;
     };
+    static QList<Line>& linesOf(const Key& key);
+    using Edit = std::function<void(RegistryFile&)>;
 
     // False when the file exists but cannot be read.
     bool load();
     void parse(const QByteArray& text);
-    void parseLines(const QStringList& lines);
+    void parseLines(const QList<QByteArray>& lines);
     Key& keyForWriting(const QString& keyPath);
     Key* findKey(const QString& keyPath);
     const Key* findKey(const QString& keyPath) const;
-    Status change(const std::function<void(RegistryFile&)>& edit);
+    Status change(const Edit& edit);
+    Status replaceOnDisk(const QList<Edit>& edits);
+    // Takes the other's content, keeping this object's deferred changes.
+    void adopt(RegistryFile&& other);
 
     QString fileName_;
-    QList<QString> preamble_; // lines before the first key, after the header
+    bool byteOrderMark_ = false;
+    bool knownFormat_ = false;   // the file began with our header line
+    QList<QByteArray> preamble_; // lines before the first key, after the header
     QList<Key> keys_;
+    QHash<QString, qsizetype> keyIndex_; // case-folded path -> index into keys_
+    bool deferred_ = false;
+    QList<Edit> pending_;
 };

@@ -62,6 +62,8 @@ Status ReadWriteRegistry(bool write, TSharedVariables& vars, bool& showHints) {
     registry.setRootKey(RegistryRoot::CurrentUser);
     // Loading must never create the key.
     registry.openKey(GeneralSettingsKey, write);
+    if (write)
+        registry.deferWrites(); // one replacement of the file for the whole save
     // The hint switch goes through a local so a failed save leaves the switch as it was.
     bool hints = showHints;
     for (const RegistryEntry& entry : registryEntries(vars, hints)) {
@@ -70,6 +72,8 @@ Status ReadWriteRegistry(bool write, TSharedVariables& vars, bool& showHints) {
         if (status.failed())
             return status;
     }
+    if (Status status = registry.commit(); status.failed())
+        return status;
     showHints = hints;
     return Status::ok();
 }

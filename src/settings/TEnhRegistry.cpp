@@ -42,6 +42,8 @@ TEnhRegistry::~TEnhRegistry() {
 
 void TEnhRegistry::setRootKey(RegistryRoot root) {
     closeKey();
+    if (root == root_ && !deferred_)
+        return; // opening a key reads the file again anyway
     root_ = root;
     file_ = std::make_unique<RegistryFile>(rootFile(root));
 }
@@ -124,6 +126,22 @@ std::optional<QString> TEnhRegistry::readString(const QString& name) const {
 Status TEnhRegistry::writeValue(const QString& name, const RegistryValue& value) {
     if (!open_ || file_->setValue(fullPath(currentPath_), name, value).failed())
         return setDataFailure(name);
+    if (deferred_ && !firstDeferredName_)
+        firstDeferredName_ = name;
+    return Status::ok();
+}
+
+void TEnhRegistry::deferWrites() {
+    deferred_ = true;
+    file_->deferWrites();
+}
+
+Status TEnhRegistry::commit() {
+    if (!firstDeferredName_)
+        return Status::ok();
+    if (file_->commit().failed())
+        return setDataFailure(*firstDeferredName_);
+    firstDeferredName_.reset();
     return Status::ok();
 }
 

@@ -43,6 +43,11 @@ public:
     Status writeString(const QString& name, const QString& value);
     Status writeExpandString(const QString& name, const QString& value);
 
+    // Writes from here on reach the file together at commit(), which fails with the write
+    // error of the first of them.
+    void deferWrites();
+    Status commit();
+
     // Write false reads Name into Data (Default on any failure); Write true writes Data.
     // Codes above 8 do nothing. Only a refused write fails.
     Status ReadWriteSth(const QString& name, VarRef data, const QVariant& defaultValue,
@@ -59,4 +64,6 @@ private:
     std::unique_ptr<RegistryFile> file_;
     QString currentPath_;
     bool open_ = false;
+    bool deferred_ = false;
+    std::optional<QString> firstDeferredName_;
 };

@@ -39,6 +39,28 @@ QString upgradedText(qint32 oldVersion) {
            QLatin1String(") had been backuped up on the same folder.");
 }
 
+QString backupFailureText(const QString& location) {
+    return QLatin1String("Can not back up the old version!\rLocation: ") + location;
+}
+
+constexpr int MaxBackupNumber = 999;
+
+// "a,b": each program path percent-encoded, so any name survives.
+QStringList decodeChain(const QByteArray& text) {
+    QStringList chain;
+    for (const QByteArray& part : text.split(','))
+        if (!part.isEmpty())
+            chain << QString::fromUtf8(QByteArray::fromPercentEncoding(part));
+    return chain;
+}
+
+QByteArray encodeChain(const QStringList& chain) {
+    QByteArrayList parts;
+    for (const QString& program : chain)
+        parts << program.toUtf8().toPercentEncoding();
+    return parts.join(',');
+}
+
 QString startFailureText(const QString& location, qint32 installedVersion) {
     return QLatin1String("Unable to run a higher version of the program!\rLocation: ") + location +
            QLatin1String("\rVersion: ") + QString::number(installedVersion);
@@ -48,7 +70,10 @@ QString startFailureText(const QString& location, qint32 installedVersion) {
 
 InstallationCheck::InstallationCheck(UserDialogs& dialogs, QString ownPath,
                                      StartProgram startProgram)
-    : dialogs_(dialogs), ownPath_(std::move(ownPath)), startProgram_(std::move(startProgram)) {
+    : dialogs_(dialogs), ownPath_(std::move(ownPath)), startProgram_(std::move(startProgram)),
+      chain_(decodeChain(qgetenv(HandOffChainVariable))) {
+    // Programs this copy starts later (the player) are no part of the chain.
+    qunsetenv(HandOffChainVariable);
     registry_.setRootKey(RegistryRoot::LocalMachine);
 }
 
@@ -74,15 +99,35 @@ Status InstallationCheck::checkInstalledVersion() {
     const std::optional<QString> location = registry_.readString(LocationName);
     if (!location)
         return wrongType(LocationName);
-    if (*installedVersion > ProgramVersion)
-        startHigherVersion(*location, *installedVersion);
-    else if (*installedVersion < ProgramVersion)
+    if (*installedVersion > ProgramVersion) {
+        if (mayStart(*location))
+            startHigherVersion(*location, *installedVersion);
+    } else if (*installedVersion < ProgramVersion) {
+        // This very program is the one recorded: only the record is behind.
+        if (FileOperations::isSameFile(*location, ownPath_))
+            return registry_.writeInteger(VersionName, ProgramVersion);
         return upgrade(*location, *installedVersion);
+    }
     return Status::ok();
 }
 
+// Starting this program's own file, or one already in the chain, would start copies forever.
+bool InstallationCheck::mayStart(const QString& location) const {
+    if (FileOperations::isSameFile(location, ownPath_))
+        return false;
+    for (const QString& program : chain_)
+        if (FileOperations::isSameFile(program, location) ||
+            FileOperations::isSameFile(program, ownPath_))
+            return false;
+    return true;
+}
+
 void InstallationCheck::startHigherVersion(const QString& location, qint32 installedVersion) {
-    if (startProgram_(location, {ownPath_, version()}))
+    // The started copy inherits the chain; this process's own environment is left as it was.
+    qputenv(HandOffChainVariable, encodeChain(chain_ + QStringList{ownPath_, location}));
+    const bool started = startProgram_(location, {ownPath_, version()});
+    qunsetenv(HandOffChainVariable);
+    if (started)
         handedOver_ = true;
     else
         dialogs_.showMessage(startFailureText(location, installedVersion));
@@ -144,9 +189,16 @@ Status InstallationCheck::DeclinePrompt() {
 }
 
 Checked<bool> InstallationCheck::Install(const QString& source, const QString& previousLocation) {
+    backup_.reset();
     const std::optional<QString> destination = installDestination(source, previousLocation);
-    if (!destination || !copyWithRetry(source, *destination))
+    if (!destination)
         return declined();
+    if (!copyWithRetry(source, *destination)) {
+        // The old program goes back to its place rather than leave none there.
+        if (backup_ && !FileOperations::isNameTaken(*destination))
+            (void)FileOperations::moveFile(*backup_, *destination);
+        return declined();
+    }
     const Status recorded = writeRecord(*destination);
     if (recorded.failed())
         return recorded;
@@ -163,10 +215,11 @@ Checked<bool> InstallationCheck::declined() {
 std::optional<QString> InstallationCheck::installDestination(const QString& source,
                                                              const QString& previousLocation) {
     if (!previousLocation.isEmpty() && QFileInfo(previousLocation).isFile()) {
-        // An upgrade: the old file stays beside the new one. A backup of the same name that
-        // is already there makes the rename fail, and the copy then replaces the old file.
-        (void)FileOperations::moveFile(
-            previousLocation, ChangeFileExt(previousLocation, QLatin1Char('.') + version()));
+        // An upgrade: the old file stays beside the new one, or nothing is replaced.
+        if (FileOperations::isSameFile(previousLocation, source) || !backUp(previousLocation)) {
+            dialogs_.showMessage(backupFailureText(previousLocation));
+            return std::nullopt;
+        }
         return previousLocation;
     }
     const std::optional<QString> folder = chooseInstallFolder();
@@ -176,6 +229,21 @@ std::optional<QString> InstallationCheck::installDestination(const QString& sour
     // A folder that cannot be made shows up as a failed copy.
     (void)QDir().mkpath(target);
     return target + ExtractFileName(source);
+}
+
+bool InstallationCheck::backUp(const QString& location) {
+    const QString first = ChangeFileExt(location, QLatin1Char('.') + version());
+    for (int number = 0; number <= MaxBackupNumber; ++number) {
+        const QString name =
+            number == 0 ? first : first + QLatin1Char('.') + QString::number(number);
+        if (FileOperations::isNameTaken(name))
+            continue;
+        if (!FileOperations::moveFile(location, name))
+            return false;
+        backup_ = name;
+        return true;
+    }
+    return false;
 }
 
 std::optional<QString> InstallationCheck::chooseInstallFolder() {

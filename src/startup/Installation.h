@@ -39,9 +39,19 @@ private:
 // as its arguments; a lower one is replaced by this copy's program file (the old file stays as
 // "<name>.1300" beside it); without a record the user is offered an installation, which he may
 // decline for this version. The registry is opened once for the whole check.
+//
+// The old file's backup takes the first free name ("<name>.1300", "<name>.1300.1", ...); when it
+// cannot be made nothing is replaced, and a failed copy puts the old file back. The running
+// program's own file is never moved or overwritten: a record naming it only gets this version.
+// A higher version is started only when its file is not this program's and no copy in this
+// chain of starts (kept in the started program's environment, HandOffChainVariable) has started
+// it or been started already; otherwise this copy goes on as if no higher version existed.
 class InstallationCheck {
 public:
+    // Reads (and clears from this process) the chain of starts this copy belongs to.
     InstallationCheck(UserDialogs& dialogs, QString ownPath, StartProgram startProgram);
+
+    static constexpr const char* HandOffChainVariable = "PLATTERBOX_STARTED_CHAIN";
 
     // The whole check. A registry failure anywhere (a value of the wrong type, a refused write)
     // is reported once, "Error accessing the registery!", and this copy continues.
@@ -59,7 +69,9 @@ private:
     Status check();
     Status checkInstalledVersion();
     void startHigherVersion(const QString& location, qint32 version);
+    bool mayStart(const QString& location) const;
     Status upgrade(const QString& location, qint32 oldVersion);
+    bool backUp(const QString& location);
     Status offerInstallation();
     bool atInstallKey() const;
     std::optional<QString> installDestination(const QString& source,
@@ -74,6 +86,8 @@ private:
     StartProgram startProgram_;
     TEnhRegistry registry_;
     bool handedOver_ = false;
+    QStringList chain_;             // programs started, or starting others, in this chain
+    std::optional<QString> backup_; // where the old file went during this installation
 };
 
 // The check for this copy, started from ownPath.

@@ -6,6 +6,7 @@
 #include "collection/FolderListing.h"
 #include "collection/PlayListSeek.h"
 #include "common/PathRules.h"
+#include "playlists/PlayListFile.h"
 #include "common/UserDialogs.h"
 
 #include <QCheckBox>
@@ -124,8 +125,14 @@ void AddPlaylistsDialog::btnOKClick() {
 
 bool AddPlaylistsDialog::addFile() {
     const QString file = edFile->text();
+    if (const Status type = CheckPlayListFileType(file); type.failed()) {
+        dialogs_.showMessage(type.message());
+        return false;
+    }
     if (QFileInfo(file).isFile()) {
-        FoundPlayLists.append(file);
+        // A name typed relative to the working folder means that folder's file, as the file
+        // chooser would give it; stored as typed it would later resolve elsewhere.
+        FoundPlayLists.append(QFileInfo(file).absoluteFilePath());
         return true;
     }
     dialogs_.showMessage(QLatin1String("Playlist file not found:\r") + file);

@@ -99,7 +99,13 @@ void CreatePlaylistsDialog::storeValues() {
 }
 
 void CreatePlaylistsDialog::btnCreateClick() {
-    if (!IsValidFileName(edPLFolder->text())) {
+    // A trailing separator ("PL Out/", as a run remembers it) only marks a folder.
+    QString folder = edPLFolder->text();
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    if (folder != edPLFolder->text())
+        edPLFolder->setText(folder);
+    if (!IsValidFileName(folder)) {
         dialogs_.showMessage(QStringLiteral("Invalid character(s) used in PlayLists folder!\r"
                                             "A filename cannot contain the following "
                                             "characters:\r\\/:*?<>|"));

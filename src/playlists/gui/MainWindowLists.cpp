@@ -68,7 +68,9 @@ void MainWindow::showFocusedPlaylist() {
         songs_->clear();
         return;
     }
-    Status loaded = QFileInfo(resolveExistingPath(path)).isFile()
+    // A pipe or a device in the playlist's place is refused by the loading, with its reason.
+    const QFileInfo file(resolveExistingPath(path));
+    Status loaded = file.exists() && !file.isDir()
                         ? songs_->load(path)
                         : Status::failure(path + QLatin1String("\rFile Not Found!"));
     if (loaded.isOk())

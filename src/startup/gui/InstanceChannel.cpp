@@ -1,5 +1,7 @@
 #include "InstanceChannel.h"
 
+#include "startup/HandOffFrame.h"
+
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QLocalServer>
@@ -8,24 +10,25 @@
 #include <QThread>
 #include <QVariant>
 
+#include <cstdio>
+
 namespace {
 
-constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_4;
+constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_4; // of the reply
 // A frame that grows beyond this without being complete is treated as unreadable.
 constexpr qint64 MaxFrameBytes = 1 << 20;
 constexpr int ConnectMsecs = 1000;
 constexpr int RetryMsecs = 50;
 // How long a copy waits for a lock holder that does not listen (it is between taking the lock
-// and listening) before it runs on its own.
-constexpr int PatienceMsecs = 10000;
+// and listening, or hangs) before it runs on its own.
+constexpr int PatienceMsecs = 2000;
 constexpr const char* HandledProperty = "platterboxHandled";
 
-QByteArray frameOf(const QStringList& commandLine) {
-    QByteArray frame;
-    QDataStream out(&frame, QIODevice::WriteOnly);
-    out.setVersion(StreamVersion);
-    out << commandLine;
-    return frame;
+// The user may run without the single-copy rule but should learn why, once, where a program
+// started from a terminal reports.
+void report(const QString& text) {
+    std::fprintf(stderr, "Platterbox: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
 }
 
 } // namespace
@@ -54,8 +57,11 @@ InstanceChannel::Role InstanceChannel::claimOrHandOver(const QStringList& comman
         const Delivery delivery = deliver(commandLine);
         if (delivery == Delivery::Answered)
             return Role::HandedOver;
-        if (delivery == Delivery::NotConnected && patience.hasExpired())
+        if (delivery == Delivery::NotConnected && patience.hasExpired()) {
+            report(QLatin1String("the copy holding ") + lock_.fileName() +
+                   QLatin1String(" does not answer; this copy runs on its own."));
             return Role::Running;
+        }
         QThread::msleep(RetryMsecs);
     }
 }
@@ -76,6 +82,8 @@ bool InstanceChannel::startListening() {
     connect(server_, &QLocalServer::newConnection, this, &InstanceChannel::acceptConnections);
     if (server_->listen(socketPath()))
         return true;
+    report(QLatin1String("cannot listen at ") + socketPath() + QLatin1String(" (") +
+           server_->errorString() + QLatin1String("); later copies will run on their own."));
     delete server_;
     server_ = nullptr;
     return false;
@@ -86,7 +94,7 @@ InstanceChannel::Delivery InstanceChannel::deliver(const QStringList& commandLin
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(ConnectMsecs))
         return Delivery::NotConnected;
-    socket.write(frameOf(commandLine));
+    socket.write(HandOffFrame::encode(commandLine));
     while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(-1)) {
     }
     // The reply comes after the running copy's handler, however long its question is open.
@@ -116,16 +124,13 @@ void InstanceChannel::acceptConnections() {
 void InstanceChannel::readFrame(QLocalSocket* socket) {
     if (socket->property(HandledProperty).toBool())
         return;
-    QDataStream in(socket);
-    in.setVersion(StreamVersion);
-    in.startTransaction();
-    QStringList commandLine;
-    in >> commandLine;
-    if (!in.commitTransaction()) {
-        if (in.status() == QDataStream::ReadPastEnd && socket->bytesAvailable() <= MaxFrameBytes)
-            return;          // the rest of the frame is still on its way
-        commandLine.clear(); // unreadable: handled like an empty command line
-    }
+    const QByteArray received = socket->peek(socket->bytesAvailable());
+    const HandOffFrame frame = HandOffFrame::decode(received);
+    if (frame.state == HandOffFrame::State::Incomplete && received.size() <= MaxFrameBytes)
+        return; // the rest of the frame is still on its way
+    (void)socket->readAll();
+    // An unreadable frame is handled like an empty command line.
+    const QStringList commandLine = frame.commandLine;
     socket->setProperty(HandledProperty, true);
     // The sender can vanish while the handler waits for the user.
     const QPointer<QLocalSocket> guard(socket);

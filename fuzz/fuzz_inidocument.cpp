@@ -1,0 +1,74 @@
+// INI documents: any bytes parse; written text reads back as itself; after one key is changed
+// every other section and key reads as before, and the changed key as written.
+#include "FuzzCheck.h"
+#include "settings/IniDocument.h"
+
+#include <QList>
+
+namespace {
+
+constexpr int MaxNames = 24;
+
+QByteArray trimmed(const QByteArray& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && (text.at(start) == ' ' || text.at(start) == '\t'))
+        ++start;
+    while (end > start && (text.at(end - 1) == ' ' || text.at(end - 1) == '\t'))
+        --end;
+    return text.mid(start, end - start);
+}
+
+// Section and key names as the text holds them, plus one that it does not.
+void collectNames(const QByteArray& text, QList<QByteArray>& sections, QList<QByteArray>& keys) {
+    sections = {QByteArrayLiteral("Fuzz")};
+    keys = {QByteArrayLiteral("Key")};
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = trimmed(raw.endsWith('\r') ? raw.chopped(1) : raw);
+        if (line.startsWith('[')) {
+            const qsizetype close = line.indexOf(']');
+            if (sections.size() < MaxNames)
+                sections.append(trimmed(close < 0 ? line.mid(1) : line.mid(1, close - 1)));
+        } else if (!line.startsWith(';') && line.contains('=') && keys.size() < MaxNames) {
+            keys.append(trimmed(line.left(line.indexOf('='))));
+        }
+    }
+}
+
+QByteArray expectedValue(const QByteArray& value) {
+    qsizetype end = 0;
+    while (end < value.size() && value.at(end) != '\r' && value.at(end) != '\n' &&
+           value.at(end) != '\0')
+        ++end;
+    return value.left(qMin(end, qsizetype(IniDocument::MaxValueLength)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes = fuzzBytes(data, size);
+    const IniDocument document = IniDocument::parse(bytes);
+    const QByteArray text = document.toText();
+    FUZZ_CHECK(IniDocument::parse(text).toText() == text);
+
+    QList<QByteArray> sections;
+    QList<QByteArray> keys;
+    collectNames(text, sections, keys);
+    const uint8_t pick = size > 0 ? data[0] : 0;
+    const QByteArray section = sections.at(pick % sections.size());
+    const QByteArray key = keys.at((pick / 16) % keys.size());
+    const QByteArray value = bytes.right(qMin(qsizetype(size), qsizetype(40)));
+
+    IniDocument edited = document;
+    edited.setValue(section, key, value);
+    const IniDocument reread = IniDocument::parse(edited.toText());
+    FUZZ_CHECK(reread.value(section, key) == expectedValue(value));
+    for (const QByteArray& s : sections) {
+        for (const QByteArray& k : keys) {
+            if (s.toLower() == section.toLower() && k.toLower() == key.toLower())
+                continue;
+            FUZZ_CHECK(reread.value(s, k) == document.value(s, k));
+        }
+    }
+    return 0;
+}

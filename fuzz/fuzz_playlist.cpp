@@ -1,0 +1,53 @@
+// Playlists: any bytes parse without harm; entries written as M3U or PLS read back the same,
+// bytes included.
+#include "FuzzCheck.h"
+#include "playlists/PlayListFile.h"
+
+namespace {
+
+bool fitsOneLine(const QByteArray& entry) {
+    return !entry.contains('\r') && !entry.contains('\n') && !entry.contains('\0');
+}
+
+// A plain M3U has no header: a first line that reads as another form's header (or as a
+// byte-order mark) cannot be told from one.
+bool plainM3uCanHold(const EntryList& entries) {
+    if (entries.isEmpty())
+        return false;
+    const QByteArray first = entries.first().toUpper();
+    return !first.startsWith("\xEF\xBB\xBF") && !first.contains("#EXTM3U") &&
+           !first.contains("[PLAYLIST]");
+}
+
+// PLS values are INI values: empty ones name no song, and one value holds at most 2047 bytes.
+EntryList plsEntriesOf(const EntryList& entries) {
+    EntryList kept;
+    for (const QByteArray& entry : entries)
+        if (!entry.isEmpty() && entry.size() <= 2047)
+            kept.append(entry);
+    return kept;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes = fuzzBytes(data, size);
+    (void)ParsePlayList(bytes);
+
+    EntryList entries;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (fitsOneLine(line))
+            entries.append(line);
+
+    if (plainM3uCanHold(entries)) {
+        const PlayListContent m3u = ParsePlayList(PlayListText(entries));
+        FUZZ_CHECK(m3u.format == PlayListFormat::PlainM3U);
+        FUZZ_CHECK(m3u.entries == entries);
+    }
+
+    const EntryList plsEntries = plsEntriesOf(entries);
+    const PlayListContent pls = ParsePlayList(PlsText(plsEntries));
+    FUZZ_CHECK(pls.format == PlayListFormat::Pls);
+    FUZZ_CHECK(pls.entries == plsEntries);
+    return 0;
+}
