@@ -10,6 +10,8 @@ constexpr char16_t windows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+} // namespace
+
 QString decodeWindows1252(QByteArrayView bytes) {
     QString text;
     text.reserve(bytes.size());
@@ -20,6 +22,8 @@ QString decodeWindows1252(QByteArrayView bytes) {
     }
     return text;
 }
+
+namespace {
 
 bool isAscii(QByteArrayView bytes) {
     for (const char c : bytes)

@@ -7,3 +7,5 @@
 // the bytes are valid UTF-8, otherwise Windows-1252, so no byte turns into a replacement mark.
 QString decodeText(QByteArrayView bytes);
 bool isValidUtf8(QByteArrayView bytes);
+// Every byte as Windows-1252 has it; the five unassigned bytes keep their C1 code points.
+QString decodeWindows1252(QByteArrayView bytes);
