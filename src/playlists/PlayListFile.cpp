@@ -91,7 +91,8 @@ EntryList EntryTable::toList() const {
 
 namespace {
 
-// Calls `line(offset, length)` for every line of the text as IniDocument::splitLines cuts it.
+// Calls `line(offset, length)` for every line: lines end at CR LF, CR or LF, a NUL byte ends the
+// text, and a final line end makes no extra empty line.
 template <typename LineFunction>
 void forEachLine(QByteArrayView text, qsizetype start, LineFunction line) {
     const qsizetype nul = text.indexOf('\0');
@@ -134,29 +135,6 @@ QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
     return text.sliced(start, end - start);
 }
 
-QByteArrayView trimBlanks(QByteArrayView text) {
-    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
-        text = text.sliced(1);
-    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
-        text.chop(1);
-    return text;
-}
-
-bool sameName(QByteArrayView a, QByteArrayView b) {
-    return a.size() == b.size() && asciiUpper(a.toByteArray()) == asciiUpper(b.toByteArray());
-}
-
-// A value as the INI rules read it: blanks and one pair of enclosing quotes removed, at most
-// 2047 bytes.
-QByteArrayView cleanValue(QByteArrayView raw) {
-    QByteArrayView value = trimBlanks(raw);
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    if (quoted)
-        value = value.sliced(1, value.size() - 2);
-    return value.first(qMin(value.size(), qsizetype(2047)));
-}
-
 // The [playlist] section of a PLS text read with the INI rules (the first such section; the
 // first of repeated keys), its File<n> values kept as ranges of the text. Only keys that
 // exist are visited, so a huge declared count costs nothing.
@@ -165,22 +143,19 @@ public:
     explicit PlsScan(QByteArrayView text) : text_(text) {}
 
     void line(qsizetype offset, qsizetype length) {
-        const QByteArrayView line = trimBlanks(text_.sliced(offset, length));
-        if (line.startsWith('[')) {
-            const QByteArrayView inside = line.sliced(1);
-            const qsizetype close = inside.indexOf(']');
-            const bool playlist =
-                sameName(trimBlanks(close < 0 ? inside : inside.first(close)), "playlist");
+        const QByteArrayView line = text_.sliced(offset, length);
+        if (const auto section = IniDocument::sectionNameOf(line)) {
+            const bool playlist = asciiUpper(section->toByteArray()) == "PLAYLIST";
             inSection_ = playlist && !sectionSeen_;
             sectionSeen_ = sectionSeen_ || playlist;
             return;
         }
-        const qsizetype equals = line.indexOf('=');
-        if (!inSection_ || line.startsWith(';') || equals < 0)
+        const auto keyValue = IniDocument::keyValueOf(line);
+        if (!inSection_ || !keyValue)
             return;
-        const QByteArray key = trimBlanks(line.first(equals)).toByteArray();
-        const QByteArrayView value = cleanValue(line.sliced(equals + 1));
-        if (sameName(key, "NumberOfEntries")) {
+        const QByteArray key = keyValue->key.toByteArray();
+        const QByteArrayView value = keyValue->value;
+        if (asciiUpper(key) == "NUMBEROFENTRIES") {
             if (!count_)
                 count_ = entryCount(value.toByteArray());
         } else if (const auto number = fileKeyNumber(key)) {

@@ -21,7 +21,7 @@ bool isBlankLine(const QByteArray& line) {
     return trimBlanks(line).isEmpty();
 }
 
-std::optional<QByteArrayView> sectionName(const QByteArray& line) {
+std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     const QByteArrayView text = trimBlanks(line);
     if (!text.startsWith('['))
         return std::nullopt;
@@ -36,7 +36,7 @@ struct KeyLine {
 };
 
 // Comments and lines without "=" hold no key.
-std::optional<KeyLine> keyLine(const QByteArray& line) {
+std::optional<KeyLine> keyLine(QByteArrayView line) {
     const QByteArrayView text = trimBlanks(line);
     if (text.startsWith(';'))
         return std::nullopt;
@@ -50,11 +50,11 @@ bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-QByteArray cleanValue(QByteArrayView raw) {
+QByteArrayView cleanValue(QByteArrayView raw) {
     QByteArrayView value = trimBlanks(raw);
     if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    return value.first(qMin(value.size(), qsizetype(IniDocument::MaxValueLength))).toByteArray();
+    return value.first(qMin(value.size(), qsizetype(IniDocument::MaxValueLength)));
 }
 
 // A line break or NUL inside a value would split it into lines of its own.
@@ -117,9 +117,15 @@ QByteArray IniDocument::storedValue(const QByteArray& value) {
     return text.toByteArray();
 }
 
-QList<QByteArray> IniDocument::splitLines(const QByteArray& text) {
-    const qsizetype nul = text.indexOf('\0');
-    return splitAllLines(nul < 0 ? QByteArrayView(text) : QByteArrayView(text).first(nul));
+std::optional<QByteArrayView> IniDocument::sectionNameOf(QByteArrayView line) {
+    return sectionName(line);
+}
+
+std::optional<IniDocument::KeyValue> IniDocument::keyValueOf(QByteArrayView line) {
+    const auto key = keyLine(line);
+    if (!key || sectionName(line))
+        return std::nullopt;
+    return KeyValue{key->key, cleanValue(key->rawValue)};
 }
 
 IniDocument IniDocument::parse(const QByteArray& text) {
@@ -171,7 +177,7 @@ std::optional<QByteArray> IniDocument::value(const QByteArray& section,
     const auto line = found->keys.constFind(folded(key));
     if (line == found->keys.cend())
         return std::nullopt;
-    return cleanValue(keyLine(found->lines.at(*line))->rawValue);
+    return cleanValue(keyLine(found->lines.at(*line))->rawValue).toByteArray();
 }
 
 QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& section) const {
@@ -188,7 +194,7 @@ QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& 
         if (seen.contains(name))
             continue;
         seen.insert(name);
-        result.append({line->key.toByteArray(), cleanValue(line->rawValue)});
+        result.append({line->key.toByteArray(), cleanValue(line->rawValue).toByteArray()});
     }
     return result;
 }

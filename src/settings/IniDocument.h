@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <optional>
@@ -21,9 +22,15 @@ public:
     IniDocument();
     // Lines end at CR LF, CR or LF.
     static IniDocument parse(const QByteArray& text);
-    // The line rules of playlists: as above, but a NUL byte ends the text; a final line end
-    // makes no extra empty line.
-    static QList<QByteArray> splitLines(const QByteArray& text);
+    // One line read with these rules, as views of the line: a section header's name, or a key
+    // and its value (blanks and one pair of enclosing quotes removed, cut to MaxValueLength).
+    // Readers that keep a file's bytes (PLS playlists) use them without making a document.
+    static std::optional<QByteArrayView> sectionNameOf(QByteArrayView line);
+    struct KeyValue {
+        QByteArrayView key;
+        QByteArrayView value;
+    };
+    static std::optional<KeyValue> keyValueOf(QByteArrayView line);
 
     // The text after "=" that reads back as the value (see setValue).
     static QByteArray storedValue(const QByteArray& value);
