@@ -25,8 +25,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-Status SongListModel::load(const QString& path) {
-    const QString file = resolveExistingPath(path);
+Status SongListModel::load(const QString& path, const QString& file) {
     // What the file is before reading it: a change during the read then shows as a change.
     FileIdentity identity = FileIdentity::of(file);
     IndexedPlayList playlist;

@@ -19,9 +19,10 @@ public:
 
     QItemSelectionModel* selectionModel() { return &selection_; }
 
-    // Reads the playlist the list names `path` (found on disk whatever its letter case); on
-    // failure the list is empty and the status says why.
-    Status load(const QString& path);
+    // Reads the playlist the list names `path` from `file`, where it is on disk (found
+    // whatever its letter case, resolveExistingPath); on failure the list is empty and the
+    // status says why.
+    Status load(const QString& path, const QString& file);
     void clear();
 
     int count() const { return int(playlist_.entries.size()); }

@@ -69,9 +69,10 @@ void MainWindow::showFocusedPlaylist() {
         return;
     }
     // A pipe or a device in the playlist's place is refused by the loading, with its reason.
-    const QFileInfo file(resolveExistingPath(path));
+    const QString onDisk = resolveExistingPath(path);
+    const QFileInfo file(onDisk);
     Status loaded = file.exists() && !file.isDir()
-                        ? songs_->load(path)
+                        ? songs_->load(path, onDisk)
                         : Status::failure(path + QLatin1String("\rFile Not Found!"));
     if (loaded.isOk())
         return;
