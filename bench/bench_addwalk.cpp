@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_addwalk TREE\n");
         return 2;
     }
-    QStringList found;
+    QList<QByteArray> found;
     QElapsedTimer timer;
     timer.start();
     const bool completed =

@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     }
     TVARdlgCreatePL values{true, true, true, QString::fromLocal8Bit(argv[1]), QString()};
     ScriptedDialogs dialogs;
-    QStringList created;
+    QList<QByteArray> created;
     QElapsedTimer timer;
     timer.start();
     const WalkResult run =

@@ -56,7 +56,7 @@ struct Run {
 // Seeks playlists in every folder, under the wait window or with no progress display.
 Run timedWalk(const QString& root, bool withWaitWindow) {
     Run run;
-    QStringList found;
+    QList<QByteArray> found;
     const auto walk = [&] {
         return WalkFolders(root, [&](const QString& folder) {
             ++run.folders;

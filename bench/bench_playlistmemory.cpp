@@ -78,7 +78,7 @@ int main(int argc, char* argv[]) {
         count = QFileInfo(dir.filePath(QStringLiteral("t.m3u"))).size();
     } else {
         SongListModel songs;
-        if (songs.load(path, path).isOk())
+        if (songs.load(QFile::encodeName(path), QFile::encodeName(path)).isOk())
             count = songs.count();
     }
     const long peak = peakKilobytes();

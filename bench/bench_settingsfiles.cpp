@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     TSharedVariables saved;
     SetPerCopyDefaults(saved.dlgPreferences);
     for (int i = 0; i < PlayListCount; ++i)
-        saved.PlayLists << dir.filePath(QStringLiteral("Music/Folder %1/list.m3u").arg(i));
+        saved.PlayLists << QFile::encodeName(
+            dir.filePath(QStringLiteral("Music/Folder %1/list.m3u").arg(i)));
     ScriptedDialogs dialogs;
     fast &=
         timed("INI save, 40,000 playlists (new file)", [&] { SaveIniFile(ini, saved, dialogs); });

@@ -54,7 +54,7 @@ class TestAddPlayLists : public QObject {
     // The paths added after the earlier playlist, relative to the music folder.
     QStringList added() const {
         QStringList paths;
-        for (const QString& path : f_->vars.PlayLists.mid(1))
+        for (const QString& path : TestSupport::pathTexts(f_->vars.PlayLists.mid(1)))
             paths << below(music(), path);
         return paths;
     }
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(playlistViewOf(window)->model()->rowCount(), 1 + expected.size());
         for (int row = 0; row < playlistViewOf(window)->model()->rowCount(); ++row) {
             QCOMPARE(rowTexts(playlistViewOf(window)).value(row),
-                     QFileInfo(f_->vars.PlayLists.at(row)).fileName());
+                     QFileInfo(QFile::decodeName(f_->vars.PlayLists.at(row))).fileName());
         }
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1 + expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)),
@@ -152,7 +152,8 @@ private Q_SLOTS:
         const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
         QDir::setCurrent(before);
         QVERIFY(closed);
-        QCOMPARE(f_->vars.PlayLists.mid(1), QStringList{music() + QLatin1String("/sub/s.m3u")});
+        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists.mid(1)),
+                 QStringList{music() + QLatin1String("/sub/s.m3u")});
     }
 
     // Reading them would block or never end: refused at once, with the reason.

@@ -89,7 +89,7 @@ private Q_SLOTS:
         LoadIniFile(userIni(), vars, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         QCOMPARE(vars.dlgPreferences.spinAutoExecuteCloseDelay_Value, 30); // the default
-        vars.PlayLists = {QStringLiteral("/music/Rock/_Rock.M3U")};
+        vars.PlayLists = {"/music/Rock/_Rock.M3U"};
         SaveIniFile(userIni(), vars, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         TSharedVariables loaded;

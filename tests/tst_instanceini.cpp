@@ -42,8 +42,8 @@ private Q_SLOTS:
     void saveWritesTheExactLayout() {
         TSharedVariables vars = loadedDefaults();
         vars.dlgPreferences.cbAutoExecute_Checked = true;
-        vars.PlayLists = {path(QStringLiteral("Rock/_Rock.M3U")),
-                          path(QStringLiteral("Jazz/_Jazz.M3U"))};
+        vars.PlayLists = TestSupport::pathBytes(
+            {path(QStringLiteral("Rock/_Rock.M3U")), path(QStringLiteral("Jazz/_Jazz.M3U"))});
         const QString ini = path(QStringLiteral("Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("Platterbox"))));
         ScriptedDialogs dialogs;
@@ -62,7 +62,7 @@ private Q_SLOTS:
                               "[Other]", "Keep=1"}));
         TSharedVariables vars = loadedDefaults();
         for (int i = 0; i < 11; ++i)
-            vars.PlayLists << path(QStringLiteral("list%1.m3u").arg(i));
+            vars.PlayLists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
         ScriptedDialogs dialogs;
         SaveIniFile(ini, vars, dialogs);
         QVERIFY(readBytes(ini).contains("File10=list10.m3u\r\n"));
@@ -128,7 +128,7 @@ private Q_SLOTS:
         for (const QString& relative : expectedLists)
             expected << QDir::cleanPath(path(relative));
         QStringList cleaned;
-        for (const QString& loaded : vars.PlayLists)
+        for (const QString& loaded : TestSupport::pathTexts(vars.PlayLists))
             cleaned << QDir::cleanPath(loaded);
         QCOMPARE(cleaned, expected);
         QCOMPARE(vars.dlgPreferences.cbAutoExecute_Checked, autoExecute);
@@ -176,9 +176,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
         TSharedVariables saved = loadedDefaults();
         saved.dlgPreferences.grpShuffle_Tag = 1;
-        saved.PlayLists = {path(QStringLiteral("cd/Rock/a.m3u")),
-                           path(QStringLiteral("cd/Platterbox/b.pls")),
-                           QStringLiteral("/elsewhere/c.m3u")};
+        saved.PlayLists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
+                                                  path(QStringLiteral("cd/Platterbox/b.pls")),
+                                                  QStringLiteral("/elsewhere/c.m3u")});
         ScriptedDialogs dialogs;
         SaveIniFile(ini, saved, dialogs);
         QVERIFY(readBytes(ini).contains("File2=/elsewhere/c.m3u\r\n"));
@@ -191,7 +191,8 @@ private Q_SLOTS:
         QVERIFY(QDir().rename(path(QStringLiteral("cd")), path(QStringLiteral("moved"))));
         TSharedVariables moved;
         LoadIniFile(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved, dialogs);
-        QCOMPARE(moved.PlayLists.at(0), path(QStringLiteral("moved/Rock/a.m3u")));
+        QCOMPARE(QFile::decodeName(moved.PlayLists.at(0)),
+                 path(QStringLiteral("moved/Rock/a.m3u")));
         QCOMPARE(dialogs.records().size(), 0);
     }
 
@@ -223,7 +224,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, stored);
         const QString ini = path(QStringLiteral("Platterbox.Ini"));
         TSharedVariables saved = loadedDefaults();
-        saved.PlayLists = {dir_.path() + u'/' + name, path(QStringLiteral("after.m3u"))};
+        saved.PlayLists =
+            TestSupport::pathBytes({dir_.path() + u'/' + name, path(QStringLiteral("after.m3u"))});
         ScriptedDialogs dialogs;
         SaveIniFile(ini, saved, dialogs);
         const QByteArray text = readBytes(ini);
@@ -231,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(text.contains("\r\nFile1=after.m3u\r\n"));
         TSharedVariables loaded;
         LoadIniFile(ini, loaded, dialogs);
-        QCOMPARE(loaded.PlayLists,
+        QCOMPARE(TestSupport::pathTexts(loaded.PlayLists),
                  QStringList({dir_.path() + u'/' + expected, path(QStringLiteral("after.m3u"))}));
         QCOMPARE(dialogs.records().size(), 0);
     }

@@ -257,7 +257,7 @@ private Q_SLOTS:
 
         // The same entries selected as songs of the playlist.
         module_->ExecuteSelectedSongs(byteLinesOf(playlist),
-                                      root.filePath(QStringLiteral("lists/")),
+                                      QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
                                       options(0, false, false));
         QCOMPARE(calls_.size(), 2);
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
@@ -278,7 +278,7 @@ private Q_SLOTS:
         file.close();
 
         module_->ExecuteSelectedSongs(EntryList{"CAF\xc9.M3U"},
-                                      root.filePath(QStringLiteral("lists/")),
+                                      QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
                                       options(0, false, false));
         QCOMPARE(dialogs_.messages(), QStringList());
         QCOMPARE(byteLinesOf(calls_.at(0).playlist),
@@ -369,7 +369,7 @@ private Q_SLOTS:
     }
 
     void nothingSelectedDoesNothing() {
-        module_->ExecuteSelectedPlayLists({}, options(0, false, false));
+        module_->ExecuteSelectedPlayLists(QList<QByteArray>(), options(0, false, false));
         module_->ExecuteSelectedSongs({QString()}, QString(), options(0, false, false));
         QCOMPARE(calls_.size(), 0);
         QCOMPARE(dialogs_.records().size(), 0);

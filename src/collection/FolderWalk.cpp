@@ -2,26 +2,34 @@
 
 #include "FolderListing.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
+#include "platform/RawNames.h"
 
 #include <QFile>
 #include <QSet>
+
+#include <optional>
 
 namespace {
 
 class Walk {
 public:
-    explicit Walk(const ListingStep& step) : step_(step) {}
+    Walk(const ListingStep& step, std::optional<QByteArray> inside)
+        : step_(step), inside_(std::move(inside)) {}
 
     // Remembers the folder; false when it is none or was walked before (a cycle, a second link).
     bool firstTime(const FolderListing& listing);
     // The result of the last sub-folder visited, or of the folder's own step.
-    bool visit(const QString& folder, FolderListing& listing);
+    bool visit(FolderListing& listing);
     const Status& error() const { return error_; }
 
 private:
-    bool visitSubFolders(const QString& folder, FolderListing& listing);
+    bool visitSubFolders(FolderListing& listing);
+    bool leavesTree(const QByteArray& folder) const;
 
     const ListingStep& step_;
+    // The real path of the start folder, ending in "/", when links must not lead out of it.
+    std::optional<QByteArray> inside_;
     QSet<NativeFolder::Id> walked_;
     Status error_ = Status::ok();
 };
@@ -37,26 +45,36 @@ bool Walk::firstTime(const FolderListing& listing) {
     return true;
 }
 
-bool Walk::visit(const QString& folder, FolderListing& listing) {
-    const StepResult result = step_(folder, listing);
+bool Walk::visit(FolderListing& listing) {
+    const StepResult result = step_(decodeText(listing.nativePath()), listing);
     if (result.error().failed()) {
         error_ = result.error();
         return false;
     }
     if (!result.goesOn())
         return false;
-    return visitSubFolders(folder, listing);
+    return visitSubFolders(listing);
 }
 
-bool Walk::visitSubFolders(const QString& folder, FolderListing& listing) {
+bool Walk::leavesTree(const QByteArray& folder) const {
+    if (!inside_)
+        return false;
+    const std::optional<QByteArray> real = RawNames::realPath(folder);
+    return !real || !QByteArray(*real + '/').startsWith(*inside_);
+}
+
+bool Walk::visitSubFolders(FolderListing& listing) {
     bool current = true;
     for (const NativeFolder::Entry& entry : listing.entries()) {
         if (!entry.maybeFolder || isSkippedName(entry.name))
             continue;
-        FolderListing subFolder(listing.nativePath() + entry.name + '/');
+        const QByteArray path = listing.nativePath() + entry.name + '/';
+        if (entry.maybeLink && leavesTree(path))
+            continue;
+        FolderListing subFolder(path);
         if (!firstTime(subFolder))
             continue;
-        current = visit(folder + QFile::decodeName(entry.name) + QLatin1Char('/'), subFolder);
+        current = visit(subFolder);
         if (error_.failed())
             return false;
     }
@@ -65,16 +83,23 @@ bool Walk::visitSubFolders(const QString& folder, FolderListing& listing) {
 
 } // namespace
 
-WalkResult WalkFolders(const QString& startFolder, const ListingStep& step) {
-    const QString start = AddTrailingBackslash(startFolder);
+WalkResult WalkFolders(const QByteArray& startFolder, const ListingStep& step, LinkScope links) {
+    const QByteArray start = AddTrailingBackslash(startFolder);
     if (start.isEmpty())
         return {};
-    FolderListing listing(QFile::encodeName(start));
-    Walk walk(step);
+    std::optional<QByteArray> inside;
+    if (links == LinkScope::StayInside)
+        inside = AddTrailingBackslash(RawNames::realPath(start).value_or(start));
+    FolderListing listing(start);
+    Walk walk(step, std::move(inside));
     if (!walk.firstTime(listing))
         return {};
-    const bool completed = walk.visit(start, listing);
+    const bool completed = walk.visit(listing);
     return {completed && walk.error().isOk(), walk.error()};
+}
+
+WalkResult WalkFolders(const QString& startFolder, const ListingStep& step) {
+    return WalkFolders(QFile::encodeName(startFolder), step);
 }
 
 WalkResult WalkFolders(const QString& startFolder, const FolderStep& step) {

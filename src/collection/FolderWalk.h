@@ -26,11 +26,15 @@ private:
 
 class FolderListing;
 
-// The step receives the full path of one folder, always ending in "/".
+// The step receives the full path of one folder, always ending in "/", as text to show (the
+// listing's path holds its bytes).
 using FolderStep = std::function<StepResult(const QString& folder)>;
 // A step that takes the folder's files from the walk's own listing of it, so that every
 // folder is listed once. A step that does not ask leaves the listing to the walk, after it.
 using ListingStep = std::function<StepResult(const QString& folder, FolderListing& listing)>;
+
+// Whether a walk that writes may leave the start folder's tree through a symbolic link.
+enum class LinkScope { Follow, StayInside };
 
 struct WalkResult {
     bool completed = false;      // the walk (or run) went through to its end
@@ -42,10 +46,13 @@ struct WalkResult {
 // Hidden folders (names beginning with ".") and names ending with "." are skipped with their
 // sub-trees. Once a step has said stop, the remaining folders at every open level still get
 // their step (which says stop again) but nothing more is listed. A folder reached twice
-// through symbolic links is walked only the first time. Not completed when the start folder
+// through symbolic links is walked only the first time; with StayInside a link to a folder
+// outside the start folder's tree is not entered at all. Not completed when the start folder
 // does not exist or a step said stop.
 WalkResult WalkFolders(const QString& startFolder, const FolderStep& step);
 WalkResult WalkFolders(const QString& startFolder, const ListingStep& step);
+WalkResult WalkFolders(const QByteArray& startFolder, const ListingStep& step,
+                       LinkScope links = LinkScope::Follow);
 
 // Runs a walk under a wait window with this caption and header (the program's one is
 // WaitWindow::RunWalk); a run without a display simply calls the walk.

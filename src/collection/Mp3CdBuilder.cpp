@@ -14,7 +14,7 @@
 namespace {
 
 // Playlists in every music folder, sorted, with the Create Playlists values put back after.
-Status createCdPlayLists(const Mp3CdJob& job, QStringList& created) {
+Status createCdPlayLists(const Mp3CdJob& job, QList<QByteArray>& created) {
     const TVARdlgCreatePL saved = job.vars.dlgCreatePL;
     TVARdlgCreatePL& values = job.vars.dlgCreatePL;
     values.radInFolders_Checked = true;
@@ -98,7 +98,7 @@ Status writeAutoRun(const QString& base) {
 }
 
 // The INI file with the CD's playlists in place of the listed ones; it reports its own errors.
-void writeCdIni(const Mp3CdJob& job, QStringList& created, const QString& programFolder) {
+void writeCdIni(const Mp3CdJob& job, QList<QByteArray>& created, const QString& programFolder) {
     job.vars.PlayLists.swap(created);
     SaveIniFile(programFolder + Mp3Cd::IniName, job.vars, job.dialogs);
     job.vars.PlayLists.swap(created);
@@ -110,7 +110,7 @@ Status BuildMp3Cd(const Mp3CdJob& job) {
     const QString& base = job.baseFolder;
     if (!FolderExists(base))
         return Status::failure(QStringLiteral("Folder specified was not found!"));
-    QStringList created;
+    QList<QByteArray> created;
     if (Status made = createCdPlayLists(job, created); made.failed())
         return made;
     const QString programFolder = base + Mp3Cd::ProgramFolder;

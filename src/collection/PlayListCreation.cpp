@@ -34,7 +34,7 @@ PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs
                                    WaitWindowRunner runner)
     : values_(values), dialogs_(dialogs), runner_(std::move(runner)), collator_(SortCollator()) {}
 
-WalkResult PlayListCreation::CreatePlayLists(QStringList& created) {
+WalkResult PlayListCreation::CreatePlayLists(QList<QByteArray>& created) {
     created_ = &created;
     writtenFolders_.clear();
     folderFiles_.clear();
@@ -65,8 +65,10 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
     }
     // The flush runs under the wait window too: it may take a while on a slow disk.
     return runner_(QStringLiteral("Creating Playlists"),
-                   QStringLiteral("Currently creating playlist for folder:"),
-                   [&] { return flushed(WalkFolders(values_.edBaseFolder_Text, step)); });
+                   QStringLiteral("Currently creating playlist for folder:"), [&] {
+                       // A run writes only into the tree it was given.
+                       return flushed(WalkFolders(baseFolder_, step, LinkScope::StayInside));
+                   });
 }
 
 // One flush for each file system written to instead of one per playlist; a failure is a
@@ -87,11 +89,11 @@ StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderL
     collectFolderFiles(listing);
     const QByteArray path = playListPath(listing.nativePath());
     if (!values_.radInFolders_Checked) {
-        // The path rules only look at "/" and ASCII, so Latin-1 carries the bytes through.
-        const QString reference = QString::fromLatin1(path);
+        // Both sides cleaned alike, so that a playlists folder such as ".." or "./x" gives
+        // entries that name the files.
+        const QByteArray folder = cleanPath(listing.nativePath());
         for (QByteArray& name : folderFiles_)
-            name = MakeRelativePath(QString::fromLatin1(listing.nativePath() + name), reference)
-                       .toLatin1();
+            name = MakeRelativePath(folder + name, path);
     }
     if (Status saved = SaveFolderPlayList(path); saved.failed())
         return StepResult::fail(saved);
@@ -121,7 +123,7 @@ QByteArray PlayListCreation::playListPath(const QByteArray& folder) const {
     const QByteArray name = PlayListNameFor(folder, baseFolder_);
     if (values_.radInFolders_Checked)
         return folder + '_' + name;
-    return baseFolder_ + QFile::encodeName(values_.edPLFolder_Text) + name;
+    return cleanPath(baseFolder_ + QFile::encodeName(values_.edPLFolder_Text) + name);
 }
 
 Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
@@ -134,7 +136,7 @@ Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
     if (FileOperations::replaceFileUnflushed(path, PlayListText(folderFiles_)).failed())
         return reportWriteError(QFile::decodeName(path));
     if (created_)
-        created_->append(QFile::decodeName(path));
+        created_->append(path);
     return Status::ok();
 }
 

@@ -26,7 +26,7 @@ public:
     // One run; every playlist written is appended to `created` as a full path. Completed when
     // the run went through to its end; a write error ends it and is returned. The playlists
     // are written to the disk together when the run ends.
-    WalkResult CreatePlayLists(QStringList& created);
+    WalkResult CreatePlayLists(QList<QByteArray>& created);
     // The step of a run.
     StepResult CreateFolderPlayList(const QString& folder, FolderListing& listing);
     // Writes the folder's files as a playlist (none when there are none) and records it.
@@ -45,6 +45,6 @@ private:
     QCollator collator_;
     QByteArray baseFolder_; // the base folder's bytes
     EntryList folderFiles_;
-    QStringList* created_ = nullptr;
+    QList<QByteArray>* created_ = nullptr;
     QHash<quint64, QByteArray> writtenFolders_; // a folder written to, by file system
 };

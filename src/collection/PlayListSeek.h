@@ -2,16 +2,20 @@
 
 #include "FolderWalk.h"
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 class FolderListing;
 
 // The step of adding playlists: appends the folder's playlist files (all M3U, then all PLS
-// matches, folders named like playlists included) to `found`, as full paths.
-StepResult SeekPlayLists(const QString& folder, FolderListing& listing, QStringList& found);
-StepResult SeekPlayLists(const QString& folder, QStringList& found);
+// matches, folders named like playlists included) to `found`, as full paths in the file
+// system's bytes.
+StepResult SeekPlayLists(const QString& folder, FolderListing& listing, QList<QByteArray>& found);
+StepResult SeekPlayLists(const QString& folder, QList<QByteArray>& found);
 
 // Adds the playlists of a folder, and with `subFolders` those of every folder below it in a
 // walk under the runner's wait window. Completed when the search went through to its end.
+bool SeekPlayListsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
+                     QList<QByteArray>& found);
 bool SeekPlayListsIn(const QString& folder, bool subFolders, const WaitWindowRunner& runner,
-                     QStringList& found);
+                     QList<QByteArray>& found);

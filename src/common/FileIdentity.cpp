@@ -1,10 +1,17 @@
 #include "FileIdentity.h"
 
-#include <QFileInfo>
+#include "platform/RawNames.h"
+
+#include <QFile>
+
+FileIdentity FileIdentity::of(const QByteArray& path) {
+    const std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    if (!status)
+        return {path, false, -1, 0, 0, 0, 0};
+    return {path,           true,           status->size, status->modifiedNs,
+            status->bornNs, status->device, status->inode};
+}
 
 FileIdentity FileIdentity::of(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {path, false, -1, {}, {}};
-    return {path, true, info.size(), info.lastModified(), info.birthTime()};
+    return of(QFile::encodeName(path));
 }

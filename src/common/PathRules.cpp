@@ -1,5 +1,6 @@
 #include "PathRules.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QStringView>
@@ -236,4 +237,37 @@ QString ExtractFileName(const QString& path) {
 
 QString ExtractFileExt(const QString& path) {
     return PathRules(PathStyle::Posix).extension(path);
+}
+
+namespace {
+// Latin-1 carries every byte to one character and back.
+QString carried(const QByteArray& path) {
+    return QString::fromLatin1(path);
+}
+} // namespace
+
+QByteArray AddTrailingBackslash(const QByteArray& path) {
+    return AddTrailingBackslash(carried(path)).toLatin1();
+}
+
+QByteArray MakeRelativePath(const QByteArray& path, const QByteArray& reference) {
+    return MakeRelativePath(carried(path), carried(reference)).toLatin1();
+}
+
+QByteArray ExtractFilePath(const QByteArray& path) {
+    return ExtractFilePath(carried(path)).toLatin1();
+}
+
+QByteArray ExtractFileName(const QByteArray& path) {
+    return ExtractFileName(carried(path)).toLatin1();
+}
+
+QByteArray cleanPath(const QByteArray& path) {
+    if (path.isEmpty())
+        return path;
+    const bool folder = path.endsWith('/');
+    QByteArray cleaned = QDir::cleanPath(carried(path)).toLatin1();
+    if (folder && !cleaned.endsWith('/'))
+        cleaned += '/';
+    return cleaned;
 }

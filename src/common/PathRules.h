@@ -64,3 +64,12 @@ QString MakeRelativePath(const QString& path, const QString& reference);
 QString ExtractFilePath(const QString& path); // folder part
 QString ExtractFileName(const QString& path); // file name part
 QString ExtractFileExt(const QString& path);  // extension
+
+// The same on paths as the file system's bytes (the rules only look at ASCII).
+QByteArray AddTrailingBackslash(const QByteArray& path);
+QByteArray MakeRelativePath(const QByteArray& path, const QByteArray& reference);
+QByteArray ExtractFilePath(const QByteArray& path);
+QByteArray ExtractFileName(const QByteArray& path);
+// "//", "/./" and "name/.." taken out by the text alone, as a reference must be before paths
+// are made relative to it; a leading ".." of a relative path stays.
+QByteArray cleanPath(const QByteArray& path);

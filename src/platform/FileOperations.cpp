@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -103,9 +104,7 @@ int createTemporary(const QByteArray& temporary) {
     return fd;
 }
 
-} // namespace
-
-Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
+Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) {
     struct stat old {};
     const bool replacing = ::stat(path.constData(), &old) == 0;
     if (replacing && (S_ISDIR(old.st_mode) || isReadOnly(path, old)))
@@ -119,6 +118,8 @@ Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
     const mode_t mode = old.st_mode & 07777;
     if (written && replacing && mode != newFileMode() && ::fchmod(fd, mode) != 0)
         error = errno, written = false;
+    if (written && flush && ::fsync(fd) != 0)
+        error = errno, written = false;
     if (::close(fd) != 0 && written)
         error = errno, written = false;
     if (written && ::rename(temporary.constData(), path.constData()) == 0)
@@ -127,6 +128,16 @@ Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
         error = errno;
     ::unlink(temporary.constData());
     return systemError(error);
+}
+
+} // namespace
+
+Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes) {
+    return replaceFile(path, bytes, true);
+}
+
+Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
+    return replaceFile(path, bytes, false);
 }
 
 Status flushFileSystem(const QByteArray& path) {
@@ -143,6 +154,19 @@ bool moveFile(const QString& from, const QString& to) {
     if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
         return false;
     return QFile::rename(from, to);
+}
+
+bool moveFile(const QByteArray& from, const QByteArray& to) {
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename: look first, as Qt's rename does.
+    struct stat info {};
+    return ::lstat(to.constData(), &info) != 0 && errno == ENOENT &&
+           ::rename(from.constData(), to.constData()) == 0;
 }
 
 bool copyFileReplacing(const QString& from, const QString& to) {
@@ -171,6 +195,10 @@ bool copyFileReplacing(const QString& from, const QString& to) {
 
 bool deleteFile(const QString& path) {
     return QFile::remove(path);
+}
+
+bool deleteFile(const QByteArray& path) {
+    return !path.isEmpty() && ::unlink(path.constData()) == 0;
 }
 
 bool isNameTaken(const QString& path) {

@@ -12,6 +12,10 @@ namespace FileOperations {
 // failed write never leaves a truncated file. A read-only existing file is refused.
 Status writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// The same for a path given by its bytes (Linux names need not be UTF-8); the file reaches the
+// disk before it takes the old one's place.
+Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes);
+
 // The same replacement for a path given by its bytes, without flushing the file to the disk:
 // for many new files at once, made durable together by one flushFileSystem() at the end.
 // The permissions of a replaced file are kept.
@@ -25,11 +29,13 @@ bool isReadOnlyFile(const QString& path);
 
 // Renames; fails when the target exists.
 bool moveFile(const QString& from, const QString& to);
+bool moveFile(const QByteArray& from, const QByteArray& to);
 
 // Copies through a temporary file and a rename; replaces an existing target.
 bool copyFileReplacing(const QString& from, const QString& to);
 
 bool deleteFile(const QString& path);
+bool deleteFile(const QByteArray& path);
 
 // True when something (a file, a folder, a dangling link) has this name.
 bool isNameTaken(const QString& path);

@@ -43,9 +43,8 @@ void NativeFolder::read() {
             const char* name = item->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
-            const bool maybeFolder =
-                item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
-            entries_.append({QByteArray(name), maybeFolder});
+            const bool maybeLink = item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
+            entries_.append({QByteArray(name), maybeLink || item->d_type == DT_DIR, maybeLink});
         }
     }
     ::close(fd_);

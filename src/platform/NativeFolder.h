@@ -22,6 +22,7 @@ public:
     struct Entry {
         QByteArray name;
         bool maybeFolder = false; // a folder, a link or of unknown type
+        bool maybeLink = false;   // a link or of unknown type
     };
 
     // False when the path names no folder (or cannot be looked at at all).

@@ -1,5 +1,7 @@
 #include "RawNames.h"
 
+#include <cstdlib>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +17,35 @@ bool exists(const QByteArray& path) {
 bool isFolder(const QByteArray& path) {
     struct stat info {};
     return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<FileStatus> status(const QByteArray& path) {
+    struct statx info {};
+    if (path.isEmpty() ||
+        ::statx(AT_FDCWD, path.constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
+        return std::nullopt;
+    const auto nanoseconds = [](const statx_timestamp& time) {
+        return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+    };
+    FileStatus result;
+    result.isFolder = S_ISDIR(info.stx_mode);
+    result.isRegular = S_ISREG(info.stx_mode);
+    result.size = qint64(info.stx_size);
+    result.modifiedNs = nanoseconds(info.stx_mtime);
+    result.bornNs = (info.stx_mask & STATX_BTIME) ? nanoseconds(info.stx_btime) : 0;
+    result.device = (quint64(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    result.inode = info.stx_ino;
+    return result;
+}
+
+std::optional<QByteArray> realPath(const QByteArray& path) {
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    QByteArray result(resolved);
+    ::free(resolved);
+    return result;
 }
 
 std::optional<QByteArray> readRegularFile(const QByteArray& path) {

@@ -13,6 +13,23 @@ namespace RawNames {
 bool exists(const QByteArray& path);
 bool isFolder(const QByteArray& path);
 
+// What stat tells of a path (symbolic links followed), birth time included where the file
+// system keeps one, and the inode: a file replaced by a rename is a new file even at the same
+// size and time.
+struct FileStatus {
+    bool isFolder = false;
+    bool isRegular = false;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    qint64 bornNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+std::optional<FileStatus> status(const QByteArray& path);
+
+// The path with every link, "." and ".." resolved, or nothing when it leads nowhere.
+std::optional<QByteArray> realPath(const QByteArray& path);
+
 // The whole content of a regular file, or nothing when it cannot be read (a FIFO or a device
 // is refused without waiting on it).
 std::optional<QByteArray> readRegularFile(const QByteArray& path);

@@ -2,6 +2,7 @@
 
 #include "PlaylistListModel.h"
 #include "SongListModel.h"
+#include "common/TextDecoding.h"
 
 CommandTarget CommandTarget::ofPlaylists(const PlaylistListModel& list) {
     CommandTarget target;
@@ -30,7 +31,7 @@ Status CommandTarget::stillHolds(const PlaylistListModel& list, const SongListMo
         return Status::failure(
             QStringLiteral("Another playlist is shown now; nothing was changed."));
     if (FileIdentity::of(file_.path) != file_)
-        return Status::failure(file_.path +
+        return Status::failure(decodeText(file_.path) +
                                QStringLiteral("\rThe file was changed by another program since "
                                               "it was shown; nothing was written."));
     return Status::ok();

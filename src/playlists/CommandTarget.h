@@ -23,7 +23,7 @@ public:
     Status stillHolds(const PlaylistListModel& list, const SongListModel& songs) const;
 
     const QList<int>& rows() const { return rows_; }
-    const QString& path() const { return file_.path; }
+    const QByteArray& path() const { return file_.path; }
 
 private:
     quint64 listGeneration_ = 0;

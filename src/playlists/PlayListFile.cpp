@@ -2,6 +2,7 @@
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
+#include "platform/RawNames.h"
 #include "settings/IniDocument.h"
 
 #include <QFile>
@@ -233,6 +234,21 @@ Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
     return Status::ok();
 }
 
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
+    const std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    if (status && !status->isFolder && !status->isRegular)
+        return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") +
+                               decodeText(path));
+    if (!status || !status->isRegular ||
+        status->size >= qint64(std::numeric_limits<quint32>::max()))
+        return cannotOpen(decodeText(path));
+    std::optional<QByteArray> content = RawNames::readRegularFile(path);
+    if (!content || content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
+        return cannotOpen(decodeText(path));
+    playlist = indexPlaylist(std::move(*content));
+    return Status::ok();
+}
+
 PlayListContent ParsePlayList(const QByteArray& bytes) {
     const IndexedPlayList indexed = indexPlaylist(bytes);
     return {indexed.format, indexed.entries.toList()};
@@ -283,6 +299,12 @@ QByteArray PlsText(const EntryList& entries) {
 }
 
 Status WritePlayList(const QString& path, const EntryList& entries, PlayListFormat format) {
+    const QByteArray text =
+        format == PlayListFormat::Pls ? PlsText(entries) : PlayListText(entries);
+    return FileOperations::writeFileAtomically(path, text);
+}
+
+Status WritePlayList(const QByteArray& path, const EntryList& entries, PlayListFormat format) {
     const QByteArray text =
         format == PlayListFormat::Pls ? PlsText(entries) : PlayListText(entries);
     return FileOperations::writeFileAtomically(path, text);

@@ -50,8 +50,10 @@ struct IndexedPlayList {
 
 // The same reading rules as ParsePlayList, keeping the bytes once.
 IndexedPlayList indexPlaylist(QByteArray bytes);
-// Fails with "Cannot open file <path>" when the file cannot be opened.
+// Fails with "Cannot open file <path>" when the file cannot be opened. A path given as bytes
+// need not be UTF-8; a pipe or a device is refused as CheckPlayListFileType says.
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.
 // Lines end at CR LF, CR or LF; a NUL byte ends the text; a UTF-8 byte-order mark at the very
@@ -76,6 +78,8 @@ QByteArray PlayListText(const EntryList& entries);
 QByteArray PlsText(const EntryList& entries);
 // Writes the file atomically in the written form (or as PLS); the old file survives a failure.
 Status WritePlayList(const QString& path, const EntryList& entries,
+                     PlayListFormat format = PlayListFormat::PlainM3U);
+Status WritePlayList(const QByteArray& path, const EntryList& entries,
                      PlayListFormat format = PlayListFormat::PlainM3U);
 
 // Shown text of an entry: UTF-8 when valid, otherwise Windows-1252.

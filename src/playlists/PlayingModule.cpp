@@ -14,18 +14,6 @@ bool partialShuffle(const TVARdlgPreferences& options) {
     return options.grpShuffle_Tag == 1;
 }
 
-// Qt opens files by UTF-8 names; a name that is not UTF-8 is read through its bytes.
-Status loadEntries(const QByteArray& path, IndexedPlayList& playlist) {
-    const QString name = QFile::decodeName(path);
-    if (QFile::encodeName(name) == path)
-        return loadIndexedPlaylist(name, playlist);
-    std::optional<QByteArray> content = RawNames::readRegularFile(path);
-    if (!content)
-        return Status::failure(QStringLiteral("Cannot open file ") + name);
-    playlist = indexPlaylist(std::move(*content));
-    return Status::ok();
-}
-
 // A blank line of a playlist names no file; handing it over would give the player a folder.
 bool isBlankEntry(QByteArrayView entry) {
     return DecodeEntry(entry).trimmed().isEmpty();
@@ -44,10 +32,18 @@ PlayingModule::~PlayingModule() {
 
 void PlayingModule::ExecuteSelectedPlayLists(const QStringList& paths,
                                              const TVARdlgPreferences& options) {
-    QStringList order = paths;
+    QList<QByteArray> bytes;
+    for (const QString& path : paths)
+        bytes.append(QFile::encodeName(path));
+    ExecuteSelectedPlayLists(bytes, options);
+}
+
+void PlayingModule::ExecuteSelectedPlayLists(const QList<QByteArray>& paths,
+                                             const TVARdlgPreferences& options) {
+    QList<QByteArray> order = paths;
     if (partialShuffle(options) && options.cbShufflePL_Checked)
         ShuffleList(order, clock_);
-    for (const QString& path : order) {
+    for (const QByteArray& path : order) {
         if (Status status = AddToExecutionList(path, ExtractFilePath(path), options);
             status.failed()) {
             abandon(status);
@@ -57,11 +53,10 @@ void PlayingModule::ExecuteSelectedPlayLists(const QStringList& paths,
     PlayExecutionList(options);
 }
 
-void PlayingModule::ExecuteSelectedSongs(const EntryList& songs, const QString& base,
+void PlayingModule::ExecuteSelectedSongs(const EntryList& songs, const QByteArray& base,
                                          const TVARdlgPreferences& options) {
-    const QByteArray baseBytes = QFile::encodeName(base);
     for (const QByteArray& song : songs) {
-        if (Status status = AddToExecutionList(song, baseBytes, options); status.failed()) {
+        if (Status status = AddToExecutionList(song, base, options); status.failed()) {
             abandon(status);
             return;
         }
@@ -74,7 +69,7 @@ void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString
     EntryList entries;
     for (const QString& song : songs)
         entries.append(EncodeEntry(song));
-    ExecuteSelectedSongs(entries, base, options);
+    ExecuteSelectedSongs(entries, QFile::encodeName(base), options);
 }
 
 Status PlayingModule::AddToExecutionList(const QString& name, const QString& base,
@@ -92,7 +87,7 @@ Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArra
         return Status::ok();
     }
     IndexedPlayList playlist;
-    if (Status status = loadEntries(full, playlist); status.failed())
+    if (Status status = loadIndexedPlaylist(full, playlist); status.failed())
         return status;
     const EntryTable& entries = playlist.entries;
     const bool shuffled = partialShuffle(options) && options.cbShuffleWithinPL_Checked;

@@ -27,11 +27,13 @@ public:
     PlayingModule(const PlayingModule&) = delete;
     PlayingModule& operator=(const PlayingModule&) = delete;
 
-    // Selected playlists in list order (full paths).
+    // Selected playlists in list order (full paths, as the file system's bytes).
+    void ExecuteSelectedPlayLists(const QList<QByteArray>& paths,
+                                  const TVARdlgPreferences& options);
     void ExecuteSelectedPlayLists(const QStringList& paths, const TVARdlgPreferences& options);
     // Selected songs, resolved against the focused playlist's folder: the entries as read
     // (their bytes), or as shown (edited text, written as UTF-8).
-    void ExecuteSelectedSongs(const EntryList& songs, const QString& base,
+    void ExecuteSelectedSongs(const EntryList& songs, const QByteArray& base,
                               const TVARdlgPreferences& options);
     void ExecuteSelectedSongs(const QStringList& songs, const QString& base,
                               const TVARdlgPreferences& options);

@@ -3,11 +3,36 @@
 #include "ListSorting.h"
 #include "SelectedRows.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
 
 #include <algorithm>
 #include <numeric>
 
-PlaylistListModel::PlaylistListModel(QStringList& paths, QObject* parent)
+namespace {
+// More separate ranges than this are removed by rebuilding the list once: removing range by
+// range moves the rows behind each one again.
+constexpr qsizetype MaxRangesRemovedOneByOne = 16;
+
+struct RowRange {
+    int first;
+    int last;
+};
+
+// Sorted, distinct rows as ranges of neighbours, from the last range to the first.
+QList<RowRange> descendingRanges(const QList<int>& sortedRows) {
+    QList<RowRange> ranges;
+    for (int row : sortedRows) {
+        if (!ranges.isEmpty() && ranges.last().last + 1 == row)
+            ranges.last().last = row;
+        else
+            ranges.append({row, row});
+    }
+    std::reverse(ranges.begin(), ranges.end());
+    return ranges;
+}
+} // namespace
+
+PlaylistListModel::PlaylistListModel(QList<QByteArray>& paths, QObject* parent)
     : QAbstractListModel(parent), paths_(paths), selection_(this) {}
 
 int PlaylistListModel::rowCount(const QModelIndex& parent) const {
@@ -17,11 +42,12 @@ int PlaylistListModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= paths_.size())
         return {};
-    const QString& path = paths_.at(index.row());
+    const QByteArray& path = paths_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return ExtractFileName(path);
+        return decodeText(ExtractFileName(path));
     case Qt::ToolTipRole:
+        return decodeText(path);
     case PathRole:
         return path;
     default:
@@ -43,9 +69,11 @@ QList<int> PlaylistListModel::selectedRows() const {
     return ::selectedRows(selection_);
 }
 
-QStringList PlaylistListModel::selectedPaths() const {
-    QStringList selected;
-    for (int row : selectedRows())
+QList<QByteArray> PlaylistListModel::selectedPaths() const {
+    QList<QByteArray> selected;
+    const QList<int> rows = selectedRows();
+    selected.reserve(rows.size());
+    for (int row : rows)
         selected.append(paths_.at(row));
     return selected;
 }
@@ -64,14 +92,14 @@ void PlaylistListModel::changed() {
     ++generation_;
 }
 
-void PlaylistListModel::replaceAll(const QStringList& paths) {
+void PlaylistListModel::replaceAll(const QList<QByteArray>& paths) {
     beginResetModel();
     paths_ = paths;
     endResetModel();
     changed();
 }
 
-void PlaylistListModel::append(const QStringList& paths) {
+void PlaylistListModel::append(const QList<QByteArray>& paths) {
     if (paths.isEmpty())
         return;
     const int first = count();
@@ -81,74 +109,119 @@ void PlaylistListModel::append(const QStringList& paths) {
     changed();
 }
 
-void PlaylistListModel::setPath(int row, const QString& path) {
+void PlaylistListModel::appendSelected(const QList<QByteArray>& paths) {
+    const int first = count();
+    append(paths);
+    if (count() > first)
+        selection_.select(QItemSelection(index(first), index(count() - 1)),
+                          QItemSelectionModel::Select);
+}
+
+void PlaylistListModel::setPath(int row, const QByteArray& path) {
     paths_[row] = path;
     Q_EMIT dataChanged(index(row), index(row));
 }
 
 void PlaylistListModel::removeRowsAt(QList<int> rows) {
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    // From the last row down, so the rows still to remove keep their numbers.
-    for (int row : rows) {
-        beginRemoveRows({}, row, row);
-        paths_.removeAt(row);
-        endRemoveRows();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([this](int row) { return row < 0 || row >= count(); });
+    if (rows.isEmpty())
+        return;
+    const QList<RowRange> ranges = descendingRanges(rows);
+    if (ranges.size() <= MaxRangesRemovedOneByOne) {
+        // From the last range up, so the rows still to remove keep their numbers.
+        for (const RowRange& range : ranges) {
+            beginRemoveRows({}, range.first, range.last);
+            paths_.remove(range.first, range.last - range.first + 1);
+            endRemoveRows();
+        }
+    } else {
+        const QList<bool> removed = rowMask(rows);
+        QList<QByteArray> kept;
+        kept.reserve(count() - rows.size());
+        for (int row = 0; row < count(); ++row)
+            if (!removed.at(row))
+                kept.append(paths_.at(row));
+        beginResetModel();
+        paths_ = std::move(kept);
+        endResetModel();
     }
     changed();
 }
 
+QList<bool> PlaylistListModel::rowMask(const QList<int>& rows) const {
+    QList<bool> mask(count(), false);
+    for (int row : rows)
+        if (row >= 0 && row < count())
+            mask[row] = true;
+    return mask;
+}
+
 void PlaylistListModel::moveRows(QList<int> rows, int destination) {
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (rows.isEmpty())
         return;
     // The new order as old row numbers: the rows left in place, with the moved ones inserted.
-    QList<int> order;
+    const QList<bool> moved = rowMask(rows);
+    QList<int> staying;
+    staying.reserve(count());
     for (int row = 0; row < count(); ++row)
-        if (!rows.contains(row))
-            order.append(row);
-    destination = std::clamp(destination, 0, int(order.size()));
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        order.insert(destination + i, rows.at(i));
+        if (!moved.at(row))
+            staying.append(row);
+    destination = std::clamp(destination, 0, int(staying.size()));
+    QList<int> order = staying.first(destination);
+    order.append(rows);
+    order.append(staying.sliced(destination));
     reorder(order);
 }
 
 void PlaylistListModel::moveRowsByOne(QList<int> rows, int step) {
-    std::sort(rows.begin(), rows.end());
+    QList<bool> moving = rowMask(rows);
     QList<int> order(count());
     std::iota(order.begin(), order.end(), 0);
     // Each moved row swaps with its neighbour unless that one is a moved row that stayed.
+    // `order` and `moving` are indexed by position; a swap moves both.
+    const int n = count();
     if (step < 0) {
-        for (int row : rows) {
-            const qsizetype at = order.indexOf(row);
-            if (at > 0 && !rows.contains(order.at(at - 1)))
+        for (int at = 1; at < n; ++at)
+            if (moving.at(at) && !moving.at(at - 1)) {
                 order.swapItemsAt(at, at - 1);
-        }
+                moving.swapItemsAt(at, at - 1);
+            }
     } else {
-        for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
-            const qsizetype at = order.indexOf(*it);
-            if (at + 1 < order.size() && !rows.contains(order.at(at + 1)))
+        for (int at = n - 2; at >= 0; --at)
+            if (moving.at(at) && !moving.at(at + 1)) {
                 order.swapItemsAt(at, at + 1);
-        }
+                moving.swapItemsAt(at, at + 1);
+            }
     }
     reorder(order);
 }
 
 void PlaylistListModel::reorder(const QList<int>& order) {
-    QList<int> identity(count());
-    std::iota(identity.begin(), identity.end(), 0);
-    if (order == identity)
+    bool identity = true;
+    for (int row = 0; row < order.size() && identity; ++row)
+        identity = order.at(row) == row;
+    if (identity)
         return;
     Q_EMIT layoutAboutToBeChanged();
     QList<int> newRowOf(count());
-    QStringList reordered;
+    QList<QByteArray> reordered;
+    reordered.reserve(count());
     for (int row = 0; row < order.size(); ++row) {
         newRowOf[order.at(row)] = row;
         reordered.append(paths_.at(order.at(row)));
     }
-    paths_ = reordered;
+    paths_ = std::move(reordered);
     // The view's selection and focus travel with their rows.
-    for (const QModelIndex& old : persistentIndexList())
-        changePersistentIndex(old, index(newRowOf.at(old.row())));
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (const QModelIndex& old : persistent)
+        moved.append(index(newRowOf.at(old.row())));
+    changePersistentIndexList(persistent, moved);
     Q_EMIT layoutChanged();
     changed();
 }
@@ -156,8 +229,16 @@ void PlaylistListModel::reorder(const QList<int>& order) {
 void PlaylistListModel::sortByName() {
     if (paths_.isEmpty())
         return;
+    QStringList texts;
+    texts.reserve(count());
+    for (const QByteArray& path : std::as_const(paths_))
+        texts.append(decodeText(path));
+    QList<QByteArray> sorted;
+    sorted.reserve(count());
+    for (qsizetype row : LocaleSortedOrder(texts))
+        sorted.append(paths_.at(row));
     beginResetModel();
-    SortLocaleAware(paths_);
+    paths_ = std::move(sorted);
     endResetModel();
     changed();
 }

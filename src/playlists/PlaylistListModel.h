@@ -1,32 +1,36 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QByteArray>
 #include <QItemSelectionModel>
-#include <QStringList>
+#include <QList>
 
-// The list of playlists: full paths (kept in the settings record, which this model alone
-// changes), the focused one and the selection. Shown as file names, the full path as hint.
+// The list of playlists: full paths as the file system's bytes (kept in the settings record,
+// which this model alone changes), the focused one and the selection. Shown as file names
+// decoded for display, the full path as hint. Every change costs time in proportion to the
+// rows it touches, never to the rows times the selection.
 class PlaylistListModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // The path's bytes.
     static constexpr int PathRole = Qt::UserRole;
 
-    explicit PlaylistListModel(QStringList& paths, QObject* parent = nullptr);
+    explicit PlaylistListModel(QList<QByteArray>& paths, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
-    const QStringList& paths() const { return paths_; }
-    QString path(int row) const { return paths_.value(row); }
+    const QList<QByteArray>& paths() const { return paths_; }
+    QByteArray path(int row) const { return paths_.value(row); }
     int count() const { return int(paths_.size()); }
 
     int currentRow() const;
-    QString currentPath() const { return path(currentRow()); }
+    QByteArray currentPath() const { return path(currentRow()); }
     // Moves the focus without touching the selection.
     void setCurrentRow(int row);
     QList<int> selectedRows() const;
-    QStringList selectedPaths() const;
+    QList<QByteArray> selectedPaths() const;
     void select(int row);
     void selectAll();
 
@@ -35,23 +39,27 @@ public:
     quint64 generation() const { return generation_; }
 
     // Another list takes this one's place (an INI file was read).
-    void replaceAll(const QStringList& paths);
-    void append(const QStringList& paths);
-    void setPath(int row, const QString& path);
+    void replaceAll(const QList<QByteArray>& paths);
+    void append(const QList<QByteArray>& paths);
+    // Appends in one step and adds the new rows to the selection as one range.
+    void appendSelected(const QList<QByteArray>& paths);
+    void setPath(int row, const QByteArray& path);
     void removeRowsAt(QList<int> rows);
     // Moves the rows, kept in their order, so that the first lands at `destination`.
     void moveRows(QList<int> rows, int destination);
     // Moves each row one place up (step -1) or down (+1); a row at the end, or behind one
     // that cannot move, stays.
     void moveRowsByOne(QList<int> rows, int step);
+    // By the shown form of the full paths, in the user's collation.
     void sortByName();
 
 private:
     void changed();
     // `order` lists the old row of every new row.
     void reorder(const QList<int>& order);
+    QList<bool> rowMask(const QList<int>& rows) const;
 
-    QStringList& paths_;
+    QList<QByteArray>& paths_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
 };

@@ -25,7 +25,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-Status SongListModel::load(const QString& path, const QString& file) {
+Status SongListModel::load(const QByteArray& path, const QByteArray& file) {
     // What the file is before reading it: a change during the read then shows as a change.
     FileIdentity identity = FileIdentity::of(file);
     IndexedPlayList playlist;
@@ -39,16 +39,16 @@ Status SongListModel::load(const QString& path, const QString& file) {
 }
 
 void SongListModel::clear() {
-    replace({}, QString(), FileIdentity{});
+    replace({}, QByteArray(), FileIdentity{});
 }
 
-void SongListModel::replace(IndexedPlayList playlist, const QString& listPath,
+void SongListModel::replace(IndexedPlayList playlist, const QByteArray& listPath,
                             FileIdentity identity) {
     beginResetModel();
     playlist_ = std::move(playlist);
     listPath_ = listPath;
     identity_ = std::move(identity);
-    baseFolder_ = AddTrailingBackslash(ExtractFilePath(identity_.path)).toUtf8();
+    baseFolder_ = AddTrailingBackslash(ExtractFilePath(identity_.path));
     endResetModel();
     ++generation_;
 }

@@ -21,8 +21,8 @@ public:
 
     // Reads the playlist the list names `path` from `file`, where it is on disk (found
     // whatever its letter case, resolveExistingPath); on failure the list is empty and the
-    // status says why.
-    Status load(const QString& path, const QString& file);
+    // status says why. Paths are the file system's bytes.
+    Status load(const QByteArray& path, const QByteArray& file);
     void clear();
 
     int count() const { return int(playlist_.entries.size()); }
@@ -31,7 +31,7 @@ public:
     EntryList entries() const { return playlist_.entries.toList(); }
     PlayListFormat format() const { return playlist_.format; }
     // The playlist shown, as the list names it; empty when none is.
-    const QString& playlistPath() const { return listPath_; }
+    const QByteArray& playlistPath() const { return listPath_; }
     // The file read, as it is on disk.
     const FileIdentity& identity() const { return identity_; }
     // Grows with every load or clear.
@@ -44,10 +44,10 @@ public:
     void selectAll();
 
 private:
-    void replace(IndexedPlayList playlist, const QString& listPath, FileIdentity identity);
+    void replace(IndexedPlayList playlist, const QByteArray& listPath, FileIdentity identity);
 
     IndexedPlayList playlist_;
-    QString listPath_;
+    QByteArray listPath_;
     FileIdentity identity_;
     QByteArray baseFolder_;
     QItemSelectionModel selection_;

@@ -64,6 +64,17 @@ Status IniFile::writeString(const QString& section, const QString& key, const QS
     });
 }
 
+std::optional<QByteArray> IniFile::readBytes(const QString& section, const QString& key) const {
+    return document_.value(section.toUtf8(), key.toUtf8());
+}
+
+Status IniFile::writeBytes(const QString& section, const QString& key, const QByteArray& value) {
+    if (document_.value(section.toUtf8(), key.toUtf8()) == value)
+        return Status::ok();
+    return change(
+        [&](IniDocument& document) { document.setValue(section.toUtf8(), key.toUtf8(), value); });
+}
+
 Status IniFile::eraseSection(const QString& section) {
     if (!document_.hasSection(section.toUtf8()))
         return Status::ok();

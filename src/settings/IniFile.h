@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The private-profile engine over one file: every write goes to disk at once, atomically
 // (temporary file + rename), as WritePrivateProfileString does. A missing file reads as empty.
@@ -19,6 +20,9 @@ public:
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
     bool hasValue(const QString& section, const QString& key) const;
+    // The value's bytes as they stand in the file (paths need not be UTF-8).
+    std::optional<QByteArray> readBytes(const QString& section, const QString& key) const;
+    Status writeBytes(const QString& section, const QString& key, const QByteArray& value);
     // Failure carries "Unable to write to <file name>".
     Status writeString(const QString& section, const QString& key, const QString& value);
     Status eraseSection(const QString& section);

@@ -3,10 +3,13 @@
 #include "TEnhIniFile.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/ConfigLocations.h"
+#include "platform/RawNames.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -58,26 +61,47 @@ Status readWriteGeneral(TEnhIniFile& ini, TVARdlgPreferences& p, bool write) {
     return Status::ok();
 }
 
-const QLatin1String FileUrlScheme("file://");
+const QByteArray FileUrlScheme("file://");
 
 // A line break cannot stand in an INI line, so such a path is kept as a file URL; no path
 // stored by older versions looks like one.
-QString storedPath(const QString& path, const QString& iniFile) {
-    if (path.contains(u'\n') || path.contains(u'\r'))
-        return QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded());
+QByteArray storedPath(const QByteArray& path, const QByteArray& iniFile) {
+    if (path.contains('\n') || path.contains('\r'))
+        return FileUrlScheme + path.toPercentEncoding("/");
     return MakeRelativePath(path, iniFile);
 }
 
-QString loadedPath(const QString& text, const QString& iniFile, PathCaseLookup& lookup) {
-    if (text.startsWith(FileUrlScheme, Qt::CaseInsensitive)) {
-        const QUrl url(text, QUrl::StrictMode);
-        if (url.isValid() && url.isLocalFile())
-            return url.toLocalFile();
-    }
-    return lookup.resolveEntry(text, iniFile);
+// A local file URL's path as bytes (percent-encoded names need not be UTF-8); nothing for
+// another kind of URL, or one that would name a path holding a NUL, which no file has.
+std::optional<QByteArray> localFileOf(const QByteArray& text) {
+    const QUrl url(QString::fromLatin1(text), QUrl::StrictMode);
+    if (!url.isValid() || !url.isLocalFile())
+        return std::nullopt;
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (path.contains('\0'))
+        return QByteArray();
+    const QString host = url.host();
+    if (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return path;
+    return "//" + host.toUtf8() + path;
 }
 
-Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList& playLists,
+// The path a stored entry names. An entry written on Windows in its own code page may name a
+// file that a Linux mount shows in UTF-8: the bytes are kept unless only that form exists.
+QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCaseLookup& lookup) {
+    if (text.left(FileUrlScheme.size()).compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
+        if (const std::optional<QByteArray> path = localFileOf(text))
+            return *path;
+    }
+    const QByteArray path = lookup.resolveEntry(text, iniFile);
+    if (isValidUtf8(text) || RawNames::exists(path))
+        return path;
+    const QByteArray converted = lookup.resolveEntry(decodeText(text).toUtf8(), iniFile);
+    return RawNames::exists(converted) ? converted : path;
+}
+
+Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
                           bool write) {
     qint32 count = 0;
     if (write) {
@@ -89,20 +113,23 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList
                                      VarType::Integer, write);
     if (status.failed())
         return status;
+    const QByteArray iniFile = QFile::encodeName(fileName);
     // Playlists are found as on Windows: letter case aside, and on Linux names with a
     // backslash; one lookup keeps the folder listings for the whole list.
     PathCaseLookup lookup;
     for (qint32 i = 0; i < count; ++i) {
-        QString text = write ? storedPath(playLists.at(i), fileName) : QString();
-        status = ini.ReadWriteSth(PlayListsSection, QLatin1String("File") + QString::number(i),
-                                  &text, QString(), VarType::String, write);
-        if (status.failed())
-            return status;
-        if (!write) {
-            if (text.isEmpty())
-                return Status::failure(QStringLiteral("Empty playlist entry"));
-            playLists.append(loadedPath(text, fileName, lookup));
+        const QString key = QLatin1String("File") + QString::number(i);
+        if (write) {
+            status = ini.writeBytes(PlayListsSection, key, storedPath(playLists.at(i), iniFile));
+            if (status.failed())
+                return status;
+            continue;
         }
+        const QByteArray text = ini.readBytes(PlayListsSection, key).value_or(QByteArray());
+        const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup);
+        if (path.isEmpty())
+            return Status::failure(QStringLiteral("Empty playlist entry"));
+        playLists.append(path);
     }
     return Status::ok();
 }

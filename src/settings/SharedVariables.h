@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -65,8 +67,9 @@ struct TSharedVariables {
     TVARdlgAddPL dlgAddPL;
     TVARdlgCreatePL dlgCreatePL;
     TVARdlgAutoCD dlgAutoCD;
-    // Full path of every listed playlist; item i belongs to item i of the playlist box.
-    QStringList PlayLists;
+    // Full path of every listed playlist as the file system's bytes (names need not be UTF-8);
+    // item i belongs to item i of the playlist box.
+    QList<QByteArray> PlayLists;
 };
 
 // The process-wide record.

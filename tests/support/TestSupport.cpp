@@ -14,6 +14,20 @@
 
 namespace TestSupport {
 
+QList<QByteArray> pathBytes(const QStringList& paths) {
+    QList<QByteArray> bytes;
+    for (const QString& path : paths)
+        bytes.append(QFile::encodeName(path));
+    return bytes;
+}
+
+QStringList pathTexts(const QList<QByteArray>& paths) {
+    QStringList texts;
+    for (const QByteArray& path : paths)
+        texts.append(QFile::decodeName(path));
+    return texts;
+}
+
 QByteArray readBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

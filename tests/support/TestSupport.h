@@ -9,6 +9,9 @@ class QWidget;
 namespace TestSupport {
 
 QByteArray readBytes(const QString& path);
+// Paths as the program keeps them (the file system's bytes) and back, for UTF-8 names.
+QList<QByteArray> pathBytes(const QStringList& paths);
+QStringList pathTexts(const QList<QByteArray>& paths);
 void writeBytes(const QString& path, const QByteArray& bytes);
 
 // Points XDG_CONFIG_HOME and XDG_RUNTIME_DIR into a fresh temporary folder for this process,

@@ -10,6 +10,7 @@
 #include "common/UserDialogs.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QFrame>
@@ -132,7 +133,7 @@ bool AddPlaylistsDialog::addFile() {
     if (QFileInfo(file).isFile()) {
         // A name typed relative to the working folder means that folder's file, as the file
         // chooser would give it; stored as typed it would later resolve elsewhere.
-        FoundPlayLists.append(QFileInfo(file).absoluteFilePath());
+        FoundPlayLists.append(QFile::encodeName(QFileInfo(file).absoluteFilePath()));
         return true;
     }
     dialogs_.showMessage(QLatin1String("Playlist file not found:\r") + file);

@@ -27,7 +27,7 @@ public:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    QStringList FoundPlayLists;
+    QList<QByteArray> FoundPlayLists;
 
     // Rows of the file-open dialog dlgAddM3UFile.
     static QStringList fileFilters();

@@ -11,6 +11,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
+#include "platform/RawNames.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/gui/MainWindow.h"
@@ -94,37 +95,27 @@ void CollectionPart::makeMp3Cd() {
 }
 
 namespace {
-bool isPlaylistFile(const QFileInfo& file) {
-    const QString suffix = file.suffix();
-    return file.isFile() && (suffix.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
-                             suffix.compare(QLatin1String("pls"), Qt::CaseInsensitive) == 0);
-}
-
-// The playlists in a folder and its sub-folders, under the wait window; false when the user
-// stopped the search (nothing of that folder is added then, as with Add).
-bool seekPlaylistsIn(const QString& path, QStringList& found) {
-    const QString folder = AddTrailingBackslash(path);
-    QStringList inFolder;
-    const FolderStep step = [&inFolder](const QString& f) { return SeekPlayLists(f, inFolder); };
-    if (!WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
-                             QStringLiteral("Currently seeking playlists in folder:"),
-                             [&] { return WalkFolders(folder, step); })
-             .completed)
-        return false;
-    found += inFolder;
-    return true;
+bool isPlaylistName(const QByteArray& path) {
+    const QByteArray extension = path.right(4).toUpper(); // ASCII letters only
+    return extension == ".M3U" || extension == ".PLS";
 }
 } // namespace
 
-void CollectionPart::addDroppedFiles(const QStringList& paths) {
-    QStringList found;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            if (!seekPlaylistsIn(path, found))
+// Each dropped folder is searched like Add's tree; a stopped search ends the drop and adds
+// nothing of that folder.
+void CollectionPart::addDroppedFiles(const QList<QByteArray>& paths) {
+    QList<QByteArray> found;
+    for (const QByteArray& path : paths) {
+        const std::optional<RawNames::FileStatus> status = RawNames::status(path);
+        if (!status)
+            continue;
+        if (status->isFolder) {
+            QList<QByteArray> inFolder;
+            if (!SeekPlayListsIn(path, true, &WaitWindow::RunWalk, inFolder))
                 break;
-        } else if (isPlaylistFile(info)) {
-            found.append(info.absoluteFilePath());
+            found += inFolder;
+        } else if (status->isRegular && isPlaylistName(path)) {
+            found.append(path);
         }
     }
     if (!found.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 class MainWindow;
 
@@ -17,7 +18,7 @@ public:
     // Files and folders dropped on the playlist list, in their order: playlist files join as
     // Add does for one file, folders add the playlists in them and their sub-folders as Add
     // does for a folder; other files are left out.
-    void addDroppedFiles(const QStringList& paths);
+    void addDroppedFiles(const QList<QByteArray>& paths);
 
 private:
     MainWindow& window_;

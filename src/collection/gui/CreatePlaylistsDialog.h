@@ -30,7 +30,7 @@ public:
     QPushButton* btnCreate = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    QStringList CreatedPlayLists;
+    QList<QByteArray> CreatedPlayLists;
 
     void btnFolderClick();
     void btnCreateClick();

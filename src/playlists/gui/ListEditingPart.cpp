@@ -3,6 +3,8 @@
 #include "MainWindow.h"
 
 #include "common/PathCaseLookup.h"
+#include "common/PathRules.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "playlists/CommandTarget.h"
@@ -10,7 +12,8 @@
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 
 bool ListEditingPart::stillHolds(const CommandTarget& target) {
     const Status holds = target.stillHolds(window_.playlists(), window_.songs());
@@ -27,7 +30,7 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const En
     const PlayListFormat format =
         songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
     if (WritePlayList(target.path(), entries, format).failed())
-        window_.context().dialogs.showMessage(target.path() +
+        window_.context().dialogs.showMessage(decodeText(target.path()) +
                                               QLatin1String("\rUnable to update file!"));
     const int current = songs.currentRow();
     window_.showFocusedPlaylist();
@@ -104,6 +107,22 @@ void ListEditingPart::editSong() {
     rewriteShownPlaylist(target, entries);
 }
 
+namespace {
+// The path a typed name stands for. Only what the user changed is taken from the text: a
+// folder shown unchanged keeps its bytes, which need not be UTF-8. A bare name lands in the
+// current folder; the list keeps where the file really is, so the saved INI file finds it.
+QByteArray renamedPath(const QByteArray& current, const QString& answer) {
+    const QByteArray folder = ExtractFilePath(current);
+    const QString typedFolder = ExtractFilePath(answer);
+    QByteArray path = typedFolder == decodeText(folder)
+                          ? folder + QFile::encodeName(ExtractFileName(answer))
+                          : QFile::encodeName(answer);
+    if (!path.startsWith('/'))
+        path = AddTrailingBackslash(QFile::encodeName(QDir::currentPath())) + path;
+    return path;
+}
+} // namespace
+
 void ListEditingPart::renamePlaylist() {
     PlaylistListModel& playlists = window_.playlists();
     const int row = playlists.currentRow();
@@ -111,22 +130,22 @@ void ListEditingPart::renamePlaylist() {
         return;
     const CommandTarget target = CommandTarget::ofPlaylists(playlists);
     UserDialogs& dialogs = window_.context().dialogs;
-    const QString current = playlists.path(row);
+    const QByteArray current = playlists.path(row);
+    const QString shown = decodeText(current);
     const QString answer =
         dialogs
             .askText(QStringLiteral("Edit playlist file name"),
-                     QStringLiteral("Please enter the new name for the playlist: "), current)
-            .value_or(current);
-    if (answer == current || !stillHolds(target))
+                     QStringLiteral("Please enter the new name for the playlist: "), shown)
+            .value_or(shown);
+    if (answer == shown || !stillHolds(target))
         return;
-    if (answer.isEmpty() || !FileOperations::moveFile(resolveExistingPath(current), answer)) {
-        dialogs.showMessage(QLatin1String("Unable to rename ") + current +
-                            QLatin1String("\rinto ") + answer);
+    const QByteArray renamed = answer.isEmpty() ? QByteArray() : renamedPath(current, answer);
+    if (renamed.isEmpty() || !FileOperations::moveFile(resolveExistingPath(current), renamed)) {
+        dialogs.showMessage(QLatin1String("Unable to rename ") + shown + QLatin1String("\rinto ") +
+                            answer);
         return;
     }
-    // A bare name lands in the current folder; the list keeps where the file really is, so
-    // the saved INI file still finds it.
-    playlists.setPath(row, QFileInfo(answer).absoluteFilePath());
+    playlists.setPath(row, renamed);
     window_.showFocusedPlaylist();
 }
 

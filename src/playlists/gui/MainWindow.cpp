@@ -315,11 +315,8 @@ void MainWindow::updateToolButtons() {
     executeButton_->setEnabled(any);
 }
 
-void MainWindow::appendPlaylists(const QStringList& paths) {
-    const int first = playlists_->count();
-    playlists_->append(paths);
-    for (int row = first; row < playlists_->count(); ++row)
-        playlists_->select(row);
+void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
+    playlists_->appendSelected(paths);
     focusPlaylist(playlists_->count() - 1);
     updateToolButtons();
 }
@@ -331,7 +328,7 @@ void MainWindow::loadIniFile(const QString& path) {
     // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
     int& closeDelay = loaded.dlgPreferences.spinAutoExecuteCloseDelay_Value;
     closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
-    const QStringList paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
+    const QList<QByteArray> paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
     context_.vars = loaded;
     playlists_->replaceAll(paths);
     if (playlists_->count() > 0)

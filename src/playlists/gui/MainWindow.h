@@ -63,7 +63,7 @@ public:
     void focusPlaylist(int row);
     void updateToolButtons();
     // Found or created playlists join the list selected; the focus moves to the last one.
-    void appendPlaylists(const QStringList& paths);
+    void appendPlaylists(const QList<QByteArray>& paths);
     // Reads an instance INI file into the settings and shows its list, the first playlist
     // focused; the list changes in one step, after any message about the file.
     void loadIniFile(const QString& path);

@@ -8,8 +8,10 @@
 
 #include "collection/gui/CollectionPart.h"
 #include "common/PathCaseLookup.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
+#include "platform/RawNames.h"
 #include "playlists/SongListModel.h"
 
 #include <QDrag>
@@ -63,17 +65,17 @@ void MainWindow::focusPlaylist(int row) {
 }
 
 void MainWindow::showFocusedPlaylist() {
-    const QString path = playlists_->currentPath();
+    const QByteArray path = playlists_->currentPath();
     if (path.isEmpty()) {
         songs_->clear();
         return;
     }
     // A pipe or a device in the playlist's place is refused by the loading, with its reason.
-    const QString onDisk = resolveExistingPath(path);
-    const QFileInfo file(onDisk);
-    Status loaded = file.exists() && !file.isDir()
+    const QByteArray onDisk = resolveExistingPath(path);
+    const std::optional<RawNames::FileStatus> file = RawNames::status(onDisk);
+    Status loaded = file && !file->isFolder
                         ? songs_->load(path, onDisk)
-                        : Status::failure(path + QLatin1String("\rFile Not Found!"));
+                        : Status::failure(decodeText(path) + QLatin1String("\rFile Not Found!"));
     if (loaded.isOk())
         return;
     songs_->clear();
@@ -169,11 +171,13 @@ void MainWindow::startPlaylistDrag(int row) {
 }
 
 namespace {
-QStringList localFiles(const QMimeData* data) {
-    QStringList files;
+// The files' paths as bytes: a URL carries a name that is not UTF-8 percent-encoded, which
+// QUrl::toLocalFile() would decode with replacement marks.
+QList<QByteArray> localFiles(const QMimeData* data) {
+    QList<QByteArray> files;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            files.append(url.toLocalFile());
+            files.append(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     return files;
 }
 } // namespace
@@ -186,7 +190,7 @@ bool MainWindow::fileDragEvent(QEvent* event) {
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
     if (event->type() == QEvent::Drop) {
-        const QStringList files = localFiles(drop->mimeData());
+        const QList<QByteArray> files = localFiles(drop->mimeData());
         // After the drop is over, so the file manager is not kept waiting by the search.
         QTimer::singleShot(0, this, [this, files] { collection_->addDroppedFiles(files); });
     }
