@@ -101,13 +101,6 @@ class TestCreatePlayLists : public QObject {
         }
     }
 
-    static void removeNativeTree(const QByteArray& root) {
-        ::nftw(
-            root.constData(),
-            [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
-            FTW_DEPTH | FTW_PHYS);
-    }
-
     static QByteArray readNative(const QByteArray& path) {
         QByteArray bytes;
         const int fd = ::open(path.constData(), O_RDONLY);
@@ -179,11 +172,17 @@ private Q_SLOTS:
         QFETCH(bool, sort);
         QFETCH(bool, subFolders);
         QFETCH(QStringList, playLists);
+        // A link to a music folder outside the tree: a run must not write there.
+        const QString outside = dir_.filePath(QStringLiteral("outside"));
+        makeTree(outside, L({"o.mp3"}));
+        QVERIFY(QFile::link(outside, music() + QStringLiteral("/Out")));
         MainWindow& window = start();
         QVERIFY(createWith(input(inFolders, music(), plFolder, sort, subFolders)));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
         QCOMPARE(playListsOnDisk(), playLists);
+        QCOMPARE(QDir(outside).entryList(QDir::Files | QDir::Hidden), L({"o.mp3"}));
+        QDir(outside).removeRecursively();
 
         // Added in walk order, selected, the last one focused.
         QStringList folders;
@@ -206,6 +205,69 @@ private Q_SLOTS:
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)), expected.size() - 1);
         QVERIFY(buttonOf(window, "btnRemovePL")->isEnabled());
+    }
+
+    // Whatever the playlists folder says, the entries written name the files: ".." puts the
+    // playlists beside the base folder, and a remembered value may hold more than the dialog
+    // lets through.
+    void entriesNameTheFilesWhateverThePlaylistsFolderSays_data() {
+        QTest::addColumn<QString>("plFolder");
+        QTest::addColumn<QString>("firstPlayList"); // of the base folder, below the test folder
+        QTest::newRow("..") << S("..") << S("PlayList.M3U");
+        QTest::newRow("climbing, doubled and dotted")
+            << S("Rock/..//./Lists/") << S("music/Lists/PlayList.M3U");
+    }
+
+    void entriesNameTheFilesWhateverThePlaylistsFolderSays() {
+        QFETCH(QString, plFolder);
+        QFETCH(QString, firstPlayList);
+        TVARdlgCreatePL values = input(false, music(), plFolder);
+        ScriptedDialogs dialogs;
+        QList<QByteArray> created;
+        QVERIFY(PlayListCreation(values, dialogs, RunWithoutWaitWindow)
+                    .CreatePlayLists(created)
+                    .completed);
+        QCOMPARE(created.size(), 4);
+        QCOMPARE(QFile::decodeName(created.first()), dir_.filePath(firstPlayList));
+        for (const QByteArray& playList : std::as_const(created)) {
+            const QDir folder = QFileInfo(QFile::decodeName(playList)).dir();
+            const QList<QByteArray> entries = readNative(playList).split('\n');
+            QVERIFY(entries.size() > 1);
+            for (const QByteArray& entry : entries.first(entries.size() - 1))
+                QVERIFY2(QFileInfo::exists(folder.filePath(QString::fromUtf8(entry.chopped(1)))),
+                         entry.constData());
+        }
+        QFile::remove(dir_.filePath(QStringLiteral("PlayList.M3U")));
+    }
+
+    // What a run wrote is made durable once per file system, and a failure to do so is a
+    // failure to write.
+    void createdPlayListsAreFlushed_data() {
+        QTest::addColumn<bool>("flushWorks");
+        QTest::newRow("flushed") << true;
+        QTest::newRow("flush fails") << false;
+    }
+
+    void createdPlayListsAreFlushed() {
+        QFETCH(bool, flushWorks);
+        TVARdlgCreatePL values = input(true, music());
+        ScriptedDialogs dialogs;
+        QList<QByteArray> flushed;
+        const auto flush = [&](const QByteArray& folder) {
+            flushed << folder;
+            return flushWorks ? Status::ok() : Status::failure(QStringLiteral("EIO"));
+        };
+        QList<QByteArray> created;
+        const WalkResult run =
+            PlayListCreation(values, dialogs, RunWithoutWaitWindow, flush).CreatePlayLists(created);
+        QCOMPARE(created.size(), 4);
+        QCOMPARE(flushed.size(), 1);
+        QVERIFY(created.first().startsWith(flushed.first()));
+        QCOMPARE(run.completed, flushWorks);
+        QCOMPARE(dialogs.messages(),
+                 flushWorks ? QStringList()
+                            : QStringList{QStringLiteral("Error creating play list:\r") +
+                                          QFile::decodeName(flushed.first())});
     }
 
     // Without sorting the names stay grouped mask by mask in table order.

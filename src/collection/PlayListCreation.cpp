@@ -3,6 +3,7 @@
 #include "FolderListing.h"
 #include "WalkProgress.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "playlists/ListSorting.h"
@@ -31,8 +32,9 @@ QString PlayListNameFor(const QString& folder, const QString& baseFolder) {
 }
 
 PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs,
-                                   WaitWindowRunner runner)
-    : values_(values), dialogs_(dialogs), runner_(std::move(runner)), collator_(SortCollator()) {}
+                                   WaitWindowRunner runner, Flush flush)
+    : values_(values), dialogs_(dialogs), runner_(std::move(runner)), flush_(std::move(flush)),
+      collator_(SortCollator()) {}
 
 WalkResult PlayListCreation::CreatePlayLists(QList<QByteArray>& created) {
     created_ = &created;
@@ -76,8 +78,8 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
 WalkResult PlayListCreation::flushed(const WalkResult& result) {
     const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
     for (const QByteArray& folder : written) {
-        if (FileOperations::flushFileSystem(folder).failed() && result.error.isOk())
-            return {false, reportWriteError(QFile::decodeName(folder))};
+        if (flush_(folder).failed() && result.error.isOk())
+            return {false, reportWriteError(decodeText(folder))};
     }
     return result;
 }
@@ -134,7 +136,7 @@ Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
     if (folderFiles_.isEmpty())
         return Status::ok();
     if (FileOperations::replaceFileUnflushed(path, PlayListText(folderFiles_)).failed())
-        return reportWriteError(QFile::decodeName(path));
+        return reportWriteError(decodeText(path));
     if (created_)
         created_->append(path);
     return Status::ok();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderWalk.h"
+#include "platform/FileOperations.h"
 #include "playlists/PlayListFile.h"
 #include "settings/SharedVariables.h"
 
@@ -21,7 +22,11 @@ QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolde
 // Create Playlists values as parameters. Messages go through `dialogs`.
 class PlayListCreation {
 public:
-    PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs, WaitWindowRunner runner);
+    // Makes what was written to the file system holding a folder durable.
+    using Flush = std::function<Status(const QByteArray& folder)>;
+
+    PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs, WaitWindowRunner runner,
+                     Flush flush = FileOperations::flushFileSystem);
 
     // One run; every playlist written is appended to `created` as a full path. Completed when
     // the run went through to its end; a write error ends it and is returned. The playlists
@@ -42,6 +47,7 @@ private:
     TVARdlgCreatePL& values_;
     UserDialogs& dialogs_;
     WaitWindowRunner runner_;
+    Flush flush_;
     QCollator collator_;
     QByteArray baseFolder_; // the base folder's bytes
     EntryList folderFiles_;

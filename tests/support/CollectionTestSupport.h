@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <functional>
 
+#include <ftw.h>
+#include <stdio.h>
+
 // Folder trees in temporary folders, and driving the collection dialogs without ever blocking.
 namespace CollectionTest {
 
@@ -38,6 +41,14 @@ inline void makeTree(const QString& root, const QStringList& paths) {
         else
             TestSupport::writeBytes(full, path.toUtf8());
     }
+}
+
+// Removes a tree by its bytes: Qt cannot name files whose names are not UTF-8.
+inline void removeNativeTree(const QByteArray& root) {
+    ::nftw(
+        root.constData(),
+        [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
 }
 
 // The part of a path below the root folder ("" for the root itself).

@@ -1,0 +1,170 @@
+#include "TestSupport.h"
+#include "playlists/CommandTarget.h"
+#include "playlists/PlaylistListModel.h"
+#include "playlists/SongListModel.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+QList<QByteArray> numberedPaths(int count) {
+    QList<QByteArray> paths;
+    for (int i = 0; i < count; ++i)
+        paths << "/music/" + QByteArray::number(i) + ".m3u";
+    return paths;
+}
+
+// Every signal by which a model or its selection tells a view about a change.
+struct ChangeCounter {
+    explicit ChangeCounter(PlaylistListModel& model)
+        : inserted(&model, &QAbstractItemModel::rowsInserted),
+          removed(&model, &QAbstractItemModel::rowsRemoved),
+          reset(&model, &QAbstractItemModel::modelReset),
+          layout(&model, &QAbstractItemModel::layoutChanged),
+          selection(model.selectionModel(), &QItemSelectionModel::selectionChanged) {}
+    qsizetype total() const {
+        return inserted.size() + removed.size() + reset.size() + layout.size() + selection.size();
+    }
+    QSignalSpy inserted, removed, reset, layout, selection;
+};
+} // namespace
+
+// The playlist list's rules without a window: every command costs a bounded number of model
+// and selection changes whatever the number of rows, and every change of rows is noticed by a
+// command that was given before it.
+class TestPlaylistListModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandsOnManyRowsChangeTheModelAFewTimes_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("maxChanges");
+        QTest::addColumn<int>("rowsAfter");
+        QTest::addColumn<int>("selectionRanges"); // at most
+        QTest::newRow("append found playlists") << QStringLiteral("append") << 2 << 40000 << 2;
+        QTest::newRow("select all") << QStringLiteral("selectAll") << 1 << 20000 << 1;
+        QTest::newRow("remove the selected") << QStringLiteral("removeAll") << 2 << 0 << 0;
+        QTest::newRow("remove every other row") << QStringLiteral("removeOdd") << 2 << 10000 << 0;
+        QTest::newRow("move every other row up") << QStringLiteral("upOdd") << 2 << 20000 << 1;
+        QTest::newRow("sort") << QStringLiteral("sort") << 2 << 20000 << 0;
+    }
+
+    void commandsOnManyRowsChangeTheModelAFewTimes() {
+        QFETCH(QString, command);
+        QFETCH(int, maxChanges);
+        QFETCH(int, rowsAfter);
+        QFETCH(int, selectionRanges);
+        QList<QByteArray> paths;
+        PlaylistListModel model(paths);
+        model.append(numberedPaths(20000));
+        model.selectAll();
+        QList<int> odd;
+        for (int row = 1; row < 20000; row += 2)
+            odd << row;
+        const quint64 generation = model.generation();
+        const ChangeCounter changes(model);
+        const std::map<QString, std::function<void()>> commands{
+            {QStringLiteral("append"), [&] { model.appendSelected(numberedPaths(20000)); }},
+            {QStringLiteral("selectAll"), [&] { model.selectAll(); }},
+            {QStringLiteral("removeAll"), [&] { model.removeRowsAt(model.selectedRows()); }},
+            {QStringLiteral("removeOdd"), [&] { model.removeRowsAt(odd); }},
+            {QStringLiteral("upOdd"), [&] { model.moveRowsByOne(odd, -1); }},
+            {QStringLiteral("sort"), [&] { model.sortByName(); }},
+        };
+        commands.at(command)();
+        QVERIFY2(changes.total() <= maxChanges, qPrintable(QString::number(changes.total())));
+        QCOMPARE(model.count(), rowsAfter);
+        QCOMPARE(paths.size(), rowsAfter); // the settings record is the model's list
+        QVERIFY(model.selectionModel()->selection().size() <= selectionRanges);
+        if (command != QLatin1String("selectAll"))
+            QVERIFY(model.generation() > generation);
+        if (command == QLatin1String("removeOdd"))
+            QCOMPARE(paths.at(1), QByteArray("/music/2.m3u"));
+        if (command == QLatin1String("upOdd"))
+            QCOMPARE(paths.first(2), QList<QByteArray>({"/music/1.m3u", "/music/0.m3u"}));
+    }
+
+    // Rows moved one place keep their order; a row at the edge, or behind one that cannot
+    // move, stays; the focus travels with its row.
+    void movingRowsByOne_data() {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QByteArray>("order");
+        QTest::newRow("up") << QList<int>{2, 3} << -1 << QByteArray("02314");
+        QTest::newRow("up, first blocked") << QList<int>{0, 1, 3} << -1 << QByteArray("01324");
+        QTest::newRow("down") << QList<int>{0, 2} << 1 << QByteArray("10324");
+        QTest::newRow("down, last blocked") << QList<int>{3, 4} << 1 << QByteArray("01234");
+    }
+
+    void movingRowsByOne() {
+        QFETCH(QList<int>, rows);
+        QFETCH(int, step);
+        QFETCH(QByteArray, order);
+        QList<QByteArray> paths{"0", "1", "2", "3", "4"};
+        PlaylistListModel model(paths);
+        model.setCurrentRow(rows.last());
+        model.moveRowsByOne(rows, step);
+        QCOMPARE(paths.join(), order);
+        QCOMPARE(paths.at(model.currentRow()), QByteArray::number(rows.last()));
+    }
+
+    // A command's target holds until the list's rows, the shown playlist or its file change.
+    void commandTargetNoticesChanges_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("message");
+        const QString list =
+            QStringLiteral("The list of playlists has changed meanwhile; nothing was changed.");
+        QTest::newRow("nothing") << QStringLiteral("nothing") << QString();
+        QTest::newRow("rows removed") << QStringLiteral("remove") << list;
+        QTest::newRow("rows appended") << QStringLiteral("append") << list;
+        QTest::newRow("rows moved") << QStringLiteral("move") << list;
+        QTest::newRow("list replaced") << QStringLiteral("replace") << list;
+        QTest::newRow("other playlist shown")
+            << QStringLiteral("focus")
+            << QStringLiteral("Another playlist is shown now; nothing was changed.");
+        QTest::newRow("file rewritten")
+            << QStringLiteral("rewrite")
+            << QStringLiteral("\rThe file was changed by another program since it was shown; "
+                              "nothing was written.");
+    }
+
+    void commandTargetNoticesChanges() {
+        QFETCH(QString, change);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QByteArray first = QFile::encodeName(dir.filePath(QStringLiteral("caf\u00e9.m3u")));
+        const QByteArray second = QFile::encodeName(dir.filePath(QStringLiteral("b.m3u")));
+        TestSupport::writeBytes(QFile::decodeName(first), "a.mp3\r\n");
+        TestSupport::writeBytes(QFile::decodeName(second), "b.mp3\r\n");
+        QList<QByteArray> paths{first, second};
+        PlaylistListModel list(paths);
+        SongListModel songs;
+        list.setCurrentRow(0);
+        list.select(0);
+        QVERIFY(songs.load(first, first).isOk());
+        const CommandTarget target = CommandTarget::ofSongs(list, songs);
+        if (change == QLatin1String("remove"))
+            list.removeRowsAt({1});
+        else if (change == QLatin1String("append"))
+            list.appendSelected({second});
+        else if (change == QLatin1String("move"))
+            list.moveRowsByOne({1}, -1);
+        else if (change == QLatin1String("replace"))
+            list.replaceAll(paths);
+        else if (change == QLatin1String("focus"))
+            list.setCurrentRow(1), (void)songs.load(second, second);
+        else if (change == QLatin1String("rewrite"))
+            TestSupport::writeBytes(QFile::decodeName(first), "a.mp3\r\nadded.mp3\r\n");
+        const Status holds = target.stillHolds(list, songs);
+        QCOMPARE(holds.failed(), !message.isEmpty());
+        if (change == QLatin1String("rewrite"))
+            QCOMPARE(holds.message(), QFile::decodeName(first) + message);
+        else if (holds.failed())
+            QCOMPARE(holds.message(), message);
+    }
+};
+
+QTEST_MAIN(TestPlaylistListModel)
+#include "tst_playlistlistmodel.moc"
