@@ -170,6 +170,9 @@ bool copyFileReplacing(const QString& from, const QString& to) {
 }
 
 bool deleteFile(const QString& path) {
+    // A file the user may not write counts as read-only, as on the write path: it stays.
+    if (isReadOnlyFile(path))
+        return false;
     return QFile::remove(path);
 }
 

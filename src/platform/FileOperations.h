@@ -29,6 +29,7 @@ bool moveFile(const QString& from, const QString& to);
 // Copies through a temporary file and a rename; replaces an existing target.
 bool copyFileReplacing(const QString& from, const QString& to);
 
+// Refuses a read-only file (isReadOnlyFile) as the read-only attribute does on Windows.
 bool deleteFile(const QString& path);
 
 // True when something (a file, a folder, a dangling link) has this name.

@@ -30,6 +30,9 @@ public:
     QString text(int row) const { return DecodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
     PlayListFormat format() const { return playlist_.format; }
+    PlayListEncoding encoding() const { return playlist_.encoding; }
+    // False when the entries are not all the file holds; it must then not be rewritten.
+    bool readWhole() const { return playlist_.whole; }
     // The playlist shown, as the list names it; empty when none is.
     const QString& playlistPath() const { return listPath_; }
     // The file read, as it is on disk.
