@@ -13,8 +13,12 @@ class SongListModel : public QAbstractListModel {
 public:
     explicit SongListModel(QObject* parent = nullptr);
 
+    // Longer entries are shown and hinted cut to about this many characters: laying out
+    // megabytes of one line at every re-layout froze the window.
+    static constexpr qsizetype ShownLength = 4096;
+
     int rowCount(const QModelIndex& parent = {}) const override;
-    // Display: the decoded entry; tooltip: the full path it stands for.
+    // Display: the decoded entry; tooltip: the full path it stands for (both cut, see above).
     QVariant data(const QModelIndex& index, int role) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
