@@ -228,6 +228,17 @@ private Q_SLOTS:
                            MainWindowFixture::itemCentre(playlistViewOf(window), 1));
         QVERIFY(player_.waitForLaunches(before + 1));
         QVERIFY(player_.launches().at(before).playlist.contains("jazz.pls"));
+
+        // On empty space it plays that list's selection, which stays as it was.
+        f_->clickPlayList(0);
+        f_->clickSong(1);
+        QListView* songs = songViewOf(window);
+        QTest::mouseDClick(songs->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           QPoint(5, songs->viewport()->height() - 3));
+        QVERIFY(player_.waitForLaunches(before + 2));
+        QCOMPARE(player_.launches().at(before + 1).playlist,
+                 path(QStringLiteral("CD/PlayLists/CD1/two.mp3")).toUtf8() + "\r\n");
+        QCOMPARE(selectedRowsOf(songs), QList<int>{1});
     }
 
     void emptyListDisablesTheButtons() {
