@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstdio>
+
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
@@ -468,11 +470,32 @@ private Q_SLOTS:
     }
 
     // A file changed on disk after it was shown is not overwritten with the shown songs.
+    void aPlayListChangedOnDiskIsNotOverwritten_data() {
+        QTest::addColumn<bool>("renamedOver");
+        QTest::newRow("written later") << false;
+        // Only its birth time tells the new file from the old one.
+        QTest::newRow("renamed over it, same size and time") << true;
+    }
     void aPlayListChangedOnDiskIsNotOverwritten() {
+        QFETCH(bool, renamedOver);
         MainWindow& window = start({{QStringLiteral("a.m3u"), "b.mp3\r\na.mp3\r\n"}});
-        const QByteArray other = "written by another program\r\n";
-        QTest::qWait(20); // a later modification time
-        writeBytes(path(QStringLiteral("a.m3u")), other);
+        const QByteArray other =
+            renamedOver ? "B.MP3\r\nA.MP3\r\n" : "written by another program\r\n";
+        QTest::qWait(20); // a later modification or birth time
+        if (renamedOver) {
+            const QString original = path(QStringLiteral("a.m3u"));
+            const QString replacement = path(QStringLiteral("a.m3u.new"));
+            writeBytes(replacement, other);
+            QFile file(replacement);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QFileInfo(original).lastModified(),
+                                     QFileDevice::FileModificationTime));
+            file.close();
+            QVERIFY(::rename(QFile::encodeName(replacement).constData(),
+                             QFile::encodeName(original).constData()) == 0);
+        } else {
+            writeBytes(path(QStringLiteral("a.m3u")), other);
+        }
         f_->clickSong(0);
         f_->pressKey(songViewOf(window), Qt::Key_S, Qt::AltModifier);
         QCOMPARE(readBytes(path(QStringLiteral("a.m3u"))), other);
