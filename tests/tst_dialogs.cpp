@@ -53,6 +53,11 @@ private Q_SLOTS:
         QTest::newRow("report") << "message" << int(QMessageBox::Information) << "Platterbox";
         QTest::newRow("failure") << "error" << int(QMessageBox::Critical) << "Platterbox";
         QTest::newRow("question") << "yesno" << int(QMessageBox::Question) << "Confirm";
+        QTest::newRow("warning question")
+            << "yesno warning" << int(QMessageBox::Warning) << "Confirm";
+        QTest::newRow("retry") << "retrycancel" << int(QMessageBox::Warning) << "Platterbox";
+        QTest::newRow("retry after an error")
+            << "retrycancel error" << int(QMessageBox::Critical) << "Platterbox";
     }
 
     void boxesShowTheirKind() {
@@ -72,8 +77,14 @@ private Q_SLOTS:
             dialogs.showMessage(text);
         else if (kind == QLatin1String("error"))
             dialogs.showError(text);
-        else
+        else if (kind == QLatin1String("yesno"))
             dialogs.askYesNo(text);
+        else if (kind == QLatin1String("yesno warning"))
+            dialogs.askYesNo(text, UserDialogs::BoxKind::Warning);
+        else if (kind == QLatin1String("retrycancel"))
+            dialogs.askRetryCancel(text);
+        else
+            dialogs.askRetryCancel(text, UserDialogs::BoxKind::Error);
         QCOMPARE(shownIcon, icon);
         QCOMPARE(shownCaption, caption);
     }

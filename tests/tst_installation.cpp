@@ -29,6 +29,10 @@ const QString RegistryError = QStringLiteral("Error accessing the registery!");
 QString yesNo(const QString& text) {
     return QLatin1String("yesno:") + text;
 }
+// A warning, where questions are questions.
+QString abortQuestion() {
+    return QLatin1String("yesno/warning:") + AbortQuestion;
+}
 QString message(const QString& text) {
     return QLatin1String("message:") + text;
 }
@@ -36,7 +40,7 @@ QString folderChooser() {
     return QStringLiteral("folder:Select where to install Platterbox:");
 }
 QString copyFailed(const QString& destination) {
-    return QLatin1String("retrycancel:Can not copy file!\rSource: {own}\rDestionation: ") +
+    return QLatin1String("retrycancel/error:Can not copy file!\rSource: {own}\rDestionation: ") +
            destination;
 }
 QString upgraded(int oldVersion) {
@@ -61,10 +65,21 @@ QString kindName(ScriptedDialogs::Kind kind) {
     }
 }
 
+// The box's icon is named where it is not the usual one of its kind.
+QString boxName(const ScriptedDialogs::Record& record) {
+    using Box = UserDialogs::BoxKind;
+    const Box usual = record.kind == ScriptedDialogs::Kind::YesNo         ? Box::Question
+                      : record.kind == ScriptedDialogs::Kind::RetryCancel ? Box::Warning
+                                                                          : Box::Information;
+    const QStringList names = {QStringLiteral("/information"), QStringLiteral("/question"),
+                               QStringLiteral("/warning"), QStringLiteral("/error")};
+    return record.box == usual ? QString() : names.at(int(record.box));
+}
+
 QStringList shown(const ScriptedDialogs& dialogs) {
     QStringList texts;
     for (const ScriptedDialogs::Record& record : dialogs.records())
-        texts << kindName(record.kind) + QLatin1Char(':') + record.text;
+        texts << kindName(record.kind) + boxName(record) + QLatin1Char(':') + record.text;
     return texts;
 }
 
@@ -326,7 +341,7 @@ private Q_SLOTS:
             << nothing << false << true
             << QStringList{QStringLiteral("yes"), QStringLiteral("folder-cancel"),
                            QStringLiteral("no"), QStringLiteral("folder={tmp}/apps")}
-            << QStringList{yesNo(InstallQuestion), folderChooser(), yesNo(AbortQuestion),
+            << QStringList{yesNo(InstallQuestion), folderChooser(), abortQuestion(),
                            folderChooser()}
             << installedHere << QStringList{QStringLiteral("apps/Platterbox/Platterbox=own")}
             << nothing;
@@ -334,7 +349,7 @@ private Q_SLOTS:
             << nothing << false << true
             << QStringList{QStringLiteral("yes"), QStringLiteral("folder-cancel"),
                            QStringLiteral("yes"), QStringLiteral("no")}
-            << QStringList{yesNo(InstallQuestion), folderChooser(), yesNo(AbortQuestion),
+            << QStringList{yesNo(InstallQuestion), folderChooser(), abortQuestion(),
                            yesNo(DeclineQuestion)}
             << declined << nothing << nothing;
         QTest::newRow("copy fails, retried, cancelled")
@@ -564,8 +579,8 @@ private Q_SLOTS:
         class RestoringDialogs : public ScriptedDialogs {
         public:
             RestoringDialogs(const QString& own) : own_(own) {}
-            bool askRetryCancel(const QString& text) override {
-                ScriptedDialogs::askRetryCancel(text);
+            bool askRetryCancel(const QString& text, BoxKind kind) override {
+                ScriptedDialogs::askRetryCancel(text, kind);
                 writeBytes(own_, OwnProgram);
                 return true;
             }

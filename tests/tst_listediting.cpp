@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstdio>
+
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
@@ -92,6 +94,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QStringList>("remaining");
         QTest::addColumn<int>("current");
+        QTest::addColumn<int>("readOnly"); // a playlist made read-only first, or -1
         const auto names = [](const QList<int>& indices) {
             QStringList result;
             for (int i : indices)
@@ -99,17 +102,20 @@ private Q_SLOTS:
             return result;
         };
         QTest::newRow("3 and 5 of seven")
-            << false << QVariantList{3, 5} << true << names({0, 1, 2, 4, 6}) << 2;
+            << false << QVariantList{3, 5} << true << names({0, 1, 2, 4, 6}) << 2 << -1;
         QTest::newRow("first among them")
-            << false << QVariantList{0, 4} << true << names({1, 2, 3, 5, 6}) << 0;
+            << false << QVariantList{0, 4} << true << names({1, 2, 3, 5, 6}) << 0 << -1;
         QTest::newRow("nothing selected")
-            << false << QVariantList{} << true << names({0, 1, 2, 3, 4, 5, 6}) << 0;
+            << false << QVariantList{} << true << names({0, 1, 2, 3, 4, 5, 6}) << 0 << -1;
         QTest::newRow("answered No")
-            << false << QVariantList{3, 5} << false << names({0, 1, 2, 3, 4, 5, 6}) << 4;
+            << false << QVariantList{3, 5} << false << names({0, 1, 2, 3, 4, 5, 6}) << 4 << -1;
         QTest::newRow("all") << false << QVariantList{0, 1, 2, 3, 4, 5, 6} << true << QStringList()
-                             << -1;
+                             << -1 << -1;
         QTest::newRow("delete 1 and 6")
-            << true << QVariantList{1, 6} << true << names({0, 2, 3, 4, 5}) << 0;
+            << true << QVariantList{1, 6} << true << names({0, 2, 3, 4, 5}) << 0 << -1;
+        // It cannot be deleted, but leaves the list all the same.
+        QTest::newRow("delete 1 and read-only 6")
+            << true << QVariantList{1, 6} << true << names({0, 2, 3, 4, 5}) << 0 << 6;
     }
 
     void removingPlayLists() {
@@ -118,7 +124,11 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         QFETCH(QStringList, remaining);
         QFETCH(int, current);
+        QFETCH(int, readOnly);
         MainWindow& window = startWithSevenPlayLists();
+        const QString lockedName = QStringLiteral("p%1.m3u").arg(readOnly);
+        if (readOnly >= 0)
+            QVERIFY(QFile::setPermissions(path(lockedName), QFile::ReadOwner | QFile::ReadGroup));
         select(playlistViewOf(window), toIntList(selected), 4);
         f_->dialogs.answerYesNo(answer);
         if (deleteFiles)
@@ -146,7 +156,8 @@ private Q_SLOTS:
         QCOMPARE(buttonOf(window, "btnRemovePL")->isEnabled(), !remaining.isEmpty());
         for (int i = 0; i < 7; ++i) {
             const QString name = QStringLiteral("p%1.m3u").arg(i);
-            const bool deleted = deleteFiles && answer && !remaining.contains(name);
+            const bool deleted =
+                deleteFiles && answer && !remaining.contains(name) && name != lockedName;
             QCOMPARE(QFileInfo::exists(path(name)), !deleted);
         }
     }
@@ -213,6 +224,71 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path(QStringLiteral("ro.m3u"))), content);
         // The list shows the file's content again: the edit is lost, not kept.
         QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
+    }
+
+    // A playlist is rewritten only from all it holds: UTF-16 text is read and written back as
+    // UTF-16; a NUL byte or binary data cut the reading short, so the file is left alone.
+    void playlistsNotReadWhole_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QByteArray>("written"); // null: refused, the file stays as it was
+        QTest::addColumn<QStringList>("shown");
+        const auto utf16 = [](const QString& text, bool little) {
+            QStringEncoder encoder(little ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                                   QStringEncoder::Flag::WriteBom);
+            return QByteArray(encoder.encode(text));
+        };
+        QByteArray binary(4096, '\0');
+        for (int i = 0; i < binary.size(); ++i)
+            binary[i] = char((i * 37 + 11) % 256);
+        const QByteArray nul("a.mp3\r\nb\0c.mp3\r\nd.mp3\r\n", 22);
+        QTest::newRow("UTF-16LE sorted")
+            << utf16(QStringLiteral("b\u00e9.mp3\r\na.mp3\r\n"), true) << int(Qt::Key_S)
+            << int(Qt::AltModifier) << utf16(QStringLiteral("a.mp3\r\nb\u00e9.mp3\r\n"), true)
+            << QStringList{QStringLiteral("a.mp3"), QStringLiteral("b\u00e9.mp3")};
+        QTest::newRow("UTF-16BE extended, entry removed")
+            << utf16(QStringLiteral("#EXTM3U\r\n#EXTINF:1,x\r\nb.mp3\r\n#EXTINF:2,y\r\na.mp3\r\n"),
+                     false)
+            << int(Qt::Key_Delete) << int(Qt::ShiftModifier)
+            << utf16(QStringLiteral("a.mp3\r\n"), false) << QStringList{QStringLiteral("a.mp3")};
+        QTest::newRow("UTF-16LE with a lone surrogate")
+            << QByteArray("\xFF\xFEx\0\x00\xD8\r\0\n\0", 10) << int(Qt::Key_S)
+            << int(Qt::AltModifier) << QByteArray() << QStringList();
+        QTest::newRow("NUL inside a line, sort")
+            << nul << int(Qt::Key_S) << int(Qt::AltModifier) << QByteArray() << QStringList();
+        QTest::newRow("NUL inside a line, remove")
+            << nul << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << QByteArray()
+            << QStringList();
+        QTest::newRow("NUL inside a line, edit")
+            << nul << int(Qt::Key_F2) << 0 << QByteArray() << QStringList();
+        QTest::newRow("binary file, remove")
+            << binary << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << QByteArray()
+            << QStringList();
+    }
+
+    void playlistsNotReadWhole() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QByteArray, written);
+        QFETCH(QStringList, shown);
+        MainWindow& window = start({{QStringLiteral("w.m3u"), content}});
+        f_->clickSong(0);
+        f_->dialogs.answerYesNo(true);
+        f_->dialogs.answerText(QStringLiteral("new.mp3"));
+        QTest::keyClick(songViewOf(window), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (written.isNull()) {
+            QCOMPARE(f_->dialogs.records().size(), 1);
+            QCOMPARE(f_->dialogs.messages(),
+                     QStringList{path(QStringLiteral("w.m3u")) +
+                                 QStringLiteral("\rUnable to update file, it is not plain text!")});
+            QCOMPARE(readBytes(path(QStringLiteral("w.m3u"))), content);
+        } else {
+            QCOMPARE(f_->dialogs.messages(), QStringList());
+            QCOMPARE(readBytes(path(QStringLiteral("w.m3u"))), written);
+            QCOMPARE(f_->songTexts(), shown);
+        }
     }
 
     void sortingSongsRewritesTheFile() {
@@ -395,11 +471,32 @@ private Q_SLOTS:
     }
 
     // A file changed on disk after it was shown is not overwritten with the shown songs.
+    void aPlayListChangedOnDiskIsNotOverwritten_data() {
+        QTest::addColumn<bool>("renamedOver");
+        QTest::newRow("written later") << false;
+        // Only its birth time tells the new file from the old one.
+        QTest::newRow("renamed over it, same size and time") << true;
+    }
     void aPlayListChangedOnDiskIsNotOverwritten() {
+        QFETCH(bool, renamedOver);
         MainWindow& window = start({{QStringLiteral("a.m3u"), "b.mp3\r\na.mp3\r\n"}});
-        const QByteArray other = "written by another program\r\n";
-        QTest::qWait(20); // a later modification time
-        writeBytes(path(QStringLiteral("a.m3u")), other);
+        const QByteArray other =
+            renamedOver ? "B.MP3\r\nA.MP3\r\n" : "written by another program\r\n";
+        QTest::qWait(20); // a later modification or birth time
+        if (renamedOver) {
+            const QString original = path(QStringLiteral("a.m3u"));
+            const QString replacement = path(QStringLiteral("a.m3u.new"));
+            writeBytes(replacement, other);
+            QFile file(replacement);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QFileInfo(original).lastModified(),
+                                     QFileDevice::FileModificationTime));
+            file.close();
+            QVERIFY(::rename(QFile::encodeName(replacement).constData(),
+                             QFile::encodeName(original).constData()) == 0);
+        } else {
+            writeBytes(path(QStringLiteral("a.m3u")), other);
+        }
         f_->clickSong(0);
         f_->pressKey(songViewOf(window), Qt::Key_S, Qt::AltModifier);
         QCOMPARE(readBytes(path(QStringLiteral("a.m3u"))), other);

@@ -136,6 +136,33 @@ private Q_SLOTS:
         QTRY_VERIFY(!hintOf(list)->isVisible());
     }
 
+    // A line of megabytes is shown and hinted cut, so a re-layout measures a few thousand
+    // characters of it, not the whole line.
+    void longLineIsShownCut() {
+        const QByteArray line = QByteArray(10 << 20, 'x') + "\xC3\xA9nd.mp3";
+        writeBytes(path(QStringLiteral("Long/long.m3u")), "short.mp3\r\n" + line + "\r\n");
+        writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                   "[PlayLists]\r\nTotal=1\r\nFile0=Long/long.m3u\r\n");
+        MainWindow& window = start();
+        showAndActivate(window);
+        const QAbstractItemModel* songs = songViewOf(window)->model();
+        QCOMPARE(songs->index(0, 0).data().toString(), QStringLiteral("short.mp3"));
+        const QString shown = songs->index(1, 0).data().toString();
+        QVERIFY2(shown.size() <= 4097, qPrintable(QString::number(shown.size())));
+        QCOMPARE(shown, QString(4096, QLatin1Char('x')) + QChar(0x2026));
+        QListView* view = songViewOf(window);
+        // The item is wider than the view: its centre lies outside.
+        const QString hint =
+            hintAt(view, view->visualRect(songs->index(1, 0)).topLeft() + QPoint(5, 5));
+        QVERIFY2(hint.size() <= path(QStringLiteral("Long/")).size() + 4099,
+                 qPrintable(QString::number(hint.size())));
+        QVERIFY(hint.startsWith(path(QStringLiteral("Long/xxx"))));
+        QVERIFY(hint.endsWith(QStringLiteral("xx\u00e9nd.mp3")));
+        // The width the view lays the item out for comes from the cut text too.
+        QVERIFY(view->sizeHintForColumn(0) <
+                view->fontMetrics().horizontalAdvance(QString(8192, QLatin1Char('x'))));
+    }
+
     void keysAreDiscardedAfterTheTable() {
         MainWindow& window = start();
         showAndActivate(window);
@@ -201,6 +228,17 @@ private Q_SLOTS:
                            MainWindowFixture::itemCentre(playlistViewOf(window), 1));
         QVERIFY(player_.waitForLaunches(before + 1));
         QVERIFY(player_.launches().at(before).playlist.contains("jazz.pls"));
+
+        // On empty space it plays that list's selection, which stays as it was.
+        f_->clickPlayList(0);
+        f_->clickSong(1);
+        QListView* songs = songViewOf(window);
+        QTest::mouseDClick(songs->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           QPoint(5, songs->viewport()->height() - 3));
+        QVERIFY(player_.waitForLaunches(before + 2));
+        QCOMPARE(player_.launches().at(before + 1).playlist,
+                 path(QStringLiteral("CD/PlayLists/CD1/two.mp3")).toUtf8() + "\r\n");
+        QCOMPARE(selectedRowsOf(songs), QList<int>{1});
     }
 
     void emptyListDisablesTheButtons() {

@@ -504,6 +504,8 @@ private Q_SLOTS:
             << Names{b("cd/Song.mp3"), b("cd/song.mp3")} << b("CD/song.mp3") << b("cd/song.mp3");
         QTest::newRow("a file is no folder")
             << Names{b("MUSIC"), b("music/a.mp3")} << b("Music/a.mp3") << b("music/a.mp3");
+        QTest::newRow("a file spelled exactly like the folder is no folder")
+            << Names{b("Music"), b("music/a.mp3")} << b("Music/a.mp3") << b("music/a.mp3");
         QTest::newRow("non-ascii letters") << Names{b("musique/\xc3\xa9t\xc3\xa9 \xc5\x93uvre.mp3")}
                                            << b("MUSIQUE/\xc3\x89T\xc3\x89 \xc5\x92UVRE.mp3")
                                            << b("musique/\xc3\xa9t\xc3\xa9 \xc5\x93uvre.mp3");

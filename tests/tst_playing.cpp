@@ -346,26 +346,73 @@ private Q_SLOTS:
         QCOMPARE(linesOf(calls_.at(0).playlist), QStringList{path(QStringLiteral("C/c.pls"))});
     }
 
-    // A FIFO or a device named like a playlist would block Execute or fill the memory.
+    // Executes through the desktop's player; the temporary playlist it received.
+    QByteArray playedThroughTheShell(const QStringList& playlists, const QString& temporary) {
+        const int before = int(player_.launches().size());
+        PlayingModule module(dialogs_, Shell::ShellExecute, temporary);
+        module.ExecuteSelectedPlayLists(playlists, options(0, false, false));
+        if (!dialogs_.records().isEmpty() || !player_.waitForLaunches(before + 1))
+            return {};
+        return player_.launches().at(before).playlist;
+    }
+
+    // A FIFO or a device named like a playlist would block Execute or fill the memory; a FIFO
+    // in the temporary playlist's place would block writing it.
     void pipesAndDevicesAreRefusedAtOnce_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("FIFO") << QStringLiteral("fifo");
-        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+        QTest::addColumn<bool>("temporary");
+        QTest::newRow("FIFO") << QStringLiteral("fifo") << false;
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero") << false;
+        QTest::newRow("FIFO as the temporary playlist") << QStringLiteral("fifo") << true;
     }
     void pipesAndDevicesAreRefusedAtOnce() {
         QFETCH(QString, kind);
-        const QString file = path(QStringLiteral("F/") + kind + QLatin1String(".m3u"));
-        QVERIFY(QDir().mkpath(path(QStringLiteral("F"))));
+        QFETCH(bool, temporary);
+        const QString file = temporary ? path(QStringLiteral("tmp/fifo ~PLATBX~.M3U"))
+                                       : path(QStringLiteral("F/") + kind + QLatin1String(".m3u"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
         QFile::remove(file);
         if (kind == QLatin1String("fifo"))
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         else
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+        if (temporary) {
+            // Its place is the program's own: the FIFO is replaced.
+            const QByteArray played =
+                playedThroughTheShell({path(QStringLiteral("A/a.m3u"))}, file);
+            QCOMPARE(dialogs_.messages(), QStringList());
+            QCOMPARE(linesOf(played),
+                     songs(QStringLiteral("A"), {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"),
+                                                 QStringLiteral("a3.mp3")}));
+            return;
+        }
         module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")), file},
                                           options(0, false, false));
         QCOMPARE(dialogs_.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
         QCOMPARE(calls_.size(), 0);
+    }
+
+    // A line end in a listed name would make two lines of the temporary playlist.
+    void lineEndInANameIsHandedOnAsAUrl_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("line feed") << QByteArray("x\nevil.pls");
+        QTest::newRow("carriage return") << QByteArray("x\r\xC3\xA9 50%.pls");
+    }
+    void lineEndInANameIsHandedOnAsAUrl() {
+        QFETCH(QByteArray, name);
+        const QByteArray folder = QFile::encodeName(path(QStringLiteral("G")));
+        RawRemoval removal{folder};
+        const QByteArray full = folder + '/' + name;
+        QVERIFY(makeRawFile(full));
+        const QByteArray played =
+            playedThroughTheShell({QFile::decodeName(full), path(QStringLiteral("C/c.pls"))},
+                                  path(QStringLiteral("tmp/real ~PLATBX~.M3U")));
+        const QList<QByteArray> lines = byteLinesOf(played);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.at(0).startsWith("file:///"));
+        QCOMPARE(QByteArray::fromPercentEncoding(lines.at(0).sliced(7)), full);
+        QCOMPARE(QString::fromUtf8(lines.at(1)), path(QStringLiteral("C/c.pls")));
     }
 
     void nothingSelectedDoesNothing() {

@@ -100,7 +100,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("User Options"));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QVERIFY(dialog.width() >= 538 && dialog.height() >= 353);
+        QCOMPARE(dialog.size(), QSize(538, 353));
+        // Every control has the room it needs.
+        QCOMPARE(dialog.minimumSizeHint().expandedTo(dialog.size()), dialog.size());
         QVERIFY(
             !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                       Qt::WindowContextHelpButtonHint)));
@@ -233,7 +235,8 @@ private Q_SLOTS:
         QTest::newRow("zero") << QStringLiteral("0") << 1;
         QTest::newRow("nothing") << QString() << 1;
         QTest::newRow("letters") << QStringLiteral("ab") << 1;
-        QTest::newRow("too long") << QStringLiteral("12345") << 123;
+        QTest::newRow("above the range") << QStringLiteral("5000") << 999;
+        QTest::newRow("far above") << QStringLiteral("12345678901") << 999;
     }
 
     void typedDelayIsCorrectedOnLeaving() {

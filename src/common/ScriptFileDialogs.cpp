@@ -67,14 +67,14 @@ void ScriptFileDialogs::showMessage(const QString& text) {
     ScriptedDialogs::showMessage(text);
 }
 
-bool ScriptFileDialogs::askYesNo(const QString& text) {
+bool ScriptFileDialogs::askYesNo(const QString& text, BoxKind kind) {
     log(QStringLiteral("yesno"), text);
-    return ScriptedDialogs::askYesNo(text);
+    return ScriptedDialogs::askYesNo(text, kind);
 }
 
-bool ScriptFileDialogs::askRetryCancel(const QString& text) {
+bool ScriptFileDialogs::askRetryCancel(const QString& text, BoxKind kind) {
     log(QStringLiteral("retrycancel"), text);
-    return ScriptedDialogs::askRetryCancel(text);
+    return ScriptedDialogs::askRetryCancel(text, kind);
 }
 
 std::optional<QString> ScriptFileDialogs::askText(const QString& caption, const QString& prompt,

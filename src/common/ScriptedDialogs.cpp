@@ -45,16 +45,17 @@ void ScriptedDialogs::showMessage(const QString& text) {
 void ScriptedDialogs::showError(const QString& text) {
     errors_.append(text);
     showMessage(text);
+    records_.last().box = BoxKind::Error;
 }
 
-bool ScriptedDialogs::askYesNo(const QString& text) {
-    records_.append({Kind::YesNo, text, {}, {}});
+bool ScriptedDialogs::askYesNo(const QString& text, BoxKind kind) {
+    records_.append({Kind::YesNo, text, {}, {}, kind});
     whileOpen();
     return takeOr(yesNo_, false);
 }
 
-bool ScriptedDialogs::askRetryCancel(const QString& text) {
-    records_.append({Kind::RetryCancel, text, {}, {}});
+bool ScriptedDialogs::askRetryCancel(const QString& text, BoxKind kind) {
+    records_.append({Kind::RetryCancel, text, {}, {}, kind});
     whileOpen();
     return takeOr(retryCancel_, false);
 }

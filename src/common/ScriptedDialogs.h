@@ -17,6 +17,7 @@ public:
         QString text;    // message, question or prompt
         QString caption; // input box and file chooser caption
         QString defaultText;
+        BoxKind box = BoxKind::Information; // the icon of a report or question
     };
 
     // Queue answers in the order the questions will come.
@@ -40,8 +41,8 @@ public:
 
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
-    bool askYesNo(const QString& text) override;
-    bool askRetryCancel(const QString& text) override;
+    bool askYesNo(const QString& text, BoxKind kind = BoxKind::Question) override;
+    bool askRetryCancel(const QString& text, BoxKind kind = BoxKind::Warning) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& defaultText) override;
     std::optional<QString> chooseFolder(const QString& prompt, const QString& startFolder) override;

@@ -8,12 +8,12 @@ void TrackedDialogs::showError(const QString& text) {
     tracked([&] { inner_.showError(text); });
 }
 
-bool TrackedDialogs::askYesNo(const QString& text) {
-    return tracked([&] { return inner_.askYesNo(text); });
+bool TrackedDialogs::askYesNo(const QString& text, BoxKind kind) {
+    return tracked([&] { return inner_.askYesNo(text, kind); });
 }
 
-bool TrackedDialogs::askRetryCancel(const QString& text) {
-    return tracked([&] { return inner_.askRetryCancel(text); });
+bool TrackedDialogs::askRetryCancel(const QString& text, BoxKind kind) {
+    return tracked([&] { return inner_.askRetryCancel(text, kind); });
 }
 
 std::optional<QString> TrackedDialogs::askText(const QString& caption, const QString& prompt,

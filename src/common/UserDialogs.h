@@ -10,14 +10,17 @@ class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
 
+    // The icon a box shows.
+    enum class BoxKind { Information, Question, Warning, Error };
+
     // Plain report with one OK button, captioned with the application title.
     virtual void showMessage(const QString& text) = 0;
     // Report of a failure: the same box with an error icon.
     virtual void showError(const QString& text) { showMessage(text); }
     // Confirmation box with Yes and No (caption "Confirm"); true for Yes.
-    virtual bool askYesNo(const QString& text) = 0;
+    virtual bool askYesNo(const QString& text, BoxKind kind = BoxKind::Question) = 0;
     // Box with Retry and Cancel; true for Retry.
-    virtual bool askRetryCancel(const QString& text) = 0;
+    virtual bool askRetryCancel(const QString& text, BoxKind kind = BoxKind::Warning) = 0;
     // Input box; nullopt when cancelled.
     virtual std::optional<QString> askText(const QString& caption, const QString& prompt,
                                            const QString& defaultText) = 0;

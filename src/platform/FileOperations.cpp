@@ -194,11 +194,16 @@ bool copyFileReplacing(const QString& from, const QString& to) {
 }
 
 bool deleteFile(const QString& path) {
-    return QFile::remove(path);
+    return deleteFile(QFile::encodeName(path));
 }
 
 bool deleteFile(const QByteArray& path) {
-    return !path.isEmpty() && ::unlink(path.constData()) == 0;
+    // A file the user may not write counts as read-only, as on the write path: it stays.
+    struct stat info {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
+        isReadOnly(path, info))
+        return false;
+    return ::unlink(path.constData()) == 0;
 }
 
 bool isNameTaken(const QString& path) {

@@ -34,6 +34,7 @@ bool moveFile(const QByteArray& from, const QByteArray& to);
 // Copies through a temporary file and a rename; replaces an existing target.
 bool copyFileReplacing(const QString& from, const QString& to);
 
+// Refuses a read-only file (isReadOnlyFile) as the read-only attribute does on Windows.
 bool deleteFile(const QString& path);
 bool deleteFile(const QByteArray& path);
 

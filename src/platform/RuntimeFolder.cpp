@@ -36,8 +36,29 @@ Status errnoFailure(int error) {
     return Status::failure(QString::fromLocal8Bit(std::strerror(error)));
 }
 
+// Non-blocking, so a FIFO at the place (with or without a reader) can never hang the open.
 int openNoFollow(const QByteArray& path) {
-    return ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return ::open(path.constData(),
+                  O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+}
+
+// The regular file at the place, opened for writing: the name is the program's own in the
+// user's private folder, so a link, a FIFO or a socket there is replaced, not written through.
+int openRegularFile(const QByteArray& path) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = openNoFollow(path);
+        struct stat info {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+        else if (errno != ELOOP && errno != ENXIO) // a link; a FIFO without a reader, a socket
+            return -1;
+        if (::unlink(path.constData()) != 0)
+            return -1;
+    }
+    errno = EEXIST; // something took the place again at once
+    return -1;
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -68,9 +89,7 @@ QString temporaryPlayListPath() {
 
 Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     const QByteArray encoded = QFile::encodeName(path);
-    int fd = openNoFollow(encoded);
-    if (fd < 0 && errno == ELOOP && ::unlink(encoded.constData()) == 0)
-        fd = openNoFollow(encoded);
+    const int fd = openRegularFile(encoded);
     if (fd < 0)
         return errnoFailure(errno);
     const bool written = writeAll(fd, bytes);

@@ -194,12 +194,23 @@ private:
 } // namespace
 
 IndexedPlayList indexPlaylist(QByteArray bytes) {
+    IndexedPlayList playlist;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes.startsWith("\xFF\xFE");
+        playlist.encoding = little ? PlayListEncoding::Utf16LE : PlayListEncoding::Utf16BE;
+        QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        const QString text = utf16.decode(QByteArrayView(bytes).sliced(2));
+        // The decoder passes a lone surrogate on; it would not survive the way back.
+        playlist.whole = !utf16.hasError() && text.isValidUtf16() && bytes.size() % 2 == 0;
+        bytes = text.toUtf8();
+    }
+    playlist.whole = playlist.whole && !bytes.contains('\0');
     // Beyond what the table addresses; no real playlist comes near it.
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return {};
     const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
-    IndexedPlayList playlist;
     const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
         playlist.format = PlayListFormat::Pls;
@@ -224,14 +235,7 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
 }
 
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
-    if (Status type = CheckPlayListFileType(path); type.failed())
-        return type;
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly) ||
-        file.size() >= qint64(std::numeric_limits<quint32>::max()))
-        return cannotOpen(path);
-    playlist = indexPlaylist(file.readAll());
-    return Status::ok();
+    return loadIndexedPlaylist(QFile::encodeName(path), playlist);
 }
 
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
@@ -298,16 +302,21 @@ QByteArray PlsText(const EntryList& entries) {
     return text;
 }
 
-Status WritePlayList(const QString& path, const EntryList& entries, PlayListFormat format) {
-    const QByteArray text =
-        format == PlayListFormat::Pls ? PlsText(entries) : PlayListText(entries);
-    return FileOperations::writeFileAtomically(path, text);
+Status WritePlayList(const QString& path, const EntryList& entries, PlayListFormat format,
+                     PlayListEncoding encoding) {
+    return WritePlayList(QFile::encodeName(path), entries, format, encoding);
 }
 
-Status WritePlayList(const QByteArray& path, const EntryList& entries, PlayListFormat format) {
+Status WritePlayList(const QByteArray& path, const EntryList& entries, PlayListFormat format,
+                     PlayListEncoding encoding) {
     const QByteArray text =
         format == PlayListFormat::Pls ? PlsText(entries) : PlayListText(entries);
-    return FileOperations::writeFileAtomically(path, text);
+    if (encoding == PlayListEncoding::Bytes)
+        return FileOperations::writeFileAtomically(path, text);
+    QStringEncoder utf16(encoding == PlayListEncoding::Utf16LE ? QStringEncoder::Utf16LE
+                                                               : QStringEncoder::Utf16BE,
+                         QStringEncoder::Flag::WriteBom);
+    return FileOperations::writeFileAtomically(path, QByteArray(utf16.encode(DecodeEntry(text))));
 }
 
 QString DecodeEntry(QByteArrayView entry) {

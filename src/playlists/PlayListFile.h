@@ -13,6 +13,10 @@ using EntryList = QList<QByteArray>;
 
 enum class PlayListFormat { PlainM3U, ExtendedM3U, Pls };
 
+// How the text is stored: 8-bit (UTF-8 or Windows-1252 entries), or UTF-16 with a byte-order
+// mark, as Windows editors save "Unicode". UTF-16 text is read as UTF-8 entries.
+enum class PlayListEncoding { Bytes, Utf16LE, Utf16BE };
+
 struct PlayListContent {
     PlayListFormat format = PlayListFormat::PlainM3U;
     EntryList entries;
@@ -46,6 +50,10 @@ private:
 struct IndexedPlayList {
     PlayListFormat format = PlayListFormat::PlainM3U;
     EntryTable entries;
+    PlayListEncoding encoding = PlayListEncoding::Bytes;
+    // False when the text did not read whole (a NUL byte, broken UTF-16): rewriting the file
+    // from the entries would lose the rest, so it is never rewritten.
+    bool whole = true;
 };
 
 // The same reading rules as ParsePlayList, keeping the bytes once.
@@ -76,11 +84,14 @@ QByteArray PlayListText(const EntryList& entries);
 // A PLS text: "[playlist]", File1.. keys, "NumberOfEntries" and "Version=2"; a value that
 // would read back otherwise (" lead.mp3") is quoted.
 QByteArray PlsText(const EntryList& entries);
-// Writes the file atomically in the written form (or as PLS); the old file survives a failure.
+// Writes the file atomically in the written form (or as PLS), UTF-16 ones with their byte-order
+// mark again so the program that made them still reads them; the old file survives a failure.
 Status WritePlayList(const QString& path, const EntryList& entries,
-                     PlayListFormat format = PlayListFormat::PlainM3U);
+                     PlayListFormat format = PlayListFormat::PlainM3U,
+                     PlayListEncoding encoding = PlayListEncoding::Bytes);
 Status WritePlayList(const QByteArray& path, const EntryList& entries,
-                     PlayListFormat format = PlayListFormat::PlainM3U);
+                     PlayListFormat format = PlayListFormat::PlainM3U,
+                     PlayListEncoding encoding = PlayListEncoding::Bytes);
 
 // Shown text of an entry: UTF-8 when valid, otherwise Windows-1252.
 QString DecodeEntry(QByteArrayView entry);

@@ -102,8 +102,15 @@ Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArra
 }
 
 void PlayingModule::appendToExecution(const QByteArray& path) {
+    // A line end inside a name would split it into two lines of the playlist: such a path goes
+    // as a file URL of its percent-encoded bytes. A relative one (no gathered path is) cannot
+    // be a URL and is left out.
+    const bool oneLine = !path.contains('\n') && !path.contains('\r');
+    if (!oneLine && !path.startsWith('/'))
+        return;
     executionStarts_.append(executionText_.size());
-    executionText_ += path + "\r\n";
+    executionText_ += oneLine ? path : "file://" + path.toPercentEncoding("/");
+    executionText_ += "\r\n";
 }
 
 QByteArray PlayingModule::executionText(const TVARdlgPreferences& options) {

@@ -3,8 +3,38 @@
 #include "common/PathCaseLookup.h"
 #include "SelectedRows.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
 
 #include <algorithm>
+
+namespace {
+
+// Where the character holding byte `at` begins, so that a cut never splits a UTF-8 sequence.
+qsizetype characterStart(QByteArrayView text, qsizetype at) {
+    while (at > 0 && (uchar(text[at]) & 0xC0) == 0x80)
+        --at;
+    return at;
+}
+
+// The first ShownLength bytes and an ellipsis, decoded as the whole entry would be.
+QString shownText(QByteArrayView entry) {
+    if (entry.size() <= SongListModel::ShownLength)
+        return DecodeEntry(entry);
+    const QByteArrayView head = entry.first(characterStart(entry, SongListModel::ShownLength));
+    return (entry.isValidUtf8() ? DecodeEntry(head) : decodeWindows1252(head)) + QChar(0x2026);
+}
+
+// The entry with its middle left out: how it begins decides how it resolves, its end names
+// the file.
+QByteArray shortenedEntry(QByteArrayView entry) {
+    constexpr qsizetype Half = SongListModel::ShownLength / 2;
+    if (entry.size() <= SongListModel::ShownLength)
+        return entry.toByteArray();
+    return entry.first(characterStart(entry, Half)).toByteArray() + "..." +
+           entry.sliced(characterStart(entry, entry.size() - Half)).toByteArray();
+}
+
+} // namespace
 
 SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {}
 
@@ -17,9 +47,9 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return text(index.row());
+        return shownText(entry(index.row()));
     case Qt::ToolTipRole:
-        return DecodeEntry(resolveEntryOnDisk(entry(index.row()).toByteArray(), baseFolder_));
+        return DecodeEntry(resolveEntryOnDisk(shortenedEntry(entry(index.row())), baseFolder_));
     default:
         return {};
     }

@@ -13,8 +13,12 @@ class SongListModel : public QAbstractListModel {
 public:
     explicit SongListModel(QObject* parent = nullptr);
 
+    // Longer entries are shown and hinted cut to about this many characters: laying out
+    // megabytes of one line at every re-layout froze the window.
+    static constexpr qsizetype ShownLength = 4096;
+
     int rowCount(const QModelIndex& parent = {}) const override;
-    // Display: the decoded entry; tooltip: the full path it stands for.
+    // Display: the decoded entry; tooltip: the full path it stands for (both cut, see above).
     QVariant data(const QModelIndex& index, int role) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
@@ -30,6 +34,9 @@ public:
     QString text(int row) const { return DecodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
     PlayListFormat format() const { return playlist_.format; }
+    PlayListEncoding encoding() const { return playlist_.encoding; }
+    // False when the entries are not all the file holds; it must then not be rewritten.
+    bool readWhole() const { return playlist_.whole; }
     // The playlist shown, as the list names it; empty when none is.
     const QByteArray& playlistPath() const { return listPath_; }
     // The file read, as it is on disk.

@@ -252,14 +252,16 @@ std::optional<QString> InstallationCheck::chooseInstallFolder() {
             dialogs_.chooseFolder(QStringLiteral("Select where to install Platterbox:"), QString());
         if (folder && !folder->isEmpty())
             return folder;
-        if (dialogs_.askYesNo(QStringLiteral("No folder selected, abort?")))
+        if (dialogs_.askYesNo(QStringLiteral("No folder selected, abort?"),
+                              UserDialogs::BoxKind::Warning))
             return std::nullopt;
     }
 }
 
 bool InstallationCheck::copyWithRetry(const QString& source, const QString& destination) {
     while (!FileOperations::copyFileReplacing(source, destination))
-        if (!dialogs_.askRetryCancel(copyFailureText(source, destination)))
+        if (!dialogs_.askRetryCancel(copyFailureText(source, destination),
+                                     UserDialogs::BoxKind::Error))
             return false;
     return true;
 }

@@ -18,6 +18,20 @@ QString displayText(const QString& text) {
     return shown;
 }
 
+QMessageBox::Icon iconOf(UserDialogs::BoxKind kind) {
+    switch (kind) {
+    case UserDialogs::BoxKind::Information:
+        return QMessageBox::Information;
+    case UserDialogs::BoxKind::Question:
+        return QMessageBox::Question;
+    case UserDialogs::BoxKind::Warning:
+        return QMessageBox::Warning;
+    case UserDialogs::BoxKind::Error:
+        break;
+    }
+    return QMessageBox::Critical;
+}
+
 // The program's own name, whatever the process is called.
 QString applicationTitle() {
     return QStringLiteral("Platterbox");
@@ -45,17 +59,18 @@ void QtDialogs::showError(const QString& text) {
     QMessageBox::critical(parent_, applicationTitle(), displayText(text), QMessageBox::Ok);
 }
 
-bool QtDialogs::askYesNo(const QString& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), displayText(text),
+bool QtDialogs::askYesNo(const QString& text, BoxKind kind) {
+    QMessageBox box(iconOf(kind), QStringLiteral("Confirm"), displayText(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     return box.exec() == QMessageBox::Yes;
 }
 
-bool QtDialogs::askRetryCancel(const QString& text) {
-    return QMessageBox::warning(parent_, applicationTitle(), displayText(text),
-                                QMessageBox::Retry | QMessageBox::Cancel) == QMessageBox::Retry;
+bool QtDialogs::askRetryCancel(const QString& text, BoxKind kind) {
+    QMessageBox box(iconOf(kind), applicationTitle(), displayText(text),
+                    QMessageBox::Retry | QMessageBox::Cancel, parent_);
+    return box.exec() == QMessageBox::Retry;
 }
 
 std::optional<QString> QtDialogs::askText(const QString& caption, const QString& prompt,

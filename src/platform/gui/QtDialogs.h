@@ -12,8 +12,8 @@ public:
 
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
-    bool askYesNo(const QString& text) override;
-    bool askRetryCancel(const QString& text) override;
+    bool askYesNo(const QString& text, BoxKind kind = BoxKind::Question) override;
+    bool askRetryCancel(const QString& text, BoxKind kind = BoxKind::Warning) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& defaultText) override;
     std::optional<QString> chooseFolder(const QString& prompt, const QString& startFolder) override;

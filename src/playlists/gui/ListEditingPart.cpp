@@ -22,6 +22,14 @@ bool ListEditingPart::stillHolds(const CommandTarget& target) {
     return holds.isOk();
 }
 
+bool ListEditingPart::rewritable() {
+    const SongListModel& songs = window_.songs();
+    if (!songs.readWhole())
+        window_.context().dialogs.showMessage(
+            decodeText(songs.playlistPath()) + QLatin1String("\rUnable to update file, it is not plain text!"));
+    return songs.readWhole();
+}
+
 void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries) {
     if (!stillHolds(target))
         return;
@@ -29,7 +37,7 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const En
     // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
     const PlayListFormat format =
         songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
-    if (WritePlayList(target.path(), entries, format).failed())
+    if (WritePlayList(target.path(), entries, format, songs.encoding()).failed())
         window_.context().dialogs.showMessage(decodeText(target.path()) +
                                               QLatin1String("\rUnable to update file!"));
     const int current = songs.currentRow();
@@ -51,7 +59,7 @@ void ListEditingPart::sortPlaylists() {
 
 void ListEditingPart::sortSongs() {
     const SongListModel& songs = window_.songs();
-    if (songs.count() == 0 || songs.playlistPath().isEmpty())
+    if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
     QStringList texts;
@@ -67,7 +75,7 @@ void ListEditingPart::sortSongs() {
 
 void ListEditingPart::removeSongs() {
     const SongListModel& songs = window_.songs();
-    if (songs.count() == 0 || songs.playlistPath().isEmpty())
+    if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
     if (!window_.context().dialogs.askYesNo(
@@ -90,7 +98,7 @@ void ListEditingPart::removeSongs() {
 void ListEditingPart::editSong() {
     const SongListModel& songs = window_.songs();
     const int row = songs.currentRow();
-    if (row < 0 || songs.playlistPath().isEmpty())
+    if (row < 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
     const QString current = songs.text(row);

@@ -138,15 +138,13 @@ bool MainWindow::listEvent(QListView* view, QEvent* event) {
         return mouseRelease(view, static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        // Only on an item: a double-click on empty space plays nothing, and is kept from the
-        // list, which would take it for a press there and clear the selection.
-        if (!view->indexAt(mouse->position().toPoint()).isValid())
-            return true;
         if (mouse->button() == Qt::LeftButton)
             QMetaObject::invokeMethod(
                 this, [this, view] { execute(view == songView_ ? List::Songs : List::Playlists); },
                 Qt::QueuedConnection);
-        return false;
+        // On empty space it executes the current selection, and is kept from the list, which
+        // would take it for a press there and clear the selection.
+        return !view->indexAt(mouse->position().toPoint()).isValid();
     }
     case QEvent::MouseMove:
         return mouseMove(view, static_cast<QMouseEvent*>(event));

@@ -42,8 +42,32 @@ QRadioButton* newRadioButton(const QString& name, const QString& caption, const 
 
 // A spin edit that keeps its value within 1..999; typed text outside the range, or no number
 // at all, is brought back into it when the control loses the focus.
+class SpinEdit : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    // A number above the range may be typed (QSpinBox refuses its last digit: 5000 became 500).
+    QValidator::State validate(QString& text, int& position) const override {
+        const QValidator::State state = QSpinBox::validate(text, position);
+        return state == QValidator::Invalid && isNumberAbove(text) ? QValidator::Intermediate
+                                                                   : state;
+    }
+    void fixup(QString& text) const override {
+        if (isNumberAbove(text))
+            text = QString::number(maximum());
+    }
+
+private:
+    bool isNumberAbove(const QString& text) const {
+        bool number = false;
+        const qlonglong value = text.trimmed().toLongLong(&number);
+        return number && value > maximum();
+    }
+};
+
 QSpinBox* newSpinEdit(const QString& name, const QString& hint, int value, QWidget* parent) {
-    auto* spin = named(new QSpinBox(parent), name, hint);
+    auto* spin = named<QSpinBox>(new SpinEdit(parent), name, hint);
     spin->setRange(PreferencesDialog::SpinMinimum, PreferencesDialog::SpinMaximum);
     spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     spin->setValue(value);
@@ -74,6 +98,10 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
+    // The form's 8-point font: the client area is 538 x 353 pixels.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     createHeadings();
     createGeneralRow();
     createAutoExecuteGroup();
@@ -239,7 +267,14 @@ void PreferencesDialog::arrangeLayout() {
     page->addWidget(lblInstanceOptions);
     page->addLayout(instance, 1);
     page->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(ClientSize));
+    page->setContentsMargins(6, 4, 6, 6);
+    // Spaced as tightly as the form, so everything fits the client area at its full size.
+    for (QLayout* layout : findChildren<QLayout*>()) {
+        layout->setSpacing(2);
+        if (layout != page && layout->parentWidget() != this)
+            layout->setContentsMargins(6, 2, 6, 2);
+    }
+    setFixedSize(ClientSize);
 }
 
 void PreferencesDialog::setTabOrderChain() {
