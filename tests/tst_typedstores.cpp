@@ -444,7 +444,9 @@ private Q_SLOTS:
         integer("$ alone", "$", 7);
         integer("too large", "2147483648", 7);
         integer("smallest", "-2147483648", std::numeric_limits<qint32>::min());
-        integer("plus sign", "+5", 7);
+        integer("plus sign", "+5", 5);
+        integer("plus alone", "+", 7);
+        integer("two signs", "+-5", 7);
         integer("fraction", "1.5", 7);
         integer("minus alone", "-", 7);
         QTest::newRow("absent Integer")

@@ -19,6 +19,9 @@ public:
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
     bool hasValue(const QString& section, const QString& key) const;
+    // False when the file is there but was not read whole (not a regular file, not readable,
+    // broken UTF-16): it reads as empty and every write to it fails.
+    bool isReadable() const { return readable_; }
     // Failure carries "Unable to write to <file name>".
     Status writeString(const QString& section, const QString& key, const QString& value);
     Status eraseSection(const QString& section);
@@ -38,4 +41,5 @@ private:
     IniDocument document_;
     bool deferred_ = false;
     bool dirty_ = false;
+    bool readable_ = true;
 };

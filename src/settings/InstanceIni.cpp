@@ -79,6 +79,14 @@ QString loadedPath(const QString& text, const QString& iniFile, PathCaseLookup& 
 
 Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QStringList& playLists,
                           bool write) {
+    const QString total = QStringLiteral("Total");
+    // A count that cannot be read (missing, "two") must not pass for an empty list: loading
+    // says so, and the playlists the file names stay until the user makes a new list.
+    const bool countUnreadable = ini.readInteger(PlayListsSection, total, 0) !=
+                                     ini.readInteger(PlayListsSection, total, 1) &&
+                                 ini.hasValue(PlayListsSection, QStringLiteral("File0"));
+    if (countUnreadable && (!write || playLists.isEmpty()))
+        return write ? Status::ok() : Status::failure(QStringLiteral("Unreadable playlist count"));
     qint32 count = 0;
     if (write) {
         if (Status erased = ini.eraseSection(PlayListsSection); erased.failed())
@@ -115,6 +123,8 @@ void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
     if (write)
         ini.deferWrites();
     Status status = readWriteGeneral(ini, vars.dlgPreferences, write);
+    if (status.isOk() && !write && !ini.isReadable())
+        status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
         status = readWritePlayLists(ini, fileName, vars.PlayLists, write);
     if (status.isOk() && write)
@@ -125,8 +135,8 @@ void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
 }
 
 void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
-    const QFileInfo info(fileName);
-    if (info.exists() && info.isFile()) {
+    // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
+    if (QFileInfo::exists(fileName)) {
         ReadWriteIni(fileName, false, vars, dialogs);
         return;
     }
