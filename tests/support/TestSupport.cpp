@@ -71,13 +71,17 @@ bool ReadOnlyFolder::effective() const {
     return true;
 }
 
+void declineInstallation(const QString& configHome) {
+    writeBytes(configHome + QLatin1String("/Platterbox/system.reg"),
+               "Windows Registry Editor Version 5.00\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox]\r\n"
+               "\"NeverAsk\"=dword:00000001\r\n\"NeverAskVer\"=dword:00000514\r\n");
+}
+
 bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
                    const QString& script) {
-    const QString machine = configHome + QLatin1String("/Platterbox/system.reg");
-    if (!QFileInfo::exists(machine))
-        writeBytes(machine, "Windows Registry Editor Version 5.00\r\n\r\n"
-                            "[HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox]\r\n"
-                            "\"NeverAsk\"=dword:00000001\r\n\"NeverAskVer\"=dword:00000514\r\n");
+    if (!QFileInfo::exists(configHome + QLatin1String("/Platterbox/system.reg")))
+        declineInstallation(configHome);
     QDir().mkpath(runtimeDir);
     QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

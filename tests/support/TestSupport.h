@@ -39,10 +39,14 @@ private:
     bool immutable_ = false;
 };
 
+// Records in configHome that the installation was declined for this version, so a started
+// copy never asks about it.
+void declineInstallation(const QString& configHome);
+
 // One start of a copy of the real program, offscreen, with its own configuration and runtime
 // folders and a dialog script, closed as logging out closes it (SIGTERM) once it is up.
 // True when it came up and ended normally with 0; a copy that hangs is killed (false).
-// The installation question is declined beforehand in configHome, so it never comes.
+// The installation is declined beforehand when configHome holds no system.reg.
 bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
                    const QString& script);
 // What a scripted run showed or asked, as "<kind>:<text>".
