@@ -1,8 +1,8 @@
 #include "FileOperations.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QDeadlineTimer>
 #include <QSaveFile>
 #include <QThread>
 
