@@ -40,7 +40,7 @@ QByteArray expectedValue(const QByteArray& value) {
     while (end < value.size() && value.at(end) != '\r' && value.at(end) != '\n' &&
            value.at(end) != '\0')
         ++end;
-    return value.left(qMin(end, qsizetype(IniDocument::MaxValueLength)));
+    return value.left(end);
 }
 
 } // namespace

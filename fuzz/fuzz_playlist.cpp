@@ -19,11 +19,11 @@ bool plainM3uCanHold(const EntryList& entries) {
            !first.contains("[PLAYLIST]");
 }
 
-// PLS values are INI values: empty ones name no song, and one value holds at most 2047 bytes.
+// PLS values are INI values: empty ones name no song.
 EntryList plsEntriesOf(const EntryList& entries) {
     EntryList kept;
     for (const QByteArray& entry : entries)
-        if (!entry.isEmpty() && entry.size() <= 2047)
+        if (!entry.isEmpty())
             kept.append(entry);
     return kept;
 }

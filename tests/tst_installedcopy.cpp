@@ -98,6 +98,39 @@ private Q_SLOTS:
         QCOMPARE(loaded.PlayLists, vars.PlayLists);
     }
 
+    // A copy whose folder (and the user's configuration folder) cannot be written but whose
+    // files can, as on a share set up so: the close keeps the settings, written in place.
+    void writableFilesInReadOnlyFoldersAreSaved() {
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("config"));
+        const QString program = dir.filePath(QStringLiteral("cd/Platterbox"));
+        const QString ini = program + QStringLiteral(".Ini");
+        const QString reg = config + QStringLiteral("/Platterbox/user.reg");
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("cd"))));
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY), program));
+        writeBytes(ini, "[General]\r\ngrpShuffle_Tag=1\r\n");
+        writeBytes(reg, "Windows Registry Editor Version 5.00\r\n\r\n");
+        TestSupport::declineInstallation(config);
+        const QString script = dir.filePath(QStringLiteral("answers"));
+        writeBytes(script, QByteArray());
+        {
+            TestSupport::ReadOnlyFolder cd(dir.filePath(QStringLiteral("cd")));
+            TestSupport::ReadOnlyFolder settings(config + QStringLiteral("/Platterbox"));
+            QVERIFY(cd.effective() && settings.effective());
+            QVERIFY(TestSupport::startAndClose(program, config, dir.filePath(QStringLiteral("run")),
+                                               script));
+        }
+        QCOMPARE(textsLogged(script), QStringList());
+        const QByteArray savedIni = readBytes(ini);
+        QVERIFY2(
+            savedIni.startsWith("[General]\r\ngrpShuffle_Tag=1\r\ncbAutoExecute_Checked=0\r\n"),
+            savedIni.constData());
+        QVERIFY(savedIni.endsWith("[PlayLists]\r\nTotal=0\r\n"));
+        QVERIFY(readBytes(reg).contains("\"dlgAutoCD_edFolder_Text\"=\"\"\r\n"));
+        QCOMPARE(QDir(config + QStringLiteral("/Platterbox")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({QStringLiteral("system.reg"), QStringLiteral("user.reg")}));
+    }
+
     // The real program installed under a prefix its user cannot write, started twice by an
     // unprivileged user: no message and no question either time (it records itself as the
     // installed copy instead of offering to install itself), and the playlist listed in the

@@ -101,8 +101,9 @@ private Q_SLOTS:
         QTest::newRow("older auto-play key wins")
             << crlf({"[General]", "cbAutoExecute_Checked=0", "AutoExecute=1"}) << QStringList()
             << true << 5 << QStringList();
-        QTest::newRow("missing Total")
-            << crlf({"[PlayLists]", "File0=a.m3u"}) << QStringList() << false << 5 << QStringList();
+        QTest::newRow("missing Total with file keys")
+            << crlf({"[PlayLists]", "File0=a.m3u"}) << QStringList() << false << 5
+            << QStringList{error};
         QTest::newRow("negative Total") << crlf({"[PlayLists]", "Total=-3", "File0=a.m3u"})
                                         << QStringList() << false << 5 << QStringList();
         QTest::newRow("missing file key keeps the ones before")
@@ -238,6 +239,79 @@ private Q_SLOTS:
         QCOMPARE(dialogs.records().size(), 0);
     }
 
+    // Files made by other programs, through a real start and close of the program: what it
+    // could read loads, and what it could not is neither dropped nor rewritten.
+    void hostileFilesLoadOrStayAsTheyWere_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after"); // empty: the same bytes
+        QTest::addColumn<QStringList>("messages");
+        // Beyond the 2047 bytes a value once held, and beyond 255 bytes per name.
+        QString longFolder;
+        for (int i = 0; i < 14; ++i)
+            longFolder += QLatin1Char('/') + QString(200, QChar(u'a' + i));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("Music") + longFolder)));
+        const QByteArray longList = "../Music" + longFolder.toUtf8() + "/c.m3u";
+        writeBytes(path(QStringLiteral("Music") + longFolder + QStringLiteral("/c.m3u")),
+                   "c.mp3\n");
+        for (const char* name : {"Music/a.m3u", "Music/b.m3u"})
+            writeBytes(path(QString::fromLatin1(name)), "a.mp3\n");
+        const auto file = [](const QByteArray& total, const QByteArray& second) {
+            return crlf(QList<QByteArray>{"[General]", "cbAutoExecute_Checked=0"} +
+                        DefaultGeneralLines + QList<QByteArray>{"[PlayLists]"} +
+                        (total.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{total}) +
+                        QList<QByteArray>{"File0=../Music/a.m3u", "File1=" + second});
+        };
+        const auto utf16 = [](QStringConverter::Encoding encoding, const QByteArray& text) {
+            QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+            return QByteArray(encoder(QString::fromUtf8(text)));
+        };
+        const QByteArray plain = file("Total=2", "../Music/b.m3u");
+        const QString reading = QStringLiteral("message:Error reading initialization information!");
+        const QString saving = QStringLiteral("message:Error saving initialization information!");
+        QTest::newRow("UTF-16LE") << utf16(QStringConverter::Utf16LE, plain) << QByteArray()
+                                  << QStringList();
+        QTest::newRow("UTF-16BE") << utf16(QStringConverter::Utf16BE, plain) << QByteArray()
+                                  << QStringList();
+        QTest::newRow("UTF-16 with half a character")
+            << utf16(QStringConverter::Utf16LE, plain) + "A" << QByteArray()
+            << QStringList{reading, saving};
+        QTest::newRow("UTF-16 with a lone surrogate")
+            << utf16(QStringConverter::Utf16LE, plain) + QByteArray("\x00\xD8", 2) << QByteArray()
+            << QStringList{reading, saving};
+        QTest::newRow("path longer than 2047 bytes")
+            << file("Total=2", longList) << QByteArray() << QStringList();
+        QTest::newRow("count with a plus sign")
+            << file("Total=+2", "../Music/b.m3u") << plain << QStringList();
+        QTest::newRow("count that is no number")
+            << file("Total=two", "../Music/b.m3u") << QByteArray() << QStringList{reading};
+        QTest::newRow("count missing")
+            << file({}, "../Music/b.m3u") << QByteArray() << QStringList{reading};
+        QTest::newRow("file URL with a NUL")
+            << file("Total=2",
+                    "file://" + QFile::encodeName(path(QStringLiteral("Music/b.m3u"))) + "%00.m3u")
+            << QByteArray() << QStringList();
+    }
+
+    void hostileFilesLoadOrStayAsTheyWere() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, messages);
+        const QString program = path(QStringLiteral("prog/Platterbox"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("prog"))));
+        QFile::remove(program);
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY), program));
+        const QString ini = path(QStringLiteral("prog/Platterbox.Ini"));
+        writeBytes(ini, before);
+        const QString script = path(QStringLiteral("answers"));
+        writeBytes(script, QByteArray());
+        QFile::remove(script + QStringLiteral(".log"));
+
+        QVERIFY(TestSupport::startAndClose(program, path(QStringLiteral("config")),
+                                           path(QStringLiteral("run")), script));
+        QCOMPARE(TestSupport::dialogLog(script), messages);
+        QCOMPARE(readBytes(ini), after.isEmpty() ? before : after);
+    }
+
     void failedSavesAreReported() {
         ScriptedDialogs dialogs;
         TSharedVariables vars = loadedDefaults();
@@ -248,6 +322,7 @@ private Q_SLOTS:
         const QString folder = path(QStringLiteral("readonly"));
         const QString ini = folder + QStringLiteral("/x.Ini");
         writeBytes(ini, crlf({"[General]", "grpShuffle_Tag=1"}));
+        QVERIFY(QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup));
         const QByteArray before = readBytes(ini);
         {
             TestSupport::ReadOnlyFolder guard(folder);

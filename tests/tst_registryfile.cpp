@@ -439,20 +439,21 @@ private Q_SLOTS:
     void refusedWriteLeavesTheFileAsItWas_data() {
         QTest::addColumn<bool>("readOnlyFolder");
         QTest::newRow("read-only file") << false;
-        QTest::newRow("read-only folder") << true;
+        QTest::newRow("read-only file and folder") << true;
     }
 
+    // The file is read-only in both rows: a writable one in a read-only folder is written in
+    // place.
     void refusedWriteLeavesTheFileAsItWas() {
         QFETCH(bool, readOnlyFolder);
         RegistryFile file(path());
         QVERIFY(file.setValue(Key, QStringLiteral("a"), RegistryValue::fromDword(1)));
         const QByteArray before = readBytes(path());
+        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup));
         std::unique_ptr<TestSupport::ReadOnlyFolder> guard;
         if (readOnlyFolder) {
             guard = std::make_unique<TestSupport::ReadOnlyFolder>(QFileInfo(path()).absolutePath());
             QVERIFY(guard->effective());
-        } else {
-            QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup));
         }
         QVERIFY(file.setValue(Key, QStringLiteral("a"), RegistryValue::fromDword(2)).failed());
         QVERIFY(file.setValue(Key, QStringLiteral("b"), RegistryValue::fromDword(2)).failed());

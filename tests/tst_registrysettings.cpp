@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
@@ -172,6 +174,7 @@ private Q_SLOTS:
         QVERIFY(SaveRegistrySettings(vars, hints).isOk());
         const QByteArray before = readBytes(ConfigLocations::userRegistryFile());
         vars.frmMain_Top = 7;
+        QVERIFY(QFile::setPermissions(ConfigLocations::userRegistryFile(), QFile::ReadOwner));
         {
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
@@ -182,6 +185,69 @@ private Q_SLOTS:
             QCOMPARE(hints, false); // the switch itself is never changed by a failed save
         }
         QCOMPARE(readBytes(ConfigLocations::userRegistryFile()), before);
+    }
+
+    // Text written on Windows (Windows-1252) reads as such; a save of the same values leaves the
+    // file byte for byte, and a changed value changes its own line only.
+    void untouchedLinesKeepTheirBytes() {
+        TSharedVariables vars;
+        bool hints = true;
+        LoadRegistrySettings(vars, hints);
+        vars.dlgAddPL.edFile_Text = QStringLiteral("/music/Caf\u00E9.m3u");
+        vars.dlgAutoCD.edFolder_Text = QStringLiteral("\u20AC");
+        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+        const QString file = ConfigLocations::userRegistryFile();
+        QByteArray before = readBytes(file);
+        before.replace("Caf\xC3\xA9", "Caf\xE9").replace("\xE2\x82\xAC", "\x80");
+        before.replace("Platterbox]\r\n", "Platterbox]\r\n; r\xE9sum\xE9\r\n");
+        writeBytes(file, before);
+
+        TSharedVariables loaded;
+        LoadRegistrySettings(loaded, hints);
+        QCOMPARE(loaded.dlgAddPL.edFile_Text, vars.dlgAddPL.edFile_Text);
+        QCOMPARE(loaded.dlgAutoCD.edFolder_Text, vars.dlgAutoCD.edFolder_Text);
+        QVERIFY(SaveRegistrySettings(loaded, hints).isOk());
+        QCOMPARE(readBytes(file), before);
+        loaded.frmMain_Top = 0x2A;
+        QVERIFY(SaveRegistrySettings(loaded, hints).isOk());
+        QCOMPARE(readBytes(file), QByteArray(before).replace("\"frmMain_Top\"=dword:00000064",
+                                                             "\"frmMain_Top\"=dword:0000002a"));
+    }
+
+    // A FIFO where a settings file belongs, through a real start and close: the program comes
+    // up, reports what it cannot read or save, and leaves the FIFO as it is.
+    void fifoInPlaceOfASettingsFile_data() {
+        QTest::addColumn<QString>("fifo");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("user.reg") << QStringLiteral("config/Platterbox/user.reg")
+                                  << QStringList{QStringLiteral(
+                                         "message:Failed to set data for 'frmMain_Top'")};
+        QTest::newRow("INI file")
+            << QStringLiteral("cd/Platterbox.Ini")
+            << QStringList{QStringLiteral("message:Error reading initialization information!"),
+                           QStringLiteral("message:Error saving initialization information!")};
+    }
+
+    void fifoInPlaceOfASettingsFile() {
+        QFETCH(QString, fifo);
+        QFETCH(QStringList, messages);
+        const QString folder = env_->path();
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/cd")));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/config/Platterbox")));
+        const QString program = folder + QStringLiteral("/cd/Platterbox");
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY), program));
+        writeBytes(folder + QStringLiteral("/cd/Platterbox.Ini"), "[General]\r\n");
+        const QString path = folder + u'/' + fifo;
+        QFile::remove(path);
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const QString script = folder + QStringLiteral("/answers");
+        writeBytes(script, QByteArray());
+
+        QVERIFY(TestSupport::startAndClose(program, folder + QStringLiteral("/config"),
+                                           folder + QStringLiteral("/run"), script));
+        QCOMPARE(TestSupport::dialogLog(script), messages);
+        struct stat info {};
+        QVERIFY(::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
     }
 };
 

@@ -13,12 +13,16 @@
 #include <memory>
 #include <vector>
 
+#include <signal.h>
+
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
 namespace {
 
 const QString Question = QStringLiteral("yesno:New instance loaded, use its INI file?");
+const QString Unanswered = QStringLiteral(
+    "yesno:Another instance is running but does not respond!\rStart this instance on its own?");
 const QString UserKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox");
 const QString MachineKey = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox");
 // Auto-play stays off, so nothing but the hand-off happens in the running copy.
@@ -337,9 +341,10 @@ private Q_SLOTS:
         socket.connectToServer(socketPath());
         QVERIFY(socket.waitForConnected(StartMsecs));
         socket.write(frame);
-        while (socket.bytesAvailable() < 4 && socket.waitForReadyRead(StartMsecs)) {
+        // The greeting (1), then the reply (0).
+        while (socket.bytesAvailable() < 8 && socket.waitForReadyRead(StartMsecs)) {
         }
-        QCOMPARE(socket.readAll(), QByteArray(4, '\0'));
+        QCOMPARE(socket.readAll(), QByteArray::fromHex("0000000100000000"));
 
         QVERIFY(logOf(firstScript).isEmpty());
         QCOMPARE(first.state(), QProcess::Running);
@@ -397,6 +402,44 @@ private Q_SLOTS:
         QTest::qWait(300);
         QCOMPARE(copy.state(), QProcess::Running); // it went on to run
         QVERIFY(QFileInfo(socketPath()).isDir() == !liveLockHolder);
+    }
+
+    // A stopped first copy still accepts connections (the kernel does) but never greets: the
+    // second copy asks after a few seconds instead of waiting for ever, then quits or runs
+    // beside it. The first copy keeps its lock and socket, finds no hand-off to act on once
+    // continued, and serves the next copy as before.
+    void stoppedFirstCopyIsReportedNotWaitedFor_data() {
+        QTest::addColumn<bool>("startAlone");
+        QTest::newRow("quit") << false;
+        QTest::newRow("start on its own") << true;
+    }
+
+    void stoppedFirstCopyIsReportedNotWaitedFor() {
+        QFETCH(bool, startAlone);
+        const QString firstScript = script(QStringLiteral("first.script"), "no\n");
+        QProcess& first = startFirst(firstScript);
+        QTRY_VERIFY_WITH_TIMEOUT(runsAsTheFirst(first), StartMsecs);
+        QTest::qWait(300);
+        QCOMPARE(::kill(pid_t(first.processId()), SIGSTOP), 0);
+        writeBytes(path(QStringLiteral("cd/Platterbox.Ini")), OwnIni);
+        const QString secondScript =
+            script(QStringLiteral("second.script"), startAlone ? "yes\n" : "no\n");
+        QProcess& second = start(copyProgram(QStringLiteral("cd")), {}, secondScript);
+        if (startAlone) {
+            QTRY_COMPARE_WITH_TIMEOUT(logOf(secondScript), QStringList{Unanswered}, StartMsecs);
+            QTest::qWait(500);
+            QCOMPARE(second.state(), QProcess::Running);
+            second.terminate();
+        }
+        QVERIFY(endsWithZero(second));
+        QCOMPARE(logOf(secondScript), QStringList{Unanswered});
+
+        QCOMPARE(::kill(pid_t(first.processId()), SIGCONT), 0);
+        QTest::qWait(500);
+        QVERIFY(runsAsTheFirst(first));
+        QVERIFY(logOf(firstScript).isEmpty());
+        QVERIFY(endsWithZero(start(copyProgram(QStringLiteral("cd3")), {}, QString())));
+        QCOMPARE(logOf(firstScript), QStringList{Question});
     }
 
     void staleLockAndSocketDoNotStopTheNextStart() {

@@ -8,10 +8,34 @@
 #include <limits>
 #include <memory>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(VarType)
 
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
+
+namespace {
+
+// Makes the written file read-only, or puts a FIFO or a folder in its place; true when a
+// regular file stays.
+bool replaceFile(const QString& path, const QString& kind) {
+    if (kind == QLatin1String("read-only") || kind == QLatin1String("both"))
+        return QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+    QFile::remove(path);
+    if (kind == QLatin1String("fifo"))
+        ::mkfifo(QFile::encodeName(path).constData(), 0600);
+    else
+        QDir().mkpath(path);
+    return false;
+}
+
+mode_t fileType(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0;
+}
+
+} // namespace
 
 namespace {
 
@@ -393,32 +417,40 @@ private Q_SLOTS:
         QVERIFY(!registry.openKey(KeyPath, false));
     }
 
+    // Something that is no regular file in the file's place (a FIFO would block the start for
+    // ever) reads as absent keys and is never replaced.
     void refusedRegistryWriteKeepsTheFile_data() {
-        QTest::addColumn<bool>("readOnlyFolder");
-        QTest::newRow("read-only file") << false;
-        QTest::newRow("read-only folder") << true;
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read-only file") << QStringLiteral("read-only");
+        QTest::newRow("read-only file, read-only folder") << QStringLiteral("both");
+        QTest::newRow("FIFO") << QStringLiteral("fifo");
+        QTest::newRow("folder") << QStringLiteral("folder");
     }
 
     void refusedRegistryWriteKeepsTheFile() {
-        QFETCH(bool, readOnlyFolder);
+        QFETCH(QString, kind);
         writeBytes(regPath(), KeyHeader + "\"x\"=dword:00000001\r\n");
         const QByteArray before = readBytes(regPath());
+        const bool regular = replaceFile(regPath(), kind);
         TEnhRegistry registry;
-        QVERIFY(registry.openKey(KeyPath, false));
+        QCOMPARE(registry.openKey(KeyPath, false), regular);
         std::unique_ptr<TestSupport::ReadOnlyFolder> guard;
-        if (readOnlyFolder) {
+        if (kind == QLatin1String("both")) {
             guard = std::make_unique<TestSupport::ReadOnlyFolder>(ConfigLocations::configFolder());
             QVERIFY(guard->effective());
-        } else {
-            QVERIFY(QFile::setPermissions(regPath(), QFile::ReadOwner | QFile::ReadGroup));
         }
         qint32 value = 2;
         const Status status =
             registry.ReadWriteSth(QStringLiteral("x"), &value, 0, VarType::Integer, true);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'x'"));
-        QCOMPARE(readBytes(regPath()), before);
-        QCOMPARE(registry.readInteger(QStringLiteral("x")), 1);
+        QCOMPARE(fileType(regPath()), regular                         ? S_IFREG
+                                      : kind == QLatin1String("fifo") ? S_IFIFO
+                                                                      : S_IFDIR);
+        if (regular) {
+            QCOMPARE(readBytes(regPath()), before);
+            QCOMPARE(registry.readInteger(QStringLiteral("x")), 1);
+        }
     }
 
     void iniReadsTypedText_data() {
@@ -444,7 +476,9 @@ private Q_SLOTS:
         integer("$ alone", "$", 7);
         integer("too large", "2147483648", 7);
         integer("smallest", "-2147483648", std::numeric_limits<qint32>::min());
-        integer("plus sign", "+5", 7);
+        integer("plus sign", "+5", 5);
+        integer("plus alone", "+", 7);
+        integer("two signs", "+-5", 7);
         integer("fraction", "1.5", 7);
         integer("minus alone", "-", 7);
         QTest::newRow("absent Integer")
@@ -589,30 +623,31 @@ private Q_SLOTS:
         QCOMPARE(readBytes(iniPath()), text);
     }
 
-    void refusedIniWriteGivesTheFileError_data() {
-        QTest::addColumn<bool>("readOnlyFolder");
-        QTest::newRow("read-only file") << false;
-        QTest::newRow("read-only folder") << true;
-    }
+    void refusedIniWriteGivesTheFileError_data() { refusedRegistryWriteKeepsTheFile_data(); }
 
     void refusedIniWriteGivesTheFileError() {
-        QFETCH(bool, readOnlyFolder);
+        QFETCH(QString, kind);
         const QString folder = env_->path() + QLatin1String("/ini");
         const QString fileName = folder + QLatin1String("/test.ini");
+        QDir(folder).removeRecursively();
         writeBytes(fileName, "[S]\r\nv=1\r\n");
+        const bool regular = replaceFile(fileName, kind);
         std::unique_ptr<TestSupport::ReadOnlyFolder> guard;
-        if (readOnlyFolder) {
+        if (kind == QLatin1String("both")) {
             guard = std::make_unique<TestSupport::ReadOnlyFolder>(folder);
             QVERIFY(guard->effective());
-        } else {
-            QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner | QFile::ReadGroup));
         }
         TEnhIniFile ini(fileName);
+        QCOMPARE(ini.isReadable(), regular);
+        QCOMPARE(ini.readBool(Section, QStringLiteral("v"), false), regular);
         bool value = false;
         const Status status = ini.ReadWriteSth(Section, Name, &value, true, VarType::Bool, true);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QString(QLatin1String("Unable to write to ") + fileName));
-        QCOMPARE(readBytes(fileName), QByteArray("[S]\r\nv=1\r\n"));
+        if (regular)
+            QCOMPARE(readBytes(fileName), QByteArray("[S]\r\nv=1\r\n"));
+        else
+            QVERIFY(fileType(fileName) != S_IFREG);
     }
 };
 

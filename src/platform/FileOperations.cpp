@@ -1,14 +1,17 @@
 #include "FileOperations.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +41,44 @@ Status writeFileAtomically(const QString& path, const QByteArray& bytes) {
     if (!file.commit())
         return Status::failure(file.errorString());
     return Status::ok();
+}
+
+namespace {
+
+bool isFolderWritable(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    return ::access(folder.constData(), W_OK) == 0;
+}
+
+Status overwriteInPlace(const QString& path, const QByteArray& bytes);
+
+} // namespace
+
+Status writeFileAtomicallyOrInPlace(const QString& path, const QByteArray& bytes) {
+    const Status atomic = writeFileAtomically(path, bytes);
+    if (atomic.failed() && !isFolderWritable(path) && isRegularFile(path) && !isReadOnlyFile(path))
+        return overwriteInPlace(path, bytes);
+    return atomic;
+}
+
+InPlaceLock::InPlaceLock(const QString& path)
+    : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+
+InPlaceLock::~InPlaceLock() {
+    if (fd_ >= 0)
+        ::close(fd_); // releases the lock
+}
+
+bool InPlaceLock::tryLock(int waitMsecs) {
+    const QDeadlineTimer deadline(waitMsecs);
+    while (fd_ >= 0) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 namespace {
@@ -102,6 +143,21 @@ int createTemporary(const QByteArray& temporary) {
         fd = ::open(temporary.constData(), flags, 0666);
     }
     return fd;
+}
+
+// Written first and cut after, so a failure leaves the old bytes beyond the new ones rather
+// than an empty file.
+Status overwriteInPlace(const QString& path, const QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    struct stat info {};
+    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && writeAll(fd, bytes) &&
+                   ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (::close(fd) != 0 && written)
+        return systemError(errno);
+    return written ? Status::ok() : systemError(error ? error : EINVAL);
 }
 
 Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) {

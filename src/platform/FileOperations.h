@@ -16,6 +16,25 @@ Status writeFileAtomically(const QString& path, const QByteArray& bytes);
 // disk before it takes the old one's place.
 Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes);
 
+// As writeFileAtomically; but a writable regular file in a folder that refuses the temporary
+// file is overwritten in place (a kill during that write may leave it cut short: without a
+// writable folder there is no safer way to keep the user's settings at all).
+Status writeFileAtomicallyOrInPlace(const QString& path, const QByteArray& bytes);
+
+// An exclusive lock (flock) on an existing file itself, for writers that cannot make a lock
+// file beside it; held until the object goes.
+class InPlaceLock {
+public:
+    explicit InPlaceLock(const QString& path);
+    ~InPlaceLock();
+    InPlaceLock(const InPlaceLock&) = delete;
+    InPlaceLock& operator=(const InPlaceLock&) = delete;
+    bool tryLock(int waitMsecs);
+
+private:
+    int fd_ = -1;
+};
+
 // The same replacement for a path given by its bytes, without flushing the file to the disk:
 // for many new files at once, made durable together by one flushFileSystem() at the end.
 // The permissions of a replaced file are kept.

@@ -1,7 +1,11 @@
 #include "IniDocument.h"
 
+#include "common/TextDecoding.h"
+
 #include <QByteArrayView>
 #include <QSet>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace {
 
@@ -54,7 +58,7 @@ QByteArrayView cleanValue(QByteArrayView raw) {
     QByteArrayView value = trimBlanks(raw);
     if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    return value.first(qMin(value.size(), qsizetype(IniDocument::MaxValueLength)));
+    return value;
 }
 
 // A line break or NUL inside a value would split it into lines of its own.
@@ -128,8 +132,30 @@ std::optional<IniDocument::KeyValue> IniDocument::keyValueOf(QByteArrayView line
     return KeyValue{key->key, cleanValue(key->rawValue)};
 }
 
-IniDocument IniDocument::parse(const QByteArray& text) {
+namespace {
+
+std::optional<QStringConverter::Encoding> utf16MarkOf(QByteArrayView text) {
+    if (text.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (text.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+} // namespace
+
+IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument document;
+    QByteArray text = bytes;
+    document.utf16_ = utf16MarkOf(bytes);
+    if (document.utf16_) {
+        const QByteArrayView body = QByteArrayView(bytes).sliced(2);
+        QStringDecoder decoder(*document.utf16_, QStringConverter::Flag::Stateless);
+        text = QString(decoder(body)).toUtf8();
+        // An odd byte or a broken surrogate pair does not come back from the UTF-8 form.
+        QStringEncoder encoder(*document.utf16_);
+        document.whole_ = QByteArray(encoder(QString::fromUtf8(text))) == body;
+    }
     QByteArrayView body(text);
     if (body.startsWith(ByteOrderMark)) {
         document.byteOrderMark_ = true;
@@ -240,7 +266,7 @@ bool IniDocument::hasSection(const QByteArray& section) const {
 
 QByteArray IniDocument::toText() const {
     QByteArray text;
-    if (byteOrderMark_)
+    if (byteOrderMark_ && !utf16_)
         text += ByteOrderMark;
     for (qsizetype i = 0; i < sections_.size(); ++i) {
         const Section& section = sections_.at(i);
@@ -249,5 +275,8 @@ QByteArray IniDocument::toText() const {
         for (const QByteArray& line : section.lines)
             text += line + "\r\n";
     }
-    return text;
+    if (!utf16_ || !isValidUtf8(text))
+        return text;
+    QStringEncoder encoder(*utf16_, QStringConverter::Flag::WriteBom);
+    return encoder(QString::fromUtf8(text));
 }

@@ -4,26 +4,27 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <QStringConverter>
 #include <optional>
 #include <utility>
 
 // An INI text in memory, read and changed with the private-profile rules:
 // section and key names match ignoring ASCII case (the first match wins); a value is the text
 // after "=" with surrounding blanks and one pair of enclosing quotes (single or double) removed,
-// cut to 2047 bytes; writing a key updates its line in place or appends it after the last
-// non-blank line of its section; a missing section is appended at the end; erasing a section
-// removes its header and every line up to the next section. Every other line is kept as it was,
-// byte for byte (a NUL byte is an ordinary byte of its line). A UTF-8 byte-order mark at the
-// start is skipped and written back. Lookups and writes cost the same in a file of any size.
+// of any length (Linux paths reach 4095 bytes); writing a key updates its line in place or appends
+// it after the last non-blank line of its section; a missing section is appended at the end;
+// erasing a section removes its header and every line up to the next section. Every other line is
+// kept as it was, byte for byte (a NUL byte is an ordinary byte of its line). A UTF-8 byte-order
+// mark at the start is skipped and written back. A file that starts with a UTF-16 byte-order mark
+// (Windows editors save "Unicode" so) is read as its UTF-8 form and written back in UTF-16. Lookups
+// and writes cost the same in a file of any size.
 class IniDocument {
 public:
-    static constexpr int MaxValueLength = 2047;
-
     IniDocument();
     // Lines end at CR LF, CR or LF.
     static IniDocument parse(const QByteArray& text);
     // One line read with these rules, as views of the line: a section header's name, or a key
-    // and its value (blanks and one pair of enclosing quotes removed, cut to MaxValueLength).
+    // and its value (blanks and one pair of enclosing quotes removed).
     // Readers that keep a file's bytes (PLS playlists) use them without making a document.
     static std::optional<QByteArrayView> sectionNameOf(QByteArrayView line);
     struct KeyValue {
@@ -45,8 +46,12 @@ public:
     // with its first value.
     QList<std::pair<QByteArray, QByteArray>> entries(const QByteArray& section) const;
 
-    // Every line followed by CR LF.
+    // Every line followed by CR LF, in the encoding the text had; a UTF-16 text that came to
+    // hold bytes that are not UTF-8 is written in 8 bits, so that no byte is lost.
     QByteArray toText() const;
+    // False when the text held bytes its encoding does not allow (UTF-16 of an odd length or
+    // with a broken surrogate pair): writing it back would lose them.
+    bool isWhole() const { return whole_; }
 
 private:
     // sections_[0] holds the lines before the first header and has no header.
@@ -63,4 +68,6 @@ private:
     QList<Section> sections_;
     QHash<QByteArray, qsizetype> sectionIndex_; // folded name -> first section of that name
     bool byteOrderMark_ = false;
+    std::optional<QStringConverter::Encoding> utf16_;
+    bool whole_ = true;
 };

@@ -23,6 +23,9 @@ public:
     // The value's bytes as they stand in the file (paths need not be UTF-8).
     std::optional<QByteArray> readBytes(const QString& section, const QString& key) const;
     Status writeBytes(const QString& section, const QString& key, const QByteArray& value);
+    // False when the file is there but was not read whole (not a regular file, not readable,
+    // broken UTF-16): it reads as empty and every write to it fails.
+    bool isReadable() const { return readable_; }
     // Failure carries "Unable to write to <file name>".
     Status writeString(const QString& section, const QString& key, const QString& value);
     Status eraseSection(const QString& section);
@@ -42,4 +45,5 @@ private:
     IniDocument document_;
     bool deferred_ = false;
     bool dirty_ = false;
+    bool readable_ = true;
 };

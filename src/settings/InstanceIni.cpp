@@ -68,11 +68,15 @@ const QByteArray FileUrlScheme("file://");
 QByteArray storedPath(const QByteArray& path, const QByteArray& iniFile) {
     if (path.contains('\n') || path.contains('\r'))
         return FileUrlScheme + path.toPercentEncoding("/");
+    // An entry kept as a URL goes back as it came.
+    if (IsUrlEntry(QString::fromLatin1(path)))
+        return path;
     return MakeRelativePath(path, iniFile);
 }
 
 // A local file URL's path as bytes (percent-encoded names need not be UTF-8); nothing for
-// another kind of URL, or one that would name a path holding a NUL, which no file has.
+// another kind of URL, or one that would name a path holding a NUL: no file has such a name,
+// and cut at the NUL it would name another one. Such an entry is kept as it is written.
 std::optional<QByteArray> localFileOf(const QByteArray& text) {
     const QUrl url(QString::fromLatin1(text), QUrl::StrictMode);
     if (!url.isValid() || !url.isLocalFile())
@@ -80,7 +84,7 @@ std::optional<QByteArray> localFileOf(const QByteArray& text) {
     const QByteArray path =
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     if (path.contains('\0'))
-        return QByteArray();
+        return std::nullopt;
     const QString host = url.host();
     if (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return path;
@@ -103,6 +107,14 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
 
 Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
                           bool write) {
+    const QString total = QStringLiteral("Total");
+    // A count that cannot be read (missing, "two") must not pass for an empty list: loading
+    // says so, and the playlists the file names stay until the user makes a new list.
+    const bool countUnreadable = ini.readInteger(PlayListsSection, total, 0) !=
+                                     ini.readInteger(PlayListsSection, total, 1) &&
+                                 ini.hasValue(PlayListsSection, QStringLiteral("File0"));
+    if (countUnreadable && (!write || playLists.isEmpty()))
+        return write ? Status::ok() : Status::failure(QStringLiteral("Unreadable playlist count"));
     qint32 count = 0;
     if (write) {
         if (Status erased = ini.eraseSection(PlayListsSection); erased.failed())
@@ -142,6 +154,8 @@ void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
     if (write)
         ini.deferWrites();
     Status status = readWriteGeneral(ini, vars.dlgPreferences, write);
+    if (status.isOk() && !write && !ini.isReadable())
+        status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
         status = readWritePlayLists(ini, fileName, vars.PlayLists, write);
     if (status.isOk() && write)
@@ -152,8 +166,8 @@ void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
 }
 
 void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
-    const QFileInfo info(fileName);
-    if (info.exists() && info.isFile()) {
+    // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
+    if (QFileInfo::exists(fileName)) {
         ReadWriteIni(fileName, false, vars, dialogs);
         return;
     }

@@ -2,12 +2,15 @@
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
+#include "platform/RawNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
@@ -303,17 +306,15 @@ void RegistryFile::reload() {
 }
 
 bool RegistryFile::load() {
-    QFile file(fileName_);
-    if (!file.exists()) {
+    const QByteArray path = QFile::encodeName(fileName_);
+    if (!RawNames::exists(path)) {
         parse(QByteArray());
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        parse(QByteArray());
-        return false;
-    }
-    parse(file.readAll());
-    return true;
+    // A FIFO or a device in the file's place is refused without waiting on it.
+    const std::optional<QByteArray> text = RawNames::readRegularFile(path);
+    parse(text.value_or(QByteArray()));
+    return text.has_value();
 }
 
 RegistryFile RegistryFile::fromText(const QString& fileName, const QByteArray& text) {
@@ -463,6 +464,15 @@ Status RegistryFile::setValue(const QString& keyPath, const QString& name,
         return Status::failure(QStringLiteral("Invalid key or value name"));
     return change([keyPath, name, value](RegistryFile& file) {
         QList<Line>& lines = linesOf(file.keyForWriting(keyPath));
+        // A value set to what it holds keeps its line byte for byte (text that is not UTF-8
+        // would come back re-encoded).
+        const auto named = [&name](const Line& line) {
+            return line.name && sameName(*line.name, name);
+        };
+        const auto match = std::find_if(lines.cbegin(), lines.cend(), named);
+        if (match != lines.cend() && match->value == value &&
+            std::find_if(match + 1, lines.cend(), named) == lines.cend())
+            return;
         qsizetype first = -1;
         for (qsizetype i = 0; i < lines.size();) {
             if (lines.at(i).name && sameName(*lines.at(i).name, name)) {
@@ -509,7 +519,11 @@ Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
         return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);
     QLockFile lock(fileName_ + QLatin1String(".lock"));
     lock.setStaleLockTime(LockStaleMsecs);
-    if (!lock.tryLock(LockWaitMsecs))
+    // A folder that holds no lock file (the user may write the file, not the folder): writers
+    // there lock the file itself instead.
+    FileOperations::InPlaceLock inPlace(fileName_);
+    if (!lock.tryLock(LockWaitMsecs) &&
+        (lock.error() == QLockFile::LockFailedError || !inPlace.tryLock(LockWaitMsecs)))
         return Status::failure(QLatin1String("Cannot lock ") + fileName_);
     RegistryFile onDisk = fromText(fileName_, QByteArray());
     if (!onDisk.load())
@@ -522,7 +536,7 @@ Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
         adopt(std::move(onDisk));
         return Status::ok();
     }
-    const Status status = FileOperations::writeFileAtomically(fileName_, text);
+    const Status status = FileOperations::writeFileAtomicallyOrInPlace(fileName_, text);
     if (status.failed()) {
         if (!deferred_)
             adopt(std::move(onDisk));

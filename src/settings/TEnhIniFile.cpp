@@ -26,7 +26,7 @@ bool allDigits(QStringView text, int base) {
     return !text.isEmpty();
 }
 
-// Decimal with an optional minus, or up to 8 hex digits after "0x", "0X" or "$"
+// Decimal with an optional sign, or up to 8 hex digits after "0x", "0X" or "$"
 // (taken as a DWORD, so 0xFFFFFFFF is -1).
 std::optional<qint32> parseInteger(const QString& text) {
     qsizetype hexStart = -1;
@@ -40,7 +40,8 @@ std::optional<qint32> parseInteger(const QString& text) {
             return std::nullopt;
         return qint32(digits.toUInt(nullptr, 16));
     }
-    const QStringView digits = QStringView(text).mid(text.startsWith(QLatin1Char('-')) ? 1 : 0);
+    const bool signed_ = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+    const QStringView digits = QStringView(text).mid(signed_ ? 1 : 0);
     if (!allDigits(digits, 10))
         return std::nullopt;
     bool ok = false;

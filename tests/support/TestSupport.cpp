@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "common/ScriptFileDialogs.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QHelpEvent>
@@ -81,6 +83,51 @@ bool ReadOnlyFolder::effective() const {
         return false;
     }
     return true;
+}
+
+void declineInstallation(const QString& configHome) {
+    writeBytes(configHome + QLatin1String("/Platterbox/system.reg"),
+               "Windows Registry Editor Version 5.00\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox]\r\n"
+               "\"NeverAsk\"=dword:00000001\r\n\"NeverAskVer\"=dword:00000514\r\n");
+}
+
+bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
+                   const QString& script) {
+    if (!QFileInfo::exists(configHome + QLatin1String("/Platterbox/system.reg")))
+        declineInstallation(configHome);
+    QDir().mkpath(runtimeDir);
+    QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.insert(QString::fromLatin1(ScriptFileDialogs::EnvironmentVariable), script);
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    run.start(program, QStringList());
+    if (!run.waitForStarted())
+        return false;
+    // Listening for a second copy comes just before the window.
+    const QString socket = runtimeDir + QLatin1String("/Platterbox/TfrmPlatterboxMain");
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000))
+        return false;
+    QTest::qWait(700);
+    run.terminate();
+    const bool finished = run.waitForFinished(5000);
+    if (!finished) {
+        run.kill();
+        run.waitForFinished();
+    }
+    return finished && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+}
+
+QStringList dialogLog(const QString& script) {
+    QStringList texts;
+    for (const auto& [kind, text] : ScriptFileDialogs::readLog(script))
+        texts << kind + QLatin1Char(':') + text;
+    return texts;
 }
 
 QString tooltipShownBy(QWidget* control) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class QWidget;
@@ -40,6 +41,19 @@ private:
     QString path_;
     bool immutable_ = false;
 };
+
+// Records in configHome that the installation was declined for this version, so a started
+// copy never asks about it.
+void declineInstallation(const QString& configHome);
+
+// One start of a copy of the real program, offscreen, with its own configuration and runtime
+// folders and a dialog script, closed as logging out closes it (SIGTERM) once it is up.
+// True when it came up and ended normally with 0; a copy that hangs is killed (false).
+// The installation is declined beforehand when configHome holds no system.reg.
+bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
+                   const QString& script);
+// What a scripted run showed or asked, as "<kind>:<text>".
+QStringList dialogLog(const QString& script);
 
 // Asks a control for its tooltip as the pointer resting on it does; the text shown, if any.
 QString tooltipShownBy(QWidget* control);

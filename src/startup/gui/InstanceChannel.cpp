@@ -23,6 +23,11 @@ constexpr int RetryMsecs = 50;
 // and listening, or hangs) before it runs on its own.
 constexpr int PatienceMsecs = 2000;
 constexpr const char* HandledProperty = "platterboxHandled";
+// A live copy greets within its event loop's reaction time; a few seconds spare a busy one.
+constexpr int GreetingMsecs = 4000;
+constexpr qint32 GreetingCode = 1;
+constexpr qint32 ReplyCode = 0;
+constexpr qint64 CodeBytes = sizeof(qint32);
 
 // The user may run without the single-copy rule but should learn why, once, where a program
 // started from a terminal reports.
@@ -57,6 +62,8 @@ InstanceChannel::Role InstanceChannel::claimOrHandOver(const QStringList& comman
         const Delivery delivery = deliver(commandLine);
         if (delivery == Delivery::Answered)
             return Role::HandedOver;
+        if (delivery == Delivery::Silent)
+            return Role::Unanswered;
         if (delivery == Delivery::NotConnected && patience.hasExpired()) {
             report(QLatin1String("the copy holding ") + lock_.fileName() +
                    QLatin1String(" does not answer; this copy runs on its own."));
@@ -94,36 +101,50 @@ InstanceChannel::Delivery InstanceChannel::deliver(const QStringList& commandLin
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(ConnectMsecs))
         return Delivery::NotConnected;
+    // The connection alone proves nothing: the kernel accepts it for a stopped copy too.
+    const QDeadlineTimer greeting(GreetingMsecs);
+    while (socket.bytesAvailable() < CodeBytes && !greeting.hasExpired() &&
+           socket.waitForReadyRead(int(greeting.remainingTime()))) {
+    }
+    if (socket.bytesAvailable() < CodeBytes)
+        return socket.state() == QLocalSocket::ConnectedState ? Delivery::Silent
+                                                              : Delivery::Dropped;
+    (void)socket.read(CodeBytes);
     socket.write(HandOffFrame::encode(commandLine));
     while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(-1)) {
     }
     // The reply comes after the running copy's handler, however long its question is open.
-    while (socket.bytesAvailable() < qint64(sizeof(qint32)) && socket.waitForReadyRead(-1)) {
+    while (socket.bytesAvailable() < CodeBytes && socket.waitForReadyRead(-1)) {
     }
-    return socket.bytesAvailable() >= qint64(sizeof(qint32)) ? Delivery::Answered
-                                                             : Delivery::Dropped;
+    return socket.bytesAvailable() >= CodeBytes ? Delivery::Answered : Delivery::Dropped;
 }
 
 void InstanceChannel::setHandler(Handler handler) {
     handler_ = std::move(handler);
-    acceptConnections();
+    if (!server_ || !handler_)
+        return;
+    // Frames that came before the handler existed.
+    for (QLocalSocket* socket : server_->findChildren<QLocalSocket*>())
+        if (socket->bytesAvailable() > 0)
+            readFrame(socket);
 }
 
 void InstanceChannel::acceptConnections() {
-    if (!server_ || !handler_)
-        return; // they wait in the server's queue until the handler exists
+    if (!server_)
+        return;
     while (server_->hasPendingConnections()) {
         QLocalSocket* socket = server_->nextPendingConnection();
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrame(socket); });
+        QDataStream(socket) << GreetingCode;
         if (socket->bytesAvailable() > 0)
             readFrame(socket);
     }
 }
 
 void InstanceChannel::readFrame(QLocalSocket* socket) {
-    if (socket->property(HandledProperty).toBool())
-        return;
+    if (!handler_ || socket->property(HandledProperty).toBool())
+        return; // an early frame waits for the handler
     const QByteArray received = socket->peek(socket->bytesAvailable());
     const HandOffFrame frame = HandOffFrame::decode(received);
     if (frame.state == HandOffFrame::State::Incomplete && received.size() <= MaxFrameBytes)
@@ -136,18 +157,15 @@ void InstanceChannel::readFrame(QLocalSocket* socket) {
     const QPointer<QLocalSocket> guard(socket);
     Reply answer = [guard] {
         if (guard)
-            reply(guard);
+            reply(guard, ReplyCode);
     };
-    if (handler_)
-        handler_(commandLine, std::move(answer));
-    else
-        answer();
+    handler_(commandLine, std::move(answer));
 }
 
-void InstanceChannel::reply(QLocalSocket* socket) {
+void InstanceChannel::reply(QLocalSocket* socket, qint32 code) {
     QDataStream out(socket);
     out.setVersion(StreamVersion);
-    out << qint32(0);
+    out << code;
     socket->disconnectFromServer(); // after the reply has been written
     if (socket->state() == QLocalSocket::UnconnectedState)
         socket->deleteLater(); // gone before its disconnected signal was connected

@@ -68,15 +68,22 @@ int RunPlatterbox(int argc, char* argv[]) {
     const QString programPath = QApplication::applicationFilePath();
     arguments.removeFirst();
 
-    // A running copy takes over this copy's command line; this copy then ends.
-    InstanceChannel instances(RuntimeFolder::path());
-    if (instances.claimOrHandOver(HandOffCommandLine(
-            programPath, arguments, QDir::currentPath())) == InstanceChannel::Role::HandedOver)
-        return 0;
-
     QtDialogs qtDialogs;
     const std::unique_ptr<ScriptFileDialogs> scripted = scriptedDialogs();
     UserDialogs& dialogs = scripted ? static_cast<UserDialogs&>(*scripted) : qtDialogs;
+
+    // A running copy takes over this copy's command line; this copy then ends.
+    InstanceChannel instances(RuntimeFolder::path());
+    const InstanceChannel::Role role =
+        instances.claimOrHandOver(HandOffCommandLine(programPath, arguments, QDir::currentPath()));
+    if (role == InstanceChannel::Role::HandedOver)
+        return 0;
+    // A stopped or hung copy keeps its lock and socket for when it comes back; this copy then
+    // runs beside it, out of reach of later copies, which still go to that one.
+    if (role == InstanceChannel::Role::Unanswered &&
+        !dialogs.askYesNo(QStringLiteral("Another instance is running but does not respond!\r"
+                                         "Start this instance on its own?")))
+        return 0;
 
     // A higher installed version started in this copy's place ends this copy.
     if (RunInstallationCheck(dialogs, programPath, ProgramStarter::startDetached) ==
