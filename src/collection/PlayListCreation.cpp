@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <future>
 #include <utility>
 
 QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder) {
@@ -78,10 +80,19 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
 WalkResult PlayListCreation::flushed(const WalkResult& result) {
     const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
     for (const QByteArray& folder : written) {
-        if (flush_(folder).failed() && result.error.isOk())
+        if (flushResponsively(folder).failed() && result.error.isOk())
             return {false, reportWriteError(decodeText(folder))};
     }
     return result;
+}
+
+// A flush may take a while on a slow disk: the wait window stays painted and movable meanwhile.
+Status PlayListCreation::flushResponsively(const QByteArray& folder) {
+    std::future<Status> pending = std::async(std::launch::async, flush_, folder);
+    const QString shown = decodeText(folder);
+    while (pending.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        ProgressTick(shown);
+    return pending.get();
 }
 
 StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderListing& listing) {

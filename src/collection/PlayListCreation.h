@@ -40,6 +40,7 @@ public:
 private:
     WalkResult createBelowBaseFolder();
     WalkResult flushed(const WalkResult& result);
+    Status flushResponsively(const QByteArray& folder);
     QByteArray playListPath(const QByteArray& folder) const;
     void collectFolderFiles(FolderListing& listing);
     Status reportWriteError(const QString& path);

@@ -1,0 +1,263 @@
+// The playlist list at collection scale through the real main window, driven as a user does
+// (keys, the dialogs' controls, the answers to questions), each step timed until the program
+// is idle again. Run on a display with a window manager for the figures that count.
+//
+//   bench_playlistlist add TREE      Insert, Add Playlists (folder, sub-folders): OK to idle
+//   bench_playlistlist create TREE   Shift+Insert, Create Playlists (in the music folders,
+//                                    sorted, sub-folders): Create to idle, the append included
+//   bench_playlistlist remove TREE   the tree's playlists added, then Alt+A and Delete: the key
+//                                    to the question, and Yes to idle
+//   bench_playlistlist start TREE    the window shown with an INI file listing the tree's
+//                                    playlists, against one listing none plus that file's read
+//
+// The first line is "<ms> ms, ..." for the step a floor is compared with; every line also gives
+// the longest stretch in which the window processed no events (it painted nothing then).
+#include "collection/PlayListSeek.h"
+#include "collection/gui/AddPlaylistsDialog.h"
+#include "collection/gui/CreatePlaylistsDialog.h"
+#include "common/ScriptedDialogs.h"
+#include "platform/ShellExecute.h"
+#include "playlists/PlayingModule.h"
+#include "playlists/gui/MainWindow.h"
+#include "settings/InstanceIni.h"
+#include "settings/SharedVariables.h"
+#include "settings/gui/HintSwitch.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListView>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The longest time between two turns of the event loop while it runs.
+class StallMeter : public QObject {
+public:
+    StallMeter() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this,
+                [this] { longest_ = qMax(longest_, sinceLast_.restart()); });
+    }
+    void start() {
+        longest_ = 0;
+        sinceLast_.start();
+        timer_.start();
+    }
+    qint64 stop() {
+        timer_.stop();
+        return qMax(longest_, sinceLast_.elapsed());
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer sinceLast_;
+    qint64 longest_ = 0;
+};
+
+// Runs `act` on the next modal dialog of type D once it is up.
+template <typename D> void whenModal(std::function<void(D&)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(2);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+        }
+    });
+    poll->start();
+}
+
+// Lets every event that is already waiting run, painting included.
+void untilIdle() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+struct Program {
+    QTemporaryDir dir;
+    TSharedVariables vars;
+    ScriptedDialogs dialogs;
+    HintSwitch hints;
+    std::unique_ptr<PlayingModule> playing;
+    std::unique_ptr<MainWindow> window;
+
+    explicit Program(const QByteArray& ini) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+        QFile file(dir.filePath(QStringLiteral("Platterbox.Ini")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(ini);
+        file.close();
+        playing = std::make_unique<PlayingModule>(dialogs, Shell::ShellExecute,
+                                                  dir.filePath(QStringLiteral("~PLATBX~.M3U")));
+    }
+    MainWindow& show() {
+        window = std::make_unique<MainWindow>(ProgramContext{
+            vars, dialogs, hints, *playing, dir.filePath(QStringLiteral("Platterbox")), {}});
+        window->resize(640, 600);
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            std::fprintf(stderr, "the window was not exposed\n");
+        return *window;
+    }
+    QListView* playlistView() const {
+        return window->findChild<QListView*>(QStringLiteral("lbPlayLists"));
+    }
+};
+
+void report(const char* step, qint64 ms, qsizetype count, qint64 stall) {
+    std::printf("%lld ms, %s, %lld playlists listed, longest stretch without events %lld ms\n",
+                static_cast<long long>(ms), step, static_cast<long long>(count),
+                static_cast<long long>(stall));
+}
+
+int addPlaylists(const QString& tree) {
+    Program program("[PlayLists]\r\nTotal=0\r\n");
+    MainWindow& window = program.show();
+    StallMeter stalls;
+    QElapsedTimer timer;
+    whenModal<AddPlaylistsDialog>([&](AddPlaylistsDialog& dialog) {
+        dialog.radFolder->setChecked(true);
+        dialog.edFolder->setText(tree);
+        dialog.cbSubFolders->setChecked(true);
+        stalls.start();
+        timer.start();
+        dialog.btnOKClick();
+    });
+    QTest::keyClick(program.playlistView(), Qt::Key_Insert);
+    untilIdle();
+    const qint64 ms = timer.elapsed();
+    report("Add", ms, program.vars.PlayLists.size(), stalls.stop());
+    Q_UNUSED(window);
+    return program.vars.PlayLists.isEmpty() ? 1 : 0;
+}
+
+int createPlaylists(const QString& tree) {
+    Program program("[PlayLists]\r\nTotal=0\r\n");
+    program.show();
+    StallMeter stalls;
+    QElapsedTimer timer;
+    whenModal<CreatePlaylistsDialog>([&](CreatePlaylistsDialog& dialog) {
+        dialog.radInFolders->setChecked(true);
+        dialog.edBaseFolder->setText(tree);
+        dialog.cbSort->setChecked(true);
+        dialog.cbSubFolders->setChecked(true);
+        stalls.start();
+        timer.start();
+        dialog.btnCreateClick();
+    });
+    QTest::keyClick(program.playlistView(), Qt::Key_Insert, Qt::ShiftModifier);
+    untilIdle();
+    const qint64 ms = timer.elapsed();
+    report("Create with its append", ms, program.vars.PlayLists.size(), stalls.stop());
+    return program.vars.PlayLists.isEmpty() ? 1 : 0;
+}
+
+QByteArray iniListing(const QList<QByteArray>& paths) {
+    QByteArray ini = "[PlayLists]\r\nTotal=" + QByteArray::number(paths.size()) + "\r\n";
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        ini += "File" + QByteArray::number(i) + '=' + paths.at(i) + "\r\n";
+    return ini;
+}
+
+int removePlaylists(const QString& tree, bool deleteFiles) {
+    QList<QByteArray> found;
+    SeekPlayListsIn(tree, true, RunWithoutWaitWindow, found);
+    Program program(iniListing(found));
+    program.show();
+    QListView* list = program.playlistView();
+    QTest::keyClick(list, Qt::Key_A, Qt::AltModifier);
+    untilIdle();
+    StallMeter stalls;
+    QElapsedTimer timer;
+    qint64 toQuestion = -1;
+    program.dialogs.answerYesNo(!deleteFiles); // Delete is answered No: the tree stays
+    program.dialogs.setWhileOpen(
+        [&](const ScriptedDialogs::Record&) { toQuestion = timer.restart(); });
+    stalls.start();
+    timer.start();
+    QTest::keyClick(list, Qt::Key_Delete, deleteFiles ? Qt::ShiftModifier : Qt::NoModifier);
+    untilIdle();
+    const qint64 afterYes = timer.elapsed();
+    const qint64 stall = stalls.stop();
+    report(deleteFiles ? "Select All + Delete, key to question"
+                       : "Select All + Remove, key to question",
+           toQuestion, found.size(), stall);
+    if (!deleteFiles)
+        report("Select All + Remove, Yes to idle", afterYes, program.vars.PlayLists.size(), stall);
+    return toQuestion < 0 || (!deleteFiles && !program.vars.PlayLists.isEmpty()) ? 1 : 0;
+}
+
+qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
+    Program program(ini);
+    StallMeter stalls;
+    QElapsedTimer timer;
+    stalls.start();
+    timer.start();
+    program.show();
+    untilIdle();
+    const qint64 ms = timer.elapsed();
+    stall = stalls.stop();
+    listed = program.vars.PlayLists.size();
+    return ms;
+}
+
+int start(const QString& tree) {
+    QList<QByteArray> found;
+    SeekPlayListsIn(tree, true, RunWithoutWaitWindow, found);
+    const QByteArray ini = iniListing(found);
+    // The INI file's own read, as the start does it.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("x.Ini"));
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(ini);
+    out.close();
+    ScriptedDialogs dialogs;
+    TSharedVariables read;
+    QElapsedTimer timer;
+    timer.start();
+    LoadIniFile(file, read, dialogs);
+    const qint64 iniRead = timer.elapsed();
+    qsizetype listed = 0;
+    qint64 stall = 0;
+    const qint64 empty = timedStart("[PlayLists]\r\nTotal=0\r\n", listed, stall);
+    const qint64 full = timedStart(ini, listed, stall);
+    report("start with the list", full, listed, stall);
+    std::printf("%lld ms, start with an empty list (%lld ms) plus the INI file's read (%lld ms)\n",
+                static_cast<long long>(empty + iniRead), static_cast<long long>(empty),
+                static_cast<long long>(iniRead));
+    return listed == found.size() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "usage: bench_playlistlist add|create|remove|delete|start TREE\n");
+        return 2;
+    }
+    const QString step = arguments.at(1);
+    const QString tree = arguments.at(2);
+    if (step == QLatin1String("add"))
+        return addPlaylists(tree);
+    if (step == QLatin1String("create"))
+        return createPlaylists(tree);
+    if (step == QLatin1String("remove") || step == QLatin1String("delete"))
+        return removePlaylists(tree, step == QLatin1String("delete"));
+    if (step == QLatin1String("start"))
+        return start(tree);
+    std::fprintf(stderr, "unknown step %s\n", qPrintable(step));
+    return 2;
+}
