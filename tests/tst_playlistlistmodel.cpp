@@ -86,30 +86,6 @@ private Q_SLOTS:
             QCOMPARE(paths.first(2), QList<QByteArray>({"/music/1.m3u", "/music/0.m3u"}));
     }
 
-    // Rows moved one place keep their order; a row at the edge, or behind one that cannot
-    // move, stays; the focus travels with its row.
-    void movingRowsByOne_data() {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QByteArray>("order");
-        QTest::newRow("up") << QList<int>{2, 3} << -1 << QByteArray("02314");
-        QTest::newRow("up, first blocked") << QList<int>{0, 1, 3} << -1 << QByteArray("01324");
-        QTest::newRow("down") << QList<int>{0, 2} << 1 << QByteArray("10324");
-        QTest::newRow("down, last blocked") << QList<int>{3, 4} << 1 << QByteArray("01234");
-    }
-
-    void movingRowsByOne() {
-        QFETCH(QList<int>, rows);
-        QFETCH(int, step);
-        QFETCH(QByteArray, order);
-        QList<QByteArray> paths{"0", "1", "2", "3", "4"};
-        PlaylistListModel model(paths);
-        model.setCurrentRow(rows.last());
-        model.moveRowsByOne(rows, step);
-        QCOMPARE(paths.join(), order);
-        QCOMPARE(paths.at(model.currentRow()), QByteArray::number(rows.last()));
-    }
-
     // A command's target holds until the list's rows, the shown playlist or its file change.
     void commandTargetNoticesChanges_data() {
         QTest::addColumn<QString>("change");
