@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     const bool completed =
-        SeekPlayListsIn(QString::fromLocal8Bit(argv[1]), true, &WaitWindow::RunWalk, found);
+        findPlaylistsIn(QString::fromLocal8Bit(argv[1]), true, &WaitWindow::runWalk, found);
     const qint64 ms = timer.elapsed();
     std::printf("%lld ms, %lld playlists\n", static_cast<long long>(ms),
                 static_cast<long long>(found.size()));

@@ -9,7 +9,7 @@
 #include "platform/ShellExecute.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 
 #include <QAbstractEventDispatcher>
@@ -79,10 +79,10 @@ int main(int argc, char* argv[]) {
     ini.close();
     const long peakBefore = peakKilobytes();
 
-    TSharedVariables vars;
+    Settings vars;
     ScriptedDialogs dialogs;
     HintSwitch hints;
-    PlayingModule playing(dialogs, Shell::ShellExecute, dir.filePath(QStringLiteral("t.m3u")));
+    PlayingModule playing(dialogs, Shell::openWithVerb, dir.filePath(QStringLiteral("t.m3u")));
 
     QElapsedTimer clock;
     clock.start();

@@ -63,7 +63,7 @@ bool buildDisk(const QString& root, QStringList& exact, QStringList& otherCase) 
 qint64 timedExecution(PlayingModule& playing, const QStringList& selection) {
     QElapsedTimer timer;
     timer.start();
-    playing.ExecuteSelectedPlayLists(selection, TVARdlgPreferences());
+    playing.executePlaylists(selection, Preferences());
     return timer.elapsed();
 }
 

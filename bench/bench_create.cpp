@@ -17,13 +17,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_create TREE\n");
         return 2;
     }
-    TVARdlgCreatePL values{true, true, true, QString::fromLocal8Bit(argv[1]), QString()};
+    CreatePlaylistsInputs values{true, true, true, QString::fromLocal8Bit(argv[1]), QString()};
     ScriptedDialogs dialogs;
     QList<QByteArray> created;
     QElapsedTimer timer;
     timer.start();
     const WalkResult run =
-        PlayListCreation(values, dialogs, &WaitWindow::RunWalk).CreatePlayLists(created);
+        PlayListCreation(values, dialogs, &WaitWindow::runWalk).createPlaylists(created);
     const qint64 ms = timer.elapsed();
     std::printf("%lld ms, %lld playlists\n", static_cast<long long>(ms),
                 static_cast<long long>(created.size()));

@@ -58,16 +58,16 @@ Run timedWalk(const QString& root, bool withWaitWindow) {
     Run run;
     QList<QByteArray> found;
     const auto walk = [&] {
-        return WalkFolders(root, [&](const QString& folder) {
+        return walkFolders(root, [&](const QString& folder) {
             ++run.folders;
-            return SeekPlayLists(folder, found);
+            return findPlaylists(folder, found);
         });
     };
     QElapsedTimer timer;
     timer.start();
     const WalkResult result =
         withWaitWindow
-            ? WaitWindow::RunWalk(QStringLiteral("Adding Playlists"),
+            ? WaitWindow::runWalk(QStringLiteral("Adding Playlists"),
                                   QStringLiteral("Currently seeking playlists in folder:"), walk)
             : walk();
     run.milliseconds = timer.elapsed();

@@ -20,7 +20,7 @@
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 
 #include <QApplication>
@@ -85,7 +85,7 @@ void untilIdle() {
 
 struct Program {
     QTemporaryDir dir;
-    TSharedVariables vars;
+    Settings vars;
     ScriptedDialogs dialogs;
     HintSwitch hints;
     std::unique_ptr<PlayingModule> playing;
@@ -97,7 +97,7 @@ struct Program {
         if (file.open(QIODevice::WriteOnly))
             file.write(ini);
         file.close();
-        playing = std::make_unique<PlayingModule>(dialogs, Shell::ShellExecute,
+        playing = std::make_unique<PlayingModule>(dialogs, Shell::openWithVerb,
                                                   dir.filePath(QStringLiteral("~PLATBX~.M3U")));
     }
     MainWindow& show() {
@@ -136,9 +136,9 @@ int addPlaylists(const QString& tree) {
     QTest::keyClick(program.playlistView(), Qt::Key_Insert);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Add", ms, program.vars.PlayLists.size(), stalls.stop());
+    report("Add", ms, program.vars.playlists.size(), stalls.stop());
     Q_UNUSED(window);
-    return program.vars.PlayLists.isEmpty() ? 1 : 0;
+    return program.vars.playlists.isEmpty() ? 1 : 0;
 }
 
 int createPlaylists(const QString& tree) {
@@ -158,8 +158,8 @@ int createPlaylists(const QString& tree) {
     QTest::keyClick(program.playlistView(), Qt::Key_Insert, Qt::ShiftModifier);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Create with its append", ms, program.vars.PlayLists.size(), stalls.stop());
-    return program.vars.PlayLists.isEmpty() ? 1 : 0;
+    report("Create with its append", ms, program.vars.playlists.size(), stalls.stop());
+    return program.vars.playlists.isEmpty() ? 1 : 0;
 }
 
 QByteArray iniListing(const QList<QByteArray>& paths) {
@@ -171,7 +171,7 @@ QByteArray iniListing(const QList<QByteArray>& paths) {
 
 int removePlaylists(const QString& tree, bool deleteFiles) {
     QList<QByteArray> found;
-    SeekPlayListsIn(tree, true, RunWithoutWaitWindow, found);
+    findPlaylistsIn(tree, true, runWithoutWaitWindow, found);
     Program program(iniListing(found));
     program.show();
     QListView* list = program.playlistView();
@@ -193,8 +193,8 @@ int removePlaylists(const QString& tree, bool deleteFiles) {
                        : "Select All + Remove, key to question",
            toQuestion, found.size(), stall);
     if (!deleteFiles)
-        report("Select All + Remove, Yes to idle", afterYes, program.vars.PlayLists.size(), stall);
-    return toQuestion < 0 || (!deleteFiles && !program.vars.PlayLists.isEmpty()) ? 1 : 0;
+        report("Select All + Remove, Yes to idle", afterYes, program.vars.playlists.size(), stall);
+    return toQuestion < 0 || (!deleteFiles && !program.vars.playlists.isEmpty()) ? 1 : 0;
 }
 
 qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
@@ -207,13 +207,13 @@ qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
     untilIdle();
     const qint64 ms = timer.elapsed();
     stall = stalls.stop();
-    listed = program.vars.PlayLists.size();
+    listed = program.vars.playlists.size();
     return ms;
 }
 
 int start(const QString& tree) {
     QList<QByteArray> found;
-    SeekPlayListsIn(tree, true, RunWithoutWaitWindow, found);
+    findPlaylistsIn(tree, true, runWithoutWaitWindow, found);
     const QByteArray ini = iniListing(found);
     // The INI file's own read, as the start does it.
     QTemporaryDir dir;
@@ -223,10 +223,10 @@ int start(const QString& tree) {
         out.write(ini);
     out.close();
     ScriptedDialogs dialogs;
-    TSharedVariables read;
+    Settings read;
     QElapsedTimer timer;
     timer.start();
-    LoadIniFile(file, read, dialogs);
+    readInstanceIni(file, read, dialogs);
     const qint64 iniRead = timer.elapsed();
     qsizetype listed = 0;
     qint64 stall = 0;

@@ -6,7 +6,7 @@
 #include "common/ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/SongListModel.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,7 +74,7 @@ int main(int argc, char* argv[]) {
         PlayingModule playing(
             dialogs, [](const QString&, const QString&) { return 42; },
             dir.filePath(QStringLiteral("t.m3u")));
-        playing.ExecuteSelectedPlayLists({path}, TVARdlgPreferences{});
+        playing.executePlaylists({path}, Preferences{});
         count = QFileInfo(dir.filePath(QStringLiteral("t.m3u"))).size();
     } else {
         SongListModel songs;

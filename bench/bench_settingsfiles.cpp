@@ -59,36 +59,36 @@ int main(int argc, char** argv) {
     bool fast = true;
 
     const QString ini = dir.filePath(QStringLiteral("Platterbox.Ini"));
-    TSharedVariables saved;
-    SetPerCopyDefaults(saved.dlgPreferences);
+    Settings saved;
+    setPerCopyDefaults(saved.preferences);
     for (int i = 0; i < PlayListCount; ++i)
-        saved.PlayLists << QFile::encodeName(
+        saved.playlists << QFile::encodeName(
             dir.filePath(QStringLiteral("Music/Folder %1/list.m3u").arg(i)));
     ScriptedDialogs dialogs;
-    fast &=
-        timed("INI save, 40,000 playlists (new file)", [&] { SaveIniFile(ini, saved, dialogs); });
-    fast &=
-        timed("INI save, 40,000 playlists (over it)", [&] { SaveIniFile(ini, saved, dialogs); });
-    TSharedVariables loaded;
-    fast &= timed("INI load, 40,000 playlists", [&] { LoadIniFile(ini, loaded, dialogs); });
-    if (loaded.PlayLists != saved.PlayLists || !dialogs.records().isEmpty()) {
+    fast &= timed("INI save, 40,000 playlists (new file)",
+                  [&] { writeInstanceIni(ini, saved, dialogs); });
+    fast &= timed("INI save, 40,000 playlists (over it)",
+                  [&] { writeInstanceIni(ini, saved, dialogs); });
+    Settings loaded;
+    fast &= timed("INI load, 40,000 playlists", [&] { readInstanceIni(ini, loaded, dialogs); });
+    if (loaded.playlists != saved.playlists || !dialogs.records().isEmpty()) {
         std::printf("INI round trip lost playlists\n");
         return 2;
     }
 
     QDir().mkpath(dir.filePath(QStringLiteral("Platterbox")));
     writeFile(dir.filePath(QStringLiteral("Platterbox/user.reg")), largeRegistry());
-    TSharedVariables vars;
+    Settings vars;
     bool hints = true;
-    fast &= timed("user.reg load, 20,000 keys", [&] { LoadRegistrySettings(vars, hints); });
-    vars.frmMain_Top = 123;
-    vars.dlgAddPL.edFile_Text = QStringLiteral("/home/user/a.m3u");
+    fast &= timed("user.reg load, 20,000 keys", [&] { loadRegistrySettings(vars, hints); });
+    vars.window.top = 123;
+    vars.addPlaylists.file = QStringLiteral("/home/user/a.m3u");
     bool saveOk = false;
     fast &= timed("user.reg save, 20,000 keys",
-                  [&] { saveOk = SaveRegistrySettings(vars, hints).isOk(); });
-    TSharedVariables reread;
-    LoadRegistrySettings(reread, hints);
-    if (!saveOk || reread.frmMain_Top != 123) {
+                  [&] { saveOk = saveRegistrySettings(vars, hints).isOk(); });
+    Settings reread;
+    loadRegistrySettings(reread, hints);
+    if (!saveOk || reread.window.top != 123) {
         std::printf("user.reg round trip lost values\n");
         return 2;
     }

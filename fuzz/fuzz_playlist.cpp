@@ -32,7 +32,7 @@ EntryList plsEntriesOf(const EntryList& entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = fuzzBytes(data, size);
-    (void)ParsePlayList(bytes);
+    (void)parsePlaylist(bytes);
 
     EntryList entries;
     for (const QByteArray& line : bytes.split('\n'))
@@ -40,13 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             entries.append(line);
 
     if (plainM3uCanHold(entries)) {
-        const PlayListContent m3u = ParsePlayList(PlayListText(entries));
+        const PlayListContent m3u = parsePlaylist(playlistText(entries));
         FUZZ_CHECK(m3u.format == PlayListFormat::PlainM3U);
         FUZZ_CHECK(m3u.entries == entries);
     }
 
     const EntryList plsEntries = plsEntriesOf(entries);
-    const PlayListContent pls = ParsePlayList(PlsText(plsEntries));
+    const PlayListContent pls = parsePlaylist(plsText(plsEntries));
     FUZZ_CHECK(pls.format == PlayListFormat::Pls);
     FUZZ_CHECK(pls.entries == plsEntries);
     return 0;

@@ -1,5 +1,5 @@
 #include "startup/gui/StartupSequence.h"
 
 int main(int argc, char* argv[]) {
-    return RunPlatterbox(argc, argv);
+    return runPlatterbox(argc, argv);
 }

@@ -54,7 +54,7 @@ class TestAddPlayLists : public QObject {
     // The paths added after the earlier playlist, relative to the music folder.
     QStringList added() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->vars.PlayLists.mid(1)))
+        for (const QString& path : TestSupport::pathTexts(f_->vars.playlists.mid(1)))
             paths << below(music(), path);
         return paths;
     }
@@ -126,21 +126,21 @@ private Q_SLOTS:
         QCOMPARE(playlistViewOf(window)->model()->rowCount(), 1 + expected.size());
         for (int row = 0; row < playlistViewOf(window)->model()->rowCount(); ++row) {
             QCOMPARE(rowTexts(playlistViewOf(window)).value(row),
-                     QFileInfo(QFile::decodeName(f_->vars.PlayLists.at(row))).fileName());
+                     QFileInfo(QFile::decodeName(f_->vars.playlists.at(row))).fileName());
         }
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1 + expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)),
                  playlistViewOf(window)->model()->rowCount() - 1);
         QVERIFY(buttonOf(window, "btnExecute")->isEnabled());
 
-        const TVARdlgAddPL& values = f_->vars.dlgAddPL;
+        const AddPlaylistsInputs& values = f_->vars.addPlaylists;
         if (closed) {
-            QCOMPARE(values.radFolder_Checked, folderMode);
-            QCOMPARE(values.cbSubFolders_Checked, subFolders);
-            QCOMPARE(values.edFile_Text, path);
-            QCOMPARE(values.edFolder_Text, folderMode ? path + u'/' : path);
+            QCOMPARE(values.fromFolder, folderMode);
+            QCOMPARE(values.withSubFolders, subFolders);
+            QCOMPARE(values.file, path);
+            QCOMPARE(values.folder, folderMode ? path + u'/' : path);
         } else {
-            QCOMPARE(values, TVARdlgAddPL()); // nothing stored
+            QCOMPARE(values, AddPlaylistsInputs()); // nothing stored
         }
     }
 
@@ -152,7 +152,7 @@ private Q_SLOTS:
         const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
         QDir::setCurrent(before);
         QVERIFY(closed);
-        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists.mid(1)),
+        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists.mid(1)),
                  QStringList{music() + QLatin1String("/sub/s.m3u")});
     }
 
@@ -173,7 +173,7 @@ private Q_SLOTS:
         QVERIFY(!addWith({false, file, {}, false}));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
-        QCOMPARE(f_->vars.PlayLists.size(), 1);
+        QCOMPARE(f_->vars.playlists.size(), 1);
     }
 
     void emptyFolderTextIsNotFound() {
@@ -189,8 +189,8 @@ private Q_SLOTS:
         QVERIFY(abort.clicked());
         QVERIFY(!closed);
         QVERIFY(f_->dialogs.messages().isEmpty());
-        QCOMPARE(f_->vars.PlayLists.size(), 1);
-        QCOMPARE(f_->vars.dlgAddPL, TVARdlgAddPL());
+        QCOMPARE(f_->vars.playlists.size(), 1);
+        QCOMPARE(f_->vars.addPlaylists, AddPlaylistsInputs());
     }
 
     // An aborted OK keeps none of what it found, so a second OK adds only its own.
@@ -222,7 +222,7 @@ private Q_SLOTS:
 
     void remembersOnOkOnlyAndFillsTheDialogFromIt() {
         start();
-        f_->vars.dlgAddPL = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
+        f_->vars.addPlaylists = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
         bool filled = false;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             filled = dialog.radFolder->isChecked() && !dialog.radFile->isChecked() &&
@@ -235,8 +235,8 @@ private Q_SLOTS:
         buttonOf((*f_->window), "btnAddPL")->click();
         QVERIFY(driver.ran() && !driver.leftOpen());
         QVERIFY(filled);
-        QCOMPARE(f_->vars.dlgAddPL.edFolder_Text, QStringLiteral("/music/"));
-        QCOMPARE(f_->vars.PlayLists.size(), 1);
+        QCOMPARE(f_->vars.addPlaylists.folder, QStringLiteral("/music/"));
+        QCOMPARE(f_->vars.playlists.size(), 1);
     }
 
     void radioButtonsEnableTheirControls_data() {
@@ -248,7 +248,7 @@ private Q_SLOTS:
     void radioButtonsEnableTheirControls() {
         QFETCH(bool, folderMode);
         start();
-        f_->vars.dlgAddPL.radFolder_Checked = folderMode;
+        f_->vars.addPlaylists.fromFolder = folderMode;
         QList<bool> shown;
         QList<bool> clicked;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {

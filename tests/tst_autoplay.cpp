@@ -83,7 +83,7 @@ private Q_SLOTS:
     void countdownShowsEveryNumber() {
         CountdownDriver driver;
         driver.arm();
-        QVERIFY(RunCountdown(3, QStringLiteral("Wait"), nullptr));
+        QVERIFY(runCountdown(3, QStringLiteral("Wait"), nullptr));
         QCOMPARE(driver.shown,
                  QStringList({QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1")}));
     }
@@ -102,14 +102,14 @@ private Q_SLOTS:
             (ok ? dialog->btnOK : dialog->btnCancel)->click();
         };
         driver.arm();
-        QCOMPARE(RunCountdown(999, QStringLiteral("Wait"), nullptr), ok);
+        QCOMPARE(runCountdown(999, QStringLiteral("Wait"), nullptr), ok);
         QCOMPARE(driver.shown, QStringList{QStringLiteral("999")});
     }
 
     void countdownOfZeroStillPlays() {
         CountdownDriver driver;
         driver.arm();
-        QVERIFY(RunCountdown(0, QStringLiteral("Wait"), nullptr));
+        QVERIFY(runCountdown(0, QStringLiteral("Wait"), nullptr));
         QCOMPARE(driver.shown, QStringList{QString()});
     }
 
@@ -285,7 +285,7 @@ private Q_SLOTS:
         icon.setToolTip(QString(70, QLatin1Char('x')));
         QCOMPARE(icon.ToolTip().size(), 62);
         int clicks = 0;
-        icon.OnClick = [&clicks](TrayIcon*) { ++clicks; };
+        icon.clicked = [&clicks](TrayIcon*) { ++clicks; };
         icon.handleActivation(QSystemTrayIcon::DoubleClick);
         QCOMPARE(clicks, 1);
     }

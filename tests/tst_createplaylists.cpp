@@ -37,15 +37,14 @@ class TestCreatePlayLists : public QObject {
 
     // Runs btnCreatePLClick with the controls set and Create pressed (then `more`); true when
     // the dialog closed with OK.
-    bool createWith(const TVARdlgCreatePL& input,
+    bool createWith(const CreatePlaylistsInputs& input,
                     const std::function<void(CreatePlaylistsDialog&)>& more = {}) {
         ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
-            (input.radInFolders_Checked ? dialog.radInFolders : dialog.radInPlayLists)
-                ->setChecked(true);
-            dialog.cbSort->setChecked(input.cbSort_Checked);
-            dialog.cbSubFolders->setChecked(input.cbSubFolders_Checked);
-            dialog.edBaseFolder->setText(input.edBaseFolder_Text);
-            dialog.edPLFolder->setText(input.edPLFolder_Text);
+            (input.inMusicFolders ? dialog.radInFolders : dialog.radInPlayLists)->setChecked(true);
+            dialog.cbSort->setChecked(input.sorted);
+            dialog.cbSubFolders->setChecked(input.withSubFolders);
+            dialog.edBaseFolder->setText(input.baseFolder);
+            dialog.edPLFolder->setText(input.playlistsFolder);
             dialog.btnCreateClick();
             if (more)
                 more(dialog);
@@ -54,14 +53,15 @@ class TestCreatePlayLists : public QObject {
         return driver.ran() && !driver.leftOpen();
     }
 
-    static TVARdlgCreatePL input(bool inFolders, const QString& base, const QString& plFolder = {},
-                                 bool sort = true, bool subFolders = true) {
+    static CreatePlaylistsInputs input(bool inFolders, const QString& base,
+                                       const QString& plFolder = {}, bool sort = true,
+                                       bool subFolders = true) {
         return {inFolders, sort, subFolders, base, plFolder};
     }
 
     QStringList addedBelowMusic() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->vars.PlayLists))
+        for (const QString& path : TestSupport::pathTexts(f_->vars.playlists))
             paths << below(music(), path);
         return paths;
     }
@@ -221,11 +221,11 @@ private Q_SLOTS:
     void entriesNameTheFilesWhateverThePlaylistsFolderSays() {
         QFETCH(QString, plFolder);
         QFETCH(QString, firstPlayList);
-        TVARdlgCreatePL values = input(false, music(), plFolder);
+        CreatePlaylistsInputs values = input(false, music(), plFolder);
         ScriptedDialogs dialogs;
         QList<QByteArray> created;
-        QVERIFY(PlayListCreation(values, dialogs, RunWithoutWaitWindow)
-                    .CreatePlayLists(created)
+        QVERIFY(PlayListCreation(values, dialogs, runWithoutWaitWindow)
+                    .createPlaylists(created)
                     .completed);
         QCOMPARE(created.size(), 4);
         QCOMPARE(QFile::decodeName(created.first()), dir_.filePath(firstPlayList));
@@ -250,7 +250,7 @@ private Q_SLOTS:
 
     void createdPlayListsAreFlushed() {
         QFETCH(bool, flushWorks);
-        TVARdlgCreatePL values = input(true, music());
+        CreatePlaylistsInputs values = input(true, music());
         ScriptedDialogs dialogs;
         QList<QByteArray> flushed;
         const auto flush = [&](const QByteArray& folder) {
@@ -259,7 +259,7 @@ private Q_SLOTS:
         };
         QList<QByteArray> created;
         const WalkResult run =
-            PlayListCreation(values, dialogs, RunWithoutWaitWindow, flush).CreatePlayLists(created);
+            PlayListCreation(values, dialogs, runWithoutWaitWindow, flush).createPlaylists(created);
         QCOMPARE(created.size(), 4);
         QCOMPARE(flushed.size(), 1);
         QVERIFY(created.first().startsWith(flushed.first()));
@@ -390,7 +390,7 @@ private Q_SLOTS:
     void playListNames() {
         QFETCH(QString, folder);
         QFETCH(QString, name);
-        QCOMPARE(PlayListNameFor(folder, QStringLiteral("/m/")), name);
+        QCOMPARE(playlistNameFor(folder, QStringLiteral("/m/")), name);
     }
 
     void refusedInputs_data() {
@@ -419,19 +419,20 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, stored);
         start();
-        f_->vars.dlgCreatePL = input(false, QStringLiteral("/before"), QStringLiteral("Before"));
-        const TVARdlgCreatePL before = f_->vars.dlgCreatePL;
+        f_->vars.createPlaylists =
+            input(false, QStringLiteral("/before"), QStringLiteral("Before"));
+        const CreatePlaylistsInputs before = f_->vars.createPlaylists;
         base.replace(QLatin1String("<music>"), music());
         QVERIFY(!createWith(input(true, base, plFolder, false, true)));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{message.replace(QLatin1String("<music>"), music())});
         if (stored)
-            QCOMPARE(f_->vars.dlgCreatePL,
+            QCOMPARE(f_->vars.createPlaylists,
                      input(true, base.isEmpty() ? base : base + u'/',
                            plFolder.isEmpty() ? plFolder : plFolder + u'/', false, true));
         else
-            QCOMPARE(f_->vars.dlgCreatePL, before);
-        QVERIFY(f_->vars.PlayLists.isEmpty());
+            QCOMPARE(f_->vars.createPlaylists, before);
+        QVERIFY(f_->vars.playlists.isEmpty());
         QVERIFY(playListsOnDisk().isEmpty());
     }
 
@@ -445,18 +446,18 @@ private Q_SLOTS:
         QFETCH(QString, plFolder);
         start();
         QVERIFY(createWith(input(false, music(), plFolder, true, false)));
-        QVERIFY(!f_->vars.PlayLists.isEmpty());
+        QVERIFY(!f_->vars.playlists.isEmpty());
         QVERIFY(QFileInfo(music() + QLatin1String("/PL Out")).isDir());
         // The next run with what was remembered.
         f_->dialogs.clear();
-        QVERIFY(createWith(f_->vars.dlgCreatePL));
+        QVERIFY(createWith(f_->vars.createPlaylists));
         QCOMPARE(f_->dialogs.messages(), QStringList{S("Playlists created successfully.")});
     }
 
     void okRemembersTheEditsAsTyped() {
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"), false, false)));
-        QCOMPARE(f_->vars.dlgCreatePL,
+        QCOMPARE(f_->vars.createPlaylists,
                  input(false, music(), QStringLiteral("Lists"), false, false));
     }
 
@@ -472,8 +473,8 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(),
                  QStringList({QStringLiteral("Error creating play list:\r") + first,
                               QStringLiteral("Cannot create file ") + first}));
-        QVERIFY(f_->vars.PlayLists.isEmpty());
-        QVERIFY(CurrentWaitWindow() == nullptr);
+        QVERIFY(f_->vars.playlists.isEmpty());
+        QVERIFY(currentWaitWindow() == nullptr);
     }
 
     // Playlists of an aborted run stay on disk and in the dialog's list: a later successful
@@ -482,12 +483,12 @@ private Q_SLOTS:
         start();
         bool abortClicked = false;
         QVERIFY(createWith(input(true, music()))); // learns the walk order
-        const QList<QByteArray> full = f_->vars.PlayLists;
+        const QList<QByteArray> full = f_->vars.playlists;
         // The user empties the list: Alt+A, Delete, Yes.
         f_->dialogs.answerYesNo(true);
         f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
         f_->pressKey(f_->playlistView(), Qt::Key_Delete);
-        QVERIFY(f_->vars.PlayLists.isEmpty());
+        QVERIFY(f_->vars.playlists.isEmpty());
         f_->dialogs.clear();
 
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
@@ -510,7 +511,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Playlists created successfully.")});
         QVERIFY(QFile::exists(rockList)); // the folder shown at the abort is processed completely
         const qsizetype done = full.indexOf(QFile::encodeName(rockList)) + 1;
-        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists),
+        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
                  TestSupport::pathTexts(full.mid(0, done)) +
                      QStringList{music() + QStringLiteral("/_PlayList.M3U")});
     }
@@ -521,7 +522,7 @@ private Q_SLOTS:
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"))));
         const QString shared = music() + QStringLiteral("/Lists/A - B.M3U");
-        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists), QStringList({shared, shared}));
+        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists), QStringList({shared, shared}));
         const QByteArray text = readBytes(shared);
         QVERIFY(text == "../A - B/x.mp3\r\n" || text == "../A/B/y.mp3\r\n");
     }
@@ -530,11 +531,11 @@ private Q_SLOTS:
         start();
         QVERIFY(createWith(input(true, music())));
         const QStringList first = playListsOnDisk();
-        const QList<QByteArray> listed = f_->vars.PlayLists;
+        const QList<QByteArray> listed = f_->vars.playlists;
         TestSupport::writeBytes(music() + QStringLiteral("/_PlayList.M3U"), "stale\r\n");
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(playListsOnDisk(), first); // created playlists are never taken as songs
-        QCOMPARE(f_->vars.PlayLists, listed + listed);
+        QCOMPARE(f_->vars.playlists, listed + listed);
     }
 
     void treeWithoutMediaSucceedsWithNothing() {
@@ -544,13 +545,13 @@ private Q_SLOTS:
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
-        QVERIFY(f_->vars.PlayLists.isEmpty());
+        QVERIFY(f_->vars.playlists.isEmpty());
         QVERIFY(!buttonOf(window, "btnExecute")->isEnabled());
     }
 
     void dialogIsFilledFromTheRememberedValues() {
         start();
-        f_->vars.dlgCreatePL =
+        f_->vars.createPlaylists =
             input(false, QStringLiteral("/base"), QStringLiteral("PL"), false, true);
         QList<bool> checks;
         f_->dialogs.answerFolder(music());

@@ -83,7 +83,7 @@ class TestDesktopLists : public QObject {
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        f_->vars.dlgPreferences.cbSaveIni_Checked = true;
+        f_->vars.preferences.saveIniOnClose = true;
         MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
         window.setGeometry(400, 100, 500, 600);
         window.show();
@@ -312,7 +312,7 @@ private Q_SLOTS:
                 moveTo(to) + pause + moveTo(to + QPoint(1, 1)) + pause +
                 QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
         QTRY_COMPARE(f_->playListNames().size(), 6);
-        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists),
+        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
                  QStringList({path(QStringLiteral("p0.m3u")), path(QStringLiteral("p1.m3u")),
                               path(QStringLiteral("drop/First.M3U")),
                               path(QStringLiteral("drop/Tree/one/two/deep.m3u")),

@@ -114,7 +114,7 @@ private Q_SLOTS:
             QVERIFY2(frame.top() >= 0, "the title bar is above the screen");
             QVERIFY((frame.topLeft() - QPoint(100, 100)).manhattanLength() <= 2);
             window.close();
-            stored << QPoint(f_->vars.frmMain_Left, f_->vars.frmMain_Top);
+            stored << QPoint(f_->vars.window.left, f_->vars.window.top);
             f_.reset();
         }
         for (const QPoint& position : stored) {
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QFETCH(int, left);
         writeRegistry(0, top, left);
         MainWindow& window = start(QByteArray());
-        QCOMPARE(QPoint(f_->vars.frmMain_Left, f_->vars.frmMain_Top), QPoint(left, top));
+        QCOMPARE(QPoint(f_->vars.window.left, f_->vars.window.top), QPoint(left, top));
         QTRY_VERIFY(window.isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(session_.frameRect(windowId(window)).height() > window.height());
@@ -317,7 +317,7 @@ private Q_SLOTS:
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
         QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
         QCOMPARE(timerOf(window, "timerSuicide")->interval(), seconds * 1000);
-        QCOMPARE(f_->vars.dlgPreferences.spinAutoExecuteCloseDelay_Value, seconds);
+        QCOMPARE(f_->vars.preferences.closeDelaySeconds, seconds);
         QTest::qWait(200);
         QCOMPARE(ended.size(), 0);
     }

@@ -18,7 +18,7 @@ class TestFolderWalk : public QObject {
     // Walks with a step that records each folder (relative to the root) and goes on.
     static QStringList walkedFolders(const QString& root, WalkResult* result = nullptr) {
         QStringList folders;
-        const WalkResult walked = WalkFolders(root, [&](const QString& folder) {
+        const WalkResult walked = walkFolders(root, [&](const QString& folder) {
             folders << below(root, folder);
             return StepResult::goOn();
         });
@@ -91,7 +91,7 @@ private Q_SLOTS:
         makeTree(dir.path(), {QStringLiteral("tree/sub/"), QStringLiteral("tree/file.mp3")});
         const QString path = start == QLatin1String("-") ? QString() : dir.filePath(start);
         QStringList folders;
-        const WalkResult result = WalkFolders(path, [&](const QString& folder) {
+        const WalkResult result = walkFolders(path, [&](const QString& folder) {
             folders << folder;
             return StepResult::goOn();
         });
@@ -127,10 +127,10 @@ private Q_SLOTS:
         QStringList processed;
         AbortWhenShowing abort(root + abortAt);
         const WalkResult result =
-            WaitWindow::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
-                return WalkFolders(root, [&](const QString& folder) {
+            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+                return walkFolders(root, [&](const QString& folder) {
                     ticked << below(root, folder);
-                    if (!ProgressTick(folder))
+                    if (!progressTick(folder))
                         return StepResult::stop();
                     processed << below(root, folder);
                     return StepResult::goOn();
@@ -148,7 +148,7 @@ private Q_SLOTS:
             if (abortAt.startsWith(parentOf(folder)))
                 expectedAfter << folder;
         QCOMPARE(ticked.mid(at + 1), expectedAfter);
-        QVERIFY(CurrentWaitWindow() == nullptr);
+        QVERIFY(currentWaitWindow() == nullptr);
     }
 
     void failingStepEndsTheWalkAtOnce() {
@@ -156,7 +156,7 @@ private Q_SLOTS:
         makeTree(dir.path(), branchedTree());
         const QStringList order = walkedFolders(dir.path());
         QStringList steps;
-        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+        const WalkResult result = walkFolders(dir.path(), [&](const QString& folder) {
             steps << below(dir.path(), folder);
             if (steps.size() == 3)
                 return StepResult::fail(Status::failure(QStringLiteral("Cannot create file x")));
@@ -170,7 +170,7 @@ private Q_SLOTS:
     void folderMadeByAStepIsVisitedLater() {
         QTemporaryDir dir;
         QStringList folders;
-        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+        const WalkResult result = walkFolders(dir.path(), [&](const QString& folder) {
             folders << below(dir.path(), folder);
             if (folders.size() == 1)
                 QDir().mkdir(folder + QStringLiteral("made"));
@@ -193,7 +193,7 @@ private Q_SLOTS:
                             dir.filePath(QStringLiteral("broken"))));
 
         QStringList canonical;
-        const WalkResult result = WalkFolders(dir.path(), [&](const QString& folder) {
+        const WalkResult result = walkFolders(dir.path(), [&](const QString& folder) {
             canonical << QFileInfo(folder).canonicalFilePath();
             return canonical.size() < 100 ? StepResult::goOn() : StepResult::stop();
         });
@@ -215,12 +215,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QPointer<WaitWindow> seen;
         bool checked = false;
-        const WalkResult result = WaitWindow::RunWalk(
+        const WalkResult result = WaitWindow::runWalk(
             QStringLiteral("Creating Playlists"),
             QStringLiteral("Currently creating playlist for folder:"), [&] {
-                return WalkFolders(dir.path(), [&](const QString& folder) {
-                    const bool goOn = ProgressTick(folder);
-                    seen = dynamic_cast<WaitWindow*>(CurrentWaitWindow());
+                return walkFolders(dir.path(), [&](const QString& folder) {
+                    const bool goOn = progressTick(folder);
+                    seen = dynamic_cast<WaitWindow*>(currentWaitWindow());
                     if (!seen)
                         return StepResult::stop();
                     checked = seen->isVisible() && seen->KeepActive && !seen->Aborted &&
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(result.completed);
         QVERIFY(checked);
         QVERIFY(seen.isNull()); // destroyed when the walk ended
-        QVERIFY(CurrentWaitWindow() == nullptr);
+        QVERIFY(currentWaitWindow() == nullptr);
     }
 
     // A slow walk: the folder shown is repainted about 30 times a second, not once a folder,
@@ -255,16 +255,16 @@ private Q_SLOTS:
         PaintCounter counter(paints);
         QTimer::singleShot(closeAfterMs, [&] {
             answeredAt = steps;
-            if (auto* wait = dynamic_cast<WaitWindow*>(CurrentWaitWindow()))
+            if (auto* wait = dynamic_cast<WaitWindow*>(currentWaitWindow()))
                 wait->close();
         });
         clock.start();
         const WalkResult result =
-            WaitWindow::RunWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
-                dynamic_cast<WaitWindow*>(CurrentWaitWindow())
+            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+                dynamic_cast<WaitWindow*>(currentWaitWindow())
                     ->lblCurrentFolder->installEventFilter(&counter);
-                return WalkFolders(dir.path(), [&](const QString& folder) {
-                    if (!ProgressTick(folder))
+                return walkFolders(dir.path(), [&](const QString& folder) {
+                    if (!progressTick(folder))
                         return StepResult::stop();
                     if (dueAt < 0 && clock.elapsed() >= closeAfterMs)
                         dueAt = steps;
@@ -283,7 +283,7 @@ private Q_SLOTS:
 
     void waitWindowLooksTheWay() {
         WaitWindow wait;
-        QCOMPARE(CurrentWaitWindow(), static_cast<WalkProgress*>(&wait));
+        QCOMPARE(currentWaitWindow(), static_cast<WalkProgress*>(&wait));
         QCOMPARE(wait.size(), QSize(341, 114));
         const Qt::WindowFlags flags = wait.windowFlags();
         QVERIFY(flags & Qt::WindowStaysOnTopHint);
@@ -374,7 +374,7 @@ private Q_SLOTS:
     void validFileNames() {
         QFETCH(QString, name);
         QFETCH(bool, valid);
-        QCOMPARE(IsValidFileName(name), valid);
+        QCOMPARE(isValidFileName(name), valid);
     }
 };
 

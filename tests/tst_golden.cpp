@@ -72,7 +72,7 @@ private Q_SLOTS:
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
         f_->dialogs.answerYesNo(false); // install now? No
         f_->dialogs.answerYesNo(false); // prompt again for this version? No
-        QCOMPARE(RunInstallationCheck(f_->dialogs, path(QStringLiteral("prog/Platterbox")),
+        QCOMPARE(runInstallationCheck(f_->dialogs, path(QStringLiteral("prog/Platterbox")),
                                       [](const QString&, const QStringList&) { return false; }),
                  InstallationOutcome::Continue);
         MainWindow& window = f_->create(path(QStringLiteral("prog/Platterbox")));

@@ -179,7 +179,7 @@ class TestInstallation : public QObject {
     }
 
     InstallationOutcome runCheck(UserDialogs& dialogs) const {
-        return RunInstallationCheck(dialogs, ownPath(), ProgramStarter::startDetached);
+        return runInstallationCheck(dialogs, ownPath(), ProgramStarter::startDetached);
     }
 
 private Q_SLOTS:
@@ -529,7 +529,7 @@ private Q_SLOTS:
         QByteArray chainSeen;
         ScriptedDialogs scripted;
         scripted.answerYesNo(false);
-        const InstallationOutcome outcome = RunInstallationCheck(
+        const InstallationOutcome outcome = runInstallationCheck(
             scripted, ownPath(), [&](const QString& program, const QStringList&) {
                 startedPrograms << program;
                 chainSeen = qgetenv(InstallationCheck::HandOffChainVariable);

@@ -76,26 +76,26 @@ private Q_SLOTS:
                 QSKIP("this file system cannot make a folder read-only for this user");
         }
         const QString param = parameter.isEmpty() ? QString() : dir.filePath(parameter);
-        QCOMPARE(ChooseIniPath(param, dir.filePath(QStringLiteral("prog/Platterbox"))),
+        QCOMPARE(chooseIniPath(param, dir.filePath(QStringLiteral("prog/Platterbox"))),
                  expected == QLatin1String("<user>") ? userIni() : dir.filePath(expected));
     }
 
     // The first start finds no file and says nothing; the first save makes the folder.
     void userIniIsSilentAtFirstAndKeepsTheList() {
         QDir(env_.configHome()).removeRecursively();
-        TSharedVariables vars;
-        vars.dlgPreferences.spinAutoExecuteCloseDelay_Value = 99;
+        Settings vars;
+        vars.preferences.closeDelaySeconds = 99;
         ScriptedDialogs dialogs;
-        LoadIniFile(userIni(), vars, dialogs);
+        readInstanceIni(userIni(), vars, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        QCOMPARE(vars.dlgPreferences.spinAutoExecuteCloseDelay_Value, 30); // the default
-        vars.PlayLists = {"/music/Rock/_Rock.M3U"};
-        SaveIniFile(userIni(), vars, dialogs);
+        QCOMPARE(vars.preferences.closeDelaySeconds, 30); // the default
+        vars.playlists = {"/music/Rock/_Rock.M3U"};
+        writeInstanceIni(userIni(), vars, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        TSharedVariables loaded;
-        LoadIniFile(userIni(), loaded, dialogs);
+        Settings loaded;
+        readInstanceIni(userIni(), loaded, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        QCOMPARE(loaded.PlayLists, vars.PlayLists);
+        QCOMPARE(loaded.playlists, vars.playlists);
     }
 
     // A copy whose folder (and the user's configuration folder) cannot be written but whose

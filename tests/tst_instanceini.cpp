@@ -21,9 +21,9 @@ const QList<QByteArray> DefaultGeneralLines = {
     "cbShuffleWithinPL_Checked=0",        "spinAutoExecuteDelay_Value=5",
     "spinAutoExecuteCloseDelay_Value=30", "grpShuffle_Tag=0"};
 
-TSharedVariables loadedDefaults() {
-    TSharedVariables vars;
-    SetPerCopyDefaults(vars.dlgPreferences);
+Settings loadedDefaults() {
+    Settings vars;
+    setPerCopyDefaults(vars.preferences);
     return vars;
 }
 } // namespace
@@ -40,14 +40,14 @@ private Q_SLOTS:
     void init() { QVERIFY(dir_.isValid()); }
 
     void saveWritesTheExactLayout() {
-        TSharedVariables vars = loadedDefaults();
-        vars.dlgPreferences.cbAutoExecute_Checked = true;
-        vars.PlayLists = TestSupport::pathBytes(
+        Settings vars = loadedDefaults();
+        vars.preferences.autoPlay = true;
+        vars.playlists = TestSupport::pathBytes(
             {path(QStringLiteral("Rock/_Rock.M3U")), path(QStringLiteral("Jazz/_Jazz.M3U"))});
         const QString ini = path(QStringLiteral("Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("Platterbox"))));
         ScriptedDialogs dialogs;
-        SaveIniFile(ini, vars, dialogs);
+        writeInstanceIni(ini, vars, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         QCOMPARE(readBytes(ini),
                  crlf(QList<QByteArray>{"[General]", "cbAutoExecute_Checked=1"} +
@@ -60,16 +60,16 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("keep.Ini"));
         writeBytes(ini, crlf({"; my notes", "[General]", "Unknown=yes", "grpShuffle_Tag=2",
                               "[Other]", "Keep=1"}));
-        TSharedVariables vars = loadedDefaults();
+        Settings vars = loadedDefaults();
         for (int i = 0; i < 11; ++i)
-            vars.PlayLists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
+            vars.playlists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
         ScriptedDialogs dialogs;
-        SaveIniFile(ini, vars, dialogs);
+        writeInstanceIni(ini, vars, dialogs);
         QVERIFY(readBytes(ini).contains("File10=list10.m3u\r\n"));
         QVERIFY(readBytes(ini).contains("Total=11\r\n"));
 
-        vars.PlayLists = vars.PlayLists.mid(0, 3);
-        SaveIniFile(ini, vars, dialogs);
+        vars.playlists = vars.playlists.mid(0, 3);
+        writeInstanceIni(ini, vars, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("Total=3\r\n"));
         QVERIFY(text.contains("File2=list2.m3u\r\n"));
@@ -122,28 +122,28 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         const QString ini = path(QStringLiteral("sub/Platterbox.Ini"));
         writeBytes(ini, text);
-        TSharedVariables vars;
+        Settings vars;
         ScriptedDialogs dialogs;
-        LoadIniFile(ini, vars, dialogs);
+        readInstanceIni(ini, vars, dialogs);
         QStringList expected;
         for (const QString& relative : expectedLists)
             expected << QDir::cleanPath(path(relative));
         QStringList cleaned;
-        for (const QString& loaded : TestSupport::pathTexts(vars.PlayLists))
+        for (const QString& loaded : TestSupport::pathTexts(vars.playlists))
             cleaned << QDir::cleanPath(loaded);
         QCOMPARE(cleaned, expected);
-        QCOMPARE(vars.dlgPreferences.cbAutoExecute_Checked, autoExecute);
-        QCOMPARE(vars.dlgPreferences.spinAutoExecuteDelay_Value, delay);
+        QCOMPARE(vars.preferences.autoPlay, autoExecute);
+        QCOMPARE(vars.preferences.autoPlayDelaySeconds, delay);
         QCOMPARE(dialogs.messages(), messages);
     }
 
     void olderAutoPlayKeyStaysAfterSave() {
         const QString ini = path(QStringLiteral("old.Ini"));
         writeBytes(ini, crlf({"[General]", "AutoExecute=1"}));
-        TSharedVariables vars;
+        Settings vars;
         ScriptedDialogs dialogs;
-        LoadIniFile(ini, vars, dialogs);
-        SaveIniFile(ini, vars, dialogs);
+        readInstanceIni(ini, vars, dialogs);
+        writeInstanceIni(ini, vars, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("AutoExecute=1\r\n"));
         QVERIFY(text.contains("cbAutoExecute_Checked=1\r\n"));
@@ -151,48 +151,48 @@ private Q_SLOTS:
 
     void missingFileGivesMessageAndDefaults() {
         const QString ini = path(QStringLiteral("none/Platterbox.Ini"));
-        TSharedVariables vars;
-        vars.dlgPreferences.cbAutoExecute_Checked = true;
-        vars.dlgPreferences.grpShuffle_Tag = 2;
+        Settings vars;
+        vars.preferences.autoPlay = true;
+        vars.preferences.shuffleMode = 2;
         ScriptedDialogs dialogs;
-        LoadIniFile(ini, vars, dialogs);
+        readInstanceIni(ini, vars, dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{ini + QStringLiteral("\rInitialization file not found!\r"
                                                   "Default preferences will be used.")});
-        const TVARdlgPreferences& p = vars.dlgPreferences;
-        QCOMPARE(p.cbAutoExecute_Checked, false);
-        QCOMPARE(p.cbAutoExecuteDelay_Checked, true);
-        QCOMPARE(p.spinAutoExecuteDelay_Value, 5);
-        QCOMPARE(p.cbAutoExecuteHide_Checked, true);
-        QCOMPARE(p.cbAutoExecuteClose_Checked, true);
-        QCOMPARE(p.spinAutoExecuteCloseDelay_Value, 30);
-        QCOMPARE(p.grpShuffle_Tag, 0);
-        QCOMPARE(p.cbShufflePL_Checked, true);
-        QCOMPARE(p.cbShuffleWithinPL_Checked, false);
-        QVERIFY(vars.PlayLists.isEmpty());
+        const Preferences& p = vars.preferences;
+        QCOMPARE(p.autoPlay, false);
+        QCOMPARE(p.autoPlayAfterDelay, true);
+        QCOMPARE(p.autoPlayDelaySeconds, 5);
+        QCOMPARE(p.hideWhileAutoPlaying, true);
+        QCOMPARE(p.closeAfterAutoPlay, true);
+        QCOMPARE(p.closeDelaySeconds, 30);
+        QCOMPARE(p.shuffleMode, 0);
+        QCOMPARE(p.shufflePlaylists, true);
+        QCOMPARE(p.shuffleWithinPlaylists, false);
+        QVERIFY(vars.playlists.isEmpty());
     }
 
     void saveAndLoadGiveTheSameList() {
         const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
-        TSharedVariables saved = loadedDefaults();
-        saved.dlgPreferences.grpShuffle_Tag = 1;
-        saved.PlayLists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
+        Settings saved = loadedDefaults();
+        saved.preferences.shuffleMode = 1;
+        saved.playlists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
                                                   path(QStringLiteral("cd/Platterbox/b.pls")),
                                                   QStringLiteral("/elsewhere/c.m3u")});
         ScriptedDialogs dialogs;
-        SaveIniFile(ini, saved, dialogs);
+        writeInstanceIni(ini, saved, dialogs);
         QVERIFY(readBytes(ini).contains("File2=/elsewhere/c.m3u\r\n"));
-        TSharedVariables loaded;
-        LoadIniFile(ini, loaded, dialogs);
-        QCOMPARE(loaded.PlayLists, saved.PlayLists);
-        QCOMPARE(loaded.dlgPreferences, saved.dlgPreferences);
+        Settings loaded;
+        readInstanceIni(ini, loaded, dialogs);
+        QCOMPARE(loaded.playlists, saved.playlists);
+        QCOMPARE(loaded.preferences, saved.preferences);
 
         // The same folder moved elsewhere resolves to its new place.
         QVERIFY(QDir().rename(path(QStringLiteral("cd")), path(QStringLiteral("moved"))));
-        TSharedVariables moved;
-        LoadIniFile(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved, dialogs);
-        QCOMPARE(QFile::decodeName(moved.PlayLists.at(0)),
+        Settings moved;
+        readInstanceIni(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved, dialogs);
+        QCOMPARE(QFile::decodeName(moved.playlists.at(0)),
                  path(QStringLiteral("moved/Rock/a.m3u")));
         QCOMPARE(dialogs.records().size(), 0);
     }
@@ -224,17 +224,17 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QFETCH(QByteArray, stored);
         const QString ini = path(QStringLiteral("Platterbox.Ini"));
-        TSharedVariables saved = loadedDefaults();
-        saved.PlayLists =
+        Settings saved = loadedDefaults();
+        saved.playlists =
             TestSupport::pathBytes({dir_.path() + u'/' + name, path(QStringLiteral("after.m3u"))});
         ScriptedDialogs dialogs;
-        SaveIniFile(ini, saved, dialogs);
+        writeInstanceIni(ini, saved, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY2(text.contains(QByteArray("\r\n" + stored)), text.constData());
         QVERIFY(text.contains("\r\nFile1=after.m3u\r\n"));
-        TSharedVariables loaded;
-        LoadIniFile(ini, loaded, dialogs);
-        QCOMPARE(TestSupport::pathTexts(loaded.PlayLists),
+        Settings loaded;
+        readInstanceIni(ini, loaded, dialogs);
+        QCOMPARE(TestSupport::pathTexts(loaded.playlists),
                  QStringList({dir_.path() + u'/' + expected, path(QStringLiteral("after.m3u"))}));
         QCOMPARE(dialogs.records().size(), 0);
     }
@@ -314,8 +314,8 @@ private Q_SLOTS:
 
     void failedSavesAreReported() {
         ScriptedDialogs dialogs;
-        TSharedVariables vars = loadedDefaults();
-        SaveIniFile(path(QStringLiteral("missing/folder/x.Ini")), vars, dialogs);
+        Settings vars = loadedDefaults();
+        writeInstanceIni(path(QStringLiteral("missing/folder/x.Ini")), vars, dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{QStringLiteral("Error saving initialization information!")});
 
@@ -328,7 +328,7 @@ private Q_SLOTS:
             TestSupport::ReadOnlyFolder guard(folder);
             QVERIFY(guard.effective());
             dialogs.clear();
-            SaveIniFile(ini, vars, dialogs);
+            writeInstanceIni(ini, vars, dialogs);
             QCOMPARE(dialogs.messages(),
                      QStringList{QStringLiteral("Error saving initialization information!")});
         }

@@ -386,7 +386,7 @@ private Q_SLOTS:
         for (const QString& file : files)
             writeBytes(dir.filePath(file), "[General]\r\n");
         const QString param = parameter.isEmpty() ? QString() : dir.filePath(parameter);
-        QCOMPARE(ChooseIniPath(param, dir.filePath(QStringLiteral("prog/Platterbox"))),
+        QCOMPARE(chooseIniPath(param, dir.filePath(QStringLiteral("prog/Platterbox"))),
                  dir.filePath(expected));
     }
 };

@@ -29,7 +29,8 @@ class TestMp3Cd : public QObject {
     MainWindow& start(const QString& program = {}) {
         f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
         MainWindow& window = f_->create(program.isEmpty() ? programPath() : program);
-        f_->vars.dlgCreatePL = {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")};
+        f_->vars.createPlaylists = {false, false, false, QStringLiteral("/b/"),
+                                    QStringLiteral("L/")};
         return window;
     }
 
@@ -74,9 +75,10 @@ class TestMp3Cd : public QObject {
     }
 
     void checkSettingsUntouched() {
-        QCOMPARE(f_->vars.dlgCreatePL, TVARdlgCreatePL({false, false, false, QStringLiteral("/b/"),
-                                                        QStringLiteral("L/")}));
-        QCOMPARE(TestSupport::pathTexts(f_->vars.PlayLists),
+        QCOMPARE(f_->vars.createPlaylists,
+                 CreatePlaylistsInputs(
+                     {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")}));
+        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
                  QStringList{dir_.filePath(QStringLiteral("listed.m3u"))});
     }
 
@@ -106,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(runWizard(cd()));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Structures created fine, go and burn your CD!")});
-        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text, cd() + u'/');
+        QCOMPARE(f_->vars.mp3Cd.folder, cd() + u'/');
         checkSettingsUntouched();
 
         // Playlists in the music folders, sorted, bare names.
@@ -138,12 +140,12 @@ private Q_SLOTS:
         values.sort();
         QCOMPARE(values,
                  L({"../Jazz/Live/_Jazz - Live.M3U", "../Rock/_Rock.M3U", "../_PlayList.M3U"}));
-        TSharedVariables loaded;
+        Settings loaded;
         ScriptedDialogs quiet;
-        LoadIniFile(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"), loaded, quiet);
+        readInstanceIni(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"), loaded, quiet);
         QVERIFY(quiet.records().isEmpty());
-        QCOMPARE(loaded.PlayLists.size(), 3);
-        for (const QString& path : TestSupport::pathTexts(loaded.PlayLists))
+        QCOMPARE(loaded.playlists.size(), 3);
+        for (const QString& path : TestSupport::pathTexts(loaded.playlists))
             QVERIFY2(QFileInfo(path).isFile() && path.startsWith(cd() + u'/'), qPrintable(path));
 
         QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),
@@ -195,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(programFolderEntries(), before);
         QCOMPARE(readBytes(programFolder() + QStringLiteral("/Platterbox")), program_);
         QCOMPARE(readBytes(programFolder() + QStringLiteral("/lib/libQt6Core.so.6")), core);
-        QVERIFY(CurrentWaitWindow() == nullptr);
+        QVERIFY(currentWaitWindow() == nullptr);
     }
 
     // The acceptance check of a CD made here: its copy starts on an X server with every Qt
@@ -208,14 +210,14 @@ private Q_SLOTS:
         FakePlayer player;
         QVERIFY(player.isValid());
         start();
-        TVARdlgPreferences& p = f_->vars.dlgPreferences;
-        p.cbAutoExecute_Checked = true;
-        p.cbAutoExecuteDelay_Checked = false;
-        p.cbAutoExecuteHide_Checked = false;
-        p.cbAutoExecuteClose_Checked = true;
-        p.spinAutoExecuteCloseDelay_Value = 4;
-        p.grpShuffle_Tag = 0;
-        p.cbShufflePL_Checked = false;
+        Preferences& p = f_->vars.preferences;
+        p.autoPlay = true;
+        p.autoPlayAfterDelay = false;
+        p.hideWhileAutoPlaying = false;
+        p.closeAfterAutoPlay = true;
+        p.closeDelaySeconds = 4;
+        p.shuffleMode = 0;
+        p.shufflePlaylists = false;
         QDir(cd()).removeRecursively();
         makeTree(cd(), L({"Rock/a.mp3", "Rock/b.mp3"}));
         QVERIFY(runWizard(cd()));
@@ -313,7 +315,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/Rock/_Rock.M3U")));
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/Platterbox")));
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/AutoRun.INF")));
-        QVERIFY(f_->vars.dlgAutoCD.edFolder_Text.isEmpty());
+        QVERIFY(f_->vars.mp3Cd.folder.isEmpty());
         checkSettingsUntouched();
     }
 
@@ -354,7 +356,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(bool, closed);
         start();
-        f_->vars.dlgAutoCD.edFolder_Text = QStringLiteral("/previous/");
+        f_->vars.mp3Cd.folder = QStringLiteral("/previous/");
         if (blocker == QLatin1String("program folder"))
             writeBytes(cd() + QStringLiteral("/Platterbox"), "a file");
         if (blocker == QLatin1String("program file"))
@@ -377,17 +379,16 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(), messages);
         // The failure that stops the wizard comes in an error box.
         QCOMPARE(f_->dialogs.errors(), closed ? QStringList() : QStringList{messages.last()});
-        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text,
-                 closed ? cd() + u'/' : QStringLiteral("/previous/"));
+        QCOMPARE(f_->vars.mp3Cd.folder, closed ? cd() + u'/' : QStringLiteral("/previous/"));
         if (blocker == QLatin1String("program file")) // nothing half-written
             QCOMPARE(programFolderEntries(), QStringList());
         checkSettingsUntouched();
-        QVERIFY(CurrentWaitWindow() == nullptr);
+        QVERIFY(currentWaitWindow() == nullptr);
     }
 
     void browseReplacesTheFolderUnlessCancelled() {
         start();
-        f_->vars.dlgAutoCD.edFolder_Text = QStringLiteral("/before");
+        f_->vars.mp3Cd.folder = QStringLiteral("/before");
         f_->dialogs.answerFolder(std::nullopt);
         f_->dialogs.answerFolder(cd());
         QStringList seen;
@@ -402,7 +403,7 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringList({QStringLiteral("/before"), QStringLiteral("/before"), cd()}));
         QCOMPARE(f_->dialogs.records().at(0).text,
                  QStringLiteral("Select the base folder for your MP3CD:"));
-        QCOMPARE(f_->vars.dlgAutoCD.edFolder_Text, QStringLiteral("/before")); // cancelled
+        QCOMPARE(f_->vars.mp3Cd.folder, QStringLiteral("/before")); // cancelled
     }
 };
 

@@ -54,17 +54,17 @@ void relativeRow(const char* name, PathStyle style, const char* path, const char
 
 QString callNative(const QString& function, const QString& first, const QString& second) {
     if (function == QLatin1String("AddTrailingBackslash"))
-        return AddTrailingBackslash(first);
+        return NativePath::withTrailingSeparator(first);
     if (function == QLatin1String("ResolveEntryPath"))
-        return ResolveEntryPath(first, second);
+        return NativePath::resolveEntry(first, second);
     if (function == QLatin1String("MakeRelativePath"))
-        return MakeRelativePath(first, second);
+        return NativePath::makeRelative(first, second);
     if (function == QLatin1String("ExtractFilePath"))
-        return ExtractFilePath(first);
+        return NativePath::folderPart(first);
     if (function == QLatin1String("ExtractFileName"))
-        return ExtractFileName(first);
+        return NativePath::fileName(first);
     if (function == QLatin1String("ExtractFileExt"))
-        return ExtractFileExt(first);
+        return NativePath::extension(first);
     return QStringLiteral("<unknown function>");
 }
 
@@ -351,7 +351,7 @@ private Q_SLOTS:
     void isUrlEntry() {
         QFETCH(QString, entry);
         QFETCH(bool, expected);
-        QCOMPARE(IsUrlEntry(entry), expected);
+        QCOMPARE(::isUrlEntry(entry), expected);
     }
 
     void asciiUpperCase_data() {
@@ -367,7 +367,7 @@ private Q_SLOTS:
     void asciiUpperCase() {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(AsciiUpperCase(text), expected);
+        QCOMPARE(::asciiUpperCase(text), expected);
     }
 
     void nativeHelpers_data() {
@@ -426,12 +426,12 @@ private Q_SLOTS:
         const QString list = dir.filePath(playlist);
         TestSupport::writeBytes(song, "song");
         TestSupport::writeBytes(list, "");
-        const QFileInfo resolved(ResolveEntryPath(entry, list));
+        const QFileInfo resolved(NativePath::resolveEntry(entry, list));
         QVERIFY2(resolved.exists(), qPrintable(resolved.filePath()));
         QCOMPARE(resolved.canonicalFilePath(), QFileInfo(song).canonicalFilePath());
-        const QString relative = MakeRelativePath(song, list);
+        const QString relative = NativePath::makeRelative(song, list);
         QVERIFY(!relative.startsWith(u'/'));
-        QCOMPARE(QFileInfo(ResolveEntryPath(relative, list)).canonicalFilePath(),
+        QCOMPARE(QFileInfo(NativePath::resolveEntry(relative, list)).canonicalFilePath(),
                  QFileInfo(song).canonicalFilePath());
     }
 
@@ -470,10 +470,11 @@ private Q_SLOTS:
             TestSupport::writeBytes(dir.filePath(file), "x");
         const QString referencePath = dir.filePath(reference);
         const QString want = dir.filePath(expected);
-        QCOMPARE(ResolveEntryPath(entry, referencePath), want);
+        QCOMPARE(NativePath::resolveEntry(entry, referencePath), want);
         QCOMPARE(resolveEntryOnDisk(entry, referencePath), want);
         if (!disk.isEmpty()) {
-            const QString stored = MakeRelativePath(dir.filePath(disk.first()), referencePath);
+            const QString stored =
+                NativePath::makeRelative(dir.filePath(disk.first()), referencePath);
             QCOMPARE(resolveEntryOnDisk(stored, referencePath), dir.filePath(disk.first()));
         }
     }
@@ -556,9 +557,9 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         TestSupport::writeBytes(dir.filePath(disk), "[General]\r\n");
         const QString program = dir.filePath(s("prog/Platterbox"));
-        QCOMPARE(ChooseIniPath(dir.filePath(s("cd/Platterbox/Platterbox")), program),
+        QCOMPARE(chooseIniPath(dir.filePath(s("cd/Platterbox/Platterbox")), program),
                  dir.filePath(expected));
-        QCOMPARE(HandOffIniPath({program, dir.filePath(s("cd/Platterbox/list.m3u"))}),
+        QCOMPARE(handOffIniPath({program, dir.filePath(s("cd/Platterbox/list.m3u"))}),
                  std::optional<QString>(dir.filePath(expected)));
     }
 
@@ -577,14 +578,14 @@ private Q_SLOTS:
                                      "File1=../music/AC\\DC.m3u\r\nFile2=..\\Music\\JAZZ\\X.PLS\r\n"
                                      "File3=../gone/Missing.m3u\r\n");
         ScriptedDialogs dialogs;
-        TSharedVariables loaded;
-        LoadIniFile(ini, loaded, dialogs);
+        Settings loaded;
+        readInstanceIni(ini, loaded, dialogs);
         const QStringList expected = real + QStringList{dir.filePath(s("gone/Missing.m3u"))};
-        QCOMPARE(TestSupport::pathTexts(loaded.PlayLists), expected);
-        SaveIniFile(ini, loaded, dialogs);
-        TSharedVariables reloaded;
-        LoadIniFile(ini, reloaded, dialogs);
-        QCOMPARE(TestSupport::pathTexts(reloaded.PlayLists), expected);
+        QCOMPARE(TestSupport::pathTexts(loaded.playlists), expected);
+        writeInstanceIni(ini, loaded, dialogs);
+        Settings reloaded;
+        readInstanceIni(ini, reloaded, dialogs);
+        QCOMPARE(TestSupport::pathTexts(reloaded.playlists), expected);
         QCOMPARE(dialogs.records().size(), 0);
     }
 };

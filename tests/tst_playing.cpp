@@ -61,19 +61,19 @@ bool makeRawFile(const QByteArray& path) {
 
 template <typename T> QList<T> permuted(const QList<T>& list) {
     QList<T> result;
-    for (qsizetype index : ShufflePermutation(list.size(), Seed))
+    for (qsizetype index : shufflePermutation(list.size(), Seed))
         result << list.at(index);
     return result;
 }
 
-TVARdlgPreferences options(int shuffle, bool playlists, bool within, int command = 0,
-                           const QString& custom = QString()) {
-    TVARdlgPreferences o;
-    o.grpShuffle_Tag = shuffle;
-    o.cbShufflePL_Checked = playlists;
-    o.cbShuffleWithinPL_Checked = within;
-    o.radCommand_ItemIndex = command;
-    o.edCommand_Text = custom;
+Preferences options(int shuffle, bool playlists, bool within, int command = 0,
+                    const QString& custom = QString()) {
+    Preferences o;
+    o.shuffleMode = shuffle;
+    o.shufflePlaylists = playlists;
+    o.shuffleWithinPlaylists = within;
+    o.verb = command;
+    o.customVerb = custom;
     return o;
 }
 } // namespace
@@ -168,10 +168,10 @@ private Q_SLOTS:
         QFETCH(bool, playlists);
         QFETCH(bool, within);
         QFETCH(QStringList, expected);
-        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")),
-                                           path(QStringLiteral("CD/PlayLists/b.M3U")),
-                                           path(QStringLiteral("C/c.pls"))},
-                                          options(shuffle, playlists, within));
+        module_->executePlaylists({path(QStringLiteral("A/a.m3u")),
+                                   path(QStringLiteral("CD/PlayLists/b.M3U")),
+                                   path(QStringLiteral("C/c.pls"))},
+                                  options(shuffle, playlists, within));
         QCOMPARE(dialogs_.records().size(), 0);
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(linesOf(calls_.at(0).playlist), expected);
@@ -180,7 +180,7 @@ private Q_SLOTS:
     }
 
     void onlyM3UIsExpanded() {
-        module_->ExecuteSelectedPlayLists(
+        module_->executePlaylists(
             {path(QStringLiteral("D/d.m3u8")), path(QStringLiteral("C/c.pls"))},
             options(0, false, false));
         QCOMPARE(linesOf(calls_.at(0).playlist),
@@ -188,9 +188,9 @@ private Q_SLOTS:
     }
 
     void selectedSongsExpandOneLevel() {
-        module_->ExecuteSelectedSongs(
+        module_->executeSongs(
             {QStringLiteral("x.mp3"), QStringLiteral("E\\inner.M3U"), QStringLiteral("  ")},
-            AddTrailingBackslash(dir_.path()), options(1, true, false));
+            NativePath::withTrailingSeparator(dir_.path()), options(1, true, false));
         QCOMPARE(linesOf(calls_.at(0).playlist),
                  QStringList({path(QStringLiteral("x.mp3")), path(QStringLiteral("E/e1.mp3")),
                               path(QStringLiteral("E/sub/nested.m3u"))}));
@@ -250,15 +250,15 @@ private Q_SLOTS:
             if (line.startsWith("@/"))
                 line.replace(0, 1, rootBytes);
 
-        module_->ExecuteSelectedPlayLists({root.filePath(selected)}, options(0, false, false));
+        module_->executePlaylists({root.filePath(selected)}, options(0, false, false));
         QCOMPARE(dialogs_.messages(), QStringList());
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(byteLinesOf(calls_.at(0).playlist), expected);
 
         // The same entries selected as songs of the playlist.
-        module_->ExecuteSelectedSongs(byteLinesOf(playlist),
-                                      QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
-                                      options(0, false, false));
+        module_->executeSongs(byteLinesOf(playlist),
+                              QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
+                              options(0, false, false));
         QCOMPARE(calls_.size(), 2);
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }
@@ -277,9 +277,9 @@ private Q_SLOTS:
         file.write("\xe9t\xe9.mp3\r\n");
         file.close();
 
-        module_->ExecuteSelectedSongs(EntryList{"CAF\xc9.M3U"},
-                                      QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
-                                      options(0, false, false));
+        module_->executeSongs(EntryList{"CAF\xc9.M3U"},
+                              QFile::encodeName(root.filePath(QStringLiteral("lists/"))),
+                              options(0, false, false));
         QCOMPARE(dialogs_.messages(), QStringList());
         QCOMPARE(byteLinesOf(calls_.at(0).playlist),
                  QList<QByteArray>{rootBytes + "/lists/\xe9t\xe9.mp3"});
@@ -302,8 +302,8 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, custom);
         QFETCH(QString, verb);
-        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
-                                      options(0, false, false, index, custom));
+        module_->executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                              options(0, false, false, index, custom));
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(calls_.at(0).verb, verb);
     }
@@ -327,30 +327,29 @@ private Q_SLOTS:
         QFETCH(int, result);
         QFETCH(QStringList, messages);
         result_ = result;
-        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
-                                      options(0, false, false, 2));
+        module_->executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                              options(0, false, false, 2));
         QCOMPARE(dialogs_.messages(), messages);
         QVERIFY(module_->executionCount() == 0);
     }
 
     void unreadablePlayListStopsTheExecution() {
         const QString missing = path(QStringLiteral("nowhere/gone.m3u"));
-        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")), missing},
-                                          options(0, false, false));
+        module_->executePlaylists({path(QStringLiteral("A/a.m3u")), missing},
+                                  options(0, false, false));
         QCOMPARE(dialogs_.messages(), QStringList{QStringLiteral("Cannot open file ") + missing});
         QCOMPARE(calls_.size(), 0);
         QVERIFY(module_->executionCount() == 0);
         // The next execution starts clean.
-        module_->ExecuteSelectedPlayLists({path(QStringLiteral("C/c.pls"))},
-                                          options(0, false, false));
+        module_->executePlaylists({path(QStringLiteral("C/c.pls"))}, options(0, false, false));
         QCOMPARE(linesOf(calls_.at(0).playlist), QStringList{path(QStringLiteral("C/c.pls"))});
     }
 
     // Executes through the desktop's player; the temporary playlist it received.
     QByteArray playedThroughTheShell(const QStringList& playlists, const QString& temporary) {
         const int before = int(player_.launches().size());
-        PlayingModule module(dialogs_, Shell::ShellExecute, temporary);
-        module.ExecuteSelectedPlayLists(playlists, options(0, false, false));
+        PlayingModule module(dialogs_, Shell::openWithVerb, temporary);
+        module.executePlaylists(playlists, options(0, false, false));
         if (!dialogs_.records().isEmpty() || !player_.waitForLaunches(before + 1))
             return {};
         return player_.launches().at(before).playlist;
@@ -386,8 +385,8 @@ private Q_SLOTS:
                                                  QStringLiteral("a3.mp3")}));
             return;
         }
-        module_->ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u")), file},
-                                          options(0, false, false));
+        module_->executePlaylists({path(QStringLiteral("A/a.m3u")), file},
+                                  options(0, false, false));
         QCOMPARE(dialogs_.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
         QCOMPARE(calls_.size(), 0);
@@ -416,8 +415,8 @@ private Q_SLOTS:
     }
 
     void nothingSelectedDoesNothing() {
-        module_->ExecuteSelectedPlayLists(QList<QByteArray>(), options(0, false, false));
-        module_->ExecuteSelectedSongs({QString()}, QString(), options(0, false, false));
+        module_->executePlaylists(QList<QByteArray>(), options(0, false, false));
+        module_->executeSongs({QString()}, QString(), options(0, false, false));
         QCOMPARE(calls_.size(), 0);
         QCOMPARE(dialogs_.records().size(), 0);
         QVERIFY(!QFileInfo::exists(module_->temporaryPlayListPath()));
@@ -427,18 +426,18 @@ private Q_SLOTS:
         const QString temp = path(QStringLiteral("no/such/folder/~PLATBX~.M3U"));
         PlayingModule module(
             dialogs_, [](const QString&, const QString&) { return 42; }, temp);
-        module.ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
-                                    options(0, false, false));
+        module.executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                            options(0, false, false));
         QCOMPARE(dialogs_.messages(),
                  QStringList{QStringLiteral("Unable to save temporary playlist file!\r") + temp});
         QVERIFY(module.executionCount() == 0);
     }
 
     void temporaryPlayListGoesWithTheModule() {
-        module_->ExecuteSelectedSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
-                                      options(0, false, false));
-        module_->ExecuteSelectedSongs({QStringLiteral("b.mp3")}, dir_.path() + QLatin1Char('/'),
-                                      options(0, false, false));
+        module_->executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
+                              options(0, false, false));
+        module_->executeSongs({QStringLiteral("b.mp3")}, dir_.path() + QLatin1Char('/'),
+                              options(0, false, false));
         QCOMPARE(linesOf(calls_.at(1).playlist), QStringList{path(QStringLiteral("b.mp3"))});
         const QString temp = module_->temporaryPlayListPath();
         QVERIFY(QFileInfo::exists(temp));
@@ -458,10 +457,10 @@ private Q_SLOTS:
         QFETCH(int, command);
         QFETCH(QString, marker);
         const int before = int(player_.launches().size());
-        PlayingModule module(dialogs_, Shell::ShellExecute,
+        PlayingModule module(dialogs_, Shell::openWithVerb,
                              path(QStringLiteral("tmp/real ~PLATBX~.M3U")));
-        module.ExecuteSelectedPlayLists({path(QStringLiteral("A/a.m3u"))},
-                                        options(0, false, false, command));
+        module.executePlaylists({path(QStringLiteral("A/a.m3u"))},
+                                options(0, false, false, command));
         QCOMPARE(dialogs_.records().size(), 0);
         QVERIFY(player_.waitForLaunches(before + 1));
         const FakePlayer::Launch launch = player_.launches().at(before);

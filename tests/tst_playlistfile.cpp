@@ -155,18 +155,18 @@ private Q_SLOTS:
         QFETCH(PlayListFormat, format);
         QFETCH(EntryList, expected);
 
-        const PlayListContent parsed = ParsePlayList(bytes);
+        const PlayListContent parsed = parsePlaylist(bytes);
         QCOMPARE(parsed.format, format);
         QCOMPARE(parsed.entries, expected);
 
         writeBytes(listPath(), bytes);
         EntryList loaded = entries({"old"});
-        QVERIFY(LoadPlayList(listPath(), loaded));
+        QVERIFY(loadPlaylist(listPath(), loaded));
         QCOMPARE(loaded, expected);
 
         QBuffer buffer(&bytes);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
-        QCOMPARE(ReadPlayList(buffer).entries, expected);
+        QCOMPARE(readPlaylist(buffer).entries, expected);
     }
 
     // A declared count must not drive the loop: two billion lookups would take minutes.
@@ -175,7 +175,7 @@ private Q_SLOTS:
                                "File2=b\r\n");
         QElapsedTimer timer;
         timer.start();
-        const PlayListContent content = ParsePlayList(bytes);
+        const PlayListContent content = parsePlaylist(bytes);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(content.entries, entries({"b", "z"}));
     }
@@ -198,14 +198,14 @@ private Q_SLOTS:
         QFETCH(EntryList, list);
         QFETCH(QByteArray, expected);
 
-        QCOMPARE(PlayListText(list), expected);
+        QCOMPARE(playlistText(list), expected);
         writeBytes(listPath(), "old content that is longer than the new one\r\n");
-        const Status status = WritePlayList(listPath(), list);
+        const Status status = writePlaylist(listPath(), list);
         QVERIFY2(status.isOk(), qPrintable(status.message()));
         QCOMPARE(readBytes(listPath()), expected);
 
         EntryList readBack;
-        QVERIFY(LoadPlayList(listPath(), readBack));
+        QVERIFY(loadPlaylist(listPath(), readBack));
         QCOMPARE(readBack, list);
     }
 
@@ -217,21 +217,21 @@ private Q_SLOTS:
                                   "File3=\x80.mp3\r\nFile4=\"tail.mp3 \"\r\nFile5=\"'q'.mp3'\"\r\n"
                                   "File6=\"\"dq\"\"\r\nFile7=\"half\r\n"
                                   "NumberOfEntries=7\r\nVersion=2\r\n");
-        QCOMPARE(PlsText(list), expected);
-        QVERIFY(WritePlayList(listPath(), list, PlayListFormat::Pls));
+        QCOMPARE(plsText(list), expected);
+        QVERIFY(writePlaylist(listPath(), list, PlayListFormat::Pls));
         QCOMPARE(readBytes(listPath()), expected);
 
         PlayListContent content;
-        QVERIFY(LoadPlayList(listPath(), content));
+        QVERIFY(loadPlaylist(listPath(), content));
         QCOMPARE(content.format, PlayListFormat::Pls);
         QCOMPARE(content.entries, list);
-        QCOMPARE(PlsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
+        QCOMPARE(plsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
 
         // Rewritten after an edit, a quoted value keeps its quotes.
         writeBytes(listPath(), "[playlist]\r\nFile1=\" lead.mp3\"\r\nNumberOfEntries=1\r\n");
-        QVERIFY(LoadPlayList(listPath(), content));
+        QVERIFY(loadPlaylist(listPath(), content));
         QVERIFY(
-            WritePlayList(listPath(), content.entries + entries({"new.mp3"}), PlayListFormat::Pls));
+            writePlaylist(listPath(), content.entries + entries({"new.mp3"}), PlayListFormat::Pls));
         QVERIFY(readBytes(listPath()).startsWith("[playlist]\r\nFile1=\" lead.mp3\"\r\n"));
     }
 
@@ -247,13 +247,13 @@ private Q_SLOTS:
         const QString path = dir_.filePath(name);
 
         EntryList list = entries({"kept", ""});
-        Status status = LoadPlayList(path, list);
+        Status status = loadPlaylist(path, list);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
         QCOMPARE(list, entries({"kept", ""}));
 
         PlayListContent content{PlayListFormat::Pls, entries({"kept"})};
-        status = LoadPlayList(path, content);
+        status = loadPlaylist(path, content);
         QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
         QCOMPARE(content.format, PlayListFormat::Pls);
         QCOMPARE(content.entries, entries({"kept"}));
@@ -282,7 +282,7 @@ private Q_SLOTS:
             } else {
                 QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
             }
-            status = WritePlayList(path, entries({"new.mp3"}));
+            status = writePlaylist(path, entries({"new.mp3"}));
         }
         QVERIFY(status.failed());
         QVERIFY(!status.message().isEmpty());
@@ -323,13 +323,13 @@ private Q_SLOTS:
     void decoding() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
-        QCOMPARE(DecodeEntry(bytes), expected);
+        QCOMPARE(decodeEntry(bytes), expected);
     }
 
     void encoding() {
         const QString text = QStringLiteral("M\u00FCsik/\u20AC \U0001F3B5.mp3");
-        QCOMPARE(EncodeEntry(text), QByteArray("M\xC3\xBCsik/\xE2\x82\xAC \xF0\x9F\x8E\xB5.mp3"));
-        QCOMPARE(DecodeEntry(EncodeEntry(text)), text);
+        QCOMPARE(encodeEntry(text), QByteArray("M\xC3\xBCsik/\xE2\x82\xAC \xF0\x9F\x8E\xB5.mp3"));
+        QCOMPARE(decodeEntry(encodeEntry(text)), text);
     }
 };
 

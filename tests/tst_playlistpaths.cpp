@@ -116,7 +116,7 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(viewport, &enter);
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(viewport, &drop);
-            QTRY_COMPARE(f_->vars.PlayLists.size(), 1);
+            QTRY_COMPARE(f_->vars.playlists.size(), 1);
             delete data;
         } else if (way == QLatin1String("rename")) {
             f_->dialogs.answerText(QStringLiteral("%1caf\u00e9/new.m3u").arg(dir_->path() + u'/'));
@@ -124,9 +124,9 @@ private Q_SLOTS:
             QVERIFY(!existsNative(folder + "caf\xe9.m3u"));
         }
 
-        QCOMPARE(f_->vars.PlayLists, QList<QByteArray>{root() + listed});
-        QVERIFY(existsNative(f_->vars.PlayLists.at(0)));
-        QCOMPARE(f_->playListNames(), QStringList{decodeText(ExtractFileName(listed))});
+        QCOMPARE(f_->vars.playlists, QList<QByteArray>{root() + listed});
+        QVERIFY(existsNative(f_->vars.playlists.at(0)));
+        QCOMPARE(f_->playListNames(), QStringList{decodeText(NativePath::fileName(listed))});
         f_->clickPlayList(0);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("song.mp3")});
         QCOMPARE(f_->dialogs.messages(), QStringList());

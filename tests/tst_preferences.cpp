@@ -26,16 +26,16 @@ namespace {
 
 // A record unlike the defaults in every field; auto-play is off, so its five controls are
 // disabled.
-TVARdlgPreferences unusualOptions() {
-    TVARdlgPreferences o;
-    o.radCommand_ItemIndex = 2;
-    o.radIcon_ItemIndex = 1;
-    o.spinAutoExecuteDelay_Value = 17;
-    o.spinAutoExecuteCloseDelay_Value = 250;
-    o.grpShuffle_Tag = 1;
-    o.edCommand_Text = QStringLiteral("Burn");
-    o.cbIgnoreInstances_Checked = o.cbAutoExecuteHide_Checked = true;
-    o.cbShuffleWithinPL_Checked = true;
+Preferences unusualOptions() {
+    Preferences o;
+    o.verb = 2;
+    o.iconPlacement = 1;
+    o.autoPlayDelaySeconds = 17;
+    o.closeDelaySeconds = 250;
+    o.shuffleMode = 1;
+    o.customVerb = QStringLiteral("Burn");
+    o.ignoreOtherCopies = o.hideWhileAutoPlaying = true;
+    o.shuffleWithinPlaylists = true;
     return o;
 }
 
@@ -163,16 +163,16 @@ private Q_SLOTS:
         QFETCH(int, clicked);
         QFETCH(int, index);
         PreferencesDialog dialog;
-        TVARdlgPreferences options = unusualOptions();
-        options.radCommand_ItemIndex = stored;
+        Preferences options = unusualOptions();
+        options.verb = stored;
         dialog.fill(options, hints_);
         if (clicked >= 0)
             dialog.radCommand->item(clicked)->click();
         QCOMPARE(dialog.radCommand->itemIndex(), index);
         QCOMPARE(dialog.edCommand->isEnabled(), index == PreferencesDialog::OtherCommand);
         dialog.copyBack(options, hints_);
-        QCOMPARE(options.radCommand_ItemIndex, index);
-        QCOMPARE(options.edCommand_Text, QStringLiteral("Burn")); // kept, also when disabled
+        QCOMPARE(options.verb, index);
+        QCOMPARE(options.customVerb, QStringLiteral("Burn")); // kept, also when disabled
     }
 
     void shuffleModeOnOpening_data() {
@@ -190,8 +190,8 @@ private Q_SLOTS:
         QFETCH(QString, checked);
         QFETCH(int, tag);
         PreferencesDialog dialog;
-        TVARdlgPreferences options = unusualOptions();
-        options.grpShuffle_Tag = stored;
+        Preferences options = unusualOptions();
+        options.shuffleMode = stored;
         dialog.fill(options, hints_);
         QVERIFY(dialog.findChild<QRadioButton*>(checked)->isChecked());
         QCOMPARE(dialog.grpShuffleTag(), tag);
@@ -243,8 +243,8 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, value);
         PreferencesDialog dialog;
-        TVARdlgPreferences options = unusualOptions();
-        options.cbAutoExecute_Checked = true;
+        Preferences options = unusualOptions();
+        options.autoPlay = true;
         dialog.fill(options, hints_);
         dialog.show();
         dialog.activateWindow();
@@ -259,16 +259,16 @@ private Q_SLOTS:
         QTRY_VERIFY(!spin->hasFocus());
         QCOMPARE(spin->text(), QString::number(value));
         dialog.copyBack(options, hints_);
-        QCOMPARE(options.spinAutoExecuteDelay_Value, value);
+        QCOMPARE(options.autoPlayDelaySeconds, value);
     }
 
     void copyBackTakesEveryControl() {
         PreferencesDialog dialog;
         hints_.setEnabled(false);
-        const TVARdlgPreferences stored = unusualOptions();
+        const Preferences stored = unusualOptions();
         dialog.fill(stored, hints_);
         QVERIFY(!dialog.cbShowHints->isChecked());
-        TVARdlgPreferences copied;
+        Preferences copied;
         dialog.copyBack(copied, hints_);
         QCOMPARE(copied, stored); // disabled controls included
         dialog.cbShowHints->click();
@@ -280,7 +280,7 @@ private Q_SLOTS:
 
     void okWritesBothFilesAlsoWithoutSavingOnExit() {
         QVERIFY(start());
-        QVERIFY(f_->vars.dlgPreferences.cbSaveIni_Checked);
+        QVERIFY(f_->vars.preferences.saveIniOnClose);
         QVERIFY(!trayIconOf(window())->Active());
         bool modalAndOwned = false;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
@@ -293,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(modalAndOwned);
         QVERIFY(window().findChildren<PreferencesDialog*>().isEmpty()); // destroyed again
         QVERIFY(trayIconOf(window())->Active()); // the placement takes effect at once
-        QVERIFY(!f_->vars.dlgPreferences.cbSaveIni_Checked);
+        QVERIFY(!f_->vars.preferences.saveIniOnClose);
         QVERIFY(registry().contains("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000"));
         QVERIFY(registry().contains("\"dlgPreferences_radIcon_ItemIndex\"=dword:00000001"));
         QVERIFY(registry().contains("\"dlgAutoCD_edFolder_Text\"=\"\"")); // all values
@@ -305,21 +305,21 @@ private Q_SLOTS:
 
     void storedZeroDelayIsSavedAsOne() {
         QVERIFY(start());
-        QCOMPARE(f_->vars.dlgPreferences.spinAutoExecuteDelay_Value, 0);
+        QCOMPARE(f_->vars.preferences.autoPlayDelaySeconds, 0);
         int shown = -1;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             shown = dialog.spinAutoExecuteDelay->value();
             return true;
         }));
         QCOMPARE(shown, 1);
-        QCOMPARE(f_->vars.dlgPreferences.spinAutoExecuteDelay_Value, 1);
+        QCOMPARE(f_->vars.preferences.autoPlayDelaySeconds, 1);
         QVERIFY(readBytes(iniPath()).contains("spinAutoExecuteDelay_Value=1\r\n"));
     }
 
     void customCommandIsSavedWhenAnotherIsChosen() {
         QVERIFY(start());
-        f_->vars.dlgPreferences.radCommand_ItemIndex = 3;
-        f_->vars.dlgPreferences.edCommand_Text = QStringLiteral("Burn");
+        f_->vars.preferences.verb = 3;
+        f_->vars.preferences.customVerb = QStringLiteral("Burn");
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
             dialog.radCommand->item(1)->click();
             return true;
@@ -338,8 +338,8 @@ private Q_SLOTS:
         QVERIFY(start());
         QVERIFY(!trayIconOf(window())->Active());
         // A placement changed behind the window's back is applied when the dialog closes.
-        f_->vars.dlgPreferences.radIcon_ItemIndex = 2;
-        const TVARdlgPreferences before = f_->vars.dlgPreferences;
+        f_->vars.preferences.iconPlacement = 2;
+        const Preferences before = f_->vars.preferences;
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
             for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
                 box->click();
@@ -350,7 +350,7 @@ private Q_SLOTS:
             dialog.spinAutoExecuteCloseDelay->setValue(99);
             return false;
         }));
-        QCOMPARE(f_->vars.dlgPreferences, before);
+        QCOMPARE(f_->vars.preferences, before);
         QVERIFY(f_->hints.enabled());
         QCOMPARE(registry(), registryBefore);
         QCOMPARE(readBytes(iniPath()), iniBefore);
@@ -393,7 +393,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Failed to set data for 'frmMain_Top'")});
-        QCOMPARE(f_->vars.dlgPreferences.grpShuffle_Tag, 2); // in force for this run
+        QCOMPARE(f_->vars.preferences.shuffleMode, 2); // in force for this run
         QVERIFY(readBytes(iniPath()).contains("grpShuffle_Tag=2\r\n"));
     }
 
@@ -406,7 +406,7 @@ private Q_SLOTS:
         }));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Error saving initialization information!")});
-        QVERIFY(f_->vars.dlgPreferences.cbIgnoreInstances_Checked);
+        QVERIFY(f_->vars.preferences.ignoreOtherCopies);
         QVERIFY(registry().contains("\"dlgPreferences_cbIgnoreInstances_Checked\"=dword:00000001"));
     }
 };

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "platform/ConfigLocations.h"
 #include "settings/RegistrySettings.h"
-#include "settings/TEnhRegistry.h"
+#include "settings/TypedRegistry.h"
 
 #include <QtTest>
 
@@ -52,58 +52,58 @@ private Q_SLOTS:
     void cleanup() { env_.reset(); }
 
     void recordStartsAtZero() {
-        const TSharedVariables vars;
-        QCOMPARE(vars.frmMain_Top, 0);
-        QCOMPARE(vars.frmMain_lbPlayLists_Height, 0);
-        QCOMPARE(vars.dlgPreferences, TVARdlgPreferences());
-        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, false);
-        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, false);
-        QVERIFY(vars.dlgAutoCD.edFolder_Text.isEmpty());
-        QVERIFY(vars.PlayLists.isEmpty());
+        const Settings vars;
+        QCOMPARE(vars.window.top, 0);
+        QCOMPARE(vars.window.playlistListHeight, 0);
+        QCOMPARE(vars.preferences, Preferences());
+        QCOMPARE(vars.preferences.saveIniOnClose, false);
+        QCOMPARE(vars.createPlaylists.inMusicFolders, false);
+        QVERIFY(vars.mp3Cd.folder.isEmpty());
+        QVERIFY(vars.playlists.isEmpty());
     }
 
     void createPLRecordCopiesWhole() {
-        TSharedVariables vars;
-        vars.dlgCreatePL = {true, false, true, QStringLiteral("/base"), QStringLiteral("PL")};
-        const TVARdlgCreatePL saved = vars.dlgCreatePL;
-        vars.dlgCreatePL = {false, true, false, QStringLiteral("/cd"), QString()};
-        vars.dlgCreatePL = saved;
-        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, true);
-        QCOMPARE(vars.dlgCreatePL.cbSort_Checked, false);
-        QCOMPARE(vars.dlgCreatePL.cbSubFolders_Checked, true);
-        QCOMPARE(vars.dlgCreatePL.edBaseFolder_Text, QStringLiteral("/base"));
-        QCOMPARE(vars.dlgCreatePL.edPLFolder_Text, QStringLiteral("PL"));
+        Settings vars;
+        vars.createPlaylists = {true, false, true, QStringLiteral("/base"), QStringLiteral("PL")};
+        const CreatePlaylistsInputs saved = vars.createPlaylists;
+        vars.createPlaylists = {false, true, false, QStringLiteral("/cd"), QString()};
+        vars.createPlaylists = saved;
+        QCOMPARE(vars.createPlaylists.inMusicFolders, true);
+        QCOMPARE(vars.createPlaylists.sorted, false);
+        QCOMPARE(vars.createPlaylists.withSubFolders, true);
+        QCOMPARE(vars.createPlaylists.baseFolder, QStringLiteral("/base"));
+        QCOMPARE(vars.createPlaylists.playlistsFolder, QStringLiteral("PL"));
     }
 
     void firstRunGivesDefaultsAndCreatesNothing() {
-        TSharedVariables vars;
+        Settings vars;
         bool hints = false;
-        LoadRegistrySettings(vars, hints);
-        QCOMPARE(vars.frmMain_Left, 100);
-        QCOMPARE(vars.frmMain_Top, 100);
-        QCOMPARE(vars.frmMain_Width, 505);
-        QCOMPARE(vars.frmMain_Height, 385);
-        QCOMPARE(vars.frmMain_lbPlayLists_Height, 30);
-        QCOMPARE(vars.dlgPreferences.radCommand_ItemIndex, 0);
-        QCOMPARE(vars.dlgPreferences.radIcon_ItemIndex, 0);
-        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, true);
-        QCOMPARE(vars.dlgPreferences.cbIgnoreInstances_Checked, false);
-        QCOMPARE(vars.dlgCreatePL.radInFolders_Checked, true);
-        QCOMPARE(vars.dlgCreatePL.cbSort_Checked, true);
-        QCOMPARE(vars.dlgCreatePL.cbSubFolders_Checked, true);
-        QCOMPARE(vars.dlgAddPL.radFolder_Checked, false);
+        loadRegistrySettings(vars, hints);
+        QCOMPARE(vars.window.left, 100);
+        QCOMPARE(vars.window.top, 100);
+        QCOMPARE(vars.window.width, 505);
+        QCOMPARE(vars.window.height, 385);
+        QCOMPARE(vars.window.playlistListHeight, 30);
+        QCOMPARE(vars.preferences.verb, 0);
+        QCOMPARE(vars.preferences.iconPlacement, 0);
+        QCOMPARE(vars.preferences.saveIniOnClose, true);
+        QCOMPARE(vars.preferences.ignoreOtherCopies, false);
+        QCOMPARE(vars.createPlaylists.inMusicFolders, true);
+        QCOMPARE(vars.createPlaylists.sorted, true);
+        QCOMPARE(vars.createPlaylists.withSubFolders, true);
+        QCOMPARE(vars.addPlaylists.fromFolder, false);
         QCOMPARE(hints, true);
         QVERIFY(!QFileInfo::exists(ConfigLocations::userRegistryFile()));
     }
 
     void saveWritesAll21ValuesWithTheirTypes() {
-        TSharedVariables vars;
+        Settings vars;
         bool hints = true;
-        LoadRegistrySettings(vars, hints);
-        vars.frmMain_Width = 640;
-        vars.dlgPreferences.edCommand_Text = QStringLiteral("Say \"hi\"");
+        loadRegistrySettings(vars, hints);
+        vars.window.width = 640;
+        vars.preferences.customVerb = QStringLiteral("Say \"hi\"");
         hints = false;
-        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+        QVERIFY(saveRegistrySettings(vars, hints).isOk());
 
         const QByteArray text = readBytes(ConfigLocations::userRegistryFile());
         QVERIFY2(text.startsWith(Header), text.constData());
@@ -122,11 +122,11 @@ private Q_SLOTS:
         QVERIFY(text.contains("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000"));
         QVERIFY(text.contains("\"dlgCreatePL_edCommand_Text\"=\"Say \\\"hi\\\"\""));
 
-        TSharedVariables again;
+        Settings again;
         bool hintsAgain = true;
-        LoadRegistrySettings(again, hintsAgain);
-        QCOMPARE(again.frmMain_Width, 640);
-        QCOMPARE(again.dlgPreferences.edCommand_Text, QStringLiteral("Say \"hi\""));
+        loadRegistrySettings(again, hintsAgain);
+        QCOMPARE(again.window.width, 640);
+        QCOMPARE(again.preferences.customVerb, QStringLiteral("Say \"hi\""));
         QCOMPARE(hintsAgain, false);
     }
 
@@ -158,28 +158,28 @@ private Q_SLOTS:
         QFETCH(int, command);
         QFETCH(bool, hints);
         writeBytes(ConfigLocations::userRegistryFile(), Header + valueLines);
-        TSharedVariables vars;
+        Settings vars;
         bool switchState = !hints;
-        LoadRegistrySettings(vars, switchState);
-        QCOMPARE(vars.dlgPreferences.cbSaveIni_Checked, saveIni);
-        QCOMPARE(vars.dlgPreferences.radCommand_ItemIndex, command);
-        QVERIFY(vars.dlgPreferences.edCommand_Text.isEmpty());
+        loadRegistrySettings(vars, switchState);
+        QCOMPARE(vars.preferences.saveIniOnClose, saveIni);
+        QCOMPARE(vars.preferences.verb, command);
+        QVERIFY(vars.preferences.customVerb.isEmpty());
         QCOMPARE(switchState, hints);
     }
 
     void refusedSaveStopsAtTheFirstValue() {
-        TSharedVariables vars;
+        Settings vars;
         bool hints = true;
-        LoadRegistrySettings(vars, hints);
-        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+        loadRegistrySettings(vars, hints);
+        QVERIFY(saveRegistrySettings(vars, hints).isOk());
         const QByteArray before = readBytes(ConfigLocations::userRegistryFile());
-        vars.frmMain_Top = 7;
+        vars.window.top = 7;
         QVERIFY(QFile::setPermissions(ConfigLocations::userRegistryFile(), QFile::ReadOwner));
         {
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
             hints = false;
-            const Status status = SaveRegistrySettings(vars, hints);
+            const Status status = saveRegistrySettings(vars, hints);
             QVERIFY(status.failed());
             QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'frmMain_Top'"));
             QCOMPARE(hints, false); // the switch itself is never changed by a failed save
@@ -190,26 +190,26 @@ private Q_SLOTS:
     // Text written on Windows (Windows-1252) reads as such; a save of the same values leaves the
     // file byte for byte, and a changed value changes its own line only.
     void untouchedLinesKeepTheirBytes() {
-        TSharedVariables vars;
+        Settings vars;
         bool hints = true;
-        LoadRegistrySettings(vars, hints);
-        vars.dlgAddPL.edFile_Text = QStringLiteral("/music/Caf\u00E9.m3u");
-        vars.dlgAutoCD.edFolder_Text = QStringLiteral("\u20AC");
-        QVERIFY(SaveRegistrySettings(vars, hints).isOk());
+        loadRegistrySettings(vars, hints);
+        vars.addPlaylists.file = QStringLiteral("/music/Caf\u00E9.m3u");
+        vars.mp3Cd.folder = QStringLiteral("\u20AC");
+        QVERIFY(saveRegistrySettings(vars, hints).isOk());
         const QString file = ConfigLocations::userRegistryFile();
         QByteArray before = readBytes(file);
         before.replace("Caf\xC3\xA9", "Caf\xE9").replace("\xE2\x82\xAC", "\x80");
         before.replace("Platterbox]\r\n", "Platterbox]\r\n; r\xE9sum\xE9\r\n");
         writeBytes(file, before);
 
-        TSharedVariables loaded;
-        LoadRegistrySettings(loaded, hints);
-        QCOMPARE(loaded.dlgAddPL.edFile_Text, vars.dlgAddPL.edFile_Text);
-        QCOMPARE(loaded.dlgAutoCD.edFolder_Text, vars.dlgAutoCD.edFolder_Text);
-        QVERIFY(SaveRegistrySettings(loaded, hints).isOk());
+        Settings loaded;
+        loadRegistrySettings(loaded, hints);
+        QCOMPARE(loaded.addPlaylists.file, vars.addPlaylists.file);
+        QCOMPARE(loaded.mp3Cd.folder, vars.mp3Cd.folder);
+        QVERIFY(saveRegistrySettings(loaded, hints).isOk());
         QCOMPARE(readBytes(file), before);
-        loaded.frmMain_Top = 0x2A;
-        QVERIFY(SaveRegistrySettings(loaded, hints).isOk());
+        loaded.window.top = 0x2A;
+        QVERIFY(saveRegistrySettings(loaded, hints).isOk());
         QCOMPARE(readBytes(file), QByteArray(before).replace("\"frmMain_Top\"=dword:00000064",
                                                              "\"frmMain_Top\"=dword:0000002a"));
     }

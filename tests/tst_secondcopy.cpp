@@ -196,7 +196,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         for (const QString& file : existingFiles)
             writeBytes(path(file), OwnIni);
-        const std::optional<QString> iniPath = HandOffIniPath(expand(commandLine));
+        const std::optional<QString> iniPath = handOffIniPath(expand(commandLine));
         QCOMPARE(iniPath.has_value(), !expected.isEmpty());
         if (iniPath)
             QCOMPARE(*iniPath, expand(expected));
@@ -226,7 +226,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, sent);
         writeBytes(path(QStringLiteral("work/Platterbox.Ini")), OwnIni);
-        QCOMPARE(HandOffCommandLine(expand(QStringLiteral("{d}/hd/Platterbox")), arguments,
+        QCOMPARE(handOffCommandLine(expand(QStringLiteral("{d}/hd/Platterbox")), arguments,
                                     path(QStringLiteral("work"))),
                  expand(sent));
     }

@@ -356,7 +356,7 @@ private Q_SLOTS:
             },
             cd.filePath(QStringLiteral("~PLATBX~.M3U")));
 
-        playing.ExecuteSelectedPlayLists({playList}, TVARdlgPreferences());
+        playing.executePlaylists({playList}, Preferences());
 
         QCOMPARE(dialogs.messages(), QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(desktop.playerStarted(), 10000);

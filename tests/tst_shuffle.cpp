@@ -77,7 +77,7 @@ private Q_SLOTS:
         QFETCH(quint32, seed);
         QFETCH(qsizetype, count);
         QFETCH(QList<int>, order);
-        QCOMPARE(asInts(ShufflePermutation(count, seed)), order);
+        QCOMPARE(asInts(shufflePermutation(count, seed)), order);
     }
 
     void everyItemSurvivesOnce_data() {
@@ -88,12 +88,12 @@ private Q_SLOTS:
     void everyItemSurvivesOnce() {
         QFETCH(int, length);
         QList<int> items = range(length);
-        ShuffleList(items, [] { return Noon; });
+        shuffleList(items, [] { return Noon; });
         QList<int> sorted = items;
         std::sort(sorted.begin(), sorted.end());
         QCOMPARE(sorted, range(length));
         // The items are their own indexes, so the list shows the order the shuffle took.
-        QCOMPARE(items, asInts(ShufflePermutation(length, Noon)));
+        QCOMPARE(items, asInts(shufflePermutation(length, Noon)));
         if (length >= 7)
             QVERIFY(items != range(length));
     }
@@ -111,8 +111,8 @@ private Q_SLOTS:
             names.append(QStringLiteral("song%1.mp3").arg(i));
         const QStringList original = names;
         QList<int> numbers = range(9);
-        ShuffleList(names, [clock] { return clock; });
-        ShuffleList(numbers, [clock] { return clock; });
+        shuffleList(names, [clock] { return clock; });
+        shuffleList(numbers, [clock] { return clock; });
         for (qsizetype i = 0; i < names.size(); ++i)
             QCOMPARE(names.at(i), original.at(numbers.at(i)));
     }
@@ -124,12 +124,12 @@ private Q_SLOTS:
             return Noon;
         };
         QList<int> items = range(7);
-        ShuffleList(items, clock);
+        shuffleList(items, clock);
         QCOMPARE(calls, 1);
-        QCOMPARE(items, asInts(ShufflePermutation(7, Noon)));
-        QVERIFY(items != asInts(ShufflePermutation(7, Noon + 1)));
+        QCOMPARE(items, asInts(shufflePermutation(7, Noon)));
+        QVERIFY(items != asInts(shufflePermutation(7, Noon + 1)));
         // Every shuffle reads the clock again.
-        ShuffleList(items, clock);
+        shuffleList(items, clock);
         QCOMPARE(calls, 2);
     }
 
@@ -139,7 +139,7 @@ private Q_SLOTS:
         qputenv("TZ", "UTC-14");
         tzset();
         const int before = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
-        const quint32 now = UtcMillisecondsOfDay();
+        const quint32 now = utcMillisecondsOfDay();
         const int after = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
         qputenv("TZ", savedZone);
         tzset();

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "platform/ConfigLocations.h"
-#include "settings/TEnhIniFile.h"
-#include "settings/TEnhRegistry.h"
+#include "settings/TypedIniFile.h"
+#include "settings/TypedRegistry.h"
 
 #include <QtTest>
 
@@ -180,11 +180,11 @@ private Q_SLOTS:
         QFETCH(double, asDouble);
         QFETCH(QString, asString);
         QFETCH(qlonglong, asCurrency);
-        QCOMPARE(DefaultAsBool(value), asBool);
-        QCOMPARE(DefaultAsInteger(value), asInteger);
-        QCOMPARE(DefaultAsDouble(value), asDouble);
-        QCOMPARE(DefaultAsString(value), asString);
-        QCOMPARE(DefaultAsCurrency(value), asCurrency);
+        QCOMPARE(defaultAsBool(value), asBool);
+        QCOMPARE(defaultAsInteger(value), asInteger);
+        QCOMPARE(defaultAsDouble(value), asDouble);
+        QCOMPARE(defaultAsString(value), asString);
+        QCOMPARE(defaultAsCurrency(value), asCurrency);
     }
 
     void dateTimeNumbers_data() {
@@ -202,9 +202,9 @@ private Q_SLOTS:
         QFETCH(QDate, date);
         QFETCH(QTime, time);
         QFETCH(double, number);
-        QCOMPARE(DateTimeNumber(date, time), number);
-        QCOMPARE(DatePart(number), date);
-        QCOMPARE(TimePart(number), time);
+        QCOMPARE(dateTimeNumber(date, time), number);
+        QCOMPARE(datePart(number), date);
+        QCOMPARE(timePart(number), time);
     }
 
     void registryReadsFollowTheStoredType_data() {
@@ -282,10 +282,10 @@ private Q_SLOTS:
         QFETCH(QVariant, defaultValue);
         QFETCH(QVariant, expected);
         writeBytes(regPath(), KeyHeader + "\"other\"=dword:00000003\r\n" + line + "\r\n");
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QVERIFY(registry.openKey(KeyPath, false));
         Variables variables = Variables::untouched();
-        QVERIFY(registry.ReadWriteSth(Name, variables.ref(type), defaultValue, type, false));
+        QVERIFY(registry.readWrite(Name, variables.ref(type), defaultValue, type, false));
         QCOMPARE(variables.get(type), expected);
     }
 
@@ -327,30 +327,30 @@ private Q_SLOTS:
         QFETCH(QVariant, value);
         QFETCH(QByteArray, stored);
         {
-            TEnhRegistry registry;
+            TypedRegistry registry;
             QVERIFY(registry.openKey(KeyPath, true));
             Variables variables;
             variables.set(type, value);
-            QVERIFY(registry.ReadWriteSth(Name, variables.ref(type), QVariant(), type, true));
+            QVERIFY(registry.readWrite(Name, variables.ref(type), QVariant(), type, true));
         }
         QCOMPARE(readBytes(regPath()), QByteArray(KeyHeader + stored + "\r\n\r\n"));
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QVERIFY(registry.openKey(KeyPath, false));
         Variables variables = Variables::untouched();
-        QVERIFY(registry.ReadWriteSth(Name, variables.ref(type), QVariant(), type, false));
+        QVERIFY(registry.readWrite(Name, variables.ref(type), QVariant(), type, false));
         QCOMPARE(variables.get(type), value);
     }
 
     void registryIgnoresUnknownCodes() {
         writeBytes(regPath(), KeyHeader + "\"v\"=dword:00000005\r\n");
         const QByteArray before = readBytes(regPath());
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QVERIFY(registry.openKey(KeyPath, false));
         Variables variables = Variables::untouched();
         for (const VarRef data : {variables.ref(VarType::Integer), variables.ref(VarType::String),
                                   variables.ref(VarType::Bool)}) {
-            QVERIFY(registry.ReadWriteSth(Name, data, QVariant(1), UnknownCode, false));
-            QVERIFY(registry.ReadWriteSth(Name, data, QVariant(1), UnknownCode, true));
+            QVERIFY(registry.readWrite(Name, data, QVariant(1), UnknownCode, false));
+            QVERIFY(registry.readWrite(Name, data, QVariant(1), UnknownCode, true));
         }
         QCOMPARE(variables.integer, 777);
         QCOMPARE(variables.text, QStringLiteral("untouched"));
@@ -359,18 +359,18 @@ private Q_SLOTS:
     }
 
     void openingWithoutCreateNeverCreatesTheKey() {
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QVERIFY(!registry.openKey(KeyPath, false));
         QVERIFY(!QFileInfo::exists(regPath()));
         Variables variables = Variables::untouched();
-        QVERIFY(registry.ReadWriteSth(Name, variables.ref(VarType::Integer), 5, VarType::Integer,
-                                      false));
+        QVERIFY(
+            registry.readWrite(Name, variables.ref(VarType::Integer), 5, VarType::Integer, false));
         QCOMPARE(variables.integer, 5);
         // With no key open even a text read fails, so it gives its default.
-        QVERIFY(registry.ReadWriteSth(Name, variables.ref(VarType::String), QStringLiteral("d"),
-                                      VarType::String, false));
+        QVERIFY(registry.readWrite(Name, variables.ref(VarType::String), QStringLiteral("d"),
+                                   VarType::String, false));
         QCOMPARE(variables.text, QStringLiteral("d"));
-        const Status status = registry.ReadWriteSth(
+        const Status status = registry.readWrite(
             QStringLiteral("x"), variables.ref(VarType::Integer), 0, VarType::Integer, true);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'x'"));
@@ -385,7 +385,7 @@ private Q_SLOTS:
     }
 
     void keyPathsResolveLikeTheRegistry() {
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QVERIFY(registry.openKey(QStringLiteral("\\Software\\Test\\"), true));
         QCOMPARE(registry.currentPath(), KeyPath);
         QVERIFY(registry.writeInteger(Name, 1));
@@ -405,7 +405,7 @@ private Q_SLOTS:
     }
 
     void localMachineRootHasItsOwnFile() {
-        TEnhRegistry registry;
+        TypedRegistry registry;
         registry.setRootKey(RegistryRoot::LocalMachine);
         QVERIFY(registry.openKey(KeyPath, true));
         QVERIFY(registry.writeString(Name, QStringLiteral("m")));
@@ -432,7 +432,7 @@ private Q_SLOTS:
         writeBytes(regPath(), KeyHeader + "\"x\"=dword:00000001\r\n");
         const QByteArray before = readBytes(regPath());
         const bool regular = replaceFile(regPath(), kind);
-        TEnhRegistry registry;
+        TypedRegistry registry;
         QCOMPARE(registry.openKey(KeyPath, false), regular);
         std::unique_ptr<TestSupport::ReadOnlyFolder> guard;
         if (kind == QLatin1String("both")) {
@@ -441,7 +441,7 @@ private Q_SLOTS:
         }
         qint32 value = 2;
         const Status status =
-            registry.ReadWriteSth(QStringLiteral("x"), &value, 0, VarType::Integer, true);
+            registry.readWrite(QStringLiteral("x"), &value, 0, VarType::Integer, true);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'x'"));
         QCOMPARE(fileType(regPath()), regular                         ? S_IFREG
@@ -539,9 +539,9 @@ private Q_SLOTS:
         if (present)
             text += "v=" + entry + "\r\n";
         writeBytes(iniPath(), text);
-        TEnhIniFile ini(iniPath());
+        TypedIniFile ini(iniPath());
         Variables variables = Variables::untouched();
-        QVERIFY(ini.ReadWriteSth(Section, Name, variables.ref(type), defaultValue, type, false));
+        QVERIFY(ini.readWrite(Section, Name, variables.ref(type), defaultValue, type, false));
         QCOMPARE(variables.get(type), expected);
     }
 
@@ -581,15 +581,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, stored);
         QFETCH(QVariant, readBack);
         {
-            TEnhIniFile ini(iniPath());
+            TypedIniFile ini(iniPath());
             Variables variables;
             variables.set(type, value);
-            QVERIFY(ini.ReadWriteSth(Section, Name, variables.ref(type), QVariant(), type, true));
+            QVERIFY(ini.readWrite(Section, Name, variables.ref(type), QVariant(), type, true));
         }
         QCOMPARE(iniLine(iniPath(), "v"), QByteArray("v=" + stored));
-        TEnhIniFile ini(iniPath());
+        TypedIniFile ini(iniPath());
         Variables variables = Variables::untouched();
-        QVERIFY(ini.ReadWriteSth(Section, Name, variables.ref(type), QVariant(), type, false));
+        QVERIFY(ini.readWrite(Section, Name, variables.ref(type), QVariant(), type, false));
         QCOMPARE(variables.get(type), readBack);
     }
 
@@ -614,9 +614,9 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const QByteArray text = "[S]\r\nv=5\r\n";
         writeBytes(iniPath(), text);
-        TEnhIniFile ini(iniPath());
+        TypedIniFile ini(iniPath());
         Variables variables = Variables::untouched();
-        const Status status = ini.ReadWriteSth(Section, Name, variables.ref(type), 1, type, write);
+        const Status status = ini.readWrite(Section, Name, variables.ref(type), 1, type, write);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), message);
         QCOMPARE(variables.get(type), Variables::untouched().get(type));
@@ -637,11 +637,11 @@ private Q_SLOTS:
             guard = std::make_unique<TestSupport::ReadOnlyFolder>(folder);
             QVERIFY(guard->effective());
         }
-        TEnhIniFile ini(fileName);
+        TypedIniFile ini(fileName);
         QCOMPARE(ini.isReadable(), regular);
         QCOMPARE(ini.readBool(Section, QStringLiteral("v"), false), regular);
         bool value = false;
-        const Status status = ini.ReadWriteSth(Section, Name, &value, true, VarType::Bool, true);
+        const Status status = ini.readWrite(Section, Name, &value, true, VarType::Bool, true);
         QVERIFY(status.failed());
         QCOMPARE(status.message(), QString(QLatin1String("Unable to write to ") + fileName));
         if (regular)

@@ -1,6 +1,6 @@
 #include "FileNameCheck.h"
 
-bool IsValidFileName(const QString& text) {
+bool isValidFileName(const QString& text) {
     static const QString forbidden = QStringLiteral("\\/:*?<>|") + QChar(0);
     for (QChar c : text)
         if (forbidden.contains(c))

@@ -4,4 +4,4 @@
 
 // True when the text holds none of \ / : * ? < > | (the characters a file name cannot hold on
 // Windows, so that a CD made here works there too) and no NUL. An empty text is valid.
-bool IsValidFileName(const QString& text);
+bool isValidFileName(const QString& text);

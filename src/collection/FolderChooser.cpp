@@ -2,6 +2,6 @@
 
 #include "common/UserDialogs.h"
 
-QString BrowseForFolder(UserDialogs& dialogs, const QString& title, const QString& startFolder) {
+QString browseForFolder(UserDialogs& dialogs, const QString& title, const QString& startFolder) {
     return dialogs.chooseFolder(title, startFolder).value_or(QString());
 }

@@ -6,4 +6,4 @@ class UserDialogs;
 
 // Asks the user for a folder, starting at `startFolder`; empty when cancelled. The path ends
 // in "/" only for the root.
-QString BrowseForFolder(UserDialogs& dialogs, const QString& title, const QString& startFolder);
+QString browseForFolder(UserDialogs& dialogs, const QString& title, const QString& startFolder);

@@ -21,6 +21,6 @@ QList<QByteArray> FolderListing::matchesByMasks(std::span<const QString> masks) 
     return matches;
 }
 
-bool FolderExists(const QString& path) {
+bool folderExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }

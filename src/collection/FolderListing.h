@@ -31,4 +31,4 @@ private:
 };
 
 // True when the path names an existing folder (a link to one counts; a file does not).
-bool FolderExists(const QString& path);
+bool folderExists(const QString& path);

@@ -83,13 +83,13 @@ bool Walk::visitSubFolders(FolderListing& listing) {
 
 } // namespace
 
-WalkResult WalkFolders(const QByteArray& startFolder, const ListingStep& step, LinkScope links) {
-    const QByteArray start = AddTrailingBackslash(startFolder);
+WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step, LinkScope links) {
+    const QByteArray start = NativePath::withTrailingSeparator(startFolder);
     if (start.isEmpty())
         return {};
     std::optional<QByteArray> inside;
     if (links == LinkScope::StayInside)
-        inside = AddTrailingBackslash(RawNames::realPath(start).value_or(start));
+        inside = NativePath::withTrailingSeparator(RawNames::realPath(start).value_or(start));
     FolderListing listing(start);
     Walk walk(step, std::move(inside));
     if (!walk.firstTime(listing))
@@ -98,17 +98,17 @@ WalkResult WalkFolders(const QByteArray& startFolder, const ListingStep& step, L
     return {completed && walk.error().isOk(), walk.error()};
 }
 
-WalkResult WalkFolders(const QString& startFolder, const ListingStep& step) {
-    return WalkFolders(QFile::encodeName(startFolder), step);
+WalkResult walkFolders(const QString& startFolder, const ListingStep& step) {
+    return walkFolders(QFile::encodeName(startFolder), step);
 }
 
-WalkResult WalkFolders(const QString& startFolder, const FolderStep& step) {
-    return WalkFolders(startFolder, ListingStep([&](const QString& folder, FolderListing&) {
+WalkResult walkFolders(const QString& startFolder, const FolderStep& step) {
+    return walkFolders(startFolder, ListingStep([&](const QString& folder, FolderListing&) {
                            return step(folder);
                        }));
 }
 
-WalkResult RunWithoutWaitWindow(const QString&, const QString&,
+WalkResult runWithoutWaitWindow(const QString&, const QString&,
                                 const std::function<WalkResult()>& walk) {
     return walk();
 }

@@ -49,14 +49,14 @@ struct WalkResult {
 // through symbolic links is walked only the first time; with StayInside a link to a folder
 // outside the start folder's tree is not entered at all. Not completed when the start folder
 // does not exist or a step said stop.
-WalkResult WalkFolders(const QString& startFolder, const FolderStep& step);
-WalkResult WalkFolders(const QString& startFolder, const ListingStep& step);
-WalkResult WalkFolders(const QByteArray& startFolder, const ListingStep& step,
+WalkResult walkFolders(const QString& startFolder, const FolderStep& step);
+WalkResult walkFolders(const QString& startFolder, const ListingStep& step);
+WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step,
                        LinkScope links = LinkScope::Follow);
 
 // Runs a walk under a wait window with this caption and header (the program's one is
 // WaitWindow::RunWalk); a run without a display simply calls the walk.
 using WaitWindowRunner = std::function<WalkResult(const QString& caption, const QString& header,
                                                   const std::function<WalkResult()>& walk)>;
-WalkResult RunWithoutWaitWindow(const QString& caption, const QString& header,
+WalkResult runWithoutWaitWindow(const QString& caption, const QString& header,
                                 const std::function<WalkResult()>& walk);

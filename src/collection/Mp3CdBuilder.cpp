@@ -15,15 +15,15 @@ namespace {
 
 // Playlists in every music folder, sorted, with the Create Playlists values put back after.
 Status createCdPlayLists(const Mp3CdJob& job, QList<QByteArray>& created) {
-    const TVARdlgCreatePL saved = job.vars.dlgCreatePL;
-    TVARdlgCreatePL& values = job.vars.dlgCreatePL;
-    values.radInFolders_Checked = true;
-    values.edBaseFolder_Text = job.baseFolder;
-    values.cbSubFolders_Checked = true;
-    values.cbSort_Checked = true;
+    const CreatePlaylistsInputs saved = job.vars.createPlaylists;
+    CreatePlaylistsInputs& values = job.vars.createPlaylists;
+    values.inMusicFolders = true;
+    values.baseFolder = job.baseFolder;
+    values.withSubFolders = true;
+    values.sorted = true;
     const WalkResult run =
-        PlayListCreation(values, job.dialogs, job.runner).CreatePlayLists(created);
-    job.vars.dlgCreatePL = saved;
+        PlayListCreation(values, job.dialogs, job.runner).createPlaylists(created);
+    job.vars.createPlaylists = saved;
     if (run.error.failed())
         return run.error;
     if (!run.completed)
@@ -36,7 +36,7 @@ const QString CopyFailed =
 
 WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage) {
     for (const BundleFile& file : files) {
-        if (!ProgressTick(file.target))
+        if (!progressTick(file.target))
             return {};
         const QString target = stage + file.target;
         if (!QDir().mkpath(QFileInfo(target).absolutePath()) ||
@@ -99,16 +99,16 @@ Status writeAutoRun(const QString& base) {
 
 // The INI file with the CD's playlists in place of the listed ones; it reports its own errors.
 void writeCdIni(const Mp3CdJob& job, QList<QByteArray>& created, const QString& programFolder) {
-    job.vars.PlayLists.swap(created);
-    SaveIniFile(programFolder + Mp3Cd::IniName, job.vars, job.dialogs);
-    job.vars.PlayLists.swap(created);
+    job.vars.playlists.swap(created);
+    writeInstanceIni(programFolder + Mp3Cd::IniName, job.vars, job.dialogs);
+    job.vars.playlists.swap(created);
 }
 
 } // namespace
 
-Status BuildMp3Cd(const Mp3CdJob& job) {
+Status buildMp3Cd(const Mp3CdJob& job) {
     const QString& base = job.baseFolder;
-    if (!FolderExists(base))
+    if (!folderExists(base))
         return Status::failure(QStringLiteral("Folder specified was not found!"));
     QList<QByteArray> created;
     if (Status made = createCdPlayLists(job, created); made.failed())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FolderWalk.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 class UserDialogs;
 
@@ -29,7 +29,7 @@ inline const QString CopyHeader = QStringLiteral("Copying Platterbox to your MP3
 struct Mp3CdJob {
     QString baseFolder;  // ends in "/"
     QString programPath; // the running program file
-    TSharedVariables& vars;
+    Settings& vars;
     UserDialogs& dialogs;
     WaitWindowRunner runner;
 };
@@ -40,4 +40,4 @@ struct Mp3CdJob {
 // put in place only when complete. A failure
 // carries the text to show; what earlier steps made stays on disk. The remembered Create
 // Playlists values and the listed playlists are the same afterwards.
-Status BuildMp3Cd(const Mp3CdJob& job);
+Status buildMp3Cd(const Mp3CdJob& job);

@@ -15,7 +15,7 @@
 #include <future>
 #include <utility>
 
-QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder) {
+QByteArray playlistNameFor(const QByteArray& folder, const QByteArray& baseFolder) {
     const QList<QByteArray> names = folder.mid(baseFolder.size()).split('/');
     QByteArray name;
     for (const QByteArray& part : names) {
@@ -28,26 +28,26 @@ QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolde
     return (name.isEmpty() ? QByteArrayLiteral("PlayList") : name) + ".M3U";
 }
 
-QString PlayListNameFor(const QString& folder, const QString& baseFolder) {
+QString playlistNameFor(const QString& folder, const QString& baseFolder) {
     return QFile::decodeName(
-        PlayListNameFor(QFile::encodeName(folder), QFile::encodeName(baseFolder)));
+        playlistNameFor(QFile::encodeName(folder), QFile::encodeName(baseFolder)));
 }
 
-PlayListCreation::PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs,
+PlayListCreation::PlayListCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs,
                                    WaitWindowRunner runner, Flush flush)
     : values_(values), dialogs_(dialogs), runner_(std::move(runner)), flush_(std::move(flush)),
-      collator_(SortCollator()) {}
+      collator_(sortCollator()) {}
 
-WalkResult PlayListCreation::CreatePlayLists(QList<QByteArray>& created) {
+WalkResult PlayListCreation::createPlaylists(QList<QByteArray>& created) {
     created_ = &created;
     writtenFolders_.clear();
     folderFiles_.clear();
-    values_.edBaseFolder_Text = AddTrailingBackslash(values_.edBaseFolder_Text);
-    values_.edPLFolder_Text = AddTrailingBackslash(values_.edPLFolder_Text);
-    baseFolder_ = QFile::encodeName(values_.edBaseFolder_Text);
+    values_.baseFolder = NativePath::withTrailingSeparator(values_.baseFolder);
+    values_.playlistsFolder = NativePath::withTrailingSeparator(values_.playlistsFolder);
+    baseFolder_ = QFile::encodeName(values_.baseFolder);
     WalkResult result;
-    if (!FolderExists(values_.edBaseFolder_Text))
-        dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.edBaseFolder_Text);
+    if (!folderExists(values_.baseFolder))
+        dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.baseFolder);
     else
         result = createBelowBaseFolder();
     folderFiles_.clear();
@@ -57,21 +57,21 @@ WalkResult PlayListCreation::CreatePlayLists(QList<QByteArray>& created) {
 
 WalkResult PlayListCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
-    if (!values_.radInFolders_Checked)
-        QDir().mkpath(values_.edBaseFolder_Text + values_.edPLFolder_Text);
+    if (!values_.inMusicFolders)
+        QDir().mkpath(values_.baseFolder + values_.playlistsFolder);
     const ListingStep step = [this](const QString& folder, FolderListing& listing) {
-        return CreateFolderPlayList(folder, listing);
+        return createFolderPlaylist(folder, listing);
     };
-    if (!values_.cbSubFolders_Checked) {
+    if (!values_.withSubFolders) {
         FolderListing listing(baseFolder_);
-        const StepResult result = step(values_.edBaseFolder_Text, listing);
+        const StepResult result = step(values_.baseFolder, listing);
         return flushed({result.goesOn(), result.error()});
     }
     // The flush runs under the wait window too: it may take a while on a slow disk.
     return runner_(QStringLiteral("Creating Playlists"),
                    QStringLiteral("Currently creating playlist for folder:"), [&] {
                        // A run writes only into the tree it was given.
-                       return flushed(WalkFolders(baseFolder_, step, LinkScope::StayInside));
+                       return flushed(walkFolders(baseFolder_, step, LinkScope::StayInside));
                    });
 }
 
@@ -91,24 +91,24 @@ Status PlayListCreation::flushResponsively(const QByteArray& folder) {
     std::future<Status> pending = std::async(std::launch::async, flush_, folder);
     const QString shown = decodeText(folder);
     while (pending.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        ProgressTick(shown);
+        progressTick(shown);
     return pending.get();
 }
 
-StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderListing& listing) {
+StepResult PlayListCreation::createFolderPlaylist(const QString& folder, FolderListing& listing) {
     folderFiles_.clear();
-    if (!ProgressTick(folder))
+    if (!progressTick(folder))
         return StepResult::stop();
     collectFolderFiles(listing);
     const QByteArray path = playListPath(listing.nativePath());
-    if (!values_.radInFolders_Checked) {
+    if (!values_.inMusicFolders) {
         // Both sides cleaned alike, so that a playlists folder such as ".." or "./x" gives
         // entries that name the files.
-        const QByteArray folder = cleanPath(listing.nativePath());
+        const QByteArray folder = NativePath::clean(listing.nativePath());
         for (QByteArray& name : folderFiles_)
-            name = MakeRelativePath(folder + name, path);
+            name = NativePath::makeRelative(folder + name, path);
     }
-    if (Status saved = SaveFolderPlayList(path); saved.failed())
+    if (Status saved = saveFolderPlaylist(path); saved.failed())
         return StepResult::fail(saved);
     // A tree may hold mount points: each file system that got a playlist is flushed.
     const quint64 device = listing.id().device;
@@ -119,34 +119,34 @@ StepResult PlayListCreation::CreateFolderPlayList(const QString& folder, FolderL
 
 void PlayListCreation::collectFolderFiles(FolderListing& listing) {
     folderFiles_ = listing.matchesByMasks(MediaMasks);
-    if (!values_.cbSort_Checked)
+    if (!values_.sorted)
         return;
     QStringList texts;
     texts.reserve(folderFiles_.size());
     for (const QByteArray& name : std::as_const(folderFiles_))
-        texts.append(DecodeEntry(name));
+        texts.append(decodeEntry(name));
     EntryList sorted;
     sorted.reserve(folderFiles_.size());
-    for (qsizetype index : LocaleSortedOrder(texts, collator_))
+    for (qsizetype index : localeSortedOrder(texts, collator_))
         sorted.append(folderFiles_.at(index));
     folderFiles_ = sorted;
 }
 
 QByteArray PlayListCreation::playListPath(const QByteArray& folder) const {
-    const QByteArray name = PlayListNameFor(folder, baseFolder_);
-    if (values_.radInFolders_Checked)
+    const QByteArray name = playlistNameFor(folder, baseFolder_);
+    if (values_.inMusicFolders)
         return folder + '_' + name;
-    return cleanPath(baseFolder_ + QFile::encodeName(values_.edPLFolder_Text) + name);
+    return NativePath::clean(baseFolder_ + QFile::encodeName(values_.playlistsFolder) + name);
 }
 
-Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
+Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
     // A line of the playlist cannot hold a line break: such a name would read back as two
     // entries that name nothing, so the file is left out.
     folderFiles_.removeIf(
         [](const QByteArray& entry) { return entry.contains('\n') || entry.contains('\r'); });
     if (folderFiles_.isEmpty())
         return Status::ok();
-    if (FileOperations::replaceFileUnflushed(path, PlayListText(folderFiles_)).failed())
+    if (FileOperations::replaceFileUnflushed(path, playlistText(folderFiles_)).failed())
         return reportWriteError(decodeText(path));
     if (created_)
         created_->append(path);
@@ -154,7 +154,7 @@ Status PlayListCreation::SaveFolderPlayList(const QByteArray& path) {
 }
 
 Status PlayListCreation::reportWriteError(const QString& path) {
-    WalkProgress* wait = CurrentWaitWindow();
+    WalkProgress* wait = currentWaitWindow();
     if (wait)
         wait->setStayOnTop(false);
     dialogs_.showMessage(QLatin1String("Error creating play list:\r") + path);

@@ -3,7 +3,7 @@
 #include "FolderWalk.h"
 #include "platform/FileOperations.h"
 #include "playlists/PlayListFile.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QCollator>
 #include <QHash>
@@ -15,8 +15,8 @@ class UserDialogs;
 // The file name of a folder's playlist: the folder's path below the base folder with " - "
 // between its names ("Rock - Live 1999 - CD1.M3U"), "PlayList.M3U" for the base folder.
 // Both paths end in "/" and the folder lies below (or is) the base folder.
-QString PlayListNameFor(const QString& folder, const QString& baseFolder);
-QByteArray PlayListNameFor(const QByteArray& folder, const QByteArray& baseFolder);
+QString playlistNameFor(const QString& folder, const QString& baseFolder);
+QByteArray playlistNameFor(const QByteArray& folder, const QByteArray& baseFolder);
 
 // Creation runs: one playlist for every folder that holds media files, with the remembered
 // Create Playlists values as parameters. Messages go through `dialogs`.
@@ -25,17 +25,17 @@ public:
     // Makes what was written to the file system holding a folder durable.
     using Flush = std::function<Status(const QByteArray& folder)>;
 
-    PlayListCreation(TVARdlgCreatePL& values, UserDialogs& dialogs, WaitWindowRunner runner,
+    PlayListCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs, WaitWindowRunner runner,
                      Flush flush = FileOperations::flushFileSystem);
 
     // One run; every playlist written is appended to `created` as a full path. Completed when
     // the run went through to its end; a write error ends it and is returned. The playlists
     // are written to the disk together when the run ends.
-    WalkResult CreatePlayLists(QList<QByteArray>& created);
+    WalkResult createPlaylists(QList<QByteArray>& created);
     // The step of a run.
-    StepResult CreateFolderPlayList(const QString& folder, FolderListing& listing);
+    StepResult createFolderPlaylist(const QString& folder, FolderListing& listing);
     // Writes the folder's files as a playlist (none when there are none) and records it.
-    Status SaveFolderPlayList(const QByteArray& path);
+    Status saveFolderPlaylist(const QByteArray& path);
 
 private:
     WalkResult createBelowBaseFolder();
@@ -45,7 +45,7 @@ private:
     void collectFolderFiles(FolderListing& listing);
     Status reportWriteError(const QString& path);
 
-    TVARdlgCreatePL& values_;
+    CreatePlaylistsInputs& values_;
     UserDialogs& dialogs_;
     WaitWindowRunner runner_;
     Flush flush_;

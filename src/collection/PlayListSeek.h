@@ -10,12 +10,12 @@ class FolderListing;
 // The step of adding playlists: appends the folder's playlist files (all M3U, then all PLS
 // matches, folders named like playlists included) to `found`, as full paths in the file
 // system's bytes.
-StepResult SeekPlayLists(const QString& folder, FolderListing& listing, QList<QByteArray>& found);
-StepResult SeekPlayLists(const QString& folder, QList<QByteArray>& found);
+StepResult findPlaylists(const QString& folder, FolderListing& listing, QList<QByteArray>& found);
+StepResult findPlaylists(const QString& folder, QList<QByteArray>& found);
 
 // Adds the playlists of a folder, and with `subFolders` those of every folder below it in a
 // walk under the runner's wait window. Completed when the search went through to its end.
-bool SeekPlayListsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
+bool findPlaylistsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found);
-bool SeekPlayListsIn(const QString& folder, bool subFolders, const WaitWindowRunner& runner,
+bool findPlaylistsIn(const QString& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found);

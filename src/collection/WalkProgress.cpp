@@ -2,17 +2,17 @@
 
 namespace {
 // The one program-wide reference to the open wait window.
-WalkProgress* currentWaitWindow = nullptr;
+WalkProgress* openWaitWindow = nullptr;
 } // namespace
 
-WalkProgress* CurrentWaitWindow() {
-    return currentWaitWindow;
+WalkProgress* currentWaitWindow() {
+    return openWaitWindow;
 }
 
-void SetCurrentWaitWindow(WalkProgress* progress) {
-    currentWaitWindow = progress;
+void setCurrentWaitWindow(WalkProgress* progress) {
+    openWaitWindow = progress;
 }
 
-bool ProgressTick(const QString& folder) {
-    return currentWaitWindow ? currentWaitWindow->tick(folder) : true;
+bool progressTick(const QString& folder) {
+    return openWaitWindow ? openWaitWindow->tick(folder) : true;
 }

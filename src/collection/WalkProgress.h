@@ -14,8 +14,8 @@ public:
 };
 
 // The open wait window, or null. The window sets itself here and clears it when destroyed.
-WalkProgress* CurrentWaitWindow();
-void SetCurrentWaitWindow(WalkProgress* progress);
+WalkProgress* currentWaitWindow();
+void setCurrentWaitWindow(WalkProgress* progress);
 
 // First action of every folder step: without a current wait window it only says "go on".
-bool ProgressTick(const QString& folder);
+bool progressTick(const QString& folder);

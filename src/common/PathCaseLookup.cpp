@@ -69,7 +69,7 @@ bool PathCaseLookup::nameExists(const QByteArray& path) {
 QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
     // One character per byte: the rules see the ASCII separators, the other bytes pass through.
     const QString text = QString::fromLatin1(entry);
-    if (IsUrlEntry(text) || isWindowsAbsoluteEntry(text))
+    if (isUrlEntry(text) || isWindowsAbsoluteEntry(text))
         return entry;
     const QString resolved =
         PathRules(PathStyle::Posix)

@@ -140,7 +140,7 @@ QString PathRules::resolveEntryPath(const QString& entry, const QString& referen
 
 QString PathRules::resolveEntryPath(const QString& entry, const QString& reference,
                                     const NameExists& exists) const {
-    if (IsUrlEntry(entry))
+    if (isUrlEntry(entry))
         return entry;
     if (style_ == PathStyle::Windows)
         return resolveSeparatedPath(entry, reference);
@@ -193,7 +193,7 @@ QString PathRules::makeRelativePath(const QString& givenPath, const QString& giv
     return parentGroup(*this).repeated(restReference.count(sep)) + restPath;
 }
 
-QString AsciiUpperCase(const QString& text) {
+QString asciiUpperCase(const QString& text) {
     QString result = text;
     for (QChar& c : result) {
         if (c >= u'a' && c <= u'z')
@@ -207,35 +207,37 @@ bool isWindowsAbsoluteEntry(const QString& entry) {
            entry.at(2) == u'\\';
 }
 
-bool IsUrlEntry(const QString& entry) {
+bool isUrlEntry(const QString& entry) {
     const qsizetype schemeEnd = entry.indexOf(QLatin1String("://"));
     return schemeEnd >= 2 &&
            std::all_of(entry.cbegin(), entry.cbegin() + schemeEnd, isSchemeCharacter);
 }
 
-QString AddTrailingBackslash(const QString& path) {
+namespace NativePath {
+
+QString withTrailingSeparator(const QString& path) {
     return PathRules(PathStyle::Posix).addTrailingSeparator(path);
 }
 
-QString ResolveEntryPath(const QString& entry, const QString& reference) {
+QString resolveEntry(const QString& entry, const QString& reference) {
     return PathRules(PathStyle::Posix).resolveEntryPath(entry, reference, [](const QString& path) {
         return QFileInfo::exists(path);
     });
 }
 
-QString MakeRelativePath(const QString& path, const QString& reference) {
+QString makeRelative(const QString& path, const QString& reference) {
     return PathRules(PathStyle::Posix).makeRelativePath(path, reference);
 }
 
-QString ExtractFilePath(const QString& path) {
+QString folderPart(const QString& path) {
     return PathRules(PathStyle::Posix).folderPart(path);
 }
 
-QString ExtractFileName(const QString& path) {
+QString fileName(const QString& path) {
     return PathRules(PathStyle::Posix).fileNamePart(path);
 }
 
-QString ExtractFileExt(const QString& path) {
+QString extension(const QString& path) {
     return PathRules(PathStyle::Posix).extension(path);
 }
 
@@ -246,23 +248,23 @@ QString carried(const QByteArray& path) {
 }
 } // namespace
 
-QByteArray AddTrailingBackslash(const QByteArray& path) {
-    return AddTrailingBackslash(carried(path)).toLatin1();
+QByteArray withTrailingSeparator(const QByteArray& path) {
+    return withTrailingSeparator(carried(path)).toLatin1();
 }
 
-QByteArray MakeRelativePath(const QByteArray& path, const QByteArray& reference) {
-    return MakeRelativePath(carried(path), carried(reference)).toLatin1();
+QByteArray makeRelative(const QByteArray& path, const QByteArray& reference) {
+    return makeRelative(carried(path), carried(reference)).toLatin1();
 }
 
-QByteArray ExtractFilePath(const QByteArray& path) {
-    return ExtractFilePath(carried(path)).toLatin1();
+QByteArray folderPart(const QByteArray& path) {
+    return folderPart(carried(path)).toLatin1();
 }
 
-QByteArray ExtractFileName(const QByteArray& path) {
-    return ExtractFileName(carried(path)).toLatin1();
+QByteArray fileName(const QByteArray& path) {
+    return fileName(carried(path)).toLatin1();
 }
 
-QByteArray cleanPath(const QByteArray& path) {
+QByteArray clean(const QByteArray& path) {
     if (path.isEmpty())
         return path;
     const bool folder = path.endsWith('/');
@@ -271,3 +273,5 @@ QByteArray cleanPath(const QByteArray& path) {
         cleaned += '/';
     return cleaned;
 }
+
+} // namespace NativePath

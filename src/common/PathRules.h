@@ -50,26 +50,28 @@ private:
 };
 
 // Changes only the ASCII letters a to z.
-QString AsciiUpperCase(const QString& text);
+QString asciiUpperCase(const QString& text);
 // True for "scheme://..." entries.
-bool IsUrlEntry(const QString& entry);
+bool isUrlEntry(const QString& entry);
 // True for "C:\..." entries: a drive letter, a colon and a backslash.
 bool isWindowsAbsoluteEntry(const QString& entry);
 
-// The native (POSIX) helpers the rest of the program calls.
-QString AddTrailingBackslash(const QString& path);
+// The native (POSIX) rules the rest of the program works with, on text and on paths as the
+// file system's bytes (the rules only look at ASCII, so any bytes pass through).
+namespace NativePath {
+QString withTrailingSeparator(const QString& path);
 // Resolves with the file system deciding what a backslash is (see resolveEntryPath).
-QString ResolveEntryPath(const QString& entry, const QString& reference);
-QString MakeRelativePath(const QString& path, const QString& reference);
-QString ExtractFilePath(const QString& path); // folder part
-QString ExtractFileName(const QString& path); // file name part
-QString ExtractFileExt(const QString& path);  // extension
+QString resolveEntry(const QString& entry, const QString& reference);
+QString makeRelative(const QString& path, const QString& reference);
+QString folderPart(const QString& path);
+QString fileName(const QString& path);
+QString extension(const QString& path);
 
-// The same on paths as the file system's bytes (the rules only look at ASCII).
-QByteArray AddTrailingBackslash(const QByteArray& path);
-QByteArray MakeRelativePath(const QByteArray& path, const QByteArray& reference);
-QByteArray ExtractFilePath(const QByteArray& path);
-QByteArray ExtractFileName(const QByteArray& path);
+QByteArray withTrailingSeparator(const QByteArray& path);
+QByteArray makeRelative(const QByteArray& path, const QByteArray& reference);
+QByteArray folderPart(const QByteArray& path);
+QByteArray fileName(const QByteArray& path);
 // "//", "/./" and "name/.." taken out by the text alone, as a reference must be before paths
 // are made relative to it; a leading ".." of a relative path stays.
-QByteArray cleanPath(const QByteArray& path);
+QByteArray clean(const QByteArray& path);
+} // namespace NativePath

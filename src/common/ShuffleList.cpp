@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-quint32 UtcMillisecondsOfDay() {
+quint32 utcMillisecondsOfDay() {
     return quint32(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
 }
 
@@ -14,7 +14,7 @@ quint32 ShuffleGenerator::next(quint32 count) {
     return quint32((quint64(seed_) * count) >> 32);
 }
 
-QList<qsizetype> ShufflePermutation(qsizetype count, quint32 seed) {
+QList<qsizetype> shufflePermutation(qsizetype count, quint32 seed) {
     QList<qsizetype> remaining(count);
     std::iota(remaining.begin(), remaining.end(), qsizetype(0));
     QList<qsizetype> order;

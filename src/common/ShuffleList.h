@@ -7,7 +7,7 @@
 
 // Milliseconds since midnight, UTC; seeds every shuffle.
 using ShuffleClock = std::function<quint32()>;
-quint32 UtcMillisecondsOfDay();
+quint32 utcMillisecondsOfDay();
 
 // The 32-bit linear congruential generator that draws the shuffle.
 class ShuffleGenerator {
@@ -22,11 +22,11 @@ private:
 
 // The permutation a shuffle of `count` items takes with this seed: result[i] is the index in
 // the original list of the item that ends up at position i.
-QList<qsizetype> ShufflePermutation(qsizetype count, quint32 seed);
+QList<qsizetype> shufflePermutation(qsizetype count, quint32 seed);
 
 template <typename T>
-void ShuffleList(QList<T>& list, const ShuffleClock& clock = UtcMillisecondsOfDay) {
-    const QList<qsizetype> order = ShufflePermutation(list.size(), clock());
+void shuffleList(QList<T>& list, const ShuffleClock& clock = utcMillisecondsOfDay) {
+    const QList<qsizetype> order = shufflePermutation(list.size(), clock());
     QList<T> shuffled;
     shuffled.reserve(list.size());
     for (qsizetype index : order)

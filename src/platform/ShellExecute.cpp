@@ -203,7 +203,7 @@ int launchVerb(GAppInfo* app, const QString& verb, const QString& file) {
 
 } // namespace
 
-int ShellExecute(const QString& verb, const QString& file) {
+int openWithVerb(const QString& verb, const QString& file) {
     const GObjectPtr<GAppInfo> app = defaultPlayer();
     if (!app)
         return NoAssociation;

@@ -17,6 +17,6 @@ inline const QString PlayListMimeType = QStringLiteral("audio/x-mpegurl");
 // verb "open" (any case) launches the default application of the playlist type with the file;
 // another verb launches the matching desktop action of that application, or a well-known
 // player's own option for "Play" / "Enqueue"; otherwise NoAssociation.
-int ShellExecute(const QString& verb, const QString& file);
+int openWithVerb(const QString& verb, const QString& file);
 
 } // namespace Shell

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
-QCollator SortCollator() {
+QCollator sortCollator() {
     const QLocale user;
     // English has no rules of its own, so its collation is the root locale's.
     QCollator collator(user.language() == QLocale::C ? QLocale(QLocale::English) : user);
@@ -13,7 +13,7 @@ QCollator SortCollator() {
     return collator;
 }
 
-QList<qsizetype> LocaleSortedOrder(const QStringList& texts, const QCollator& collator) {
+QList<qsizetype> localeSortedOrder(const QStringList& texts, const QCollator& collator) {
     QList<qsizetype> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
@@ -22,13 +22,13 @@ QList<qsizetype> LocaleSortedOrder(const QStringList& texts, const QCollator& co
     return order;
 }
 
-QList<qsizetype> LocaleSortedOrder(const QStringList& texts) {
-    return LocaleSortedOrder(texts, SortCollator());
+QList<qsizetype> localeSortedOrder(const QStringList& texts) {
+    return localeSortedOrder(texts, sortCollator());
 }
 
-void SortLocaleAware(QStringList& texts) {
+void sortLocaleAware(QStringList& texts) {
     QStringList sorted;
-    for (qsizetype index : LocaleSortedOrder(texts))
+    for (qsizetype index : localeSortedOrder(texts))
         sorted << texts.at(index);
     texts = sorted;
 }

@@ -6,9 +6,9 @@
 // The user's locale's collation, letter case ignored. In the C/POSIX locale (programs started
 // by services and some launchers) it is the neutral collation of the root locale, so that
 // "Ä" and "é" sort among the letters rather than after "z".
-QCollator SortCollator();
+QCollator sortCollator();
 
 // Order of texts as the collator compares them; equal texts keep their order.
-QList<qsizetype> LocaleSortedOrder(const QStringList& texts, const QCollator& collator);
-QList<qsizetype> LocaleSortedOrder(const QStringList& texts);
-void SortLocaleAware(QStringList& texts);
+QList<qsizetype> localeSortedOrder(const QStringList& texts, const QCollator& collator);
+QList<qsizetype> localeSortedOrder(const QStringList& texts);
+void sortLocaleAware(QStringList& texts);

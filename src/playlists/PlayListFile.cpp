@@ -253,23 +253,23 @@ Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
     return Status::ok();
 }
 
-PlayListContent ParsePlayList(const QByteArray& bytes) {
+PlayListContent parsePlaylist(const QByteArray& bytes) {
     const IndexedPlayList indexed = indexPlaylist(bytes);
     return {indexed.format, indexed.entries.toList()};
 }
 
-PlayListContent ReadPlayList(QIODevice& device) {
-    return ParsePlayList(device.readAll());
+PlayListContent readPlaylist(QIODevice& device) {
+    return parsePlaylist(device.readAll());
 }
 
-Status CheckPlayListFileType(const QString& path) {
+Status checkPlaylistFileType(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir() || FileOperations::isRegularFile(path))
         return Status::ok();
     return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") + path);
 }
 
-Status LoadPlayList(const QString& path, PlayListContent& content) {
+Status loadPlaylist(const QString& path, PlayListContent& content) {
     IndexedPlayList indexed;
     if (Status loaded = loadIndexedPlaylist(path, indexed); loaded.failed())
         return loaded;
@@ -277,22 +277,22 @@ Status LoadPlayList(const QString& path, PlayListContent& content) {
     return Status::ok();
 }
 
-Status LoadPlayList(const QString& path, EntryList& entries) {
+Status loadPlaylist(const QString& path, EntryList& entries) {
     PlayListContent content;
-    const Status status = LoadPlayList(path, content);
+    const Status status = loadPlaylist(path, content);
     if (status.isOk())
         entries = content.entries;
     return status;
 }
 
-QByteArray PlayListText(const EntryList& entries) {
+QByteArray playlistText(const EntryList& entries) {
     QByteArray text;
     for (const QByteArray& entry : entries)
         text += entry + "\r\n";
     return text;
 }
 
-QByteArray PlsText(const EntryList& entries) {
+QByteArray plsText(const EntryList& entries) {
     QByteArray text = QByteArrayLiteral("[playlist]\r\n");
     for (qsizetype i = 0; i < entries.size(); ++i)
         text += "File" + QByteArray::number(i + 1) + '=' + IniDocument::storedValue(entries.at(i)) +
@@ -302,30 +302,30 @@ QByteArray PlsText(const EntryList& entries) {
     return text;
 }
 
-Status WritePlayList(const QString& path, const EntryList& entries, PlayListFormat format,
+Status writePlaylist(const QString& path, const EntryList& entries, PlayListFormat format,
                      PlayListEncoding encoding) {
-    return WritePlayList(QFile::encodeName(path), entries, format, encoding);
+    return writePlaylist(QFile::encodeName(path), entries, format, encoding);
 }
 
-Status WritePlayList(const QByteArray& path, const EntryList& entries, PlayListFormat format,
+Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListFormat format,
                      PlayListEncoding encoding) {
     const QByteArray text =
-        format == PlayListFormat::Pls ? PlsText(entries) : PlayListText(entries);
+        format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries);
     if (encoding == PlayListEncoding::Bytes)
         return FileOperations::writeFileAtomically(path, text);
     QStringEncoder utf16(encoding == PlayListEncoding::Utf16LE ? QStringEncoder::Utf16LE
                                                                : QStringEncoder::Utf16BE,
                          QStringEncoder::Flag::WriteBom);
-    return FileOperations::writeFileAtomically(path, QByteArray(utf16.encode(DecodeEntry(text))));
+    return FileOperations::writeFileAtomically(path, QByteArray(utf16.encode(decodeEntry(text))));
 }
 
-QString DecodeEntry(QByteArrayView entry) {
+QString decodeEntry(QByteArrayView entry) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(entry);
     return utf8.hasError() ? decodeWindows1252(entry) : text;
 }
 
-QByteArray EncodeEntry(const QString& text) {
+QByteArray encodeEntry(const QString& text) {
     return text.toUtf8();
 }

@@ -10,13 +10,13 @@
 #include <QFile>
 
 namespace {
-bool partialShuffle(const TVARdlgPreferences& options) {
-    return options.grpShuffle_Tag == 1;
+bool partialShuffle(const Preferences& options) {
+    return options.shuffleMode == 1;
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
 bool isBlankEntry(QByteArrayView entry) {
-    return DecodeEntry(entry).trimmed().isEmpty();
+    return decodeEntry(entry).trimmed().isEmpty();
 }
 
 } // namespace
@@ -30,59 +30,57 @@ PlayingModule::~PlayingModule() {
     FileOperations::deleteFile(temporaryPlayListPath_);
 }
 
-void PlayingModule::ExecuteSelectedPlayLists(const QStringList& paths,
-                                             const TVARdlgPreferences& options) {
+void PlayingModule::executePlaylists(const QStringList& paths, const Preferences& options) {
     QList<QByteArray> bytes;
     for (const QString& path : paths)
         bytes.append(QFile::encodeName(path));
-    ExecuteSelectedPlayLists(bytes, options);
+    executePlaylists(bytes, options);
 }
 
-void PlayingModule::ExecuteSelectedPlayLists(const QList<QByteArray>& paths,
-                                             const TVARdlgPreferences& options) {
+void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options) {
     QList<QByteArray> order = paths;
-    if (partialShuffle(options) && options.cbShufflePL_Checked)
-        ShuffleList(order, clock_);
+    if (partialShuffle(options) && options.shufflePlaylists)
+        shuffleList(order, clock_);
     for (const QByteArray& path : order) {
-        if (Status status = AddToExecutionList(path, ExtractFilePath(path), options);
+        if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
             status.failed()) {
             abandon(status);
             return;
         }
     }
-    PlayExecutionList(options);
+    playExecutionList(options);
 }
 
-void PlayingModule::ExecuteSelectedSongs(const EntryList& songs, const QByteArray& base,
-                                         const TVARdlgPreferences& options) {
+void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,
+                                 const Preferences& options) {
     for (const QByteArray& song : songs) {
-        if (Status status = AddToExecutionList(song, base, options); status.failed()) {
+        if (Status status = addToExecutionList(song, base, options); status.failed()) {
             abandon(status);
             return;
         }
     }
-    PlayExecutionList(options);
+    playExecutionList(options);
 }
 
-void PlayingModule::ExecuteSelectedSongs(const QStringList& songs, const QString& base,
-                                         const TVARdlgPreferences& options) {
+void PlayingModule::executeSongs(const QStringList& songs, const QString& base,
+                                 const Preferences& options) {
     EntryList entries;
     for (const QString& song : songs)
-        entries.append(EncodeEntry(song));
-    ExecuteSelectedSongs(entries, QFile::encodeName(base), options);
+        entries.append(encodeEntry(song));
+    executeSongs(entries, QFile::encodeName(base), options);
 }
 
-Status PlayingModule::AddToExecutionList(const QString& name, const QString& base,
-                                         const TVARdlgPreferences& options) {
-    return AddToExecutionList(QFile::encodeName(name), QFile::encodeName(base), options);
+Status PlayingModule::addToExecutionList(const QString& name, const QString& base,
+                                         const Preferences& options) {
+    return addToExecutionList(QFile::encodeName(name), QFile::encodeName(base), options);
 }
 
-Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArray& base,
-                                         const TVARdlgPreferences& options) {
+Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArray& base,
+                                         const Preferences& options) {
     if (isBlankEntry(name))
         return Status::ok();
     const QByteArray full = lookup_.resolveEntry(name, base);
-    if (AsciiUpperCase(ExtractFileExt(QString::fromLatin1(name))) != QLatin1String(".M3U")) {
+    if (asciiUpperCase(NativePath::extension(QString::fromLatin1(name))) != QLatin1String(".M3U")) {
         appendToExecution(full);
         return Status::ok();
     }
@@ -90,9 +88,9 @@ Status PlayingModule::AddToExecutionList(const QByteArray& name, const QByteArra
     if (Status status = loadIndexedPlaylist(full, playlist); status.failed())
         return status;
     const EntryTable& entries = playlist.entries;
-    const bool shuffled = partialShuffle(options) && options.cbShuffleWithinPL_Checked;
+    const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
-        shuffled ? ShufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
+        shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
         if (!isBlankEntry(entry))
@@ -113,8 +111,8 @@ void PlayingModule::appendToExecution(const QByteArray& path) {
     executionText_ += "\r\n";
 }
 
-QByteArray PlayingModule::executionText(const TVARdlgPreferences& options) {
-    if (options.grpShuffle_Tag != 2)
+QByteArray PlayingModule::executionText(const Preferences& options) {
+    if (options.shuffleMode != 2)
         return std::exchange(executionText_, QByteArray());
     const qsizetype count = executionStarts_.size();
     const auto entryAt = [this, count](qsizetype index) {
@@ -125,21 +123,21 @@ QByteArray PlayingModule::executionText(const TVARdlgPreferences& options) {
     };
     QByteArray text;
     text.reserve(executionText_.size());
-    for (qsizetype index : ShufflePermutation(count, clock_()))
+    for (qsizetype index : shufflePermutation(count, clock_()))
         text += entryAt(index);
     return text;
 }
 
-QString PlayingModule::chosenVerb(const TVARdlgPreferences& options) {
-    if (options.radCommand_ItemIndex == 3)
-        return options.edCommand_Text;
-    const int index = options.radCommand_ItemIndex;
+QString PlayingModule::chosenVerb(const Preferences& options) {
+    if (options.verb == 3)
+        return options.customVerb;
+    const int index = options.verb;
     // An index the options dialog never produces falls back to "open".
     return (index >= 0 && index < int(PlayVerbs.size())) ? PlayVerbs.at(size_t(index))
                                                          : PlayVerbs.at(0);
 }
 
-void PlayingModule::PlayExecutionList(const TVARdlgPreferences& options) {
+void PlayingModule::playExecutionList(const Preferences& options) {
     if (executionStarts_.isEmpty()) {
         endExecution();
         return;

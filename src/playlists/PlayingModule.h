@@ -4,7 +4,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/ShuffleList.h"
 #include "common/Status.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QStringList>
 #include <functional>
@@ -21,45 +21,41 @@ public:
     using Launcher = std::function<int(const QString& verb, const QString& file)>;
 
     PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
-                  ShuffleClock clock = UtcMillisecondsOfDay);
+                  ShuffleClock clock = utcMillisecondsOfDay);
     // The temporary playlist goes with the program.
     ~PlayingModule();
     PlayingModule(const PlayingModule&) = delete;
     PlayingModule& operator=(const PlayingModule&) = delete;
 
     // Selected playlists in list order (full paths, as the file system's bytes).
-    void ExecuteSelectedPlayLists(const QList<QByteArray>& paths,
-                                  const TVARdlgPreferences& options);
-    void ExecuteSelectedPlayLists(const QStringList& paths, const TVARdlgPreferences& options);
+    void executePlaylists(const QList<QByteArray>& paths, const Preferences& options);
+    void executePlaylists(const QStringList& paths, const Preferences& options);
     // Selected songs, resolved against the focused playlist's folder: the entries as read
     // (their bytes), or as shown (edited text, written as UTF-8).
-    void ExecuteSelectedSongs(const EntryList& songs, const QByteArray& base,
-                              const TVARdlgPreferences& options);
-    void ExecuteSelectedSongs(const QStringList& songs, const QString& base,
-                              const TVARdlgPreferences& options);
+    void executeSongs(const EntryList& songs, const QByteArray& base, const Preferences& options);
+    void executeSongs(const QStringList& songs, const QString& base, const Preferences& options);
 
     // Adds what one name stands for: an ".M3U" is expanded one level, anything else is one
     // line. Fails with "Cannot open file <path>" for an M3U that cannot be read.
-    Status AddToExecutionList(const QString& name, const QString& base,
-                              const TVARdlgPreferences& options);
-    Status AddToExecutionList(const QByteArray& name, const QByteArray& base,
-                              const TVARdlgPreferences& options);
+    Status addToExecutionList(const QString& name, const QString& base, const Preferences& options);
+    Status addToExecutionList(const QByteArray& name, const QByteArray& base,
+                              const Preferences& options);
     // Writes, launches, reports; the execution list is empty afterwards in every case.
-    void PlayExecutionList(const TVARdlgPreferences& options);
+    void playExecutionList(const Preferences& options);
 
     // How many paths were gathered so far.
     qsizetype executionCount() const { return executionStarts_.size(); }
     const QString& temporaryPlayListPath() const { return temporaryPlayListPath_; }
 
     // The verb the options choose: "open", "Play", "Enqueue" or the custom text.
-    static QString chosenVerb(const TVARdlgPreferences& options);
+    static QString chosenVerb(const Preferences& options);
 
 private:
     // The list and the folder listings start afresh.
     void endExecution();
     void appendToExecution(const QByteArray& path);
     // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
-    QByteArray executionText(const TVARdlgPreferences& options);
+    QByteArray executionText(const Preferences& options);
     void reportLaunchResult(int result, const QString& verb);
     // An unreadable playlist ends the execution with the file-open message.
     void abandon(const Status& status);

@@ -45,7 +45,7 @@ QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
     const QByteArray& path = paths_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return decodeText(ExtractFileName(path));
+        return decodeText(NativePath::fileName(path));
     case Qt::ToolTipRole:
         return decodeText(path);
     case PathRole:
@@ -235,7 +235,7 @@ void PlaylistListModel::sortByName() {
         texts.append(decodeText(path));
     QList<QByteArray> sorted;
     sorted.reserve(count());
-    for (qsizetype row : LocaleSortedOrder(texts))
+    for (qsizetype row : localeSortedOrder(texts))
         sorted.append(paths_.at(row));
     beginResetModel();
     paths_ = std::move(sorted);

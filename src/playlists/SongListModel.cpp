@@ -19,9 +19,9 @@ qsizetype characterStart(QByteArrayView text, qsizetype at) {
 // The first ShownLength bytes and an ellipsis, decoded as the whole entry would be.
 QString shownText(QByteArrayView entry) {
     if (entry.size() <= SongListModel::ShownLength)
-        return DecodeEntry(entry);
+        return decodeEntry(entry);
     const QByteArrayView head = entry.first(characterStart(entry, SongListModel::ShownLength));
-    return (entry.isValidUtf8() ? DecodeEntry(head) : decodeWindows1252(head)) + QChar(0x2026);
+    return (entry.isValidUtf8() ? decodeEntry(head) : decodeWindows1252(head)) + QChar(0x2026);
 }
 
 // The entry with its middle left out: how it begins decides how it resolves, its end names
@@ -49,7 +49,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return shownText(entry(index.row()));
     case Qt::ToolTipRole:
-        return DecodeEntry(resolveEntryOnDisk(shortenedEntry(entry(index.row())), baseFolder_));
+        return decodeEntry(resolveEntryOnDisk(shortenedEntry(entry(index.row())), baseFolder_));
     default:
         return {};
     }
@@ -78,7 +78,7 @@ void SongListModel::replace(IndexedPlayList playlist, const QByteArray& listPath
     playlist_ = std::move(playlist);
     listPath_ = listPath;
     identity_ = std::move(identity);
-    baseFolder_ = AddTrailingBackslash(ExtractFilePath(identity_.path));
+    baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
     endResetModel();
     ++generation_;
 }

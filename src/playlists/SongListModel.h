@@ -31,7 +31,7 @@ public:
 
     int count() const { return int(playlist_.entries.size()); }
     QByteArrayView entry(int row) const { return playlist_.entries.at(row); }
-    QString text(int row) const { return DecodeEntry(entry(row)); }
+    QString text(int row) const { return decodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
     PlayListFormat format() const { return playlist_.format; }
     PlayListEncoding encoding() const { return playlist_.encoding; }

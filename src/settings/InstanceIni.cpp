@@ -1,6 +1,6 @@
 #include "InstanceIni.h"
 
-#include "TEnhIniFile.h"
+#include "TypedIniFile.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
@@ -26,35 +26,31 @@ struct GeneralKey {
 };
 
 // The "General" keys after cbAutoExecute_Checked, in the order they are stored.
-QList<GeneralKey> remainingGeneralKeys(TVARdlgPreferences& p) {
+QList<GeneralKey> remainingGeneralKeys(Preferences& p) {
     return {
-        {QLatin1String("cbAutoExecuteDelay_Checked"), &p.cbAutoExecuteDelay_Checked, true,
+        {QLatin1String("cbAutoExecuteDelay_Checked"), &p.autoPlayAfterDelay, true, VarType::Bool},
+        {QLatin1String("cbAutoExecuteHide_Checked"), &p.hideWhileAutoPlaying, true, VarType::Bool},
+        {QLatin1String("cbAutoExecuteClose_Checked"), &p.closeAfterAutoPlay, true, VarType::Bool},
+        {QLatin1String("cbShufflePL_Checked"), &p.shufflePlaylists, true, VarType::Bool},
+        {QLatin1String("cbShuffleWithinPL_Checked"), &p.shuffleWithinPlaylists, false,
          VarType::Bool},
-        {QLatin1String("cbAutoExecuteHide_Checked"), &p.cbAutoExecuteHide_Checked, true,
-         VarType::Bool},
-        {QLatin1String("cbAutoExecuteClose_Checked"), &p.cbAutoExecuteClose_Checked, true,
-         VarType::Bool},
-        {QLatin1String("cbShufflePL_Checked"), &p.cbShufflePL_Checked, true, VarType::Bool},
-        {QLatin1String("cbShuffleWithinPL_Checked"), &p.cbShuffleWithinPL_Checked, false,
-         VarType::Bool},
-        {QLatin1String("spinAutoExecuteDelay_Value"), &p.spinAutoExecuteDelay_Value, 5,
+        {QLatin1String("spinAutoExecuteDelay_Value"), &p.autoPlayDelaySeconds, 5, VarType::Integer},
+        {QLatin1String("spinAutoExecuteCloseDelay_Value"), &p.closeDelaySeconds, 30,
          VarType::Integer},
-        {QLatin1String("spinAutoExecuteCloseDelay_Value"), &p.spinAutoExecuteCloseDelay_Value, 30,
-         VarType::Integer},
-        {QLatin1String("grpShuffle_Tag"), &p.grpShuffle_Tag, 0, VarType::Integer},
+        {QLatin1String("grpShuffle_Tag"), &p.shuffleMode, 0, VarType::Integer},
     };
 }
 
-Status readWriteGeneral(TEnhIniFile& ini, TVARdlgPreferences& p, bool write) {
-    Status status = ini.ReadWriteSth(General, QStringLiteral("cbAutoExecute_Checked"),
-                                     &p.cbAutoExecute_Checked, false, VarType::Bool, write);
+Status readWriteGeneral(TypedIniFile& ini, Preferences& p, bool write) {
+    Status status = ini.readWrite(General, QStringLiteral("cbAutoExecute_Checked"), &p.autoPlay,
+                                  false, VarType::Bool, write);
     if (status.failed())
         return status;
     // The older form of the auto-play switch still turns auto-play on.
     if (!write && ini.readInteger(General, QStringLiteral("AutoExecute"), 0) != 0)
-        p.cbAutoExecute_Checked = true;
+        p.autoPlay = true;
     for (const GeneralKey& key : remainingGeneralKeys(p)) {
-        status = ini.ReadWriteSth(General, key.name, key.data, key.defaultValue, key.type, write);
+        status = ini.readWrite(General, key.name, key.data, key.defaultValue, key.type, write);
         if (status.failed())
             return status;
     }
@@ -69,9 +65,9 @@ QByteArray storedPath(const QByteArray& path, const QByteArray& iniFile) {
     if (path.contains('\n') || path.contains('\r'))
         return FileUrlScheme + path.toPercentEncoding("/");
     // An entry kept as a URL goes back as it came.
-    if (IsUrlEntry(QString::fromLatin1(path)))
+    if (isUrlEntry(QString::fromLatin1(path)))
         return path;
-    return MakeRelativePath(path, iniFile);
+    return NativePath::makeRelative(path, iniFile);
 }
 
 // A local file URL's path as bytes (percent-encoded names need not be UTF-8); nothing for
@@ -105,7 +101,7 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
     return RawNames::exists(converted) ? converted : path;
 }
 
-Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
+Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
                           bool write) {
     const QString total = QStringLiteral("Total");
     // A count that cannot be read (missing, "two") must not pass for an empty list: loading
@@ -121,8 +117,8 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QList<QByte
             return erased;
         count = qint32(playLists.size());
     }
-    Status status = ini.ReadWriteSth(PlayListsSection, QStringLiteral("Total"), &count, 0,
-                                     VarType::Integer, write);
+    Status status = ini.readWrite(PlayListsSection, QStringLiteral("Total"), &count, 0,
+                                  VarType::Integer, write);
     if (status.failed())
         return status;
     const QByteArray iniFile = QFile::encodeName(fileName);
@@ -148,16 +144,16 @@ Status readWritePlayLists(TEnhIniFile& ini, const QString& fileName, QList<QByte
 
 } // namespace
 
-void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
-                  UserDialogs& dialogs) {
-    TEnhIniFile ini(fileName);
+void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
+                          UserDialogs& dialogs) {
+    TypedIniFile ini(fileName);
     if (write)
         ini.deferWrites();
-    Status status = readWriteGeneral(ini, vars.dlgPreferences, write);
+    Status status = readWriteGeneral(ini, vars.preferences, write);
     if (status.isOk() && !write && !ini.isReadable())
         status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
-        status = readWritePlayLists(ini, fileName, vars.PlayLists, write);
+        status = readWritePlayLists(ini, fileName, vars.playlists, write);
     if (status.isOk() && write)
         status = ini.commit();
     if (status.failed())
@@ -165,28 +161,28 @@ void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
                                   : QStringLiteral("Error reading initialization information!"));
 }
 
-void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
+void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
     // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
     if (QFileInfo::exists(fileName)) {
-        ReadWriteIni(fileName, false, vars, dialogs);
+        readWriteInstanceIni(fileName, false, vars, dialogs);
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.
     if (fileName != ConfigLocations::perUserIniFile())
         dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
                             QLatin1String("Default preferences will be used."));
-    SetPerCopyDefaults(vars.dlgPreferences);
+    setPerCopyDefaults(vars.preferences);
 }
 
-void SaveIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs) {
+void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
     // Only the per-user folder is made here: a copy's own folder that is gone stays an error.
     if (fileName == ConfigLocations::perUserIniFile())
         QDir().mkpath(QFileInfo(fileName).absolutePath());
-    ReadWriteIni(fileName, true, vars, dialogs);
+    readWriteInstanceIni(fileName, true, vars, dialogs);
 }
 
-void SetPerCopyDefaults(TVARdlgPreferences& preferences) {
-    preferences.cbAutoExecute_Checked = false;
+void setPerCopyDefaults(Preferences& preferences) {
+    preferences.autoPlay = false;
     for (const GeneralKey& key : remainingGeneralKeys(preferences)) {
         if (bool* const* flag = std::get_if<bool*>(&key.data))
             **flag = key.defaultValue.toBool();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SharedVariables.h"
+#include "Settings.h"
 
 class UserDialogs;
 
@@ -9,10 +9,10 @@ class UserDialogs;
 
 // Loads (write false) or saves (write true) the whole file. Loading appends to the playlist
 // list, which the caller empties first.
-void ReadWriteIni(const QString& fileName, bool write, TSharedVariables& vars,
-                  UserDialogs& dialogs);
+void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
+                          UserDialogs& dialogs);
 // Loads the file when it exists; otherwise tells the user and takes the per-copy defaults.
-void LoadIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs);
-void SaveIniFile(const QString& fileName, TSharedVariables& vars, UserDialogs& dialogs);
+void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs);
+void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs);
 // The nine per-copy settings at their defaults.
-void SetPerCopyDefaults(TVARdlgPreferences& preferences);
+void setPerCopyDefaults(Preferences& preferences);

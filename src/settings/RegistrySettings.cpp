@@ -1,6 +1,6 @@
 #include "RegistrySettings.h"
 
-#include "TEnhRegistry.h"
+#include "TypedRegistry.h"
 
 namespace {
 
@@ -11,54 +11,48 @@ struct RegistryEntry {
     VarType type;
 };
 
-QList<RegistryEntry> registryEntries(TSharedVariables& v, bool& showHints) {
-    TVARdlgPreferences& p = v.dlgPreferences;
+QList<RegistryEntry> registryEntries(Settings& v, bool& showHints) {
+    Preferences& p = v.preferences;
     return {
-        {QLatin1String("frmMain_Top"), &v.frmMain_Top, 100, VarType::Integer},
-        {QLatin1String("frmMain_Left"), &v.frmMain_Left, 100, VarType::Integer},
-        {QLatin1String("frmMain_Width"), &v.frmMain_Width, 505, VarType::Integer},
-        {QLatin1String("frmMain_Height"), &v.frmMain_Height, 385, VarType::Integer},
-        {QLatin1String("frmMain_lbPlayLists_Height"), &v.frmMain_lbPlayLists_Height, 30,
+        {QLatin1String("frmMain_Top"), &v.window.top, 100, VarType::Integer},
+        {QLatin1String("frmMain_Left"), &v.window.left, 100, VarType::Integer},
+        {QLatin1String("frmMain_Width"), &v.window.width, 505, VarType::Integer},
+        {QLatin1String("frmMain_Height"), &v.window.height, 385, VarType::Integer},
+        {QLatin1String("frmMain_lbPlayLists_Height"), &v.window.playlistListHeight, 30,
          VarType::Integer},
-        {QLatin1String("dlgPreferences_radCommand_ItemIndex"), &p.radCommand_ItemIndex, 0,
-         VarType::Integer},
-        {QLatin1String("dlgPreferences_radIcon_ItemIndex"), &p.radIcon_ItemIndex, 0,
-         VarType::Integer},
+        {QLatin1String("dlgPreferences_radCommand_ItemIndex"), &p.verb, 0, VarType::Integer},
+        {QLatin1String("dlgPreferences_radIcon_ItemIndex"), &p.iconPlacement, 0, VarType::Integer},
         // The stored name of the custom command really begins with dlgCreatePL.
-        {QLatin1String("dlgCreatePL_edCommand_Text"), &p.edCommand_Text, QString(),
-         VarType::String},
-        {QLatin1String("dlgPreferences_cbSaveIni_Checked"), &p.cbSaveIni_Checked, true,
-         VarType::Bool},
+        {QLatin1String("dlgCreatePL_edCommand_Text"), &p.customVerb, QString(), VarType::String},
+        {QLatin1String("dlgPreferences_cbSaveIni_Checked"), &p.saveIniOnClose, true, VarType::Bool},
         {QLatin1String("dlgPreferences_cbShowHints_Checked"), &showHints, true, VarType::Bool},
-        {QLatin1String("dlgPreferences_cbIgnoreInstances_Checked"), &p.cbIgnoreInstances_Checked,
-         false, VarType::Bool},
-        {QLatin1String("dlgAddPL_radFolder_Checked"), &v.dlgAddPL.radFolder_Checked, false,
+        {QLatin1String("dlgPreferences_cbIgnoreInstances_Checked"), &p.ignoreOtherCopies, false,
          VarType::Bool},
-        {QLatin1String("dlgAddPL_cbSubFolders_Checked"), &v.dlgAddPL.cbSubFolders_Checked, false,
+        {QLatin1String("dlgAddPL_radFolder_Checked"), &v.addPlaylists.fromFolder, false,
          VarType::Bool},
-        {QLatin1String("dlgAddPL_edFile_Text"), &v.dlgAddPL.edFile_Text, QString(),
+        {QLatin1String("dlgAddPL_cbSubFolders_Checked"), &v.addPlaylists.withSubFolders, false,
+         VarType::Bool},
+        {QLatin1String("dlgAddPL_edFile_Text"), &v.addPlaylists.file, QString(), VarType::String},
+        {QLatin1String("dlgAddPL_edFolder_Text"), &v.addPlaylists.folder, QString(),
          VarType::String},
-        {QLatin1String("dlgAddPL_edFolder_Text"), &v.dlgAddPL.edFolder_Text, QString(),
-         VarType::String},
-        {QLatin1String("dlgCreatePL_radInFolders_Checked"), &v.dlgCreatePL.radInFolders_Checked,
-         true, VarType::Bool},
-        {QLatin1String("dlgCreatePL_cbSort_Checked"), &v.dlgCreatePL.cbSort_Checked, true,
+        {QLatin1String("dlgCreatePL_radInFolders_Checked"), &v.createPlaylists.inMusicFolders, true,
          VarType::Bool},
-        {QLatin1String("dlgCreatePL_cbSubFolders_Checked"), &v.dlgCreatePL.cbSubFolders_Checked,
-         true, VarType::Bool},
-        {QLatin1String("dlgCreatePL_edBaseFolder_Text"), &v.dlgCreatePL.edBaseFolder_Text,
+        {QLatin1String("dlgCreatePL_cbSort_Checked"), &v.createPlaylists.sorted, true,
+         VarType::Bool},
+        {QLatin1String("dlgCreatePL_cbSubFolders_Checked"), &v.createPlaylists.withSubFolders, true,
+         VarType::Bool},
+        {QLatin1String("dlgCreatePL_edBaseFolder_Text"), &v.createPlaylists.baseFolder, QString(),
+         VarType::String},
+        {QLatin1String("dlgCreatePL_edPLFolder_Text"), &v.createPlaylists.playlistsFolder,
          QString(), VarType::String},
-        {QLatin1String("dlgCreatePL_edPLFolder_Text"), &v.dlgCreatePL.edPLFolder_Text, QString(),
-         VarType::String},
-        {QLatin1String("dlgAutoCD_edFolder_Text"), &v.dlgAutoCD.edFolder_Text, QString(),
-         VarType::String},
+        {QLatin1String("dlgAutoCD_edFolder_Text"), &v.mp3Cd.folder, QString(), VarType::String},
     };
 }
 
 } // namespace
 
-Status ReadWriteRegistry(bool write, TSharedVariables& vars, bool& showHints) {
-    TEnhRegistry registry;
+Status readWriteRegistry(bool write, Settings& vars, bool& showHints) {
+    TypedRegistry registry;
     registry.setRootKey(RegistryRoot::CurrentUser);
     // Loading must never create the key.
     registry.openKey(GeneralSettingsKey, write);
@@ -68,7 +62,7 @@ Status ReadWriteRegistry(bool write, TSharedVariables& vars, bool& showHints) {
     bool hints = showHints;
     for (const RegistryEntry& entry : registryEntries(vars, hints)) {
         Status status =
-            registry.ReadWriteSth(entry.name, entry.data, entry.defaultValue, entry.type, write);
+            registry.readWrite(entry.name, entry.data, entry.defaultValue, entry.type, write);
         if (status.failed())
             return status;
     }
@@ -78,10 +72,10 @@ Status ReadWriteRegistry(bool write, TSharedVariables& vars, bool& showHints) {
     return Status::ok();
 }
 
-void LoadRegistrySettings(TSharedVariables& vars, bool& showHints) {
-    (void)ReadWriteRegistry(false, vars, showHints);
+void loadRegistrySettings(Settings& vars, bool& showHints) {
+    (void)readWriteRegistry(false, vars, showHints);
 }
 
-Status SaveRegistrySettings(TSharedVariables& vars, bool& showHints) {
-    return ReadWriteRegistry(true, vars, showHints);
+Status saveRegistrySettings(Settings& vars, bool& showHints) {
+    return readWriteRegistry(true, vars, showHints);
 }

@@ -48,12 +48,12 @@ std::optional<double> textAsNumber(const QVariant& value) {
 double dateTimeAsNumber(const QVariant& value) {
     switch (value.metaType().id()) {
     case QMetaType::QDate:
-        return DateTimeNumber(value.toDate());
+        return dateTimeNumber(value.toDate());
     case QMetaType::QTime:
-        return DateTimeNumber(dayZero(), value.toTime());
+        return dateTimeNumber(dayZero(), value.toTime());
     default: {
         const QDateTime dateTime = value.toDateTime();
-        return DateTimeNumber(dateTime.date(), dateTime.time());
+        return dateTimeNumber(dateTime.date(), dateTime.time());
     }
     }
 }
@@ -66,7 +66,7 @@ qint64 clampedRound(double number, double low, double high) {
 
 } // namespace
 
-bool DefaultAsBool(const QVariant& value) {
+bool defaultAsBool(const QVariant& value) {
     if (!value.isValid())
         return false;
     if (value.metaType().id() == QMetaType::Bool)
@@ -78,7 +78,7 @@ bool DefaultAsBool(const QVariant& value) {
     return value.canConvert<double>() && value.toDouble() != 0.0;
 }
 
-qint64 DefaultAsCurrency(const QVariant& value) {
+qint64 defaultAsCurrency(const QVariant& value) {
     constexpr double limit = 9.2e18; // keeps the scaled value inside qint64
     const int id = value.metaType().id();
     if (id == QMetaType::Bool)
@@ -87,10 +87,10 @@ qint64 DefaultAsCurrency(const QVariant& value) {
         id == QMetaType::Short || id == QMetaType::UShort || id == QMetaType::Char ||
         id == QMetaType::UChar || id == QMetaType::SChar)
         return clampedRound(double(value.toLongLong()) * CurrencyScale, -limit, limit);
-    return clampedRound(DefaultAsDouble(value) * CurrencyScale, -limit, limit);
+    return clampedRound(defaultAsDouble(value) * CurrencyScale, -limit, limit);
 }
 
-double DefaultAsDouble(const QVariant& value) {
+double defaultAsDouble(const QVariant& value) {
     if (!value.isValid())
         return 0.0;
     if (value.metaType().id() == QMetaType::Bool)
@@ -102,7 +102,7 @@ double DefaultAsDouble(const QVariant& value) {
     return value.canConvert<double>() ? value.toDouble() : 0.0;
 }
 
-qint32 DefaultAsInteger(const QVariant& value) {
+qint32 defaultAsInteger(const QVariant& value) {
     constexpr double low = std::numeric_limits<qint32>::min();
     constexpr double high = std::numeric_limits<qint32>::max();
     if (!value.isValid())
@@ -110,14 +110,14 @@ qint32 DefaultAsInteger(const QVariant& value) {
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? 1 : 0;
     if (isText(value) || isFloating(value) || isDateOrTime(value))
-        return qint32(clampedRound(DefaultAsDouble(value), low, high));
+        return qint32(clampedRound(defaultAsDouble(value), low, high));
     if (!value.canConvert<qlonglong>())
         return 0;
     // Integers keep their low 32 bits, as a DWORD does.
     return qint32(quint32(quint64(value.toLongLong())));
 }
 
-QString DefaultAsString(const QVariant& value) {
+QString defaultAsString(const QVariant& value) {
     if (!value.isValid())
         return QString();
     if (isFloating(value))
@@ -125,19 +125,19 @@ QString DefaultAsString(const QVariant& value) {
     return value.toString();
 }
 
-double DateTimeNumber(QDate date, QTime time) {
+double dateTimeNumber(QDate date, QTime time) {
     const double days = double(dayZero().daysTo(date));
     const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / MsecsPerDay : 0.0;
     return days < 0 ? days - fraction : days + fraction;
 }
 
-QDate DatePart(double number) {
+QDate datePart(double number) {
     if (!std::isfinite(number) || std::fabs(number) > MaxDays)
         return QDate();
     return dayZero().addDays(qint64(std::trunc(number)));
 }
 
-QTime TimePart(double number) {
+QTime timePart(double number) {
     if (!std::isfinite(number) || std::fabs(number) > MaxDays)
         return QTime();
     const double fraction = std::fabs(number - std::trunc(number));

@@ -24,7 +24,7 @@ enum class VarType : quint8 {
 using VarRef = std::variant<bool*, qint64*, double*, qint32*, QString*>;
 
 // Assigns the variable when it has the type T; a variable of another type is left alone.
-template <class T> void AssignVar(const VarRef& data, const T& value) {
+template <class T> void assignValue(const VarRef& data, const T& value) {
     if (T* const* target = std::get_if<T*>(&data); target && *target)
         **target = value;
 }
@@ -37,15 +37,15 @@ template <class T> std::optional<T> VarValue(const VarRef& data) {
 }
 
 // The conversions of the tagged default value to each type.
-bool DefaultAsBool(const QVariant& value);
-qint64 DefaultAsCurrency(const QVariant& value);
-double DefaultAsDouble(const QVariant& value);
-qint32 DefaultAsInteger(const QVariant& value);
-QString DefaultAsString(const QVariant& value);
+bool defaultAsBool(const QVariant& value);
+qint64 defaultAsCurrency(const QVariant& value);
+double defaultAsDouble(const QVariant& value);
+qint32 defaultAsInteger(const QVariant& value);
+QString defaultAsString(const QVariant& value);
 
 // Date-time numbers: days since 1899-12-30 in the integer part, the time of day as the fraction
 // (also for days before 1899-12-30, where the integer part is negative).
-double DateTimeNumber(QDate date, QTime time = QTime(0, 0));
+double dateTimeNumber(QDate date, QTime time = QTime(0, 0));
 // Invalid when the number is not finite or far out of range.
-QDate DatePart(double number);
-QTime TimePart(double number);
+QDate datePart(double number);
+QTime timePart(double number);

@@ -2,6 +2,6 @@
 
 #include "common/PathRules.h"
 
-QString ChangeFileExt(const QString& path, const QString& extension) {
-    return path.left(path.size() - ExtractFileExt(path).size()) + extension;
+QString withExtension(const QString& path, const QString& extension) {
+    return path.left(path.size() - NativePath::extension(path).size()) + extension;
 }

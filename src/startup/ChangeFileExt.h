@@ -4,4 +4,4 @@
 
 // The path with its extension (from the last "." of the file name) replaced by the given one;
 // a name without an extension gets it appended.
-QString ChangeFileExt(const QString& path, const QString& extension);
+QString withExtension(const QString& path, const QString& extension);

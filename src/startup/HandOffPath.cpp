@@ -25,7 +25,7 @@ QString absoluteArgument(const QString& argument, const QDir& workingFolder) {
 
 } // namespace
 
-QStringList HandOffCommandLine(const QString& programPath, const QStringList& arguments,
+QStringList handOffCommandLine(const QString& programPath, const QStringList& arguments,
                                const QString& workingFolder) {
     const QDir folder(workingFolder);
     QStringList commandLine{programPath};
@@ -35,13 +35,13 @@ QStringList HandOffCommandLine(const QString& programPath, const QStringList& ar
     return commandLine;
 }
 
-std::optional<QString> HandOffIniPath(const QStringList& commandLine) {
+std::optional<QString> handOffIniPath(const QStringList& commandLine) {
     const QString programPath = commandLine.value(0);
     if (programPath.isEmpty())
         return std::nullopt;
     const QString parameter = commandLine.value(1);
-    const QString folder = ExtractFilePath(parameter);
-    const QString iniPath = folder.isEmpty() ? ChangeFileExt(programPath, QStringLiteral(".INI"))
+    const QString folder = NativePath::folderPart(parameter);
+    const QString iniPath = folder.isEmpty() ? withExtension(programPath, QStringLiteral(".INI"))
                                              : folder + QLatin1String("Platterbox.INI");
     return resolveExistingPath(iniPath);
 }

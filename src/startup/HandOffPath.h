@@ -10,7 +10,7 @@
 // The program path followed by the arguments; an argument that names an existing file or
 // folder, or holds a "/", is made absolute against the sender's working folder, because the
 // running copy resolves nothing against a folder it does not know.
-QStringList HandOffCommandLine(const QString& programPath, const QStringList& arguments,
+QStringList handOffCommandLine(const QString& programPath, const QStringList& arguments,
                                const QString& workingFolder);
 
 // The INI file of the copy that sent the command line (program path, then its arguments):
@@ -18,4 +18,4 @@ QStringList HandOffCommandLine(const QString& programPath, const QStringList& ar
 // "Platterbox.INI" in that path's folder; otherwise the program path with its extension
 // replaced by ".INI". An existing file whose name differs only in case is preferred.
 // nullopt for an empty command line or program path: there is nothing to take over.
-std::optional<QString> HandOffIniPath(const QStringList& commandLine);
+std::optional<QString> handOffIniPath(const QStringList& commandLine);

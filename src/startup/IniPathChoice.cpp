@@ -6,23 +6,23 @@
 
 #include <QFileInfo>
 
-QString IniPathFor(const QString& programPath) {
-    return ChangeFileExt(programPath, QStringLiteral(".Ini"));
+QString iniPathFor(const QString& programPath) {
+    return withExtension(programPath, QStringLiteral(".Ini"));
 }
 
-QString ChooseIniPath(const QString& parameter1, const QString& programPath) {
+QString chooseIniPath(const QString& parameter1, const QString& programPath) {
     if (!parameter1.isEmpty()) {
-        const QString candidate = resolveExistingPath(IniPathFor(parameter1));
+        const QString candidate = resolveExistingPath(iniPathFor(parameter1));
         if (QFileInfo(candidate).isFile())
             return candidate;
     }
-    if (IsSystemInstalledCopy(programPath))
+    if (isSystemInstalledCopy(programPath))
         return ConfigLocations::perUserIniFile();
-    return resolveExistingPath(IniPathFor(programPath));
+    return resolveExistingPath(iniPathFor(programPath));
 }
 
-bool IsSystemInstalledCopy(const QString& programPath) {
+bool isSystemInstalledCopy(const QString& programPath) {
     const QFileInfo folder(QFileInfo(programPath).absolutePath());
     return folder.exists() && !folder.isWritable() &&
-           !QFileInfo(resolveExistingPath(IniPathFor(programPath))).isFile();
+           !QFileInfo(resolveExistingPath(iniPathFor(programPath))).isFile();
 }

@@ -5,7 +5,7 @@
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -134,10 +134,10 @@ void InstallationCheck::startHigherVersion(const QString& location, qint32 insta
 }
 
 Status InstallationCheck::upgrade(const QString& location, qint32 oldVersion) {
-    const Checked<bool> ask = ShouldAsk();
+    const Checked<bool> ask = shouldAsk();
     if (ask.failed() || !*ask)
         return ask.status();
-    const Checked<bool> installed = Install(ownPath_, location);
+    const Checked<bool> installed = install(ownPath_, location);
     if (!installed.failed() && *installed)
         dialogs_.showMessage(upgradedText(oldVersion));
     return installed.status();
@@ -146,22 +146,22 @@ Status InstallationCheck::upgrade(const QString& location, qint32 oldVersion) {
 Status InstallationCheck::offerInstallation() {
     // A copy the system installed is where an installation would put it: it records itself
     // rather than offering to copy itself somewhere else.
-    if (IsSystemInstalledCopy(ownPath_))
+    if (isSystemInstalledCopy(ownPath_))
         return writeRecord(ownPath_);
-    const Checked<bool> ask = ShouldAsk();
+    const Checked<bool> ask = shouldAsk();
     if (ask.failed() || !*ask)
         return ask.status();
     if (dialogs_.askYesNo(QStringLiteral(
             "You have never used Platterbox before, would you like to install it now?")))
-        return Install(ownPath_, QString()).status();
-    return DeclinePrompt();
+        return install(ownPath_, QString()).status();
+    return declinePrompt();
 }
 
 bool InstallationCheck::atInstallKey() const {
     return registry_.currentPath().compare(InstallKey, Qt::CaseInsensitive) == 0;
 }
 
-Checked<bool> InstallationCheck::ShouldAsk() {
+Checked<bool> InstallationCheck::shouldAsk() {
     if (!atInstallKey())
         (void)registry_.openKey(InstallKey, false);
     if (!registry_.valueExists(NeverAskVerName) || !registry_.valueExists(NeverAskName))
@@ -175,7 +175,7 @@ Checked<bool> InstallationCheck::ShouldAsk() {
     return !(*neverAsk && *neverAskVersion >= ProgramVersion);
 }
 
-Status InstallationCheck::DeclinePrompt() {
+Status InstallationCheck::declinePrompt() {
     if (dialogs_.askYesNo(QStringLiteral("Installation had not been completed, would you\r"
                                          "like to be prompted again for this version?")))
         return Status::ok();
@@ -188,7 +188,7 @@ Status InstallationCheck::DeclinePrompt() {
     return status;
 }
 
-Checked<bool> InstallationCheck::Install(const QString& source, const QString& previousLocation) {
+Checked<bool> InstallationCheck::install(const QString& source, const QString& previousLocation) {
     backup_.reset();
     const std::optional<QString> destination = installDestination(source, previousLocation);
     if (!destination)
@@ -206,7 +206,7 @@ Checked<bool> InstallationCheck::Install(const QString& source, const QString& p
 }
 
 Checked<bool> InstallationCheck::declined() {
-    const Status status = DeclinePrompt();
+    const Status status = declinePrompt();
     if (status.failed())
         return status;
     return false;
@@ -225,14 +225,15 @@ std::optional<QString> InstallationCheck::installDestination(const QString& sour
     const std::optional<QString> folder = chooseInstallFolder();
     if (!folder)
         return std::nullopt;
-    const QString target = AddTrailingBackslash(*folder) + QLatin1String("Platterbox/");
+    const QString target =
+        NativePath::withTrailingSeparator(*folder) + QLatin1String("Platterbox/");
     // A folder that cannot be made shows up as a failed copy.
     (void)QDir().mkpath(target);
-    return target + ExtractFileName(source);
+    return target + NativePath::fileName(source);
 }
 
 bool InstallationCheck::backUp(const QString& location) {
-    const QString first = ChangeFileExt(location, QLatin1Char('.') + version());
+    const QString first = withExtension(location, QLatin1Char('.') + version());
     for (int number = 0; number <= MaxBackupNumber; ++number) {
         const QString name =
             number == 0 ? first : first + QLatin1Char('.') + QString::number(number);
@@ -279,7 +280,7 @@ Status InstallationCheck::writeRecord(const QString& destination) {
     return status;
 }
 
-InstallationOutcome RunInstallationCheck(UserDialogs& dialogs, const QString& ownPath,
+InstallationOutcome runInstallationCheck(UserDialogs& dialogs, const QString& ownPath,
                                          const StartProgram& startProgram) {
     return InstallationCheck(dialogs, ownPath, startProgram).run();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Status.h"
-#include "settings/TEnhRegistry.h"
+#include "settings/TypedRegistry.h"
 
 #include <QString>
 #include <QStringList>
@@ -58,12 +58,12 @@ public:
     InstallationOutcome run();
 
     // False when the user declined this version or an older one's refusal still counts.
-    Checked<bool> ShouldAsk();
+    Checked<bool> shouldAsk();
     // Asks whether to prompt again; on No records the refusal for this version.
-    Status DeclinePrompt();
+    Status declinePrompt();
     // Copies the program file to the previous location (keeping the old file as a backup) or,
     // without one, to "<chosen folder>/Platterbox/"; true when copied and recorded.
-    Checked<bool> Install(const QString& source, const QString& previousLocation);
+    Checked<bool> install(const QString& source, const QString& previousLocation);
 
 private:
     Status check();
@@ -84,12 +84,12 @@ private:
     UserDialogs& dialogs_;
     QString ownPath_;
     StartProgram startProgram_;
-    TEnhRegistry registry_;
+    TypedRegistry registry_;
     bool handedOver_ = false;
     QStringList chain_;             // programs started, or starting others, in this chain
     std::optional<QString> backup_; // where the old file went during this installation
 };
 
 // The check for this copy, started from ownPath.
-InstallationOutcome RunInstallationCheck(UserDialogs& dialogs, const QString& ownPath,
+InstallationOutcome runInstallationCheck(UserDialogs& dialogs, const QString& ownPath,
                                          const StartProgram& startProgram);

@@ -169,7 +169,7 @@ public:
 private:
     // Runs in the first tick's events of a new wait window, which show the first folder.
     void watch() {
-        auto* wait = dynamic_cast<WaitWindow*>(CurrentWaitWindow());
+        auto* wait = dynamic_cast<WaitWindow*>(currentWaitWindow());
         if (!wait || wait == watched_)
             return;
         watched_ = wait;

@@ -9,7 +9,7 @@
 #include <QTimer>
 
 MainWindowFixture::MainWindowFixture(const QString& temporaryPlayList)
-    : playing(std::make_unique<PlayingModule>(dialogs, Shell::ShellExecute, temporaryPlayList)) {}
+    : playing(std::make_unique<PlayingModule>(dialogs, Shell::openWithVerb, temporaryPlayList)) {}
 
 MainWindow& MainWindowFixture::create(const QString& programPath, const QStringList& parameters) {
     window = std::make_unique<MainWindow>(

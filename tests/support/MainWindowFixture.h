@@ -3,7 +3,7 @@
 #include "common/ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 
 #include <QListView>
@@ -18,7 +18,7 @@ class TrayIcon;
 // created (its settings read) by create(). The window is used as a user uses it: through its
 // buttons, lists, menu items and keys, found by their object names.
 struct MainWindowFixture {
-    TSharedVariables vars;
+    Settings vars;
     ScriptedDialogs dialogs;
     HintSwitch hints;
     std::unique_ptr<PlayingModule> playing;

@@ -37,7 +37,7 @@ bool save(const QString& kind, const QString& path, int variant) {
     EntryList entries;
     for (int i = 0; i < 2000; ++i)
         entries << (bulk(variant).left(100) + QString::number(i)).toUtf8();
-    return WritePlayList(path, entries).isOk();
+    return writePlaylist(path, entries).isOk();
 }
 
 } // namespace

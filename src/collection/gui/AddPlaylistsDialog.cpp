@@ -109,7 +109,7 @@ void AddPlaylistsDialog::btnFileBrowseClick() {
 }
 
 void AddPlaylistsDialog::btnFolderBrowseClick() {
-    const QString folder = BrowseForFolder(
+    const QString folder = browseForFolder(
         dialogs_, QStringLiteral("Select a folder to add playlists from:"), edFolder->text());
     if (!folder.isEmpty())
         edFolder->setText(folder);
@@ -126,7 +126,7 @@ void AddPlaylistsDialog::btnOKClick() {
 
 bool AddPlaylistsDialog::addFile() {
     const QString file = edFile->text();
-    if (const Status type = CheckPlayListFileType(file); type.failed()) {
+    if (const Status type = checkPlaylistFileType(file); type.failed()) {
         dialogs_.showMessage(type.message());
         return false;
     }
@@ -141,11 +141,11 @@ bool AddPlaylistsDialog::addFile() {
 }
 
 bool AddPlaylistsDialog::addFolder() {
-    const QString folder = AddTrailingBackslash(edFolder->text());
+    const QString folder = NativePath::withTrailingSeparator(edFolder->text());
     edFolder->setText(folder);
-    if (!FolderExists(folder)) {
+    if (!folderExists(folder)) {
         dialogs_.showMessage(QLatin1String("Folder not found:\r") + folder);
         return false;
     }
-    return SeekPlayListsIn(folder, cbSubFolders->isChecked(), &WaitWindow::RunWalk, FoundPlayLists);
+    return findPlaylistsIn(folder, cbSubFolders->isChecked(), &WaitWindow::runWalk, FoundPlayLists);
 }

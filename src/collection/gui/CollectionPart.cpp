@@ -15,7 +15,7 @@
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/gui/MainWindow.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -24,37 +24,37 @@
 
 void CollectionPart::addPlaylists() {
     ProgramContext& context = window_.context();
-    TVARdlgAddPL& values = context.vars.dlgAddPL;
+    AddPlaylistsInputs& values = context.vars.addPlaylists;
     AddPlaylistsDialog dialog(context.dialogs, &window_);
-    dialog.radFolder->setChecked(values.radFolder_Checked);
-    dialog.cbSubFolders->setChecked(values.cbSubFolders_Checked);
-    dialog.edFile->setText(values.edFile_Text);
-    dialog.edFolder->setText(values.edFolder_Text);
+    dialog.radFolder->setChecked(values.fromFolder);
+    dialog.cbSubFolders->setChecked(values.withSubFolders);
+    dialog.edFile->setText(values.file);
+    dialog.edFolder->setText(values.folder);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    values.radFolder_Checked = dialog.radFolder->isChecked();
-    values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
-    values.edFile_Text = dialog.edFile->text();
-    values.edFolder_Text = dialog.edFolder->text();
+    values.fromFolder = dialog.radFolder->isChecked();
+    values.withSubFolders = dialog.cbSubFolders->isChecked();
+    values.file = dialog.edFile->text();
+    values.folder = dialog.edFolder->text();
     window_.appendPlaylists(dialog.FoundPlayLists);
 }
 
 void CollectionPart::createPlaylists() {
     ProgramContext& context = window_.context();
-    TVARdlgCreatePL& values = context.vars.dlgCreatePL;
+    CreatePlaylistsInputs& values = context.vars.createPlaylists;
     CreatePlaylistsDialog dialog(values, context.dialogs, &window_);
-    dialog.radInFolders->setChecked(values.radInFolders_Checked);
-    dialog.edPLFolder->setText(values.edPLFolder_Text);
-    dialog.edBaseFolder->setText(values.edBaseFolder_Text);
-    dialog.cbSort->setChecked(values.cbSort_Checked);
-    dialog.cbSubFolders->setChecked(values.cbSubFolders_Checked);
+    dialog.radInFolders->setChecked(values.inMusicFolders);
+    dialog.edPLFolder->setText(values.playlistsFolder);
+    dialog.edBaseFolder->setText(values.baseFolder);
+    dialog.cbSort->setChecked(values.sorted);
+    dialog.cbSubFolders->setChecked(values.withSubFolders);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    values.radInFolders_Checked = dialog.radInFolders->isChecked();
-    values.edBaseFolder_Text = dialog.edBaseFolder->text();
-    values.edPLFolder_Text = dialog.edPLFolder->text();
-    values.cbSubFolders_Checked = dialog.cbSubFolders->isChecked();
-    values.cbSort_Checked = dialog.cbSort->isChecked();
+    values.inMusicFolders = dialog.radInFolders->isChecked();
+    values.baseFolder = dialog.edBaseFolder->text();
+    values.playlistsFolder = dialog.edPLFolder->text();
+    values.withSubFolders = dialog.cbSubFolders->isChecked();
+    values.sorted = dialog.cbSort->isChecked();
     window_.appendPlaylists(dialog.CreatedPlayLists);
 }
 
@@ -87,11 +87,11 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
 
 void CollectionPart::makeMp3Cd() {
     ProgramContext& context = window_.context();
-    TSharedVariables& vars = context.vars;
+    Settings& vars = context.vars;
     Mp3CdWizard dialog(vars, context.dialogs, context.programPath, &window_);
-    dialog.edFolder->setText(vars.dlgAutoCD.edFolder_Text);
+    dialog.edFolder->setText(vars.mp3Cd.folder);
     if (dialog.exec() == QDialog::Accepted)
-        vars.dlgAutoCD.edFolder_Text = dialog.edFolder->text();
+        vars.mp3Cd.folder = dialog.edFolder->text();
 }
 
 namespace {
@@ -111,7 +111,7 @@ void CollectionPart::addDroppedFiles(const QList<QByteArray>& paths) {
             continue;
         if (status->isFolder) {
             QList<QByteArray> inFolder;
-            if (!SeekPlayListsIn(path, true, &WaitWindow::RunWalk, inFolder))
+            if (!findPlaylistsIn(path, true, &WaitWindow::runWalk, inFolder))
                 break;
             found += inFolder;
         } else if (status->isRegular && isPlaylistName(path)) {

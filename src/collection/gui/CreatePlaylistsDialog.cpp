@@ -17,7 +17,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-CreatePlaylistsDialog::CreatePlaylistsDialog(TVARdlgCreatePL& values, UserDialogs& dialogs,
+CreatePlaylistsDialog::CreatePlaylistsDialog(CreatePlaylistsInputs& values, UserDialogs& dialogs,
                                              QWidget* parent)
     : QDialog(parent), values_(values), dialogs_(dialogs) {
     setObjectName(QStringLiteral("dlgCreatePL"));
@@ -84,18 +84,18 @@ QWidget* CreatePlaylistsDialog::createPanel() {
 
 void CreatePlaylistsDialog::btnFolderClick() {
     const QString folder =
-        BrowseForFolder(dialogs_, QStringLiteral("Select a base folder for playlists creation:"),
+        browseForFolder(dialogs_, QStringLiteral("Select a base folder for playlists creation:"),
                         edBaseFolder->text());
     if (!folder.isEmpty())
         edBaseFolder->setText(folder);
 }
 
 void CreatePlaylistsDialog::storeValues() {
-    values_.radInFolders_Checked = radInFolders->isChecked();
-    values_.edBaseFolder_Text = edBaseFolder->text();
-    values_.edPLFolder_Text = edPLFolder->text();
-    values_.cbSubFolders_Checked = cbSubFolders->isChecked();
-    values_.cbSort_Checked = cbSort->isChecked();
+    values_.inMusicFolders = radInFolders->isChecked();
+    values_.baseFolder = edBaseFolder->text();
+    values_.playlistsFolder = edPLFolder->text();
+    values_.withSubFolders = cbSubFolders->isChecked();
+    values_.sorted = cbSort->isChecked();
 }
 
 void CreatePlaylistsDialog::btnCreateClick() {
@@ -105,7 +105,7 @@ void CreatePlaylistsDialog::btnCreateClick() {
         folder.chop(1);
     if (folder != edPLFolder->text())
         edPLFolder->setText(folder);
-    if (!IsValidFileName(folder)) {
+    if (!isValidFileName(folder)) {
         dialogs_.showMessage(QStringLiteral("Invalid character(s) used in PlayLists folder!\r"
                                             "A filename cannot contain the following "
                                             "characters:\r\\/:*?<>|"));
@@ -113,7 +113,7 @@ void CreatePlaylistsDialog::btnCreateClick() {
     }
     storeValues();
     const WalkResult run =
-        PlayListCreation(values_, dialogs_, &WaitWindow::RunWalk).CreatePlayLists(CreatedPlayLists);
+        PlayListCreation(values_, dialogs_, &WaitWindow::runWalk).createPlaylists(CreatedPlayLists);
     if (run.error.failed()) {
         dialogs_.showMessage(run.error.message());
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -18,7 +18,8 @@ class QToolButton;
 class CreatePlaylistsDialog : public QDialog {
     Q_OBJECT
 public:
-    CreatePlaylistsDialog(TVARdlgCreatePL& values, UserDialogs& dialogs, QWidget* parent = nullptr);
+    CreatePlaylistsDialog(CreatePlaylistsInputs& values, UserDialogs& dialogs,
+                          QWidget* parent = nullptr);
 
     QLineEdit* edBaseFolder = nullptr;
     QToolButton* btnFolder = nullptr;
@@ -40,6 +41,6 @@ private:
     QWidget* createPanel();
     void storeValues();
 
-    TVARdlgCreatePL& values_;
+    CreatePlaylistsInputs& values_;
     UserDialogs& dialogs_;
 };

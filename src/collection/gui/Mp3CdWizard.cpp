@@ -26,7 +26,7 @@ const QString InfoText =
                    "MP3CD.");
 } // namespace
 
-Mp3CdWizard::Mp3CdWizard(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
+Mp3CdWizard::Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& programPath,
                          QWidget* parent)
     : QDialog(parent), vars_(vars), dialogs_(dialogs), programPath_(programPath) {
     setObjectName(QStringLiteral("dlgAutoCD"));
@@ -81,16 +81,16 @@ QWidget* Mp3CdWizard::createFolderPanel() {
 }
 
 void Mp3CdWizard::btnFolderBrowseClick() {
-    const QString folder = BrowseForFolder(
+    const QString folder = browseForFolder(
         dialogs_, QStringLiteral("Select the base folder for your MP3CD:"), edFolder->text());
     if (!folder.isEmpty())
         edFolder->setText(folder);
 }
 
 void Mp3CdWizard::btnCreateClick() {
-    const QString base = AddTrailingBackslash(edFolder->text());
+    const QString base = NativePath::withTrailingSeparator(edFolder->text());
     edFolder->setText(base);
-    const Status built = BuildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::RunWalk});
+    const Status built = buildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::runWalk});
     if (built.failed()) {
         dialogs_.showError(built.message());
         return;

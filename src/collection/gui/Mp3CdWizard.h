@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ class QToolButton;
 class Mp3CdWizard : public QDialog {
     Q_OBJECT
 public:
-    Mp3CdWizard(TSharedVariables& vars, UserDialogs& dialogs, const QString& programPath,
+    Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& programPath,
                 QWidget* parent = nullptr);
 
     QPlainTextEdit* memoInfo = nullptr;
@@ -33,7 +33,7 @@ private:
     void createComponents();
     QWidget* createFolderPanel();
 
-    TSharedVariables& vars_;
+    Settings& vars_;
     UserDialogs& dialogs_;
     QString programPath_;
 };

@@ -28,12 +28,12 @@ WaitWindow::WaitWindow() : QWidget(nullptr) {
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(ClientWidth, ClientHeight);
     createComponents();
-    SetCurrentWaitWindow(this);
+    setCurrentWaitWindow(this);
 }
 
 WaitWindow::~WaitWindow() {
-    if (CurrentWaitWindow() == this)
-        SetCurrentWaitWindow(nullptr);
+    if (currentWaitWindow() == this)
+        setCurrentWaitWindow(nullptr);
 }
 
 void WaitWindow::createComponents() {
@@ -68,7 +68,7 @@ void WaitWindow::createComponents() {
     animWait->raise();
 }
 
-WalkResult WaitWindow::RunWalk(const QString& caption, const QString& header,
+WalkResult WaitWindow::runWalk(const QString& caption, const QString& header,
                                const std::function<WalkResult()>& walk) {
     WaitWindow wait;
     wait.setWindowTitle(caption);
@@ -138,16 +138,16 @@ void WaitWindow::centreOverActiveWindow() {
 
 void WaitWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange)
-        isActiveWindow() ? FormActivate() : FormDeactivate();
+        isActiveWindow() ? activated() : deactivated();
     QWidget::changeEvent(event);
 }
 
-void WaitWindow::FormActivate() {
+void WaitWindow::activated() {
     if (!animWait->isActive())
         animWait->start();
 }
 
-void WaitWindow::FormDeactivate() {
+void WaitWindow::deactivated() {
     if (KeepActive)
         QTimer::singleShot(0, this, &WaitWindow::takeForeground);
 }

@@ -21,7 +21,7 @@ public:
 
     // The whole protocol around one walk: a fresh window, owned by the application, shown
     // with this caption and header while the walk runs, destroyed when it ends.
-    static WalkResult RunWalk(const QString& caption, const QString& header,
+    static WalkResult runWalk(const QString& caption, const QString& header,
                               const std::function<WalkResult()>& walk);
 
     QLabel* lblHeader = nullptr;
@@ -50,8 +50,8 @@ protected:
 
 private:
     void createComponents();
-    void FormActivate();
-    void FormDeactivate();
+    void activated();
+    void deactivated();
     void takeForeground();
     void centreOverActiveWindow();
 

@@ -26,7 +26,8 @@ bool ListEditingPart::rewritable() {
     const SongListModel& songs = window_.songs();
     if (!songs.readWhole())
         window_.context().dialogs.showMessage(
-            decodeText(songs.playlistPath()) + QLatin1String("\rUnable to update file, it is not plain text!"));
+            decodeText(songs.playlistPath()) +
+            QLatin1String("\rUnable to update file, it is not plain text!"));
     return songs.readWhole();
 }
 
@@ -37,7 +38,7 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const En
     // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
     const PlayListFormat format =
         songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
-    if (WritePlayList(target.path(), entries, format, songs.encoding()).failed())
+    if (writePlaylist(target.path(), entries, format, songs.encoding()).failed())
         window_.context().dialogs.showMessage(decodeText(target.path()) +
                                               QLatin1String("\rUnable to update file!"));
     const int current = songs.currentRow();
@@ -68,7 +69,7 @@ void ListEditingPart::sortSongs() {
         texts.append(songs.text(row));
     EntryList sorted;
     sorted.reserve(songs.count());
-    for (qsizetype row : LocaleSortedOrder(texts))
+    for (qsizetype row : localeSortedOrder(texts))
         sorted.append(songs.entry(int(row)).toByteArray());
     rewriteShownPlaylist(target, sorted);
 }
@@ -111,7 +112,7 @@ void ListEditingPart::editSong() {
     if (answer == current || !stillHolds(target))
         return;
     EntryList entries = songs.entries();
-    entries[row] = EncodeEntry(answer);
+    entries[row] = encodeEntry(answer);
     rewriteShownPlaylist(target, entries);
 }
 
@@ -120,13 +121,13 @@ namespace {
 // folder shown unchanged keeps its bytes, which need not be UTF-8. A bare name lands in the
 // current folder; the list keeps where the file really is, so the saved INI file finds it.
 QByteArray renamedPath(const QByteArray& current, const QString& answer) {
-    const QByteArray folder = ExtractFilePath(current);
-    const QString typedFolder = ExtractFilePath(answer);
+    const QByteArray folder = NativePath::folderPart(current);
+    const QString typedFolder = NativePath::folderPart(answer);
     QByteArray path = typedFolder == decodeText(folder)
-                          ? folder + QFile::encodeName(ExtractFileName(answer))
+                          ? folder + QFile::encodeName(NativePath::fileName(answer))
                           : QFile::encodeName(answer);
     if (!path.startsWith('/'))
-        path = AddTrailingBackslash(QFile::encodeName(QDir::currentPath())) + path;
+        path = NativePath::withTrailingSeparator(QFile::encodeName(QDir::currentPath())) + path;
     return path;
 }
 } // namespace

@@ -11,7 +11,7 @@
 #include "playlists/SongListModel.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/OptionsPart.h"
 #include "settings/gui/PreferencesDialog.h"
@@ -34,7 +34,7 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     : QMainWindow(parent), trackedDialogs_(std::make_unique<TrackedDialogs>(context.dialogs)),
       context_{context.vars,    *trackedDialogs_,    context.hints,
                context.playing, context.programPath, context.parameters},
-      playlists_(std::make_unique<PlaylistListModel>(context_.vars.PlayLists)),
+      playlists_(std::make_unique<PlaylistListModel>(context_.vars.playlists)),
       songs_(std::make_unique<SongListModel>()) {
     setObjectName(QStringLiteral("TfrmPlatterboxMain"));
     setWindowTitle(QStringLiteral("Platterbox"));
@@ -276,19 +276,19 @@ QPoint reachablePosition(const QPoint& stored, int width) {
 } // namespace
 
 void MainWindow::readSettings() {
-    TSharedVariables& vars = context_.vars;
+    Settings& vars = context_.vars;
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
 
     bool hints = context_.hints.enabled();
-    LoadRegistrySettings(vars, hints);
+    loadRegistrySettings(vars, hints);
     context_.hints.setEnabled(hints);
 
-    move(reachablePosition(QPoint(vars.frmMain_Left, vars.frmMain_Top), vars.frmMain_Width));
-    resize(vars.frmMain_Width, vars.frmMain_Height);
-    const int listHeight = qMax(ListMinimumHeight, vars.frmMain_lbPlayLists_Height);
+    move(reachablePosition(QPoint(vars.window.left, vars.window.top), vars.window.width));
+    resize(vars.window.width, vars.window.height);
+    const int listHeight = qMax(ListMinimumHeight, vars.window.playlistListHeight);
     splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
 
-    currentIniPath_ = ChooseIniPath(context_.parameter(1), context_.programPath);
+    currentIniPath_ = chooseIniPath(context_.parameter(1), context_.programPath);
     loadIniFile(currentIniPath_);
     presence_->applyIconPlacement();
     presence_->startAutoPlay();
@@ -303,15 +303,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::saveOnClose() {
-    TSharedVariables& vars = context_.vars;
-    vars.frmMain_Top = y();
-    vars.frmMain_Left = x();
-    vars.frmMain_Width = width();
-    vars.frmMain_Height = height();
-    vars.frmMain_lbPlayLists_Height = playlistView_->height();
+    Settings& vars = context_.vars;
+    vars.window.top = y();
+    vars.window.left = x();
+    vars.window.width = width();
+    vars.window.height = height();
+    vars.window.playlistListHeight = playlistView_->height();
     // A refused registry write does not keep the program open: that would only lose the
     // playlists at the next try.
-    if (vars.dlgPreferences.cbSaveIni_Checked)
+    if (vars.preferences.saveIniOnClose)
         options_->saveSettings();
     Q_EMIT terminationRequested();
 }
@@ -329,13 +329,13 @@ void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
 }
 
 void MainWindow::loadIniFile(const QString& path) {
-    TSharedVariables loaded = context_.vars;
-    loaded.PlayLists.clear();
-    LoadIniFile(path, loaded, context_.dialogs);
+    Settings loaded = context_.vars;
+    loaded.playlists.clear();
+    readInstanceIni(path, loaded, context_.dialogs);
     // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
-    int& closeDelay = loaded.dlgPreferences.spinAutoExecuteCloseDelay_Value;
+    int& closeDelay = loaded.preferences.closeDelaySeconds;
     closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
-    const QList<QByteArray> paths = std::exchange(loaded.PlayLists, context_.vars.PlayLists);
+    const QList<QByteArray> paths = std::exchange(loaded.playlists, context_.vars.playlists);
     context_.vars = loaded;
     playlists_->replaceAll(paths);
     if (playlists_->count() > 0)

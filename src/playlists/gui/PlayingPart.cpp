@@ -6,12 +6,11 @@
 #include "playlists/PlayingModule.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 void PlayingPart::executePlaylists() {
     ProgramContext& context = window_.context();
-    context.playing.ExecuteSelectedPlayLists(window_.playlists().selectedPaths(),
-                                             context.vars.dlgPreferences);
+    context.playing.executePlaylists(window_.playlists().selectedPaths(), context.vars.preferences);
 }
 
 void PlayingPart::executeSongs() {
@@ -20,7 +19,8 @@ void PlayingPart::executeSongs() {
     if (songs.playlistPath().isEmpty())
         return;
     ProgramContext& context = window_.context();
-    context.playing.ExecuteSelectedSongs(
-        songs.selectedEntries(), AddTrailingBackslash(ExtractFilePath(songs.identity().path)),
-        context.vars.dlgPreferences);
+    context.playing.executeSongs(
+        songs.selectedEntries(),
+        NativePath::withTrailingSeparator(NativePath::folderPart(songs.identity().path)),
+        context.vars.preferences);
 }

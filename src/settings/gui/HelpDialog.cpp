@@ -1,6 +1,6 @@
 #include "HelpDialog.h"
 
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <QFrame>
@@ -51,7 +51,7 @@ HelpDialog::HelpDialog(QWidget* parent)
     createPanel();
     createText();
     arrangeLayout();
-    FormCreate();
+    fillTexts();
 }
 
 void HelpDialog::createPanel() {
@@ -115,7 +115,7 @@ void HelpDialog::arrangeLayout() {
     setFixedSize(ClientSize.expandedTo(minimumSizeHint()));
 }
 
-void HelpDialog::FormCreate() {
+void HelpDialog::fillTexts() {
     ProgramIcon->setToolTip(QStringLiteral("Version number: ") + QString::number(ProgramVersion));
     tcTextChange();
 }

@@ -39,7 +39,7 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    void FormCreate();
+    void fillTexts();
     void createPanel();
     void createText();
     void arrangeLayout();

@@ -7,7 +7,7 @@
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "startup/gui/PresencePart.h"
 
 #include <memory>
@@ -16,9 +16,9 @@ void OptionsPart::showOptions() {
     ProgramContext& program = window_.context();
     {
         const auto dialog = std::make_unique<PreferencesDialog>(&window_);
-        dialog->fill(program.vars.dlgPreferences, program.hints);
+        dialog->fill(program.vars.preferences, program.hints);
         if (dialog->exec() == QDialog::Accepted) {
-            dialog->copyBack(program.vars.dlgPreferences, program.hints);
+            dialog->copyBack(program.vars.preferences, program.hints);
             // Both stores, whether or not "Save options on exit" is on.
             saveSettings();
         }
@@ -30,7 +30,7 @@ void OptionsPart::showOptions() {
 void OptionsPart::saveSettings() {
     ProgramContext& program = window_.context();
     bool hints = program.hints.enabled();
-    if (Status saved = SaveRegistrySettings(program.vars, hints); saved.failed())
+    if (Status saved = saveRegistrySettings(program.vars, hints); saved.failed())
         program.dialogs.showMessage(saved.message());
-    SaveIniFile(window_.currentIniPath(), program.vars, program.dialogs);
+    writeInstanceIni(window_.currentIniPath(), program.vars, program.dialogs);
 }

@@ -2,7 +2,7 @@
 
 #include "HintSwitch.h"
 #include "RadioGroup.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -333,24 +333,24 @@ void PreferencesDialog::cbAutoExecuteClick() {
         control->setEnabled(on);
 }
 
-void PreferencesDialog::fill(const TVARdlgPreferences& options, const HintSwitch& hints) {
-    radCommand->setItemIndex(options.radCommand_ItemIndex);
-    radIcon->setItemIndex(options.radIcon_ItemIndex);
-    spinAutoExecuteDelay->setValue(options.spinAutoExecuteDelay_Value);
-    spinAutoExecuteCloseDelay->setValue(options.spinAutoExecuteCloseDelay_Value);
-    edCommand->setText(options.edCommand_Text);
-    cbSaveIni->setChecked(options.cbSaveIni_Checked);
+void PreferencesDialog::fill(const Preferences& options, const HintSwitch& hints) {
+    radCommand->setItemIndex(options.verb);
+    radIcon->setItemIndex(options.iconPlacement);
+    spinAutoExecuteDelay->setValue(options.autoPlayDelaySeconds);
+    spinAutoExecuteCloseDelay->setValue(options.closeDelaySeconds);
+    edCommand->setText(options.customVerb);
+    cbSaveIni->setChecked(options.saveIniOnClose);
     cbShowHints->setChecked(hints.enabled());
-    cbIgnoreInstances->setChecked(options.cbIgnoreInstances_Checked);
-    cbAutoExecute->setChecked(options.cbAutoExecute_Checked);
-    cbAutoExecuteDelay->setChecked(options.cbAutoExecuteDelay_Checked);
-    cbAutoExecuteHide->setChecked(options.cbAutoExecuteHide_Checked);
-    cbAutoExecuteClose->setChecked(options.cbAutoExecuteClose_Checked);
-    cbShufflePL->setChecked(options.cbShufflePL_Checked);
-    cbShuffleWithinPL->setChecked(options.cbShuffleWithinPL_Checked);
+    cbIgnoreInstances->setChecked(options.ignoreOtherCopies);
+    cbAutoExecute->setChecked(options.autoPlay);
+    cbAutoExecuteDelay->setChecked(options.autoPlayAfterDelay);
+    cbAutoExecuteHide->setChecked(options.hideWhileAutoPlaying);
+    cbAutoExecuteClose->setChecked(options.closeAfterAutoPlay);
+    cbShufflePL->setChecked(options.shufflePlaylists);
+    cbShuffleWithinPL->setChecked(options.shuffleWithinPlaylists);
 
     // A mode the dialog does not know leaves "Normal playlist order" checked with tag 0.
-    const int mode = options.grpShuffle_Tag;
+    const int mode = options.shuffleMode;
     const bool known = mode >= ShuffleNormal && mode <= ShuffleTotal;
     shuffleRadios().at(known ? mode : ShuffleNormal)->setChecked(true);
     grpShuffleTag_ = known ? mode : ShuffleNormal;
@@ -360,24 +360,24 @@ void PreferencesDialog::fill(const TVARdlgPreferences& options, const HintSwitch
     radCommandClick();
 }
 
-void PreferencesDialog::copyBack(TVARdlgPreferences& options, HintSwitch& hints) {
+void PreferencesDialog::copyBack(Preferences& options, HintSwitch& hints) {
     // Text still being typed counts as if the spin edit had lost the focus.
     spinAutoExecuteDelay->interpretText();
     spinAutoExecuteCloseDelay->interpretText();
 
-    options.radCommand_ItemIndex = radCommand->itemIndex();
-    options.radIcon_ItemIndex = radIcon->itemIndex();
-    options.spinAutoExecuteDelay_Value = spinAutoExecuteDelay->value();
-    options.spinAutoExecuteCloseDelay_Value = spinAutoExecuteCloseDelay->value();
-    options.grpShuffle_Tag = grpShuffleTag_;
-    options.edCommand_Text = edCommand->text();
-    options.cbSaveIni_Checked = cbSaveIni->isChecked();
+    options.verb = radCommand->itemIndex();
+    options.iconPlacement = radIcon->itemIndex();
+    options.autoPlayDelaySeconds = spinAutoExecuteDelay->value();
+    options.closeDelaySeconds = spinAutoExecuteCloseDelay->value();
+    options.shuffleMode = grpShuffleTag_;
+    options.customVerb = edCommand->text();
+    options.saveIniOnClose = cbSaveIni->isChecked();
     hints.setEnabled(cbShowHints->isChecked());
-    options.cbIgnoreInstances_Checked = cbIgnoreInstances->isChecked();
-    options.cbAutoExecute_Checked = cbAutoExecute->isChecked();
-    options.cbAutoExecuteDelay_Checked = cbAutoExecuteDelay->isChecked();
-    options.cbAutoExecuteHide_Checked = cbAutoExecuteHide->isChecked();
-    options.cbAutoExecuteClose_Checked = cbAutoExecuteClose->isChecked();
-    options.cbShufflePL_Checked = cbShufflePL->isChecked();
-    options.cbShuffleWithinPL_Checked = cbShuffleWithinPL->isChecked();
+    options.ignoreOtherCopies = cbIgnoreInstances->isChecked();
+    options.autoPlay = cbAutoExecute->isChecked();
+    options.autoPlayAfterDelay = cbAutoExecuteDelay->isChecked();
+    options.hideWhileAutoPlaying = cbAutoExecuteHide->isChecked();
+    options.closeAfterAutoPlay = cbAutoExecuteClose->isChecked();
+    options.shufflePlaylists = cbShufflePL->isChecked();
+    options.shuffleWithinPlaylists = cbShuffleWithinPL->isChecked();
 }

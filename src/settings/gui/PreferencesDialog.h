@@ -4,7 +4,7 @@
 
 #include <array>
 
-struct TVARdlgPreferences;
+struct Preferences;
 class HintSwitch;
 class RadioGroup;
 class QCheckBox;
@@ -60,9 +60,9 @@ public:
     int grpShuffleTag() const { return grpShuffleTag_; }
 
     // Shows the settings (and the hint switch), then applies the enabling rules.
-    void fill(const TVARdlgPreferences& options, const HintSwitch& hints);
+    void fill(const Preferences& options, const HintSwitch& hints);
     // Copies every control back, disabled ones included; the hint switch changes at once.
-    void copyBack(TVARdlgPreferences& options, HintSwitch& hints);
+    void copyBack(Preferences& options, HintSwitch& hints);
 
     // Enabling rules; they change the Enabled state of controls, never their values.
     void radCommandClick();

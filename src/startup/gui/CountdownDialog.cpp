@@ -18,7 +18,7 @@ CountdownDialog::CountdownDialog(QWidget* owner) : QDialog(owner) {
     RunTimer = new QTimer(this);
     RunTimer->setObjectName(QStringLiteral("RunTimer"));
     RunTimer->setInterval(1000);
-    connect(RunTimer, &QTimer::timeout, this, &CountdownDialog::RunTimerTimer);
+    connect(RunTimer, &QTimer::timeout, this, &CountdownDialog::countDown);
 }
 
 void CountdownDialog::createControls() {
@@ -73,7 +73,7 @@ void CountdownDialog::showEvent(QShowEvent* event) {
     RunTimer->start();
 }
 
-void CountdownDialog::RunTimerTimer() {
+void CountdownDialog::countDown() {
     --secondsLeft;
     if (secondsLeft < 1) {
         RunTimer->stop();
@@ -83,10 +83,10 @@ void CountdownDialog::RunTimerTimer() {
     lblNum->setText(QString::number(secondsLeft));
 }
 
-bool RunCountdown(int seconds, const QString& message, QWidget* owner) {
+bool runCountdown(int seconds, const QString& message, QWidget* owner) {
     CountdownDialog dialog(owner);
     dialog.secondsLeft = seconds + 1;
-    dialog.RunTimerTimer();
+    dialog.countDown();
     dialog.lblMsg->setText(message);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -22,7 +22,7 @@ public:
     int secondsLeft = 0;
 
     // One tick of RunTimer.
-    void RunTimerTimer();
+    void countDown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,4 +32,4 @@ private:
 };
 
 // True when playing should start now: the count ran out or "Play Now" was pressed.
-bool RunCountdown(int seconds, const QString& message, QWidget* owner);
+bool runCountdown(int seconds, const QString& message, QWidget* owner);

@@ -5,7 +5,7 @@
 #include "common/UserDialogs.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "startup/HandOffPath.h"
 
 #include <QApplication>
@@ -46,9 +46,9 @@ void HandOffPart::serveWaiting() {
 }
 
 void HandOffPart::handle(const QStringList& commandLine) {
-    const std::optional<QString> iniPath = HandOffIniPath(commandLine);
-    const TVARdlgPreferences& preferences = window_.context().vars.dlgPreferences;
-    if (asking_ || preferences.cbIgnoreInstances_Checked || !iniPath) {
+    const std::optional<QString> iniPath = handOffIniPath(commandLine);
+    const Preferences& preferences = window_.context().vars.preferences;
+    if (asking_ || preferences.ignoreOtherCopies || !iniPath) {
         refuse();
         return;
     }
@@ -66,11 +66,11 @@ void HandOffPart::refuse() {
 }
 
 void HandOffPart::switchTo(const QString& iniPath) {
-    TSharedVariables& vars = window_.context().vars;
+    Settings& vars = window_.context().vars;
     UserDialogs& dialogs = window_.context().dialogs;
     // The running copy's list and per-copy options survive in its own file.
-    if (vars.dlgPreferences.cbSaveIni_Checked)
-        SaveIniFile(window_.currentIniPath(), vars, dialogs);
+    if (vars.preferences.saveIniOnClose)
+        writeInstanceIni(window_.currentIniPath(), vars, dialogs);
     window_.setCurrentIniPath(iniPath);
     window_.loadIniFile(iniPath);
     window_.presence().applyIconPlacement();

@@ -6,7 +6,7 @@
 #include "platform/gui/TaskbarButton.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/gui/MainWindow.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -61,8 +61,8 @@ void PresencePart::createTrayIcon() {
     trayIcon_->setActive(true);
     trayIcon_->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
     trayIcon_->setToolTip(QStringLiteral("Platterbox v1.3 by Varnholt"));
-    trayIcon_->OnClick = [this](TrayIcon*) { restore(); };
-    trayIcon_->OnRightClick = [this](TrayIcon*, Qt::MouseButton button, Qt::KeyboardModifiers,
+    trayIcon_->clicked = [this](TrayIcon*) { restore(); };
+    trayIcon_->rightClicked = [this](TrayIcon*, Qt::MouseButton button, Qt::KeyboardModifiers,
                                      QPoint position) {
         if (button == Qt::RightButton)
             trayMenu_->popup(position);
@@ -70,7 +70,7 @@ void PresencePart::createTrayIcon() {
 }
 
 int PresencePart::placement() const {
-    return window_.context().vars.dlgPreferences.radIcon_ItemIndex;
+    return window_.context().vars.preferences.iconPlacement;
 }
 
 bool PresencePart::trayShown() const {
@@ -139,23 +139,23 @@ void PresencePart::startAutoPlay() {
 void PresencePart::autoPlay() {
     autoPlayTimer_->stop();
     window_.show();
-    const TVARdlgPreferences& options = window_.context().vars.dlgPreferences;
-    if (!options.cbAutoExecute_Checked)
+    const Preferences& options = window_.context().vars.preferences;
+    if (!options.autoPlay)
         return;
-    if (options.cbAutoExecuteDelay_Checked) {
+    if (options.autoPlayAfterDelay) {
         const QString message = QLatin1String("Wait to play ") +
                                 QString::number(window_.playlists().count()) +
                                 QLatin1String(" playlists");
-        if (!RunCountdown(options.spinAutoExecuteDelay_Value, message, &window_))
+        if (!runCountdown(options.autoPlayDelaySeconds, message, &window_))
             return;
     }
     window_.focusList(MainWindow::List::Playlists);
     window_.selectAll(MainWindow::List::Playlists);
     window_.execute(MainWindow::List::Playlists);
-    if (options.cbAutoExecuteHide_Checked)
+    if (options.hideWhileAutoPlaying)
         hideOrMinimiseAfterAutoPlay();
-    if (options.cbAutoExecuteClose_Checked) {
-        closeTimer_->setInterval(options.spinAutoExecuteCloseDelay_Value * 1000);
+    if (options.closeAfterAutoPlay) {
+        closeTimer_->setInterval(options.closeDelaySeconds * 1000);
         closeTimer_->start();
     }
 }

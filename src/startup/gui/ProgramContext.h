@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-struct TSharedVariables;
+struct Settings;
 class UserDialogs;
 class HintSwitch;
 class PlayingModule;
@@ -11,7 +11,7 @@ class PlayingModule;
 // What the program's windows share: the settings record, the seam for dialogs, the hint
 // switch, the playing module, and the command line.
 struct ProgramContext {
-    TSharedVariables& vars;
+    Settings& vars;
     UserDialogs& dialogs;
     HintSwitch& hints;
     PlayingModule& playing;

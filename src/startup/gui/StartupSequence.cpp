@@ -12,7 +12,7 @@
 #include "platform/gui/TerminationSignals.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
-#include "settings/SharedVariables.h"
+#include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/HelpDialog.h"
 #include "startup/HandOffPath.h"
@@ -35,11 +35,11 @@ std::unique_ptr<ScriptFileDialogs> scriptedDialogs() {
 void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& instances,
                 const QString& programPath, const QStringList& arguments) {
     HintSwitch hints;
-    PlayingModule playing(dialogs, Shell::ShellExecute, RuntimeFolder::temporaryPlayListPath());
+    PlayingModule playing(dialogs, Shell::openWithVerb, RuntimeFolder::temporaryPlayListPath());
 
     NullMainWindow nullMain;
     MainWindow mainWindow(
-        ProgramContext{SharedVariables(), dialogs, hints, playing, programPath, arguments});
+        ProgramContext{settingsRecord(), dialogs, hints, playing, programPath, arguments});
     nullMain.setMainWindow(&mainWindow);
     qtDialogs.setParent(&mainWindow);
     HelpDialog about(&mainWindow);
@@ -59,7 +59,7 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
 }
 } // namespace
 
-int RunPlatterbox(int argc, char* argv[]) {
+int runPlatterbox(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
     // Hiding the main window must not end the program; closing it does, through FormClose.
@@ -75,7 +75,7 @@ int RunPlatterbox(int argc, char* argv[]) {
     // A running copy takes over this copy's command line; this copy then ends.
     InstanceChannel instances(RuntimeFolder::path());
     const InstanceChannel::Role role =
-        instances.claimOrHandOver(HandOffCommandLine(programPath, arguments, QDir::currentPath()));
+        instances.claimOrHandOver(handOffCommandLine(programPath, arguments, QDir::currentPath()));
     if (role == InstanceChannel::Role::HandedOver)
         return 0;
     // A stopped or hung copy keeps its lock and socket for when it comes back; this copy then
@@ -86,7 +86,7 @@ int RunPlatterbox(int argc, char* argv[]) {
         return 0;
 
     // A higher installed version started in this copy's place ends this copy.
-    if (RunInstallationCheck(dialogs, programPath, ProgramStarter::startDetached) ==
+    if (runInstallationCheck(dialogs, programPath, ProgramStarter::startDetached) ==
         InstallationOutcome::HandedOver)
         return 0;
 

@@ -2,4 +2,4 @@
 
 // The program's start-up sequence, from the command line to the end of the message loop.
 // Returns the process exit code.
-int RunPlatterbox(int argc, char* argv[]);
+int runPlatterbox(int argc, char* argv[]);

@@ -42,15 +42,15 @@ bool TrayIcon::isShown() const {
 void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        if (OnClick)
-            OnClick(this);
+        if (clicked)
+            clicked(this);
         break;
     case QSystemTrayIcon::DoubleClick:
         // A double click is also a click.
-        if (OnClick)
-            OnClick(this);
-        if (OnDblClick)
-            OnDblClick(this);
+        if (clicked)
+            clicked(this);
+        if (doubleClicked)
+            doubleClicked(this);
         break;
     case QSystemTrayIcon::Context:
         rightClick();
@@ -68,6 +68,6 @@ void TrayIcon::rightClick() {
         QCoreApplication::processEvents();
         PopupMenu->popup(cursor);
     }
-    if (OnRightClick)
-        OnRightClick(this, Qt::RightButton, Qt::NoModifier, cursor);
+    if (rightClicked)
+        rightClicked(this, Qt::RightButton, Qt::NoModifier, cursor);
 }

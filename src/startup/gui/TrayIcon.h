@@ -29,9 +29,9 @@ public:
     void setToolTip(const QString& toolTip);
     QMenu* PopupMenu = nullptr; // not owned
 
-    std::function<void(TrayIcon*)> OnClick;
-    std::function<void(TrayIcon*)> OnDblClick;
-    std::function<void(TrayIcon*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnRightClick;
+    std::function<void(TrayIcon*)> clicked;
+    std::function<void(TrayIcon*)> doubleClicked;
+    std::function<void(TrayIcon*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> rightClicked;
 
     // True while the icon really sits in a notification area.
     bool isShown() const;

@@ -4,7 +4,7 @@
 #include "VarType.h"
 
 // INI file with typed reads and writes and the one typed operation ReadWriteSth.
-class TEnhIniFile : public IniFile {
+class TypedIniFile : public IniFile {
 public:
     using IniFile::IniFile;
 
@@ -25,11 +25,11 @@ public:
 
     // Fails with "VarType is not recognized in TEnhIniFile.ReadValue" / "...WriteValue" for
     // the unsupported codes, or with the write error of the file.
-    Status ReadWriteSth(const QString& section, const QString& name, VarRef data,
-                        const QVariant& defaultValue, VarType varType, bool write);
+    Status readWrite(const QString& section, const QString& name, VarRef data,
+                     const QVariant& defaultValue, VarType varType, bool write);
 
 private:
-    Status ReadValue(const QString& section, const QString& name, VarRef data,
+    Status readValue(const QString& section, const QString& name, VarRef data,
                      const QVariant& defaultValue, VarType varType);
-    Status WriteValue(const QString& section, const QString& name, VarRef data, VarType varType);
+    Status writeValue(const QString& section, const QString& name, VarRef data, VarType varType);
 };

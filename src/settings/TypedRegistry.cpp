@@ -1,4 +1,4 @@
-#include "TEnhRegistry.h"
+#include "TypedRegistry.h"
 
 #include "platform/ConfigLocations.h"
 
@@ -34,13 +34,13 @@ quint64 fromLittleEndian8(const QByteArray& bytes) {
 
 } // namespace
 
-TEnhRegistry::TEnhRegistry() : file_(std::make_unique<RegistryFile>(rootFile(root_))) {}
+TypedRegistry::TypedRegistry() : file_(std::make_unique<RegistryFile>(rootFile(root_))) {}
 
-TEnhRegistry::~TEnhRegistry() {
+TypedRegistry::~TypedRegistry() {
     closeKey();
 }
 
-void TEnhRegistry::setRootKey(RegistryRoot root) {
+void TypedRegistry::setRootKey(RegistryRoot root) {
     closeKey();
     if (root == root_ && !deferred_)
         return; // opening a key reads the file again anyway
@@ -48,19 +48,19 @@ void TEnhRegistry::setRootKey(RegistryRoot root) {
     file_ = std::make_unique<RegistryFile>(rootFile(root));
 }
 
-QString TEnhRegistry::resolvePath(const QString& keyPath) const {
+QString TypedRegistry::resolvePath(const QString& keyPath) const {
     const bool fromRoot = keyPath.startsWith(QLatin1Char('\\')) || !open_;
     const QString joined = fromRoot ? keyPath : currentPath_ + QLatin1Char('\\') + keyPath;
     return joined.split(QLatin1Char('\\'), Qt::SkipEmptyParts).join(QLatin1Char('\\'));
 }
 
-QString TEnhRegistry::fullPath(const QString& relativePath) const {
+QString TypedRegistry::fullPath(const QString& relativePath) const {
     if (relativePath.isEmpty())
         return rootName(root_);
     return rootName(root_) + QLatin1Char('\\') + relativePath;
 }
 
-bool TEnhRegistry::openKey(const QString& keyPath, bool canCreate) {
+bool TypedRegistry::openKey(const QString& keyPath, bool canCreate) {
     const QString path = resolvePath(keyPath);
     file_->reload();
     const bool exists = path.isEmpty() || file_->keyExists(fullPath(path));
@@ -73,43 +73,43 @@ bool TEnhRegistry::openKey(const QString& keyPath, bool canCreate) {
     return true;
 }
 
-void TEnhRegistry::closeKey() {
+void TypedRegistry::closeKey() {
     open_ = false;
     currentPath_.clear();
 }
 
-std::optional<RegistryValue> TEnhRegistry::readValue(const QString& name) const {
+std::optional<RegistryValue> TypedRegistry::readValue(const QString& name) const {
     if (!open_)
         return std::nullopt;
     return file_->value(fullPath(currentPath_), name);
 }
 
-bool TEnhRegistry::valueExists(const QString& name) const {
+bool TypedRegistry::valueExists(const QString& name) const {
     return readValue(name).has_value();
 }
 
-std::optional<qint32> TEnhRegistry::readInteger(const QString& name) const {
+std::optional<qint32> TypedRegistry::readInteger(const QString& name) const {
     const std::optional<RegistryValue> value = readValue(name);
     if (!value || value->type != quint32(RegType::Dword))
         return std::nullopt;
     return qint32(value->dword);
 }
 
-std::optional<bool> TEnhRegistry::readBool(const QString& name) const {
+std::optional<bool> TypedRegistry::readBool(const QString& name) const {
     const std::optional<qint32> number = readInteger(name);
     if (!number)
         return std::nullopt;
     return *number != 0;
 }
 
-std::optional<QByteArray> TEnhRegistry::readBinary8(const QString& name) const {
+std::optional<QByteArray> TypedRegistry::readBinary8(const QString& name) const {
     const std::optional<RegistryValue> value = readValue(name);
     if (!value || value->type != quint32(RegType::Binary) || value->bytes.size() != 8)
         return std::nullopt;
     return value->bytes;
 }
 
-std::optional<QString> TEnhRegistry::readString(const QString& name) const {
+std::optional<QString> TypedRegistry::readString(const QString& name) const {
     if (!open_)
         return std::nullopt;
     const std::optional<RegistryValue> value = readValue(name);
@@ -123,7 +123,7 @@ std::optional<QString> TEnhRegistry::readString(const QString& name) const {
     return std::nullopt;
 }
 
-Status TEnhRegistry::writeValue(const QString& name, const RegistryValue& value) {
+Status TypedRegistry::writeValue(const QString& name, const RegistryValue& value) {
     if (!open_ || file_->setValue(fullPath(currentPath_), name, value).failed())
         return setDataFailure(name);
     if (deferred_ && !firstDeferredName_)
@@ -131,12 +131,12 @@ Status TEnhRegistry::writeValue(const QString& name, const RegistryValue& value)
     return Status::ok();
 }
 
-void TEnhRegistry::deferWrites() {
+void TypedRegistry::deferWrites() {
     deferred_ = true;
     file_->deferWrites();
 }
 
-Status TEnhRegistry::commit() {
+Status TypedRegistry::commit() {
     if (!firstDeferredName_)
         return Status::ok();
     if (file_->commit().failed())
@@ -145,44 +145,44 @@ Status TEnhRegistry::commit() {
     return Status::ok();
 }
 
-Status TEnhRegistry::writeInteger(const QString& name, qint32 value) {
+Status TypedRegistry::writeInteger(const QString& name, qint32 value) {
     return writeValue(name, RegistryValue::fromDword(quint32(value)));
 }
 
-Status TEnhRegistry::writeBool(const QString& name, bool value) {
+Status TypedRegistry::writeBool(const QString& name, bool value) {
     return writeValue(name, RegistryValue::fromDword(value ? 1 : 0));
 }
 
-Status TEnhRegistry::writeBinary(const QString& name, const QByteArray& bytes) {
+Status TypedRegistry::writeBinary(const QString& name, const QByteArray& bytes) {
     return writeValue(name, RegistryValue::fromBinary(bytes));
 }
 
-Status TEnhRegistry::writeString(const QString& name, const QString& value) {
+Status TypedRegistry::writeString(const QString& name, const QString& value) {
     return writeValue(name, RegistryValue::fromString(value, RegType::Sz));
 }
 
-Status TEnhRegistry::writeExpandString(const QString& name, const QString& value) {
+Status TypedRegistry::writeExpandString(const QString& name, const QString& value) {
     return writeValue(name, RegistryValue::fromString(value, RegType::ExpandSz));
 }
 
-Status TEnhRegistry::ReadWriteSth(const QString& name, VarRef data, const QVariant& defaultValue,
-                                  VarType varType, bool write) {
+Status TypedRegistry::readWrite(const QString& name, VarRef data, const QVariant& defaultValue,
+                                VarType varType, bool write) {
     if (write)
-        return WriteValue(name, data, varType);
-    ReadValue(name, data, defaultValue, varType);
+        return writeValue(name, data, varType);
+    readValue(name, data, defaultValue, varType);
     return Status::ok();
 }
 
-void TEnhRegistry::ReadValue(const QString& name, VarRef data, const QVariant& defaultValue,
-                             VarType varType) {
+void TypedRegistry::readValue(const QString& name, VarRef data, const QVariant& defaultValue,
+                              VarType varType) {
     switch (varType) {
     case VarType::Bool:
-        AssignVar(data, readBool(name).value_or(DefaultAsBool(defaultValue)));
+        assignValue(data, readBool(name).value_or(defaultAsBool(defaultValue)));
         break;
     case VarType::Currency: {
         const std::optional<QByteArray> bytes = readBinary8(name);
-        AssignVar(data,
-                  bytes ? qint64(fromLittleEndian8(*bytes)) : DefaultAsCurrency(defaultValue));
+        assignValue(data,
+                    bytes ? qint64(fromLittleEndian8(*bytes)) : defaultAsCurrency(defaultValue));
         break;
     }
     case VarType::Date:
@@ -190,22 +190,22 @@ void TEnhRegistry::ReadValue(const QString& name, VarRef data, const QVariant& d
     case VarType::DateTime:
     case VarType::Float: {
         const std::optional<QByteArray> bytes = readBinary8(name);
-        AssignVar(data, bytes ? std::bit_cast<double>(fromLittleEndian8(*bytes))
-                              : DefaultAsDouble(defaultValue));
+        assignValue(data, bytes ? std::bit_cast<double>(fromLittleEndian8(*bytes))
+                                : defaultAsDouble(defaultValue));
         break;
     }
     case VarType::Integer:
-        AssignVar(data, readInteger(name).value_or(DefaultAsInteger(defaultValue)));
+        assignValue(data, readInteger(name).value_or(defaultAsInteger(defaultValue)));
         break;
     case VarType::String:
     case VarType::ExpandString:
-        AssignVar(data, readString(name).value_or(DefaultAsString(defaultValue)));
+        assignValue(data, readString(name).value_or(defaultAsString(defaultValue)));
         break;
     }
     // Codes above 8 read nothing and leave the variable as it was.
 }
 
-Status TEnhRegistry::WriteValue(const QString& name, VarRef data, VarType varType) {
+Status TypedRegistry::writeValue(const QString& name, VarRef data, VarType varType) {
     switch (varType) {
     case VarType::Bool:
         if (const std::optional<bool> value = VarValue<bool>(data))

@@ -1,4 +1,4 @@
-#include "TEnhIniFile.h"
+#include "TypedIniFile.h"
 
 #include <QLocale>
 
@@ -56,112 +56,112 @@ QTime parseTime(const QString& text) {
 
 } // namespace
 
-qint32 TEnhIniFile::readInteger(const QString& section, const QString& key,
-                                qint32 defaultValue) const {
+qint32 TypedIniFile::readInteger(const QString& section, const QString& key,
+                                 qint32 defaultValue) const {
     return parseInteger(readString(section, key, QString())).value_or(defaultValue);
 }
 
-bool TEnhIniFile::readBool(const QString& section, const QString& key, bool defaultValue) const {
+bool TypedIniFile::readBool(const QString& section, const QString& key, bool defaultValue) const {
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-double TEnhIniFile::readFloat(const QString& section, const QString& key,
-                              double defaultValue) const {
+double TypedIniFile::readFloat(const QString& section, const QString& key,
+                               double defaultValue) const {
     const QString text = readString(section, key, QString());
     bool ok = false;
     const double number = QLocale::c().toDouble(text, &ok);
     return ok ? number : defaultValue;
 }
 
-double TEnhIniFile::readDate(const QString& section, const QString& key,
-                             double defaultValue) const {
+double TypedIniFile::readDate(const QString& section, const QString& key,
+                              double defaultValue) const {
     const QDate date = QDate::fromString(readString(section, key, QString()), DateFormat);
-    return date.isValid() ? DateTimeNumber(date) : defaultValue;
+    return date.isValid() ? dateTimeNumber(date) : defaultValue;
 }
 
-double TEnhIniFile::readTime(const QString& section, const QString& key,
-                             double defaultValue) const {
+double TypedIniFile::readTime(const QString& section, const QString& key,
+                              double defaultValue) const {
     const QTime time = parseTime(readString(section, key, QString()));
-    return time.isValid() ? DateTimeNumber(DatePart(0), time) : defaultValue;
+    return time.isValid() ? dateTimeNumber(datePart(0), time) : defaultValue;
 }
 
-double TEnhIniFile::readDateTime(const QString& section, const QString& key,
-                                 double defaultValue) const {
+double TypedIniFile::readDateTime(const QString& section, const QString& key,
+                                  double defaultValue) const {
     // Date and time apart, so no local time zone can reject the moment.
     const QString text = readString(section, key, QString());
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
     const QDate date = QDate::fromString(blank < 0 ? text : text.left(blank), DateFormat);
     const QTime time = blank < 0 ? QTime(0, 0) : parseTime(text.mid(blank + 1).trimmed());
-    return date.isValid() && time.isValid() ? DateTimeNumber(date, time) : defaultValue;
+    return date.isValid() && time.isValid() ? dateTimeNumber(date, time) : defaultValue;
 }
 
-Status TEnhIniFile::writeInteger(const QString& section, const QString& key, qint32 value) {
+Status TypedIniFile::writeInteger(const QString& section, const QString& key, qint32 value) {
     return writeString(section, key, QString::number(value));
 }
 
-Status TEnhIniFile::writeBool(const QString& section, const QString& key, bool value) {
+Status TypedIniFile::writeBool(const QString& section, const QString& key, bool value) {
     return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-Status TEnhIniFile::writeFloat(const QString& section, const QString& key, double value) {
+Status TypedIniFile::writeFloat(const QString& section, const QString& key, double value) {
     return writeString(section, key, QString::number(value, 'g', 15));
 }
 
-Status TEnhIniFile::writeDate(const QString& section, const QString& key, double value) {
-    return writeString(section, key, DatePart(value).toString(DateFormat));
+Status TypedIniFile::writeDate(const QString& section, const QString& key, double value) {
+    return writeString(section, key, datePart(value).toString(DateFormat));
 }
 
-Status TEnhIniFile::writeTime(const QString& section, const QString& key, double value) {
-    return writeString(section, key, TimePart(value).toString(TimeFormat));
+Status TypedIniFile::writeTime(const QString& section, const QString& key, double value) {
+    return writeString(section, key, timePart(value).toString(TimeFormat));
 }
 
-Status TEnhIniFile::writeDateTime(const QString& section, const QString& key, double value) {
-    const QDate date = DatePart(value);
+Status TypedIniFile::writeDateTime(const QString& section, const QString& key, double value) {
+    const QDate date = datePart(value);
     const QString text = date.isValid() ? date.toString(DateFormat) + QLatin1Char(' ') +
-                                              TimePart(value).toString(TimeFormat)
+                                              timePart(value).toString(TimeFormat)
                                         : QString();
     return writeString(section, key, text);
 }
 
-Status TEnhIniFile::ReadWriteSth(const QString& section, const QString& name, VarRef data,
-                                 const QVariant& defaultValue, VarType varType, bool write) {
+Status TypedIniFile::readWrite(const QString& section, const QString& name, VarRef data,
+                               const QVariant& defaultValue, VarType varType, bool write) {
     if (write)
-        return WriteValue(section, name, data, varType);
-    return ReadValue(section, name, data, defaultValue, varType);
+        return writeValue(section, name, data, varType);
+    return readValue(section, name, data, defaultValue, varType);
 }
 
-Status TEnhIniFile::ReadValue(const QString& section, const QString& name, VarRef data,
-                              const QVariant& defaultValue, VarType varType) {
+Status TypedIniFile::readValue(const QString& section, const QString& name, VarRef data,
+                               const QVariant& defaultValue, VarType varType) {
     switch (varType) {
     case VarType::Bool:
-        AssignVar(data, readBool(section, name, DefaultAsBool(defaultValue)));
+        assignValue(data, readBool(section, name, defaultAsBool(defaultValue)));
         return Status::ok();
     case VarType::Date:
-        AssignVar(data, readDate(section, name, DefaultAsDouble(defaultValue)));
+        assignValue(data, readDate(section, name, defaultAsDouble(defaultValue)));
         return Status::ok();
     case VarType::Time:
-        AssignVar(data, readTime(section, name, DefaultAsDouble(defaultValue)));
+        assignValue(data, readTime(section, name, defaultAsDouble(defaultValue)));
         return Status::ok();
     case VarType::DateTime:
-        AssignVar(data, readDateTime(section, name, DefaultAsDouble(defaultValue)));
+        assignValue(data, readDateTime(section, name, defaultAsDouble(defaultValue)));
         return Status::ok();
     case VarType::Float:
-        AssignVar(data, readFloat(section, name, DefaultAsDouble(defaultValue)));
+        assignValue(data, readFloat(section, name, defaultAsDouble(defaultValue)));
         return Status::ok();
     case VarType::Integer:
-        AssignVar(data, readInteger(section, name, DefaultAsInteger(defaultValue)));
+        assignValue(data, readInteger(section, name, defaultAsInteger(defaultValue)));
         return Status::ok();
     case VarType::String:
     case VarType::ExpandString:
-        AssignVar(data, readString(section, name, DefaultAsString(defaultValue)));
+        assignValue(data, readString(section, name, defaultAsString(defaultValue)));
         return Status::ok();
     default:
         return readValueFailure(); // Currency and unknown codes
     }
 }
 
-Status TEnhIniFile::WriteValue(const QString& section, const QString& name, VarRef data,
-                               VarType varType) {
+Status TypedIniFile::writeValue(const QString& section, const QString& name, VarRef data,
+                                VarType varType) {
     const std::optional<double> number = VarValue<double>(data);
     switch (varType) {
     case VarType::Bool:

@@ -1,0 +1,6 @@
+#include "Settings.h"
+
+Settings& settingsRecord() {
+    static Settings record;
+    return record;
+}

@@ -1,6 +1,0 @@
-#include "SharedVariables.h"
-
-TSharedVariables& SharedVariables() {
-    static TSharedVariables record;
-    return record;
-}
