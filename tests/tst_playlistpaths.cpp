@@ -66,6 +66,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("way");
         QTest::addColumn<QByteArray>("listed"); // below the test folder
         QTest::newRow("read from the INI file") << S("ini") << QByteArray("caf\xe9/caf\xe9.m3u");
+        // Written on Windows in its code page, read where the disk shows the names in UTF-8.
+        QTest::newRow("INI file in Windows-1252, the disk in UTF-8")
+            << S("ini") << QByteArray("caf\xc3\xa9/caf\xc3\xa9.m3u");
         QTest::newRow("found by Add") << S("add") << QByteArray("caf\xe9/caf\xe9.m3u");
         QTest::newRow("written by Create") << S("create") << QByteArray("caf\xe9/_caf\xe9.M3U");
         QTest::newRow("dropped") << S("drop") << QByteArray("caf\xe9/caf\xe9.m3u");
@@ -75,10 +78,12 @@ private Q_SLOTS:
     void latin1NamesKeepTheirBytes() {
         QFETCH(QString, way);
         QFETCH(QByteArray, listed);
-        const QByteArray folder = root() + "caf\xe9/";
+        const QByteArray folder = root() + listed.left(listed.indexOf('/') + 1);
         writeNative(folder + "song.mp3", "ID3");
         if (way != QLatin1String("create"))
-            writeNative(folder + "caf\xe9.m3u", "song.mp3\r\n");
+            writeNative(way == QLatin1String("rename") ? QByteArray(folder + "caf\xe9.m3u")
+                                                       : QByteArray(root() + listed),
+                        "song.mp3\r\n");
         const QByteArray ini = root() + "Platterbox.Ini";
         writeNative(ini, way == QLatin1String("ini") || way == QLatin1String("rename")
                              ? "[PlayLists]\r\nTotal=1\r\nFile0=caf\xe9/caf\xe9.m3u\r\n"
