@@ -5,7 +5,7 @@
 //   bench_bigplaylist [entries]   default 1,000,000; the file is made once in the temporary
 //                                 folder and kept for later runs.
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) or on an X server.
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "platform/ShellExecute.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"

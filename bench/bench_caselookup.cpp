@@ -4,7 +4,7 @@
 //
 //   bench_caselookup [runs]   runs of each selection, alternating (default 5); the best
 //                             time of each is reported.
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 
 #include <QCoreApplication>

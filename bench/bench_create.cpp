@@ -4,7 +4,7 @@
 //   bench_create TREE     prints the milliseconds and the number of playlists
 #include "collection/PlayListCreation.h"
 #include "collection/gui/WaitWindow.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -15,7 +15,7 @@
 #include "collection/PlayListSeek.h"
 #include "collection/gui/AddPlaylistsDialog.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "platform/ShellExecute.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"

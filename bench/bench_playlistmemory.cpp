@@ -3,7 +3,7 @@
 //
 //   bench_playlistmemory show|play m3u|pls [megabytes]   default 70 MB; the file is made in
 //                                                        the temporary folder and kept.
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/SongListModel.h"
 #include "settings/Settings.h"

@@ -3,7 +3,7 @@
 //   - the instance INI file with 40,000 playlists (LoadIniFile, SaveIniFile);
 //   - user.reg with 20,000 keys (LoadRegistrySettings, SaveRegistrySettings).
 // Exits with 1 when one of them is slower than the floor.
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 

@@ -256,8 +256,8 @@ private Q_SLOTS:
         QFETCH(int, placement);
         QFETCH(bool, tray);
         MainWindow& window = start(QByteArray(), 1, placement);
-        QCOMPARE(trayIconOf(window)->Active(), tray);
-        QCOMPARE(trayIconOf(window)->ToolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
+        QCOMPARE(trayIconOf(window)->isActive(), tray);
+        QCOMPARE(trayIconOf(window)->toolTip(), QStringLiteral("Platterbox v1.3 by Varnholt"));
         QTRY_VERIFY(window.isVisible());
         // The minimise box: hidden with the tray only (when there is a tray), minimised otherwise.
         window.showMinimized();
@@ -283,11 +283,10 @@ private Q_SLOTS:
 
         TrayIcon icon;
         icon.setToolTip(QString(70, QLatin1Char('x')));
-        QCOMPARE(icon.ToolTip().size(), 62);
-        int clicks = 0;
-        icon.clicked = [&clicks](TrayIcon*) { ++clicks; };
+        QCOMPARE(icon.toolTip().size(), 62);
+        QSignalSpy clicks(&icon, &TrayIcon::clicked);
         icon.handleActivation(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(clicks, 1);
+        QCOMPARE(clicks.size(), 1);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "platform/gui/QtDialogs.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "common/ScriptFileDialogs.h"
+#include "ScriptFileDialogs.h"
 #include "platform/ConfigLocations.h"
 #include "platform/ProgramStarter.h"
 #include "settings/RegistryFile.h"

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "common/ScriptFileDialogs.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptFileDialogs.h"
+#include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 #include "startup/IniPathChoice.h"
 

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 
 #include <QtTest>

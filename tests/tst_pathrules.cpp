@@ -1,6 +1,6 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 #include "startup/HandOffPath.h"
 #include "startup/IniPathChoice.h"

@@ -1,7 +1,7 @@
 #include "FakePlayer.h"
 #include "TestSupport.h"
 #include "common/PathRules.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 #include "platform/ShellExecute.h"
 

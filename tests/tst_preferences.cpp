@@ -281,7 +281,7 @@ private Q_SLOTS:
     void okWritesBothFilesAlsoWithoutSavingOnExit() {
         QVERIFY(start());
         QVERIFY(f_->vars.preferences.saveIniOnClose);
-        QVERIFY(!trayIconOf(window())->Active());
+        QVERIFY(!trayIconOf(window())->isActive());
         bool modalAndOwned = false;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             modalAndOwned = dialog.isModal() && dialog.parentWidget() == &window();
@@ -292,7 +292,7 @@ private Q_SLOTS:
         }));
         QVERIFY(modalAndOwned);
         QVERIFY(window().findChildren<PreferencesDialog*>().isEmpty()); // destroyed again
-        QVERIFY(trayIconOf(window())->Active()); // the placement takes effect at once
+        QVERIFY(trayIconOf(window())->isActive()); // the placement takes effect at once
         QVERIFY(!f_->vars.preferences.saveIniOnClose);
         QVERIFY(registry().contains("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000"));
         QVERIFY(registry().contains("\"dlgPreferences_radIcon_ItemIndex\"=dword:00000001"));
@@ -336,7 +336,7 @@ private Q_SLOTS:
         const QByteArray registryBefore = registry();
         const QByteArray iniBefore = readBytes(iniPath());
         QVERIFY(start());
-        QVERIFY(!trayIconOf(window())->Active());
+        QVERIFY(!trayIconOf(window())->isActive());
         // A placement changed behind the window's back is applied when the dialog closes.
         f_->vars.preferences.iconPlacement = 2;
         const Preferences before = f_->vars.preferences;
@@ -354,7 +354,7 @@ private Q_SLOTS:
         QVERIFY(f_->hints.enabled());
         QCOMPARE(registry(), registryBefore);
         QCOMPARE(readBytes(iniPath()), iniBefore);
-        QVERIFY(trayIconOf(window())->Active());
+        QVERIFY(trayIconOf(window())->isActive());
     }
 
     void clearingHintsStopsTooltipsAtOnce() {

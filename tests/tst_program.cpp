@@ -1,6 +1,6 @@
 #include "FakePlayer.h"
 #include "TestSupport.h"
-#include "common/ScriptFileDialogs.h"
+#include "ScriptFileDialogs.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "common/ScriptFileDialogs.h"
+#include "ScriptFileDialogs.h"
 #include "settings/RegistryFile.h"
 #include "startup/HandOffPath.h"
 

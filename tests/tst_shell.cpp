@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "platform/RuntimeFolder.h"
 #include "playlists/PlayingModule.h"
 #include "platform/ShellExecute.h"

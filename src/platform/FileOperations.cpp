@@ -1,5 +1,7 @@
 #include "FileOperations.h"
 
+#include "PlatformLog.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -83,8 +85,11 @@ bool InPlaceLock::tryLock(int waitMsecs) {
 
 namespace {
 
-Status systemError(int error) {
-    return Status::failure(QString::fromLocal8Bit(std::strerror(error)));
+// The caller shows its own message; the cause goes to the log.
+Status systemError(int error, const char* step, const QByteArray& path) {
+    const QString cause = QString::fromLocal8Bit(std::strerror(error));
+    qCInfo(platformLog).nospace() << step << ' ' << path << ": " << cause;
+    return Status::failure(cause);
 }
 
 // The rule of isReadOnlyFile() on a stat we already have: root and the owner need no
@@ -148,16 +153,17 @@ int createTemporary(const QByteArray& temporary) {
 // Written first and cut after, so a failure leaves the old bytes beyond the new ones rather
 // than an empty file.
 Status overwriteInPlace(const QString& path, const QByteArray& bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray encoded = QFile::encodeName(path);
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return systemError(errno);
+        return systemError(errno, "open", encoded);
     struct stat info {};
     bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && writeAll(fd, bytes) &&
                    ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (::close(fd) != 0 && written)
-        return systemError(errno);
-    return written ? Status::ok() : systemError(error ? error : EINVAL);
+        return systemError(errno, "close", encoded);
+    return written ? Status::ok() : systemError(error ? error : EINVAL, "write", encoded);
 }
 
 Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) {
@@ -168,7 +174,7 @@ Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) 
     const QByteArray temporary = temporaryNameFor(path);
     const int fd = createTemporary(temporary);
     if (fd < 0)
-        return systemError(errno);
+        return systemError(errno, "create", temporary);
     bool written = writeAll(fd, bytes);
     int error = errno;
     const mode_t mode = old.st_mode & 07777;
@@ -183,7 +189,7 @@ Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) 
     if (written)
         error = errno;
     ::unlink(temporary.constData());
-    return systemError(error);
+    return systemError(error, "replace", path);
 }
 
 } // namespace
@@ -199,11 +205,11 @@ Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
 Status flushFileSystem(const QByteArray& path) {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return systemError(errno);
+        return systemError(errno, "open", path);
     const int result = ::syncfs(fd);
     const int error = errno;
     ::close(fd);
-    return result == 0 ? Status::ok() : systemError(error);
+    return result == 0 ? Status::ok() : systemError(error, "syncfs", path);
 }
 
 bool moveFile(const QString& from, const QString& to) {

@@ -1,5 +1,7 @@
 #include "RuntimeFolder.h"
 
+#include "PlatformLog.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -32,8 +34,11 @@ bool makePrivate(const QByteArray& path) {
     return privateNow;
 }
 
-Status errnoFailure(int error) {
-    return Status::failure(QString::fromLocal8Bit(std::strerror(error)));
+// The caller shows its own message; the cause goes to the log.
+Status errnoFailure(int error, const char* step, const QByteArray& path) {
+    const QString cause = QString::fromLocal8Bit(std::strerror(error));
+    qCInfo(platformLog).nospace() << step << ' ' << path << ": " << cause;
+    return Status::failure(cause);
 }
 
 // Non-blocking, so a FIFO at the place (with or without a reader) can never hang the open.
@@ -91,12 +96,12 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     const QByteArray encoded = QFile::encodeName(path);
     const int fd = openRegularFile(encoded);
     if (fd < 0)
-        return errnoFailure(errno);
+        return errnoFailure(errno, "open", encoded);
     const bool written = writeAll(fd, bytes);
     const int writeError = errno;
     if (::close(fd) != 0 && written)
-        return errnoFailure(errno);
-    return written ? Status::ok() : errnoFailure(writeError);
+        return errnoFailure(errno, "close", encoded);
+    return written ? Status::ok() : errnoFailure(writeError, "write", encoded);
 }
 
 } // namespace RuntimeFolder

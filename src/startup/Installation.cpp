@@ -2,6 +2,7 @@
 
 #include "ChangeFileExt.h"
 #include "IniPathChoice.h"
+#include "StartupLog.h"
 #include "common/PathRules.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
@@ -22,7 +23,7 @@ QString version() {
     return QString::number(ProgramVersion);
 }
 
-// Only the user's one message is shown; this text is for the record.
+// Only the user's one message is shown; this text goes to the log.
 Status wrongType(const QString& name) {
     return Status::failure(QLatin1String("Wrong type of '") + name + QLatin1Char('\''));
 }
@@ -79,8 +80,10 @@ InstallationCheck::InstallationCheck(UserDialogs& dialogs, QString ownPath,
 
 InstallationOutcome InstallationCheck::run() {
     handedOver_ = false;
-    if (check().failed())
+    if (const Status status = check(); status.failed()) {
+        qCInfo(startupLog) << "installation check:" << status.message();
         dialogs_.showMessage(QStringLiteral("Error accessing the registery!"));
+    }
     registry_.closeKey();
     return handedOver_ ? InstallationOutcome::HandedOver : InstallationOutcome::Continue;
 }

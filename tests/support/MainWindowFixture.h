@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/Settings.h"

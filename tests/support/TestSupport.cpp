@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "common/ScriptFileDialogs.h"
+#include "ScriptFileDialogs.h"
 
 #include <QApplication>
 #include <QDir>

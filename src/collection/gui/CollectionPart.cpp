@@ -14,18 +14,20 @@
 #include "platform/RawNames.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/MainWindow.h"
+#include "playlists/gui/WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QWidget>
 
 void CollectionPart::addPlaylists() {
     ProgramContext& context = window_.context();
     AddPlaylistsInputs& values = context.vars.addPlaylists;
-    AddPlaylistsDialog dialog(context.dialogs, &window_);
+    AddPlaylistsDialog dialog(context.dialogs, &window_.widget());
     dialog.radFolder->setChecked(values.fromFolder);
     dialog.cbSubFolders->setChecked(values.withSubFolders);
     dialog.edFile->setText(values.file);
@@ -42,7 +44,7 @@ void CollectionPart::addPlaylists() {
 void CollectionPart::createPlaylists() {
     ProgramContext& context = window_.context();
     CreatePlaylistsInputs& values = context.vars.createPlaylists;
-    CreatePlaylistsDialog dialog(values, context.dialogs, &window_);
+    CreatePlaylistsDialog dialog(values, context.dialogs, &window_.widget());
     dialog.radInFolders->setChecked(values.inMusicFolders);
     dialog.edPLFolder->setText(values.playlistsFolder);
     dialog.edBaseFolder->setText(values.baseFolder);
@@ -88,7 +90,7 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
 void CollectionPart::makeMp3Cd() {
     ProgramContext& context = window_.context();
     Settings& vars = context.vars;
-    Mp3CdWizard dialog(vars, context.dialogs, context.programPath, &window_);
+    Mp3CdWizard dialog(vars, context.dialogs, context.programPath, &window_.widget());
     dialog.edFolder->setText(vars.mp3Cd.folder);
     if (dialog.exec() == QDialog::Accepted)
         vars.mp3Cd.folder = dialog.edFolder->text();

@@ -3,12 +3,12 @@
 #include <QByteArray>
 #include <QList>
 
-class MainWindow;
+class WindowServices;
 
 // The commands that build the collection: Add, Create, Remove or Delete, and the MP3CD wizard.
 class CollectionPart {
 public:
-    explicit CollectionPart(MainWindow& window) : window_(window) {}
+    explicit CollectionPart(WindowServices& window) : window_(window) {}
 
     void addPlaylists();
     void createPlaylists();
@@ -21,5 +21,5 @@ public:
     void addDroppedFiles(const QList<QByteArray>& paths);
 
 private:
-    MainWindow& window_;
+    WindowServices& window_;
 };

@@ -1,6 +1,7 @@
 #include "ListEditingPart.h"
 
-#include "MainWindow.h"
+#include "WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
@@ -9,6 +10,7 @@
 #include "platform/FileOperations.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/ListSorting.h"
+#include "playlists/PlaylistsLog.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 
@@ -38,9 +40,12 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const En
     // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
     const PlayListFormat format =
         songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
-    if (writePlaylist(target.path(), entries, format, songs.encoding()).failed())
+    if (const Status written = writePlaylist(target.path(), entries, format, songs.encoding());
+        written.failed()) {
+        qCInfo(playlistsLog) << "rewriting" << target.path() << written.message();
         window_.context().dialogs.showMessage(decodeText(target.path()) +
                                               QLatin1String("\rUnable to update file!"));
+    }
     const int current = songs.currentRow();
     window_.showFocusedPlaylist();
     if (current >= 0 && current < songs.count())

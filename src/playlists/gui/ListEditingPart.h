@@ -3,14 +3,14 @@
 #include "playlists/PlayListFile.h"
 
 class CommandTarget;
-class MainWindow;
+class WindowServices;
 
 // Editing the lists: sorting, removing and editing song entries, renaming a playlist's file,
 // moving playlists. A command that writes checks, after each question and right before it
 // writes, that the playlist it was given is still the one shown and unchanged on disk.
 class ListEditingPart {
 public:
-    explicit ListEditingPart(MainWindow& window) : window_(window) {}
+    explicit ListEditingPart(WindowServices& window) : window_(window) {}
 
     void sortPlaylists();
     void sortSongs();
@@ -34,5 +34,5 @@ private:
     // Writes the entries over the shown playlist in its form, then shows the file again.
     void rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries);
 
-    MainWindow& window_;
+    WindowServices& window_;
 };

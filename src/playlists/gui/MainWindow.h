@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 
 #include <QMainWindow>
@@ -30,7 +31,7 @@ class TrackedDialogs;
 // The main window: a toolbar over the list of playlists and the songs of the focused one. It
 // lays out its controls and routes buttons, menu items and keys to its parts, which own the
 // commands; nothing outside the window reaches its controls.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public WindowServices {
     Q_OBJECT
 public:
     // Reads the settings and fills the lists.
@@ -41,40 +42,33 @@ public:
     static constexpr int ToolButtonHeight = 36;
     static constexpr int ListMinimumHeight = 30;
 
-    enum class List { Playlists, Songs };
-
-    ProgramContext& context() { return context_; }
-    const QString& currentIniPath() const { return currentIniPath_; }
-    void setCurrentIniPath(const QString& path) { currentIniPath_ = path; }
-    PlaylistListModel& playlists() { return *playlists_; }
-    SongListModel& songs() { return *songs_; }
-    PresencePart& presence() { return *presence_; }
+    QWidget& widget() override { return *this; }
+    ProgramContext& context() override { return context_; }
+    const QString& currentIniPath() const override { return currentIniPath_; }
+    void setCurrentIniPath(const QString& path) override { currentIniPath_ = path; }
+    PlaylistListModel& playlists() override { return *playlists_; }
+    SongListModel& songs() override { return *songs_; }
+    PresencePart& presence() override { return *presence_; }
     HandOffPart& handOff() { return *handOff_; }
-    // True while one of the program's questions, input boxes or choosers is open.
-    bool isAskingUser() const;
+    bool isAskingUser() const override;
 
     // The list that has the focus; the playlist list (which then takes it) when neither has.
     List focusedList();
-    void focusList(List list);
-    void selectAll(List list);
-    // The song list reads the focused playlist's file (again).
-    void showFocusedPlaylist();
-    // Moves the focus to a playlist (none for -1); its songs are read once, moved or not.
-    void focusPlaylist(int row);
-    void updateToolButtons();
-    // Found or created playlists join the list selected; the focus moves to the last one.
-    void appendPlaylists(const QList<QByteArray>& paths);
+    void focusList(List list) override;
+    void selectAll(List list) override;
+    void showFocusedPlaylist() override;
+    void focusPlaylist(int row) override;
+    void updateToolButtons() override;
+    void appendPlaylists(const QList<QByteArray>& paths) override;
     // Reads an instance INI file into the settings and shows its list, the first playlist
     // focused; the list changes in one step, after any message about the file.
-    void loadIniFile(const QString& path);
+    void loadIniFile(const QString& path) override;
     // Where the pointer's hint over a list item was last placed, in screen coordinates.
     QPoint lastHintPosition() const { return lastHintPosition_; }
     // The popup of the lists at a point of the focused list's area (global coordinates).
     void popupListsMenu(const QPoint& globalPosition);
-    // Brings the window up on the screen (un-minimised, shown, in front).
-    void bringUp();
-    // Plays the selection of a list, as Enter on it does.
-    void execute(List list);
+    void bringUp() override;
+    void execute(List list) override;
 
 Q_SIGNALS:
     // Closing asks for the message loop to end.

@@ -1,6 +1,7 @@
 #include "PlayingPart.h"
 
-#include "MainWindow.h"
+#include "WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 
 #include "common/PathRules.h"
 #include "playlists/PlayingModule.h"

@@ -1,15 +1,15 @@
 #pragma once
 
-class MainWindow;
+class WindowServices;
 
 // Plays what is selected: the playlists, or the songs of the focused playlist.
 class PlayingPart {
 public:
-    explicit PlayingPart(MainWindow& window) : window_(window) {}
+    explicit PlayingPart(WindowServices& window) : window_(window) {}
 
     void executePlaylists();
     void executeSongs();
 
 private:
-    MainWindow& window_;
+    WindowServices& window_;
 };

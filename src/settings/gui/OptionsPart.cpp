@@ -4,7 +4,8 @@
 #include "PreferencesDialog.h"
 
 #include "common/UserDialogs.h"
-#include "playlists/gui/MainWindow.h"
+#include "playlists/gui/WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 #include "settings/Settings.h"
@@ -15,7 +16,7 @@
 void OptionsPart::showOptions() {
     ProgramContext& program = window_.context();
     {
-        const auto dialog = std::make_unique<PreferencesDialog>(&window_);
+        const auto dialog = std::make_unique<PreferencesDialog>(&window_.widget());
         dialog->fill(program.vars.preferences, program.hints);
         if (dialog->exec() == QDialog::Accepted) {
             dialog->copyBack(program.vars.preferences, program.hints);

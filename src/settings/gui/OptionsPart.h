@@ -1,11 +1,11 @@
 #pragma once
 
-class MainWindow;
+class WindowServices;
 
 // The Options command and saving the settings it and the window keep.
 class OptionsPart {
 public:
-    explicit OptionsPart(MainWindow& window) : window_(window) {}
+    explicit OptionsPart(WindowServices& window) : window_(window) {}
 
     void showOptions();
     // Saves the general settings and the instance INI file; a refused registry write is
@@ -13,5 +13,5 @@ public:
     void saveSettings();
 
 private:
-    MainWindow& window_;
+    WindowServices& window_;
 };

@@ -3,15 +3,17 @@
 #include "PresencePart.h"
 
 #include "common/UserDialogs.h"
-#include "playlists/gui/MainWindow.h"
+#include "playlists/gui/WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 #include "settings/InstanceIni.h"
 #include "settings/Settings.h"
 #include "startup/HandOffPath.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QTimer>
 
-HandOffPart::HandOffPart(MainWindow& window) : QObject(&window), window_(window) {
+HandOffPart::HandOffPart(WindowServices& window) : QObject(&window.widget()), window_(window) {
     waitTimer_ = new QTimer(this);
     waitTimer_->setInterval(100);
     connect(waitTimer_, &QTimer::timeout, this, &HandOffPart::serveWaiting);
@@ -81,12 +83,12 @@ void HandOffPart::switchTo(const QString& iniPath) {
 // minimised window stays so.
 void HandOffPart::bringToFront() {
     // Without a notification area a hidden window has no other way back than a new start.
-    if (!window_.isVisible() && !window_.presence().trayShown()) {
+    if (!window_.widget().isVisible() && !window_.presence().trayShown()) {
         window_.presence().restore();
         return;
     }
-    if (!window_.isVisible() || window_.isMinimized())
+    if (!window_.widget().isVisible() || window_.widget().isMinimized())
         return;
-    window_.raise();
-    window_.activateWindow();
+    window_.widget().raise();
+    window_.widget().activateWindow();
 }

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-class MainWindow;
+class WindowServices;
 class QTimer;
 
 // The running copy's side of a hand-off: a second copy's command line arrives and the user is
@@ -18,7 +18,7 @@ class HandOffPart : public QObject {
 public:
     using Reply = std::function<void()>;
 
-    explicit HandOffPart(MainWindow& window);
+    explicit HandOffPart(WindowServices& window);
 
     // `reply` is called once the request is done, after the user's answer.
     void receive(const QStringList& commandLine, Reply reply);
@@ -38,7 +38,7 @@ private:
     void switchTo(const QString& iniPath);
     void bringToFront();
 
-    MainWindow& window_;
+    WindowServices& window_;
     QQueue<Request> queue_;
     QTimer* waitTimer_ = nullptr;
     bool asking_ = false;

@@ -5,7 +5,8 @@
 
 #include "platform/gui/TaskbarButton.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/MainWindow.h"
+#include "playlists/gui/WindowServices.h"
+#include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
 #include <QMenu>
@@ -18,17 +19,17 @@ constexpr int TaskbarOnly = 0;
 constexpr int TrayOnly = 1;
 } // namespace
 
-PresencePart::PresencePart(MainWindow& window) : QObject(&window), window_(window) {
+PresencePart::PresencePart(WindowServices& window) : QObject(&window.widget()), window_(window) {
     createTrayMenu();
     createTrayIcon();
-    autoPlayTimer_ = new QTimer(&window_);
+    autoPlayTimer_ = new QTimer(&window_.widget());
     autoPlayTimer_->setObjectName(QStringLiteral("timerAutoPlayOnce"));
     autoPlayTimer_->setInterval(100);
     connect(autoPlayTimer_, &QTimer::timeout, this, &PresencePart::autoPlay);
-    closeTimer_ = new QTimer(&window_);
+    closeTimer_ = new QTimer(&window_.widget());
     closeTimer_->setObjectName(QStringLiteral("timerSuicide"));
     closeTimer_->setInterval(5000);
-    connect(closeTimer_, &QTimer::timeout, &window_, &QWidget::close);
+    connect(closeTimer_, &QTimer::timeout, &window_.widget(), &QWidget::close);
     // A tray host can start or end at any time; nothing tells a program that portably.
     trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
     trayWatch_ = new QTimer(this);
@@ -40,7 +41,7 @@ PresencePart::PresencePart(MainWindow& window) : QObject(&window), window_(windo
 PresencePart::~PresencePart() = default;
 
 void PresencePart::createTrayMenu() {
-    trayMenu_ = new QMenu(&window_);
+    trayMenu_ = new QMenu(&window_.widget());
     trayMenu_->setObjectName(QStringLiteral("popupSystemTray"));
     QAction* restoreItem = trayMenu_->addAction(QStringLiteral("Restore"));
     restoreItem->setObjectName(QStringLiteral("Restore1"));
@@ -52,21 +53,18 @@ void PresencePart::createTrayMenu() {
     QAction* exitItem = trayMenu_->addAction(QStringLiteral("E&xit"));
     exitItem->setObjectName(QStringLiteral("Exit1"));
     connect(restoreItem, &QAction::triggered, this, &PresencePart::restore);
-    connect(exitItem, &QAction::triggered, &window_, &QWidget::close);
+    connect(exitItem, &QAction::triggered, &window_.widget(), &QWidget::close);
 }
 
 void PresencePart::createTrayIcon() {
-    trayIcon_ = new TrayIcon(&window_);
+    trayIcon_ = new TrayIcon(&window_.widget());
     trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
     trayIcon_->setActive(true);
     trayIcon_->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
     trayIcon_->setToolTip(QStringLiteral("Platterbox v1.3 by Varnholt"));
-    trayIcon_->clicked = [this](TrayIcon*) { restore(); };
-    trayIcon_->rightClicked = [this](TrayIcon*, Qt::MouseButton button, Qt::KeyboardModifiers,
-                                     QPoint position) {
-        if (button == Qt::RightButton)
-            trayMenu_->popup(position);
-    };
+    connect(trayIcon_, &TrayIcon::clicked, this, &PresencePart::restore);
+    connect(trayIcon_, &TrayIcon::rightClicked, this,
+            [this](const QPoint& position) { trayMenu_->popup(position); });
 }
 
 int PresencePart::placement() const {
@@ -84,7 +82,7 @@ int PresencePart::effectivePlacement() const {
 void PresencePart::applyIconPlacement() {
     // The icon stays wanted without a tray: it shows itself when one comes.
     trayIcon_->setActive(placement() != TaskbarOnly);
-    TaskbarButton::setVisible(&window_, effectivePlacement() != TrayOnly);
+    TaskbarButton::setVisible(&window_.widget(), effectivePlacement() != TrayOnly);
 }
 
 void PresencePart::watchTray() {
@@ -96,32 +94,32 @@ void PresencePart::watchTray() {
         // The tray went away with the window in it: back on the taskbar, still minimised.
         inTray_ = false;
         applyIconPlacement();
-        window_.showMinimized();
+        window_.widget().showMinimized();
         return;
     }
     applyIconPlacement();
-    if (available && effectivePlacement() == TrayOnly && window_.isMinimized())
+    if (available && effectivePlacement() == TrayOnly && window_.widget().isMinimized())
         moveToTray();
 }
 
 void PresencePart::moveToTray() {
     movingToTray_ = true;
-    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
-    window_.hide();
+    window_.widget().setWindowState(window_.widget().windowState() & ~Qt::WindowMinimized);
+    window_.widget().hide();
     movingToTray_ = false;
     inTray_ = true;
 }
 
 void PresencePart::windowStateChanged(Qt::WindowStates oldState) {
     const bool wasMinimised = oldState & Qt::WindowMinimized;
-    const bool minimised = window_.windowState() & Qt::WindowMinimized;
+    const bool minimised = window_.widget().windowState() & Qt::WindowMinimized;
     if (minimised && !wasMinimised && effectivePlacement() == TrayOnly) {
         // Only the tray icon is left: the window goes away instead of to a taskbar button.
         QTimer::singleShot(0, this, [this] {
-            if (window_.isMinimized())
+            if (window_.widget().isMinimized())
                 moveToTray();
         });
-    } else if (wasMinimised && !minimised && window_.isVisible() && !movingToTray_) {
+    } else if (wasMinimised && !minimised && window_.widget().isVisible() && !movingToTray_) {
         restore();
     }
 }
@@ -138,7 +136,7 @@ void PresencePart::startAutoPlay() {
 
 void PresencePart::autoPlay() {
     autoPlayTimer_->stop();
-    window_.show();
+    window_.widget().show();
     const Preferences& options = window_.context().vars.preferences;
     if (!options.autoPlay)
         return;
@@ -146,12 +144,12 @@ void PresencePart::autoPlay() {
         const QString message = QLatin1String("Wait to play ") +
                                 QString::number(window_.playlists().count()) +
                                 QLatin1String(" playlists");
-        if (!runCountdown(options.autoPlayDelaySeconds, message, &window_))
+        if (!runCountdown(options.autoPlayDelaySeconds, message, &window_.widget()))
             return;
     }
-    window_.focusList(MainWindow::List::Playlists);
-    window_.selectAll(MainWindow::List::Playlists);
-    window_.execute(MainWindow::List::Playlists);
+    window_.focusList(WindowServices::List::Playlists);
+    window_.selectAll(WindowServices::List::Playlists);
+    window_.execute(WindowServices::List::Playlists);
     if (options.hideWhileAutoPlaying)
         hideOrMinimiseAfterAutoPlay();
     if (options.closeAfterAutoPlay) {
@@ -162,16 +160,16 @@ void PresencePart::autoPlay() {
 
 void PresencePart::hideOrMinimiseAfterAutoPlay(int triesLeft) {
     if (effectivePlacement() == TrayOnly) {
-        window_.hide();
+        window_.widget().hide();
         inTray_ = true;
         return;
     }
     // A window manager ignores a minimise asked for before it has taken the window on.
-    const QWindow* handle = window_.windowHandle();
+    const QWindow* handle = window_.widget().windowHandle();
     if (triesLeft > 0 && (!handle || !handle->isExposed())) {
         QTimer::singleShot(50, this,
                            [this, triesLeft] { hideOrMinimiseAfterAutoPlay(triesLeft - 1); });
         return;
     }
-    window_.showMinimized();
+    window_.widget().showMinimized();
 }

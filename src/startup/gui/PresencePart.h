@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPoint>
 
-class MainWindow;
+class WindowServices;
 class QMenu;
 class QTimer;
 class TrayIcon;
@@ -13,7 +13,7 @@ class TrayIcon;
 class PresencePart : public QObject {
     Q_OBJECT
 public:
-    explicit PresencePart(MainWindow& window);
+    explicit PresencePart(WindowServices& window);
     ~PresencePart() override;
 
     // Tray icon and taskbar button as the icon placement setting wants them.
@@ -42,7 +42,7 @@ private:
     // A tray host came or went.
     void watchTray();
 
-    MainWindow& window_;
+    WindowServices& window_;
     TrayIcon* trayIcon_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QTimer* autoPlayTimer_ = nullptr;

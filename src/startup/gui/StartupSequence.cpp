@@ -4,7 +4,7 @@
 #include "InstanceChannel.h"
 #include "ProgramContext.h"
 #include "NullMainWindow.h"
-#include "common/ScriptFileDialogs.h"
+#include "common/UserDialogs.h"
 #include "platform/ProgramStarter.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
@@ -22,14 +22,6 @@
 #include <QDir>
 
 namespace {
-// End-to-end tests answer the program's questions from a script.
-std::unique_ptr<ScriptFileDialogs> scriptedDialogs() {
-    const QString script = qEnvironmentVariable(ScriptFileDialogs::EnvironmentVariable);
-    if (script.isEmpty())
-        return nullptr;
-    return std::make_unique<ScriptFileDialogs>(script);
-}
-
 // The placeholder, the main window and the help dialog, then the message loop until the main
 // window closes.
 void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& instances,
@@ -59,7 +51,7 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
 }
 } // namespace
 
-int runPlatterbox(int argc, char* argv[]) {
+int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
     // Hiding the main window must not end the program; closing it does, through FormClose.
@@ -69,8 +61,8 @@ int runPlatterbox(int argc, char* argv[]) {
     arguments.removeFirst();
 
     QtDialogs qtDialogs;
-    const std::unique_ptr<ScriptFileDialogs> scripted = scriptedDialogs();
-    UserDialogs& dialogs = scripted ? static_cast<UserDialogs&>(*scripted) : qtDialogs;
+    const std::unique_ptr<UserDialogs> answers = answering ? answering() : nullptr;
+    UserDialogs& dialogs = answers ? *answers : static_cast<UserDialogs&>(qtDialogs);
 
     // A running copy takes over this copy's command line; this copy then ends.
     InstanceChannel instances(RuntimeFolder::path());

@@ -1,8 +1,6 @@
 #include "TrayIcon.h"
 
-#include <QApplication>
 #include <QCursor>
-#include <QMenu>
 
 TrayIcon::TrayIcon(QObject* owner) : QObject(owner) {
     connect(&tray_, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
@@ -42,32 +40,17 @@ bool TrayIcon::isShown() const {
 void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        if (clicked)
-            clicked(this);
+        Q_EMIT clicked();
         break;
     case QSystemTrayIcon::DoubleClick:
         // A double click is also a click.
-        if (clicked)
-            clicked(this);
-        if (doubleClicked)
-            doubleClicked(this);
+        Q_EMIT clicked();
+        Q_EMIT doubleClicked();
         break;
     case QSystemTrayIcon::Context:
-        rightClick();
+        Q_EMIT rightClicked(QCursor::pos());
         break;
     default:
         break;
     }
-}
-
-void TrayIcon::rightClick() {
-    const QPoint cursor = QCursor::pos();
-    if (PopupMenu) {
-        if (QWidget* window = QApplication::activeWindow())
-            window->activateWindow();
-        QCoreApplication::processEvents();
-        PopupMenu->popup(cursor);
-    }
-    if (rightClicked)
-        rightClicked(this, Qt::RightButton, Qt::NoModifier, cursor);
 }

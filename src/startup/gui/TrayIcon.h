@@ -5,11 +5,7 @@
 #include <QPoint>
 #include <QSystemTrayIcon>
 
-#include <functional>
-
-class QMenu;
-
-// The program's icon in the notification area, with its tip, clicks and optional menu. Where
+// The program's icon in the notification area, with its tip and clicks. Where
 // the desktop has no notification area the component still keeps its state and does nothing.
 class TrayIcon : public QObject {
     Q_OBJECT
@@ -19,27 +15,26 @@ public:
     explicit TrayIcon(QObject* owner = nullptr);
     ~TrayIcon() override;
 
-    bool Active() const { return active_; }
+    bool isActive() const { return active_; }
     void setActive(bool active);
-    // Has no effect at run time; kept for the component's published state.
-    bool ShowDesigning = false;
-    const QIcon& Icon() const { return icon_; }
+    const QIcon& icon() const { return icon_; }
     void setIcon(const QIcon& icon);
-    const QString& ToolTip() const { return toolTip_; }
+    const QString& toolTip() const { return toolTip_; }
     void setToolTip(const QString& toolTip);
-    QMenu* PopupMenu = nullptr; // not owned
-
-    std::function<void(TrayIcon*)> clicked;
-    std::function<void(TrayIcon*)> doubleClicked;
-    std::function<void(TrayIcon*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> rightClicked;
 
     // True while the icon really sits in a notification area.
     bool isShown() const;
     // What the notification area reports; public so a click can be replayed.
     void handleActivation(QSystemTrayIcon::ActivationReason reason);
 
+Q_SIGNALS:
+    void clicked();
+    // Follows the click that a double click also is.
+    void doubleClicked();
+    // At the pointer's position on the screen.
+    void rightClicked(const QPoint& position);
+
 private:
-    void rightClick();
     void refresh();
 
     QSystemTrayIcon tray_;

@@ -2,9 +2,9 @@
 
 #include "ScriptedDialogs.h"
 
-// Scripted answers for a whole program run, for end-to-end tests: the program uses this seam
-// when PLATTERBOX_TEST_DIALOGS names a script file. One answer per line, in the order the
-// questions come: "yes", "no", "retry", "cancel", "text=<text>", "text-cancel",
+// Scripted answers for a whole program run, for end-to-end tests: the test build of the program
+// uses this seam when PLATTERBOX_TEST_DIALOGS names a script file. One answer per line, in the
+// order the questions come: "yes", "no", "retry", "cancel", "text=<text>", "text-cancel",
 // "folder=<path>", "folder-cancel", "file=<path>", "file-cancel". Every text shown or asked is
 // appended at once to "<script>.log" as "<kind><TAB><text>" (CR and LF written as \r and \n).
 class ScriptFileDialogs : public ScriptedDialogs {

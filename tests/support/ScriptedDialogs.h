@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserDialogs.h"
+#include "common/UserDialogs.h"
 
 #include <QList>
 #include <QQueue>

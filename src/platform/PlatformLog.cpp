@@ -1,0 +1,3 @@
+#include "PlatformLog.h"
+
+Q_LOGGING_CATEGORY(platformLog, "platterbox.platform", QtWarningMsg)

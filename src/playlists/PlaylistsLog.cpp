@@ -1,0 +1,3 @@
+#include "PlaylistsLog.h"
+
+Q_LOGGING_CATEGORY(playlistsLog, "platterbox.playlists", QtWarningMsg)

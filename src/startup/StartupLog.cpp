@@ -1,0 +1,3 @@
+#include "StartupLog.h"
+
+Q_LOGGING_CATEGORY(startupLog, "platterbox.startup", QtWarningMsg)
