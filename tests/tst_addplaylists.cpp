@@ -36,7 +36,7 @@ class TestAddPlayLists : public QObject {
         bool subFolders = false;
     };
 
-    // Runs btnAddPLClick with the dialog filled and OK pressed; true when it closed with OK.
+    // Runs Add Playlists with the dialog filled and OK pressed; true when it closed with OK.
     bool addWith(const Input& input, const std::function<void(AddPlaylistsDialog&)>& more = {}) {
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             control<QRadioButton>(dialog, input.folderMode ? "folderRadio" : "fileRadio")

@@ -35,7 +35,7 @@ class TestCreatePlayLists : public QObject {
         return f_->create(dir_.filePath(QStringLiteral("prog/Platterbox")));
     }
 
-    // Runs btnCreatePLClick with the controls set and Create pressed (then `more`); true when
+    // Runs Create Playlists with the controls set and Create pressed (then `more`); true when
     // the dialog closed with OK.
     bool createWith(const CreatePlaylistsInputs& input,
                     const std::function<void(CreatePlaylistsDialog&)>& more = {}) {

@@ -35,7 +35,7 @@ class TestMp3Cd : public QObject {
         return window;
     }
 
-    // Runs btnMP3CDClick with the folder typed and Create pressed; true when it closed with OK.
+    // Runs the MP3CD wizard with the folder typed and Create pressed; true when it closed with OK.
     bool runWizard(const QString& folder) {
         ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
             control<QLineEdit>(dialog, "folderEdit")->setText(folder);
