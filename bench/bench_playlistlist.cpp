@@ -28,6 +28,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +65,11 @@ private:
 };
 
 // Runs `act` on the next modal dialog of type D once it is up.
+// A dialog's control by its object name, as a user's tools find it.
+template <typename W> W* control(const QObject& dialog, const char* name) {
+    return dialog.findChild<W*>(QString::fromLatin1(name));
+}
+
 template <typename D> void whenModal(std::function<void(D&)> act) {
     auto* poll = new QTimer;
     poll->setInterval(2);
@@ -126,12 +132,12 @@ int addPlaylists(const QString& tree) {
     StallMeter stalls;
     QElapsedTimer timer;
     whenModal<AddPlaylistsDialog>([&](AddPlaylistsDialog& dialog) {
-        dialog.radFolder->setChecked(true);
-        dialog.edFolder->setText(tree);
-        dialog.cbSubFolders->setChecked(true);
+        control<QRadioButton>(dialog, "folderRadio")->setChecked(true);
+        control<QLineEdit>(dialog, "folderEdit")->setText(tree);
+        control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
         stalls.start();
         timer.start();
-        dialog.btnOKClick();
+        control<QPushButton>(dialog, "btnOK")->click();
     });
     QTest::keyClick(program.playlistView(), Qt::Key_Insert);
     untilIdle();
@@ -147,13 +153,13 @@ int createPlaylists(const QString& tree) {
     StallMeter stalls;
     QElapsedTimer timer;
     whenModal<CreatePlaylistsDialog>([&](CreatePlaylistsDialog& dialog) {
-        dialog.radInFolders->setChecked(true);
-        dialog.edBaseFolder->setText(tree);
-        dialog.cbSort->setChecked(true);
-        dialog.cbSubFolders->setChecked(true);
+        control<QRadioButton>(dialog, "inMusicFoldersRadio")->setChecked(true);
+        control<QLineEdit>(dialog, "baseFolderEdit")->setText(tree);
+        control<QCheckBox>(dialog, "sortCheck")->setChecked(true);
+        control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
         stalls.start();
         timer.start();
-        dialog.btnCreateClick();
+        control<QPushButton>(dialog, "btnCreate")->click();
     });
     QTest::keyClick(program.playlistView(), Qt::Key_Insert, Qt::ShiftModifier);
     untilIdle();

@@ -36,16 +36,17 @@ class TestAddPlayLists : public QObject {
         bool subFolders = false;
     };
 
-    // Runs btnAddPLClick with the dialog filled and OK pressed; true when it closed with OK.
+    // Runs Add Playlists with the dialog filled and OK pressed; true when it closed with OK.
     bool addWith(const Input& input, const std::function<void(AddPlaylistsDialog&)>& more = {}) {
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
-            (input.folderMode ? dialog.radFolder : dialog.radFile)->setChecked(true);
-            dialog.edFile->setText(input.file);
-            dialog.edFolder->setText(input.folder);
-            dialog.cbSubFolders->setChecked(input.subFolders);
+            control<QRadioButton>(dialog, input.folderMode ? "folderRadio" : "fileRadio")
+                ->setChecked(true);
+            control<QLineEdit>(dialog, "fileEdit")->setText(input.file);
+            control<QLineEdit>(dialog, "folderEdit")->setText(input.folder);
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(input.subFolders);
             if (more)
                 more(dialog);
-            dialog.btnOKClick();
+            control<QPushButton>(dialog, "btnOK")->click();
         });
         buttonOf((*f_->window), "btnAddPL")->click();
         return driver.ran() && !driver.leftOpen();
@@ -200,11 +201,13 @@ private Q_SLOTS:
         const bool closed = addWith({true, {}, music(), true}, [&](AddPlaylistsDialog& dialog) {
             {
                 AbortWhenShowing abort(music() + QStringLiteral("/sub/"));
-                dialog.btnOKClick(); // the root's playlists are found, then the abort
+                control<QPushButton>(dialog, "btnOK")
+                    ->click(); // the root's playlists are found, then the abort
                 abortClicked = abort.clicked();
             }
-            dialog.edFolder->setText(music() + QStringLiteral("/sub/deeper"));
-            dialog.cbSubFolders->setChecked(false);
+            control<QLineEdit>(dialog, "folderEdit")
+                ->setText(music() + QStringLiteral("/sub/deeper"));
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(false);
         });
         QVERIFY(abortClicked);
         QVERIFY(closed);
@@ -225,12 +228,13 @@ private Q_SLOTS:
         f_->vars.addPlaylists = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
         bool filled = false;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
-            filled = dialog.radFolder->isChecked() && !dialog.radFile->isChecked() &&
-                     dialog.cbSubFolders->isChecked() &&
-                     dialog.edFile->text() == QLatin1String("/f.m3u") &&
-                     dialog.edFolder->text() == QLatin1String("/music/");
-            dialog.edFolder->setText(QStringLiteral("/elsewhere/"));
-            dialog.btnCancel->click();
+            filled = control<QRadioButton>(dialog, "folderRadio")->isChecked() &&
+                     !control<QRadioButton>(dialog, "fileRadio")->isChecked() &&
+                     control<QCheckBox>(dialog, "subFoldersCheck")->isChecked() &&
+                     control<QLineEdit>(dialog, "fileEdit")->text() == QLatin1String("/f.m3u") &&
+                     control<QLineEdit>(dialog, "folderEdit")->text() == QLatin1String("/music/");
+            control<QLineEdit>(dialog, "folderEdit")->setText(QStringLiteral("/elsewhere/"));
+            control<QPushButton>(dialog, "btnCancel")->click();
         });
         buttonOf((*f_->window), "btnAddPL")->click();
         QVERIFY(driver.ran() && !driver.leftOpen());
@@ -253,13 +257,16 @@ private Q_SLOTS:
         QList<bool> clicked;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             const auto states = [&] {
-                return QList<bool>{dialog.edFile->isEnabled(), dialog.btnFileBrowse->isEnabled(),
-                                   dialog.edFolder->isEnabled(),
-                                   dialog.btnFolderBrowse->isEnabled(),
-                                   dialog.cbSubFolders->isEnabled()};
+                return QList<bool>{control<QLineEdit>(dialog, "fileEdit")->isEnabled(),
+                                   control<QToolButton>(dialog, "btnFileBrowse")->isEnabled(),
+                                   control<QLineEdit>(dialog, "folderEdit")->isEnabled(),
+                                   control<QToolButton>(dialog, "btnFolderBrowse")->isEnabled(),
+                                   control<QCheckBox>(dialog, "subFoldersCheck")->isEnabled()};
             };
             shown = states();
-            QTest::mouseClick(folderMode ? dialog.radFile : dialog.radFolder, Qt::LeftButton);
+            QTest::mouseClick(
+                control<QRadioButton>(dialog, folderMode ? "fileRadio" : "folderRadio"),
+                Qt::LeftButton);
             clicked = states();
         });
         buttonOf((*f_->window), "btnAddPL")->click();
@@ -277,13 +284,14 @@ private Q_SLOTS:
         QString file;
         QStringList folders;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
-            dialog.edFolder->setText(QStringLiteral("/typed"));
-            dialog.btnFileBrowseClick();
-            file = dialog.edFile->text();
-            dialog.btnFolderBrowseClick();
-            folders << dialog.edFolder->text();
-            dialog.btnFolderBrowseClick();
-            folders << dialog.edFolder->text();
+            control<QLineEdit>(dialog, "folderEdit")->setText(QStringLiteral("/typed"));
+            control<QToolButton>(dialog, "btnFileBrowse")->click();
+            file = control<QLineEdit>(dialog, "fileEdit")->text();
+            control<QRadioButton>(dialog, "folderRadio")->click(); // enables its browse button
+            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            folders << control<QLineEdit>(dialog, "folderEdit")->text();
+            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            folders << control<QLineEdit>(dialog, "folderEdit")->text();
         });
         buttonOf((*f_->window), "btnAddPL")->click();
         QCOMPARE(file, music() + QStringLiteral("/a.m3u"));

@@ -16,6 +16,10 @@ using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
 namespace {
+QPushButton* button(const CountdownDialog& dialog, const char* name) {
+    return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
 // Runs `act` on the countdown dialog once it is shown, with a fast timer, and records every
 // number it shows while it is open.
 struct CountdownDriver {
@@ -27,11 +31,13 @@ struct CountdownDriver {
             auto* dialog = qobject_cast<CountdownDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return arm();
-            dialog->RunTimer->setInterval(20);
-            shown << dialog->lblNum->text();
-            QObject::connect(dialog->RunTimer, &QTimer::timeout, dialog, [this, dialog] {
+            auto* timer = dialog->findChild<QTimer*>(QStringLiteral("RunTimer"));
+            auto* seconds = dialog->findChild<QLabel*>(QStringLiteral("lblNum"));
+            timer->setInterval(20);
+            shown << seconds->text();
+            QObject::connect(timer, &QTimer::timeout, dialog, [this, dialog, seconds] {
                 if (dialog->isVisible())
-                    shown << dialog->lblNum->text();
+                    shown << seconds->text();
             });
             if (act)
                 act(dialog);
@@ -98,8 +104,8 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         CountdownDriver driver;
         driver.act = [ok](CountdownDialog* dialog) {
-            dialog->RunTimer->setInterval(60000);
-            (ok ? dialog->btnOK : dialog->btnCancel)->click();
+            dialog->findChild<QTimer*>(QStringLiteral("RunTimer"))->setInterval(60000);
+            button(*dialog, ok ? "btnOK" : "btnCancel")->click();
         };
         driver.arm();
         QCOMPARE(runCountdown(999, QStringLiteral("Wait"), nullptr), ok);
@@ -114,15 +120,16 @@ private Q_SLOTS:
     }
 
     void countdownDialog() {
-        CountdownDialog dialog(nullptr);
+        CountdownDialog dialog(1, QString(), nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Platterbox AutoPlay Timer"));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
-        QCOMPARE(dialog.btnOK->toolTip(), QStringLiteral("Play Now"));
-        QCOMPARE(dialog.btnCancel->toolTip(),
+        QCOMPARE(button(dialog, "btnOK")->toolTip(), QStringLiteral("Play Now"));
+        QCOMPARE(button(dialog, "btnCancel")->toolTip(),
                  QStringLiteral("Don't AutoPlay / Open program normally"));
-        QVERIFY(dialog.btnOK->isDefault());
-        QCOMPARE(dialog.lblSecondsRemaining->text(), QStringLiteral("seconds remaining..."));
-        QCOMPARE(dialog.btnCancel->nextInFocusChain(), dialog.btnOK);
+        QVERIFY(button(dialog, "btnOK")->isDefault());
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblSecondsRemaining"))->text(),
+                 QStringLiteral("seconds remaining..."));
+        QCOMPARE(button(dialog, "btnCancel")->nextInFocusChain(), button(dialog, "btnOK"));
     }
 
     void autoPlayRuns_data() {
@@ -142,7 +149,9 @@ private Q_SLOTS:
         const int launchesBefore = int(player_.launches().size());
         CountdownDriver driver;
         QString message;
-        driver.act = [&message](CountdownDialog* dialog) { message = dialog->lblMsg->text(); };
+        driver.act = [&message](CountdownDialog* dialog) {
+            message = dialog->findChild<QLabel*>(QStringLiteral("lblMsg"))->text();
+        };
         driver.arm();
         MainWindow& window = start("cbAutoExecute_Checked=1\r\nspinAutoExecuteDelay_Value=2\r\n"
                                    "spinAutoExecuteCloseDelay_Value=1\r\n",
@@ -170,7 +179,7 @@ private Q_SLOTS:
 
     void cancelLeavesTheProgramOpen() {
         CountdownDriver driver;
-        driver.act = [](CountdownDialog* dialog) { dialog->btnCancel->click(); };
+        driver.act = [](CountdownDialog* dialog) { button(*dialog, "btnCancel")->click(); };
         driver.arm();
         const int launchesBefore = int(player_.launches().size());
         MainWindow& window = start("cbAutoExecute_Checked=1\r\n", 2, 1);

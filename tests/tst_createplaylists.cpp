@@ -35,17 +35,19 @@ class TestCreatePlayLists : public QObject {
         return f_->create(dir_.filePath(QStringLiteral("prog/Platterbox")));
     }
 
-    // Runs btnCreatePLClick with the controls set and Create pressed (then `more`); true when
+    // Runs Create Playlists with the controls set and Create pressed (then `more`); true when
     // the dialog closed with OK.
     bool createWith(const CreatePlaylistsInputs& input,
                     const std::function<void(CreatePlaylistsDialog&)>& more = {}) {
         ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
-            (input.inMusicFolders ? dialog.radInFolders : dialog.radInPlayLists)->setChecked(true);
-            dialog.cbSort->setChecked(input.sorted);
-            dialog.cbSubFolders->setChecked(input.withSubFolders);
-            dialog.edBaseFolder->setText(input.baseFolder);
-            dialog.edPLFolder->setText(input.playlistsFolder);
-            dialog.btnCreateClick();
+            control<QRadioButton>(dialog, input.inMusicFolders ? "inMusicFoldersRadio"
+                                                               : "inPlaylistsFolderRadio")
+                ->setChecked(true);
+            control<QCheckBox>(dialog, "sortCheck")->setChecked(input.sorted);
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(input.withSubFolders);
+            control<QLineEdit>(dialog, "baseFolderEdit")->setText(input.baseFolder);
+            control<QLineEdit>(dialog, "playlistsFolderEdit")->setText(input.playlistsFolder);
+            control<QPushButton>(dialog, "btnCreate")->click();
             if (more)
                 more(dialog);
         });
@@ -494,15 +496,15 @@ private Q_SLOTS:
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
         QVERIFY(QFile::remove(rockList));
         ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
-            dialog.radInFolders->setChecked(true);
-            dialog.edBaseFolder->setText(music());
+            control<QRadioButton>(dialog, "inMusicFoldersRadio")->setChecked(true);
+            control<QLineEdit>(dialog, "baseFolderEdit")->setText(music());
             {
                 AbortWhenShowing abort(music() + QStringLiteral("/Rock/"));
-                dialog.btnCreateClick();
+                control<QPushButton>(dialog, "btnCreate")->click();
                 abortClicked = abort.clicked();
             }
-            dialog.cbSubFolders->setChecked(false);
-            dialog.btnCreateClick();
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(false);
+            control<QPushButton>(dialog, "btnCreate")->click();
         });
         buttonOf((*f_->window), "btnCreatePL")->click();
         QVERIFY(abortClicked);
@@ -556,14 +558,15 @@ private Q_SLOTS:
         QList<bool> checks;
         f_->dialogs.answerFolder(music());
         ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
-            checks = {dialog.radInPlayLists->isChecked(),
-                      !dialog.radInFolders->isChecked(),
-                      !dialog.cbSort->isChecked(),
-                      dialog.cbSubFolders->isChecked(),
-                      dialog.edBaseFolder->text() == QLatin1String("/base"),
-                      dialog.edPLFolder->text() == QLatin1String("PL")};
-            dialog.btnFolderClick();
-            checks << (dialog.edBaseFolder->text() == music());
+            checks = {
+                control<QRadioButton>(dialog, "inPlaylistsFolderRadio")->isChecked(),
+                !control<QRadioButton>(dialog, "inMusicFoldersRadio")->isChecked(),
+                !control<QCheckBox>(dialog, "sortCheck")->isChecked(),
+                control<QCheckBox>(dialog, "subFoldersCheck")->isChecked(),
+                control<QLineEdit>(dialog, "baseFolderEdit")->text() == QLatin1String("/base"),
+                control<QLineEdit>(dialog, "playlistsFolderEdit")->text() == QLatin1String("PL")};
+            control<QToolButton>(dialog, "btnFolder")->click();
+            checks << (control<QLineEdit>(dialog, "baseFolderEdit")->text() == music());
         });
         buttonOf((*f_->window), "btnCreatePL")->click();
         QCOMPARE(checks, QList<bool>(7, true));

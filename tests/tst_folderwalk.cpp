@@ -223,11 +223,12 @@ private Q_SLOTS:
                     seen = dynamic_cast<WaitWindow*>(currentWaitWindow());
                     if (!seen)
                         return StepResult::stop();
-                    checked = seen->isVisible() && seen->KeepActive && !seen->Aborted &&
-                              seen->lblCurrentFolder->text() == folder &&
+                    checked = seen->isVisible() && seen->keepsForeground() &&
+                              !seen->abortRequested() &&
+                              control<QLabel>(*seen, "lblCurrentFolder")->text() == folder &&
                               seen->parentWidget() == nullptr &&
                               seen->windowTitle() == QLatin1String("Creating Playlists") &&
-                              seen->lblHeader->text() ==
+                              control<QLabel>(*seen, "lblHeader")->text() ==
                                   QLatin1String("Currently creating playlist for folder:");
                     return goOn ? StepResult::goOn() : StepResult::stop();
                 });
@@ -261,8 +262,8 @@ private Q_SLOTS:
         clock.start();
         const WalkResult result =
             WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
-                dynamic_cast<WaitWindow*>(currentWaitWindow())
-                    ->lblCurrentFolder->installEventFilter(&counter);
+                control<QLabel>(*dynamic_cast<WaitWindow*>(currentWaitWindow()), "lblCurrentFolder")
+                    ->installEventFilter(&counter);
                 return walkFolders(dir.path(), [&](const QString& folder) {
                     if (!progressTick(folder))
                         return StepResult::stop();
@@ -290,20 +291,22 @@ private Q_SLOTS:
         QVERIFY(flags & Qt::CustomizeWindowHint);
         QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint)));
-        QCOMPARE(wait.btnAbort->text(), QStringLiteral("Abort"));
-        QCOMPARE(wait.btnAbort->toolTip(), QStringLiteral("Abort operation"));
-        QCOMPARE(wait.btnAbort->size(), QSize(75, 25));
-        QVERIFY(!wait.btnAbort->icon().isNull());
-        QCOMPARE(wait.animWait->size(), QSize(80, 50));
-        QVERIFY(wait.lblCurrentFolder->wordWrap());
-        QVERIFY(!wait.KeepActive && !wait.Aborted);
-        QVERIFY(!wait.animWait->isActive()); // until the window is activated
+        QCOMPARE(control<QPushButton>(wait, "btnAbort")->text(), QStringLiteral("Abort"));
+        QCOMPARE(control<QPushButton>(wait, "btnAbort")->toolTip(),
+                 QStringLiteral("Abort operation"));
+        QCOMPARE(control<QPushButton>(wait, "btnAbort")->size(), QSize(75, 25));
+        QVERIFY(!control<QPushButton>(wait, "btnAbort")->icon().isNull());
+        QCOMPARE(control<FindFolderAnimation>(wait, "findFolderAnimation")->size(), QSize(80, 50));
+        QVERIFY(control<QLabel>(wait, "lblCurrentFolder")->wordWrap());
+        QVERIFY(!wait.keepsForeground() && !wait.abortRequested());
+        QVERIFY(!control<FindFolderAnimation>(wait, "findFolderAnimation")
+                     ->isActive()); // until the window is activated
 
         // A close request does not close it; it counts as Abort.
         wait.show();
         QVERIFY(!wait.close());
         QVERIFY(wait.isVisible());
-        QVERIFY(wait.Aborted);
+        QVERIFY(wait.abortRequested());
         QVERIFY(!wait.tick(QStringLiteral("/x/")));
         QVERIFY(!wait.tick(QStringLiteral("/y/"))); // never reset
     }
@@ -316,27 +319,27 @@ private Q_SLOTS:
                                QString(30, QLatin1Char('a')) + QLatin1Char('/') +
                                QString(30, QLatin1Char('b')) + QStringLiteral("/Last Album/");
         wait.tick(folder);
-        const QString shown = wait.lblCurrentFolder->text();
+        const QString shown = control<QLabel>(wait, "lblCurrentFolder")->text();
         QVERIFY(shown.startsWith(QLatin1String("/home/lis")));
         QVERIFY(shown.endsWith(QLatin1String("Last Album/")));
         QVERIFY(shown.contains(QChar(0x2026)));
-        QVERIFY(wait.lblCurrentFolder->fontMetrics().horizontalAdvance(shown) <=
-                wait.lblCurrentFolder->contentsRect().width());
+        QVERIFY(control<QLabel>(wait, "lblCurrentFolder")->fontMetrics().horizontalAdvance(shown) <=
+                control<QLabel>(wait, "lblCurrentFolder")->contentsRect().width());
         // The window paints at most about 30 times a second: the next folder shows later.
         QTest::qWait(50);
         wait.tick(QStringLiteral("/short/"));
-        QCOMPARE(wait.lblCurrentFolder->text(), QStringLiteral("/short/"));
+        QCOMPARE(control<QLabel>(wait, "lblCurrentFolder")->text(), QStringLiteral("/short/"));
     }
 
     void waitWindowTakesTheForegroundBack() {
         WaitWindow wait;
-        wait.KeepActive = true;
+        wait.setKeepsForeground(true);
         wait.show();
         wait.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&wait));
-        QTRY_VERIFY(wait.animWait->isActive());
-        const int frame = wait.animWait->frame();
-        QTRY_VERIFY(wait.animWait->frame() != frame);
+        QTRY_VERIFY(control<FindFolderAnimation>(wait, "findFolderAnimation")->isActive());
+        const int frame = control<FindFolderAnimation>(wait, "findFolderAnimation")->frame();
+        QTRY_VERIFY(control<FindFolderAnimation>(wait, "findFolderAnimation")->frame() != frame);
 
         QWidget other;
         other.show();
@@ -346,14 +349,14 @@ private Q_SLOTS:
         // Out of the way of a message box, and back.
         wait.setStayOnTop(false);
         QVERIFY(!(wait.windowFlags() & Qt::WindowStaysOnTopHint));
-        QVERIFY(!wait.KeepActive);
+        QVERIFY(!wait.keepsForeground());
         other.activateWindow();
         QTRY_VERIFY(other.isActiveWindow());
         QTest::qWait(50);
         QVERIFY(other.isActiveWindow());
         wait.setStayOnTop(true);
         QVERIFY(wait.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(wait.KeepActive);
+        QVERIFY(wait.keepsForeground());
         QVERIFY(wait.isVisible());
     }
 

@@ -78,21 +78,21 @@ private Q_SLOTS:
         MainWindow& window = f_->create(path(QStringLiteral("prog/Platterbox")));
 
         ModalDialogDriver<CreatePlaylistsDialog> create([&](CreatePlaylistsDialog& dialog) {
-            dialog.radInPlayLists->setChecked(true);
-            dialog.edPLFolder->setText(QStringLiteral("Lists"));
-            dialog.edBaseFolder->setText(path(QStringLiteral("music")));
-            dialog.cbSort->setChecked(true);
-            dialog.cbSubFolders->setChecked(true);
-            dialog.btnCreateClick();
+            control<QRadioButton>(dialog, "inPlaylistsFolderRadio")->setChecked(true);
+            control<QLineEdit>(dialog, "playlistsFolderEdit")->setText(QStringLiteral("Lists"));
+            control<QLineEdit>(dialog, "baseFolderEdit")->setText(path(QStringLiteral("music")));
+            control<QCheckBox>(dialog, "sortCheck")->setChecked(true);
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
+            control<QPushButton>(dialog, "btnCreate")->click();
         });
         buttonOf(window, "btnCreatePL")->click();
         QVERIFY(create.ran() && !create.leftOpen());
 
         ModalDialogDriver<AddPlaylistsDialog> add([&](AddPlaylistsDialog& dialog) {
-            dialog.radFolder->setChecked(true);
-            dialog.edFolder->setText(path(QStringLiteral("music/Lists")));
-            dialog.cbSubFolders->setChecked(false);
-            dialog.btnOKClick();
+            control<QRadioButton>(dialog, "folderRadio")->setChecked(true);
+            control<QLineEdit>(dialog, "folderEdit")->setText(path(QStringLiteral("music/Lists")));
+            control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(false);
+            control<QPushButton>(dialog, "btnOK")->click();
         });
         buttonOf(window, "btnAddPL")->click();
         QVERIFY(add.ran() && !add.leftOpen());
@@ -103,8 +103,8 @@ private Q_SLOTS:
         record("played", player_.launches().at(0).playlist);
 
         ModalDialogDriver<Mp3CdWizard> cd([&](Mp3CdWizard& dialog) {
-            dialog.edFolder->setText(path(QStringLiteral("cd")));
-            dialog.btnCreateClick();
+            control<QLineEdit>(dialog, "folderEdit")->setText(path(QStringLiteral("cd")));
+            control<QPushButton>(dialog, "btnCreate")->click();
         });
         buttonOf(window, "btnMP3CD")->click();
         QVERIFY2(cd.ran() && !cd.leftOpen(), qPrintable(f_->dialogs.messages().join(u'|')));

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QProcess>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace CollectionTest;
@@ -34,11 +35,11 @@ class TestMp3Cd : public QObject {
         return window;
     }
 
-    // Runs btnMP3CDClick with the folder typed and Create pressed; true when it closed with OK.
+    // Runs the MP3CD wizard with the folder typed and Create pressed; true when it closed with OK.
     bool runWizard(const QString& folder) {
         ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
-            dialog.edFolder->setText(folder);
-            dialog.btnCreateClick();
+            control<QLineEdit>(dialog, "folderEdit")->setText(folder);
+            control<QPushButton>(dialog, "btnCreate")->click();
         });
         buttonOf((*f_->window), "btnMP3CD")->click();
         return driver.ran() && !driver.leftOpen();
@@ -393,11 +394,11 @@ private Q_SLOTS:
         f_->dialogs.answerFolder(cd());
         QStringList seen;
         ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
-            seen << dialog.edFolder->text();
-            dialog.btnFolderBrowseClick();
-            seen << dialog.edFolder->text();
-            dialog.btnFolderBrowseClick();
-            seen << dialog.edFolder->text();
+            seen << control<QLineEdit>(dialog, "folderEdit")->text();
+            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            seen << control<QLineEdit>(dialog, "folderEdit")->text();
+            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            seen << control<QLineEdit>(dialog, "folderEdit")->text();
         });
         buttonOf((*f_->window), "btnMP3CD")->click();
         QCOMPARE(seen, QStringList({QStringLiteral("/before"), QStringLiteral("/before"), cd()}));

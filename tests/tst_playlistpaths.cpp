@@ -93,19 +93,19 @@ private Q_SLOTS:
 
         if (way == QLatin1String("add")) {
             ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
-                dialog.radFolder->setChecked(true);
-                dialog.edFolder->setText(dir_->path());
-                dialog.cbSubFolders->setChecked(true);
-                dialog.btnOKClick();
+                control<QRadioButton>(dialog, "folderRadio")->setChecked(true);
+                control<QLineEdit>(dialog, "folderEdit")->setText(dir_->path());
+                control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
+                control<QPushButton>(dialog, "btnOK")->click();
             });
             buttonOf(window, "btnAddPL")->click();
             QVERIFY(driver.ran() && !driver.leftOpen());
         } else if (way == QLatin1String("create")) {
             ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
-                dialog.radInFolders->setChecked(true);
-                dialog.edBaseFolder->setText(dir_->path());
-                dialog.cbSubFolders->setChecked(true);
-                dialog.btnCreateClick();
+                control<QRadioButton>(dialog, "inMusicFoldersRadio")->setChecked(true);
+                control<QLineEdit>(dialog, "baseFolderEdit")->setText(dir_->path());
+                control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
+                control<QPushButton>(dialog, "btnCreate")->click();
             });
             buttonOf(window, "btnCreatePL")->click();
             QVERIFY(driver.ran() && !driver.leftOpen());

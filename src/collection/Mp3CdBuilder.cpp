@@ -1,5 +1,7 @@
 #include "Mp3CdBuilder.h"
 
+#include "CollectionLog.h"
+
 #include "FolderListing.h"
 #include "PlayListCreation.h"
 #include "ProgramBundle.h"
@@ -24,10 +26,14 @@ Status createCdPlayLists(const Mp3CdJob& job, QList<QByteArray>& created) {
     const WalkResult run =
         PlayListCreation(values, job.dialogs, job.runner).createPlaylists(created);
     job.vars.createPlaylists = saved;
-    if (run.error.failed())
+    if (run.error.failed()) {
+        qCDebug(collectionLog) << "the CD's playlists:" << run.error.message();
         return run.error;
-    if (!run.completed)
+    }
+    if (!run.completed) {
+        qCDebug(collectionLog) << "the CD's playlists: stopped before the end";
         return Status::failure(QStringLiteral("Error creating playlists!"));
+    }
     return Status::ok();
 }
 
@@ -39,9 +45,14 @@ WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage) {
         if (!progressTick(file.target))
             return {};
         const QString target = stage + file.target;
-        if (!QDir().mkpath(QFileInfo(target).absolutePath()) ||
-            !FileOperations::copyFileReplacing(file.source, target))
+        if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+            qCDebug(collectionLog) << "cannot make the folder of" << target;
             return {false, Status::failure(CopyFailed)};
+        }
+        if (!FileOperations::copyFileReplacing(file.source, target)) {
+            qCDebug(collectionLog) << "copying" << file.source << "to" << target << "failed";
+            return {false, Status::failure(CopyFailed)};
+        }
     }
     return {true, Status::ok()};
 }
@@ -56,8 +67,10 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
             QDir(target).removeRecursively();
         else
             QFile::remove(target);
-        if (!QDir().rename(stage + piece, target))
+        if (!QDir().rename(stage + piece, target)) {
+            qCDebug(collectionLog) << "moving" << stage + piece << "to" << target << "failed";
             return false;
+        }
     }
     return true;
 }
@@ -66,19 +79,33 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
 // a failure or an abort leaves no half-written copy behind.
 Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     QList<BundleFile> files;
-    if (ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files).failed())
+    if (const Status collected = ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files);
+        collected.failed()) {
+        qCDebug(collectionLog) << "gathering the program's files:" << collected.message();
         return Status::failure(CopyFailed);
+    }
     QTemporaryDir staging(programFolder + QLatin1String(".copy-XXXXXX"));
-    if (!staging.isValid())
+    if (!staging.isValid()) {
+        qCDebug(collectionLog) << "cannot make a staging folder in" << programFolder << ":"
+                               << staging.errorString();
         return Status::failure(CopyFailed);
+    }
     const QString stage = staging.path() + QLatin1Char('/');
     const WalkResult run =
         job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&] { return copyFiles(files, stage); });
-    if (!run.completed ||
-        FileOperations::writeFileAtomically(stage + QStringLiteral("qt.conf"),
-                                            ProgramBundle::QtConf)
-            .failed() ||
-        !moveIntoPlace(stage, programFolder))
+    if (!run.completed) {
+        qCDebug(collectionLog) << "copying the program:"
+                               << (run.error.failed() ? run.error.message()
+                                                      : QStringLiteral("stopped"));
+        return Status::failure(CopyFailed);
+    }
+    if (const Status conf = FileOperations::writeFileAtomically(stage + QStringLiteral("qt.conf"),
+                                                                ProgramBundle::QtConf);
+        conf.failed()) {
+        qCDebug(collectionLog) << "writing qt.conf:" << conf.message();
+        return Status::failure(CopyFailed);
+    }
+    if (!moveIntoPlace(stage, programFolder))
         return Status::failure(CopyFailed);
     const QString copy = programFolder + Mp3Cd::ProgramName;
     QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner | QFile::ExeGroup |
@@ -88,13 +115,23 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
 
 Status writeAutoRun(const QString& base) {
     const QString script = base + Mp3Cd::AutoRunScriptName;
-    if (FileOperations::writeFileAtomically(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText)
-            .failed() ||
-        FileOperations::writeFileAtomically(script, Mp3Cd::AutoRunScript).failed() ||
-        !QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner |
-                                           QFile::ExeGroup | QFile::ExeOther))
-        return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
-    return Status::ok();
+    const Status info =
+        FileOperations::writeFileAtomically(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText);
+    const Status run = info.failed()
+                           ? Status::ok()
+                           : FileOperations::writeFileAtomically(script, Mp3Cd::AutoRunScript);
+    const bool executable =
+        info.isOk() && run.isOk() &&
+        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner |
+                                          QFile::ExeGroup | QFile::ExeOther);
+    if (executable)
+        return Status::ok();
+    qCDebug(collectionLog) << "writing the autorun files in" << base << ":"
+                           << (info.failed()  ? info.message()
+                               : run.failed() ? run.message()
+                                              : QStringLiteral("cannot make the script "
+                                                               "executable"));
+    return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
 }
 
 // The INI file with the CD's playlists in place of the listed ones; it reports its own errors.
@@ -114,8 +151,10 @@ Status buildMp3Cd(const Mp3CdJob& job) {
     if (Status made = createCdPlayLists(job, created); made.failed())
         return made;
     const QString programFolder = base + Mp3Cd::ProgramFolder;
-    if (!QDir().mkpath(programFolder))
+    if (!QDir().mkpath(programFolder)) {
+        qCDebug(collectionLog) << "cannot make the program folder" << programFolder;
         return Status::failure(programFolder + QLatin1String("\rFolder could not be created!"));
+    }
     if (Status copied = copyProgram(job, programFolder); copied.failed())
         return copied;
     writeCdIni(job, created, programFolder);

@@ -1,5 +1,7 @@
 #include "PlayListCreation.h"
 
+#include "CollectionLog.h"
+
 #include "FolderListing.h"
 #include "WalkProgress.h"
 #include "common/PathRules.h"
@@ -58,7 +60,9 @@ WalkResult PlayListCreation::createPlaylists(QList<QByteArray>& created) {
 WalkResult PlayListCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
     if (!values_.inMusicFolders)
-        QDir().mkpath(values_.baseFolder + values_.playlistsFolder);
+        if (!QDir().mkpath(values_.baseFolder + values_.playlistsFolder))
+            qCDebug(collectionLog) << "cannot make the playlists folder"
+                                   << values_.baseFolder + values_.playlistsFolder;
     const ListingStep step = [this](const QString& folder, FolderListing& listing) {
         return createFolderPlaylist(folder, listing);
     };
@@ -80,7 +84,11 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
 WalkResult PlayListCreation::flushed(const WalkResult& result) {
     const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
     for (const QByteArray& folder : written) {
-        if (flushResponsively(folder).failed() && result.error.isOk())
+        const Status flush = flushResponsively(folder);
+        if (flush.failed())
+            qCDebug(collectionLog) << "flushing the file system of" << decodeText(folder)
+                                   << "failed:" << flush.message();
+        if (flush.failed() && result.error.isOk())
             return {false, reportWriteError(decodeText(folder))};
     }
     return result;
@@ -146,8 +154,13 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
         [](const QByteArray& entry) { return entry.contains('\n') || entry.contains('\r'); });
     if (folderFiles_.isEmpty())
         return Status::ok();
-    if (FileOperations::replaceFileUnflushed(path, playlistText(folderFiles_)).failed())
+    if (const Status written =
+            FileOperations::replaceFileUnflushed(path, playlistText(folderFiles_));
+        written.failed()) {
+        qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
+                               << "failed:" << written.message();
         return reportWriteError(decodeText(path));
+    }
     if (created_)
         created_->append(path);
     return Status::ok();

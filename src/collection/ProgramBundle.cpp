@@ -1,5 +1,7 @@
 #include "ProgramBundle.h"
 
+#include "CollectionLog.h"
+
 #include "platform/LoadedLibraries.h"
 
 #include <QCoreApplication>
@@ -75,8 +77,12 @@ Status collect(const QString& programPath, const QString& programName, QList<Bun
     for (const QString& relative : NeededPlugins) {
         const QString file = pluginFile(relative);
         QLibrary plugin(file);
-        if (file.isEmpty() || !plugin.load())
+        if (file.isEmpty() || !plugin.load()) {
+            qCDebug(collectionLog)
+                << "Qt plugin" << relative << "unusable:"
+                << (file.isEmpty() ? QStringLiteral("not found") : plugin.errorString());
             return Status::failure(QStringLiteral("Qt plugin not found: ") + relative);
+        }
         plugins.append({file, QStringLiteral("plugins/") + relative});
     }
     const QStringList loaded = LoadedLibraries::files();

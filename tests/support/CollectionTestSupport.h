@@ -123,6 +123,11 @@ inline QStringList sortedWithinMaskRuns(QStringList paths) {
     return paths;
 }
 
+// A dialog's control by its object name, as a user's tools find it; null when there is none.
+template <typename W> W* control(const QObject& dialog, const char* name) {
+    return dialog.findChild<W*>(QString::fromLatin1(name));
+}
+
 // Runs `act` on the modal dialog of type D as soon as its handler has opened it; a dialog that
 // is still open afterwards is rejected, so the handler always returns.
 template <typename D> class ModalDialogDriver {
@@ -175,12 +180,12 @@ private:
         watched_ = wait;
         QObject::connect(wait, &WaitWindow::folderReached, wait,
                          [this, wait](const QString& folder) { clickAt(*wait, folder); });
-        clickAt(*wait, wait->lblCurrentFolder->text());
+        clickAt(*wait, control<QLabel>(*wait, "lblCurrentFolder")->text());
     }
     void clickAt(WaitWindow& wait, const QString& folder) {
         if (clicked_ || folder != folder_)
             return;
-        wait.btnAbort->click();
+        control<QPushButton>(wait, "btnAbort")->click();
         clicked_ = true;
     }
 

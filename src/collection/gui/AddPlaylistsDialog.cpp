@@ -21,12 +21,26 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-AddPlaylistsDialog::AddPlaylistsDialog(UserDialogs& dialogs, QWidget* parent)
+AddPlaylistsDialog::AddPlaylistsDialog(const AddPlaylistsInputs& remembered, UserDialogs& dialogs,
+                                       QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("dlgAddPL"));
     setWindowTitle(QStringLiteral("Add Playlists"));
     createComponents();
     resize(313, 263);
+    folderRadio_->setChecked(remembered.fromFolder);
+    subFoldersCheck_->setChecked(remembered.withSubFolders);
+    fileEdit_->setText(remembered.file);
+    folderEdit_->setText(remembered.folder);
+}
+
+AddPlaylistsInputs AddPlaylistsDialog::inputs() const {
+    AddPlaylistsInputs inputs;
+    inputs.fromFolder = folderRadio_->isChecked();
+    inputs.withSubFolders = subFoldersCheck_->isChecked();
+    inputs.file = fileEdit_->text();
+    inputs.folder = folderEdit_->text();
+    return inputs;
 }
 
 void AddPlaylistsDialog::createComponents() {
@@ -35,10 +49,9 @@ void AddPlaylistsDialog::createComponents() {
     layout->addWidget(createPanel(), 1);
     const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
         QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
-    btnOK = buttons.confirm;
-    btnCancel = buttons.cancel;
+    okButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
-    connect(btnOK, &QPushButton::clicked, this, &AddPlaylistsDialog::btnOKClick);
+    connect(okButton_, &QPushButton::clicked, this, &AddPlaylistsDialog::addChosenPlaylists);
 }
 
 QWidget* AddPlaylistsDialog::createPanel() {
@@ -47,36 +60,40 @@ QWidget* AddPlaylistsDialog::createPanel() {
     auto* grid = new QGridLayout(panel);
     const QString fileHint = QStringLiteral("Add one playlist file you specify");
     const QString folderHint = QStringLiteral("Add all lists in specified folder");
-    radFile = new QRadioButton(QStringLiteral("Add one playlist file:"), panel);
-    radFile->setToolTip(fileHint);
-    radFile->setChecked(true);
-    edFile = new QLineEdit(panel);
-    edFile->setToolTip(fileHint);
-    btnFileBrowse = DialogParts::browseButton(QStringLiteral("btnFileBrowse"), panel);
-    btnFileBrowse->setToolTip(QStringLiteral("Pop the file open dialog"));
-    radFolder = new QRadioButton(QStringLiteral("Add all playlists in folder:"), panel);
-    radFolder->setToolTip(folderHint);
-    edFolder = new QLineEdit(panel);
-    edFolder->setToolTip(folderHint);
-    btnFolderBrowse = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
-    btnFolderBrowse->setToolTip(QStringLiteral("Pop the browse for folder dialog"));
-    cbSubFolders = new QCheckBox(QStringLiteral("Also scan sub-folders"), panel);
-    cbSubFolders->setToolTip(QStringLiteral("Add all playlists in sub folders of the specified "
-                                            "folder"));
-    cbSubFolders->setChecked(true);
-    grid->addWidget(radFile, 0, 0, 1, 2);
-    grid->addWidget(edFile, 1, 0);
-    grid->addWidget(btnFileBrowse, 1, 1);
-    grid->addWidget(radFolder, 2, 0, 1, 2);
-    grid->addWidget(edFolder, 3, 0);
-    grid->addWidget(btnFolderBrowse, 3, 1);
-    grid->addWidget(cbSubFolders, 4, 0, 1, 2);
+    fileRadio_ = new QRadioButton(QStringLiteral("Add one playlist file:"), panel);
+    fileRadio_->setObjectName(QStringLiteral("fileRadio"));
+    fileRadio_->setToolTip(fileHint);
+    fileRadio_->setChecked(true);
+    fileEdit_ = new QLineEdit(panel);
+    fileEdit_->setObjectName(QStringLiteral("fileEdit"));
+    fileEdit_->setToolTip(fileHint);
+    fileBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFileBrowse"), panel);
+    fileBrowseButton_->setToolTip(QStringLiteral("Pop the file open dialog"));
+    folderRadio_ = new QRadioButton(QStringLiteral("Add all playlists in folder:"), panel);
+    folderRadio_->setObjectName(QStringLiteral("folderRadio"));
+    folderRadio_->setToolTip(folderHint);
+    folderEdit_ = new QLineEdit(panel);
+    folderEdit_->setObjectName(QStringLiteral("folderEdit"));
+    folderEdit_->setToolTip(folderHint);
+    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    folderBrowseButton_->setToolTip(QStringLiteral("Pop the browse for folder dialog"));
+    subFoldersCheck_ = new QCheckBox(QStringLiteral("Also scan sub-folders"), panel);
+    subFoldersCheck_->setObjectName(QStringLiteral("subFoldersCheck"));
+    subFoldersCheck_->setToolTip(QStringLiteral("Add all playlists in sub folders of the specified "
+                                                "folder"));
+    subFoldersCheck_->setChecked(true);
+    grid->addWidget(fileRadio_, 0, 0, 1, 2);
+    grid->addWidget(fileEdit_, 1, 0);
+    grid->addWidget(fileBrowseButton_, 1, 1);
+    grid->addWidget(folderRadio_, 2, 0, 1, 2);
+    grid->addWidget(folderEdit_, 3, 0);
+    grid->addWidget(folderBrowseButton_, 3, 1);
+    grid->addWidget(subFoldersCheck_, 4, 0, 1, 2);
     grid->setRowStretch(5, 1);
-    connect(radFile, &QRadioButton::clicked, this, &AddPlaylistsDialog::radClick);
-    connect(radFolder, &QRadioButton::clicked, this, &AddPlaylistsDialog::radClick);
-    connect(btnFileBrowse, &QToolButton::clicked, this, &AddPlaylistsDialog::btnFileBrowseClick);
-    connect(btnFolderBrowse, &QToolButton::clicked, this,
-            &AddPlaylistsDialog::btnFolderBrowseClick);
+    connect(fileRadio_, &QRadioButton::clicked, this, &AddPlaylistsDialog::enableChosenSource);
+    connect(folderRadio_, &QRadioButton::clicked, this, &AddPlaylistsDialog::enableChosenSource);
+    connect(fileBrowseButton_, &QToolButton::clicked, this, &AddPlaylistsDialog::chooseFile);
+    connect(folderBrowseButton_, &QToolButton::clicked, this, &AddPlaylistsDialog::chooseFolder);
     return panel;
 }
 
@@ -88,44 +105,44 @@ QStringList AddPlaylistsDialog::fileFilters() {
 }
 
 void AddPlaylistsDialog::showEvent(QShowEvent* event) {
-    radClick(); // FormShow
+    enableChosenSource();
     QDialog::showEvent(event);
 }
 
-void AddPlaylistsDialog::radClick() {
-    const bool file = radFile->isChecked();
-    edFile->setEnabled(file);
-    btnFileBrowse->setEnabled(file);
-    edFolder->setEnabled(!file);
-    btnFolderBrowse->setEnabled(!file);
-    cbSubFolders->setEnabled(!file);
+void AddPlaylistsDialog::enableChosenSource() {
+    const bool file = fileRadio_->isChecked();
+    fileEdit_->setEnabled(file);
+    fileBrowseButton_->setEnabled(file);
+    folderEdit_->setEnabled(!file);
+    folderBrowseButton_->setEnabled(!file);
+    subFoldersCheck_->setEnabled(!file);
 }
 
-void AddPlaylistsDialog::btnFileBrowseClick() {
+void AddPlaylistsDialog::chooseFile() {
     const std::optional<QString> file =
-        dialogs_.chooseFile(QStringLiteral("Open"), fileFilters(), edFile->text());
+        dialogs_.chooseFile(QStringLiteral("Open"), fileFilters(), fileEdit_->text());
     if (file)
-        edFile->setText(*file);
+        fileEdit_->setText(*file);
 }
 
-void AddPlaylistsDialog::btnFolderBrowseClick() {
+void AddPlaylistsDialog::chooseFolder() {
     const QString folder = browseForFolder(
-        dialogs_, QStringLiteral("Select a folder to add playlists from:"), edFolder->text());
+        dialogs_, QStringLiteral("Select a folder to add playlists from:"), folderEdit_->text());
     if (!folder.isEmpty())
-        edFolder->setText(folder);
+        folderEdit_->setText(folder);
 }
 
-void AddPlaylistsDialog::btnOKClick() {
-    const bool success = radFile->isChecked() ? addFile() : addFolder();
+void AddPlaylistsDialog::addChosenPlaylists() {
+    const bool success = fileRadio_->isChecked() ? addFile() : addFolder();
     if (success) {
         accept();
         return;
     }
-    FoundPlayLists.clear();
+    found_.clear();
 }
 
 bool AddPlaylistsDialog::addFile() {
-    const QString file = edFile->text();
+    const QString file = fileEdit_->text();
     if (const Status type = checkPlaylistFileType(file); type.failed()) {
         dialogs_.showMessage(type.message());
         return false;
@@ -133,7 +150,7 @@ bool AddPlaylistsDialog::addFile() {
     if (QFileInfo(file).isFile()) {
         // A name typed relative to the working folder means that folder's file, as the file
         // chooser would give it; stored as typed it would later resolve elsewhere.
-        FoundPlayLists.append(QFile::encodeName(QFileInfo(file).absoluteFilePath()));
+        found_.append(QFile::encodeName(QFileInfo(file).absoluteFilePath()));
         return true;
     }
     dialogs_.showMessage(QLatin1String("Playlist file not found:\r") + file);
@@ -141,11 +158,11 @@ bool AddPlaylistsDialog::addFile() {
 }
 
 bool AddPlaylistsDialog::addFolder() {
-    const QString folder = NativePath::withTrailingSeparator(edFolder->text());
-    edFolder->setText(folder);
+    const QString folder = NativePath::withTrailingSeparator(folderEdit_->text());
+    folderEdit_->setText(folder);
     if (!folderExists(folder)) {
         dialogs_.showMessage(QLatin1String("Folder not found:\r") + folder);
         return false;
     }
-    return findPlaylistsIn(folder, cbSubFolders->isChecked(), &WaitWindow::runWalk, FoundPlayLists);
+    return findPlaylistsIn(folder, subFoldersCheck_->isChecked(), &WaitWindow::runWalk, found_);
 }

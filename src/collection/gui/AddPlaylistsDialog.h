@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -11,34 +13,29 @@ class QRadioButton;
 class QToolButton;
 
 // Add Playlists: one playlist file, or every playlist of a folder (and its sub-folders).
-// On OK, FoundPlayLists holds the paths to add, in the order found.
+// Opens showing the remembered inputs; once accepted, foundPlaylists() holds the paths to add,
+// in the order found.
 class AddPlaylistsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddPlaylistsDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
+    AddPlaylistsDialog(const AddPlaylistsInputs& remembered, UserDialogs& dialogs,
+                       QWidget* parent = nullptr);
 
-    QRadioButton* radFile = nullptr;
-    QLineEdit* edFile = nullptr;
-    QToolButton* btnFileBrowse = nullptr;
-    QRadioButton* radFolder = nullptr;
-    QLineEdit* edFolder = nullptr;
-    QToolButton* btnFolderBrowse = nullptr;
-    QCheckBox* cbSubFolders = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnCancel = nullptr;
+    // What the controls hold now.
+    AddPlaylistsInputs inputs() const;
+    QList<QByteArray> foundPlaylists() const { return found_; }
 
-    QList<QByteArray> FoundPlayLists;
-
-    // Rows of the file-open dialog dlgAddM3UFile.
+    // Rows of the file-open dialog.
     static QStringList fileFilters();
-
-    void radClick();
-    void btnFileBrowseClick();
-    void btnFolderBrowseClick();
-    void btnOKClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private Q_SLOTS:
+    void enableChosenSource();
+    void chooseFile();
+    void chooseFolder();
+    void addChosenPlaylists();
 
 private:
     void createComponents();
@@ -47,4 +44,13 @@ private:
     bool addFolder();
 
     UserDialogs& dialogs_;
+    QRadioButton* fileRadio_ = nullptr;
+    QLineEdit* fileEdit_ = nullptr;
+    QToolButton* fileBrowseButton_ = nullptr;
+    QRadioButton* folderRadio_ = nullptr;
+    QLineEdit* folderEdit_ = nullptr;
+    QToolButton* folderBrowseButton_ = nullptr;
+    QCheckBox* subFoldersCheck_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QList<QByteArray> found_;
 };

@@ -18,46 +18,28 @@
 #include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
-#include <QCheckBox>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QWidget>
 
 void CollectionPart::addPlaylists() {
     ProgramContext& context = window_.context();
     AddPlaylistsInputs& values = context.vars.addPlaylists;
-    AddPlaylistsDialog dialog(context.dialogs, &window_.widget());
-    dialog.radFolder->setChecked(values.fromFolder);
-    dialog.cbSubFolders->setChecked(values.withSubFolders);
-    dialog.edFile->setText(values.file);
-    dialog.edFolder->setText(values.folder);
+    AddPlaylistsDialog dialog(values, context.dialogs, &window_.widget());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    values.fromFolder = dialog.radFolder->isChecked();
-    values.withSubFolders = dialog.cbSubFolders->isChecked();
-    values.file = dialog.edFile->text();
-    values.folder = dialog.edFolder->text();
-    window_.appendPlaylists(dialog.FoundPlayLists);
+    values = dialog.inputs();
+    window_.appendPlaylists(dialog.foundPlaylists());
 }
 
 void CollectionPart::createPlaylists() {
     ProgramContext& context = window_.context();
     CreatePlaylistsInputs& values = context.vars.createPlaylists;
+    // Each Create stores the controls here before it runs; OK stores them once more.
     CreatePlaylistsDialog dialog(values, context.dialogs, &window_.widget());
-    dialog.radInFolders->setChecked(values.inMusicFolders);
-    dialog.edPLFolder->setText(values.playlistsFolder);
-    dialog.edBaseFolder->setText(values.baseFolder);
-    dialog.cbSort->setChecked(values.sorted);
-    dialog.cbSubFolders->setChecked(values.withSubFolders);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    values.inMusicFolders = dialog.radInFolders->isChecked();
-    values.baseFolder = dialog.edBaseFolder->text();
-    values.playlistsFolder = dialog.edPLFolder->text();
-    values.withSubFolders = dialog.cbSubFolders->isChecked();
-    values.sorted = dialog.cbSort->isChecked();
-    window_.appendPlaylists(dialog.CreatedPlayLists);
+    values = dialog.inputs();
+    window_.appendPlaylists(dialog.createdPlaylists());
 }
 
 void CollectionPart::removePlaylists(bool deleteFiles) {
@@ -91,9 +73,8 @@ void CollectionPart::makeMp3Cd() {
     ProgramContext& context = window_.context();
     Settings& vars = context.vars;
     Mp3CdWizard dialog(vars, context.dialogs, context.programPath, &window_.widget());
-    dialog.edFolder->setText(vars.mp3Cd.folder);
     if (dialog.exec() == QDialog::Accepted)
-        vars.mp3Cd.folder = dialog.edFolder->text();
+        vars.mp3Cd = dialog.inputs();
 }
 
 namespace {

@@ -17,15 +17,20 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-CreatePlaylistsDialog::CreatePlaylistsDialog(CreatePlaylistsInputs& values, UserDialogs& dialogs,
-                                             QWidget* parent)
-    : QDialog(parent), values_(values), dialogs_(dialogs) {
+CreatePlaylistsDialog::CreatePlaylistsDialog(CreatePlaylistsInputs& remembered,
+                                             UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), remembered_(remembered), dialogs_(dialogs) {
     setObjectName(QStringLiteral("dlgCreatePL"));
     setWindowTitle(QStringLiteral("Create Playlists"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     createComponents();
     resize(354, 288);
-    edBaseFolder->setFocus();
+    baseFolderEdit_->setFocus();
+    inMusicFoldersRadio_->setChecked(remembered.inMusicFolders);
+    playlistsFolderEdit_->setText(remembered.playlistsFolder);
+    baseFolderEdit_->setText(remembered.baseFolder);
+    sortCheck_->setChecked(remembered.sorted);
+    subFoldersCheck_->setChecked(remembered.withSubFolders);
 }
 
 void CreatePlaylistsDialog::createComponents() {
@@ -34,10 +39,9 @@ void CreatePlaylistsDialog::createComponents() {
     layout->addWidget(createPanel(), 1);
     const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
         QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
-    btnCreate = buttons.confirm;
-    btnCancel = buttons.cancel;
+    createButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
-    connect(btnCreate, &QPushButton::clicked, this, &CreatePlaylistsDialog::btnCreateClick);
+    connect(createButton_, &QPushButton::clicked, this, &CreatePlaylistsDialog::createPlaylists);
 }
 
 QWidget* CreatePlaylistsDialog::createPanel() {
@@ -48,72 +52,85 @@ QWidget* CreatePlaylistsDialog::createPanel() {
     const QString baseHint =
         QStringLiteral("Playlists will be created from all music files in specified folder");
     auto* baseLabel = new QLabel(QStringLiteral("Base Folder:"), panel);
+    baseLabel->setObjectName(QStringLiteral("baseFolderLabel"));
     baseLabel->setToolTip(baseHint);
-    edBaseFolder = new QLineEdit(panel);
-    edBaseFolder->setToolTip(baseHint);
-    btnFolder = DialogParts::browseButton(QStringLiteral("btnFolder"), panel);
-    radInFolders = new QRadioButton(QStringLiteral("Create playlists in the MP3 folders"), panel);
-    radInFolders->setToolTip(
+    baseFolderEdit_ = new QLineEdit(panel);
+    baseFolderEdit_->setObjectName(QStringLiteral("baseFolderEdit"));
+    baseFolderEdit_->setToolTip(baseHint);
+    baseFolderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolder"), panel);
+    inMusicFoldersRadio_ =
+        new QRadioButton(QStringLiteral("Create playlists in the MP3 folders"), panel);
+    inMusicFoldersRadio_->setObjectName(QStringLiteral("inMusicFoldersRadio"));
+    inMusicFoldersRadio_->setToolTip(
         QStringLiteral("Playlists will be created in the music files folders"));
-    radInPlayLists = new QRadioButton(QStringLiteral("Create playlists in <Base Folder>/"), panel);
-    radInPlayLists->setToolTip(QStringLiteral("Playlists will be created in a sub-folder "
-                                              "specified under the base folder above"));
-    radInPlayLists->setChecked(true);
-    edPLFolder = new QLineEdit(panel);
-    edPLFolder->setToolTip(QStringLiteral("Specify a sub-folder name"));
-    edPLFolder->setMaximumWidth(100);
-    cbSort = new QCheckBox(QStringLiteral("Sort playlists"), panel);
-    cbSort->setToolTip(QStringLiteral("Playlists created will contain sorted files"));
-    cbSort->setChecked(true);
-    cbSubFolders = new QCheckBox(QStringLiteral("Process sub-folders"), panel);
-    cbSubFolders->setToolTip(QStringLiteral("Playlists will be created for media files in all "
-                                            "sub-folders  of the specified base folder"));
-    cbSubFolders->setChecked(true);
+    inPlaylistsFolderRadio_ =
+        new QRadioButton(QStringLiteral("Create playlists in <Base Folder>/"), panel);
+    inPlaylistsFolderRadio_->setObjectName(QStringLiteral("inPlaylistsFolderRadio"));
+    inPlaylistsFolderRadio_->setToolTip(QStringLiteral("Playlists will be created in a sub-folder "
+                                                       "specified under the base folder above"));
+    inPlaylistsFolderRadio_->setChecked(true);
+    playlistsFolderEdit_ = new QLineEdit(panel);
+    playlistsFolderEdit_->setObjectName(QStringLiteral("playlistsFolderEdit"));
+    playlistsFolderEdit_->setToolTip(QStringLiteral("Specify a sub-folder name"));
+    playlistsFolderEdit_->setMaximumWidth(100);
+    sortCheck_ = new QCheckBox(QStringLiteral("Sort playlists"), panel);
+    sortCheck_->setObjectName(QStringLiteral("sortCheck"));
+    sortCheck_->setToolTip(QStringLiteral("Playlists created will contain sorted files"));
+    sortCheck_->setChecked(true);
+    subFoldersCheck_ = new QCheckBox(QStringLiteral("Process sub-folders"), panel);
+    subFoldersCheck_->setObjectName(QStringLiteral("subFoldersCheck"));
+    subFoldersCheck_->setToolTip(QStringLiteral("Playlists will be created for media files in all "
+                                                "sub-folders  of the specified base folder"));
+    subFoldersCheck_->setChecked(true);
     grid->addWidget(baseLabel, 0, 0, 1, 3);
-    grid->addWidget(edBaseFolder, 1, 0, 1, 2);
-    grid->addWidget(btnFolder, 1, 2);
-    grid->addWidget(radInFolders, 2, 0, 1, 3);
-    grid->addWidget(radInPlayLists, 3, 0);
-    grid->addWidget(edPLFolder, 3, 1, 1, 2, Qt::AlignLeft);
-    grid->addWidget(cbSort, 4, 0, 1, 3);
-    grid->addWidget(cbSubFolders, 5, 0, 1, 3);
+    grid->addWidget(baseFolderEdit_, 1, 0, 1, 2);
+    grid->addWidget(baseFolderBrowseButton_, 1, 2);
+    grid->addWidget(inMusicFoldersRadio_, 2, 0, 1, 3);
+    grid->addWidget(inPlaylistsFolderRadio_, 3, 0);
+    grid->addWidget(playlistsFolderEdit_, 3, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(sortCheck_, 4, 0, 1, 3);
+    grid->addWidget(subFoldersCheck_, 5, 0, 1, 3);
     grid->setRowStretch(6, 1);
-    connect(btnFolder, &QToolButton::clicked, this, &CreatePlaylistsDialog::btnFolderClick);
+    connect(baseFolderBrowseButton_, &QToolButton::clicked, this,
+            &CreatePlaylistsDialog::chooseBaseFolder);
     return panel;
 }
 
-void CreatePlaylistsDialog::btnFolderClick() {
+void CreatePlaylistsDialog::chooseBaseFolder() {
     const QString folder =
         browseForFolder(dialogs_, QStringLiteral("Select a base folder for playlists creation:"),
-                        edBaseFolder->text());
+                        baseFolderEdit_->text());
     if (!folder.isEmpty())
-        edBaseFolder->setText(folder);
+        baseFolderEdit_->setText(folder);
 }
 
-void CreatePlaylistsDialog::storeValues() {
-    values_.inMusicFolders = radInFolders->isChecked();
-    values_.baseFolder = edBaseFolder->text();
-    values_.playlistsFolder = edPLFolder->text();
-    values_.withSubFolders = cbSubFolders->isChecked();
-    values_.sorted = cbSort->isChecked();
+CreatePlaylistsInputs CreatePlaylistsDialog::inputs() const {
+    CreatePlaylistsInputs inputs;
+    inputs.inMusicFolders = inMusicFoldersRadio_->isChecked();
+    inputs.baseFolder = baseFolderEdit_->text();
+    inputs.playlistsFolder = playlistsFolderEdit_->text();
+    inputs.withSubFolders = subFoldersCheck_->isChecked();
+    inputs.sorted = sortCheck_->isChecked();
+    return inputs;
 }
 
-void CreatePlaylistsDialog::btnCreateClick() {
+void CreatePlaylistsDialog::createPlaylists() {
     // A trailing separator ("PL Out/", as a run remembers it) only marks a folder.
-    QString folder = edPLFolder->text();
+    QString folder = playlistsFolderEdit_->text();
     while (folder.size() > 1 && folder.endsWith(u'/'))
         folder.chop(1);
-    if (folder != edPLFolder->text())
-        edPLFolder->setText(folder);
+    if (folder != playlistsFolderEdit_->text())
+        playlistsFolderEdit_->setText(folder);
     if (!isValidFileName(folder)) {
         dialogs_.showMessage(QStringLiteral("Invalid character(s) used in PlayLists folder!\r"
                                             "A filename cannot contain the following "
                                             "characters:\r\\/:*?<>|"));
         return;
     }
-    storeValues();
+    // The run completes the remembered folders with their trailing separators.
+    remembered_ = inputs();
     const WalkResult run =
-        PlayListCreation(values_, dialogs_, &WaitWindow::runWalk).createPlaylists(CreatedPlayLists);
+        PlayListCreation(remembered_, dialogs_, &WaitWindow::runWalk).createPlaylists(created_);
     if (run.error.failed()) {
         dialogs_.showMessage(run.error.message());
         return;

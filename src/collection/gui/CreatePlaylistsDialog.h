@@ -12,35 +12,37 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
-// Create Playlists: a playlist for every music folder of a tree. Create stores the controls
-// into the remembered values and runs over them; CreatedPlayLists gathers the playlists of
-// every run since the dialog opened, in the order written.
+// Create Playlists: a playlist for every music folder of a tree. Opens showing the remembered
+// inputs; Create stores the controls into them before each run and runs over them, so a run
+// that fails still leaves them remembered. createdPlaylists() gathers the playlists of every
+// run since the dialog opened, in the order written.
 class CreatePlaylistsDialog : public QDialog {
     Q_OBJECT
 public:
-    CreatePlaylistsDialog(CreatePlaylistsInputs& values, UserDialogs& dialogs,
+    CreatePlaylistsDialog(CreatePlaylistsInputs& remembered, UserDialogs& dialogs,
                           QWidget* parent = nullptr);
 
-    QLineEdit* edBaseFolder = nullptr;
-    QToolButton* btnFolder = nullptr;
-    QRadioButton* radInFolders = nullptr;
-    QRadioButton* radInPlayLists = nullptr;
-    QLineEdit* edPLFolder = nullptr;
-    QCheckBox* cbSort = nullptr;
-    QCheckBox* cbSubFolders = nullptr;
-    QPushButton* btnCreate = nullptr;
-    QPushButton* btnCancel = nullptr;
+    // What the controls hold now.
+    CreatePlaylistsInputs inputs() const;
+    QList<QByteArray> createdPlaylists() const { return created_; }
 
-    QList<QByteArray> CreatedPlayLists;
-
-    void btnFolderClick();
-    void btnCreateClick();
+private Q_SLOTS:
+    void chooseBaseFolder();
+    void createPlaylists();
 
 private:
     void createComponents();
     QWidget* createPanel();
-    void storeValues();
 
-    CreatePlaylistsInputs& values_;
+    CreatePlaylistsInputs& remembered_;
     UserDialogs& dialogs_;
+    QLineEdit* baseFolderEdit_ = nullptr;
+    QToolButton* baseFolderBrowseButton_ = nullptr;
+    QRadioButton* inMusicFoldersRadio_ = nullptr;
+    QRadioButton* inPlaylistsFolderRadio_ = nullptr;
+    QLineEdit* playlistsFolderEdit_ = nullptr;
+    QCheckBox* sortCheck_ = nullptr;
+    QCheckBox* subFoldersCheck_ = nullptr;
+    QPushButton* createButton_ = nullptr;
+    QList<QByteArray> created_;
 };

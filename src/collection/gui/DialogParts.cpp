@@ -10,6 +10,7 @@ namespace DialogParts {
 
 QLabel* heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("headingLabel"));
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 13 / 11);
     label->setFont(font);

@@ -33,63 +33,73 @@ Mp3CdWizard::Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& pr
     setWindowTitle(QStringLiteral("Prepare MP3CD Wizard"));
     createComponents();
     resize(336, 256);
+    folderEdit_->setText(vars.mp3Cd.folder);
+}
+
+Mp3CdInputs Mp3CdWizard::inputs() const {
+    Mp3CdInputs inputs;
+    inputs.folder = folderEdit_->text();
+    return inputs;
 }
 
 void Mp3CdWizard::createComponents() {
     auto* layout = new QVBoxLayout(this);
-    memoInfo = new QPlainTextEdit(InfoText, this);
-    memoInfo->setObjectName(QStringLiteral("memoInfo"));
-    memoInfo->setReadOnly(true);
-    memoInfo->setFrameStyle(QFrame::NoFrame);
-    memoInfo->setBackgroundRole(QPalette::Window);
-    memoInfo->viewport()->setAutoFillBackground(false);
-    memoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    memoInfo->setMinimumHeight(memoInfo->fontMetrics().lineSpacing() * 6);
-    layout->addWidget(memoInfo, 1);
+    infoText_ = new QPlainTextEdit(InfoText, this);
+    infoText_->setObjectName(QStringLiteral("memoInfo"));
+    infoText_->setReadOnly(true);
+    infoText_->setFrameStyle(QFrame::NoFrame);
+    infoText_->setBackgroundRole(QPalette::Window);
+    infoText_->viewport()->setAutoFillBackground(false);
+    infoText_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    infoText_->setMinimumHeight(infoText_->fontMetrics().lineSpacing() * 6);
+    layout->addWidget(infoText_, 1);
     layout->addWidget(createFolderPanel());
-    lblNote = new QLabel(
+    noteLabel_ = new QLabel(
         QStringLiteral("Note: specific instance options ( see Options menu ) will be used for "
                        "your MP3CD."),
         this);
-    QFont bold = lblNote->font();
+    noteLabel_->setObjectName(QStringLiteral("noteLabel"));
+    QFont bold = noteLabel_->font();
     bold.setBold(true);
-    lblNote->setFont(bold);
-    lblNote->setWordWrap(true);
-    layout->addWidget(lblNote);
+    noteLabel_->setFont(bold);
+    noteLabel_->setWordWrap(true);
+    layout->addWidget(noteLabel_);
     const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
         QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
-    btnCreate = buttons.confirm;
-    btnCancel = buttons.cancel;
+    createButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
-    connect(btnCreate, &QPushButton::clicked, this, &Mp3CdWizard::btnCreateClick);
+    connect(createButton_, &QPushButton::clicked, this, &Mp3CdWizard::buildCd);
 }
 
 QWidget* Mp3CdWizard::createFolderPanel() {
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto* layout = new QVBoxLayout(panel);
-    layout->addWidget(new QLabel(
-        QStringLiteral("Select the folder which will be the base folder of your MP3CD:"), panel));
+    auto* folderLabel = new QLabel(
+        QStringLiteral("Select the folder which will be the base folder of your MP3CD:"), panel);
+    folderLabel->setObjectName(QStringLiteral("folderLabel"));
+    layout->addWidget(folderLabel);
     auto* row = new QHBoxLayout;
-    edFolder = new QLineEdit(panel);
-    btnFolderBrowse = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
-    row->addWidget(edFolder);
-    row->addWidget(btnFolderBrowse);
+    folderEdit_ = new QLineEdit(panel);
+    folderEdit_->setObjectName(QStringLiteral("folderEdit"));
+    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    row->addWidget(folderEdit_);
+    row->addWidget(folderBrowseButton_);
     layout->addLayout(row);
-    connect(btnFolderBrowse, &QToolButton::clicked, this, &Mp3CdWizard::btnFolderBrowseClick);
+    connect(folderBrowseButton_, &QToolButton::clicked, this, &Mp3CdWizard::chooseFolder);
     return panel;
 }
 
-void Mp3CdWizard::btnFolderBrowseClick() {
+void Mp3CdWizard::chooseFolder() {
     const QString folder = browseForFolder(
-        dialogs_, QStringLiteral("Select the base folder for your MP3CD:"), edFolder->text());
+        dialogs_, QStringLiteral("Select the base folder for your MP3CD:"), folderEdit_->text());
     if (!folder.isEmpty())
-        edFolder->setText(folder);
+        folderEdit_->setText(folder);
 }
 
-void Mp3CdWizard::btnCreateClick() {
-    const QString base = NativePath::withTrailingSeparator(edFolder->text());
-    edFolder->setText(base);
+void Mp3CdWizard::buildCd() {
+    const QString base = NativePath::withTrailingSeparator(folderEdit_->text());
+    folderEdit_->setText(base);
     const Status built = buildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::runWalk});
     if (built.failed()) {
         dialogs_.showError(built.message());

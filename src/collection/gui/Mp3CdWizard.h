@@ -12,22 +12,19 @@ class QPushButton;
 class QToolButton;
 
 // The MP3CD wizard: makes a folder the root of a CD that plays itself with its own copy of
-// the program. It changes nothing in the listed playlists.
+// the program. It changes nothing in the listed playlists. Opens showing the remembered
+// folder; inputs() gives what the controls hold.
 class Mp3CdWizard : public QDialog {
     Q_OBJECT
 public:
     Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& programPath,
                 QWidget* parent = nullptr);
 
-    QPlainTextEdit* memoInfo = nullptr;
-    QLineEdit* edFolder = nullptr;
-    QToolButton* btnFolderBrowse = nullptr;
-    QLabel* lblNote = nullptr;
-    QPushButton* btnCreate = nullptr;
-    QPushButton* btnCancel = nullptr;
+    Mp3CdInputs inputs() const;
 
-    void btnFolderBrowseClick();
-    void btnCreateClick();
+private Q_SLOTS:
+    void chooseFolder();
+    void buildCd();
 
 private:
     void createComponents();
@@ -36,4 +33,9 @@ private:
     Settings& vars_;
     UserDialogs& dialogs_;
     QString programPath_;
+    QPlainTextEdit* infoText_ = nullptr;
+    QLineEdit* folderEdit_ = nullptr;
+    QToolButton* folderBrowseButton_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
+    QPushButton* createButton_ = nullptr;
 };

@@ -37,56 +37,57 @@ WaitWindow::~WaitWindow() {
 }
 
 void WaitWindow::createComponents() {
-    lblHeader = new QLabel(this);
-    lblHeader->setObjectName(QStringLiteral("lblHeader"));
-    QFont bold = lblHeader->font();
+    headerLabel_ = new QLabel(this);
+    headerLabel_->setObjectName(QStringLiteral("lblHeader"));
+    QFont bold = headerLabel_->font();
     bold.setBold(true);
-    lblHeader->setFont(bold);
-    lblHeader->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    headerLabel_->setFont(bold);
+    headerLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     const int headerHeight = QFontMetrics(bold).height() + 4;
-    lblHeader->setGeometry(0, 2, ClientWidth, headerHeight);
+    headerLabel_->setGeometry(0, 2, ClientWidth, headerHeight);
 
-    lblCurrentFolder = new QLabel(this);
-    lblCurrentFolder->setObjectName(QStringLiteral("lblCurrentFolder"));
-    lblCurrentFolder->setAlignment(Qt::AlignCenter);
-    lblCurrentFolder->setWordWrap(true);
-    lblCurrentFolder->setGeometry(0, 2 + headerHeight, ClientWidth,
-                                  ClientHeight - PanelHeight - 2 - headerHeight);
+    folderLabel_ = new QLabel(this);
+    folderLabel_->setObjectName(QStringLiteral("lblCurrentFolder"));
+    folderLabel_->setAlignment(Qt::AlignCenter);
+    folderLabel_->setWordWrap(true);
+    folderLabel_->setGeometry(0, 2 + headerHeight, ClientWidth,
+                              ClientHeight - PanelHeight - 2 - headerHeight);
 
-    panelBottom = new QWidget(this);
-    panelBottom->setObjectName(QStringLiteral("panelBottom"));
-    panelBottom->setGeometry(0, ClientHeight - PanelHeight, ClientWidth, PanelHeight);
-    btnAbort = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                               QStringLiteral("Abort"), panelBottom);
-    btnAbort->setObjectName(QStringLiteral("btnAbort"));
-    btnAbort->setToolTip(QStringLiteral("Abort operation"));
-    btnAbort->setGeometry((ClientWidth - 75) / 2, (PanelHeight - 25) / 2, 75, 25);
-    connect(btnAbort, &QPushButton::clicked, this, &WaitWindow::btnAbortClick);
+    buttonPanel_ = new QWidget(this);
+    buttonPanel_->setObjectName(QStringLiteral("panelBottom"));
+    buttonPanel_->setGeometry(0, ClientHeight - PanelHeight, ClientWidth, PanelHeight);
+    abortButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QStringLiteral("Abort"), buttonPanel_);
+    abortButton_->setObjectName(QStringLiteral("btnAbort"));
+    abortButton_->setToolTip(QStringLiteral("Abort operation"));
+    abortButton_->setGeometry((ClientWidth - 75) / 2, (PanelHeight - 25) / 2, 75, 25);
+    connect(abortButton_, &QPushButton::clicked, this, &WaitWindow::requestAbort);
 
-    animWait = new FindFolderAnimation(this);
-    animWait->move(0, ClientHeight - animWait->height());
-    animWait->raise();
+    animation_ = new FindFolderAnimation(this);
+    animation_->setObjectName(QStringLiteral("findFolderAnimation"));
+    animation_->move(0, ClientHeight - animation_->height());
+    animation_->raise();
 }
 
 WalkResult WaitWindow::runWalk(const QString& caption, const QString& header,
                                const std::function<WalkResult()>& walk) {
     WaitWindow wait;
     wait.setWindowTitle(caption);
-    wait.lblHeader->setText(header);
-    wait.KeepActive = true;
+    wait.headerLabel_->setText(header);
+    wait.keepForeground_ = true;
     wait.show();
     const WalkResult result = walk();
-    wait.KeepActive = false;
+    wait.keepForeground_ = false;
     return result;
 }
 
-void WaitWindow::btnAbortClick() {
-    Aborted = true;
+void WaitWindow::requestAbort() {
+    aborted_ = true;
 }
 
 bool WaitWindow::tick(const QString& folder) {
     // A request handled while this tick's events run is noticed by the next tick.
-    const bool goOn = !Aborted;
+    const bool goOn = !aborted_;
     Q_EMIT folderReached(folder);
     if (sinceEvents_.isValid() && sinceEvents_.elapsed() < EventIntervalMs)
         return goOn;
@@ -99,26 +100,24 @@ bool WaitWindow::tick(const QString& folder) {
 
 void WaitWindow::showLatestFolder(const QString& folder) {
     // A long path loses its middle, so where the search started and where it is now both show.
-    const int room =
-        lblCurrentFolder->width() - 2 * lblCurrentFolder->fontMetrics().averageCharWidth();
-    lblCurrentFolder->setText(
-        lblCurrentFolder->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
-    lblCurrentFolder->repaint();
+    const int room = folderLabel_->width() - 2 * folderLabel_->fontMetrics().averageCharWidth();
+    folderLabel_->setText(folderLabel_->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
+    folderLabel_->repaint();
     sincePaint_.start();
 }
 
 void WaitWindow::setStayOnTop(bool onTop) {
     if (!onTop) {
         // A message box shown now must not be covered, nor lose the foreground to us.
-        keepActiveBeforeMessage_ = KeepActive;
-        KeepActive = false;
+        keepForegroundBeforeMessage_ = keepForeground_;
+        keepForeground_ = false;
     }
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     if (visible)
         show();
     if (onTop)
-        KeepActive = keepActiveBeforeMessage_;
+        keepForeground_ = keepForegroundBeforeMessage_;
 }
 
 void WaitWindow::showEvent(QShowEvent* event) {
@@ -138,22 +137,22 @@ void WaitWindow::centreOverActiveWindow() {
 
 void WaitWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange)
-        isActiveWindow() ? activated() : deactivated();
+        isActiveWindow() ? startAnimation() : reclaimForegroundSoon();
     QWidget::changeEvent(event);
 }
 
-void WaitWindow::activated() {
-    if (!animWait->isActive())
-        animWait->start();
+void WaitWindow::startAnimation() {
+    if (!animation_->isActive())
+        animation_->start();
 }
 
-void WaitWindow::deactivated() {
-    if (KeepActive)
+void WaitWindow::reclaimForegroundSoon() {
+    if (keepForeground_)
         QTimer::singleShot(0, this, &WaitWindow::takeForeground);
 }
 
 void WaitWindow::takeForeground() {
-    if (KeepActive && isVisible() && !isActiveWindow()) {
+    if (keepForeground_ && isVisible() && !isActiveWindow()) {
         raise();
         activateWindow();
     }
@@ -163,5 +162,5 @@ void WaitWindow::closeEvent(QCloseEvent* event) {
     // Only the end of the walk closes the window; a close request from the window manager
     // counts as Abort.
     event->ignore();
-    btnAbortClick();
+    requestAbort();
 }

@@ -11,7 +11,7 @@ class QLabel;
 class QPushButton;
 
 // The wait window of a folder walk: names the folder being processed and offers Abort.
-// It has no close button, stays on top, and while KeepActive is set takes the foreground back
+// It has no close button, stays on top, and while it keeps the foreground takes it back
 // when it loses it. While it exists it is the current wait window.
 class WaitWindow : public QWidget, public WalkProgress {
     Q_OBJECT
@@ -24,16 +24,12 @@ public:
     static WalkResult runWalk(const QString& caption, const QString& header,
                               const std::function<WalkResult()>& walk);
 
-    QLabel* lblHeader = nullptr;
-    QLabel* lblCurrentFolder = nullptr;
-    QWidget* panelBottom = nullptr;
-    QPushButton* btnAbort = nullptr;
-    FindFolderAnimation* animWait = nullptr;
+    // Whether the window takes the foreground back when another window takes it.
+    bool keepsForeground() const { return keepForeground_; }
+    void setKeepsForeground(bool keep) { keepForeground_ = keep; }
+    // Set by Abort or a close request, and never reset.
+    bool abortRequested() const { return aborted_; }
 
-    bool KeepActive = false;
-    bool Aborted = false;
-
-    void btnAbortClick();
     // Cheap for every folder: the latest folder is painted about 30 times a second and
     // pending events (Abort, the close box) run every 20 ms, not once per folder.
     bool tick(const QString& folder) override;
@@ -48,17 +44,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+private Q_SLOTS:
+    void requestAbort();
+
 private:
     void createComponents();
-    void activated();
-    void deactivated();
+    // Old handles FormActivate / FormDeactivate.
+    void startAnimation();
+    void reclaimForegroundSoon();
     void takeForeground();
     void centreOverActiveWindow();
 
     void showLatestFolder(const QString& folder);
 
+    QLabel* headerLabel_ = nullptr;
+    QLabel* folderLabel_ = nullptr;
+    QWidget* buttonPanel_ = nullptr;
+    QPushButton* abortButton_ = nullptr;
+    FindFolderAnimation* animation_ = nullptr;
+    bool keepForeground_ = false;
+    bool aborted_ = false;
     QElapsedTimer sinceEvents_;
     QElapsedTimer sincePaint_;
-    bool keepActiveBeforeMessage_ = false;
+    bool keepForegroundBeforeMessage_ = false;
     bool placed_ = false;
 };

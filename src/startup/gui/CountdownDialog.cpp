@@ -8,60 +8,65 @@
 #include <QStyle>
 #include <QTimer>
 
-CountdownDialog::CountdownDialog(QWidget* owner) : QDialog(owner) {
+CountdownDialog::CountdownDialog(int seconds, const QString& message, QWidget* owner)
+    : QDialog(owner) {
     setObjectName(QStringLiteral("TdlgTimer"));
     setWindowTitle(QStringLiteral("Platterbox AutoPlay Timer"));
     // A fixed dialog without any caption buttons: the choice is made with the two buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     createControls();
-    RunTimer = new QTimer(this);
-    RunTimer->setObjectName(QStringLiteral("RunTimer"));
-    RunTimer->setInterval(1000);
-    connect(RunTimer, &QTimer::timeout, this, &CountdownDialog::countDown);
+    secondTimer_ = new QTimer(this);
+    secondTimer_->setObjectName(QStringLiteral("RunTimer"));
+    secondTimer_->setInterval(1000);
+    connect(secondTimer_, &QTimer::timeout, this, &CountdownDialog::countOneSecond);
+    secondsLeft_ = seconds + 1;
+    countOneSecond();
+    messageLabel_->setText(message);
 }
 
 void CountdownDialog::createControls() {
-    imgIcon = new QLabel(this);
-    imgIcon->setPixmap(QIcon(QStringLiteral(":/icons/platterbox.svg")).pixmap(32, 32));
-    lblMsg = new QLabel(this);
-    lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setWordWrap(true);
-    lblMsg->setMinimumWidth(260);
-    QFont bold = lblMsg->font();
+    iconLabel_ = new QLabel(this);
+    iconLabel_->setObjectName(QStringLiteral("iconLabel"));
+    iconLabel_->setPixmap(QIcon(QStringLiteral(":/icons/platterbox.svg")).pixmap(32, 32));
+    messageLabel_ = new QLabel(this);
+    messageLabel_->setObjectName(QStringLiteral("lblMsg"));
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setMinimumWidth(260);
+    QFont bold = messageLabel_->font();
     bold.setBold(true);
-    lblMsg->setFont(bold);
-    lblNum = new QLabel(this);
-    lblNum->setObjectName(QStringLiteral("lblNum"));
-    lblNum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont large = lblNum->font();
+    messageLabel_->setFont(bold);
+    secondsLabel_ = new QLabel(this);
+    secondsLabel_->setObjectName(QStringLiteral("lblNum"));
+    secondsLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont large = secondsLabel_->font();
     large.setPointSize(large.pointSize() * 2);
     large.setBold(true);
-    lblNum->setFont(large);
-    lblSecondsRemaining = new QLabel(QStringLiteral("seconds remaining..."), this);
-    lblSecondsRemaining->setObjectName(QStringLiteral("lblSecondsRemaining"));
+    secondsLabel_->setFont(large);
+    remainingLabel_ = new QLabel(QStringLiteral("seconds remaining..."), this);
+    remainingLabel_->setObjectName(QStringLiteral("lblSecondsRemaining"));
 
-    btnCancel =
+    cancelButton_ =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QString(), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setToolTip(QStringLiteral("Don't AutoPlay / Open program normally"));
-    btnOK = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setToolTip(QStringLiteral("Play Now"));
-    btnOK->setDefault(true);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    setTabOrder(btnCancel, btnOK);
+    cancelButton_->setObjectName(QStringLiteral("btnCancel"));
+    cancelButton_->setToolTip(QStringLiteral("Don't AutoPlay / Open program normally"));
+    playNowButton_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), this);
+    playNowButton_->setObjectName(QStringLiteral("btnOK"));
+    playNowButton_->setToolTip(QStringLiteral("Play Now"));
+    playNowButton_->setDefault(true);
+    connect(playNowButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    setTabOrder(cancelButton_, playNowButton_);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(imgIcon, 0, 0, 2, 1, Qt::AlignTop);
-    grid->addWidget(lblMsg, 0, 1, 1, 2);
-    grid->addWidget(lblNum, 1, 1);
-    grid->addWidget(lblSecondsRemaining, 1, 2);
+    grid->addWidget(iconLabel_, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(messageLabel_, 0, 1, 1, 2);
+    grid->addWidget(secondsLabel_, 1, 1);
+    grid->addWidget(remainingLabel_, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    buttons->addWidget(playNowButton_);
+    buttons->addWidget(cancelButton_);
     grid->addLayout(buttons, 2, 0, 1, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -70,23 +75,20 @@ void CountdownDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    RunTimer->start();
+    secondTimer_->start();
 }
 
-void CountdownDialog::countDown() {
-    --secondsLeft;
-    if (secondsLeft < 1) {
-        RunTimer->stop();
+void CountdownDialog::countOneSecond() {
+    --secondsLeft_;
+    if (secondsLeft_ < 1) {
+        secondTimer_->stop();
         accept();
         return;
     }
-    lblNum->setText(QString::number(secondsLeft));
+    secondsLabel_->setText(QString::number(secondsLeft_));
 }
 
 bool runCountdown(int seconds, const QString& message, QWidget* owner) {
-    CountdownDialog dialog(owner);
-    dialog.secondsLeft = seconds + 1;
-    dialog.countDown();
-    dialog.lblMsg->setText(message);
+    CountdownDialog dialog(seconds, message, owner);
     return dialog.exec() == QDialog::Accepted;
 }

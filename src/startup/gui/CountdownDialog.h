@@ -10,25 +10,26 @@ class QTimer;
 class CountdownDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CountdownDialog(QWidget* owner);
-
-    QLabel* lblMsg = nullptr;
-    QLabel* lblNum = nullptr;
-    QLabel* lblSecondsRemaining = nullptr;
-    QLabel* imgIcon = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnCancel = nullptr;
-    QTimer* RunTimer = nullptr;
-    int secondsLeft = 0;
-
-    // One tick of RunTimer.
-    void countDown();
+    CountdownDialog(int seconds, const QString& message, QWidget* owner);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
+private Q_SLOTS:
+    // One tick of the second timer (old handle RunTimerTimer).
+    void countOneSecond();
+
 private:
     void createControls();
+
+    QLabel* iconLabel_ = nullptr;
+    QLabel* messageLabel_ = nullptr;
+    QLabel* secondsLabel_ = nullptr;
+    QLabel* remainingLabel_ = nullptr;
+    QPushButton* playNowButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QTimer* secondTimer_ = nullptr;
+    int secondsLeft_ = 0;
 };
 
 // True when playing should start now: the count ran out or "Play Now" was pressed.

@@ -1,0 +1,3 @@
+#include "CollectionLog.h"
+
+Q_LOGGING_CATEGORY(collectionLog, "platterbox.collection", QtWarningMsg)
