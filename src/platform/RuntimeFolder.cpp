@@ -1,5 +1,7 @@
 #include "RuntimeFolder.h"
 
+#include "FileOperations.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -61,16 +63,6 @@ int openRegularFile(const QByteArray& path) {
     return -1;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            return false;
-        done += n > 0 ? n : 0;
-    }
-    return true;
-}
-
 } // namespace
 
 QString path() {
@@ -92,7 +84,7 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     const int fd = openRegularFile(encoded);
     if (fd < 0)
         return errnoFailure(errno);
-    const bool written = writeAll(fd, bytes);
+    const bool written = FileOperations::writeAll(fd, bytes);
     const int writeError = errno;
     if (::close(fd) != 0 && written)
         return errnoFailure(errno);
