@@ -63,6 +63,8 @@ int openRegularFile(const QByteArray& path) {
     return -1;
 }
 
+using FileOperations::writeAll;
+
 } // namespace
 
 QString path() {
@@ -84,7 +86,7 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     const int fd = openRegularFile(encoded);
     if (fd < 0)
         return errnoFailure(errno);
-    const bool written = FileOperations::writeAll(fd, bytes);
+    const bool written = writeAll(fd, bytes);
     const int writeError = errno;
     if (::close(fd) != 0 && written)
         return errnoFailure(errno);
