@@ -105,6 +105,8 @@ bool isReadOnly(const QByteArray& path, const struct stat& info) {
     return ::access(path.constData(), W_OK) != 0;
 }
 
+} // namespace
+
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
@@ -119,6 +121,8 @@ bool writeAll(int fd, const QByteArray& bytes) {
     }
     return true;
 }
+
+namespace {
 
 // What a new file's permissions come out as; asked once, the program never changes it.
 mode_t newFileMode() {

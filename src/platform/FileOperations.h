@@ -21,6 +21,10 @@ Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes);
 // writable folder there is no safer way to keep the user's settings at all).
 Status writeFileAtomicallyOrInPlace(const QString& path, const QByteArray& bytes);
 
+// Writes all the bytes to the descriptor, again after an interruption; false (errno set) when a
+// write fails.
+bool writeAll(int fd, const QByteArray& bytes);
+
 // An exclusive lock (flock) on an existing file itself, for writers that cannot make a lock
 // file beside it; held until the object goes.
 class InPlaceLock {

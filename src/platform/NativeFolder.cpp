@@ -13,6 +13,7 @@ NativeFolder::NativeFolder(const QByteArray& path) {
     // A folder we may not read still exists (and is walked as one without sub-folders).
     const bool known = fd_ >= 0 ? ::fstat(fd_, &info) == 0 : ::stat(path.constData(), &info) == 0;
     exists_ = known && S_ISDIR(info.st_mode);
+    readable_ = fd_ >= 0 && exists_;
     id_ = {quint64(info.st_dev), quint64(info.st_ino)};
 }
 
@@ -29,7 +30,7 @@ const QList<NativeFolder::Entry>& NativeFolder::entries() {
 
 void NativeFolder::read() {
     read_ = true;
-    if (fd_ < 0 || !exists_)
+    if (!readable_)
         return;
     // getdents64 straight on our descriptor: a DIR stream would look at the folder again.
     alignas(dirent64) char buffer[32 * 1024];

@@ -28,6 +28,8 @@ public:
     // False when the path names no folder (or cannot be looked at at all).
     bool exists() const { return exists_; }
     Id id() const { return id_; }
+    // False when the folder could not be opened for reading (no permission, not a folder).
+    bool isReadable() const { return readable_; }
     // Reads the whole listing on the first call; a folder that cannot be read is empty.
     const QList<Entry>& entries();
 
@@ -36,6 +38,7 @@ private:
 
     int fd_ = -1;
     bool exists_ = false;
+    bool readable_ = false;
     bool read_ = false;
     Id id_;
     QList<Entry> entries_;

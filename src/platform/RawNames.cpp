@@ -1,8 +1,9 @@
 #include "RawNames.h"
 
+#include "NativeFolder.h"
+
 #include <cstdlib>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,16 +69,12 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path) {
 }
 
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {
-    DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
-    if (!dir)
+    NativeFolder listing(folder.isEmpty() ? QByteArrayLiteral(".") : folder);
+    if (!listing.isReadable())
         return std::nullopt;
     QList<QByteArray> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(dir);
+    for (const NativeFolder::Entry& entry : listing.entries())
+        names.append(entry.name);
     return names;
 }
 

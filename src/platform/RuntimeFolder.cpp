@@ -1,5 +1,6 @@
 #include "RuntimeFolder.h"
 
+#include "FileOperations.h"
 #include "PlatformLog.h"
 
 #include <QDir>
@@ -66,15 +67,7 @@ int openRegularFile(const QByteArray& path) {
     return -1;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            return false;
-        done += n > 0 ? n : 0;
-    }
-    return true;
-}
+using FileOperations::writeAll;
 
 } // namespace
 

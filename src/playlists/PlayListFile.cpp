@@ -10,7 +10,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <map>
 
@@ -20,15 +19,15 @@ QByteArray asciiUpper(const QByteArray& text) {
     return text.toUpper(); // ASCII letters only in Qt 6
 }
 
-bool isDecimal(QByteArrayView digits) {
-    return !digits.isEmpty() &&
-           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+constexpr QByteArrayView HexPrefix("0x");
+constexpr QByteArrayView FileKeyPrefix("file");
+// The longest number a "file<n>" key is looked up with: 32 bits.
+constexpr qsizetype MaxFileNumberDigits = 10;
+constexpr QByteArrayView ExtLinePrefix("#EXT");
 
-bool isHex(QByteArrayView digits) {
-    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    });
+bool startsWithIgnoringCase(QByteArrayView text, QByteArrayView prefix) {
+    return text.size() >= prefix.size() &&
+           text.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
 }
 
 // Decimal with an optional sign, or hexadecimal after "0x"; anything else, or a number out of
@@ -36,12 +35,13 @@ bool isHex(QByteArrayView digits) {
 qint32 entryCount(const QByteArray& text) {
     bool ok = false;
     qint64 value = 0;
-    if (text.startsWith("0x") || text.startsWith("0X")) {
-        if (isHex(text.sliced(2)))
-            value = text.sliced(2).toLongLong(&ok, 16);
+    if (startsWithIgnoringCase(text, HexPrefix)) {
+        const QByteArray digits = text.sliced(HexPrefix.size());
+        if (isDigits(digits, 16))
+            value = digits.toLongLong(&ok, 16);
     } else {
         const bool signed_ = text.startsWith('-') || text.startsWith('+');
-        if (isDecimal(signed_ ? text.sliced(1) : text))
+        if (isDigits(signed_ ? text.sliced(1) : text))
             value = text.toLongLong(&ok, 10);
     }
     if (!ok || value < std::numeric_limits<qint32>::min() ||
@@ -52,10 +52,10 @@ qint32 entryCount(const QByteArray& text) {
 
 // The number n of a key "file<n>" as it would be looked up: decimal, no sign, no leading zero.
 std::optional<qint64> fileKeyNumber(const QByteArray& key) {
-    if (!key.toLower().startsWith("file"))
+    if (!key.toLower().startsWith(FileKeyPrefix))
         return std::nullopt;
-    const QByteArray digits = key.sliced(4);
-    if (!isDecimal(digits) || digits.startsWith('0') || digits.size() > 10)
+    const QByteArray digits = key.sliced(FileKeyPrefix.size());
+    if (!isDigits(digits) || digits.startsWith('0') || digits.size() > MaxFileNumberDigits)
         return std::nullopt;
     return digits.toLongLong();
 }
@@ -92,41 +92,16 @@ EntryList EntryTable::toList() const {
 
 namespace {
 
-// Calls `line(offset, length)` for every line: lines end at CR LF, CR or LF, a NUL byte ends the
-// text, and a final line end makes no extra empty line.
+// The lines of a playlist: a NUL byte ends the text, `start` skips a byte-order mark.
 template <typename LineFunction>
-void forEachLine(QByteArrayView text, qsizetype start, LineFunction line) {
+void forEachPlaylistLine(QByteArrayView text, qsizetype start, LineFunction line) {
     const qsizetype nul = text.indexOf('\0');
-    const qsizetype end = nul < 0 ? text.size() : nul;
-    const char* data = text.data();
-    const auto find = [&](char c, qsizetype from) {
-        const void* hit = std::memchr(data + from, c, size_t(end - from));
-        return hit ? static_cast<const char*>(hit) - data : end;
-    };
-    // The next LF and CR are looked up once each and reused, so a file with only one kind of
-    // line end is still read in one pass.
-    qsizetype nextLf = find('\n', start);
-    qsizetype nextCr = find('\r', start);
-    qsizetype lineStart = start;
-    while (lineStart < end) {
-        if (nextLf < lineStart)
-            nextLf = find('\n', lineStart);
-        if (nextCr < lineStart)
-            nextCr = find('\r', lineStart);
-        const qsizetype i = qMin(nextLf, nextCr);
-        if (i >= end)
-            break;
-        line(lineStart, i - lineStart);
-        lineStart = (data[i] == '\r' && i + 1 < end && data[i + 1] == '\n') ? i + 2 : i + 1;
-    }
-    if (lineStart < end)
-        line(lineStart, end - lineStart);
+    const QByteArrayView read = text.first(nul < 0 ? text.size() : nul).sliced(start);
+    forEachLine(read, [&](QByteArrayView part) { line(part.data() - text.data(), part.size()); });
 }
 
 bool startsWithExt(QByteArrayView line) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    return line.size() >= 4 && line[0] == '#' && upper(line[1]) == 'E' && upper(line[2]) == 'X' &&
-           upper(line[3]) == 'T';
+    return startsWithIgnoringCase(line, ExtLinePrefix);
 }
 
 QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
@@ -195,12 +170,11 @@ private:
 
 IndexedPlayList indexPlaylist(QByteArray bytes) {
     IndexedPlayList playlist;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        const bool little = bytes.startsWith("\xFF\xFE");
+    if (const auto utf16Mark = utf16MarkOf(bytes)) {
+        const bool little = *utf16Mark == QStringConverter::Utf16LE;
         playlist.encoding = little ? PlayListEncoding::Utf16LE : PlayListEncoding::Utf16BE;
-        QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                             QStringDecoder::Flag::Stateless);
-        const QString text = utf16.decode(QByteArrayView(bytes).sliced(2));
+        QStringDecoder utf16(*utf16Mark, QStringDecoder::Flag::Stateless);
+        const QString text = utf16.decode(QByteArrayView(bytes).sliced(Utf16ByteOrderMarkSize));
         // The decoder passes a lone surrogate on; it would not survive the way back.
         playlist.whole = !utf16.hasError() && text.isValidUtf16() && bytes.size() % 2 == 0;
         bytes = text.toUtf8();
@@ -209,14 +183,14 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
     // Beyond what the table addresses; no real playlist comes near it.
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return {};
-    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const qsizetype start = bytes.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
         playlist.format = PlayListFormat::Pls;
         PlsScan scan(text);
-        forEachLine(text, start,
-                    [&](qsizetype offset, qsizetype length) { scan.line(offset, length); });
+        forEachPlaylistLine(text, start,
+                            [&](qsizetype offset, qsizetype length) { scan.line(offset, length); });
         EntryTable entries(bytes);
         scan.addTo(entries);
         playlist.entries = std::move(entries);
@@ -226,7 +200,7 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
         first.contains("#EXTM3U") ? PlayListFormat::ExtendedM3U : PlayListFormat::PlainM3U;
     const bool dropExtLines = playlist.format == PlayListFormat::ExtendedM3U;
     EntryTable entries(bytes);
-    forEachLine(text, start, [&](qsizetype offset, qsizetype length) {
+    forEachPlaylistLine(text, start, [&](qsizetype offset, qsizetype length) {
         if (!dropExtLines || !startsWithExt(text.sliced(offset, length)))
             entries.appendRange(offset, length);
     });

@@ -91,25 +91,6 @@ QByteArray folded(QByteArrayView name) {
     return name.toByteArray().toLower();
 }
 
-const QByteArray ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
-
-// Lines end at CR LF, CR or LF; every other byte belongs to its line.
-QList<QByteArray> splitAllLines(QByteArrayView body) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] != '\r' && body[i] != '\n')
-            continue;
-        lines.append(body.sliced(start, i - start).toByteArray());
-        if (body[i] == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < body.size())
-        lines.append(body.sliced(start).toByteArray());
-    return lines;
-}
-
 } // namespace
 
 IniDocument::IniDocument() : sections_(1) {}
@@ -132,24 +113,12 @@ std::optional<IniDocument::KeyValue> IniDocument::keyValueOf(QByteArrayView line
     return KeyValue{key->key, cleanValue(key->rawValue)};
 }
 
-namespace {
-
-std::optional<QStringConverter::Encoding> utf16MarkOf(QByteArrayView text) {
-    if (text.startsWith("\xFF\xFE"))
-        return QStringConverter::Utf16LE;
-    if (text.startsWith("\xFE\xFF"))
-        return QStringConverter::Utf16BE;
-    return std::nullopt;
-}
-
-} // namespace
-
 IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument document;
     QByteArray text = bytes;
     document.utf16_ = utf16MarkOf(bytes);
     if (document.utf16_) {
-        const QByteArrayView body = QByteArrayView(bytes).sliced(2);
+        const QByteArrayView body = QByteArrayView(bytes).sliced(Utf16ByteOrderMarkSize);
         QStringDecoder decoder(*document.utf16_, QStringConverter::Flag::Stateless);
         text = QString(decoder(body)).toUtf8();
         // An odd byte or a broken surrogate pair does not come back from the UTF-8 form.
@@ -157,12 +126,12 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
         document.whole_ = QByteArray(encoder(QString::fromUtf8(text))) == body;
     }
     QByteArrayView body(text);
-    if (body.startsWith(ByteOrderMark)) {
+    if (body.startsWith(Utf8ByteOrderMark)) {
         document.byteOrderMark_ = true;
-        body = body.sliced(ByteOrderMark.size());
+        body = body.sliced(Utf8ByteOrderMark.size());
     }
-    for (const QByteArray& line : splitAllLines(body))
-        document.appendLine(line);
+    forEachLine(body,
+                [&document](QByteArrayView line) { document.appendLine(line.toByteArray()); });
     document.indexSections();
     return document;
 }
@@ -267,7 +236,7 @@ bool IniDocument::hasSection(const QByteArray& section) const {
 QByteArray IniDocument::toText() const {
     QByteArray text;
     if (byteOrderMark_ && !utf16_)
-        text += ByteOrderMark;
+        text.append(Utf8ByteOrderMark);
     for (qsizetype i = 0; i < sections_.size(); ++i) {
         const Section& section = sections_.at(i);
         if (i > 0)
@@ -275,7 +244,7 @@ QByteArray IniDocument::toText() const {
         for (const QByteArray& line : section.lines)
             text += line + "\r\n";
     }
-    if (!utf16_ || !isValidUtf8(text))
+    if (!utf16_ || !text.isValidUtf8())
         return text;
     QStringEncoder encoder(*utf16_, QStringConverter::Flag::WriteBom);
     return encoder(QString::fromUtf8(text));

@@ -95,7 +95,7 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
             return *path;
     }
     const QByteArray path = lookup.resolveEntry(text, iniFile);
-    if (isValidUtf8(text) || RawNames::exists(path))
+    if (text.isValidUtf8() || RawNames::exists(path))
         return path;
     const QByteArray converted = lookup.resolveEntry(decodeText(text).toUtf8(), iniFile);
     return RawNames::exists(converted) ? converted : path;

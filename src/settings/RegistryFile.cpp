@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -21,6 +23,13 @@ constexpr int LockWaitMsecs = 5000;
 // this long (a save holds the lock for milliseconds).
 constexpr int LockStaleMsecs = 2000;
 
+// The data forms of a value line: "hex:" (REG_BINARY), "hex(N):" (type N), "dword:".
+const QLatin1String BinaryPrefix("hex:");
+const QLatin1String TypedPrefix("hex(");
+const QLatin1String TypedPrefixEnd("):");
+const QLatin1String DwordPrefix("dword:");
+constexpr int MaxHexDigits = 8; // of a 32-bit number
+
 struct ValueLine {
     QByteArray raw;
     std::optional<QString> name;
@@ -32,33 +41,13 @@ struct NameAndData {
     QString data;
 };
 
-const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
-
 // regedit exports UTF-16LE with a byte-order mark; such a file is read as its UTF-8 form.
 QByteArray utf8Bytes(const QByteArray& bytes) {
-    if (bytes.startsWith(QByteArrayLiteral("\xFF\xFE"))) {
+    if (utf16MarkOf(bytes) == QStringConverter::Utf16LE) {
         QStringDecoder decoder(QStringConverter::Utf16LE);
-        return QString(decoder(bytes.mid(2))).toUtf8();
+        return QString(decoder(bytes.mid(Utf16ByteOrderMarkSize))).toUtf8();
     }
     return bytes;
-}
-
-// Lines end at CR LF, CR or LF.
-QList<QByteArray> splitLines(QByteArrayView text) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        lines << text.sliced(start, i - start).toByteArray();
-        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines << text.sliced(start).toByteArray();
-    return lines;
 }
 
 // The line without surrounding white space, as QString::trimmed() gives it; most lines are
@@ -82,13 +71,6 @@ bool isKeyLine(const QString& trimmed) {
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-bool isHexDigits(QStringView text) {
-    for (QChar c : text)
-        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')))
-            return false;
-    return !text.isEmpty();
 }
 
 QString quoted(const QString& text) {
@@ -141,7 +123,7 @@ std::optional<QByteArray> parseHexBytes(QStringView list) {
         return bytes;
     for (QStringView token : list.split(u',')) {
         token = token.trimmed();
-        if (token.size() > 2 || !isHexDigits(token))
+        if (token.size() > 2 || !isDigits(token, 16))
             return std::nullopt;
         bytes.append(char(token.toUInt(nullptr, 16)));
     }
@@ -149,26 +131,22 @@ std::optional<QByteArray> parseHexBytes(QStringView list) {
 }
 
 // Only the one terminating zero ends the text: a zero inside it is part of the value, as the
-// value was written.
+// value was written. Every code unit is kept, a lone surrogate or a leading FEFF too.
 std::optional<QString> decodeUtf16(const QByteArray& bytes) {
     if (bytes.size() % 2 != 0)
         return std::nullopt;
-    QString text;
-    text.reserve(bytes.size() / 2);
-    for (qsizetype i = 0; i < bytes.size(); i += 2)
-        text += QChar(char16_t(quint8(bytes.at(i)) | (quint8(bytes.at(i + 1)) << 8)));
+    QStringDecoder decoder(QStringConverter::Utf16LE,
+                           QStringConverter::Flag::Stateless |
+                               QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
     if (text.endsWith(QChar(0)))
         text.chop(1);
     return text;
 }
 
 QByteArray encodeUtf16(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve((text.size() + 1) * 2);
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
+    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder(text);
     bytes.append(2, '\0');
     return bytes;
 }
@@ -181,12 +159,9 @@ std::optional<RegistryValue> typedValue(quint32 type, const QByteArray& bytes) {
         return RegistryValue::fromString(*text, RegType(type));
     }
     if (type == quint32(RegType::Dword)) {
-        if (bytes.size() != 4)
+        if (bytes.size() != sizeof(quint32))
             return std::nullopt;
-        quint32 number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = (number << 8) | quint8(bytes.at(i));
-        return RegistryValue::fromDword(number);
+        return RegistryValue::fromDword(qFromLittleEndian<quint32>(bytes.constData()));
     }
     RegistryValue value = RegistryValue::fromBinary(bytes);
     value.type = type;
@@ -195,15 +170,16 @@ std::optional<RegistryValue> typedValue(quint32 type, const QByteArray& bytes) {
 
 std::optional<RegistryValue> parseHexData(const QString& data) {
     quint32 type = quint32(RegType::Binary);
-    qsizetype start = 4; // after "hex:"
-    if (data.startsWith(QLatin1String("hex("), Qt::CaseInsensitive)) {
-        const qsizetype close = data.indexOf(QLatin1String("):"));
-        const QStringView number = QStringView(data).mid(4, close - 4);
-        if (close < 0 || number.size() > 8 || !isHexDigits(number))
+    qsizetype start = BinaryPrefix.size();
+    if (data.startsWith(TypedPrefix, Qt::CaseInsensitive)) {
+        const qsizetype close = data.indexOf(TypedPrefixEnd);
+        const QStringView number =
+            QStringView(data).mid(TypedPrefix.size(), close - TypedPrefix.size());
+        if (close < 0 || number.size() > MaxHexDigits || !isDigits(number, 16))
             return std::nullopt;
         type = number.toUInt(nullptr, 16);
-        start = close + 2;
-    } else if (!data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
+        start = close + TypedPrefixEnd.size();
+    } else if (!data.startsWith(BinaryPrefix, Qt::CaseInsensitive)) {
         return std::nullopt;
     }
     const std::optional<QByteArray> bytes = parseHexBytes(QStringView(data).mid(start));
@@ -220,9 +196,9 @@ std::optional<RegistryValue> parseData(const QString& data) {
             return std::nullopt;
         return RegistryValue::fromString(*text);
     }
-    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-        const QStringView digits = QStringView(data).mid(6);
-        if (digits.size() > 8 || !isHexDigits(digits))
+    if (data.startsWith(DwordPrefix, Qt::CaseInsensitive)) {
+        const QStringView digits = QStringView(data).mid(DwordPrefix.size());
+        if (digits.size() > MaxHexDigits || !isDigits(digits, 16))
             return std::nullopt;
         return RegistryValue::fromDword(digits.toUInt(nullptr, 16));
     }
@@ -264,21 +240,25 @@ QString hexList(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(','));
 }
 
+QString typedHex(quint32 type, const QByteArray& bytes) {
+    return TypedPrefix + QString::number(type, 16) + TypedPrefixEnd + hexList(bytes);
+}
+
 QString formatData(const RegistryValue& value) {
     switch (RegType(value.type)) {
     case RegType::Sz:
         if (!needsHexForm(value.text))
             return quoted(value.text);
-        return QLatin1String("hex(1):") + hexList(encodeUtf16(value.text));
+        return typedHex(quint32(RegType::Sz), encodeUtf16(value.text));
     case RegType::ExpandSz:
-        return QLatin1String("hex(2):") + hexList(encodeUtf16(value.text));
+        return typedHex(quint32(RegType::ExpandSz), encodeUtf16(value.text));
     case RegType::Dword:
-        return QStringLiteral("dword:%1").arg(value.dword, 8, 16, QLatin1Char('0'));
+        return DwordPrefix +
+               QStringLiteral("%1").arg(value.dword, MaxHexDigits, 16, QLatin1Char('0'));
     case RegType::Binary:
-        return QLatin1String("hex:") + hexList(value.bytes);
+        return BinaryPrefix + hexList(value.bytes);
     default:
-        return QLatin1String("hex(") + QString::number(value.type, 16) + QLatin1String("):") +
-               hexList(value.bytes);
+        return typedHex(value.type, value.bytes);
     }
 }
 
@@ -326,9 +306,9 @@ RegistryFile RegistryFile::fromText(const QString& fileName, const QByteArray& t
 
 void RegistryFile::parse(const QByteArray& text) {
     QByteArray bytes = utf8Bytes(text);
-    byteOrderMark_ = bytes.startsWith(Utf8Mark);
+    byteOrderMark_ = bytes.startsWith(Utf8ByteOrderMark);
     if (byteOrderMark_)
-        bytes.remove(0, Utf8Mark.size());
+        bytes.remove(0, Utf8ByteOrderMark.size());
     parseLines(splitLines(bytes));
 }
 
@@ -380,7 +360,7 @@ QList<RegistryFile::Line>& RegistryFile::linesOf(const Key& key) {
 QByteArray RegistryFile::toText() const {
     QByteArray text;
     if (byteOrderMark_)
-        text += Utf8Mark;
+        text.append(Utf8ByteOrderMark);
     text += QByteArray(HeaderLine.latin1()) + LineEnd + LineEnd;
     const auto addLine = [&text](const QByteArray& line) {
         text += QByteArray(line).replace('\n', LineEnd) + LineEnd;

@@ -1,5 +1,7 @@
 #include "TypedIniFile.h"
 
+#include "common/TextDecoding.h"
+
 #include <QLocale>
 
 namespace {
@@ -16,16 +18,6 @@ Status writeValueFailure() {
     return Status::failure(QStringLiteral("VarType is not recognized in TEnhIniFile.WriteValue"));
 }
 
-bool allDigits(QStringView text, int base) {
-    for (QChar c : text) {
-        const bool decimal = c >= u'0' && c <= u'9';
-        const bool hex = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        if (!decimal && !(base == 16 && hex))
-            return false;
-    }
-    return !text.isEmpty();
-}
-
 // Decimal with an optional sign, or up to 8 hex digits after "0x", "0X" or "$"
 // (taken as a DWORD, so 0xFFFFFFFF is -1).
 std::optional<qint32> parseInteger(const QString& text) {
@@ -36,13 +28,13 @@ std::optional<qint32> parseInteger(const QString& text) {
         hexStart = 1;
     if (hexStart > 0) {
         const QStringView digits = QStringView(text).mid(hexStart);
-        if (digits.size() > 8 || !allDigits(digits, 16))
+        if (digits.size() > 8 || !isDigits(digits, 16))
             return std::nullopt;
         return qint32(digits.toUInt(nullptr, 16));
     }
     const bool signed_ = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
     const QStringView digits = QStringView(text).mid(signed_ ? 1 : 0);
-    if (!allDigits(digits, 10))
+    if (!isDigits(digits, 10))
         return std::nullopt;
     bool ok = false;
     const qint32 number = text.toInt(&ok, 10);
