@@ -69,10 +69,10 @@ template <typename T> QList<T> permuted(const QList<T>& list) {
 Preferences options(int shuffle, bool playlists, bool within, int command = 0,
                     const QString& custom = QString()) {
     Preferences o;
-    o.shuffleMode = shuffle;
+    o.shuffleMode = ShuffleMode(shuffle);
     o.shufflePlaylists = playlists;
     o.shuffleWithinPlaylists = within;
-    o.verb = command;
+    o.verb = PlayVerb(command);
     o.customVerb = custom;
     return o;
 }

@@ -13,11 +13,6 @@
 #include <QTimer>
 #include <QWindow>
 
-namespace {
-constexpr int TaskbarOnly = 0;
-constexpr int TrayOnly = 1;
-} // namespace
-
 PresencePart::PresencePart(MainWindow& window) : QObject(&window), window_(window) {
     createTrayMenu();
     createTrayIcon();
@@ -69,7 +64,7 @@ void PresencePart::createTrayIcon() {
     };
 }
 
-int PresencePart::placement() const {
+IconPlacement PresencePart::placement() const {
     return window_.context().vars.preferences.iconPlacement;
 }
 
@@ -77,14 +72,15 @@ bool PresencePart::trayShown() const {
     return trayIcon_->isShown();
 }
 
-int PresencePart::effectivePlacement() const {
-    return placement() == TrayOnly && !trayAvailable_ ? TaskbarOnly : placement();
+IconPlacement PresencePart::effectivePlacement() const {
+    return placement() == IconPlacement::SystemTray && !trayAvailable_ ? IconPlacement::Taskbar
+                                                                       : placement();
 }
 
 void PresencePart::applyIconPlacement() {
     // The icon stays wanted without a tray: it shows itself when one comes.
-    trayIcon_->setActive(placement() != TaskbarOnly);
-    TaskbarButton::setVisible(&window_, effectivePlacement() != TrayOnly);
+    trayIcon_->setActive(placement() != IconPlacement::Taskbar);
+    TaskbarButton::setVisible(&window_, effectivePlacement() != IconPlacement::SystemTray);
 }
 
 void PresencePart::watchTray() {
@@ -100,7 +96,7 @@ void PresencePart::watchTray() {
         return;
     }
     applyIconPlacement();
-    if (available && effectivePlacement() == TrayOnly && window_.isMinimized())
+    if (available && effectivePlacement() == IconPlacement::SystemTray && window_.isMinimized())
         moveToTray();
 }
 
@@ -115,7 +111,7 @@ void PresencePart::moveToTray() {
 void PresencePart::windowStateChanged(Qt::WindowStates oldState) {
     const bool wasMinimised = oldState & Qt::WindowMinimized;
     const bool minimised = window_.windowState() & Qt::WindowMinimized;
-    if (minimised && !wasMinimised && effectivePlacement() == TrayOnly) {
+    if (minimised && !wasMinimised && effectivePlacement() == IconPlacement::SystemTray) {
         // Only the tray icon is left: the window goes away instead of to a taskbar button.
         QTimer::singleShot(0, this, [this] {
             if (window_.isMinimized())
@@ -161,7 +157,7 @@ void PresencePart::autoPlay() {
 }
 
 void PresencePart::hideOrMinimiseAfterAutoPlay(int triesLeft) {
-    if (effectivePlacement() == TrayOnly) {
+    if (effectivePlacement() == IconPlacement::SystemTray) {
         window_.hide();
         inTray_ = true;
         return;
