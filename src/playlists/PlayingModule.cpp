@@ -153,10 +153,11 @@ void PlayingModule::playExecutionList(const Preferences& options) {
     reportLaunchResult(launcher_(verb, temporaryPlayListPath_), verb);
 }
 
-void PlayingModule::reportLaunchResult(int result, const QString& verb) {
-    if (result > 32)
+void PlayingModule::reportLaunchResult(ShellResult result, const QString& verb) {
+    // As on Windows, every result above 32 is a success.
+    if (int(result) > 32)
         return;
-    if (result == 27 || result == 31) {
+    if (result == ShellResult::AssociationIncomplete || result == ShellResult::NoAssociation) {
         dialogs_.showMessage(
             QLatin1String("M3U files are incorrectly associated! Please install a\r"
                           "proper MP3 player and associate M3U files with it.\r"
