@@ -177,7 +177,7 @@ private Q_SLOTS:
         dialog.setPreferences(options, hints_.enabled());
         if (clicked >= 0)
             child<RadioGroup>(dialog, "verbGroup")->item(clicked)->click();
-        QCOMPARE(child<RadioGroup>(dialog, "verbGroup")->itemIndex(), index);
+        QCOMPARE(child<RadioGroup>(dialog, "verbGroup")->checkedIndex(), index);
         QCOMPARE(child<QLineEdit>(dialog, "customVerbEdit")->isEnabled(),
                  index == int(PlayVerb::Custom));
         options = dialog.preferences();

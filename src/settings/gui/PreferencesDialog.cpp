@@ -130,7 +130,7 @@ void PreferencesDialog::createGeneralRow() {
                                  QStringLiteral("Enqueue"), QStringLiteral("Other:")},
                                 this);
     verbGroup_->setToolTip(commandHint);
-    verbGroup_->setItemIndex(int(PlayVerb::Open));
+    verbGroup_->setCheckedIndex(int(PlayVerb::Open));
     // The custom command sits beside the "Other:" item.
     customVerbEdit_ =
         named(new QLineEdit(verbGroup_), QStringLiteral("customVerbEdit"), commandHint);
@@ -140,7 +140,7 @@ void PreferencesDialog::createGeneralRow() {
         QStringLiteral("iconGroup"), QStringLiteral("Program's Icon"),
         {QStringLiteral("Taskbar"), QStringLiteral("System Tray"), QStringLiteral("Both")}, this);
     iconGroup_->setToolTip(QStringLiteral("Select where to display the program's icon"));
-    iconGroup_->setItemIndex(int(IconPlacement::Taskbar));
+    iconGroup_->setCheckedIndex(int(IconPlacement::Taskbar));
 }
 
 void PreferencesDialog::createMiscGroup() {
@@ -293,7 +293,8 @@ void PreferencesDialog::setTabOrderChain() {
 }
 
 void PreferencesDialog::connectControls() {
-    connect(verbGroup_, &RadioGroup::itemIndexChanged, this, &PreferencesDialog::enableCustomVerb);
+    connect(verbGroup_, &RadioGroup::checkedIndexChanged, this,
+            &PreferencesDialog::enableCustomVerb);
     for (QRadioButton* radio : shuffleRadios())
         connect(radio, &QRadioButton::toggled, this, &PreferencesDialog::enableShuffleOptions);
     connect(autoPlayCheck_, &QCheckBox::toggled, this, &PreferencesDialog::enableAutoPlayOptions);
@@ -315,7 +316,7 @@ ShuffleMode PreferencesDialog::shuffleMode() const {
 }
 
 void PreferencesDialog::enableCustomVerb() {
-    customVerbEdit_->setEnabled(verbGroup_->itemIndex() == int(PlayVerb::Custom));
+    customVerbEdit_->setEnabled(verbGroup_->checkedIndex() == int(PlayVerb::Custom));
 }
 
 void PreferencesDialog::enableShuffleOptions() {
@@ -333,8 +334,8 @@ void PreferencesDialog::enableAutoPlayOptions() {
 }
 
 void PreferencesDialog::setPreferences(const Preferences& options, bool showHints) {
-    verbGroup_->setItemIndex(int(options.verb));
-    iconGroup_->setItemIndex(int(options.iconPlacement));
+    verbGroup_->setCheckedIndex(int(options.verb));
+    iconGroup_->setCheckedIndex(int(options.iconPlacement));
     autoPlayDelaySpin_->setValue(options.autoPlayDelaySeconds);
     closeDelaySpin_->setValue(options.closeDelaySeconds);
     customVerbEdit_->setText(options.customVerb);
@@ -363,8 +364,8 @@ Preferences PreferencesDialog::preferences() {
     closeDelaySpin_->interpretText();
 
     Preferences options;
-    options.verb = PlayVerb(verbGroup_->itemIndex());
-    options.iconPlacement = IconPlacement(iconGroup_->itemIndex());
+    options.verb = PlayVerb(verbGroup_->checkedIndex());
+    options.iconPlacement = IconPlacement(iconGroup_->checkedIndex());
     options.autoPlayDelaySeconds = autoPlayDelaySpin_->value();
     options.closeDelaySeconds = closeDelaySpin_->value();
     options.shuffleMode = shuffleMode();
