@@ -65,7 +65,13 @@ bool TypedRegistry::openKey(const QString& keyPath, bool canCreate) {
     const QString path = resolvePath(keyPath);
     file_->reload();
     const bool exists = path.isEmpty() || file_->keyExists(fullPath(path));
-    if (!exists && (!canCreate || file_->createKey(fullPath(path)).failed())) {
+    if (!exists && canCreate) {
+        if (const Status created = file_->createKey(fullPath(path)); created.failed()) {
+            qCInfo(lcSettings).noquote() << "Creating" << path << "failed:" << created.message();
+            closeKey();
+            return false;
+        }
+    } else if (!exists) {
         closeKey();
         return false;
     }
