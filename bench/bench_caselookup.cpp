@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         [&received](const QString&, const QString& file) {
             QFile list(file);
             received = list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray();
-            return 42;
+            return ShellResult::Launched;
         },
         dir.filePath(QStringLiteral("~PLATBX~.M3U")));
 

@@ -72,7 +72,7 @@ int main(int argc, char* argv[]) {
         QTemporaryDir dir;
         ScriptedDialogs dialogs;
         PlayingModule playing(
-            dialogs, [](const QString&, const QString&) { return 42; },
+            dialogs, [](const QString&, const QString&) { return ShellResult::Launched; },
             dir.filePath(QStringLiteral("t.m3u")));
         playing.executePlaylists({path}, Preferences{});
         count = QFileInfo(dir.filePath(QStringLiteral("t.m3u"))).size();

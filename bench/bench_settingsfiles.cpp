@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
 
     const QString ini = dir.filePath(QStringLiteral("Platterbox.Ini"));
     Settings saved;
-    setPerCopyDefaults(saved.preferences);
+    setPerCopyDefaults(saved);
     for (int i = 0; i < PlayListCount; ++i)
         saved.playlists << QFile::encodeName(
             dir.filePath(QStringLiteral("Music/Folder %1/list.m3u").arg(i)));

@@ -21,6 +21,11 @@ QString resourceText(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// A control of the window, found by its object name.
+template <class Control> Control* child(QWidget& window, const char* name) {
+    return window.findChild<Control*>(QLatin1String(name));
+}
+
 } // namespace
 
 // The help window: its texts, and that it lives on, modeless, between showings.
@@ -35,15 +40,18 @@ private Q_SLOTS:
         QCOMPARE(about.windowTitle(), QStringLiteral("Platterbox Help"));
         QVERIFY(!about.isModal());
         QCOMPARE(about.minimumSize(), about.maximumSize());
-        QCOMPARE(about.ProgramIcon->toolTip(), QStringLiteral("Version number: 1300"));
-        QCOMPARE(about.tcText->currentIndex(), 0);
+        QCOMPARE(child<QLabel>(about, "programIcon")->toolTip(),
+                 QStringLiteral("Version number: 1300"));
+        QCOMPARE(child<QTabBar>(about, "textTabs")->currentIndex(), 0);
         const QStringList files = {QStringLiteral("instructions.txt"),
                                    QStringLiteral("history.txt"), QStringLiteral("plans.txt")};
-        QCOMPARE(about.memoVisual->toPlainText(), resourceText(files.at(0)));
+        QCOMPARE(child<QPlainTextEdit>(about, "textView")->toPlainText(),
+                 resourceText(files.at(0)));
         for (int tab : {2, 1, 0}) {
-            about.tcText->setCurrentIndex(tab);
+            child<QTabBar>(about, "textTabs")->setCurrentIndex(tab);
             QVERIFY(resourceText(files.at(tab)).size() > 200);
-            QCOMPARE(about.memoVisual->toPlainText(), resourceText(files.at(tab)));
+            QCOMPARE(child<QPlainTextEdit>(about, "textView")->toPlainText(),
+                     resourceText(files.at(tab)));
         }
     }
 
@@ -60,24 +68,25 @@ private Q_SLOTS:
         QPointer<HelpDialog> alive(&about);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QScrollBar* scroll = about.memoVisual->verticalScrollBar();
+        QScrollBar* scroll = child<QPlainTextEdit>(about, "textView")->verticalScrollBar();
         QTRY_VERIFY(scroll->maximum() > 4);
         scroll->setValue(scroll->maximum() / 2);
         const int position = scroll->value();
-        about.btnClose->click();
+        child<QPushButton>(about, "closeButton")->click();
         QVERIFY(!about.isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(alive); // closing only hides the window
         about.show();
-        QCOMPARE(about.tcText->currentIndex(), 0);
+        QCOMPARE(child<QTabBar>(about, "textTabs")->currentIndex(), 0);
         QCOMPARE(scroll->value(), position);
 
-        about.tcText->setCurrentIndex(1);
+        child<QTabBar>(about, "textTabs")->setCurrentIndex(1);
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());
         about.show();
-        QCOMPARE(about.tcText->currentIndex(), 1);
-        QCOMPARE(about.memoVisual->toPlainText(), about.tabText(HelpDialog::History));
+        QCOMPARE(child<QTabBar>(about, "textTabs")->currentIndex(), 1);
+        QCOMPARE(child<QPlainTextEdit>(about, "textView")->toPlainText(),
+                 about.tabText(HelpDialog::History));
     }
 
     void modelessAndBroughtToTheFrontWhenShownAgain() {
@@ -104,10 +113,10 @@ private Q_SLOTS:
         HelpDialog about(nullptr);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(TestSupport::tooltipShownBy(about.ProgramIcon),
+        QCOMPARE(TestSupport::tooltipShownBy(child<QLabel>(about, "programIcon")),
                  QStringLiteral("Version number: 1300"));
         hints.setEnabled(false);
-        QCOMPARE(TestSupport::tooltipShownBy(about.ProgramIcon), QString());
+        QCOMPARE(TestSupport::tooltipShownBy(child<QLabel>(about, "programIcon")), QString());
     }
 };
 

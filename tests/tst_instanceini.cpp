@@ -23,7 +23,7 @@ const QList<QByteArray> DefaultGeneralLines = {
 
 Settings loadedDefaults() {
     Settings vars;
-    setPerCopyDefaults(vars.preferences);
+    setPerCopyDefaults(vars);
     return vars;
 }
 } // namespace
@@ -153,7 +153,7 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("none/Platterbox.Ini"));
         Settings vars;
         vars.preferences.autoPlay = true;
-        vars.preferences.shuffleMode = 2;
+        vars.preferences.shuffleMode = ShuffleMode::Total;
         ScriptedDialogs dialogs;
         readInstanceIni(ini, vars, dialogs);
         QCOMPARE(dialogs.messages(),
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(p.hideWhileAutoPlaying, true);
         QCOMPARE(p.closeAfterAutoPlay, true);
         QCOMPARE(p.closeDelaySeconds, 30);
-        QCOMPARE(p.shuffleMode, 0);
+        QCOMPARE(p.shuffleMode, ShuffleMode::Normal);
         QCOMPARE(p.shufflePlaylists, true);
         QCOMPARE(p.shuffleWithinPlaylists, false);
         QVERIFY(vars.playlists.isEmpty());
@@ -176,7 +176,7 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
         Settings saved = loadedDefaults();
-        saved.preferences.shuffleMode = 1;
+        saved.preferences.shuffleMode = ShuffleMode::Partial;
         saved.playlists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
                                                   path(QStringLiteral("cd/Platterbox/b.pls")),
                                                   QStringLiteral("/elsewhere/c.m3u")});

@@ -217,7 +217,7 @@ private Q_SLOTS:
         p.hideWhileAutoPlaying = false;
         p.closeAfterAutoPlay = true;
         p.closeDelaySeconds = 4;
-        p.shuffleMode = 0;
+        p.shuffleMode = ShuffleMode::Normal;
         p.shufflePlaylists = false;
         QDir(cd()).removeRecursively();
         makeTree(cd(), L({"Rock/a.mp3", "Rock/b.mp3"}));

@@ -69,10 +69,10 @@ template <typename T> QList<T> permuted(const QList<T>& list) {
 Preferences options(int shuffle, bool playlists, bool within, int command = 0,
                     const QString& custom = QString()) {
     Preferences o;
-    o.shuffleMode = shuffle;
+    o.shuffleMode = ShuffleMode(shuffle);
     o.shufflePlaylists = playlists;
     o.shuffleWithinPlaylists = within;
-    o.verb = command;
+    o.verb = PlayVerb(command);
     o.customVerb = custom;
     return o;
 }
@@ -119,7 +119,7 @@ private Q_SLOTS:
             dialogs_,
             [this](const QString& verb, const QString& file) {
                 calls_.append({verb, readBytes(file)});
-                return result_;
+                return ShellResult(result_);
             },
             path(QStringLiteral("tmp/~PLATBX~.M3U")), [] { return Seed; });
         QDir().mkpath(path(QStringLiteral("tmp")));
@@ -425,7 +425,7 @@ private Q_SLOTS:
     void unwritableTemporaryPlayList() {
         const QString temp = path(QStringLiteral("no/such/folder/~PLATBX~.M3U"));
         PlayingModule module(
-            dialogs_, [](const QString&, const QString&) { return 42; }, temp);
+            dialogs_, [](const QString&, const QString&) { return ShellResult::Launched; }, temp);
         module.executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
                             options(0, false, false));
         QCOMPARE(dialogs_.messages(),

@@ -24,15 +24,20 @@ using TestSupport::writeBytes;
 
 namespace {
 
+// A control of the dialog, found by its object name as a user finds it by its role.
+template <class Control> Control* child(QWidget& dialog, const char* name) {
+    return dialog.findChild<Control*>(QLatin1String(name));
+}
+
 // A record unlike the defaults in every field; auto-play is off, so its five controls are
 // disabled.
 Preferences unusualOptions() {
     Preferences o;
-    o.verb = 2;
-    o.iconPlacement = 1;
+    o.verb = PlayVerb::Enqueue;
+    o.iconPlacement = IconPlacement::SystemTray;
     o.autoPlayDelaySeconds = 17;
     o.closeDelaySeconds = 250;
-    o.shuffleMode = 1;
+    o.shuffleMode = ShuffleMode::Partial;
     o.customVerb = QStringLiteral("Burn");
     o.ignoreOtherCopies = o.hideWhileAutoPlaying = true;
     o.shuffleWithinPlaylists = true;
@@ -70,7 +75,7 @@ class TestPreferences : public QObject {
             if (auto* dialog =
                     qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget())) {
                 reached = true;
-                (act(*dialog) ? dialog->btnOK : dialog->btnCancel)->click();
+                child<QPushButton>(*dialog, act(*dialog) ? "okButton" : "cancelButton")->click();
             }
         });
         QTimer guard;
@@ -106,25 +111,29 @@ private Q_SLOTS:
         QVERIFY(
             !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                       Qt::WindowContextHelpButtonHint)));
-        QVERIFY(dialog.lblGeneralOptions->font().bold() &&
-                dialog.lblInstanceOptions->font().bold());
-        QVERIFY(dialog.radIcon->geometry().bottom() < dialog.lblInstanceOptions->y());
-        QVERIFY(dialog.btnOK->isDefault());
+        QVERIFY(child<QLabel>(dialog, "generalHeading")->font().bold() &&
+                child<QLabel>(dialog, "instanceHeading")->font().bold());
+        QVERIFY(child<RadioGroup>(dialog, "iconGroup")->geometry().bottom() <
+                child<QLabel>(dialog, "instanceHeading")->y());
+        QVERIFY(child<QPushButton>(dialog, "okButton")->isDefault());
         // The custom command sits on the line of "Other:", right of it.
-        const QRect other = dialog.radCommand->item(PreferencesDialog::OtherCommand)->geometry();
-        QVERIFY(dialog.edCommand->x() > other.left());
-        QVERIFY(qAbs(dialog.edCommand->geometry().center().y() - other.center().y()) < 8);
+        const QRect other =
+            child<RadioGroup>(dialog, "verbGroup")->item(int(PlayVerb::Custom))->geometry();
+        QVERIFY(child<QLineEdit>(dialog, "customVerbEdit")->x() > other.left());
+        QVERIFY(qAbs(child<QLineEdit>(dialog, "customVerbEdit")->geometry().center().y() -
+                     other.center().y()) < 8);
         // Items without a hint of their own show their group's hint.
-        QCOMPARE(TestSupport::tooltipShownBy(dialog.radIcon->item(2)), dialog.radIcon->toolTip());
+        QCOMPARE(TestSupport::tooltipShownBy(child<RadioGroup>(dialog, "iconGroup")->item(2)),
+                 child<RadioGroup>(dialog, "iconGroup")->toolTip());
     }
 
     void tabOrder() {
         PreferencesDialog dialog;
         const QStringList components = {
-            QStringLiteral("radCommand"), QStringLiteral("edCommand"),
-            QStringLiteral("btnOK"),      QStringLiteral("btnCancel"),
-            QStringLiteral("grpShuffle"), QStringLiteral("grpAutoExecute"),
-            QStringLiteral("radIcon"),    QStringLiteral("grpMisc")};
+            QStringLiteral("verbGroup"),    QStringLiteral("customVerbEdit"),
+            QStringLiteral("okButton"),     QStringLiteral("cancelButton"),
+            QStringLiteral("shuffleGroup"), QStringLiteral("autoPlayGroup"),
+            QStringLiteral("iconGroup"),    QStringLiteral("otherOptionsGroup")};
         // Every focusable control counts as the component it belongs to.
         auto componentOf = [&](QWidget* widget) {
             for (; widget && widget != &dialog; widget = widget->parentWidget()) {
@@ -134,7 +143,7 @@ private Q_SLOTS:
             return QString();
         };
         QStringList visited;
-        QWidget* first = dialog.radCommand->item(0);
+        QWidget* first = child<RadioGroup>(dialog, "verbGroup")->item(0);
         QWidget* widget = first;
         do {
             const QString component = componentOf(widget);
@@ -164,14 +173,15 @@ private Q_SLOTS:
         QFETCH(int, index);
         PreferencesDialog dialog;
         Preferences options = unusualOptions();
-        options.verb = stored;
-        dialog.fill(options, hints_);
+        options.verb = PlayVerb(stored);
+        dialog.setPreferences(options, hints_.enabled());
         if (clicked >= 0)
-            dialog.radCommand->item(clicked)->click();
-        QCOMPARE(dialog.radCommand->itemIndex(), index);
-        QCOMPARE(dialog.edCommand->isEnabled(), index == PreferencesDialog::OtherCommand);
-        dialog.copyBack(options, hints_);
-        QCOMPARE(options.verb, index);
+            child<RadioGroup>(dialog, "verbGroup")->item(clicked)->click();
+        QCOMPARE(child<RadioGroup>(dialog, "verbGroup")->checkedIndex(), index);
+        QCOMPARE(child<QLineEdit>(dialog, "customVerbEdit")->isEnabled(),
+                 index == int(PlayVerb::Custom));
+        options = dialog.preferences();
+        QCOMPARE(options.verb, PlayVerb(index));
         QCOMPARE(options.customVerb, QStringLiteral("Burn")); // kept, also when disabled
     }
 
@@ -179,10 +189,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("stored");
         QTest::addColumn<QString>("checked");
         QTest::addColumn<int>("tag");
-        QTest::newRow("normal") << 0 << QStringLiteral("radShuffleNormal") << 0;
-        QTest::newRow("partial") << 1 << QStringLiteral("radShufflePartial") << 1;
-        QTest::newRow("total") << 2 << QStringLiteral("radShuffleTotal") << 2;
-        QTest::newRow("unknown") << 5 << QStringLiteral("radShuffleNormal") << 0;
+        QTest::newRow("normal") << 0 << QStringLiteral("normalOrderRadio") << 0;
+        QTest::newRow("partial") << 1 << QStringLiteral("partialShuffleRadio") << 1;
+        QTest::newRow("total") << 2 << QStringLiteral("totalShuffleRadio") << 2;
+        QTest::newRow("unknown") << 5 << QStringLiteral("normalOrderRadio") << 0;
     }
 
     void shuffleModeOnOpening() {
@@ -191,41 +201,46 @@ private Q_SLOTS:
         QFETCH(int, tag);
         PreferencesDialog dialog;
         Preferences options = unusualOptions();
-        options.shuffleMode = stored;
-        dialog.fill(options, hints_);
+        options.shuffleMode = ShuffleMode(stored);
+        dialog.setPreferences(options, hints_.enabled());
         QVERIFY(dialog.findChild<QRadioButton*>(checked)->isChecked());
-        QCOMPARE(dialog.grpShuffleTag(), tag);
-        QCOMPARE(dialog.cbShufflePL->isEnabled(), tag == 1);
-        QCOMPARE(dialog.cbShuffleWithinPL->isEnabled(), tag == 1);
+        QCOMPARE(dialog.preferences().shuffleMode, ShuffleMode(tag));
+        QCOMPARE(child<QCheckBox>(dialog, "shufflePlaylistsCheck")->isEnabled(), tag == 1);
+        QCOMPARE(child<QCheckBox>(dialog, "shuffleWithinPlaylistsCheck")->isEnabled(), tag == 1);
         // Disabled or not, the boxes keep their check marks.
-        QVERIFY(!dialog.cbShufflePL->isChecked() && dialog.cbShuffleWithinPL->isChecked());
+        QVERIFY(!child<QCheckBox>(dialog, "shufflePlaylistsCheck")->isChecked() &&
+                child<QCheckBox>(dialog, "shuffleWithinPlaylistsCheck")->isChecked());
     }
 
     void shuffleClicksSetTheTag() {
         PreferencesDialog dialog;
-        dialog.fill(unusualOptions(), hints_);
-        dialog.radShuffleTotal->click();
-        QCOMPARE(dialog.grpShuffleTag(), 2);
-        QVERIFY(!dialog.cbShufflePL->isEnabled());
-        dialog.radShufflePartial->click();
-        QVERIFY(dialog.cbShufflePL->isEnabled() && dialog.cbShuffleWithinPL->isEnabled());
-        dialog.radShuffleClick(dialog.cbAutoExecute); // not a shuffle button: no new tag
-        QCOMPARE(dialog.grpShuffleTag(), 1);
+        dialog.setPreferences(unusualOptions(), hints_.enabled());
+        child<QRadioButton>(dialog, "totalShuffleRadio")->click();
+        QCOMPARE(dialog.preferences().shuffleMode, ShuffleMode::Total);
+        QVERIFY(!child<QCheckBox>(dialog, "shufflePlaylistsCheck")->isEnabled());
+        child<QRadioButton>(dialog, "partialShuffleRadio")->click();
+        QVERIFY(child<QCheckBox>(dialog, "shufflePlaylistsCheck")->isEnabled() &&
+                child<QCheckBox>(dialog, "shuffleWithinPlaylistsCheck")->isEnabled());
+        child<QCheckBox>(dialog, "autoPlayCheck")->click(); // not a shuffle button: the mode stays
+        QCOMPARE(dialog.preferences().shuffleMode, ShuffleMode::Partial);
     }
 
     void autoPlayEnabling() {
         PreferencesDialog dialog;
-        dialog.fill(unusualOptions(), hints_);
-        const QList<QWidget*> below = {dialog.cbAutoExecuteDelay, dialog.spinAutoExecuteDelay,
-                                       dialog.cbAutoExecuteHide, dialog.cbAutoExecuteClose,
-                                       dialog.spinAutoExecuteCloseDelay};
+        dialog.setPreferences(unusualOptions(), hints_.enabled());
+        const QList<QWidget*> below = {child<QCheckBox>(dialog, "autoPlayDelayCheck"),
+                                       child<QSpinBox>(dialog, "autoPlayDelaySpin"),
+                                       child<QCheckBox>(dialog, "hideWhileAutoPlayingCheck"),
+                                       child<QCheckBox>(dialog, "closeAfterAutoPlayCheck"),
+                                       child<QSpinBox>(dialog, "closeDelaySpin")};
         for (QWidget* control : below)
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-        dialog.cbAutoExecute->click();
+        child<QCheckBox>(dialog, "autoPlayCheck")->click();
         for (QWidget* control : below)
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
         // The spin edits follow "Auto play on startup" only, not their own check boxes.
-        QVERIFY(!dialog.cbAutoExecuteDelay->isChecked() && !dialog.cbAutoExecuteClose->isChecked());
+        QVERIFY(!child<QCheckBox>(dialog, "autoPlayDelayCheck")->isChecked() &&
+                !child<QCheckBox>(dialog, "closeAfterAutoPlayCheck")->isChecked());
     }
 
     void typedDelayIsCorrectedOnLeaving_data() {
@@ -245,35 +260,31 @@ private Q_SLOTS:
         PreferencesDialog dialog;
         Preferences options = unusualOptions();
         options.autoPlay = true;
-        dialog.fill(options, hints_);
+        dialog.setPreferences(options, hints_.enabled());
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QSpinBox* spin = dialog.spinAutoExecuteDelay;
+        QSpinBox* spin = child<QSpinBox>(dialog, "autoPlayDelaySpin");
         spin->setFocus();
         QTRY_VERIFY(spin->hasFocus());
         spin->selectAll();
         QTest::keyClick(spin, Qt::Key_Delete);
         QTest::keyClicks(spin, typed);
-        dialog.cbSaveIni->setFocus();
+        child<QCheckBox>(dialog, "saveOnCloseCheck")->setFocus();
         QTRY_VERIFY(!spin->hasFocus());
         QCOMPARE(spin->text(), QString::number(value));
-        dialog.copyBack(options, hints_);
-        QCOMPARE(options.autoPlayDelaySeconds, value);
+        QCOMPARE(dialog.preferences().autoPlayDelaySeconds, value);
     }
 
-    void copyBackTakesEveryControl() {
+    void preferencesTakeEveryControl() {
         PreferencesDialog dialog;
         hints_.setEnabled(false);
         const Preferences stored = unusualOptions();
-        dialog.fill(stored, hints_);
-        QVERIFY(!dialog.cbShowHints->isChecked());
-        Preferences copied;
-        dialog.copyBack(copied, hints_);
-        QCOMPARE(copied, stored); // disabled controls included
-        dialog.cbShowHints->click();
-        dialog.copyBack(copied, hints_);
-        QVERIFY(hints_.enabled());
+        dialog.setPreferences(stored, hints_.enabled());
+        QVERIFY(!child<QCheckBox>(dialog, "showHintsCheck")->isChecked());
+        QCOMPARE(dialog.preferences(), stored); // disabled controls included
+        child<QCheckBox>(dialog, "showHintsCheck")->click();
+        QVERIFY(dialog.showHints());
     }
 
     // From here on through the main window's Options button, with the real settings files.
@@ -285,9 +296,9 @@ private Q_SLOTS:
         bool modalAndOwned = false;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             modalAndOwned = dialog.isModal() && dialog.parentWidget() == &window();
-            dialog.cbSaveIni->click();
-            dialog.radShuffleTotal->click();
-            dialog.radIcon->item(1)->click();
+            child<QCheckBox>(dialog, "saveOnCloseCheck")->click();
+            child<QRadioButton>(dialog, "totalShuffleRadio")->click();
+            child<RadioGroup>(dialog, "iconGroup")->item(1)->click();
             return true;
         }));
         QVERIFY(modalAndOwned);
@@ -308,7 +319,7 @@ private Q_SLOTS:
         QCOMPARE(f_->vars.preferences.autoPlayDelaySeconds, 0);
         int shown = -1;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
-            shown = dialog.spinAutoExecuteDelay->value();
+            shown = child<QSpinBox>(dialog, "autoPlayDelaySpin")->value();
             return true;
         }));
         QCOMPARE(shown, 1);
@@ -318,10 +329,10 @@ private Q_SLOTS:
 
     void customCommandIsSavedWhenAnotherIsChosen() {
         QVERIFY(start());
-        f_->vars.preferences.verb = 3;
+        f_->vars.preferences.verb = PlayVerb::Custom;
         f_->vars.preferences.customVerb = QStringLiteral("Burn");
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
-            dialog.radCommand->item(1)->click();
+            child<RadioGroup>(dialog, "verbGroup")->item(1)->click();
             return true;
         }));
         QVERIFY(registry().contains("\"dlgPreferences_radCommand_ItemIndex\"=dword:00000001"));
@@ -338,16 +349,16 @@ private Q_SLOTS:
         QVERIFY(start());
         QVERIFY(!trayIconOf(window())->isActive());
         // A placement changed behind the window's back is applied when the dialog closes.
-        f_->vars.preferences.iconPlacement = 2;
+        f_->vars.preferences.iconPlacement = IconPlacement::Both;
         const Preferences before = f_->vars.preferences;
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
             for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
                 box->click();
-            dialog.radCommand->item(3)->click();
-            dialog.edCommand->setText(QStringLiteral("Nothing"));
-            dialog.radIcon->item(0)->click();
-            dialog.radShuffleTotal->click();
-            dialog.spinAutoExecuteCloseDelay->setValue(99);
+            child<RadioGroup>(dialog, "verbGroup")->item(3)->click();
+            child<QLineEdit>(dialog, "customVerbEdit")->setText(QStringLiteral("Nothing"));
+            child<RadioGroup>(dialog, "iconGroup")->item(0)->click();
+            child<QRadioButton>(dialog, "totalShuffleRadio")->click();
+            child<QSpinBox>(dialog, "closeDelaySpin")->setValue(99);
             return false;
         }));
         QCOMPARE(f_->vars.preferences, before);
@@ -361,8 +372,8 @@ private Q_SLOTS:
         QVERIFY(start());
         QString tipBefore;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
-            tipBefore = TestSupport::tooltipShownBy(dialog.cbSaveIni);
-            dialog.cbShowHints->click();
+            tipBefore = TestSupport::tooltipShownBy(child<QCheckBox>(dialog, "saveOnCloseCheck"));
+            child<QCheckBox>(dialog, "showHintsCheck")->click();
             return true;
         }));
         QVERIFY(tipBefore.startsWith(QLatin1String("If checked, preferences")));
@@ -372,8 +383,8 @@ private Q_SLOTS:
         bool boxCleared = false;
         QString tipAfter = QStringLiteral("not asked");
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
-            boxCleared = !dialog.cbShowHints->isChecked();
-            tipAfter = TestSupport::tooltipShownBy(dialog.cbSaveIni);
+            boxCleared = !child<QCheckBox>(dialog, "showHintsCheck")->isChecked();
+            tipAfter = TestSupport::tooltipShownBy(child<QCheckBox>(dialog, "saveOnCloseCheck"));
             return false;
         }));
         QVERIFY(boxCleared);
@@ -387,13 +398,13 @@ private Q_SLOTS:
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
             QVERIFY(runOptions([](PreferencesDialog& dialog) {
-                dialog.radShuffleTotal->click();
+                child<QRadioButton>(dialog, "totalShuffleRadio")->click();
                 return true;
             }));
         }
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Failed to set data for 'frmMain_Top'")});
-        QCOMPARE(f_->vars.preferences.shuffleMode, 2); // in force for this run
+        QCOMPARE(f_->vars.preferences.shuffleMode, ShuffleMode::Total); // in force for this run
         QVERIFY(readBytes(iniPath()).contains("grpShuffle_Tag=2\r\n"));
     }
 
@@ -401,7 +412,7 @@ private Q_SLOTS:
         QVERIFY(start());
         window().setCurrentIniPath(dir_.filePath(QStringLiteral("missing/Platterbox.Ini")));
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
-            dialog.cbIgnoreInstances->click();
+            child<QCheckBox>(dialog, "ignoreOtherCopiesCheck")->click();
             return true;
         }));
         QCOMPARE(f_->dialogs.messages(),

@@ -84,8 +84,8 @@ private Q_SLOTS:
         QCOMPARE(vars.window.width, 505);
         QCOMPARE(vars.window.height, 385);
         QCOMPARE(vars.window.playlistListHeight, 30);
-        QCOMPARE(vars.preferences.verb, 0);
-        QCOMPARE(vars.preferences.iconPlacement, 0);
+        QCOMPARE(vars.preferences.verb, PlayVerb::Open);
+        QCOMPARE(vars.preferences.iconPlacement, IconPlacement::Taskbar);
         QCOMPARE(vars.preferences.saveIniOnClose, true);
         QCOMPARE(vars.preferences.ignoreOtherCopies, false);
         QCOMPARE(vars.createPlaylists.inMusicFolders, true);
@@ -162,7 +162,7 @@ private Q_SLOTS:
         bool switchState = !hints;
         loadRegistrySettings(vars, switchState);
         QCOMPARE(vars.preferences.saveIniOnClose, saveIni);
-        QCOMPARE(vars.preferences.verb, command);
+        QCOMPARE(vars.preferences.verb, PlayVerb(command));
         QVERIFY(vars.preferences.customVerb.isEmpty());
         QCOMPARE(switchState, hints);
     }

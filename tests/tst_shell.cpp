@@ -191,60 +191,61 @@ private Q_SLOTS:
         auto args = [](const char* first) { return QStringList{QString::fromUtf8(first)}; };
 
         QTest::newRow("open") << fake << FakePlayer << QStringLiteral("open") << plain
-                              << Shell::Success << file;
+                              << int(ShellResult::Launched) << file;
         QTest::newRow("OPEN") << fake << FakePlayer << QStringLiteral("OPEN") << plain
-                              << Shell::Success << file;
-        QTest::newRow("open, blanks and non-ASCII")
-            << fake << FakePlayer << QStringLiteral("open") << odd << Shell::Success << file;
+                              << int(ShellResult::Launched) << file;
+        QTest::newRow("open, blanks and non-ASCII") << fake << FakePlayer << QStringLiteral("open")
+                                                    << odd << int(ShellResult::Launched) << file;
         QTest::newRow("Play action") << fake << FakePlayer << QStringLiteral("Play") << plain
-                                     << Shell::Success << args("--play") + file;
+                                     << int(ShellResult::Launched) << args("--play") + file;
         QTest::newRow("play, other case") << fake << FakePlayer << QStringLiteral("play") << plain
-                                          << Shell::Success << args("--play") + file;
+                                          << int(ShellResult::Launched) << args("--play") + file;
         QTest::newRow("Play, blanks and non-ASCII")
-            << fake << FakePlayer << QStringLiteral("Play") << odd << Shell::Success
+            << fake << FakePlayer << QStringLiteral("Play") << odd << int(ShellResult::Launched)
             << args("--play") + file;
         QTest::newRow("Enqueue, action found by its name")
-            << fake << FakePlayer << QStringLiteral("Enqueue") << plain << Shell::Success
-            << args("--enqueue") + file;
+            << fake << FakePlayer << QStringLiteral("Enqueue") << plain
+            << int(ShellResult::Launched) << args("--enqueue") + file;
         QTest::newRow("action id ignoring case")
-            << fake << FakePlayer << QStringLiteral("ADD-TO-QUEUE") << plain << Shell::Success
-            << args("--enqueue") + file;
+            << fake << FakePlayer << QStringLiteral("ADD-TO-QUEUE") << plain
+            << int(ShellResult::Launched) << args("--enqueue") + file;
         QTest::newRow("action that takes no file")
-            << fake << FakePlayer << QStringLiteral("PlayPause") << plain << Shell::NoAssociation
-            << none;
+            << fake << FakePlayer << QStringLiteral("PlayPause") << plain
+            << int(ShellResult::NoAssociation) << none;
         QTest::newRow("unknown verb") << fake << FakePlayer << QStringLiteral("Burn") << plain
-                                      << Shell::NoAssociation << none;
+                                      << int(ShellResult::NoAssociation) << none;
         QTest::newRow("empty verb")
-            << fake << FakePlayer << QString() << plain << Shell::NoAssociation << none;
+            << fake << FakePlayer << QString() << plain << int(ShellResult::NoAssociation) << none;
         QTest::newRow("action naming a missing program")
             << fake
             << desktopEntry("@PLAYER@ %f", "audio/x-mpegurl;",
                             "Actions=Play;\n[Desktop Action Play]\nName=Play\n"
                             "Exec=/nonexistent/player --play %f\n")
-            << QStringLiteral("Play") << plain << Shell::FileNotFound << none;
+            << QStringLiteral("Play") << plain << int(ShellResult::LaunchFailed) << none;
 
         QTest::newRow("known player, Enqueue option")
-            << vlc << bareVlc << QStringLiteral("Enqueue") << odd << Shell::Success
+            << vlc << bareVlc << QStringLiteral("Enqueue") << odd << int(ShellResult::Launched)
             << QStringList{QStringLiteral("--started-from-file"),
                            QStringLiteral("--playlist-enqueue")} +
                    file;
         QTest::newRow("known player, Play needs no option")
-            << vlc << bareVlc << QStringLiteral("play") << plain << Shell::Success
+            << vlc << bareVlc << QStringLiteral("play") << plain << int(ShellResult::Launched)
             << args("--started-from-file") + file;
         QTest::newRow("known player, unknown verb")
-            << vlc << bareVlc << QStringLiteral("Burn") << plain << Shell::NoAssociation << none;
+            << vlc << bareVlc << QStringLiteral("Burn") << plain << int(ShellResult::NoAssociation)
+            << none;
         QTest::newRow("known player, its own action comes first")
-            << vlc << FakePlayer << QStringLiteral("Enqueue") << plain << Shell::Success
+            << vlc << FakePlayer << QStringLiteral("Enqueue") << plain << int(ShellResult::Launched)
             << args("--enqueue") + file;
         QTest::newRow("known player, two options")
             << QStringLiteral("clementine.desktop")
             << desktopEntry("@PLAYER@ %F", "audio/x-mpegurl;") << QStringLiteral("Play") << plain
-            << Shell::Success
+            << int(ShellResult::Launched)
             << QStringList{QStringLiteral("--load"), QStringLiteral("--play")} + file;
         QTest::newRow("known player in Flatpak, option before the forwarded file")
             << QStringLiteral("org.videolan.VLC.desktop")
             << desktopEntry("@PLAYER@ run org.videolan.VLC @@u %F @@", "audio/x-mpegurl;")
-            << QStringLiteral("Enqueue") << plain << Shell::Success
+            << QStringLiteral("Enqueue") << plain << int(ShellResult::Launched)
             << QStringList{QStringLiteral("run"),
                            QStringLiteral("org.videolan.VLC"),
                            QStringLiteral("--playlist-enqueue"),
@@ -281,37 +282,37 @@ private Q_SLOTS:
         const QByteArray editorDefault = defaultFor("text/plain", "editor.desktop");
         const QByteArray playerDefault = defaultFor("audio/x-mpegurl", "fakeplayer.desktop");
 
-        QTest::newRow("nothing installed")
-            << QByteArray() << QByteArray() << QByteArray() << Shell::NoAssociation << false;
+        QTest::newRow("nothing installed") << QByteArray() << QByteArray() << QByteArray()
+                                           << int(ShellResult::NoAssociation) << false;
         QTest::newRow("only an editor of the parent type text/plain")
-            << QByteArray() << editor << editorDefault << Shell::NoAssociation << false;
+            << QByteArray() << editor << editorDefault << int(ShellResult::NoAssociation) << false;
         QTest::newRow("player that does not claim the type, editor for text/plain")
             << desktopEntry("@PLAYER@ %f", "audio/mpeg;") << editor << editorDefault
-            << Shell::NoAssociation << false;
+            << int(ShellResult::NoAssociation) << false;
         QTest::newRow("default names a missing desktop file")
             << QByteArray() << QByteArray() << defaultFor("audio/x-mpegurl", "ghost.desktop")
-            << Shell::NoAssociation << false;
+            << int(ShellResult::NoAssociation) << false;
         // GIO drops a desktop file whose program does not exist.
         QTest::newRow("default names a missing program")
             << desktopEntry("/nonexistent/player %f", "audio/x-mpegurl;") << QByteArray()
-            << playerDefault << Shell::NoAssociation << false;
+            << playerDefault << int(ShellResult::NoAssociation) << false;
         QTest::newRow("default whose working folder is missing")
             << desktopEntry("@PLAYER@ %f", "audio/x-mpegurl;", "Path=/nonexistent/folder\n")
-            << QByteArray() << playerDefault << Shell::FileNotFound << false;
+            << QByteArray() << playerDefault << int(ShellResult::LaunchFailed) << false;
         // As "xdg-mime default" writes it: the player's own MimeType line vouches for the type.
         QTest::newRow("default without added association")
             << FakePlayer << editor
             << QByteArray("[Default Applications]\n"
                           "audio/x-mpegurl=fakeplayer.desktop\n")
-            << Shell::Success << true;
+            << int(ShellResult::Launched) << true;
         QTest::newRow("alias of the type in the player's MimeType line")
             << desktopEntry("@PLAYER@ %f", "audio/mpegurl;") << QByteArray()
             << QByteArray("[Default Applications]\naudio/x-mpegurl=fakeplayer.desktop\n")
-            << Shell::Success << true;
+            << int(ShellResult::Launched) << true;
         QTest::newRow("no default, one associated player")
             << FakePlayer << editor
             << QByteArray("[Added Associations]\naudio/x-mpegurl=fakeplayer.desktop;\n")
-            << Shell::Success << true;
+            << int(ShellResult::Launched) << true;
     }
 
     void associations() {
@@ -352,7 +353,7 @@ private Q_SLOTS:
         PlayingModule playing(
             dialogs,
             [&desktop](const QString& verb, const QString& file) {
-                return desktop.shellExecute(verb, file);
+                return ShellResult(desktop.shellExecute(verb, file));
             },
             cd.filePath(QStringLiteral("~PLATBX~.M3U")));
 

@@ -54,7 +54,7 @@ struct Variables {
     qint32 integer = 0;
     QString text;
 
-    VarRef ref(VarType type) {
+    VariableRef ref(VarType type) {
         switch (type) {
         case VarType::Bool:
             return &boolean;
@@ -347,8 +347,9 @@ private Q_SLOTS:
         TypedRegistry registry;
         QVERIFY(registry.openKey(KeyPath, false));
         Variables variables = Variables::untouched();
-        for (const VarRef data : {variables.ref(VarType::Integer), variables.ref(VarType::String),
-                                  variables.ref(VarType::Bool)}) {
+        for (const VariableRef data :
+             {variables.ref(VarType::Integer), variables.ref(VarType::String),
+              variables.ref(VarType::Bool)}) {
             QVERIFY(registry.readWrite(Name, data, QVariant(1), UnknownCode, false));
             QVERIFY(registry.readWrite(Name, data, QVariant(1), UnknownCode, true));
         }

@@ -94,14 +94,14 @@ GObjectPtr<GAppInfo> defaultPlayer() {
     return app;
 }
 
-int launch(GAppInfo* app, const QString& file) {
+ShellResult launch(GAppInfo* app, const QString& file) {
     GObjectPtr<GFile> location(g_file_new_for_path(QFile::encodeName(file).constData()));
     GList files{};
     files.data = location.get();
     GError* error = nullptr;
     const bool launched = g_app_info_launch(app, &files, nullptr, &error);
     g_clear_error(&error);
-    return launched ? Success : FileNotFound;
+    return launched ? ShellResult::Launched : ShellResult::LaunchFailed;
 }
 
 // Index of the first file field code (%f %F %u %U) in an Exec line, or -1.
@@ -177,24 +177,24 @@ std::optional<QByteArray> playerOptions(GAppInfo* app, const QString& verb) {
 
 // The application as its desktop file describes it, but running another command line;
 // D-Bus activation is dropped, as it would ignore that command line.
-int launchWithExec(GKeyFile* desktopFile, const QByteArray& exec, const QString& file) {
+ShellResult launchWithExec(GKeyFile* desktopFile, const QByteArray& exec, const QString& file) {
     g_key_file_set_string(desktopFile, DesktopEntry, "Exec", exec.constData());
     g_key_file_remove_key(desktopFile, DesktopEntry, "DBusActivatable", nullptr);
     GObjectPtr<GDesktopAppInfo> variant(g_desktop_app_info_new_from_keyfile(desktopFile));
     if (!variant)
-        return FileNotFound; // GIO refuses a command whose program is missing
+        return ShellResult::LaunchFailed; // GIO refuses a command whose program is missing
     return launch(G_APP_INFO(variant.get()), file);
 }
 
-int launchVerb(GAppInfo* app, const QString& verb, const QString& file) {
+ShellResult launchVerb(GAppInfo* app, const QString& verb, const QString& file) {
     const KeyFilePtr desktopFile = loadDesktopFile(app);
     if (!desktopFile)
-        return NoAssociation;
+        return ShellResult::NoAssociation;
     if (const auto exec = actionExec(app, desktopFile.get(), verb))
         return launchWithExec(desktopFile.get(), *exec, file);
     const auto options = playerOptions(app, verb);
     if (!options)
-        return NoAssociation;
+        return ShellResult::NoAssociation;
     if (options->isEmpty())
         return launch(app, file);
     const QByteArray exec = keyFileString(desktopFile.get(), DesktopEntry, "Exec");
@@ -203,10 +203,10 @@ int launchVerb(GAppInfo* app, const QString& verb, const QString& file) {
 
 } // namespace
 
-int openWithVerb(const QString& verb, const QString& file) {
+ShellResult openWithVerb(const QString& verb, const QString& file) {
     const GObjectPtr<GAppInfo> app = defaultPlayer();
     if (!app)
-        return NoAssociation;
+        return ShellResult::NoAssociation;
     if (verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0)
         return launch(app.get(), file);
     return launchVerb(app.get(), verb, file);

@@ -2,14 +2,18 @@
 
 #include <QString>
 
-// Opens a file with a verb through the desktop's file associations (GIO), as ShellExecute
-// does on Windows. Results keep the Windows meaning: above 32 is success.
-namespace Shell {
+// What opening a file did. The values are those of ShellExecute on Windows, where a result
+// above 32 is success.
+enum class ShellResult : int {
+    LaunchFailed = 2, // "file not found"
+    AssociationIncomplete = 27,
+    NoAssociation = 31,
+    Launched = 42,
+};
 
-constexpr int Success = 42;
-constexpr int FileNotFound = 2; // the launch failed
-constexpr int AssociationIncomplete = 27;
-constexpr int NoAssociation = 31;
+// Opens a file with a verb through the desktop's file associations (GIO), as ShellExecute
+// does on Windows.
+namespace Shell {
 
 // The MIME type of the temporary playlist.
 inline const QString PlayListMimeType = QStringLiteral("audio/x-mpegurl");
@@ -17,6 +21,6 @@ inline const QString PlayListMimeType = QStringLiteral("audio/x-mpegurl");
 // verb "open" (any case) launches the default application of the playlist type with the file;
 // another verb launches the matching desktop action of that application, or a well-known
 // player's own option for "Play" / "Enqueue"; otherwise NoAssociation.
-int openWithVerb(const QString& verb, const QString& file);
+ShellResult openWithVerb(const QString& verb, const QString& file);
 
 } // namespace Shell

@@ -11,7 +11,7 @@
 
 namespace {
 bool partialShuffle(const Preferences& options) {
-    return options.shuffleMode == 1;
+    return options.shuffleMode == ShuffleMode::Partial;
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
@@ -112,7 +112,7 @@ void PlayingModule::appendToExecution(const QByteArray& path) {
 }
 
 QByteArray PlayingModule::executionText(const Preferences& options) {
-    if (options.shuffleMode != 2)
+    if (options.shuffleMode != ShuffleMode::Total)
         return std::exchange(executionText_, QByteArray());
     const qsizetype count = executionStarts_.size();
     const auto entryAt = [this, count](qsizetype index) {
@@ -129,9 +129,9 @@ QByteArray PlayingModule::executionText(const Preferences& options) {
 }
 
 QString PlayingModule::chosenVerb(const Preferences& options) {
-    if (options.verb == 3)
+    if (options.verb == PlayVerb::Custom)
         return options.customVerb;
-    const int index = options.verb;
+    const int index = int(options.verb);
     // An index the options dialog never produces falls back to "open".
     return (index >= 0 && index < int(PlayVerbs.size())) ? PlayVerbs.at(size_t(index))
                                                          : PlayVerbs.at(0);
@@ -153,10 +153,11 @@ void PlayingModule::playExecutionList(const Preferences& options) {
     reportLaunchResult(launcher_(verb, temporaryPlayListPath_), verb);
 }
 
-void PlayingModule::reportLaunchResult(int result, const QString& verb) {
-    if (result > 32)
+void PlayingModule::reportLaunchResult(ShellResult result, const QString& verb) {
+    // As on Windows, every result above 32 is a success.
+    if (int(result) > 32)
         return;
-    if (result == 27 || result == 31) {
+    if (result == ShellResult::AssociationIncomplete || result == ShellResult::NoAssociation) {
         dialogs_.showMessage(
             QLatin1String("M3U files are incorrectly associated! Please install a\r"
                           "proper MP3 player and associate M3U files with it.\r"

@@ -4,6 +4,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/ShuffleList.h"
 #include "common/Status.h"
+#include "platform/ShellExecute.h"
 #include "settings/Settings.h"
 
 #include <QStringList>
@@ -17,8 +18,8 @@ class UserDialogs;
 // when the exact one does not exist; folder listings are read once per execution.
 class PlayingModule {
 public:
-    // Opens a file with a verb; returns a ShellExecute-style result (above 32 is success).
-    using Launcher = std::function<int(const QString& verb, const QString& file)>;
+    // Opens a file with a verb.
+    using Launcher = std::function<ShellResult(const QString& verb, const QString& file)>;
 
     PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
                   ShuffleClock clock = utcMillisecondsOfDay);
@@ -56,7 +57,7 @@ private:
     void appendToExecution(const QByteArray& path);
     // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
     QByteArray executionText(const Preferences& options);
-    void reportLaunchResult(int result, const QString& verb);
+    void reportLaunchResult(ShellResult result, const QString& verb);
     // An unreadable playlist ends the execution with the file-open message.
     void abandon(const Status& status);
 

@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "SettingsLog.h"
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
@@ -89,8 +90,16 @@ Status IniFile::commit() {
 
 Status IniFile::save() {
     // What could not be read would be lost.
-    if (!readable_ ||
-        FileOperations::writeFileAtomicallyOrInPlace(fileName_, document_.toText()).failed())
-        return Status::failure(QStringLiteral("Unable to write to ") + fileName_);
+    const Status failure = Status::failure(QStringLiteral("Unable to write to ") + fileName_);
+    if (!readable_) {
+        qCInfo(lcSettings) << "Not saving" << fileName_ << "over what could not be read";
+        return failure;
+    }
+    const Status written =
+        FileOperations::writeFileAtomicallyOrInPlace(fileName_, document_.toText());
+    if (written.failed()) {
+        qCInfo(lcSettings).noquote() << "Saving" << fileName_ << "failed:" << written.message();
+        return failure;
+    }
     return Status::ok();
 }

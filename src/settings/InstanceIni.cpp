@@ -1,5 +1,7 @@
 #include "InstanceIni.h"
 
+#include "SettingsLog.h"
+#include "SettingsTable.h"
 #include "TypedIniFile.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
@@ -18,42 +20,23 @@ namespace {
 const QString General = QStringLiteral("General");
 const QString PlayListsSection = QStringLiteral("PlayLists");
 
-struct GeneralKey {
-    QLatin1String name;
-    VarRef data;
-    QVariant defaultValue;
-    VarType type;
-};
-
-// The "General" keys after cbAutoExecute_Checked, in the order they are stored.
-QList<GeneralKey> remainingGeneralKeys(Preferences& p) {
-    return {
-        {QLatin1String("cbAutoExecuteDelay_Checked"), &p.autoPlayAfterDelay, true, VarType::Bool},
-        {QLatin1String("cbAutoExecuteHide_Checked"), &p.hideWhileAutoPlaying, true, VarType::Bool},
-        {QLatin1String("cbAutoExecuteClose_Checked"), &p.closeAfterAutoPlay, true, VarType::Bool},
-        {QLatin1String("cbShufflePL_Checked"), &p.shufflePlaylists, true, VarType::Bool},
-        {QLatin1String("cbShuffleWithinPL_Checked"), &p.shuffleWithinPlaylists, false,
-         VarType::Bool},
-        {QLatin1String("spinAutoExecuteDelay_Value"), &p.autoPlayDelaySeconds, 5, VarType::Integer},
-        {QLatin1String("spinAutoExecuteCloseDelay_Value"), &p.closeDelaySeconds, 30,
-         VarType::Integer},
-        {QLatin1String("grpShuffle_Tag"), &p.shuffleMode, 0, VarType::Integer},
-    };
-}
-
-Status readWriteGeneral(TypedIniFile& ini, Preferences& p, bool write) {
-    Status status = ini.readWrite(General, QStringLiteral("cbAutoExecute_Checked"), &p.autoPlay,
-                                  false, VarType::Bool, write);
-    if (status.failed())
-        return status;
-    // The older form of the auto-play switch still turns auto-play on.
-    if (!write && ini.readInteger(General, QStringLiteral("AutoExecute"), 0) != 0)
-        p.autoPlay = true;
-    for (const GeneralKey& key : remainingGeneralKeys(p)) {
-        status = ini.readWrite(General, key.name, key.data, key.defaultValue, key.type, write);
+Status readWriteGeneral(TypedIniFile& ini, Settings& vars, bool write) {
+    bool unusedHints = false; // the hint switch is no per-copy setting
+    SettingsFields fields{vars, unusedHints};
+    for (const SettingEntry& entry : settingsTable()) {
+        if (entry.store != SettingsStore::InstanceGeneral)
+            continue;
+        const Status status = transferSetting(
+            entry, fields, write,
+            [&](const VariableRef& value, const QVariant& defaultValue, VarType type) {
+                return ini.readWrite(General, entry.key, value, defaultValue, type, write);
+            });
         if (status.failed())
             return status;
     }
+    // The older form of the auto-play switch still turns auto-play on.
+    if (!write && ini.readInteger(General, QStringLiteral("AutoExecute"), 0) != 0)
+        vars.preferences.autoPlay = true;
     return Status::ok();
 }
 
@@ -149,16 +132,19 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
     TypedIniFile ini(fileName);
     if (write)
         ini.deferWrites();
-    Status status = readWriteGeneral(ini, vars.preferences, write);
+    Status status = readWriteGeneral(ini, vars, write);
     if (status.isOk() && !write && !ini.isReadable())
         status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
         status = readWritePlayLists(ini, fileName, vars.playlists, write);
     if (status.isOk() && write)
         status = ini.commit();
-    if (status.failed())
+    if (status.failed()) {
+        qCInfo(lcSettings).noquote()
+            << (write ? "Saving" : "Loading") << fileName << "failed:" << status.message();
         dialogs.showMessage(write ? QStringLiteral("Error saving initialization information!")
                                   : QStringLiteral("Error reading initialization information!"));
+    }
 }
 
 void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
@@ -171,7 +157,7 @@ void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialo
     if (fileName != ConfigLocations::perUserIniFile())
         dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
                             QLatin1String("Default preferences will be used."));
-    setPerCopyDefaults(vars.preferences);
+    setPerCopyDefaults(vars);
 }
 
 void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
@@ -181,12 +167,11 @@ void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dial
     readWriteInstanceIni(fileName, true, vars, dialogs);
 }
 
-void setPerCopyDefaults(Preferences& preferences) {
-    preferences.autoPlay = false;
-    for (const GeneralKey& key : remainingGeneralKeys(preferences)) {
-        if (bool* const* flag = std::get_if<bool*>(&key.data))
-            **flag = key.defaultValue.toBool();
-        else if (qint32* const* number = std::get_if<qint32*>(&key.data))
-            **number = key.defaultValue.toInt();
+void setPerCopyDefaults(Settings& vars) {
+    bool unusedHints = false;
+    SettingsFields fields{vars, unusedHints};
+    for (const SettingEntry& entry : settingsTable()) {
+        if (entry.store == SettingsStore::InstanceGeneral)
+            applyDefault(entry, fields);
     }
 }

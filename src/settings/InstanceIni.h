@@ -15,4 +15,4 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
 void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs);
 void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs);
 // The nine per-copy settings at their defaults.
-void setPerCopyDefaults(Preferences& preferences);
+void setPerCopyDefaults(Settings& vars);

@@ -7,13 +7,25 @@
 
 #include <array>
 
+// The enums are stored as their integer values; a stored number outside the named ones is
+// kept as it is.
+
+// The verb the temporary playlist is opened with: one of PlayVerbs or the custom command.
+enum class PlayVerb : qint32 { Open = 0, Play = 1, Enqueue = 2, Custom = 3 };
+
+// Where the program's icon is shown.
+enum class IconPlacement : qint32 { Taskbar = 0, SystemTray = 1, Both = 2 };
+
+// How the songs handed to the player are ordered.
+enum class ShuffleMode : qint32 { Normal = 0, Partial = 1, Total = 2 };
+
 // Options edited in Preferences.
 struct Preferences {
-    qint32 verb = 0;          // 0..2 index PlayVerbs, 3 the custom command
-    qint32 iconPlacement = 0; // 0 taskbar, 1 system tray, 2 both
+    PlayVerb verb = PlayVerb::Open;
+    IconPlacement iconPlacement = IconPlacement::Taskbar;
     qint32 autoPlayDelaySeconds = 0;
     qint32 closeDelaySeconds = 0;
-    qint32 shuffleMode = 0; // 0 normal order, 1 partial shuffle, 2 total shuffle
+    ShuffleMode shuffleMode = ShuffleMode::Normal;
     QString customVerb;
     bool saveIniOnClose = false;
     bool ignoreOtherCopies = false;
@@ -78,9 +90,6 @@ struct Settings {
     // item i belongs to item i of the playlist box.
     QList<QByteArray> playlists;
 };
-
-// The process-wide record.
-Settings& settingsRecord();
 
 inline const std::array<QString, 2> PlayListMasks = {QStringLiteral("*.M3U"),
                                                      QStringLiteral("*.PLS")};

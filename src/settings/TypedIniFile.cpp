@@ -115,14 +115,14 @@ Status TypedIniFile::writeDateTime(const QString& section, const QString& key, d
     return writeString(section, key, text);
 }
 
-Status TypedIniFile::readWrite(const QString& section, const QString& name, VarRef data,
+Status TypedIniFile::readWrite(const QString& section, const QString& name, VariableRef data,
                                const QVariant& defaultValue, VarType varType, bool write) {
     if (write)
         return writeValue(section, name, data, varType);
     return readValue(section, name, data, defaultValue, varType);
 }
 
-Status TypedIniFile::readValue(const QString& section, const QString& name, VarRef data,
+Status TypedIniFile::readValue(const QString& section, const QString& name, VariableRef data,
                                const QVariant& defaultValue, VarType varType) {
     switch (varType) {
     case VarType::Bool:
@@ -152,12 +152,12 @@ Status TypedIniFile::readValue(const QString& section, const QString& name, VarR
     }
 }
 
-Status TypedIniFile::writeValue(const QString& section, const QString& name, VarRef data,
+Status TypedIniFile::writeValue(const QString& section, const QString& name, VariableRef data,
                                 VarType varType) {
-    const std::optional<double> number = VarValue<double>(data);
+    const std::optional<double> number = variableValue<double>(data);
     switch (varType) {
     case VarType::Bool:
-        if (const std::optional<bool> value = VarValue<bool>(data))
+        if (const std::optional<bool> value = variableValue<bool>(data))
             return writeBool(section, name, *value);
         break;
     case VarType::Date:
@@ -177,11 +177,11 @@ Status TypedIniFile::writeValue(const QString& section, const QString& name, Var
             return writeFloat(section, name, *number);
         break;
     case VarType::Integer:
-        if (const std::optional<qint32> value = VarValue<qint32>(data))
+        if (const std::optional<qint32> value = variableValue<qint32>(data))
             return writeInteger(section, name, *value);
         break;
     case VarType::String:
-        if (const std::optional<QString> value = VarValue<QString>(data))
+        if (const std::optional<QString> value = variableValue<QString>(data))
             return writeString(section, name, *value);
         break;
     default:

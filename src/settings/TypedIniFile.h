@@ -3,7 +3,7 @@
 #include "IniFile.h"
 #include "VarType.h"
 
-// INI file with typed reads and writes and the one typed operation ReadWriteSth.
+// INI file with typed reads and writes and the one typed operation readWrite.
 class TypedIniFile : public IniFile {
 public:
     using IniFile::IniFile;
@@ -25,11 +25,12 @@ public:
 
     // Fails with "VarType is not recognized in TEnhIniFile.ReadValue" / "...WriteValue" for
     // the unsupported codes, or with the write error of the file.
-    Status readWrite(const QString& section, const QString& name, VarRef data,
+    Status readWrite(const QString& section, const QString& name, VariableRef data,
                      const QVariant& defaultValue, VarType varType, bool write);
 
 private:
-    Status readValue(const QString& section, const QString& name, VarRef data,
+    Status readValue(const QString& section, const QString& name, VariableRef data,
                      const QVariant& defaultValue, VarType varType);
-    Status writeValue(const QString& section, const QString& name, VarRef data, VarType varType);
+    Status writeValue(const QString& section, const QString& name, VariableRef data,
+                      VarType varType);
 };

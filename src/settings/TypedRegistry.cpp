@@ -1,5 +1,6 @@
 #include "TypedRegistry.h"
 
+#include "SettingsLog.h"
 #include "platform/ConfigLocations.h"
 
 #include <QtEndian>
@@ -64,7 +65,13 @@ bool TypedRegistry::openKey(const QString& keyPath, bool canCreate) {
     const QString path = resolvePath(keyPath);
     file_->reload();
     const bool exists = path.isEmpty() || file_->keyExists(fullPath(path));
-    if (!exists && (!canCreate || file_->createKey(fullPath(path)).failed())) {
+    if (!exists && canCreate) {
+        if (const Status created = file_->createKey(fullPath(path)); created.failed()) {
+            qCInfo(lcSettings).noquote() << "Creating" << path << "failed:" << created.message();
+            closeKey();
+            return false;
+        }
+    } else if (!exists) {
         closeKey();
         return false;
     }
@@ -124,8 +131,12 @@ std::optional<QString> TypedRegistry::readString(const QString& name) const {
 }
 
 Status TypedRegistry::writeValue(const QString& name, const RegistryValue& value) {
-    if (!open_ || file_->setValue(fullPath(currentPath_), name, value).failed())
+    if (!open_)
         return setDataFailure(name);
+    if (const Status set = file_->setValue(fullPath(currentPath_), name, value); set.failed()) {
+        qCInfo(lcSettings).noquote() << "Setting" << name << "failed:" << set.message();
+        return setDataFailure(name);
+    }
     if (deferred_ && !firstDeferredName_)
         firstDeferredName_ = name;
     return Status::ok();
@@ -139,8 +150,10 @@ void TypedRegistry::deferWrites() {
 Status TypedRegistry::commit() {
     if (!firstDeferredName_)
         return Status::ok();
-    if (file_->commit().failed())
+    if (const Status committed = file_->commit(); committed.failed()) {
+        qCInfo(lcSettings).noquote() << "Saving the registry failed:" << committed.message();
         return setDataFailure(*firstDeferredName_);
+    }
     firstDeferredName_.reset();
     return Status::ok();
 }
@@ -165,7 +178,7 @@ Status TypedRegistry::writeExpandString(const QString& name, const QString& valu
     return writeValue(name, RegistryValue::fromString(value, RegType::ExpandSz));
 }
 
-Status TypedRegistry::readWrite(const QString& name, VarRef data, const QVariant& defaultValue,
+Status TypedRegistry::readWrite(const QString& name, VariableRef data, const QVariant& defaultValue,
                                 VarType varType, bool write) {
     if (write)
         return writeValue(name, data, varType);
@@ -173,7 +186,7 @@ Status TypedRegistry::readWrite(const QString& name, VarRef data, const QVariant
     return Status::ok();
 }
 
-void TypedRegistry::readValue(const QString& name, VarRef data, const QVariant& defaultValue,
+void TypedRegistry::readValue(const QString& name, VariableRef data, const QVariant& defaultValue,
                               VarType varType) {
     switch (varType) {
     case VarType::Bool:
@@ -205,33 +218,33 @@ void TypedRegistry::readValue(const QString& name, VarRef data, const QVariant& 
     // Codes above 8 read nothing and leave the variable as it was.
 }
 
-Status TypedRegistry::writeValue(const QString& name, VarRef data, VarType varType) {
+Status TypedRegistry::writeValue(const QString& name, VariableRef data, VarType varType) {
     switch (varType) {
     case VarType::Bool:
-        if (const std::optional<bool> value = VarValue<bool>(data))
+        if (const std::optional<bool> value = variableValue<bool>(data))
             return writeBool(name, *value);
         break;
     case VarType::Currency:
-        if (const std::optional<qint64> value = VarValue<qint64>(data))
+        if (const std::optional<qint64> value = variableValue<qint64>(data))
             return writeBinary(name, littleEndian8(quint64(*value)));
         break;
     case VarType::Date:
     case VarType::Time:
     case VarType::DateTime:
     case VarType::Float:
-        if (const std::optional<double> value = VarValue<double>(data))
+        if (const std::optional<double> value = variableValue<double>(data))
             return writeBinary(name, littleEndian8(std::bit_cast<quint64>(*value)));
         break;
     case VarType::Integer:
-        if (const std::optional<qint32> value = VarValue<qint32>(data))
+        if (const std::optional<qint32> value = variableValue<qint32>(data))
             return writeInteger(name, *value);
         break;
     case VarType::String:
-        if (const std::optional<QString> value = VarValue<QString>(data))
+        if (const std::optional<QString> value = variableValue<QString>(data))
             return writeString(name, *value);
         break;
     case VarType::ExpandString:
-        if (const std::optional<QString> value = VarValue<QString>(data))
+        if (const std::optional<QString> value = variableValue<QString>(data))
             return writeExpandString(name, *value);
         break;
     default:

@@ -12,7 +12,7 @@ enum class RegistryRoot { CurrentUser, LocalMachine };
 
 // Registry access over the root files: select a root, open a key (creating it on request),
 // typed reads that fail for a missing value or one of another type, typed writes that fail
-// with "Failed to set data for '<name>'", close. Plus the one typed operation ReadWriteSth.
+// with "Failed to set data for '<name>'", close. Plus the one typed operation readWrite.
 class TypedRegistry {
 public:
     TypedRegistry(); // root HKEY_CURRENT_USER
@@ -50,12 +50,13 @@ public:
 
     // Write false reads Name into Data (Default on any failure); Write true writes Data.
     // Codes above 8 do nothing. Only a refused write fails.
-    Status readWrite(const QString& name, VarRef data, const QVariant& defaultValue,
+    Status readWrite(const QString& name, VariableRef data, const QVariant& defaultValue,
                      VarType varType, bool write);
 
 private:
-    void readValue(const QString& name, VarRef data, const QVariant& defaultValue, VarType varType);
-    Status writeValue(const QString& name, VarRef data, VarType varType);
+    void readValue(const QString& name, VariableRef data, const QVariant& defaultValue,
+                   VarType varType);
+    Status writeValue(const QString& name, VariableRef data, VarType varType);
     Status writeValue(const QString& name, const RegistryValue& value);
     QString resolvePath(const QString& keyPath) const;
     QString fullPath(const QString& relativePath) const;

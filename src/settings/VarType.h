@@ -21,16 +21,16 @@ enum class VarType : quint8 {
 };
 
 // The program variable a call reads into or writes from; its type must match the VarType.
-using VarRef = std::variant<bool*, qint64*, double*, qint32*, QString*>;
+using VariableRef = std::variant<bool*, qint64*, double*, qint32*, QString*>;
 
 // Assigns the variable when it has the type T; a variable of another type is left alone.
-template <class T> void assignValue(const VarRef& data, const T& value) {
+template <class T> void assignValue(const VariableRef& data, const T& value) {
     if (T* const* target = std::get_if<T*>(&data); target && *target)
         **target = value;
 }
 
 // The variable's value when it has the type T.
-template <class T> std::optional<T> VarValue(const VarRef& data) {
+template <class T> std::optional<T> variableValue(const VariableRef& data) {
     if (T* const* source = std::get_if<T*>(&data); source && *source)
         return **source;
     return std::nullopt;

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         return 64;
     }
     const int result =
-        Shell::openWithVerb(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+        int(Shell::openWithVerb(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])));
     std::printf("%d\n", result);
     return 0;
 }

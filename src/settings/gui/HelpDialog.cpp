@@ -40,10 +40,10 @@ QLabel* boldLabel(const QString& name, const QString& text, QWidget* parent) {
 } // namespace
 
 HelpDialog::HelpDialog(QWidget* parent)
-    : QDialog(parent), memoInfo_(helpText(QStringLiteral("instructions.txt"))),
-      memoHistory_(helpText(QStringLiteral("history.txt"))),
-      memoFuture_(helpText(QStringLiteral("plans.txt"))) {
-    setObjectName(QStringLiteral("TdlgAbout"));
+    : QDialog(parent), texts_{helpText(QStringLiteral("instructions.txt")),
+                              helpText(QStringLiteral("history.txt")),
+                              helpText(QStringLiteral("plans.txt"))} {
+    setObjectName(QStringLiteral("helpDialog"));
     setWindowTitle(QStringLiteral("Platterbox Help"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -51,94 +51,77 @@ HelpDialog::HelpDialog(QWidget* parent)
     createPanel();
     createText();
     arrangeLayout();
-    fillTexts();
+    programIcon_->setToolTip(QStringLiteral("Version number: ") + QString::number(ProgramVersion));
+    showCurrentTabText();
 }
 
 void HelpDialog::createPanel() {
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Raised);
-    ProductName = boldLabel(QStringLiteral("ProductName"), QStringLiteral("Platterbox"), Panel1);
-    Version = boldLabel(QStringLiteral("Version"),
-                        QStringLiteral("Version information inside EXE file"), Panel1);
-    ProgramIcon = new QLabel(Panel1);
-    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setPixmap(
+    panel_ = new QFrame(this);
+    panel_->setObjectName(QStringLiteral("headerPanel"));
+    panel_->setFrameShape(QFrame::Panel);
+    panel_->setFrameShadow(QFrame::Raised);
+    productName_ = boldLabel(QStringLiteral("productName"), QStringLiteral("Platterbox"), panel_);
+    version_ = boldLabel(QStringLiteral("version"),
+                         QStringLiteral("Version information inside EXE file"), panel_);
+    programIcon_ = new QLabel(panel_);
+    programIcon_->setObjectName(QStringLiteral("programIcon"));
+    programIcon_->setPixmap(
         QIcon(QStringLiteral(":/icons/platterbox.svg")).pixmap(IconSize, IconSize));
 
     auto* names = new QVBoxLayout;
-    names->addWidget(ProductName);
-    names->addWidget(Version);
-    auto* layout = new QHBoxLayout(Panel1);
+    names->addWidget(productName_);
+    names->addWidget(version_);
+    auto* layout = new QHBoxLayout(panel_);
     layout->addLayout(names, 1);
-    layout->addWidget(ProgramIcon, 0, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(programIcon_, 0, Qt::AlignRight | Qt::AlignTop);
 }
 
 void HelpDialog::createText() {
-    tcText = new QTabBar(this);
-    tcText->setObjectName(QStringLiteral("tcText"));
-    tcText->setDrawBase(true);
+    tabs_ = new QTabBar(this);
+    tabs_->setObjectName(QStringLiteral("textTabs"));
+    tabs_->setDrawBase(true);
     for (const QString& caption :
          {QStringLiteral("Instructions"), QStringLiteral("History"), QStringLiteral("Future")})
-        tcText->addTab(caption);
-    tcText->setCurrentIndex(Instructions);
+        tabs_->addTab(caption);
+    tabs_->setCurrentIndex(Instructions);
 
-    memoVisual = new QPlainTextEdit(this);
-    memoVisual->setObjectName(QStringLiteral("memoVisual"));
-    memoVisual->setReadOnly(true);
-    memoVisual->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memoVisual->setMinimumSize(60, 60);
-    QPalette palette = memoVisual->palette();
+    textView_ = new QPlainTextEdit(this);
+    textView_->setObjectName(QStringLiteral("textView"));
+    textView_->setReadOnly(true);
+    textView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textView_->setMinimumSize(60, 60);
+    QPalette palette = textView_->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, TextBackground);
         palette.setColor(group, QPalette::Text, Qt::black);
     }
-    memoVisual->setPalette(palette);
+    textView_->setPalette(palette);
 
-    btnClose = new QPushButton(QStringLiteral("Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setDefault(true);
-    connect(btnClose, &QPushButton::clicked, this, &HelpDialog::btnCloseClick);
-    connect(tcText, &QTabBar::currentChanged, this, &HelpDialog::tcTextChange);
+    closeButton_ = new QPushButton(QStringLiteral("Close"), this);
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    closeButton_->setDefault(true);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(tabs_, &QTabBar::currentChanged, this, &HelpDialog::showCurrentTabText);
 }
 
 void HelpDialog::arrangeLayout() {
     auto* page = new QVBoxLayout(this);
-    page->addWidget(Panel1);
+    page->addWidget(panel_);
     page->addSpacing(4);
-    page->addWidget(tcText);
+    page->addWidget(tabs_);
     page->setSpacing(0);
-    page->addWidget(memoVisual, 1);
+    page->addWidget(textView_, 1);
     page->addSpacing(6);
-    page->addWidget(btnClose, 0, Qt::AlignHCenter);
+    page->addWidget(closeButton_, 0, Qt::AlignHCenter);
     setFixedSize(ClientSize.expandedTo(minimumSizeHint()));
 }
 
-void HelpDialog::fillTexts() {
-    ProgramIcon->setToolTip(QStringLiteral("Version number: ") + QString::number(ProgramVersion));
-    tcTextChange();
-}
-
 QString HelpDialog::tabText(int tab) const {
-    switch (tab) {
-    case Instructions:
-        return memoInfo_;
-    case History:
-        return memoHistory_;
-    case Future:
-        return memoFuture_;
-    default:
-        return QString();
-    }
+    return tab >= 0 && tab < int(texts_.size()) ? texts_.at(size_t(tab)) : QString();
 }
 
-void HelpDialog::tcTextChange() {
-    memoVisual->setPlainText(tabText(tcText->currentIndex()));
-}
-
-void HelpDialog::btnCloseClick() {
-    close();
+void HelpDialog::showCurrentTabText() {
+    textView_->setPlainText(tabText(tabs_->currentIndex()));
 }
 
 void HelpDialog::setVisible(bool visible) {

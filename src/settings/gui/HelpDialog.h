@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -18,36 +20,28 @@ public:
 
     enum Tab { Instructions, History, Future };
 
-    // Components, named as the program refers to them.
-    QFrame* Panel1 = nullptr;
-    QLabel* ProgramIcon = nullptr;
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QTabBar* tcText = nullptr;
-    QPlainTextEdit* memoVisual = nullptr;
-    QPushButton* btnClose = nullptr;
-
     // The text that a tab shows.
     QString tabText(int tab) const;
-
-    // Shows the text of the selected tab.
-    void tcTextChange();
-    void btnCloseClick();
 
     // Showing also brings the window to the front, when it is already visible too; the
     // first showing centres it on the desktop.
     void setVisible(bool visible) override;
 
 private:
-    void fillTexts();
     void createPanel();
     void createText();
     void arrangeLayout();
     void centreOnDesktop();
+    void showCurrentTabText();
 
-    // The hidden holders of the three texts.
-    QString memoInfo_;
-    QString memoHistory_;
-    QString memoFuture_;
+    QFrame* panel_ = nullptr;
+    QLabel* programIcon_ = nullptr;
+    QLabel* productName_ = nullptr;
+    QLabel* version_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QPlainTextEdit* textView_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    // The texts of the three tabs, indexed by Tab.
+    std::array<QString, 3> texts_;
     bool placed_ = false;
 };

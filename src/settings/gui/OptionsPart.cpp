@@ -17,9 +17,10 @@ void OptionsPart::showOptions() {
     ProgramContext& program = window_.context();
     {
         const auto dialog = std::make_unique<PreferencesDialog>(&window_.widget());
-        dialog->fill(program.vars.preferences, program.hints);
+        dialog->setPreferences(program.vars.preferences, program.hints.enabled());
         if (dialog->exec() == QDialog::Accepted) {
-            dialog->copyBack(program.vars.preferences, program.hints);
+            program.vars.preferences = dialog->preferences();
+            program.hints.setEnabled(dialog->showHints());
             // Both stores, whether or not "Save options on exit" is on.
             saveSettings();
         }

@@ -1,8 +1,6 @@
 #include "PreferencesDialog.h"
 
-#include "HintSwitch.h"
 #include "RadioGroup.h"
-#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -93,7 +91,7 @@ QPushButton* newButton(const QString& name, const QString& caption, QStyle::Stan
 } // namespace
 
 PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("dlgPreferences"));
+    setObjectName(QStringLiteral("preferencesDialog"));
     setWindowTitle(QStringLiteral("User Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -104,167 +102,168 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     setFont(small);
     createHeadings();
     createGeneralRow();
-    createAutoExecuteGroup();
+    createAutoPlayGroup();
     createShuffleGroup();
     createButtons();
     arrangeLayout();
     setTabOrderChain();
-    connectHandlers();
-    radShuffleClick();
-    cbAutoExecuteClick();
-    radCommandClick();
+    connectControls();
+    enableShuffleOptions();
+    enableAutoPlayOptions();
+    enableCustomVerb();
 }
 
 void PreferencesDialog::createHeadings() {
-    lblGeneralOptions =
-        newHeading(QStringLiteral("lblGeneralOptions"),
+    generalHeading_ =
+        newHeading(QStringLiteral("generalHeading"),
                    QStringLiteral("General program options ( saved in system registry ):"), this);
-    lblInstanceOptions =
-        newHeading(QStringLiteral("lblInstanceOptions"),
+    instanceHeading_ =
+        newHeading(QStringLiteral("instanceHeading"),
                    QStringLiteral("Specific instance options ( saved in INI file ):"), this);
 }
 
 void PreferencesDialog::createGeneralRow() {
     const QString commandHint =
         QStringLiteral("This command will be used by windows to play the MP3 files");
-    radCommand = new RadioGroup(QStringLiteral("radCommand"), QStringLiteral("Play Command"),
+    verbGroup_ = new RadioGroup(QStringLiteral("verbGroup"), QStringLiteral("Play Command"),
                                 {QStringLiteral("Open"), QStringLiteral("Play"),
                                  QStringLiteral("Enqueue"), QStringLiteral("Other:")},
                                 this);
-    radCommand->setToolTip(commandHint);
-    radCommand->setItemIndex(0);
+    verbGroup_->setToolTip(commandHint);
+    verbGroup_->setCheckedIndex(int(PlayVerb::Open));
     // The custom command sits beside the "Other:" item.
-    edCommand = named(new QLineEdit(radCommand), QStringLiteral("edCommand"), commandHint);
-    radCommand->grid()->addWidget(edCommand, OtherCommand, 1);
+    customVerbEdit_ =
+        named(new QLineEdit(verbGroup_), QStringLiteral("customVerbEdit"), commandHint);
+    verbGroup_->grid()->addWidget(customVerbEdit_, int(PlayVerb::Custom), 1);
     createMiscGroup();
-    radIcon = new RadioGroup(
-        QStringLiteral("radIcon"), QStringLiteral("Program's Icon"),
+    iconGroup_ = new RadioGroup(
+        QStringLiteral("iconGroup"), QStringLiteral("Program's Icon"),
         {QStringLiteral("Taskbar"), QStringLiteral("System Tray"), QStringLiteral("Both")}, this);
-    radIcon->setToolTip(QStringLiteral("Select where to display the program's icon"));
-    radIcon->setItemIndex(0);
+    iconGroup_->setToolTip(QStringLiteral("Select where to display the program's icon"));
+    iconGroup_->setCheckedIndex(int(IconPlacement::Taskbar));
 }
 
 void PreferencesDialog::createMiscGroup() {
-    grpMisc =
-        named(new QGroupBox(QStringLiteral("Other options"), this), QStringLiteral("grpMisc"));
-    cbSaveIni = newCheckBox(QStringLiteral("cbSaveIni"), QStringLiteral("Save options on exit"),
-                            QStringLiteral("If checked, preferences ( including playlists ) will "
-                                           "be saved on program exit. Clicking OK here also "
-                                           "saves preferences."),
-                            true, grpMisc);
-    cbShowHints = newCheckBox(
-        QStringLiteral("cbShowHints"), QStringLiteral("Show hints in application"),
+    otherOptionsGroup_ = named(new QGroupBox(QStringLiteral("Other options"), this),
+                               QStringLiteral("otherOptionsGroup"));
+    QWidget* g = otherOptionsGroup_;
+    saveOnCloseCheck_ =
+        newCheckBox(QStringLiteral("saveOnCloseCheck"), QStringLiteral("Save options on exit"),
+                    QStringLiteral("If checked, preferences ( including playlists ) will "
+                                   "be saved on program exit. Clicking OK here also "
+                                   "saves preferences."),
+                    true, g);
+    showHintsCheck_ = newCheckBox(
+        QStringLiteral("showHintsCheck"), QStringLiteral("Show hints in application"),
         QStringLiteral("If checked, you'll see hints ( tooltips ) like the one you're reading now"),
-        true, grpMisc);
-    cbIgnoreInstances = newCheckBox(
-        QStringLiteral("cbIgnoreInstances"), QStringLiteral("Ignore new program instances"),
+        true, g);
+    ignoreOtherCopiesCheck_ = newCheckBox(
+        QStringLiteral("ignoreOtherCopiesCheck"), QStringLiteral("Ignore new program instances"),
         QStringLiteral("If checked, new instances of the program will be ignore. Otherwise, you "
                        "may load the INI preferences of the new instance."),
-        true, grpMisc);
-    auto* layout = new QVBoxLayout(grpMisc);
-    for (QCheckBox* box : {cbSaveIni, cbShowHints, cbIgnoreInstances})
+        true, g);
+    auto* layout = new QVBoxLayout(otherOptionsGroup_);
+    for (QCheckBox* box : {saveOnCloseCheck_, showHintsCheck_, ignoreOtherCopiesCheck_})
         layout->addWidget(box);
     layout->addStretch(1);
 }
 
-void PreferencesDialog::createAutoExecuteGroup() {
+void PreferencesDialog::createAutoPlayGroup() {
     const QString autoHint = QStringLiteral(
         "If checked, all playlists found in the INI file will be played on program load");
     const QString delayHint = QStringLiteral("Select delay before AutoPlay begins");
     const QString closeHint =
         QStringLiteral("Select weather to close Platterbox after a few seconds");
-    grpAutoExecute = named(new QGroupBox(QStringLiteral("Auto Play"), this),
-                           QStringLiteral("grpAutoExecute"), autoHint);
-    QWidget* g = grpAutoExecute;
-    cbAutoExecute = newCheckBox(QStringLiteral("cbAutoExecute"),
-                                QStringLiteral("Auto play on startup"), autoHint, false, g);
-    cbAutoExecuteDelay =
-        newCheckBox(QStringLiteral("cbAutoExecuteDelay"),
+    autoPlayGroup_ = named(new QGroupBox(QStringLiteral("Auto Play"), this),
+                           QStringLiteral("autoPlayGroup"), autoHint);
+    QWidget* g = autoPlayGroup_;
+    autoPlayCheck_ = newCheckBox(QStringLiteral("autoPlayCheck"),
+                                 QStringLiteral("Auto play on startup"), autoHint, false, g);
+    autoPlayDelayCheck_ =
+        newCheckBox(QStringLiteral("autoPlayDelayCheck"),
                     QStringLiteral("Delay (seconds) before playing:"), delayHint, true, g);
-    spinAutoExecuteDelay = newSpinEdit(QStringLiteral("spinAutoExecuteDelay"), delayHint, 5, g);
-    cbAutoExecuteHide = newCheckBox(QStringLiteral("cbAutoExecuteHide"),
-                                    QStringLiteral("Hide program on auto play"),
-                                    QStringLiteral("If checked, Platterbox will be hidden on "
-                                                   "AutoPlay"),
-                                    true, g);
-    cbAutoExecuteClose =
-        newCheckBox(QStringLiteral("cbAutoExecuteClose"),
+    autoPlayDelaySpin_ = newSpinEdit(QStringLiteral("autoPlayDelaySpin"), delayHint, 5, g);
+    hideWhileAutoPlayingCheck_ = newCheckBox(
+        QStringLiteral("hideWhileAutoPlayingCheck"), QStringLiteral("Hide program on auto play"),
+        QStringLiteral("If checked, Platterbox will be hidden on AutoPlay"), true, g);
+    closeAfterAutoPlayCheck_ =
+        newCheckBox(QStringLiteral("closeAfterAutoPlayCheck"),
                     QStringLiteral("Close program after delay (seconds):"), closeHint, true, g);
-    spinAutoExecuteCloseDelay =
-        newSpinEdit(QStringLiteral("spinAutoExecuteCloseDelay"), closeHint, 30, g);
+    closeDelaySpin_ = newSpinEdit(QStringLiteral("closeDelaySpin"), closeHint, 30, g);
 
-    auto* grid = new QGridLayout(grpAutoExecute);
+    auto* grid = new QGridLayout(autoPlayGroup_);
     grid->setColumnMinimumWidth(0, Indent);
-    grid->addWidget(cbAutoExecute, 0, 0, 1, 3);
-    grid->addWidget(cbAutoExecuteDelay, 1, 1);
-    grid->addWidget(spinAutoExecuteDelay, 1, 2);
-    grid->addWidget(cbAutoExecuteHide, 2, 1, 1, 2);
-    grid->addWidget(cbAutoExecuteClose, 3, 1);
-    grid->addWidget(spinAutoExecuteCloseDelay, 3, 2);
+    grid->addWidget(autoPlayCheck_, 0, 0, 1, 3);
+    grid->addWidget(autoPlayDelayCheck_, 1, 1);
+    grid->addWidget(autoPlayDelaySpin_, 1, 2);
+    grid->addWidget(hideWhileAutoPlayingCheck_, 2, 1, 1, 2);
+    grid->addWidget(closeAfterAutoPlayCheck_, 3, 1);
+    grid->addWidget(closeDelaySpin_, 3, 2);
     grid->setRowStretch(4, 1);
 }
 
 void PreferencesDialog::createShuffleGroup() {
-    grpShuffle =
-        named(new QGroupBox(QStringLiteral("Shuffle songs"), this), QStringLiteral("grpShuffle"));
-    QWidget* g = grpShuffle;
-    radShuffleNormal =
-        newRadioButton(QStringLiteral("radShuffleNormal"), QStringLiteral("Normal playlist order"),
+    shuffleGroup_ =
+        named(new QGroupBox(QStringLiteral("Shuffle songs"), this), QStringLiteral("shuffleGroup"));
+    QWidget* g = shuffleGroup_;
+    normalOrderRadio_ =
+        newRadioButton(QStringLiteral("normalOrderRadio"), QStringLiteral("Normal playlist order"),
                        QStringLiteral("Songs played at playlist order"), g);
-    radShufflePartial =
-        newRadioButton(QStringLiteral("radShufflePartial"), QStringLiteral("Partial shuffle"),
+    partialShuffleRadio_ =
+        newRadioButton(QStringLiteral("partialShuffleRadio"), QStringLiteral("Partial shuffle"),
                        QStringLiteral("Songs in playlists are partially shuffled "
                                       "before being sent to player"),
                        g);
-    cbShufflePL = newCheckBox(QStringLiteral("cbShufflePL"), QStringLiteral("Shuffle playlists"),
-                              QStringLiteral("Shuffle between playlists"), true, g);
-    cbShuffleWithinPL =
-        newCheckBox(QStringLiteral("cbShuffleWithinPL"), QStringLiteral("Shuffle within playlists"),
-                    QStringLiteral("Shuffle songs inside playlists"), false, g);
-    radShuffleTotal =
-        newRadioButton(QStringLiteral("radShuffleTotal"), QStringLiteral("Total shuffle"),
+    shufflePlaylistsCheck_ =
+        newCheckBox(QStringLiteral("shufflePlaylistsCheck"), QStringLiteral("Shuffle playlists"),
+                    QStringLiteral("Shuffle between playlists"), true, g);
+    shuffleWithinPlaylistsCheck_ = newCheckBox(
+        QStringLiteral("shuffleWithinPlaylistsCheck"), QStringLiteral("Shuffle within playlists"),
+        QStringLiteral("Shuffle songs inside playlists"), false, g);
+    totalShuffleRadio_ =
+        newRadioButton(QStringLiteral("totalShuffleRadio"), QStringLiteral("Total shuffle"),
                        QStringLiteral("Songs in playlists are completely shuffled "
                                       "before being sent to player"),
                        g);
-    radShuffleNormal->setChecked(true);
+    normalOrderRadio_->setChecked(true);
 
-    auto* grid = new QGridLayout(grpShuffle);
+    auto* grid = new QGridLayout(shuffleGroup_);
     grid->setColumnMinimumWidth(0, Indent);
-    grid->addWidget(radShuffleNormal, 0, 0, 1, 2);
-    grid->addWidget(radShufflePartial, 1, 0, 1, 2);
-    grid->addWidget(cbShufflePL, 2, 1);
-    grid->addWidget(cbShuffleWithinPL, 3, 1);
-    grid->addWidget(radShuffleTotal, 4, 0, 1, 2);
+    grid->addWidget(normalOrderRadio_, 0, 0, 1, 2);
+    grid->addWidget(partialShuffleRadio_, 1, 0, 1, 2);
+    grid->addWidget(shufflePlaylistsCheck_, 2, 1);
+    grid->addWidget(shuffleWithinPlaylistsCheck_, 3, 1);
+    grid->addWidget(totalShuffleRadio_, 4, 0, 1, 2);
     grid->setRowStretch(5, 1);
 }
 
 void PreferencesDialog::createButtons() {
-    btnOK =
-        newButton(QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
-    btnOK->setDefault(true);
-    btnCancel = newButton(QStringLiteral("btnCancel"), QStringLiteral("Cancel"),
-                          QStyle::SP_DialogCancelButton, this);
+    okButton_ = newButton(QStringLiteral("okButton"), QStringLiteral("OK"),
+                          QStyle::SP_DialogOkButton, this);
+    okButton_->setDefault(true);
+    cancelButton_ = newButton(QStringLiteral("cancelButton"), QStringLiteral("Cancel"),
+                              QStyle::SP_DialogCancelButton, this);
 }
 
 void PreferencesDialog::arrangeLayout() {
     auto* general = new QHBoxLayout;
-    general->addWidget(radCommand);
-    general->addWidget(grpMisc, 1);
-    general->addWidget(radIcon);
+    general->addWidget(verbGroup_);
+    general->addWidget(otherOptionsGroup_, 1);
+    general->addWidget(iconGroup_);
     auto* instance = new QHBoxLayout;
-    instance->addWidget(grpAutoExecute, 1);
-    instance->addWidget(grpShuffle, 1);
+    instance->addWidget(autoPlayGroup_, 1);
+    instance->addWidget(shuffleGroup_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
     buttons->addStretch(1);
 
     auto* page = new QVBoxLayout(this);
-    page->addWidget(lblGeneralOptions);
+    page->addWidget(generalHeading_);
     page->addLayout(general);
     page->addSpacing(8);
-    page->addWidget(lblInstanceOptions);
+    page->addWidget(instanceHeading_);
     page->addLayout(instance, 1);
     page->addLayout(buttons);
     page->setContentsMargins(6, 4, 6, 6);
@@ -279,105 +278,109 @@ void PreferencesDialog::arrangeLayout() {
 
 void PreferencesDialog::setTabOrderChain() {
     QList<QWidget*> chain;
-    for (int index = 0; index < radCommand->count(); ++index)
-        chain << radCommand->item(index);
-    chain << edCommand << btnOK << btnCancel;
-    chain << radShuffleNormal << radShufflePartial << cbShufflePL << cbShuffleWithinPL
-          << radShuffleTotal;
-    chain << cbAutoExecute << cbAutoExecuteDelay << spinAutoExecuteDelay << cbAutoExecuteHide
-          << cbAutoExecuteClose << spinAutoExecuteCloseDelay;
-    for (int index = 0; index < radIcon->count(); ++index)
-        chain << radIcon->item(index);
-    chain << cbSaveIni << cbShowHints << cbIgnoreInstances;
+    for (int index = 0; index < verbGroup_->count(); ++index)
+        chain << verbGroup_->item(index);
+    chain << customVerbEdit_ << okButton_ << cancelButton_;
+    chain << normalOrderRadio_ << partialShuffleRadio_ << shufflePlaylistsCheck_
+          << shuffleWithinPlaylistsCheck_ << totalShuffleRadio_;
+    chain << autoPlayCheck_ << autoPlayDelayCheck_ << autoPlayDelaySpin_
+          << hideWhileAutoPlayingCheck_ << closeAfterAutoPlayCheck_ << closeDelaySpin_;
+    for (int index = 0; index < iconGroup_->count(); ++index)
+        chain << iconGroup_->item(index);
+    chain << saveOnCloseCheck_ << showHintsCheck_ << ignoreOtherCopiesCheck_;
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
-void PreferencesDialog::connectHandlers() {
-    connect(radCommand, &RadioGroup::itemIndexChanged, this, &PreferencesDialog::radCommandClick);
-    for (QRadioButton* radio : shuffleRadios()) {
-        connect(radio, &QRadioButton::toggled, this, [this, radio](bool checked) {
-            if (checked)
-                radShuffleClick(radio);
-        });
-    }
-    connect(cbAutoExecute, &QCheckBox::toggled, this, &PreferencesDialog::cbAutoExecuteClick);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+void PreferencesDialog::connectControls() {
+    connect(verbGroup_, &RadioGroup::checkedIndexChanged, this,
+            &PreferencesDialog::enableCustomVerb);
+    for (QRadioButton* radio : shuffleRadios())
+        connect(radio, &QRadioButton::toggled, this, &PreferencesDialog::enableShuffleOptions);
+    connect(autoPlayCheck_, &QCheckBox::toggled, this, &PreferencesDialog::enableAutoPlayOptions);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::array<QRadioButton*, 3> PreferencesDialog::shuffleRadios() const {
-    return {radShuffleNormal, radShufflePartial, radShuffleTotal};
+    return {normalOrderRadio_, partialShuffleRadio_, totalShuffleRadio_};
 }
 
-void PreferencesDialog::radCommandClick() {
-    edCommand->setEnabled(radCommand->itemIndex() == OtherCommand);
-}
-
-void PreferencesDialog::radShuffleClick(QObject* sender) {
-    const bool partial = radShufflePartial->isChecked();
-    cbShufflePL->setEnabled(partial);
-    cbShuffleWithinPL->setEnabled(partial);
+ShuffleMode PreferencesDialog::shuffleMode() const {
     const std::array<QRadioButton*, 3> radios = shuffleRadios();
-    for (int tag = 0; tag < int(radios.size()); ++tag) {
-        if (radios.at(tag) == sender)
-            grpShuffleTag_ = tag;
+    for (size_t mode = 0; mode < radios.size(); ++mode) {
+        if (radios.at(mode)->isChecked())
+            return ShuffleMode(mode);
     }
+    return ShuffleMode::Normal;
 }
 
-void PreferencesDialog::cbAutoExecuteClick() {
-    const bool on = cbAutoExecute->isChecked();
+void PreferencesDialog::enableCustomVerb() {
+    customVerbEdit_->setEnabled(verbGroup_->checkedIndex() == int(PlayVerb::Custom));
+}
+
+void PreferencesDialog::enableShuffleOptions() {
+    const bool partial = partialShuffleRadio_->isChecked();
+    shufflePlaylistsCheck_->setEnabled(partial);
+    shuffleWithinPlaylistsCheck_->setEnabled(partial);
+}
+
+void PreferencesDialog::enableAutoPlayOptions() {
+    const bool on = autoPlayCheck_->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*>{
-             cbAutoExecuteDelay, spinAutoExecuteDelay, cbAutoExecuteHide, cbAutoExecuteClose,
-             spinAutoExecuteCloseDelay})
+             autoPlayDelayCheck_, autoPlayDelaySpin_, hideWhileAutoPlayingCheck_,
+             closeAfterAutoPlayCheck_, closeDelaySpin_})
         control->setEnabled(on);
 }
 
-void PreferencesDialog::fill(const Preferences& options, const HintSwitch& hints) {
-    radCommand->setItemIndex(options.verb);
-    radIcon->setItemIndex(options.iconPlacement);
-    spinAutoExecuteDelay->setValue(options.autoPlayDelaySeconds);
-    spinAutoExecuteCloseDelay->setValue(options.closeDelaySeconds);
-    edCommand->setText(options.customVerb);
-    cbSaveIni->setChecked(options.saveIniOnClose);
-    cbShowHints->setChecked(hints.enabled());
-    cbIgnoreInstances->setChecked(options.ignoreOtherCopies);
-    cbAutoExecute->setChecked(options.autoPlay);
-    cbAutoExecuteDelay->setChecked(options.autoPlayAfterDelay);
-    cbAutoExecuteHide->setChecked(options.hideWhileAutoPlaying);
-    cbAutoExecuteClose->setChecked(options.closeAfterAutoPlay);
-    cbShufflePL->setChecked(options.shufflePlaylists);
-    cbShuffleWithinPL->setChecked(options.shuffleWithinPlaylists);
+void PreferencesDialog::setPreferences(const Preferences& options, bool showHints) {
+    verbGroup_->setCheckedIndex(int(options.verb));
+    iconGroup_->setCheckedIndex(int(options.iconPlacement));
+    autoPlayDelaySpin_->setValue(options.autoPlayDelaySeconds);
+    closeDelaySpin_->setValue(options.closeDelaySeconds);
+    customVerbEdit_->setText(options.customVerb);
+    saveOnCloseCheck_->setChecked(options.saveIniOnClose);
+    showHintsCheck_->setChecked(showHints);
+    ignoreOtherCopiesCheck_->setChecked(options.ignoreOtherCopies);
+    autoPlayCheck_->setChecked(options.autoPlay);
+    autoPlayDelayCheck_->setChecked(options.autoPlayAfterDelay);
+    hideWhileAutoPlayingCheck_->setChecked(options.hideWhileAutoPlaying);
+    closeAfterAutoPlayCheck_->setChecked(options.closeAfterAutoPlay);
+    shufflePlaylistsCheck_->setChecked(options.shufflePlaylists);
+    shuffleWithinPlaylistsCheck_->setChecked(options.shuffleWithinPlaylists);
 
-    // A mode the dialog does not know leaves "Normal playlist order" checked with tag 0.
-    const int mode = options.shuffleMode;
-    const bool known = mode >= ShuffleNormal && mode <= ShuffleTotal;
-    shuffleRadios().at(known ? mode : ShuffleNormal)->setChecked(true);
-    grpShuffleTag_ = known ? mode : ShuffleNormal;
+    // A mode the dialog does not know shows as "Normal playlist order".
+    const int mode = int(options.shuffleMode);
+    const bool known = mode >= int(ShuffleMode::Normal) && mode <= int(ShuffleMode::Total);
+    shuffleRadios().at(known ? size_t(mode) : 0)->setChecked(true);
 
-    radShuffleClick();
-    cbAutoExecuteClick();
-    radCommandClick();
+    enableShuffleOptions();
+    enableAutoPlayOptions();
+    enableCustomVerb();
 }
 
-void PreferencesDialog::copyBack(Preferences& options, HintSwitch& hints) {
-    // Text still being typed counts as if the spin edit had lost the focus.
-    spinAutoExecuteDelay->interpretText();
-    spinAutoExecuteCloseDelay->interpretText();
+Preferences PreferencesDialog::preferences() {
+    autoPlayDelaySpin_->interpretText();
+    closeDelaySpin_->interpretText();
 
-    options.verb = radCommand->itemIndex();
-    options.iconPlacement = radIcon->itemIndex();
-    options.autoPlayDelaySeconds = spinAutoExecuteDelay->value();
-    options.closeDelaySeconds = spinAutoExecuteCloseDelay->value();
-    options.shuffleMode = grpShuffleTag_;
-    options.customVerb = edCommand->text();
-    options.saveIniOnClose = cbSaveIni->isChecked();
-    hints.setEnabled(cbShowHints->isChecked());
-    options.ignoreOtherCopies = cbIgnoreInstances->isChecked();
-    options.autoPlay = cbAutoExecute->isChecked();
-    options.autoPlayAfterDelay = cbAutoExecuteDelay->isChecked();
-    options.hideWhileAutoPlaying = cbAutoExecuteHide->isChecked();
-    options.closeAfterAutoPlay = cbAutoExecuteClose->isChecked();
-    options.shufflePlaylists = cbShufflePL->isChecked();
-    options.shuffleWithinPlaylists = cbShuffleWithinPL->isChecked();
+    Preferences options;
+    options.verb = PlayVerb(verbGroup_->checkedIndex());
+    options.iconPlacement = IconPlacement(iconGroup_->checkedIndex());
+    options.autoPlayDelaySeconds = autoPlayDelaySpin_->value();
+    options.closeDelaySeconds = closeDelaySpin_->value();
+    options.shuffleMode = shuffleMode();
+    options.customVerb = customVerbEdit_->text();
+    options.saveIniOnClose = saveOnCloseCheck_->isChecked();
+    options.ignoreOtherCopies = ignoreOtherCopiesCheck_->isChecked();
+    options.autoPlay = autoPlayCheck_->isChecked();
+    options.autoPlayAfterDelay = autoPlayDelayCheck_->isChecked();
+    options.hideWhileAutoPlaying = hideWhileAutoPlayingCheck_->isChecked();
+    options.closeAfterAutoPlay = closeAfterAutoPlayCheck_->isChecked();
+    options.shufflePlaylists = shufflePlaylistsCheck_->isChecked();
+    options.shuffleWithinPlaylists = shuffleWithinPlaylistsCheck_->isChecked();
+    return options;
+}
+
+bool PreferencesDialog::showHints() const {
+    return showHintsCheck_->isChecked();
 }

@@ -16,7 +16,7 @@ RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStrin
     }
     grid_->setRowStretch(int(items.size()), 1);
     connect(buttons_, &QButtonGroup::idToggled, this,
-            [this](int, bool) { Q_EMIT itemIndexChanged(itemIndex()); });
+            [this](int, bool) { Q_EMIT checkedIndexChanged(checkedIndex()); });
 }
 
 int RadioGroup::count() const {
@@ -27,11 +27,11 @@ QRadioButton* RadioGroup::item(int index) const {
     return qobject_cast<QRadioButton*>(buttons_->button(index));
 }
 
-int RadioGroup::itemIndex() const {
+int RadioGroup::checkedIndex() const {
     return buttons_->checkedId();
 }
 
-void RadioGroup::setItemIndex(int index) {
+void RadioGroup::setCheckedIndex(int index) {
     index = qBound(-1, index, count() - 1);
     if (index >= 0) {
         item(index)->setChecked(true);

@@ -21,13 +21,13 @@ public:
     QGridLayout* grid() const { return grid_; }
 
     // The checked item, -1 when none is checked.
-    int itemIndex() const;
+    int checkedIndex() const;
     // An index below -1 counts as -1 (nothing checked), one past the last item as the last.
-    void setItemIndex(int index);
+    void setCheckedIndex(int index);
 
 Q_SIGNALS:
-    // The checked item changed, by the user or by setItemIndex.
-    void itemIndexChanged(int index);
+    // The checked item changed, by the user or by setCheckedIndex.
+    void checkedIndexChanged(int index);
 
 private:
     QButtonGroup* buttons_ = nullptr;

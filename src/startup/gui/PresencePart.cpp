@@ -14,11 +14,6 @@
 #include <QTimer>
 #include <QWindow>
 
-namespace {
-constexpr int TaskbarOnly = 0;
-constexpr int TrayOnly = 1;
-} // namespace
-
 PresencePart::PresencePart(WindowServices& window) : QObject(&window.widget()), window_(window) {
     createTrayMenu();
     createTrayIcon();
@@ -67,7 +62,7 @@ void PresencePart::createTrayIcon() {
             [this](const QPoint& position) { trayMenu_->popup(position); });
 }
 
-int PresencePart::placement() const {
+IconPlacement PresencePart::placement() const {
     return window_.context().vars.preferences.iconPlacement;
 }
 
@@ -75,14 +70,15 @@ bool PresencePart::trayShown() const {
     return trayIcon_->isShown();
 }
 
-int PresencePart::effectivePlacement() const {
-    return placement() == TrayOnly && !trayAvailable_ ? TaskbarOnly : placement();
+IconPlacement PresencePart::effectivePlacement() const {
+    return placement() == IconPlacement::SystemTray && !trayAvailable_ ? IconPlacement::Taskbar
+                                                                       : placement();
 }
 
 void PresencePart::applyIconPlacement() {
     // The icon stays wanted without a tray: it shows itself when one comes.
-    trayIcon_->setActive(placement() != TaskbarOnly);
-    TaskbarButton::setVisible(&window_.widget(), effectivePlacement() != TrayOnly);
+    trayIcon_->setActive(placement() != IconPlacement::Taskbar);
+    TaskbarButton::setVisible(&window_.widget(), effectivePlacement() != IconPlacement::SystemTray);
 }
 
 void PresencePart::watchTray() {
@@ -98,7 +94,7 @@ void PresencePart::watchTray() {
         return;
     }
     applyIconPlacement();
-    if (available && effectivePlacement() == TrayOnly && window_.widget().isMinimized())
+    if (available && effectivePlacement() == IconPlacement::SystemTray && window_.widget().isMinimized())
         moveToTray();
 }
 
@@ -113,7 +109,7 @@ void PresencePart::moveToTray() {
 void PresencePart::windowStateChanged(Qt::WindowStates oldState) {
     const bool wasMinimised = oldState & Qt::WindowMinimized;
     const bool minimised = window_.widget().windowState() & Qt::WindowMinimized;
-    if (minimised && !wasMinimised && effectivePlacement() == TrayOnly) {
+    if (minimised && !wasMinimised && effectivePlacement() == IconPlacement::SystemTray) {
         // Only the tray icon is left: the window goes away instead of to a taskbar button.
         QTimer::singleShot(0, this, [this] {
             if (window_.widget().isMinimized())
@@ -159,7 +155,7 @@ void PresencePart::autoPlay() {
 }
 
 void PresencePart::hideOrMinimiseAfterAutoPlay(int triesLeft) {
-    if (effectivePlacement() == TrayOnly) {
+    if (effectivePlacement() == IconPlacement::SystemTray) {
         window_.widget().hide();
         inTray_ = true;
         return;

@@ -7,6 +7,7 @@ class WindowServices;
 class QMenu;
 class QTimer;
 class TrayIcon;
+enum class IconPlacement : qint32;
 
 // Where the program shows itself (taskbar button, tray icon or both), minimising, hiding and
 // restoring the window, auto-play after a start or a hand-off, and the timed close after it.
@@ -34,10 +35,10 @@ private:
     void autoPlay();
     // Minimising waits (up to about two seconds) for the window to be on the screen.
     void hideOrMinimiseAfterAutoPlay(int triesLeft = 40);
-    int placement() const;
+    IconPlacement placement() const;
     // The placement in effect: "System Tray" acts like "Taskbar" while no tray is there, so
     // the window always keeps a way back.
-    int effectivePlacement() const;
+    IconPlacement effectivePlacement() const;
     void moveToTray();
     // A tray host came or went.
     void watchTray();

@@ -26,12 +26,13 @@ namespace {
 // window closes.
 void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& instances,
                 const QString& programPath, const QStringList& arguments) {
+    Settings settings; // the one settings record, handed to the window
     HintSwitch hints;
     PlayingModule playing(dialogs, Shell::openWithVerb, RuntimeFolder::temporaryPlayListPath());
 
     NullMainWindow nullMain;
     MainWindow mainWindow(
-        ProgramContext{settingsRecord(), dialogs, hints, playing, programPath, arguments});
+        ProgramContext{settings, dialogs, hints, playing, programPath, arguments});
     nullMain.setMainWindow(&mainWindow);
     qtDialogs.setParent(&mainWindow);
     HelpDialog about(&mainWindow);

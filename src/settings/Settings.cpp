@@ -1,6 +1,0 @@
-#include "Settings.h"
-
-Settings& settingsRecord() {
-    static Settings record;
-    return record;
-}
