@@ -57,10 +57,10 @@ struct Run {
 Run timedWalk(const QString& root, bool withWaitWindow) {
     Run run;
     QList<QByteArray> found;
-    const auto walk = [&] {
-        return walkFolders(root, [&](const QString& folder) {
+    const WalkWithProgress walk = [&](WalkProgress& progress) {
+        return walkFolders(root, [&](const QString& folder, FolderListing& listing) {
             ++run.folders;
-            return findPlaylists(folder, found);
+            return findPlaylists(progress, folder, listing, found);
         });
     };
     QElapsedTimer timer;
@@ -69,7 +69,7 @@ Run timedWalk(const QString& root, bool withWaitWindow) {
         withWaitWindow
             ? WaitWindow::runWalk(QStringLiteral("Adding Playlists"),
                                   QStringLiteral("Currently seeking playlists in folder:"), walk)
-            : walk();
+            : runWithoutWaitWindow({}, {}, walk);
     run.milliseconds = timer.elapsed();
     run.completed = result.completed;
     run.playLists = found.size();

@@ -476,7 +476,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("Error creating play list:\r") + first,
                               QStringLiteral("Cannot create file ") + first}));
         QVERIFY(f_->vars.playlists.isEmpty());
-        QVERIFY(currentWaitWindow() == nullptr);
+        QVERIFY(openWaitWindow() == nullptr);
     }
 
     // Playlists of an aborted run stay on disk and in the dialog's list: a later successful

@@ -127,10 +127,10 @@ private Q_SLOTS:
         QStringList processed;
         AbortWhenShowing abort(root + abortAt);
         const WalkResult result =
-            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
+            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
                 return walkFolders(root, [&](const QString& folder) {
                     ticked << below(root, folder);
-                    if (!progressTick(folder))
+                    if (!progress.tick(folder))
                         return StepResult::stop();
                     processed << below(root, folder);
                     return StepResult::goOn();
@@ -148,7 +148,7 @@ private Q_SLOTS:
             if (abortAt.startsWith(parentOf(folder)))
                 expectedAfter << folder;
         QCOMPARE(ticked.mid(at + 1), expectedAfter);
-        QVERIFY(currentWaitWindow() == nullptr);
+        QVERIFY(openWaitWindow() == nullptr);
     }
 
     void failingStepEndsTheWalkAtOnce() {
@@ -217,10 +217,10 @@ private Q_SLOTS:
         bool checked = false;
         const WalkResult result = WaitWindow::runWalk(
             QStringLiteral("Creating Playlists"),
-            QStringLiteral("Currently creating playlist for folder:"), [&] {
+            QStringLiteral("Currently creating playlist for folder:"), [&](WalkProgress& progress) {
                 return walkFolders(dir.path(), [&](const QString& folder) {
-                    const bool goOn = progressTick(folder);
-                    seen = dynamic_cast<WaitWindow*>(currentWaitWindow());
+                    const bool goOn = progress.tick(folder);
+                    seen = openWaitWindow();
                     if (!seen)
                         return StepResult::stop();
                     checked = seen->isVisible() && seen->keepsForeground() &&
@@ -236,7 +236,7 @@ private Q_SLOTS:
         QVERIFY(result.completed);
         QVERIFY(checked);
         QVERIFY(seen.isNull()); // destroyed when the walk ended
-        QVERIFY(currentWaitWindow() == nullptr);
+        QVERIFY(openWaitWindow() == nullptr);
     }
 
     // A slow walk: the folder shown is repainted about 30 times a second, not once a folder,
@@ -256,16 +256,16 @@ private Q_SLOTS:
         PaintCounter counter(paints);
         QTimer::singleShot(closeAfterMs, [&] {
             answeredAt = steps;
-            if (auto* wait = dynamic_cast<WaitWindow*>(currentWaitWindow()))
+            if (auto* wait = openWaitWindow())
                 wait->close();
         });
         clock.start();
         const WalkResult result =
-            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&] {
-                control<QLabel>(*dynamic_cast<WaitWindow*>(currentWaitWindow()), "lblCurrentFolder")
+            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
+                control<QLabel>(*openWaitWindow(), "lblCurrentFolder")
                     ->installEventFilter(&counter);
                 return walkFolders(dir.path(), [&](const QString& folder) {
-                    if (!progressTick(folder))
+                    if (!progress.tick(folder))
                         return StepResult::stop();
                     if (dueAt < 0 && clock.elapsed() >= closeAfterMs)
                         dueAt = steps;
@@ -284,7 +284,6 @@ private Q_SLOTS:
 
     void waitWindowLooksTheWay() {
         WaitWindow wait;
-        QCOMPARE(currentWaitWindow(), static_cast<WalkProgress*>(&wait));
         QCOMPARE(wait.size(), QSize(341, 114));
         const Qt::WindowFlags flags = wait.windowFlags();
         QVERIFY(flags & Qt::WindowStaysOnTopHint);

@@ -198,7 +198,7 @@ private Q_SLOTS:
         QCOMPARE(programFolderEntries(), before);
         QCOMPARE(readBytes(programFolder() + QStringLiteral("/Platterbox")), program_);
         QCOMPARE(readBytes(programFolder() + QStringLiteral("/lib/libQt6Core.so.6")), core);
-        QVERIFY(currentWaitWindow() == nullptr);
+        QVERIFY(openWaitWindow() == nullptr);
     }
 
     // The acceptance check of a CD made here: its copy starts on an X server with every Qt
@@ -384,7 +384,7 @@ private Q_SLOTS:
         if (blocker == QLatin1String("program file")) // nothing half-written
             QCOMPARE(programFolderEntries(), QStringList());
         checkSettingsUntouched();
-        QVERIFY(currentWaitWindow() == nullptr);
+        QVERIFY(openWaitWindow() == nullptr);
     }
 
     void browseReplacesTheFolderUnlessCancelled() {

@@ -108,7 +108,7 @@ WalkResult walkFolders(const QString& startFolder, const FolderStep& step) {
                        }));
 }
 
-WalkResult runWithoutWaitWindow(const QString&, const QString&,
-                                const std::function<WalkResult()>& walk) {
-    return walk();
+WalkResult runWithoutWaitWindow(const QString&, const QString&, const WalkWithProgress& walk) {
+    NoProgress silent;
+    return walk(silent);
 }

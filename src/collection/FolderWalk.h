@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WalkProgress.h"
 #include "common/Status.h"
 
 #include <QString>
@@ -56,7 +57,9 @@ WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step,
 
 // Runs a walk under a wait window with this caption and header (the program's one is
 // WaitWindow::RunWalk); a run without a display simply calls the walk.
+// The walk reports to the progress the runner gives it.
+using WalkWithProgress = std::function<WalkResult(WalkProgress& progress)>;
 using WaitWindowRunner = std::function<WalkResult(const QString& caption, const QString& header,
-                                                  const std::function<WalkResult()>& walk)>;
+                                                  const WalkWithProgress& walk)>;
 WalkResult runWithoutWaitWindow(const QString& caption, const QString& header,
-                                const std::function<WalkResult()>& walk);
+                                const WalkWithProgress& walk);

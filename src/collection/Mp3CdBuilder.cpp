@@ -40,9 +40,9 @@ Status createCdPlayLists(const Mp3CdJob& job, QList<QByteArray>& created) {
 const QString CopyFailed =
     QStringLiteral("Unable to copy Platterbox's .EXE file to destination folder!");
 
-WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage) {
+WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage, WalkProgress& progress) {
     for (const BundleFile& file : files) {
-        if (!progressTick(file.target))
+        if (!progress.tick(file.target))
             return {};
         const QString target = stage + file.target;
         if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
@@ -92,7 +92,7 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     }
     const QString stage = staging.path() + QLatin1Char('/');
     const WalkResult run =
-        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&] { return copyFiles(files, stage); });
+        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
     if (!run.completed) {
         qCDebug(collectionLog) << "copying the program:"
                                << (run.error.failed() ? run.error.message()

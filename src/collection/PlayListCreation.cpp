@@ -67,15 +67,24 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
         return createFolderPlaylist(folder, listing);
     };
     if (!values_.withSubFolders) {
+        NoProgress silent;
+        progress_ = &silent;
         FolderListing listing(baseFolder_);
         const StepResult result = step(values_.baseFolder, listing);
-        return flushed({result.goesOn(), result.error()});
+        const WalkResult run = flushed({result.goesOn(), result.error()});
+        progress_ = nullptr;
+        return run;
     }
     // The flush runs under the wait window too: it may take a while on a slow disk.
     return runner_(QStringLiteral("Creating Playlists"),
-                   QStringLiteral("Currently creating playlist for folder:"), [&] {
+                   QStringLiteral("Currently creating playlist for folder:"),
+                   [&](WalkProgress& progress) {
+                       progress_ = &progress;
                        // A run writes only into the tree it was given.
-                       return flushed(walkFolders(baseFolder_, step, LinkScope::StayInside));
+                       const WalkResult run =
+                           flushed(walkFolders(baseFolder_, step, LinkScope::StayInside));
+                       progress_ = nullptr;
+                       return run;
                    });
 }
 
@@ -99,13 +108,13 @@ Status PlayListCreation::flushResponsively(const QByteArray& folder) {
     std::future<Status> pending = std::async(std::launch::async, flush_, folder);
     const QString shown = decodeText(folder);
     while (pending.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        progressTick(shown);
+        progress_->tick(shown);
     return pending.get();
 }
 
 StepResult PlayListCreation::createFolderPlaylist(const QString& folder, FolderListing& listing) {
     folderFiles_.clear();
-    if (!progressTick(folder))
+    if (!progress_->tick(folder))
         return StepResult::stop();
     collectFolderFiles(listing);
     const QByteArray path = playListPath(listing.nativePath());
@@ -167,11 +176,8 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
 }
 
 Status PlayListCreation::reportWriteError(const QString& path) {
-    WalkProgress* wait = currentWaitWindow();
-    if (wait)
-        wait->setStayOnTop(false);
+    progress_->setStayOnTop(false);
     dialogs_.showMessage(QLatin1String("Error creating play list:\r") + path);
-    if (wait)
-        wait->setStayOnTop(true);
+    progress_->setStayOnTop(true);
     return Status::failure(QLatin1String("Cannot create file ") + path);
 }

@@ -32,12 +32,12 @@ public:
     // the run went through to its end; a write error ends it and is returned. The playlists
     // are written to the disk together when the run ends.
     WalkResult createPlaylists(QList<QByteArray>& created);
+
+private:
     // The step of a run.
     StepResult createFolderPlaylist(const QString& folder, FolderListing& listing);
     // Writes the folder's files as a playlist (none when there are none) and records it.
     Status saveFolderPlaylist(const QByteArray& path);
-
-private:
     WalkResult createBelowBaseFolder();
     WalkResult flushed(const WalkResult& result);
     Status flushResponsively(const QByteArray& folder);
@@ -48,6 +48,7 @@ private:
     CreatePlaylistsInputs& values_;
     UserDialogs& dialogs_;
     WaitWindowRunner runner_;
+    WalkProgress* progress_ = nullptr; // the display of the run under way
     Flush flush_;
     QCollator collator_;
     QByteArray baseFolder_; // the base folder's bytes

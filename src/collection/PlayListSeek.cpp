@@ -8,8 +8,9 @@
 
 #include <QFile>
 
-StepResult findPlaylists(const QString& folder, FolderListing& listing, QList<QByteArray>& found) {
-    if (!progressTick(folder))
+StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderListing& listing,
+                         QList<QByteArray>& found) {
+    if (!progress.tick(folder))
         return StepResult::stop();
     for (const QByteArray& name : listing.matchesByMasks(PlayListMasks))
         found.append(listing.nativePath() + name);
@@ -18,21 +19,24 @@ StepResult findPlaylists(const QString& folder, FolderListing& listing, QList<QB
 
 StepResult findPlaylists(const QString& folder, QList<QByteArray>& found) {
     FolderListing listing(NativePath::withTrailingSeparator(QFile::encodeName(folder)));
-    return findPlaylists(folder, listing, found);
+    NoProgress silent;
+    return findPlaylists(silent, folder, listing, found);
 }
 
 bool findPlaylistsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found) {
-    const ListingStep step = [&](const QString& f, FolderListing& listing) {
-        return findPlaylists(f, listing, found);
-    };
     if (!subFolders) {
         FolderListing listing(NativePath::withTrailingSeparator(folder));
-        return step(decodeText(folder), listing).goesOn();
+        NoProgress silent;
+        return findPlaylists(silent, decodeText(folder), listing, found).goesOn();
     }
     return runner(QStringLiteral("Adding Playlists"),
                   QStringLiteral("Currently seeking playlists in folder:"),
-                  [&] { return walkFolders(folder, step); })
+                  [&](WalkProgress& progress) {
+                      return walkFolders(folder, [&](const QString& f, FolderListing& listing) {
+                          return findPlaylists(progress, f, listing, found);
+                      });
+                  })
         .completed;
 }
 

@@ -10,7 +10,9 @@ class FolderListing;
 // The step of adding playlists: appends the folder's playlist files (all M3U, then all PLS
 // matches, folders named like playlists included) to `found`, as full paths in the file
 // system's bytes.
-StepResult findPlaylists(const QString& folder, FolderListing& listing, QList<QByteArray>& found);
+StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderListing& listing,
+                         QList<QByteArray>& found);
+// One folder, with no display.
 StepResult findPlaylists(const QString& folder, QList<QByteArray>& found);
 
 // Adds the playlists of a folder, and with `subFolders` those of every folder below it in a

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The display a walk reports to: the wait window in the program. At most one is current.
+// The display a walk reports to: the wait window in the program, handed to the walk by the
+// runner that shows it.
 class WalkProgress {
 public:
     virtual ~WalkProgress() = default;
@@ -13,9 +14,9 @@ public:
     virtual void setStayOnTop(bool onTop) = 0;
 };
 
-// The open wait window, or null. The window sets itself here and clears it when destroyed.
-WalkProgress* currentWaitWindow();
-void setCurrentWaitWindow(WalkProgress* progress);
-
-// First action of every folder step: without a current wait window it only says "go on".
-bool progressTick(const QString& folder);
+// What a walk without a display reports to: it always goes on.
+class NoProgress : public WalkProgress {
+public:
+    bool tick(const QString&) override { return true; }
+    void setStayOnTop(bool) override {}
+};

@@ -162,6 +162,14 @@ private:
 
 // Clicks Abort of the current wait window while the walk is at `folder`, as a user does who
 // clicks while that folder is being processed. Made before the walk starts.
+// The wait window on the screen, found as a user sees it, or null.
+inline WaitWindow* openWaitWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* wait = qobject_cast<WaitWindow*>(widget); wait && wait->isVisible())
+            return wait;
+    return nullptr;
+}
+
 class AbortWhenShowing {
 public:
     explicit AbortWhenShowing(const QString& folder) : folder_(folder) {
@@ -174,7 +182,7 @@ public:
 private:
     // Runs in the first tick's events of a new wait window, which show the first folder.
     void watch() {
-        auto* wait = dynamic_cast<WaitWindow*>(currentWaitWindow());
+        auto* wait = openWaitWindow();
         if (!wait || wait == watched_)
             return;
         watched_ = wait;

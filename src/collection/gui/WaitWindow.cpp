@@ -28,13 +28,9 @@ WaitWindow::WaitWindow() : QWidget(nullptr) {
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(ClientWidth, ClientHeight);
     createComponents();
-    setCurrentWaitWindow(this);
 }
 
-WaitWindow::~WaitWindow() {
-    if (currentWaitWindow() == this)
-        setCurrentWaitWindow(nullptr);
-}
+WaitWindow::~WaitWindow() = default;
 
 void WaitWindow::createComponents() {
     headerLabel_ = new QLabel(this);
@@ -70,13 +66,13 @@ void WaitWindow::createComponents() {
 }
 
 WalkResult WaitWindow::runWalk(const QString& caption, const QString& header,
-                               const std::function<WalkResult()>& walk) {
+                               const WalkWithProgress& walk) {
     WaitWindow wait;
     wait.setWindowTitle(caption);
     wait.headerLabel_->setText(header);
     wait.keepForeground_ = true;
     wait.show();
-    const WalkResult result = walk();
+    const WalkResult result = walk(wait);
     wait.keepForeground_ = false;
     return result;
 }

@@ -22,7 +22,7 @@ public:
     // The whole protocol around one walk: a fresh window, owned by the application, shown
     // with this caption and header while the walk runs, destroyed when it ends.
     static WalkResult runWalk(const QString& caption, const QString& header,
-                              const std::function<WalkResult()>& walk);
+                              const WalkWithProgress& walk);
 
     // Whether the window takes the foreground back when another window takes it.
     bool keepsForeground() const { return keepForeground_; }
