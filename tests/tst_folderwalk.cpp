@@ -126,8 +126,8 @@ private Q_SLOTS:
         QStringList ticked;
         QStringList processed;
         AbortWhenShowing abort(root + abortAt);
-        const WalkResult result =
-            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
+        const WalkResult result = WaitWindow::runWalk(
+            QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
                 return walkFolders(root, [&](const QString& folder) {
                     ticked << below(root, folder);
                     if (!progress.tick(folder))
@@ -260,8 +260,8 @@ private Q_SLOTS:
                 wait->close();
         });
         clock.start();
-        const WalkResult result =
-            WaitWindow::runWalk(QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
+        const WalkResult result = WaitWindow::runWalk(
+            QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
                 control<QLabel>(*openWaitWindow(), "lblCurrentFolder")
                     ->installEventFilter(&counter);
                 return walkFolders(dir.path(), [&](const QString& folder) {

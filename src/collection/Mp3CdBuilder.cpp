@@ -92,7 +92,8 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     }
     const QString stage = staging.path() + QLatin1Char('/');
     const WalkResult run =
-        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
+        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader,
+                   [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
     if (!run.completed) {
         qCDebug(collectionLog) << "copying the program:"
                                << (run.error.failed() ? run.error.message()

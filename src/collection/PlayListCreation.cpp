@@ -76,16 +76,15 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
         return run;
     }
     // The flush runs under the wait window too: it may take a while on a slow disk.
-    return runner_(QStringLiteral("Creating Playlists"),
-                   QStringLiteral("Currently creating playlist for folder:"),
-                   [&](WalkProgress& progress) {
-                       progress_ = &progress;
-                       // A run writes only into the tree it was given.
-                       const WalkResult run =
-                           flushed(walkFolders(baseFolder_, step, LinkScope::StayInside));
-                       progress_ = nullptr;
-                       return run;
-                   });
+    return runner_(
+        QStringLiteral("Creating Playlists"),
+        QStringLiteral("Currently creating playlist for folder:"), [&](WalkProgress& progress) {
+            progress_ = &progress;
+            // A run writes only into the tree it was given.
+            const WalkResult run = flushed(walkFolders(baseFolder_, step, LinkScope::StayInside));
+            progress_ = nullptr;
+            return run;
+        });
 }
 
 // One flush for each file system written to instead of one per playlist; a failure is a
