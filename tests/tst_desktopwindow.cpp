@@ -4,6 +4,7 @@
 #include "XSession.h"
 #include "platform/ConfigLocations.h"
 #include "settings/RegistryFile.h"
+#include "platform/gui/TrayWatcher.h"
 #include "startup/gui/TrayIcon.h"
 
 #include <QApplication>
@@ -206,6 +207,25 @@ private Q_SLOTS:
             QTest::qWait(300);
             QVERIFY2(!onTaskbar(window), qPrintable(QStringLiteral("round %1").arg(round)));
         }
+    }
+
+    // The watcher hears of every tray host that comes or goes, once each, and agrees with Qt.
+    void trayWatcherFollowsTheTrayHost() {
+        REQUIRE_SESSION();
+        QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        TrayWatcher watcher;
+        QList<bool> told;
+        connect(&watcher, &TrayWatcher::availabilityChanged, this,
+                [&told](bool available) { told << available; });
+        watcher.start();
+        QVERIFY(!watcher.isAvailable());
+        for (int round = 0; round < 2; ++round) {
+            REQUIRE_TRAY_HOST();
+            QTRY_VERIFY(watcher.isAvailable());
+            session_.stopTrayHost();
+            QTRY_VERIFY(!watcher.isAvailable());
+        }
+        QCOMPARE(told, QList<bool>({true, false, true, false}));
     }
 
     // A tray starting after the program takes the window off the taskbar; one ending while the

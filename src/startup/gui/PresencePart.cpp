@@ -4,13 +4,13 @@
 #include "TrayIcon.h"
 
 #include "platform/gui/TaskbarButton.h"
+#include "platform/gui/TrayWatcher.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/gui/WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
 
@@ -19,18 +19,19 @@ PresencePart::PresencePart(WindowServices& window) : QObject(&window.widget()), 
     createTrayIcon();
     autoPlayTimer_ = new QTimer(&window_.widget());
     autoPlayTimer_->setObjectName(QStringLiteral("timerAutoPlayOnce"));
-    autoPlayTimer_->setInterval(100);
+    // Once the message loop runs, and no later: the window waits for it to be shown.
+    autoPlayTimer_->setInterval(0);
     connect(autoPlayTimer_, &QTimer::timeout, this, &PresencePart::autoPlay);
     closeTimer_ = new QTimer(&window_.widget());
     closeTimer_->setObjectName(QStringLiteral("timerSuicide"));
     closeTimer_->setInterval(5000);
     connect(closeTimer_, &QTimer::timeout, &window_.widget(), &QWidget::close);
-    // A tray host can start or end at any time; nothing tells a program that portably.
-    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
-    trayWatch_ = new QTimer(this);
-    trayWatch_->setInterval(500);
-    connect(trayWatch_, &QTimer::timeout, this, &PresencePart::watchTray);
+    // A tray host can start or end at any time; the display tells when. Known before the
+    // first show, so a window meant for the tray never gets a taskbar button.
+    trayWatch_ = new TrayWatcher(this);
+    connect(trayWatch_, &TrayWatcher::availabilityChanged, this, &PresencePart::trayChanged);
     trayWatch_->start();
+    trayAvailable_ = trayWatch_->isAvailable();
 }
 
 PresencePart::~PresencePart() = default;
@@ -54,7 +55,8 @@ void PresencePart::createTrayMenu() {
 void PresencePart::createTrayIcon() {
     trayIcon_ = new TrayIcon(&window_.widget());
     trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
-    trayIcon_->setActive(true);
+    // Activated by the icon placement only where wanted: a notification-area icon costs a
+    // look for the desktop's tray services before the window can show.
     trayIcon_->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
     trayIcon_->setToolTip(QStringLiteral("Platterbox v1.3 by Varnholt"));
     connect(trayIcon_, &TrayIcon::clicked, this, &PresencePart::restore);
@@ -81,8 +83,7 @@ void PresencePart::applyIconPlacement() {
     TaskbarButton::setVisible(&window_.widget(), effectivePlacement() != IconPlacement::SystemTray);
 }
 
-void PresencePart::watchTray() {
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+void PresencePart::trayChanged(bool available) {
     if (available == trayAvailable_)
         return;
     trayAvailable_ = available;
@@ -94,7 +95,8 @@ void PresencePart::watchTray() {
         return;
     }
     applyIconPlacement();
-    if (available && effectivePlacement() == IconPlacement::SystemTray && window_.widget().isMinimized())
+    if (available && effectivePlacement() == IconPlacement::SystemTray &&
+        window_.widget().isMinimized())
         moveToTray();
 }
 

@@ -7,6 +7,7 @@ class WindowServices;
 class QMenu;
 class QTimer;
 class TrayIcon;
+class TrayWatcher;
 enum class IconPlacement : qint32;
 
 // Where the program shows itself (taskbar button, tray icon or both), minimising, hiding and
@@ -41,14 +42,14 @@ private:
     IconPlacement effectivePlacement() const;
     void moveToTray();
     // A tray host came or went.
-    void watchTray();
+    void trayChanged(bool available);
 
     WindowServices& window_;
     TrayIcon* trayIcon_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QTimer* autoPlayTimer_ = nullptr;
     QTimer* closeTimer_ = nullptr;
-    QTimer* trayWatch_ = nullptr;
+    TrayWatcher* trayWatch_ = nullptr;
     bool trayAvailable_ = false;
     bool inTray_ = false;
     // The window is being taken from the taskbar to the tray: not a restore by the user.
