@@ -14,7 +14,7 @@ public:
     explicit TrayWatcher(QObject* owner = nullptr);
     ~TrayWatcher() override;
 
-    // Starts watching and takes the first look (one round trip to the X server at most).
+    // Starts watching and takes the first look (two round trips to the X server).
     void start();
     bool isAvailable() const { return available_; }
 
