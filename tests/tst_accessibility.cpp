@@ -21,28 +21,17 @@ class TestAccessibility : public QObject {
     QTemporaryDir dir_;
 
     static bool isInteractive(QAccessible::Role role) {
-        switch (role) {
-        case QAccessible::PushButton:
-        case QAccessible::ButtonMenu:
-        case QAccessible::CheckBox:
-        case QAccessible::RadioButton:
-        case QAccessible::EditableText:
-        case QAccessible::SpinBox:
-        case QAccessible::List:
-        case QAccessible::ComboBox:
-        case QAccessible::PageTabList:
-            return true;
-        default:
-            return false;
-        }
+        using A = QAccessible;
+        return QList<A::Role>{A::PushButton,  A::ButtonMenu,   A::CheckBox,
+                              A::RadioButton, A::EditableText, A::SpinBox,
+                              A::List,        A::ComboBox,     A::PageTabList}
+            .contains(role);
     }
 
     // Radio buttons of one group are one Tab stop (the checked one); arrows move within it.
     static bool reachedByTab(const QWidget* widget) {
-        if (!widget)
-            return false;
         if (!qobject_cast<const QRadioButton*>(widget))
-            return widget->focusPolicy() & Qt::TabFocus;
+            return widget && (widget->focusPolicy() & Qt::TabFocus);
         const QList<QRadioButton*> group =
             widget->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
         return std::any_of(group.cbegin(), group.cend(), [](const QRadioButton* radio) {
@@ -50,7 +39,7 @@ class TestAccessibility : public QObject {
         });
     }
 
-    // "role name: problem" for every interactive element below `node` that lacks a name or
+    // "name: problem" for every interactive element below `node` that lacks a name or
     // cannot be reached by Tab; `found` counts them all.
     static void walk(QAccessibleInterface* node, QStringList& problems, int& found) {
         for (int i = 0; i < node->childCount(); ++i) {
@@ -60,8 +49,7 @@ class TestAccessibility : public QObject {
             if (isInteractive(child->role())) {
                 ++found;
                 const auto* widget = qobject_cast<const QWidget*>(child->object());
-                const QString what = QString::number(child->role(), 16) + QLatin1Char(' ') +
-                                     (widget ? widget->objectName() : QString());
+                const QString what = widget ? widget->objectName() : QStringLiteral("?");
                 if (child->text(QAccessible::Name).trimmed().isEmpty())
                     problems << what + QStringLiteral(": no name");
                 if (!reachedByTab(widget))
