@@ -2,9 +2,13 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "XSession.h"
+#include "collection/gui/WaitWindow.h"
 #include "platform/ConfigLocations.h"
+#include "platform/gui/QtDialogs.h"
 #include "settings/RegistryFile.h"
 #include "platform/gui/TrayWatcher.h"
+#include "settings/gui/HelpDialog.h"
+#include "startup/gui/CountdownDialog.h"
 #include "startup/gui/TrayIcon.h"
 
 #include <QApplication>
@@ -84,6 +88,40 @@ class TestDesktopWindow : public QObject {
     }
 
     static constexpr int Withdrawn = 0, Normal = 1, Iconic = 3;
+
+    enum Shown { Preferences, Help, Countdown, MessageBox, AddPlaylists, Wait };
+
+    // What is wrong with the program's windows on the screen: in the tray placement each one
+    // skips the taskbar, otherwise none does; every one but the main window is transient for it.
+    QString misplacedWindows(MainWindow& window, bool tray) const {
+        const unsigned main = windowId(window);
+        QStringList wrong;
+        QList<unsigned> clients = session_.clientWindows(QCoreApplication::applicationPid());
+        if (clients.size() == clients.count(main))
+            return QStringLiteral("no window shown besides the main window");
+        for (unsigned client : clients) {
+            const bool skips = session_.netWmState(client).contains("_NET_WM_STATE_SKIP_TASKBAR");
+            if (tray != skips)
+                wrong << session_.title(client) + (skips ? QStringLiteral(" skips the taskbar")
+                                                         : QStringLiteral(" is on the taskbar"));
+            if (client != main && session_.transientFor(client) != main)
+                wrong << session_.title(client) + QStringLiteral(" is not transient for the main");
+        }
+        return wrong.join(QLatin1String(", "));
+    }
+
+    // Opens a modal window, runs the inspection once it is up, and closes it.
+    static void whileModal(const std::function<void()>& open,
+                           const std::function<void()>& inspect) {
+        QTimer::singleShot(0, [&inspect] {
+            QWidget* modal = nullptr;
+            if (QTest::qWaitFor([&modal] { return (modal = QApplication::activeModalWidget()); }))
+                inspect();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+        });
+        open();
+    }
 
 public:
     explicit TestDesktopWindow(XSession& session) : session_(session) {}
@@ -226,6 +264,20 @@ private Q_SLOTS:
             QTRY_VERIFY(!watcher.isAvailable());
         }
         QCOMPARE(told, QList<bool>({true, false, true, false}));
+        // A host that comes, goes and comes again before a later watcher's first look: the news
+        // reaches it afterwards (the display reports to the connection) and changes nothing.
+        REQUIRE_TRAY_HOST();
+        session_.stopTrayHost();
+        REQUIRE_TRAY_HOST();
+        TrayWatcher later;
+        QList<bool> laterTold;
+        connect(&later, &TrayWatcher::availabilityChanged, this,
+                [&laterTold](bool available) { laterTold << available; });
+        later.start();
+        QVERIFY(later.isAvailable());
+        session_.stopTrayHost();
+        QTRY_VERIFY(!later.isAvailable());
+        QCOMPARE(laterTold, QList<bool>({true, false}));
     }
 
     // A tray starting after the program takes the window off the taskbar; one ending while the
@@ -276,6 +328,76 @@ private Q_SLOTS:
             QTRY_COMPARE(session_.wmState(windowId(window)), Iconic);
         QVERIFY(timerOf(window, "timerSuicide")->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    }
+
+    void noTaskbarButtonInTheTray_data() {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("windowInTray");
+        QTest::newRow("Preferences") << int(Preferences) << true << false;
+        QTest::newRow("Help") << int(Help) << true << false;
+        QTest::newRow("countdown") << int(Countdown) << true << false;
+        QTest::newRow("countdown, window in the tray") << int(Countdown) << true << true;
+        QTest::newRow("message box") << int(MessageBox) << true << false;
+        QTest::newRow("message box, window in the tray") << int(MessageBox) << true << true;
+        QTest::newRow("Add Playlists") << int(AddPlaylists) << true << false;
+        QTest::newRow("wait window") << int(Wait) << true << false;
+        QTest::newRow("Preferences, taskbar placement") << int(Preferences) << false << false;
+    }
+
+    // While any window of the program is shown in the tray placement, none has a taskbar
+    // button; the taskbar placement leaves the dialogs' buttons alone.
+    void noTaskbarButtonInTheTray() {
+        REQUIRE_SESSION();
+        QFETCH(int, shown);
+        QFETCH(bool, tray);
+        QFETCH(bool, windowInTray);
+        if (tray)
+            REQUIRE_TRAY_HOST();
+        writeRegistry(tray ? 1 : 0);
+        MainWindow& window = start(QByteArray());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(onTaskbar(window), !tray);
+        if (windowInTray) {
+            minimise(window);
+            QTRY_VERIFY(!window.isVisible());
+        }
+        QString wrong = QStringLiteral("never inspected");
+        const auto inspect = [&] {
+            if (!QTest::qWaitFor([&] { return (wrong = misplacedWindows(window, tray)).isEmpty(); },
+                                 3000))
+                wrong += QStringLiteral(" (for 3 s)");
+        };
+        switch (Shown(shown)) {
+        case Preferences:
+            whileModal([&] { buttonOf(window, "btnOptions")->click(); }, inspect);
+            break;
+        case Help: {
+            HelpDialog help(&window);
+            help.show();
+            inspect();
+            break;
+        }
+        case Countdown:
+            whileModal([&] { runCountdown(60, QStringLiteral("Wait"), &window); }, inspect);
+            break;
+        case MessageBox: {
+            QtDialogs boxes(&window);
+            whileModal([&] { boxes.showMessage(QStringLiteral("Done")); }, inspect);
+            break;
+        }
+        case AddPlaylists:
+            whileModal([&] { buttonOf(window, "btnAddPL")->click(); }, inspect);
+            break;
+        case Wait:
+            WaitWindow::runWalk(QStringLiteral("Wait"), QStringLiteral("Searching"),
+                                [&](WalkProgress&) {
+                                    inspect();
+                                    return WalkResult{true};
+                                });
+            break;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
     // Window titles are the program's own texts, whole: the toolkit adds nothing to them.

@@ -5,12 +5,14 @@
 #include <QtTest>
 
 // What `cmake --install` (and so the Debian package) puts in place, checked on a fresh install
-// tree: the command, menu entry, icons, metainfo and manual page, and the distribution's
-// validators accept them.
+// tree: the command, menu entry, icons, metainfo, manual page, copyright file and changelog,
+// and the distribution's validators accept them and the package.
 class TestPackaging : public QObject {
     Q_OBJECT
 
     QTemporaryDir prefix_;
+    QTemporaryDir packageFolder_;
+    QString deb_; // made by debianPackage()
 
     QString installed(const QString& relative) const { return prefix_.filePath(relative); }
 
@@ -37,19 +39,43 @@ private Q_SLOTS:
     void installsTheCommandAndItsFiles() {
         const QFileInfo command(installed(QStringLiteral("bin/platterbox")));
         QVERIFY(command.isFile() && command.isExecutable());
-        QCOMPARE(TestSupport::readBytes(command.filePath()),
-                 TestSupport::readBytes(QStringLiteral(PLATTERBOX_BINARY)));
         for (const char* file : {"share/applications/platterbox.desktop",
                                  "share/icons/hicolor/scalable/apps/platterbox.svg",
                                  "share/metainfo/net.varnholt.Platterbox.metainfo.xml",
-                                 "share/man/man1/platterbox.1.gz"})
+                                 "share/doc/platterbox/copyright"})
             QVERIFY2(QFileInfo(installed(QString::fromUtf8(file))).isFile(), file);
         QVERIFY(TestSupport::readBytes(
                     installed(QStringLiteral("share/applications/platterbox.desktop")))
                     .contains("\nExec=platterbox\n"));
-        // The man page is gzip data.
-        QVERIFY(TestSupport::readBytes(installed(QStringLiteral("share/man/man1/platterbox.1.gz")))
-                    .startsWith("\x1f\x8b"));
+        // The man page and the changelog are gzip data.
+        for (const char* file :
+             {"share/man/man1/platterbox.1.gz", "share/doc/platterbox/changelog.gz"})
+            QVERIFY2(
+                TestSupport::readBytes(installed(QString::fromUtf8(file))).startsWith("\x1f\x8b"),
+                file);
+    }
+
+    // Only the build-tree program, the one MP3CD copies beside its own lib/, searches there.
+    void librarySearchPath_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("searchPath");
+        QTest::newRow("build tree")
+            << QStringLiteral(PLATTERBOX_BINARY) << QByteArray("Library rpath: [$ORIGIN/lib]");
+        QTest::newRow("installed") << installed(QStringLiteral("bin/platterbox")) << QByteArray();
+    }
+
+    void librarySearchPath() {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, searchPath);
+        QProcess readelf;
+        readelf.start(QStringLiteral("readelf"), {QStringLiteral("--dynamic"), program});
+        QVERIFY(readelf.waitForFinished());
+        QCOMPARE(readelf.exitCode(), 0);
+        QByteArray found;
+        for (const QByteArray& line : readelf.readAll().split('\n'))
+            if (line.contains("(RPATH)") || line.contains("(RUNPATH)"))
+                found = line.mid(line.indexOf("Library "));
+        QCOMPARE(found, searchPath);
     }
 
     void rendersThePngIconSizes_data() {
@@ -77,18 +103,18 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(QStringLiteral("dpkg-shlibdeps")).isEmpty() ||
             !QFileInfo(cpack).isExecutable())
             QSKIP("needs cpack and dpkg-shlibdeps (Debian packages cmake, dpkg-dev)");
-        QTemporaryDir out;
+        const QString out = packageFolder_.path();
         QProcess packaging;
         packaging.setWorkingDirectory(QStringLiteral(PLATTERBOX_BUILD_DIR));
         packaging.setProcessChannelMode(QProcess::MergedChannels);
-        packaging.start(
-            cpack, {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()});
+        packaging.start(cpack,
+                        {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out});
         QVERIFY(packaging.waitForFinished(120000));
         QVERIFY2(packaging.exitCode() == 0, packaging.readAll().constData());
         const QStringList debs =
-            QDir(out.path()).entryList({QStringLiteral("platterbox_*_*.deb")}, QDir::Files);
+            QDir(out).entryList({QStringLiteral("platterbox_*_*.deb")}, QDir::Files);
         QCOMPARE(debs.size(), 1);
-        const QString deb = out.filePath(debs.first());
+        const QString deb = packageFolder_.filePath(debs.first());
 
         QProcess field;
         field.start(QStringLiteral("dpkg-deb"),
@@ -107,8 +133,32 @@ private Q_SLOTS:
              {" ./usr/bin/platterbox\n", "/applications/platterbox.desktop\n",
               "/hicolor/scalable/apps/platterbox.svg\n", "/hicolor/48x48/apps/platterbox.png\n",
               "/hicolor/256x256/apps/platterbox.png\n",
-              "/metainfo/net.varnholt.Platterbox.metainfo.xml\n", "/man/man1/platterbox.1.gz\n"})
+              "/metainfo/net.varnholt.Platterbox.metainfo.xml\n", "/man/man1/platterbox.1.gz\n",
+              "/doc/platterbox/copyright\n", "/doc/platterbox/changelog.gz\n"})
             QVERIFY2(listing.contains(file), file);
+        deb_ = deb;
+    }
+
+    // The distribution's package checker finds no error and no warning.
+    void lintianAcceptsThePackage() {
+        const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+        if (lintian.isEmpty())
+            QSKIP("lintian is not installed (scripts/deps installs it)");
+        if (deb_.isEmpty())
+            QSKIP("no package was made (see debianPackage)");
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        // Lintian only advises against root, which test machines often are.
+        process.start(lintian, {QStringLiteral("--allow-root"), deb_});
+        QVERIFY(process.waitForFinished(300000));
+        const QByteArray output = process.readAll();
+        QStringList faults;
+        for (const QByteArray& line : output.split('\n'))
+            if (line.startsWith("E: ") || line.startsWith("W: "))
+                faults.append(QString::fromUtf8(line));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                 output.constData());
     }
 
     void validatorsAccept_data() {

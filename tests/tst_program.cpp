@@ -38,6 +38,58 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY),
                             path(QStringLiteral("cd/Platterbox/Platterbox"))));
         writeBytes(path(QStringLiteral("answers")), QByteArray());
+        QVERIFY(QDir().mkpath(path(QStringLiteral("cli/bin"))));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("cli/run"))));
+        QFile::setPermissions(path(QStringLiteral("cli/run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY),
+                            path(QStringLiteral("cli/bin/Platterbox"))));
+    }
+
+    void options_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray usage = "Usage: Platterbox [PROGRAM]\n";
+        const QByteArray version = "Platterbox 1.3\n";
+        QTest::newRow("--help") << "--help" << 0 << usage << QByteArray();
+        QTest::newRow("-h") << "-h" << 0 << usage << QByteArray();
+        QTest::newRow("--version") << "--version" << 0 << version << QByteArray();
+        QTest::newRow("-v") << "-v" << 0 << version << QByteArray();
+        QTest::newRow("--frobnicate") << "--frobnicate" << 2 << QByteArray() << usage;
+        QTest::newRow("-x") << "-x" << 2 << QByteArray() << usage;
+    }
+
+    // Answered and ended before any settings, INI file or single-instance channel is touched.
+    void options() {
+        QFETCH(QString, option);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("cli/run")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("cli/config")));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(path(QStringLiteral("cli/bin/Platterbox")), {option});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QByteArray stdOut = program.readAllStandardOutput();
+        const QByteArray stdErr = program.readAllStandardError();
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), stdOut.constData());
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), stdErr.constData());
+        if (!out.startsWith("Platterbox")) // the whole usage, not only its first line
+            QVERIFY(QByteArray(stdOut + stdErr).contains("\n  -v, --version  "));
+        const auto entries = [this](const char* folder) {
+            return QDir(path(QLatin1String(folder)))
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        };
+        // Qt makes a missing runtime folder, so it is there already, as on a desktop.
+        QCOMPARE(entries("cli"), QStringList({QStringLiteral("bin"), QStringLiteral("run")}));
+        QCOMPARE(entries("cli/bin"), QStringList{QStringLiteral("Platterbox")});
+        QCOMPARE(entries("cli/run"), QStringList());
     }
 
     void autoPlaysHidesAndClosesItself() {

@@ -187,6 +187,27 @@ QByteArrayList XSession::netWmState(unsigned window) const {
     return names;
 }
 
+namespace {
+QList<uint32_t> words(const QByteArray& value) {
+    QList<uint32_t> result(value.size() / 4);
+    memcpy(result.data(), value.constData(), size_t(result.size()) * 4);
+    return result;
+}
+} // namespace
+
+QList<unsigned> XSession::clientWindows(qint64 processId) const {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    QList<unsigned> windows;
+    for (uint32_t window : words(property(root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)))
+        if (words(property(window, "_NET_WM_PID", XCB_ATOM_CARDINAL)).value(0) == processId)
+            windows << window;
+    return windows;
+}
+
+unsigned XSession::transientFor(unsigned window) const {
+    return words(property(window, "WM_TRANSIENT_FOR", XCB_ATOM_WINDOW)).value(0);
+}
+
 QRect XSession::frameRect(unsigned window) const {
     // The frame is the ancestor just below the root.
     xcb_window_t frame = window;

@@ -33,6 +33,10 @@ public:
     QByteArrayList netWmState(unsigned window) const;
     // The window manager's frame around a client window, in root coordinates.
     QRect frameRect(unsigned window) const;
+    // The client windows the window manager lists (_NET_CLIENT_LIST) of one process.
+    QList<unsigned> clientWindows(qint64 processId) const;
+    // WM_TRANSIENT_FOR of a client window; 0 when it has none.
+    unsigned transientFor(unsigned window) const;
     // The title the window manager shows (_NET_WM_NAME, else WM_NAME).
     QString title(unsigned window) const;
 

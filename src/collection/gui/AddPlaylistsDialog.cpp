@@ -69,6 +69,8 @@ QWidget* AddPlaylistsDialog::createPanel() {
     fileEdit_->setToolTip(fileHint);
     fileBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFileBrowse"), panel);
     fileBrowseButton_->setToolTip(QStringLiteral("Pop the file open dialog"));
+    fileEdit_->setAccessibleName(QStringLiteral("Playlist file"));
+    fileBrowseButton_->setAccessibleName(QStringLiteral("Browse for the playlist file"));
     folderRadio_ = new QRadioButton(QStringLiteral("Add all playlists in folder:"), panel);
     folderRadio_->setObjectName(QStringLiteral("folderRadio"));
     folderRadio_->setToolTip(folderHint);
@@ -77,6 +79,8 @@ QWidget* AddPlaylistsDialog::createPanel() {
     folderEdit_->setToolTip(folderHint);
     folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
     folderBrowseButton_->setToolTip(QStringLiteral("Pop the browse for folder dialog"));
+    folderEdit_->setAccessibleName(QStringLiteral("Playlists folder"));
+    folderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the playlists folder"));
     subFoldersCheck_ = new QCheckBox(QStringLiteral("Also scan sub-folders"), panel);
     subFoldersCheck_->setObjectName(QStringLiteral("subFoldersCheck"));
     subFoldersCheck_->setToolTip(QStringLiteral("Add all playlists in sub folders of the specified "

@@ -58,6 +58,8 @@ QWidget* CreatePlaylistsDialog::createPanel() {
     baseFolderEdit_->setObjectName(QStringLiteral("baseFolderEdit"));
     baseFolderEdit_->setToolTip(baseHint);
     baseFolderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolder"), panel);
+    baseLabel->setBuddy(baseFolderEdit_);
+    baseFolderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the base folder"));
     inMusicFoldersRadio_ =
         new QRadioButton(QStringLiteral("Create playlists in the MP3 folders"), panel);
     inMusicFoldersRadio_->setObjectName(QStringLiteral("inMusicFoldersRadio"));
@@ -73,6 +75,7 @@ QWidget* CreatePlaylistsDialog::createPanel() {
     playlistsFolderEdit_->setObjectName(QStringLiteral("playlistsFolderEdit"));
     playlistsFolderEdit_->setToolTip(QStringLiteral("Specify a sub-folder name"));
     playlistsFolderEdit_->setMaximumWidth(100);
+    playlistsFolderEdit_->setAccessibleName(QStringLiteral("Playlists sub-folder"));
     sortCheck_ = new QCheckBox(QStringLiteral("Sort playlists"), panel);
     sortCheck_->setObjectName(QStringLiteral("sortCheck"));
     sortCheck_->setToolTip(QStringLiteral("Playlists created will contain sorted files"));

@@ -34,6 +34,7 @@ Mp3CdWizard::Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& pr
     createComponents();
     resize(336, 256);
     folderEdit_->setText(vars.mp3Cd.folder);
+    folderEdit_->setFocus();
 }
 
 Mp3CdInputs Mp3CdWizard::inputs() const {
@@ -47,6 +48,9 @@ void Mp3CdWizard::createComponents() {
     infoText_ = new QPlainTextEdit(InfoText, this);
     infoText_->setObjectName(QStringLiteral("memoInfo"));
     infoText_->setReadOnly(true);
+    // Read only, yet a keyboard user can still move through it and a screen reader reads it.
+    infoText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    infoText_->setAccessibleName(QStringLiteral("About the MP3CD Wizard"));
     infoText_->setFrameStyle(QFrame::NoFrame);
     infoText_->setBackgroundRole(QPalette::Window);
     infoText_->viewport()->setAutoFillBackground(false);
@@ -83,6 +87,8 @@ QWidget* Mp3CdWizard::createFolderPanel() {
     folderEdit_ = new QLineEdit(panel);
     folderEdit_->setObjectName(QStringLiteral("folderEdit"));
     folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    folderLabel->setBuddy(folderEdit_);
+    folderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the MP3CD base folder"));
     row->addWidget(folderEdit_);
     row->addWidget(folderBrowseButton_);
     layout->addLayout(row);

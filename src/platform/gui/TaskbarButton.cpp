@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -111,10 +112,9 @@ private:
     bool visible_ = true;
 };
 
-MapWatch* mapWatch(QWidget* window) {
-    auto* watch = dynamic_cast<MapWatch*>(
+MapWatch* existingMapWatch(QWidget* window) {
+    return dynamic_cast<MapWatch*>(
         window->findChild<QObject*>(QLatin1String(MapWatch::Name), Qt::FindDirectChildrenOnly));
-    return watch ? watch : new MapWatch(window);
 }
 
 } // namespace
@@ -129,13 +129,20 @@ void setVisible(QWidget* window, bool visible) {
     xcb_connection_t* c = connection();
     if (!c || !window)
         return;
-    mapWatch(window)->setButtonVisible(visible);
+    MapWatch* watch = existingMapWatch(window);
+    // Only a window that has been off the taskbar needs watching.
+    if (!watch && !visible)
+        watch = new MapWatch(window);
+    if (watch)
+        watch->setButtonVisible(visible);
     const SkipAtoms atoms = skipAtoms(c);
     const auto id = xcb_window_t(window->winId());
     // Nothing to do keeps a shown window from being hidden and shown again.
     if (currentStates(c, id, atoms.state).contains(atoms.skipTaskbar) != visible)
         return;
-    if (!window->isVisible()) {
+    // A widget is visible from its show event on, before its window is mapped.
+    const QWindow* handle = window->windowHandle();
+    if (!handle || !handle->isVisible()) {
         writeStateProperty(c, id, atoms, visible);
     } else if (!visible) {
         sendStateMessage(c, id, atoms, false);

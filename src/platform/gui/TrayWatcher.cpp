@@ -68,11 +68,15 @@ public:
                 XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                 XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
         // Asked after the selection is watched, so no change falls between the two.
+        watcher_.setAvailable(hasOwner());
+        return true;
+    }
+
+    bool hasOwner() const {
         Reply<xcb_get_selection_owner_reply_t> owner(
             xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, selection_), nullptr),
             &free);
-        watcher_.setAvailable(owner && owner->owner != XCB_NONE);
-        return true;
+        return owner && owner->owner != XCB_NONE;
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -84,8 +88,9 @@ public:
         const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
         if (notify->selection != selection_)
             return false;
-        watcher_.setAvailable(notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
-                              notify->owner != XCB_NONE);
+        // The server keeps reporting to this connection for an earlier watcher too, so a
+        // notification may predate the first look: the owner now is asked, not the event's.
+        watcher_.setAvailable(hasOwner());
         return false;
     }
 

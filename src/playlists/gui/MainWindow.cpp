@@ -80,6 +80,9 @@ QToolButton* MainWindow::addToolButton(const QString& name, const QString& capti
     button->setObjectName(name);
     button->setText(caption);
     button->setToolTip(hint);
+    // Read out even when hints are switched off.
+    button->setAccessibleName(caption);
+    button->setAccessibleDescription(hint);
     button->setIcon(QIcon(QLatin1String(":/icons/") + icon + QLatin1String(".svg")));
     toolBar_->addWidget(button);
     return button;
@@ -143,6 +146,8 @@ void MainWindow::createLists() {
     splitter_->setOpaqueResize(true);
     playlistView_ = createListView(QStringLiteral("lbPlayLists"));
     songView_ = createListView(QStringLiteral("lbMP3Songs"));
+    playlistView_->setAccessibleName(QStringLiteral("Playlists"));
+    songView_->setAccessibleName(QStringLiteral("Songs"));
     playlistView_->setModel(playlists_.get());
     playlistView_->setSelectionModel(playlists_->selectionModel());
     songView_->setModel(songs_.get());
@@ -153,6 +158,15 @@ void MainWindow::createLists() {
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
+    // The lists come first, so the window opens with the playlists focused and Enter plays
+    // them; Tab then goes on to the songs and the toolbar.
+    QWidget* previous = songView_;
+    for (QWidget* button : toolBar_->findChildren<ToolBarButton*>()) {
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    setTabOrder(playlistView_, songView_);
+    playlistView_->setFocus();
     connect(playlists_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::playlistFocusChanged);
     connect(playlists_.get(), &QAbstractItemModel::rowsRemoved, this,

@@ -1,5 +1,6 @@
 #include "ToolBarButton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionToolButton>
 
@@ -7,7 +8,8 @@ ToolBarButton::ToolBarButton(const QSize& size, QWidget* parent)
     : QToolButton(parent), fixedSize_(size) {
     setFixedSize(size);
     setAutoRaise(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab, but a click leaves the focus in the list it acts on.
+    setFocusPolicy(Qt::TabFocus);
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setIconSize(QSize(16, 16));
     QFont small = font();
@@ -15,12 +17,21 @@ ToolBarButton::ToolBarButton(const QSize& size, QWidget* parent)
     setFont(small);
 }
 
+void ToolBarButton::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the focused button rather than reaching the window's key table.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
+}
+
 void ToolBarButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QStyleOptionToolButton option;
     initStyleOption(&option);
     // The raised frame of a flat button under the mouse or pressed.
-    if (isEnabled() && (underMouse() || isDown())) {
+    if (isEnabled() && (underMouse() || isDown() || hasFocus())) {
         option.text.clear();
         option.icon = QIcon();
         style()->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, this);

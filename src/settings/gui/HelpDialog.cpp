@@ -84,10 +84,13 @@ void HelpDialog::createText() {
          {QStringLiteral("Instructions"), QStringLiteral("History"), QStringLiteral("Future")})
         tabs_->addTab(caption);
     tabs_->setCurrentIndex(Instructions);
+    tabs_->setAccessibleName(QStringLiteral("Help topics"));
 
     textView_ = new QPlainTextEdit(this);
     textView_->setObjectName(QStringLiteral("textView"));
     textView_->setReadOnly(true);
+    textView_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    textView_->setAccessibleName(QStringLiteral("Help text"));
     textView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textView_->setMinimumSize(60, 60);
     QPalette palette = textView_->palette();

@@ -135,6 +135,7 @@ void PreferencesDialog::createGeneralRow() {
     customVerbEdit_ =
         named(new QLineEdit(verbGroup_), QStringLiteral("customVerbEdit"), commandHint);
     verbGroup_->grid()->addWidget(customVerbEdit_, int(PlayVerb::Custom), 1);
+    customVerbEdit_->setAccessibleName(QStringLiteral("Other play command"));
     createMiscGroup();
     iconGroup_ = new RadioGroup(
         QStringLiteral("iconGroup"), QStringLiteral("Program's Icon"),
@@ -183,6 +184,7 @@ void PreferencesDialog::createAutoPlayGroup() {
         newCheckBox(QStringLiteral("autoPlayDelayCheck"),
                     QStringLiteral("Delay (seconds) before playing:"), delayHint, true, g);
     autoPlayDelaySpin_ = newSpinEdit(QStringLiteral("autoPlayDelaySpin"), delayHint, 5, g);
+    autoPlayDelaySpin_->setAccessibleName(QStringLiteral("Delay before playing (seconds)"));
     hideWhileAutoPlayingCheck_ = newCheckBox(
         QStringLiteral("hideWhileAutoPlayingCheck"), QStringLiteral("Hide program on auto play"),
         QStringLiteral("If checked, Platterbox will be hidden on AutoPlay"), true, g);
@@ -190,6 +192,7 @@ void PreferencesDialog::createAutoPlayGroup() {
         newCheckBox(QStringLiteral("closeAfterAutoPlayCheck"),
                     QStringLiteral("Close program after delay (seconds):"), closeHint, true, g);
     closeDelaySpin_ = newSpinEdit(QStringLiteral("closeDelaySpin"), closeHint, 30, g);
+    closeDelaySpin_->setAccessibleName(QStringLiteral("Delay before closing (seconds)"));
 
     auto* grid = new QGridLayout(autoPlayGroup_);
     grid->setColumnMinimumWidth(0, Indent);

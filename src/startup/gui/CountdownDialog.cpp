@@ -50,9 +50,12 @@ void CountdownDialog::createControls() {
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QString(), this);
     cancelButton_->setObjectName(QStringLiteral("btnCancel"));
     cancelButton_->setToolTip(QStringLiteral("Don't AutoPlay / Open program normally"));
+    // Glyphs only: the hints are their names.
+    cancelButton_->setAccessibleName(cancelButton_->toolTip());
     playNowButton_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), this);
     playNowButton_->setObjectName(QStringLiteral("btnOK"));
     playNowButton_->setToolTip(QStringLiteral("Play Now"));
+    playNowButton_->setAccessibleName(playNowButton_->toolTip());
     playNowButton_->setDefault(true);
     connect(playNowButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);

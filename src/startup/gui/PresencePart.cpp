@@ -10,11 +10,14 @@
 #include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QWindow>
 
 PresencePart::PresencePart(WindowServices& window) : QObject(&window.widget()), window_(window) {
+    // Every window of the program passes here when it is shown, dialogs made anywhere too.
+    qApp->installEventFilter(this);
     createTrayMenu();
     createTrayIcon();
     autoPlayTimer_ = new QTimer(&window_.widget());
@@ -81,6 +84,26 @@ void PresencePart::applyIconPlacement() {
     // The icon stays wanted without a tray: it shows itself when one comes.
     trayIcon_->setActive(placement() != IconPlacement::Taskbar);
     TaskbarButton::setVisible(&window_.widget(), effectivePlacement() != IconPlacement::SystemTray);
+}
+
+bool PresencePart::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType())
+        placeOwnedWindow(*static_cast<QWidget*>(watched));
+    return false;
+}
+
+void PresencePart::placeOwnedWindow(QWidget& shown) {
+    QWidget& main = window_.widget();
+    const Qt::WindowType type = shown.windowType();
+    if (&shown == &main || !shown.isWindow() || (type != Qt::Dialog && type != Qt::Window))
+        return;
+    const bool offTaskbar = effectivePlacement() == IconPlacement::SystemTray;
+    // Before the window is mapped: the window manager reads both when it takes it on.
+    if (offTaskbar && !shown.parentWidget() && shown.windowHandle()) {
+        main.winId();
+        shown.windowHandle()->setTransientParent(main.windowHandle());
+    }
+    TaskbarButton::setVisible(&shown, !offTaskbar);
 }
 
 void PresencePart::trayChanged(bool available) {

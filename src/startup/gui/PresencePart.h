@@ -6,6 +6,7 @@
 class WindowServices;
 class QMenu;
 class QTimer;
+class QWidget;
 class TrayIcon;
 class TrayWatcher;
 enum class IconPlacement : qint32;
@@ -30,7 +31,13 @@ public:
     // The window is in the tray: hidden by a minimise or the auto-play hide, not closed.
     bool inTray() const { return inTray_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // In the tray placement no window of the program may have a taskbar button: each one
+    // shown is kept off it and made transient for the main window.
+    void placeOwnedWindow(QWidget& shown);
     void createTrayIcon();
     void createTrayMenu();
     void autoPlay();

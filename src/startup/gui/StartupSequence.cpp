@@ -15,11 +15,15 @@
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/HelpDialog.h"
+#include "startup/CommandLine.h"
 #include "startup/HandOffPath.h"
 #include "startup/Installation.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 // The placeholder, the main window and the help dialog, then the message loop until the main
@@ -50,9 +54,30 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
     // The handler goes with this scope; later copies are not served any more.
     instances.setHandler({});
 }
+void print(const QString& text, FILE* stream) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+QString invokedName(char* argv[]) {
+    return QFileInfo(QFile::decodeName(argv[0])).fileName();
+}
 } // namespace
 
 int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
+    // Help and version need no display, so they are answered before Qt looks for one.
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    switch (commandLineRequest(words)) {
+    case CommandLineRequest::Help:
+        print(usageText(invokedName(argv)), stdout);
+        return 0;
+    case CommandLineRequest::Version:
+        print(versionText(), stdout);
+        return 0;
+    default:
+        break;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
     // Hiding the main window must not end the program; closing it does, through FormClose.
@@ -60,6 +85,12 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
     QStringList arguments = QApplication::arguments();
     const QString programPath = QApplication::applicationFilePath();
     arguments.removeFirst();
+    // Qt has taken its own options (-platform, -style, ...) out by now; any other option is
+    // refused before anything is read, claimed or written.
+    if (commandLineRequest(arguments) == CommandLineRequest::UnknownOption) {
+        print(usageText(invokedName(argv)), stderr);
+        return 2;
+    }
 
     QtDialogs qtDialogs;
     const std::unique_ptr<UserDialogs> answers = answering ? answering() : nullptr;
