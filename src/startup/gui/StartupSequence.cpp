@@ -24,6 +24,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 // The placeholder, the main window and the help dialog, then the message loop until the main
@@ -39,8 +40,13 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
         ProgramContext{settings, dialogs, hints, playing, programPath, arguments});
     nullMain.setMainWindow(&mainWindow);
     qtDialogs.setParent(&mainWindow);
-    HelpDialog about(&mainWindow);
-    QObject::connect(&mainWindow, &MainWindow::helpRequested, &about, &HelpDialog::show);
+    // Made when first asked for: its texts are not needed before the window shows.
+    std::unique_ptr<HelpDialog> about;
+    QObject::connect(&mainWindow, &MainWindow::helpRequested, &mainWindow, [&] {
+        if (!about)
+            about = std::make_unique<HelpDialog>(&mainWindow);
+        about->show();
+    });
     QObject::connect(&mainWindow, &MainWindow::terminationRequested, qApp, &QApplication::quit,
                      Qt::QueuedConnection);
     // Logging out or `kill` closes the window as the close box does, so nothing is lost.
