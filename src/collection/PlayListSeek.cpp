@@ -17,12 +17,6 @@ StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderLi
     return StepResult::goOn();
 }
 
-StepResult findPlaylists(const QString& folder, QList<QByteArray>& found) {
-    FolderListing listing(NativePath::withTrailingSeparator(QFile::encodeName(folder)));
-    NoProgress silent;
-    return findPlaylists(silent, folder, listing, found);
-}
-
 bool findPlaylistsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found) {
     if (!subFolders) {

@@ -12,8 +12,6 @@ class FolderListing;
 // system's bytes.
 StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderListing& listing,
                          QList<QByteArray>& found);
-// One folder, with no display.
-StepResult findPlaylists(const QString& folder, QList<QByteArray>& found);
 
 // Adds the playlists of a folder, and with `subFolders` those of every folder below it in a
 // walk under the runner's wait window. Completed when the search went through to its end.

@@ -11,7 +11,3 @@ FileIdentity FileIdentity::of(const QByteArray& path) {
     return {path,           true,           status->size, status->modifiedNs,
             status->bornNs, status->device, status->inode};
 }
-
-FileIdentity FileIdentity::of(const QString& path) {
-    return of(QFile::encodeName(path));
-}

@@ -17,6 +17,5 @@ struct FileIdentity {
     quint64 inode = 0;
 
     static FileIdentity of(const QByteArray& path);
-    static FileIdentity of(const QString& path);
     bool operator==(const FileIdentity& other) const = default;
 };

@@ -6,7 +6,6 @@
 #include "settings/IniDocument.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -212,11 +211,19 @@ Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
     return loadIndexedPlaylist(QFile::encodeName(path), playlist);
 }
 
+namespace {
+Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileStatus>& status) {
+    if (!status || status->isFolder || status->isRegular)
+        return Status::ok();
+    return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") +
+                           decodeText(path));
+}
+} // namespace
+
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
     const std::optional<RawNames::FileStatus> status = RawNames::status(path);
-    if (status && !status->isFolder && !status->isRegular)
-        return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") +
-                               decodeText(path));
+    if (Status type = checkFileType(path, status); type.failed())
+        return type;
     if (!status || !status->isRegular ||
         status->size >= qint64(std::numeric_limits<quint32>::max()))
         return cannotOpen(decodeText(path));
@@ -237,10 +244,8 @@ PlayListContent readPlaylist(QIODevice& device) {
 }
 
 Status checkPlaylistFileType(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || FileOperations::isRegularFile(path))
-        return Status::ok();
-    return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") + path);
+    const QByteArray bytes = QFile::encodeName(path);
+    return checkFileType(bytes, RawNames::status(bytes));
 }
 
 Status loadPlaylist(const QString& path, PlayListContent& content) {

@@ -40,7 +40,7 @@ public:
         // Qt has already agreed on a version on this connection (for the clipboard); asking
         // again is harmless and keeps the selection request valid on its own.
         const auto versionCookie = xcb_xfixes_query_version(c_, 1, 0);
-        // The tray of the screen named in DISPLAY, as the tray specification numbers them.
+        // The tray of the screen named in DISPLAY: each screen has its own manager selection.
         int screenNumber = 0;
         char* host = nullptr;
         int display = 0;
