@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+class PathCaseLookup;
+
+// Whether a playlist entry names a song that is not there: resolved against the playlist's file
+// by the path rules and found whatever its letter case, as Execute finds it. URL entries are
+// not looked at (they count as present); a Windows absolute entry never exists here.
+// `lookup` keeps its folder listings, so one lookup serves a whole playlist.
+bool isMissingSong(PathCaseLookup& lookup, QByteArrayView entry, const QByteArray& playlistFile);
