@@ -288,8 +288,12 @@ Status writePlaylist(const QString& path, const EntryList& entries, PlayListForm
 
 Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListFormat format,
                      PlayListEncoding encoding) {
-    const QByteArray text =
-        format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries);
+    return writePlaylistText(
+        path, format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries), encoding);
+}
+
+Status writePlaylistText(const QByteArray& path, const QByteArray& text,
+                         PlayListEncoding encoding) {
     if (encoding == PlayListEncoding::Bytes)
         return FileOperations::writeFileAtomically(path, text);
     QStringEncoder utf16(encoding == PlayListEncoding::Utf16LE ? QStringEncoder::Utf16LE

@@ -35,6 +35,9 @@ public:
     qsizetype size() const { return spans_.size(); }
     bool isEmpty() const { return spans_.isEmpty(); }
     QByteArrayView at(qsizetype index) const;
+    // Where the entry lies in the buffer, which is the text it was read from.
+    qsizetype offsetOf(qsizetype index) const { return spans_.at(index).offset; }
+    const QByteArray& buffer() const { return bytes_; }
     EntryList toList() const;
 
 private:
@@ -92,6 +95,10 @@ Status writePlaylist(const QString& path, const EntryList& entries,
 Status writePlaylist(const QByteArray& path, const EntryList& entries,
                      PlayListFormat format = PlayListFormat::PlainM3U,
                      PlayListEncoding encoding = PlayListEncoding::Bytes);
+
+// Writes a playlist's whole text (8-bit, or UTF-8 turned back into UTF-16) atomically.
+Status writePlaylistText(const QByteArray& path, const QByteArray& text,
+                         PlayListEncoding encoding = PlayListEncoding::Bytes);
 
 // Shown text of an entry: UTF-8 when valid, otherwise Windows-1252.
 QString decodeEntry(QByteArrayView entry);

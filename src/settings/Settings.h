@@ -67,6 +67,13 @@ struct Mp3CdInputs {
     bool operator==(const Mp3CdInputs&) const = default;
 };
 
+// Last input of Find Missing Songs: the folder searched.
+struct FindMissingInputs {
+    QString folder;
+
+    bool operator==(const FindMissingInputs&) const = default;
+};
+
 // Where the main window was when the program last closed.
 struct WindowPlacement {
     qint32 top = 0;
@@ -86,6 +93,7 @@ struct Settings {
     AddPlaylistsInputs addPlaylists;
     CreatePlaylistsInputs createPlaylists;
     Mp3CdInputs mp3Cd;
+    FindMissingInputs findMissing;
     // Full path of every listed playlist as the file system's bytes (names need not be UTF-8);
     // item i belongs to item i of the playlist box.
     QList<QByteArray> playlists;

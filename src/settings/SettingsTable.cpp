@@ -61,6 +61,8 @@ const QList<SettingEntry>& settingsTable() {
          [](Fields& f) -> SettingField { return &f.settings.createPlaylists.playlistsFolder; }},
         {QLatin1String("dlgAutoCD_edFolder_Text"), Store::UserRegistry, QString(),
          [](Fields& f) -> SettingField { return &f.settings.mp3Cd.folder; }},
+        {QLatin1String("dlgFindMissing_edFolder_Text"), Store::UserRegistry, QString(),
+         [](Fields& f) -> SettingField { return &f.settings.findMissing.folder; }},
 
         {QLatin1String("cbAutoExecute_Checked"), Store::InstanceGeneral, false,
          [](Fields& f) -> SettingField { return &f.settings.preferences.autoPlay; }},

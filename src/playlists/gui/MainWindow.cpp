@@ -2,10 +2,12 @@
 
 #include "ItemHint.h"
 #include "ListEditingPart.h"
+#include "MissingSongDelegate.h"
 #include "PlayingPart.h"
 #include "ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
+#include "collection/gui/MissingSongsPart.h"
 #include "common/TrackedDialogs.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
@@ -25,6 +27,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -46,6 +49,7 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     playing_ = std::make_unique<PlayingPart>(*this);
     editing_ = std::make_unique<ListEditingPart>(*this);
     collection_ = std::make_unique<CollectionPart>(*this);
+    missingSongs_ = std::make_unique<MissingSongsPart>(*this);
     options_ = std::make_unique<OptionsPart>(*this);
     presence_ = std::make_unique<PresencePart>(*this);
     handOff_ = std::make_unique<HandOffPart>(*this);
@@ -152,6 +156,12 @@ void MainWindow::createLists() {
     playlistView_->setSelectionModel(playlists_->selectionModel());
     songView_->setModel(songs_.get());
     songView_->setSelectionModel(songs_->selectionModel());
+    songView_->setItemDelegate(new MissingSongDelegate(songView_));
+    // Scrolling and resizing move the rows in view, which the songs are checked from.
+    connect(songView_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &MainWindow::reportFirstVisibleSong);
+    connect(songView_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &MainWindow::reportFirstVisibleSong);
     playlistView_->setAcceptDrops(true);
     playlistView_->viewport()->setAcceptDrops(true);
     // Only the playlist box keeps its height when the window is resized.
@@ -237,6 +247,10 @@ void MainWindow::createListsMenu() {
     menu_.removeItems =
         addMenuItem(QStringLiteral("miRemoveItems"), QStringLiteral("&Remove Items"), shiftDel,
                     QStringLiteral("remove"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N3"));
+    menu_.findMissingSongs =
+        addMenuItem(QStringLiteral("miFindMissing"), QStringLiteral("Find Missing Songs..."),
+                    QString(), QStringLiteral("findfolder"));
     connect(listsMenu_, &QMenu::aboutToShow, this, &MainWindow::updateListsMenu);
 }
 
@@ -271,6 +285,8 @@ void MainWindow::connectCommands() {
     item(menu_.removePlaylists, [this] { collection_->removePlaylists(false); });
     item(menu_.deletePlaylists, [this] { collection_->removePlaylists(true); });
     item(menu_.removeItems, [this] { editing_->removeSongs(); });
+    item(menu_.findMissingSongs,
+         [this] { missingSongs_->findMissingSongs(focusedList() == List::Songs); });
 }
 
 namespace {
@@ -413,6 +429,7 @@ void MainWindow::updateListsMenu() {
         {menu_.removePlaylists, pl, pl && sel},
         {menu_.deletePlaylists, pl, pl && sel},
         {menu_.removeItems, !pl, !pl && sel},
+        {menu_.findMissingSongs, true, pl ? sel : items},
     };
     for (const State& state : states) {
         state.item->setVisible(state.visible);

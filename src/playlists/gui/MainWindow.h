@@ -22,6 +22,7 @@ class SongListModel;
 class PlayingPart;
 class ListEditingPart;
 class CollectionPart;
+class MissingSongsPart;
 class OptionsPart;
 class PresencePart;
 class HandOffPart;
@@ -109,6 +110,7 @@ private:
     bool fileDragEvent(QEvent* event);
     void startPlaylistDrag(int row);
     void playlistFocusChanged();
+    void reportFirstVisibleSong();
 
     // Hints over the hovered item.
     void trackHover(QListView* view, const QPoint& position);
@@ -149,11 +151,13 @@ private:
         QAction* removePlaylists = nullptr;
         QAction* deletePlaylists = nullptr;
         QAction* removeItems = nullptr;
+        QAction* findMissingSongs = nullptr;
     } menu_;
 
     std::unique_ptr<PlayingPart> playing_;
     std::unique_ptr<ListEditingPart> editing_;
     std::unique_ptr<CollectionPart> collection_;
+    std::unique_ptr<MissingSongsPart> missingSongs_;
     std::unique_ptr<OptionsPart> options_;
     std::unique_ptr<PresencePart> presence_;
     std::unique_ptr<HandOffPart> handOff_;
