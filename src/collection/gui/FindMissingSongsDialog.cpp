@@ -25,6 +25,11 @@ public:
         auto* box = new QComboBox(parent);
         box->setObjectName(QStringLiteral("cbCandidates"));
         box->addItems(index.data(MissingSongsModel::CandidatesRole).toStringList());
+        // A pick is the answer: no Enter needed to take it.
+        connect(box, &QComboBox::activated, this, [this, box] {
+            Q_EMIT const_cast<CandidateDelegate*>(this)->commitData(box);
+            Q_EMIT const_cast<CandidateDelegate*>(this)->closeEditor(box);
+        });
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
