@@ -6,21 +6,29 @@
 #include "playlists/PlayListFile.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 
-class FolderListing;
 class PathCaseLookup;
 
 // One missing song of a playlist and the files that may be it now.
 struct SongRelocation {
-    qsizetype row = 0;            // among the playlist's entries
-    QByteArray entry;             // as the playlist holds it
-    QByteArray oldPath;           // what the entry stood for
-    QList<QByteArray> candidates; // files of its name, the most trailing folders shared first
-    int chosen = -1;              // the candidate to write; none when not found or tied
-    bool checked = false;         // to be written
+    qsizetype row = 0;  // among the playlist's entries
+    QByteArray entry;   // as the playlist holds it
+    QByteArray oldPath; // what the entry stood for
+    // The files of its name that share the most folders with its old place, by path (a tie of
+    // thousands offers its first hundred), and how many share them.
+    QList<QByteArray> candidates;
+    qsizetype candidateCount = 0;
+    int chosen = -1;      // the candidate to write; none when not found or tied
+    bool checked = false; // to be written
 
+    static SongRelocation of(qsizetype row, const QByteArray& entry, const QByteArray& oldPath) {
+        SongRelocation song;
+        song.row = row;
+        song.entry = entry;
+        song.oldPath = oldPath;
+        return song;
+    }
     bool isAmbiguous() const { return chosen < 0 && candidates.size() > 1; }
 };
 
@@ -47,26 +55,6 @@ QByteArray newEntryOf(const PlaylistRelocation& playlist, const SongRelocation& 
 // was. Nothing is written when the file changed since it was read (the message says so) or
 // when no song is to be written.
 Status repairPlaylist(const PlaylistRelocation& playlist);
-
-// The files named like the missing songs of some playlists, letter case ignored, gathered in
-// one walk; then, for every missing song, its candidates ranked.
-class MovedSongIndex {
-public:
-    explicit MovedSongIndex(const QList<PlaylistRelocation>& playlists);
-
-    // The walk's step: keeps the folder's files whose names are wanted.
-    void addFolder(FolderListing& listing);
-    // Fills in every song's candidates; a single best candidate is chosen and checked, a tie
-    // for the best is left to the user.
-    void propose(QList<PlaylistRelocation>& playlists) const;
-
-    // A name folded for comparing without letter case, as UTF-8 (ASCII names take a short
-    // way; others are decoded as entries are).
-    static QByteArray foldedName(QByteArrayView name);
-
-private:
-    QHash<QByteArray, QList<QByteArray>> files_; // folded name -> full paths found
-};
 
 // Walks the folder once under the runner's wait window and proposes new places for the
 // missing songs. False when the walk was stopped or the folder does not exist.

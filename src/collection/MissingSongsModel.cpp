@@ -80,7 +80,7 @@ QVariant MissingSongsModel::songData(const PlaylistRelocation& playlist, const S
         if (song.candidates.isEmpty())
             return QStringLiteral("not found");
         if (song.chosen < 0)
-            return QStringLiteral("ambiguous: %1 candidates").arg(song.candidates.size());
+            return QStringLiteral("ambiguous: %1 candidates").arg(song.candidateCount);
         return decodeEntry(newEntryOf(playlist, song, song.chosen));
     case Qt::EditRole:
         return song.chosen;
