@@ -34,9 +34,19 @@ QByteArray shortenedEntry(QByteArrayView entry) {
            entry.sliced(characterStart(entry, entry.size() - Half)).toByteArray();
 }
 
+QString tooltip(QByteArrayView entry, const QByteArray& baseFolder, bool missing) {
+    const QString path = decodeEntry(resolveEntryOnDisk(shortenedEntry(entry), baseFolder));
+    return missing ? path + QLatin1String("\nFile not found") : path;
+}
+
 } // namespace
 
-SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {}
+SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {
+    connect(&check_, &MissingSongCheck::batchChecked, this, &SongListModel::takeCheckedBatch,
+            Qt::QueuedConnection);
+    connect(&check_, &MissingSongCheck::finished, this, &SongListModel::takeCheckFinished,
+            Qt::QueuedConnection);
+}
 
 int SongListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -49,7 +59,9 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return shownText(entry(index.row()));
     case Qt::ToolTipRole:
-        return decodeEntry(resolveEntryOnDisk(shortenedEntry(entry(index.row())), baseFolder_));
+        return tooltip(entry(index.row()), baseFolder_, isMissing(index.row()));
+    case MissingRole:
+        return isMissing(index.row());
     default:
         return {};
     }
@@ -79,8 +91,37 @@ void SongListModel::replace(IndexedPlayList playlist, const QByteArray& listPath
     listPath_ = listPath;
     identity_ = std::move(identity);
     baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
+    presence_ = QByteArray(count(), char(Presence::Unchecked));
     endResetModel();
     ++generation_;
+    checkDone_ = false;
+    check_.start(playlist_.entries, identity_.path, generation_);
+}
+
+void SongListModel::takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing) {
+    if (generation != generation_)
+        return;
+    char* rows = presence_.data() + firstRow;
+    int firstMissing = -1;
+    int lastMissing = -1;
+    for (int i = 0; i < missing.size(); ++i) {
+        const bool gone = missing.at(i);
+        rows[i] = char(gone ? Presence::Missing : Presence::Present);
+        if (gone) {
+            firstMissing = firstMissing < 0 ? firstRow + i : firstMissing;
+            lastMissing = firstRow + i;
+        }
+    }
+    // A present row looks as an unchecked one does.
+    if (firstMissing >= 0)
+        Q_EMIT dataChanged(index(firstMissing), index(lastMissing), {MissingRole, Qt::ToolTipRole});
+}
+
+void SongListModel::takeCheckFinished(quint64 generation) {
+    if (generation != generation_)
+        return;
+    checkDone_ = true;
+    Q_EMIT missingCheckFinished();
 }
 
 int SongListModel::currentRow() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MissingSongCheck.h"
 #include "PlayListFile.h"
 #include "common/FileIdentity.h"
 
@@ -8,9 +9,15 @@
 
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
 // form, and what the file was when it was read. Entries are decoded for display on demand.
+// Which songs are missing is found off the GUI thread after each load and arrives row by row.
 class SongListModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // True for an entry whose song was found missing.
+    static constexpr int MissingRole = Qt::UserRole + 1;
+    // What the check has found of a row so far.
+    enum class Presence : char { Unchecked, Present, Missing };
+
     explicit SongListModel(QObject* parent = nullptr);
 
     // Longer entries are shown and hinted cut to about this many characters: laying out
@@ -18,7 +25,8 @@ public:
     static constexpr qsizetype ShownLength = 4096;
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    // Display: the decoded entry; tooltip: the full path it stands for (both cut, see above).
+    // Display: the decoded entry; tooltip: the full path it stands for (both cut, see above),
+    // with a line "File not found" once the song was found missing.
     QVariant data(const QModelIndex& index, int role) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
@@ -44,14 +52,26 @@ public:
     // Grows with every load or clear.
     quint64 generation() const { return generation_; }
 
+    Presence presence(int row) const { return Presence(presence_.at(row)); }
+    bool isMissing(int row) const { return presence(row) == Presence::Missing; }
+    // True once every row of the list shown has been checked.
+    bool missingCheckDone() const { return checkDone_; }
+    // The first row in view: rows near it are checked first.
+    void setFirstVisibleRow(int row) { check_.setFocusRow(row); }
+
     int currentRow() const;
     QList<int> selectedRows() const;
     QStringList selectedTexts() const;
     EntryList selectedEntries() const;
     void selectAll();
 
+Q_SIGNALS:
+    void missingCheckFinished();
+
 private:
     void replace(IndexedPlayList playlist, const QByteArray& listPath, FileIdentity identity);
+    void takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing);
+    void takeCheckFinished(quint64 generation);
 
     IndexedPlayList playlist_;
     QByteArray listPath_;
@@ -59,4 +79,8 @@ private:
     QByteArray baseFolder_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
+    // One Presence a row.
+    QByteArray presence_;
+    bool checkDone_ = true;
+    MissingSongCheck check_;
 };

@@ -2,8 +2,8 @@
 
 #include "ItemHint.h"
 #include "ListEditingPart.h"
-#include "MissingSongDelegate.h"
 #include "PlayingPart.h"
+#include "SongListView.h"
 #include "ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
@@ -27,7 +27,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -127,8 +126,7 @@ void MainWindow::createToolBar() {
                       QStringLiteral("Display a small help window"), QStringLiteral("help"));
 }
 
-QListView* MainWindow::createListView(const QString& name) {
-    auto* view = new QListView(splitter_);
+QListView* MainWindow::createListView(const QString& name, QListView* view) {
     view->setObjectName(name);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -148,20 +146,17 @@ void MainWindow::createLists() {
     splitter_->setHandleWidth(4);
     splitter_->setChildrenCollapsible(false);
     splitter_->setOpaqueResize(true);
-    playlistView_ = createListView(QStringLiteral("lbPlayLists"));
-    songView_ = createListView(QStringLiteral("lbMP3Songs"));
+    playlistView_ = createListView(QStringLiteral("lbPlayLists"), new QListView(splitter_));
+    auto* songView = new SongListView(splitter_);
+    songView_ = createListView(QStringLiteral("lbMP3Songs"), songView);
+    connect(songView, &SongListView::firstVisibleRowChanged, songs_.get(),
+            &SongListModel::setFirstVisibleRow);
     playlistView_->setAccessibleName(QStringLiteral("Playlists"));
     songView_->setAccessibleName(QStringLiteral("Songs"));
     playlistView_->setModel(playlists_.get());
     playlistView_->setSelectionModel(playlists_->selectionModel());
     songView_->setModel(songs_.get());
     songView_->setSelectionModel(songs_->selectionModel());
-    songView_->setItemDelegate(new MissingSongDelegate(songView_));
-    // Scrolling and resizing move the rows in view, which the songs are checked from.
-    connect(songView_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &MainWindow::reportFirstVisibleSong);
-    connect(songView_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
-            &MainWindow::reportFirstVisibleSong);
     playlistView_->setAcceptDrops(true);
     playlistView_->viewport()->setAcceptDrops(true);
     // Only the playlist box keeps its height when the window is resized.

@@ -88,7 +88,7 @@ private:
     QToolButton* addToolButton(const QString& name, const QString& caption, const QString& hint,
                                const QString& icon);
     void createLists();
-    QListView* createListView(const QString& name);
+    QListView* createListView(const QString& name, QListView* view);
     void createListsMenu();
     QAction* addMenuItem(const QString& name, const QString& caption, const QString& shortcut,
                          const QString& icon);
@@ -110,7 +110,6 @@ private:
     bool fileDragEvent(QEvent* event);
     void startPlaylistDrag(int row);
     void playlistFocusChanged();
-    void reportFirstVisibleSong();
 
     // Hints over the hovered item.
     void trackHover(QListView* view, const QPoint& position);
