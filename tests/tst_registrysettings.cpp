@@ -14,7 +14,7 @@ namespace {
 const QByteArray Header = "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n";
 
-// The 21 values in their stored order, with the form each must take in the file.
+// The 22 values in their stored order, with the form each must take in the file.
 const QList<QPair<QByteArray, QByteArray>> ExpectedValues = {
     {"frmMain_Top", "dword:"},
     {"frmMain_Left", "dword:"},
@@ -37,10 +37,11 @@ const QList<QPair<QByteArray, QByteArray>> ExpectedValues = {
     {"dlgCreatePL_edBaseFolder_Text", "\""},
     {"dlgCreatePL_edPLFolder_Text", "\""},
     {"dlgAutoCD_edFolder_Text", "\""},
+    {"dlgFindMissing_edFolder_Text", "\""},
 };
 } // namespace
 
-// The user's general settings in the registry file: defaults, the stored form of all 21
+// The user's general settings in the registry file: defaults, the stored form of all 22
 // values, type mismatches and a refused save.
 class TestRegistrySettings : public QObject {
     Q_OBJECT
@@ -96,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(ConfigLocations::userRegistryFile()));
     }
 
-    void saveWritesAll21ValuesWithTheirTypes() {
+    void saveWritesAll22ValuesWithTheirTypes() {
         Settings vars;
         bool hints = true;
         loadRegistrySettings(vars, hints);
