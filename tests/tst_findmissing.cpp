@@ -84,12 +84,7 @@ class TestFindMissing : public QObject {
         CollectionTest::makeTree(dir_->path(), Songs);
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
-        window.resize(500, 600);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qWarning("window not exposed");
-        return window;
+        return f_->createShown(path(QStringLiteral("Platterbox")));
     }
 
     Contents written() const {

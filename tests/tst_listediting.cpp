@@ -48,11 +48,7 @@ class TestListEditing : public QObject {
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
-        window.resize(500, 600);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qWarning("window not exposed");
+        MainWindow& window = f_->createShown(path(QStringLiteral("Platterbox")));
         window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({350, 250});
         QCoreApplication::processEvents();
         return window;

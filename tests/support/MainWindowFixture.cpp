@@ -17,6 +17,15 @@ MainWindow& MainWindowFixture::create(const QString& programPath, const QStringL
     return *window;
 }
 
+MainWindow& MainWindowFixture::createShown(const QString& programPath, QSize size) {
+    create(programPath);
+    window->resize(size);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("window not exposed");
+    return *window;
+}
+
 QListView* MainWindowFixture::playlistView() const {
     return window->findChild<QListView*>(QStringLiteral("lbPlayLists"));
 }

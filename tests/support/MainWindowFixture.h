@@ -26,6 +26,8 @@ struct MainWindowFixture {
 
     explicit MainWindowFixture(const QString& temporaryPlayList);
     MainWindow& create(const QString& programPath, const QStringList& parameters = {});
+    // Creates the window and shows it at this size, waiting until it is on the screen.
+    MainWindow& createShown(const QString& programPath, QSize size = QSize(500, 600));
 
     QListView* playlistView() const;
     QListView* songView() const;
