@@ -245,12 +245,15 @@ void MainWindow::trackHover(QListView* view, const QPoint& position) {
             hideHint();
         return;
     }
-    const bool moved = hoveredView_ != view || hoveredItemRect_ != view->visualRect(index);
+    const QString text = index.data(Qt::ToolTipRole).toString();
+    // A song found missing while its hint is up changes the hint's text.
+    const bool changed = hoveredView_ != view || hoveredItemRect_ != view->visualRect(index) ||
+                         text != hoveredText_;
     hoveredView_ = view;
     hoveredItemRect_ = view->visualRect(index);
-    hoveredText_ = index.data(Qt::ToolTipRole).toString();
+    hoveredText_ = text;
     // A hint already up follows the pointer to the next item at once.
-    if (moved && hint_->isVisible())
+    if (changed && hint_->isVisible())
         showHint(view);
 }
 
