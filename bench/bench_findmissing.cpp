@@ -1,6 +1,8 @@
 // Seeks moved songs in a tree as Find Missing Songs does: one walk under the wait window, every
 // file name compared with the missing songs' names, the candidates ranked.
 //
+//   bench_findmissing TREE read     the tree's playlists read and their missing songs noted,
+//                                   as the command does first for the selected playlists
 //   bench_findmissing TREE walk     one missing song: the walk's own cost
 //   bench_findmissing TREE match    100,000 missing songs (the tree's first files, cover.jpg
 //                                   among them, their folders elsewhere): the matching beyond
@@ -8,6 +10,8 @@
 // With match, each figure is the median of three searches.
 #include "collection/FolderListing.h"
 #include "collection/MissingSongs.h"
+#include "collection/PlayListSeek.h"
+#include "common/PathCaseLookup.h"
 #include "collection/gui/WaitWindow.h"
 
 #include <QApplication>
@@ -69,15 +73,37 @@ qsizetype candidates(const QList<PlaylistRelocation>& playlists) {
     return count;
 }
 
+// Every playlist of the tree read once, as Find Missing Songs reads the selected ones.
+int readPlaylists(const QByteArray& tree) {
+    QList<QByteArray> paths;
+    findPlaylistsIn(tree, true, &runWithoutWaitWindow, paths);
+    QElapsedTimer timer;
+    timer.start();
+    PathCaseLookup lookup;
+    qsizetype missing = 0;
+    for (const QByteArray& path : paths) {
+        PlaylistRelocation playlist;
+        if (collectMissingSongs(path, lookup, playlist).isOk())
+            missing += playlist.songs.size();
+    }
+    std::printf("%lld ms, %lld playlists, %lld missing songs\n",
+                static_cast<long long>(timer.elapsed()), static_cast<long long>(paths.size()),
+                static_cast<long long>(missing));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3 || (std::strcmp(argv[2], "walk") != 0 && std::strcmp(argv[2], "match") != 0)) {
-        std::fprintf(stderr, "usage: bench_findmissing TREE walk|match\n");
+    const QList<QByteArray> modes = {"read", "walk", "match"};
+    if (argc != 3 || !modes.contains(argv[2])) {
+        std::fprintf(stderr, "usage: bench_findmissing TREE read|walk|match\n");
         return 2;
     }
     const QByteArray tree = argv[1];
+    if (std::strcmp(argv[2], "read") == 0)
+        return readPlaylists(tree);
     const bool match = std::strcmp(argv[2], "match") == 0;
     QList<PlaylistRelocation> one = missing(filesOf(tree, 1, true));
     // One search alone, so that the processor time measured from outside is the walk's.

@@ -8,6 +8,7 @@
 #include "collection/MissingSongs.h"
 #include "collection/MissingSongsModel.h"
 #include "common/PathCaseLookup.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
@@ -62,13 +63,25 @@ QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& pat
     PathCaseLookup lookup;
     QList<PlaylistRelocation> playlists;
     QStringList problems;
-    for (const QByteArray& path : paths) {
-        PlaylistRelocation playlist;
-        if (const Status read = collectMissingSongs(path, lookup, playlist); read.failed())
-            problems.append(read.message());
-        else if (!playlist.songs.isEmpty())
-            playlists.append(std::move(playlist));
-    }
+    const auto read = [&](WalkProgress& progress) {
+        for (const QByteArray& path : paths) {
+            if (!progress.tick(decodeText(path)))
+                return WalkResult{false, Status::ok()};
+            PlaylistRelocation playlist;
+            if (const Status status = collectMissingSongs(path, lookup, playlist); status.failed())
+                problems.append(status.message());
+            else if (!playlist.songs.isEmpty())
+                playlists.append(std::move(playlist));
+        }
+        return WalkResult{true, Status::ok()};
+    };
+    // Many playlists take a while to read: the wait window shows which, and Abort stops.
+    const QString caption = QStringLiteral("Finding Missing Songs");
+    const QString header = QStringLiteral("Currently reading playlist:");
+    const WalkResult done = paths.size() > 1 ? WaitWindow::runWalk(caption, header, read)
+                                             : runWithoutWaitWindow(caption, header, read);
+    if (!done.completed)
+        return {};
     UserDialogs& dialogs = window_.context().dialogs;
     if (!problems.isEmpty())
         dialogs.showMessage(problems.join(QLatin1Char('\r')));
