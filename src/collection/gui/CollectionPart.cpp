@@ -14,6 +14,7 @@
 #include "platform/RawNames.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/gui/TargetCheck.h"
 #include "playlists/gui/WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 #include "settings/Settings.h"
@@ -53,10 +54,8 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
                               ? QStringLiteral("Actually delete the selected playlists file(s)?")
                               : QStringLiteral("Remove the selected item(s)?")))
         return;
-    if (const Status holds = target.stillHolds(playlists, window_.songs()); holds.failed()) {
-        dialogs.showMessage(holds.message());
+    if (!targetStillHolds(window_, target))
         return;
-    }
     const QList<int>& rows = target.rows();
     if (deleteFiles)
         for (int row : rows)

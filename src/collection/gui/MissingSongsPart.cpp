@@ -13,6 +13,7 @@
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
+#include "playlists/gui/TargetCheck.h"
 #include "playlists/gui/WindowServices.h"
 #include "settings/Settings.h"
 #include "startup/gui/ProgramContext.h"
@@ -49,12 +50,12 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
         dialogs.showMessage(QLatin1String("Folder not found:\r") + folder);
         return;
     }
-    if (!stillHolds(target) ||
+    if (!targetStillHolds(window_, target) ||
         !findMovedSongs(playlists, QFile::encodeName(folder), &WaitWindow::runWalk))
         return;
     MissingSongsModel review(std::move(playlists));
     FindMissingSongsDialog dialog(review, &window_.widget());
-    if (dialog.exec() != QDialog::Accepted || !stillHolds(target))
+    if (dialog.exec() != QDialog::Accepted || !targetStillHolds(window_, target))
         return;
     write(review.playlists());
 }
@@ -88,13 +89,6 @@ QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& pat
     else if (playlists.isEmpty())
         dialogs.showMessage(QStringLiteral("No missing songs were found."));
     return playlists;
-}
-
-bool MissingSongsPart::stillHolds(const CommandTarget& target) {
-    const Status holds = target.stillHolds(window_.playlists(), window_.songs());
-    if (holds.failed())
-        window_.context().dialogs.showMessage(holds.message());
-    return holds.isOk();
 }
 
 void MissingSongsPart::write(const QList<PlaylistRelocation>& playlists) {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 
-class CommandTarget;
 class WindowServices;
 struct PlaylistRelocation;
 
@@ -19,7 +18,6 @@ public:
 
 private:
     QList<PlaylistRelocation> collect(const QList<QByteArray>& paths);
-    bool stillHolds(const CommandTarget& target);
     void write(const QList<PlaylistRelocation>& playlists);
 
     WindowServices& window_;

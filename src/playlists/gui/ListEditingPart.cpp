@@ -1,5 +1,6 @@
 #include "ListEditingPart.h"
 
+#include "TargetCheck.h"
 #include "WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 
@@ -17,13 +18,6 @@
 #include <QDir>
 #include <QFile>
 
-bool ListEditingPart::stillHolds(const CommandTarget& target) {
-    const Status holds = target.stillHolds(window_.playlists(), window_.songs());
-    if (holds.failed())
-        window_.context().dialogs.showMessage(holds.message());
-    return holds.isOk();
-}
-
 bool ListEditingPart::rewritable() {
     const SongListModel& songs = window_.songs();
     if (!songs.readWhole())
@@ -34,7 +28,7 @@ bool ListEditingPart::rewritable() {
 }
 
 void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries) {
-    if (!stillHolds(target))
+    if (!targetStillHolds(window_, target))
         return;
     SongListModel& songs = window_.songs();
     // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
@@ -87,7 +81,7 @@ void ListEditingPart::removeSongs() {
     if (!window_.context().dialogs.askYesNo(
             QStringLiteral("Remove the selected item(s) from playlist?")))
         return;
-    if (!stillHolds(target))
+    if (!targetStillHolds(window_, target))
         return;
     EntryList kept;
     const QList<int>& removed = target.rows();
@@ -114,7 +108,7 @@ void ListEditingPart::editSong() {
             .askText(QStringLiteral("Edit item file name"),
                      QStringLiteral("Please enter the new name for the item: "), current)
             .value_or(current);
-    if (answer == current || !stillHolds(target))
+    if (answer == current || !targetStillHolds(window_, target))
         return;
     EntryList entries = songs.entries();
     entries[row] = encodeEntry(answer);
@@ -151,7 +145,7 @@ void ListEditingPart::renamePlaylist() {
             .askText(QStringLiteral("Edit playlist file name"),
                      QStringLiteral("Please enter the new name for the playlist: "), shown)
             .value_or(shown);
-    if (answer == shown || !stillHolds(target))
+    if (answer == shown || !targetStillHolds(window_, target))
         return;
     const QByteArray renamed = answer.isEmpty() ? QByteArray() : renamedPath(current, answer);
     if (renamed.isEmpty() || !FileOperations::moveFile(resolveExistingPath(current), renamed)) {

@@ -27,8 +27,6 @@ public:
 private:
     // The selected playlists, or the focused one when none is selected; in order.
     QList<int> playlistsToMove() const;
-    // Tells the user and returns false when the target no longer holds.
-    bool stillHolds(const CommandTarget& target);
     // Tells the user and returns false when the shown playlist was not read whole.
     bool rewritable();
     // Writes the entries over the shown playlist in its form, then shows the file again.
