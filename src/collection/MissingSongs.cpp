@@ -15,12 +15,9 @@ Status collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup,
     if (Status loaded = loadIndexedPlaylist(file, result.playlist); loaded.failed())
         return loaded;
     const EntryTable& entries = result.playlist.entries;
-    for (qsizetype row = 0; row < entries.size(); ++row) {
-        if (!isMissingSong(lookup, entries.at(row), file))
-            continue;
-        const QByteArray entry = entries.at(row).toByteArray();
-        result.songs.append(SongRelocation::of(row, entry, lookup.resolveEntry(entry, file)));
-    }
+    for (qsizetype row = 0; row < entries.size(); ++row)
+        if (const auto oldPath = missingSongPath(lookup, entries.at(row), file))
+            result.songs.append(SongRelocation::of(row, entries.at(row).toByteArray(), *oldPath));
     result.backslashes = usesBackslashes(entries);
     if (!result.songs.isEmpty() && !result.playlist.whole)
         return Status::failure(decodeText(listPath) +

@@ -4,9 +4,17 @@
 #include "common/PathRules.h"
 #include "platform/RawNames.h"
 
-bool isMissingSong(PathCaseLookup& lookup, QByteArrayView entry, const QByteArray& playlistFile) {
+std::optional<QByteArray> missingSongPath(PathCaseLookup& lookup, QByteArrayView entry,
+                                          const QByteArray& playlistFile) {
     const QByteArray bytes = entry.toByteArray();
     if (isUrlEntry(QString::fromLatin1(bytes)))
-        return false;
-    return !RawNames::exists(lookup.resolveEntry(bytes, playlistFile));
+        return std::nullopt;
+    QByteArray path = lookup.resolveEntry(bytes, playlistFile);
+    if (RawNames::exists(path))
+        return std::nullopt;
+    return path;
+}
+
+bool isMissingSong(PathCaseLookup& lookup, QByteArrayView entry, const QByteArray& playlistFile) {
+    return missingSongPath(lookup, entry, playlistFile).has_value();
 }

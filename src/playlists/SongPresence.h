@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
+
 class PathCaseLookup;
 
 // Whether a playlist entry names a song that is not there: resolved against the playlist's file
@@ -10,3 +12,6 @@ class PathCaseLookup;
 // not looked at (they count as present); a Windows absolute entry never exists here.
 // `lookup` keeps its folder listings, so one lookup serves a whole playlist.
 bool isMissingSong(PathCaseLookup& lookup, QByteArrayView entry, const QByteArray& playlistFile);
+// The same rule; for a missing song, the path its entry stands for.
+std::optional<QByteArray> missingSongPath(PathCaseLookup& lookup, QByteArrayView entry,
+                                          const QByteArray& playlistFile);
