@@ -56,13 +56,13 @@ int MovedSongIndex::nameNumber(const QByteArray& folded) {
 int MovedSongIndex::folderOf(const QByteArray& path) {
     if (const auto known = folderNumbers_.constFind(path); known != folderNumbers_.cend())
         return *known;
-    int parent = -1;
-    int name = nameNumber(QByteArray());
-    if (path.size() > 1) {
-        const qsizetype start = path.lastIndexOf('/', path.size() - 2) + 1;
-        parent = folderOf(path.first(start));
-        name = nameNumber(foldedName(QByteArrayView(path).sliced(start, path.size() - 1 - start)));
-    }
+    // The root has no parent and an empty name.
+    const bool root = path.size() <= 1;
+    const qsizetype start = root ? 0 : path.lastIndexOf('/', path.size() - 2) + 1;
+    const int parent = root ? -1 : folderOf(path.first(start));
+    const int name =
+        nameNumber(root ? QByteArray()
+                        : foldedName(QByteArrayView(path).sliced(start, path.size() - 1 - start)));
     folders_.append({parent, name, path});
     folderNumbers_.insert(path, int(folders_.size() - 1));
     return int(folders_.size() - 1);

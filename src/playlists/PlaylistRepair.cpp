@@ -10,9 +10,8 @@ bool quotedAt(const QByteArray& text, qsizetype offset, qsizetype length) {
            text.at(offset + length) == '"';
 }
 
-bool isAbsoluteEntry(QByteArrayView entry) {
-    return entry.startsWith('/') || entry.startsWith('\\') ||
-           isWindowsAbsoluteEntry(QString::fromLatin1(entry.first(qMin(entry.size(), 3))));
+bool startsWithDrive(QByteArrayView entry) {
+    return isWindowsAbsoluteEntry(QString::fromLatin1(entry.first(qMin(entry.size(), 3))));
 }
 
 // The path from the playlist's folder, climbing to the root when only the root is shared.
@@ -65,9 +64,9 @@ bool usesBackslashes(const EntryTable& entries) {
 
 QByteArray relocatedEntry(QByteArrayView oldEntry, const QByteArray& newPath,
                           const QByteArray& playlistFile, bool playlistUsesBackslashes) {
-    const bool windowsDrive =
-        isWindowsAbsoluteEntry(QString::fromLatin1(oldEntry.first(qMin(oldEntry.size(), 3))));
-    QByteArray entry = isAbsoluteEntry(oldEntry) ? newPath : relativePath(newPath, playlistFile);
+    const bool windowsDrive = startsWithDrive(oldEntry);
+    const bool absolute = windowsDrive || oldEntry.startsWith('/') || oldEntry.startsWith('\\');
+    QByteArray entry = absolute ? newPath : relativePath(newPath, playlistFile);
     const bool backslashes = oldEntry.contains('\\')  ? true
                              : oldEntry.contains('/') ? false
                                                       : playlistUsesBackslashes;
