@@ -49,7 +49,10 @@ WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage, WalkP
             qCDebug(collectionLog) << "cannot make the folder of" << target;
             return {false, Status::failure(CopyFailed)};
         }
-        if (!FileOperations::copyFileReplacing(file.source, target)) {
+        // The program starts from the CD whatever the mode of the file it was copied from.
+        const std::optional<unsigned> permissions =
+            file.target == Mp3Cd::ProgramName ? std::optional<unsigned>(0755) : std::nullopt;
+        if (!FileOperations::copyFileReplacing(file.source, target, permissions)) {
             qCDebug(collectionLog) << "copying" << file.source << "to" << target << "failed";
             return {false, Status::failure(CopyFailed)};
         }
@@ -100,38 +103,27 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
                                                       : QStringLiteral("stopped"));
         return Status::failure(CopyFailed);
     }
-    if (const Status conf = FileOperations::writeFileAtomically(stage + QStringLiteral("qt.conf"),
-                                                                ProgramBundle::QtConf);
+    if (const Status conf =
+            FileOperations::writeFile(stage + QStringLiteral("qt.conf"), ProgramBundle::QtConf);
         conf.failed()) {
         qCDebug(collectionLog) << "writing qt.conf:" << conf.message();
         return Status::failure(CopyFailed);
     }
     if (!moveIntoPlace(stage, programFolder))
         return Status::failure(CopyFailed);
-    const QString copy = programFolder + Mp3Cd::ProgramName;
-    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner | QFile::ExeGroup |
-                                    QFile::ExeOther);
     return Status::ok();
 }
 
 Status writeAutoRun(const QString& base) {
     const QString script = base + Mp3Cd::AutoRunScriptName;
-    const Status info =
-        FileOperations::writeFileAtomically(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText);
-    const Status run = info.failed()
-                           ? Status::ok()
-                           : FileOperations::writeFileAtomically(script, Mp3Cd::AutoRunScript);
-    const bool executable =
-        info.isOk() && run.isOk() &&
-        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner |
-                                          QFile::ExeGroup | QFile::ExeOther);
-    if (executable)
+    const Status info = FileOperations::writeFile(base + Mp3Cd::AutoRunName, Mp3Cd::AutoRunText);
+    FileOperations::WriteOptions executable;
+    executable.permissions = 0755;
+    const Status run =
+        info.failed() ? info : FileOperations::writeFile(script, Mp3Cd::AutoRunScript, executable);
+    if (run.isOk())
         return Status::ok();
-    qCDebug(collectionLog) << "writing the autorun files in" << base << ":"
-                           << (info.failed()  ? info.message()
-                               : run.failed() ? run.message()
-                                              : QStringLiteral("cannot make the script "
-                                                               "executable"));
+    qCDebug(collectionLog) << "writing the autorun files in" << base << ":" << run.message();
     return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
 }
 

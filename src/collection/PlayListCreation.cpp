@@ -162,8 +162,11 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
         [](const QByteArray& entry) { return entry.contains('\n') || entry.contains('\r'); });
     if (folderFiles_.isEmpty())
         return Status::ok();
+    // Made durable all together once the walk is done.
+    FileOperations::WriteOptions unflushed;
+    unflushed.flush = false;
     if (const Status written =
-            FileOperations::replaceFileUnflushed(path, playlistText(folderFiles_));
+            FileOperations::writeFile(path, playlistText(folderFiles_), unflushed);
         written.failed()) {
         qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
                                << "failed:" << written.message();

@@ -1,14 +1,15 @@
 #include "FileOperations.h"
 
 #include "PlatformLog.h"
+#include "RawNames.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -27,40 +28,6 @@ bool isReadOnlyFile(const QString& path) {
     if (!(info.permissions() & writeBits))
         return true; // read-only even for root, as the read-only attribute is on Windows
     return ::access(QFile::encodeName(path).constData(), W_OK) != 0;
-}
-
-Status writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    if (isReadOnlyFile(path))
-        return Status::failure(QStringLiteral("The file is read-only"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return Status::failure(error);
-    }
-    if (!file.commit())
-        return Status::failure(file.errorString());
-    return Status::ok();
-}
-
-namespace {
-
-bool isFolderWritable(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    return ::access(folder.constData(), W_OK) == 0;
-}
-
-Status overwriteInPlace(const QString& path, const QByteArray& bytes);
-
-} // namespace
-
-Status writeFileAtomicallyOrInPlace(const QString& path, const QByteArray& bytes) {
-    const Status atomic = writeFileAtomically(path, bytes);
-    if (atomic.failed() && !isFolderWritable(path) && isRegularFile(path) && !isReadOnlyFile(path))
-        return overwriteInPlace(path, bytes);
-    return atomic;
 }
 
 InPlaceLock::InPlaceLock(const QString& path)
@@ -105,8 +72,6 @@ bool isReadOnly(const QByteArray& path, const struct stat& info) {
     return ::access(path.constData(), W_OK) != 0;
 }
 
-} // namespace
-
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
@@ -114,15 +79,17 @@ bool writeAll(int fd, const QByteArray& bytes) {
         const ssize_t written = ::write(fd, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written < 0)
             return false;
+        if (written == 0) {
+            errno = EIO; // a write that stops with no cause given
+            return false;
+        }
         data += written;
         left -= written;
     }
     return true;
 }
-
-namespace {
 
 // What a new file's permissions come out as; asked once, the program never changes it.
 mode_t newFileMode() {
@@ -145,65 +112,144 @@ QByteArray temporaryNameFor(const QByteArray& path) {
 
 int createTemporary(const QByteArray& temporary) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int fd = ::open(temporary.constData(), flags, 0666);
+    int fd = ::open(temporary.constData(), flags, 0600);
     if (fd < 0 && errno == EEXIST) {
         // Left behind by a process with our number that died while writing.
         ::unlink(temporary.constData());
-        fd = ::open(temporary.constData(), flags, 0666);
+        fd = ::open(temporary.constData(), flags, 0600);
     }
     return fd;
 }
 
-// Written first and cut after, so a failure leaves the old bytes beyond the new ones rather
-// than an empty file.
-Status overwriteInPlace(const QString& path, const QByteArray& bytes) {
-    const QByteArray encoded = QFile::encodeName(path);
-    const int fd = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return systemError(errno, "open", encoded);
-    struct stat info {};
-    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && writeAll(fd, bytes) &&
-                   ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 && written)
-        return systemError(errno, "close", encoded);
-    return written ? Status::ok() : systemError(error ? error : EINVAL, "write", encoded);
+// The file a chain of symbolic links ends at (it need not exist yet); a relative link counts
+// from the link's own folder. A loop stops where the system would refuse it anyway.
+QByteArray linkTarget(const QByteArray& path) {
+    QByteArray current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(PATH_MAX));
+        if (length < 0 || length >= PATH_MAX)
+            return current;
+        target.truncate(length);
+        current =
+            target.startsWith('/') ? target : current.left(current.lastIndexOf('/') + 1) + target;
+    }
+    return current;
 }
 
-Status replaceFile(const QByteArray& path, const QByteArray& bytes, bool flush) {
-    struct stat old {};
-    const bool replacing = ::stat(path.constData(), &old) == 0;
-    if (replacing && (S_ISDIR(old.st_mode) || isReadOnly(path, old)))
-        return Status::failure(QStringLiteral("The file is read-only"));
-    const QByteArray temporary = temporaryNameFor(path);
-    const int fd = createTemporary(temporary);
+// Makes the rename itself durable; the new bytes are in place whether or not this works.
+void flushFolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : path.left(qMax(slash, qsizetype(1)));
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return systemError(errno, "create", temporary);
-    bool written = writeAll(fd, bytes);
-    int error = errno;
-    const mode_t mode = old.st_mode & 07777;
-    if (written && replacing && mode != newFileMode() && ::fchmod(fd, mode) != 0)
-        error = errno, written = false;
-    if (written && flush && ::fsync(fd) != 0)
-        error = errno, written = false;
-    if (::close(fd) != 0 && written)
-        error = errno, written = false;
-    if (written && ::rename(temporary.constData(), path.constData()) == 0)
-        return Status::ok();
-    if (written)
-        error = errno;
-    ::unlink(temporary.constData());
-    return systemError(error, "replace", path);
+        return;
+    if (::fsync(fd) != 0)
+        qCInfo(platformLog) << "fsync of the folder" << folder << "failed:" << std::strerror(errno);
+    ::close(fd);
+}
+
+struct Target {
+    QByteArray path;
+    bool exists = false;
+    bool regular = false;
+    struct stat info {};
+};
+
+Target targetOf(const QByteArray& path, bool followLinks) {
+    Target target;
+    target.path = followLinks ? linkTarget(path) : path;
+    const char* name = target.path.constData();
+    target.exists = (followLinks ? ::stat(name, &target.info) : ::lstat(name, &target.info)) == 0;
+    target.regular = target.exists && S_ISREG(target.info.st_mode);
+    return target;
+}
+
+// One failing step of a write and its cause; the first one counts.
+struct WriteError {
+    const char* step = nullptr;
+    int error = 0;
+
+    explicit operator bool() const { return error != 0; }
+    void check(bool done, const char* what) {
+        if (!error && !done)
+            step = what, error = errno ? errno : EIO;
+    }
+};
+
+// The folder refuses new names but the file itself may be written: the only way left is over
+// the old bytes. The new size is reserved first, so a full disk stops it before any change.
+Status writeInPlace(const QByteArray& path, const QByteArray& bytes, bool flush) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno, "open", path);
+    WriteError failed;
+    struct stat info {};
+    failed.check(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode), "stat");
+    if (!failed && !bytes.isEmpty()) {
+        // posix_fallocate returns its error rather than setting errno.
+        errno = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        failed.check(errno == 0, "reserve");
+    }
+    failed.check(failed || writeAll(fd, bytes), "write");
+    failed.check(failed || ::ftruncate(fd, off_t(bytes.size())) == 0, "truncate");
+    failed.check(failed || !flush || ::fsync(fd) == 0, "fsync");
+    failed.check(::close(fd) == 0, "close");
+    return failed ? systemError(failed.error, failed.step, path) : Status::ok();
+}
+
+mode_t modeFor(const Target& target, const WriteOptions& options) {
+    if (options.permissions)
+        return mode_t(*options.permissions);
+    return target.regular ? target.info.st_mode & 07777 : newFileMode();
+}
+
+// The new bytes, their mode and owner, in the temporary file, on the disk when asked for.
+WriteError fillTemporary(int fd, const Target& target, const QByteArray& bytes,
+                         const WriteOptions& options) {
+    WriteError failed;
+    failed.check(writeAll(fd, bytes), "write");
+    failed.check(failed || ::fchmod(fd, modeFor(target, options)) == 0, "chmod");
+    // Another user's file edited by root stays theirs; nobody else can give a file away.
+    if (!failed && target.regular &&
+        (target.info.st_uid != ::geteuid() || target.info.st_gid != ::getegid()))
+        (void)::fchown(fd, target.info.st_uid, target.info.st_gid);
+    failed.check(failed || !options.flush || ::fsync(fd) == 0, "fsync");
+    failed.check(::close(fd) == 0, "close");
+    return failed;
 }
 
 } // namespace
 
-Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes) {
-    return replaceFile(path, bytes, true);
+Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOptions& options) {
+    if (path.isEmpty())
+        return Status::failure(QStringLiteral("No file name"));
+    const Target target = targetOf(path, options.followLinks);
+    if (target.exists && S_ISDIR(target.info.st_mode))
+        return systemError(EISDIR, "write", target.path);
+    if (target.regular && isReadOnly(target.path, target.info))
+        return Status::failure(QStringLiteral("The file is read-only"));
+    const QByteArray temporary = temporaryNameFor(target.path);
+    const int fd = createTemporary(temporary);
+    if (fd < 0) {
+        const int error = errno;
+        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks)
+            return writeInPlace(target.path, bytes, options.flush);
+        return systemError(error, "create", temporary);
+    }
+    WriteError failed = fillTemporary(fd, target, bytes, options);
+    failed.check(failed || ::rename(temporary.constData(), target.path.constData()) == 0, "rename");
+    if (failed) {
+        ::unlink(temporary.constData());
+        return systemError(failed.error, failed.step, target.path);
+    }
+    if (options.flush)
+        flushFolderOf(target.path);
+    return Status::ok();
 }
 
-Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes) {
-    return replaceFile(path, bytes, false);
+Status writeFile(const QString& path, const QByteArray& bytes, const WriteOptions& options) {
+    return writeFile(QFile::encodeName(path), bytes, options);
 }
 
 Status flushFileSystem(const QByteArray& path) {
@@ -235,28 +281,18 @@ bool moveFile(const QByteArray& from, const QByteArray& to) {
            ::rename(from.constData(), to.constData()) == 0;
 }
 
-bool copyFileReplacing(const QString& from, const QString& to) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = source.read(buffer, sizeof buffer);
-        if (n < 0 || (n > 0 && target.write(buffer, n) != n)) {
-            target.cancelWriting();
-            return false;
-        }
-        if (n == 0)
-            break;
-    }
-    if (!target.commit())
-        return false;
-    // Keep the executable bits of a program copy.
-    QFile::setPermissions(to, source.permissions());
-    return true;
+Status copyFileReplacing(const QString& from, const QString& to,
+                         std::optional<unsigned> permissions) {
+    const QByteArray source = QFile::encodeName(from);
+    struct stat info {};
+    if (::stat(source.constData(), &info) != 0)
+        return systemError(errno, "stat", source);
+    const std::optional<QByteArray> bytes = RawNames::readRegularFile(source);
+    if (!bytes)
+        return systemError(EIO, "read", source);
+    WriteOptions options;
+    options.permissions = permissions.value_or(unsigned(info.st_mode & 0777));
+    return writeFile(QFile::encodeName(to), *bytes, options);
 }
 
 bool deleteFile(const QString& path) {

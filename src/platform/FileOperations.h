@@ -5,25 +5,32 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // File operations with the semantics the program relies on.
 namespace FileOperations {
 
-// Replaces the file as a whole: a temporary file in the same folder, then a rename, so a
-// failed write never leaves a truncated file. A read-only existing file is refused.
-Status writeFileAtomically(const QString& path, const QByteArray& bytes);
+// How writeFile() treats the place it writes.
+struct WriteOptions {
+    // A symbolic link is written through to its target and stays a link; without, whatever
+    // has the name (a link, a FIFO) is replaced by the new file.
+    bool followLinks = true;
+    // The file reaches the disk before it takes the old one's place; without, many new files
+    // are made durable together by one flushFileSystem() at the end.
+    bool flush = true;
+    // The permission bits the file gets (0755 for a program); unset, a replaced file keeps its
+    // own and a new one gets the default for new files.
+    std::optional<unsigned> permissions;
+};
 
-// The same for a path given by its bytes (Linux names need not be UTF-8); the file reaches the
-// disk before it takes the old one's place.
-Status writeFileAtomically(const QByteArray& path, const QByteArray& bytes);
-
-// As writeFileAtomically; but a writable regular file in a folder that refuses the temporary
-// file is overwritten in place (a kill during that write may leave it cut short: without a
-// writable folder there is no safer way to keep the user's settings at all).
-Status writeFileAtomicallyOrInPlace(const QString& path, const QByteArray& bytes);
-
-// Writes all the bytes to the descriptor, again after an interruption; false (errno set) when a
-// write fails.
-bool writeAll(int fd, const QByteArray& bytes);
+// The one way the program writes a file: the new bytes go whole into a temporary file beside
+// the target, which then replaces it by a rename. Any failure (a full disk, a quota, an I/O
+// error, a short write) removes the temporary file and leaves the old file byte for byte; the
+// cause is logged and returned. A read-only existing file or a folder is refused. Where the
+// folder refuses the temporary file but the file itself may be written, it is written in place
+// after its new size is reserved, so a full disk fails before the first byte changes.
+Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOptions& options = {});
+Status writeFile(const QString& path, const QByteArray& bytes, const WriteOptions& options = {});
 
 // An exclusive lock (flock) on an existing file itself, for writers that cannot make a lock
 // file beside it; held until the object goes.
@@ -39,11 +46,6 @@ private:
     int fd_ = -1;
 };
 
-// The same replacement for a path given by its bytes, without flushing the file to the disk:
-// for many new files at once, made durable together by one flushFileSystem() at the end.
-// The permissions of a replaced file are kept.
-Status replaceFileUnflushed(const QByteArray& path, const QByteArray& bytes);
-
 // Writes every changed file of the file system that holds the path to the disk (syncfs).
 Status flushFileSystem(const QByteArray& path);
 
@@ -54,8 +56,10 @@ bool isReadOnlyFile(const QString& path);
 bool moveFile(const QString& from, const QString& to);
 bool moveFile(const QByteArray& from, const QByteArray& to);
 
-// Copies through a temporary file and a rename; replaces an existing target.
-bool copyFileReplacing(const QString& from, const QString& to);
+// Copies with writeFile(); the copy gets the given permissions, else the source's. An existing
+// target is replaced.
+Status copyFileReplacing(const QString& from, const QString& to,
+                         std::optional<unsigned> permissions = std::nullopt);
 
 // Refuses a read-only file (isReadOnlyFile) as the read-only attribute does on Windows.
 bool deleteFile(const QString& path);

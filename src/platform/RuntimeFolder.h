@@ -16,8 +16,8 @@ QString path();
 // "~PLATBX~.M3U" in that folder (the bare file name when there is no safe folder).
 QString temporaryPlayListPath();
 
-// Writes a regular file without following a symbolic link at its place and without blocking:
-// a link, a FIFO or a socket there is replaced.
+// Writes a private file (mode 0600) without following a symbolic link at its place: a link,
+// a FIFO or a socket there is replaced, never written through.
 Status writeFileNoFollow(const QString& path, const QByteArray& bytes);
 
 } // namespace RuntimeFolder

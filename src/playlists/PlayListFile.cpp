@@ -295,11 +295,11 @@ Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListF
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
                          PlayListEncoding encoding) {
     if (encoding == PlayListEncoding::Bytes)
-        return FileOperations::writeFileAtomically(path, text);
+        return FileOperations::writeFile(path, text);
     QStringEncoder utf16(encoding == PlayListEncoding::Utf16LE ? QStringEncoder::Utf16LE
                                                                : QStringEncoder::Utf16BE,
                          QStringEncoder::Flag::WriteBom);
-    return FileOperations::writeFileAtomically(path, QByteArray(utf16.encode(decodeEntry(text))));
+    return FileOperations::writeFile(path, QByteArray(utf16.encode(decodeEntry(text))));
 }
 
 QString decodeEntry(QByteArrayView entry) {

@@ -96,7 +96,7 @@ Status IniFile::save() {
         return failure;
     }
     const Status written =
-        FileOperations::writeFileAtomicallyOrInPlace(fileName_, document_.toText());
+        FileOperations::writeFile(fileName_, document_.toText());
     if (written.failed()) {
         qCInfo(lcSettings).noquote() << "Saving" << fileName_ << "failed:" << written.message();
         return failure;

@@ -516,7 +516,7 @@ Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
         adopt(std::move(onDisk));
         return Status::ok();
     }
-    const Status status = FileOperations::writeFileAtomicallyOrInPlace(fileName_, text);
+    const Status status = FileOperations::writeFile(fileName_, text);
     if (status.failed()) {
         if (!deferred_)
             adopt(std::move(onDisk));
