@@ -1,5 +1,5 @@
 // Playlists: any bytes parse without harm; entries written as M3U or PLS read back the same,
-// bytes included.
+// bytes included; a file written back as it was read (in its own encoding) reads the same.
 #include "FuzzCheck.h"
 #include "playlists/PlayListFile.h"
 
@@ -32,7 +32,13 @@ EntryList plsEntriesOf(const EntryList& entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = fuzzBytes(data, size);
-    (void)parsePlaylist(bytes);
+    const IndexedPlayList read = indexPlaylist(bytes);
+    if (read.whole) {
+        const IndexedPlayList again =
+            indexPlaylist(playlistFileBytes(read.entries.buffer(), read.encoding));
+        FUZZ_CHECK(again.encoding == read.encoding && again.format == read.format);
+        FUZZ_CHECK(again.entries.toList() == read.entries.toList());
+    }
 
     EntryList entries;
     for (const QByteArray& line : bytes.split('\n'))
@@ -40,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             entries.append(line);
 
     if (plainM3uCanHold(entries)) {
-        const PlayListContent m3u = parsePlaylist(playlistText(entries));
+        const PlayListContent m3u = parsePlaylist(playlistFileBytes(playlistText(entries)));
         FUZZ_CHECK(m3u.format == PlayListFormat::PlainM3U);
         FUZZ_CHECK(m3u.entries == entries);
     }

@@ -166,7 +166,7 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
     FileOperations::WriteOptions unflushed;
     unflushed.flush = false;
     if (const Status written =
-            FileOperations::writeFile(path, playlistText(folderFiles_), unflushed);
+            FileOperations::writeFile(path, playlistFileBytes(playlistText(folderFiles_)), unflushed);
         written.failed()) {
         qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
                                << "failed:" << written.message();

@@ -47,6 +47,48 @@ std::optional<QStringConverter::Encoding> utf16MarkOf(QByteArrayView text) {
     return std::nullopt;
 }
 
+std::optional<Utf16Text> readUtf16Text(QByteArrayView bytes) {
+    const std::optional<QStringConverter::Encoding> mark = utf16MarkOf(bytes);
+    if (!mark)
+        return std::nullopt;
+    const QByteArrayView body = bytes.sliced(Utf16ByteOrderMarkSize);
+    const qsizetype even = body.size() & ~qsizetype(1);
+    QStringDecoder decoder(*mark, QStringDecoder::Flag::Stateless);
+    Utf16Text read{*mark, decoder.decode(body.first(even)), even == body.size()};
+    // The decoder passes an unpaired surrogate on; it would not survive the way back.
+    read.whole = read.whole && !decoder.hasError() && read.text.isValidUtf16();
+    const bool lineEnds = read.text.contains(u'\n') || read.text.contains(u'\r');
+    if (!lineEnds && body.contains("\r\n"))
+        return std::nullopt;
+    return read;
+}
+
+QByteArray utf16FileText(QByteArrayView lines, QStringConverter::Encoding encoding) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text;
+    text.reserve(lines.size());
+    // Each line on its own: one Latin-1 line must not turn the UTF-8 ones into Latin-1.
+    forEachLine(lines, [&](QByteArrayView line) {
+        const QString decoded = utf8.decode(line);
+        text += utf8.hasError() ? decodeWindows1252(line) : decoded;
+        utf8.resetState();
+        const qsizetype end = line.data() - lines.data() + line.size();
+        if (end < lines.size())
+            text += QLatin1Char(lines[end]);
+        if (end + 1 < lines.size() && lines[end] == '\r' && lines[end + 1] == '\n')
+            text += QLatin1Char('\n');
+    });
+    QStringEncoder utf16(encoding, QStringEncoder::Flag::WriteBom);
+    return utf16.encode(text);
+}
+
+QByteArray eightBitFileText(QByteArray text) {
+    if (utf16MarkOf(text))
+        text.prepend(Utf8ByteOrderMark.data(), Utf8ByteOrderMark.size());
+    return text;
+}
+
 bool isDigits(QByteArrayView text, int base) {
     return !text.isEmpty() &&
            std::all_of(text.begin(), text.end(), [base](char c) { return isDigitOf(c, base); });

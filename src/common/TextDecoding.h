@@ -22,6 +22,25 @@ inline constexpr QByteArrayView Utf8ByteOrderMark("\xEF\xBB\xBF");
 std::optional<QStringConverter::Encoding> utf16MarkOf(QByteArrayView text);
 constexpr qsizetype Utf16ByteOrderMarkSize = 2;
 
+// A file's text read as UTF-16, which takes more than a mark: text that holds no UTF-16 line
+// end where its bytes hold an 8-bit CR LF is 8-bit text that happens to begin with the mark's
+// bytes (a Latin-1 name starting with "\xFF\xFE").
+struct Utf16Text {
+    QStringConverter::Encoding encoding;
+    QString text; // without the mark
+    // False when it would not come back the same: an odd last byte, an unpaired surrogate.
+    bool whole = true;
+};
+std::optional<Utf16Text> readUtf16Text(QByteArrayView bytes);
+
+// 8-bit lines (each UTF-8 when valid, otherwise Windows-1252) as UTF-16 text with its mark;
+// every line end stays as it was.
+QByteArray utf16FileText(QByteArrayView lines, QStringConverter::Encoding encoding);
+
+// 8-bit text as a file keeps it: text that begins like a UTF-16 mark gets a UTF-8 mark in
+// front, which the program's readers skip, so it is never taken for UTF-16.
+QByteArray eightBitFileText(QByteArray text);
+
 // True when the text is not empty and every character is a digit of the base (10 or 16).
 bool isDigits(QByteArrayView text, int base = 10);
 bool isDigits(QStringView text, int base = 10);

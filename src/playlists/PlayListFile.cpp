@@ -169,14 +169,11 @@ private:
 
 IndexedPlayList indexPlaylist(QByteArray bytes) {
     IndexedPlayList playlist;
-    if (const auto utf16Mark = utf16MarkOf(bytes)) {
-        const bool little = *utf16Mark == QStringConverter::Utf16LE;
+    if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
+        const bool little = utf16->encoding == QStringConverter::Utf16LE;
         playlist.encoding = little ? PlayListEncoding::Utf16LE : PlayListEncoding::Utf16BE;
-        QStringDecoder utf16(*utf16Mark, QStringDecoder::Flag::Stateless);
-        const QString text = utf16.decode(QByteArrayView(bytes).sliced(Utf16ByteOrderMarkSize));
-        // The decoder passes a lone surrogate on; it would not survive the way back.
-        playlist.whole = !utf16.hasError() && text.isValidUtf16() && bytes.size() % 2 == 0;
-        bytes = text.toUtf8();
+        playlist.whole = utf16->whole;
+        bytes = utf16->text.toUtf8();
     }
     playlist.whole = playlist.whole && !bytes.contains('\0');
     // Beyond what the table addresses; no real playlist comes near it.
@@ -292,14 +289,21 @@ Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListF
         path, format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries), encoding);
 }
 
+QByteArray playlistFileBytes(const QByteArray& text, PlayListEncoding encoding) {
+    switch (encoding) {
+    case PlayListEncoding::Utf16LE:
+        return utf16FileText(text, QStringConverter::Utf16LE);
+    case PlayListEncoding::Utf16BE:
+        return utf16FileText(text, QStringConverter::Utf16BE);
+    case PlayListEncoding::Bytes:
+        break;
+    }
+    return eightBitFileText(text);
+}
+
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
                          PlayListEncoding encoding) {
-    if (encoding == PlayListEncoding::Bytes)
-        return FileOperations::writeFile(path, text);
-    QStringEncoder utf16(encoding == PlayListEncoding::Utf16LE ? QStringEncoder::Utf16LE
-                                                               : QStringEncoder::Utf16BE,
-                         QStringEncoder::Flag::WriteBom);
-    return FileOperations::writeFile(path, QByteArray(utf16.encode(decodeEntry(text))));
+    return FileOperations::writeFile(path, playlistFileBytes(text, encoding));
 }
 
 QString decodeEntry(QByteArrayView entry) {

@@ -96,6 +96,11 @@ Status writePlaylist(const QByteArray& path, const EntryList& entries,
                      PlayListFormat format = PlayListFormat::PlainM3U,
                      PlayListEncoding encoding = PlayListEncoding::Bytes);
 
+// The bytes a file holds for a playlist's text: UTF-16 line by line for a UTF-16 file (the
+// untouched lines come back as they were read), otherwise the 8-bit text, with a UTF-8 mark
+// in front where it would begin like a UTF-16 one.
+QByteArray playlistFileBytes(const QByteArray& text,
+                             PlayListEncoding encoding = PlayListEncoding::Bytes);
 // Writes a playlist's whole text (8-bit, or UTF-8 turned back into UTF-16) atomically.
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
                          PlayListEncoding encoding = PlayListEncoding::Bytes);

@@ -116,14 +116,10 @@ std::optional<IniDocument::KeyValue> IniDocument::keyValueOf(QByteArrayView line
 IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument document;
     QByteArray text = bytes;
-    document.utf16_ = utf16MarkOf(bytes);
-    if (document.utf16_) {
-        const QByteArrayView body = QByteArrayView(bytes).sliced(Utf16ByteOrderMarkSize);
-        QStringDecoder decoder(*document.utf16_, QStringConverter::Flag::Stateless);
-        text = QString(decoder(body)).toUtf8();
-        // An odd byte or a broken surrogate pair does not come back from the UTF-8 form.
-        QStringEncoder encoder(*document.utf16_);
-        document.whole_ = QByteArray(encoder(QString::fromUtf8(text))) == body;
+    if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
+        document.utf16_ = utf16->encoding;
+        document.whole_ = utf16->whole;
+        text = utf16->text.toUtf8();
     }
     QByteArrayView body(text);
     if (body.startsWith(Utf8ByteOrderMark)) {
@@ -196,7 +192,9 @@ QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& 
 
 void IniDocument::setValue(const QByteArray& section, const QByteArray& key,
                            const QByteArray& value) {
-    const QByteArray line = keyText(key, value);
+    // A UTF-16 file holds text: bytes that are not UTF-8 go in as the characters they show.
+    const bool asText = utf16_ && !value.isValidUtf8();
+    const QByteArray line = keyText(key, asText ? decodeWindows1252(value).toUtf8() : value);
     const QByteArray name = folded(key);
     const auto found = sectionIndex_.constFind(folded(section));
     if (found == sectionIndex_.cend()) {
@@ -235,7 +233,7 @@ bool IniDocument::hasSection(const QByteArray& section) const {
 
 QByteArray IniDocument::toText() const {
     QByteArray text;
-    if (byteOrderMark_ && !utf16_)
+    if (byteOrderMark_)
         text.append(Utf8ByteOrderMark);
     for (qsizetype i = 0; i < sections_.size(); ++i) {
         const Section& section = sections_.at(i);
@@ -244,8 +242,5 @@ QByteArray IniDocument::toText() const {
         for (const QByteArray& line : section.lines)
             text += line + "\r\n";
     }
-    if (!utf16_ || !text.isValidUtf8())
-        return text;
-    QStringEncoder encoder(*utf16_, QStringConverter::Flag::WriteBom);
-    return encoder(QString::fromUtf8(text));
+    return utf16_ ? utf16FileText(text, *utf16_) : eightBitFileText(text);
 }

@@ -46,9 +46,11 @@ public:
     // with its first value.
     QList<std::pair<QByteArray, QByteArray>> entries(const QByteArray& section) const;
 
-    // Every line followed by CR LF, in the encoding the text had; a UTF-16 text that came to
-    // hold bytes that are not UTF-8 is written in 8 bits, so that no byte is lost.
+    // Every line followed by CR LF, in the encoding the text had. A UTF-16 text holds only
+    // text: a line that is not UTF-8 is written as its Windows-1252 characters (holdsOnlyText()
+    // tells callers to store such values in another form first).
     QByteArray toText() const;
+    bool holdsOnlyText() const { return utf16_.has_value(); }
     // False when the text held bytes its encoding does not allow (UTF-16 of an odd length or
     // with a broken surrogate pair): writing it back would lose them.
     bool isWhole() const { return whole_; }

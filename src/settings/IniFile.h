@@ -26,6 +26,8 @@ public:
     // False when the file is there but was not read whole (not a regular file, not readable,
     // broken UTF-16): it reads as empty and every write to it fails.
     bool isReadable() const { return readable_; }
+    // True when the file can hold text only (UTF-16), not any bytes.
+    bool holdsOnlyText() const { return document_.holdsOnlyText(); }
     // Failure carries "Unable to write to <file name>".
     Status writeString(const QString& section, const QString& key, const QString& value);
     Status eraseSection(const QString& section);

@@ -42,15 +42,17 @@ Status readWriteGeneral(TypedIniFile& ini, Settings& vars, bool write) {
 
 const QByteArray FileUrlScheme("file://");
 
-// A line break cannot stand in an INI line, so such a path is kept as a file URL; no path
-// stored by older versions looks like one.
-QByteArray storedPath(const QByteArray& path, const QByteArray& iniFile) {
+// A line break cannot stand in an INI line, nor a name that is not UTF-8 in a UTF-16 file, so
+// such a path is kept as a file URL; no path stored by older versions looks like one.
+QByteArray storedPath(const QByteArray& path, const QByteArray& iniFile, bool textOnly) {
+    const QByteArray url = FileUrlScheme + path.toPercentEncoding("/");
     if (path.contains('\n') || path.contains('\r'))
-        return FileUrlScheme + path.toPercentEncoding("/");
+        return url;
     // An entry kept as a URL goes back as it came.
     if (isUrlEntry(QString::fromLatin1(path)))
         return path;
-    return NativePath::makeRelative(path, iniFile);
+    const QByteArray relative = NativePath::makeRelative(path, iniFile);
+    return textOnly && !relative.isValidUtf8() ? url : relative;
 }
 
 // A local file URL's path as bytes (percent-encoded names need not be UTF-8); nothing for
@@ -111,7 +113,7 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
     for (qint32 i = 0; i < count; ++i) {
         const QString key = QLatin1String("File") + QString::number(i);
         if (write) {
-            status = ini.writeBytes(PlayListsSection, key, storedPath(playLists.at(i), iniFile));
+            status = ini.writeBytes(PlayListsSection, key, storedPath(playLists.at(i), iniFile, ini.holdsOnlyText()));
             if (status.failed())
                 return status;
             continue;
