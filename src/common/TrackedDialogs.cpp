@@ -1,33 +1,62 @@
 #include "TrackedDialogs.h"
 
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(dialogsLog, "platterbox.startup", QtWarningMsg)
+}
+
+void TrackedDialogs::logUnasked(const QString& text) {
+    qCWarning(dialogsLog).noquote() << "Not shown, the program is ending:" << text;
+}
+
 void TrackedDialogs::showMessage(const QString& text) {
-    tracked([&] { inner_.showMessage(text); });
+    tracked(
+        text,
+        [&] {
+            inner_.showMessage(text);
+            return true;
+        },
+        true);
 }
 
 void TrackedDialogs::showError(const QString& text) {
-    tracked([&] { inner_.showError(text); });
+    tracked(
+        text,
+        [&] {
+            inner_.showError(text);
+            return true;
+        },
+        true);
 }
 
 bool TrackedDialogs::askYesNo(const QString& text, BoxKind kind) {
-    return tracked([&] { return inner_.askYesNo(text, kind); });
+    return tracked(
+        text, [&] { return inner_.askYesNo(text, kind); }, false);
 }
 
 bool TrackedDialogs::askRetryCancel(const QString& text, BoxKind kind) {
-    return tracked([&] { return inner_.askRetryCancel(text, kind); });
+    return tracked(
+        text, [&] { return inner_.askRetryCancel(text, kind); }, false);
 }
 
 std::optional<QString> TrackedDialogs::askText(const QString& caption, const QString& prompt,
                                                const QString& defaultText) {
-    return tracked([&] { return inner_.askText(caption, prompt, defaultText); });
+    return tracked(
+        prompt, [&] { return inner_.askText(caption, prompt, defaultText); },
+        std::optional<QString>());
 }
 
 std::optional<QString> TrackedDialogs::chooseFolder(const QString& prompt,
                                                     const QString& startFolder) {
-    return tracked([&] { return inner_.chooseFolder(prompt, startFolder); });
+    return tracked(
+        prompt, [&] { return inner_.chooseFolder(prompt, startFolder); }, std::optional<QString>());
 }
 
 std::optional<QString> TrackedDialogs::chooseFile(const QString& caption,
                                                   const QStringList& filters,
                                                   const QString& startPath) {
-    return tracked([&] { return inner_.chooseFile(caption, filters, startPath); });
+    return tracked(
+        caption, [&] { return inner_.chooseFile(caption, filters, startPath); },
+        std::optional<QString>());
 }

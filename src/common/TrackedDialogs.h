@@ -9,6 +9,9 @@ public:
     explicit TrackedDialogs(UserDialogs& inner) : inner_(inner) {}
 
     bool isOpen() const { return depth_ > 0; }
+    // The program is ending with nobody to answer (a logout): from now on every question is
+    // answered at once as a cancelled box would be, and every text goes only to the log.
+    void endInteraction() { ended_ = true; }
 
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
@@ -21,7 +24,12 @@ public:
                                       const QString& startPath) override;
 
 private:
-    template <typename Ask> auto tracked(Ask ask) {
+    template <typename Ask, typename Answer>
+    auto tracked(const QString& text, Ask ask, Answer cancelled) {
+        if (ended_) {
+            logUnasked(text);
+            return cancelled;
+        }
         ++depth_;
         struct Leave {
             int& depth;
@@ -30,6 +38,9 @@ private:
         return ask();
     }
 
+    static void logUnasked(const QString& text);
+
     UserDialogs& inner_;
     int depth_ = 0;
+    bool ended_ = false;
 };

@@ -21,7 +21,9 @@
 #include "startup/gui/HandOffPart.h"
 #include "startup/gui/PresencePart.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QListView>
@@ -317,6 +319,22 @@ void MainWindow::readSettings() {
     loadIniFile(currentIniPath_);
     presence_->applyIconPlacement();
     presence_->startAutoPlay();
+}
+
+void MainWindow::terminate() {
+    if (closing_ || QApplication::activeModalWidget()) {
+        trackedDialogs_->endInteraction();
+        // The topmost first: a box may sit on a dialog.
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->done(QDialog::Rejected);
+            else
+                modal->close();
+            if (QApplication::activeModalWidget() == modal)
+                break; // it refuses to go
+        }
+    }
+    close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -70,6 +70,10 @@ public:
     void popupListsMenu(const QPoint& globalPosition);
     void bringUp() override;
     void execute(List list) override;
+    // A logout or `kill`: closes as the close box does. A question or dialog open meanwhile, or
+    // a close already under way, means nobody is there to answer: what is open is cancelled
+    // and nothing more is asked, so the program ends.
+    void terminate();
 
 Q_SIGNALS:
     // Closing asks for the message loop to end.

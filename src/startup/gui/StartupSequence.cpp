@@ -51,7 +51,7 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
                      Qt::QueuedConnection);
     // Logging out or `kill` closes the window as the close box does, so nothing is lost.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, &MainWindow::close);
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, &MainWindow::terminate);
     instances.setHandler(
         [&mainWindow](const QStringList& commandLine, InstanceChannel::Reply reply) {
             mainWindow.handOff().receive(commandLine, std::move(reply));
