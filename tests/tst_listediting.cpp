@@ -336,6 +336,19 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path(QStringLiteral("e.m3u"))), written);
     }
 
+    // The input box holds 32,767 characters: a longer entry is refused, never cut.
+    void tooLongAnEntryIsNotEdited() {
+        const QByteArray list = QByteArray(40000, 'a') + ".mp3\r\nb.mp3\r\n";
+        MainWindow& window = start({{QStringLiteral("long.m3u"), list}});
+        f_->clickSong(0);
+        QTest::keyClick(songViewOf(window), Qt::Key_F2);
+        QCOMPARE(f_->dialogs.messages(),
+                 {path(QStringLiteral("long.m3u")) +
+                  QStringLiteral("\rUnable to edit the item, it is too long!")});
+        QCOMPARE(f_->dialogs.records().size(), 1); // nothing asked
+        QCOMPARE(readBytes(path(QStringLiteral("long.m3u"))), list);
+    }
+
     void renamingAPlayList_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("renamed");

@@ -18,6 +18,11 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+// The most an input box holds.
+constexpr qsizetype MaxEditableEntryLength = 32767;
+} // namespace
+
 bool ListEditingPart::rewritable() {
     const SongListModel& songs = window_.songs();
     if (!songs.readWhole())
@@ -102,6 +107,13 @@ void ListEditingPart::editSong() {
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
     const QString current = songs.text(row);
+    // The input box would cut a longer entry, and the cut one would be written back.
+    if (current.size() > MaxEditableEntryLength) {
+        window_.context().dialogs.showMessage(
+            decodeText(songs.playlistPath()) +
+            QLatin1String("\rUnable to edit the item, it is too long!"));
+        return;
+    }
     const QString answer =
         window_.context()
             .dialogs
