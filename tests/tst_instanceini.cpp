@@ -2,6 +2,8 @@
 #include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QtTest>
 
 using TestSupport::readBytes;
@@ -236,6 +238,27 @@ private Q_SLOTS:
         readInstanceIni(ini, loaded, dialogs);
         QCOMPARE(TestSupport::pathTexts(loaded.playlists),
                  QStringList({dir_.path() + u'/' + expected, path(QStringLiteral("after.m3u"))}));
+        QCOMPARE(dialogs.records().size(), 0);
+    }
+
+    // A UTF-16 file stays UTF-16; a name it cannot hold as text goes in as a file URL.
+    void utf16FileKeepsItsEncoding() {
+        const QString ini = path(QStringLiteral("Platterbox.Ini"));
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom);
+        writeBytes(ini, utf16.encode(QStringLiteral("; Windows\r\n[PlayLists]\r\nTotal=0\r\n")));
+        Settings saved = loadedDefaults();
+        const QByteArray latin1 = QFile::encodeName(dir_.path()) + "/caf\xE9.m3u";
+        saved.playlists = {latin1, QFile::encodeName(path(QStringLiteral("b\u00e9.m3u")))};
+        ScriptedDialogs dialogs;
+        writeInstanceIni(ini, saved, dialogs);
+        const QByteArray text = readBytes(ini);
+        QVERIFY(text.startsWith(QByteArray("\xFF\xFE;\0", 4)));
+        const QString shown = QStringDecoder(QStringConverter::Utf16LE).decode(text);
+        QVERIFY2(shown.contains(QStringLiteral("File0=file://")), qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("File1=b\u00e9.m3u")));
+        Settings loaded;
+        readInstanceIni(ini, loaded, dialogs);
+        QCOMPARE(loaded.playlists, saved.playlists);
         QCOMPARE(dialogs.records().size(), 0);
     }
 

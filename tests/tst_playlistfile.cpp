@@ -1,4 +1,5 @@
 #include "playlists/PlayListFile.h"
+#include "playlists/PlaylistRepair.h"
 
 #include "TestSupport.h"
 
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -148,6 +150,48 @@ private Q_SLOTS:
         QTest::newRow("bytes kept as they are")
             << QByteArray("C:\\M\xFCsik\\\x80\x81.mp3\r\n\xC3\xA9.mp3\r\n") << plain
             << entries({"C:\\M\xFCsik\\\x80\x81.mp3", "\xC3\xA9.mp3"});
+        // As an older version wrote a folder whose first song's name begins with "\xFF\xFE".
+        QTest::newRow("8-bit text beginning like a UTF-16 mark")
+            << QByteArray("\xFF\xFE"
+                          "a.mp3\r\nb\xE9.mp3\r\n")
+            << plain
+            << entries({"\xFF\xFE"
+                        "a.mp3",
+                        "b\xE9.mp3"});
+    }
+
+    // A repair rewrites one entry: the file keeps its encoding, and every other entry its
+    // bytes; what is written reads back as it was meant.
+    void repairKeepsTheEncoding_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const auto utf16 = [](QStringConverter::Encoding encoding, const char* text) {
+            QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+            return QByteArray(encoder.encode(QString::fromUtf8(text)));
+        };
+        for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE})
+            QTest::newRow(encoding == QStringConverter::Utf16LE ? "UTF-16LE" : "UTF-16BE")
+                << utf16(encoding, "../Music/Bj\xC3\xB6rk/a.mp3\r\n../Music/old/x.mp3\r\n")
+                << utf16(encoding, "../Music/Bj\xC3\xB6rk/a.mp3\r\n../Music/n\xC3\xA9w/x.mp3\r\n");
+        QTest::newRow("8-bit beginning like a UTF-16 mark")
+            << QByteArray("\xFF\xFE"
+                          "a.mp3\r\n../Music/old/x.mp3\r\n")
+            << QByteArray("\xEF\xBB\xBF\xFF\xFE"
+                          "a.mp3\r\n../Music/n\xE9w/x.mp3\r\n");
+    }
+
+    void repairKeepsTheEncoding() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const IndexedPlayList read = indexPlaylist(before);
+        // The new place's name on disk is Latin-1.
+        const QByteArray text =
+            textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}});
+        const QByteArray written = playlistFileBytes(text, read.encoding);
+        QCOMPARE(written, after);
+        const IndexedPlayList again = indexPlaylist(written);
+        QCOMPARE(again.encoding, read.encoding);
+        QCOMPARE(again.entries.at(0), read.entries.at(0));
     }
 
     void reading() {

@@ -165,8 +165,8 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
     // Made durable all together once the walk is done.
     FileOperations::WriteOptions unflushed;
     unflushed.flush = false;
-    if (const Status written =
-            FileOperations::writeFile(path, playlistFileBytes(playlistText(folderFiles_)), unflushed);
+    if (const Status written = FileOperations::writeFile(
+            path, playlistFileBytes(playlistText(folderFiles_)), unflushed);
         written.failed()) {
         qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
                                << "failed:" << written.message();

@@ -113,7 +113,8 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
     for (qint32 i = 0; i < count; ++i) {
         const QString key = QLatin1String("File") + QString::number(i);
         if (write) {
-            status = ini.writeBytes(PlayListsSection, key, storedPath(playLists.at(i), iniFile, ini.holdsOnlyText()));
+            status = ini.writeBytes(PlayListsSection, key,
+                                    storedPath(playLists.at(i), iniFile, ini.holdsOnlyText()));
             if (status.failed())
                 return status;
             continue;

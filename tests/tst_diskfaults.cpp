@@ -1,0 +1,403 @@
+#include "CollectionTestSupport.h"
+#include "MainWindowFixture.h"
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "collection/Mp3CdBuilder.h"
+#include "collection/MissingSongs.h"
+#include "collection/PlayListCreation.h"
+#include "common/PathCaseLookup.h"
+#include "settings/InstanceIni.h"
+#include "settings/RegistrySettings.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+
+// Every file below a folder with its bytes: a failed save must leave this as it was, with no
+// temporary file beside it.
+QMap<QString, QByteArray> filesBelow(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size()), readBytes(path));
+    }
+    return files;
+}
+
+// The preloaded shim fails one call on the files below a folder while this lives.
+class InjectedFault {
+public:
+    InjectedFault(const QString& call, const QString& error, const QString& folder) {
+        qputenv("PLATTERBOX_TEST_FAULT", (call + u':' + error + u':' + folder + u'/').toUtf8());
+    }
+    ~InjectedFault() { qunsetenv("PLATTERBOX_TEST_FAULT"); }
+};
+
+const QByteArray PlainList("old/b.mp3\r\na.mp3\r\n");
+
+} // namespace
+
+// What the program writes, when the disk refuses: a full disk, a quota, an I/O error at any
+// step of a save. The old files stay byte for byte and the user is told with the message of
+// that save. Links are written through; a logout during such a message ends the program.
+class TestDiskFaults : public QObject {
+    Q_OBJECT
+
+    TestSupport::IsolatedEnvironment env_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MainWindowFixture> f_;
+
+    QString path(const QString& relative) const { return dir_->filePath(relative); }
+
+    // A window over one playlist, with the program's INI file beside it.
+    MainWindow& startWindow(const QByteArray& playlist = PlainList) {
+        writeBytes(path(QStringLiteral("list.m3u")), playlist);
+        writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                   "[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n");
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
+        QCoreApplication::processEvents();
+        return window;
+    }
+
+    void sortShownPlaylist() {
+        f_->clickSong(0);
+        f_->pressKey(f_->songView(), Qt::Key_S, Qt::AltModifier);
+    }
+
+    // What one writer needs before its save: the files it replaces, the window it runs in.
+    void prepare(const QString& writer) {
+        if (writer == QLatin1String("registry"))
+            writeBytes(env_.configHome() + QStringLiteral("/Platterbox/user.reg"),
+                       "Windows Registry Editor Version 5.00\r\n\r\n");
+        else if (writer == QLatin1String("repaired playlist"))
+            prepareRepair();
+        else if (writer == QLatin1String("created playlist"))
+            CollectionTest::makeTree(path(QStringLiteral("Music")), {QStringLiteral("x.mp3")});
+        else
+            startWindow();
+        if (writer == QLatin1String("temporary playlist"))
+            writeBytes(path(QStringLiteral("~PLATBX~.M3U")), "earlier\r\n");
+    }
+
+    // The save; the messages it showed.
+    QStringList save(const QString& writer) {
+        if (writer == QLatin1String("INI")) {
+            f_->window->close();
+            return f_->dialogs.messages();
+        }
+        if (writer == QLatin1String("registry")) {
+            Settings vars;
+            bool hints = true;
+            return {saveRegistrySettings(vars, hints).message()};
+        }
+        if (writer == QLatin1String("edited playlist")) {
+            sortShownPlaylist();
+            return f_->dialogs.messages();
+        }
+        if (writer == QLatin1String("repaired playlist"))
+            return {repair()};
+        if (writer == QLatin1String("temporary playlist")) {
+            f_->clickPlayList(0);
+            f_->button("btnExecute")->click();
+            return f_->dialogs.messages();
+        }
+        ScriptedDialogs dialogs;
+        CreatePlaylistsInputs values{true, true, true, path(QStringLiteral("Music/")), {}};
+        QList<QByteArray> created;
+        (void)PlayListCreation(values, dialogs, runWithoutWaitWindow).createPlaylists(created);
+        return dialogs.messages();
+    }
+
+    void prepareRepair() {
+        writeBytes(path(QStringLiteral("list.m3u")), PlainList);
+        writeBytes(path(QStringLiteral("new/b.mp3")), "b");
+    }
+
+    // Repairs list.m3u: old/b.mp3 moved to new/b.mp3. The message shown, if any.
+    QString repair() {
+        PathCaseLookup lookup;
+        PlaylistRelocation playlist;
+        const QByteArray list = QFile::encodeName(path(QStringLiteral("list.m3u")));
+        if (collectMissingSongs(list, lookup, playlist).failed() || playlist.songs.isEmpty())
+            return QStringLiteral("not read");
+        SongRelocation& moved = playlist.songs[0];
+        moved.candidates = {QFile::encodeName(path(QStringLiteral("new/b.mp3")))};
+        moved.chosen = 0;
+        moved.checked = true;
+        return repairPlaylist(playlist).message();
+    }
+
+private Q_SLOTS:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        TestSupport::declineInstallation(env_.configHome());
+    }
+
+    void cleanup() {
+        f_.reset();
+        dir_.reset();
+    }
+
+    void failedSavesKeepTheOldFiles_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("message"); // of the save; %1 is the test folder
+
+        const QString ini = QStringLiteral("Error saving initialization information!");
+        const QString update = QStringLiteral("%1/list.m3u\rUnable to update file!");
+        QTest::newRow("INI, temporary file") << "INI"
+                                             << "create"
+                                             << "ENOSPC" << ini;
+        QTest::newRow("INI, full disk") << "INI"
+                                        << "write"
+                                        << "ENOSPC" << ini;
+        QTest::newRow("INI, quota") << "INI"
+                                    << "write"
+                                    << "EDQUOT" << ini;
+        QTest::newRow("INI, flush") << "INI"
+                                    << "fsync"
+                                    << "EIO" << ini;
+        QTest::newRow("INI, close") << "INI"
+                                    << "close"
+                                    << "EIO" << ini;
+        QTest::newRow("INI, rename") << "INI"
+                                     << "rename"
+                                     << "EIO" << ini;
+        QTest::newRow("registry, full disk") << "registry"
+                                             << "write"
+                                             << "ENOSPC"
+                                             << "Failed to set data for 'frmMain_Top'";
+        QTest::newRow("edited playlist, full disk") << "edited playlist"
+                                                    << "write"
+                                                    << "ENOSPC" << update;
+        QTest::newRow("edited playlist, flush") << "edited playlist"
+                                                << "fsync"
+                                                << "EIO" << update;
+        QTest::newRow("repaired playlist, full disk") << "repaired playlist"
+                                                      << "write"
+                                                      << "ENOSPC" << update;
+        QTest::newRow("temporary playlist, full disk")
+            << "temporary playlist"
+            << "write"
+            << "ENOSPC"
+            << "Unable to save temporary playlist file!\r%1/~PLATBX~.M3U";
+        QTest::newRow("created playlist, full disk")
+            << "created playlist"
+            << "write"
+            << "ENOSPC"
+            << "Error creating play list:\r%1/Music/_PlayList.M3U";
+    }
+
+    void failedSavesKeepTheOldFiles() {
+        QFETCH(QString, writer);
+        QFETCH(QString, call);
+        QFETCH(QString, error);
+        QFETCH(QString, message);
+        // The registry file lives in the configuration folder, the rest in the test folder.
+        const QString folder = writer == QLatin1String("registry")
+                                   ? env_.configHome() + QStringLiteral("/Platterbox")
+                                   : dir_->path();
+        prepare(writer);
+        const QMap<QString, QByteArray> before = filesBelow(folder);
+        QStringList shown;
+        {
+            const InjectedFault fault(call, error, folder);
+            shown = save(writer);
+        }
+        // Before the window goes: it takes the temporary playlist with it.
+        QCOMPARE(filesBelow(folder), before);
+        f_.reset();
+        message.replace(QLatin1String("%1"), dir_->path());
+        QVERIFY2(shown.contains(message), qPrintable(shown.join(u'|')));
+    }
+
+    // A folder that takes no new file: the INI file is written over its old bytes, with its new
+    // size reserved first, so a full disk changes nothing.
+    void fullDiskInPlaceChangesNothing() {
+        startWindow();
+        f_.reset();
+        const QString ini = path(QStringLiteral("Platterbox.Ini"));
+        const QByteArray before = readBytes(ini);
+        ScriptedDialogs dialogs;
+        Settings vars;
+        vars.playlists = {"/a/much/longer/list/than/before.m3u"};
+        {
+            TestSupport::ReadOnlyFolder locked(dir_->path());
+            QVERIFY(locked.effective());
+            const InjectedFault fault(QStringLiteral("fallocate"), QStringLiteral("ENOSPC"),
+                                      dir_->path());
+            writeInstanceIni(ini, vars, dialogs);
+        }
+        QCOMPARE(dialogs.messages(), {QStringLiteral("Error saving initialization information!")});
+        QCOMPARE(readBytes(ini), before);
+        // Without the fault the same save goes through in place.
+        TestSupport::ReadOnlyFolder locked(dir_->path());
+        writeInstanceIni(ini, vars, dialogs);
+        QVERIFY(readBytes(ini).contains("before.m3u"));
+    }
+
+    // One small real file system, filled up: a sort, a repair, the close (registry and INI) and
+    // an MP3CD each leave every file as it was, and say so.
+    void fullFileSystem() {
+        const QString mounted = dir_->path();
+        if (::mount("tmpfs", QFile::encodeName(mounted).constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP(qPrintable(QStringLiteral("Mounting a tmpfs is not allowed here (%1): the full "
+                                            "file system is not checked.")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        struct Unmount {
+            QString path;
+            ~Unmount() { ::umount2(QFile::encodeName(path).constData(), MNT_DETACH); }
+        } unmount{mounted};
+        const QString config = mounted + QStringLiteral("/config");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        TestSupport::declineInstallation(config);
+        writeBytes(config + QStringLiteral("/Platterbox/user.reg"),
+                   "Windows Registry Editor Version 5.00\r\n\r\n");
+        prepareRepair();
+        MainWindow& window = startWindow();
+        // The rest of the space taken.
+        QFile filler(path(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        const QMap<QString, QByteArray> before = filesBelow(mounted);
+
+        sortShownPlaylist();
+        const QString repaired = repair();
+        ScriptedDialogs cdDialogs;
+        const Status cd = buildMp3Cd({mounted + u'/', QStringLiteral(PLATTERBOX_BINARY), f_->vars,
+                                      cdDialogs, runWithoutWaitWindow});
+        window.close();
+        const QStringList shown = f_->dialogs.messages();
+        f_.reset();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.configHome()));
+
+        const QString update = mounted + QStringLiteral("/list.m3u\rUnable to update file!");
+        QVERIFY2(shown.contains(update), qPrintable(shown.join(u'|')));
+        QCOMPARE(repaired, update);
+        QVERIFY(cd.failed());
+        QVERIFY(shown.contains(QStringLiteral("Failed to set data for 'frmMain_Top'")));
+        QVERIFY(shown.contains(QStringLiteral("Error saving initialization information!")));
+        QMap<QString, QByteArray> after = filesBelow(mounted);
+        // A created CD playlist that did not fit is gone; what the CD run made before the disk
+        // was full may stay, as after any CD failure. Every file that was there is unchanged.
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(after.value(it.key()), it.value());
+        for (const QString& name : after.keys())
+            QVERIFY2(!name.endsWith(QLatin1String(".tmp")), qPrintable(name));
+    }
+
+    // Writing through a symbolic link: the link stays, its target gets the new bytes and keeps
+    // its mode.
+    void linksAreWrittenThrough_data() {
+        QTest::addColumn<QString>("linked"); // the file that is a link
+        QTest::newRow("edited playlist") << QStringLiteral("list.m3u");
+        QTest::newRow("INI file") << QStringLiteral("Platterbox.Ini");
+        QTest::newRow("registry file") << QStringLiteral("user.reg");
+    }
+
+    void linksAreWrittenThrough() {
+        QFETCH(QString, linked);
+        const bool registry = linked == QLatin1String("user.reg");
+        const QString place =
+            registry ? env_.configHome() + QStringLiteral("/Platterbox/user.reg") : path(linked);
+        const QString target = path(QStringLiteral("shared/") + linked);
+        writeBytes(target, registry ? QByteArray("Windows Registry Editor Version 5.00\r\n\r\n")
+                           : linked == QLatin1String("list.m3u")
+                               ? QByteArray("b.mp3\r\na.mp3\r\n")
+                               : QByteArray("[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n"));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ReadGroup | QFile::WriteGroup));
+        QFile::remove(place);
+        // Relative, as users make them to share a file between folders.
+        QVERIFY(QFile::link(QDir(QFileInfo(place).path()).relativeFilePath(target), place));
+        if (linked != QLatin1String("list.m3u"))
+            writeBytes(path(QStringLiteral("list.m3u")), "b.mp3\r\na.mp3\r\n");
+        f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
+        if (linked != QLatin1String("Platterbox.Ini"))
+            writeBytes(path(QStringLiteral("Platterbox.Ini")),
+                       "[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n");
+        f_->create(path(QStringLiteral("Platterbox")));
+        QCoreApplication::processEvents();
+        const QByteArray old = readBytes(target);
+        sortShownPlaylist();
+        f_->window->close();
+        QCOMPARE(f_->dialogs.messages(), QStringList());
+
+        QVERIFY(QFileInfo(place).isSymLink());
+        QVERIFY(readBytes(target) != old);
+        if (linked == QLatin1String("list.m3u"))
+            QCOMPARE(readBytes(target), "a.mp3\r\nb.mp3\r\n");
+        QCOMPARE(QFileInfo(target).permissions() & (QFile::WriteGroup | QFile::ReadOther),
+                 QFile::WriteGroup);
+    }
+
+    // A logout while the close's message about a failed save is up: the program ends, with
+    // the INI file saved, instead of waiting for an answer nobody gives.
+    void logoutDuringAFailedCloseEnds() {
+        const QString program = path(QStringLiteral("prog/Platterbox"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("prog"))));
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_SHIPPED), program));
+        const QString ini = path(QStringLiteral("prog/Platterbox.Ini"));
+        writeBytes(ini, "[PlayLists]\r\nTotal=0\r\n");
+        const QString config = path(QStringLiteral("config"));
+        TestSupport::declineInstallation(config);
+        const QString run = path(QStringLiteral("run"));
+        QVERIFY(QDir().mkpath(run));
+        QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+        env.insert(QStringLiteral("PLATTERBOX_TEST_FAULT"),
+                   QStringLiteral("create:ENOSPC:") + config + u'/');
+        QProcess copy;
+        copy.setProcessEnvironment(env);
+        copy.start(program, QStringList());
+        QVERIFY(copy.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(run + QStringLiteral("/Platterbox/"
+                                                                        "TfrmPlatterboxMain")),
+                                 10000);
+        QTest::qWait(300);
+        copy.terminate(); // the close: the registry save fails and its message waits
+        QVERIFY(!copy.waitForFinished(1500));
+        copy.terminate(); // the logout goes on
+        const bool finished = copy.waitForFinished(5000);
+        if (!finished)
+            copy.kill();
+        QVERIFY(finished);
+        QCOMPARE(copy.exitCode(), 0);
+        QVERIFY(readBytes(ini).contains("grpShuffle_Tag="));
+    }
+};
+
+// The shim must be in the process from its start: without it, the test starts itself again
+// with it.
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String(FAULT_SHIM))) {
+        ::setenv("LD_PRELOAD", FAULT_SHIM, 1);
+        ::execv("/proc/self/exe", argv);
+        return 127;
+    }
+    QApplication app(argc, argv);
+    TestDiskFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_diskfaults.moc"
