@@ -57,6 +57,7 @@ class TestDiskFaults : public QObject {
     TestSupport::IsolatedEnvironment env_;
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MainWindowFixture> f_;
+    std::optional<TestSupport::ReadOnlyFolder> locked_;
 
     QString path(const QString& relative) const { return dir_->filePath(relative); }
 
@@ -89,11 +90,13 @@ class TestDiskFaults : public QObject {
             startWindow();
         if (writer == QLatin1String("temporary playlist"))
             writeBytes(path(QStringLiteral("~PLATBX~.M3U")), "earlier\r\n");
+        if (writer == QLatin1String("INI in place"))
+            locked_.emplace(dir_->path());
     }
 
     // The save; the messages it showed.
     QStringList save(const QString& writer) {
-        if (writer == QLatin1String("INI")) {
+        if (writer.startsWith(QLatin1String("INI"))) {
             f_->window->close();
             return f_->dialogs.messages();
         }
@@ -148,6 +151,7 @@ private Q_SLOTS:
 
     void cleanup() {
         f_.reset();
+        locked_.reset();
         dir_.reset();
     }
 
@@ -157,49 +161,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("message"); // of the save; %1 is the test folder
 
-        const QString ini = QStringLiteral("Error saving initialization information!");
-        const QString update = QStringLiteral("%1/list.m3u\rUnable to update file!");
-        QTest::newRow("INI, temporary file") << "INI"
-                                             << "create"
-                                             << "ENOSPC" << ini;
-        QTest::newRow("INI, full disk") << "INI"
-                                        << "write"
-                                        << "ENOSPC" << ini;
-        QTest::newRow("INI, quota") << "INI"
-                                    << "write"
-                                    << "EDQUOT" << ini;
-        QTest::newRow("INI, flush") << "INI"
-                                    << "fsync"
-                                    << "EIO" << ini;
-        QTest::newRow("INI, close") << "INI"
-                                    << "close"
-                                    << "EIO" << ini;
-        QTest::newRow("INI, rename") << "INI"
-                                     << "rename"
-                                     << "EIO" << ini;
-        QTest::newRow("registry, full disk") << "registry"
-                                             << "write"
-                                             << "ENOSPC"
-                                             << "Failed to set data for 'frmMain_Top'";
-        QTest::newRow("edited playlist, full disk") << "edited playlist"
-                                                    << "write"
-                                                    << "ENOSPC" << update;
-        QTest::newRow("edited playlist, flush") << "edited playlist"
-                                                << "fsync"
-                                                << "EIO" << update;
-        QTest::newRow("repaired playlist, full disk") << "repaired playlist"
-                                                      << "write"
-                                                      << "ENOSPC" << update;
-        QTest::newRow("temporary playlist, full disk")
-            << "temporary playlist"
-            << "write"
-            << "ENOSPC"
-            << "Unable to save temporary playlist file!\r%1/~PLATBX~.M3U";
-        QTest::newRow("created playlist, full disk")
-            << "created playlist"
-            << "write"
-            << "ENOSPC"
-            << "Error creating play list:\r%1/Music/_PlayList.M3U";
+        const auto row = [](const char* title, const char* writer, const char* call,
+                            const char* error, const char* message) {
+            QTest::newRow(title) << writer << call << error << message;
+        };
+        const char* ini = "Error saving initialization information!";
+        const char* update = "%1/list.m3u\rUnable to update file!";
+        row("INI, temporary file", "INI", "create", "ENOSPC", ini);
+        row("INI, full disk", "INI", "write", "ENOSPC", ini);
+        row("INI, quota", "INI", "write", "EDQUOT", ini);
+        row("INI, flush", "INI", "fsync", "EIO", ini);
+        row("INI, close", "INI", "close", "EIO", ini);
+        row("INI, rename", "INI", "rename", "EIO", ini);
+        // The folder takes no new file: written in place, its size reserved first.
+        row("INI in a read-only folder, full disk", "INI in place", "fallocate", "ENOSPC", ini);
+        row("registry, full disk", "registry", "write", "ENOSPC",
+            "Failed to set data for 'frmMain_Top'");
+        row("edited playlist, full disk", "edited playlist", "write", "ENOSPC", update);
+        row("edited playlist, flush", "edited playlist", "fsync", "EIO", update);
+        row("repaired playlist, full disk", "repaired playlist", "write", "ENOSPC", update);
+        row("temporary playlist, full disk", "temporary playlist", "write", "ENOSPC",
+            "Unable to save temporary playlist file!\r%1/~PLATBX~.M3U");
+        row("created playlist, full disk", "created playlist", "write", "ENOSPC",
+            "Error creating play list:\r%1/Music/_PlayList.M3U");
     }
 
     void failedSavesKeepTheOldFiles() {
@@ -223,31 +207,6 @@ private Q_SLOTS:
         f_.reset();
         message.replace(QLatin1String("%1"), dir_->path());
         QVERIFY2(shown.contains(message), qPrintable(shown.join(u'|')));
-    }
-
-    // A folder that takes no new file: the INI file is written over its old bytes, with its new
-    // size reserved first, so a full disk changes nothing.
-    void fullDiskInPlaceChangesNothing() {
-        startWindow();
-        f_.reset();
-        const QString ini = path(QStringLiteral("Platterbox.Ini"));
-        const QByteArray before = readBytes(ini);
-        ScriptedDialogs dialogs;
-        Settings vars;
-        vars.playlists = {"/a/much/longer/list/than/before.m3u"};
-        {
-            TestSupport::ReadOnlyFolder locked(dir_->path());
-            QVERIFY(locked.effective());
-            const InjectedFault fault(QStringLiteral("fallocate"), QStringLiteral("ENOSPC"),
-                                      dir_->path());
-            writeInstanceIni(ini, vars, dialogs);
-        }
-        QCOMPARE(dialogs.messages(), {QStringLiteral("Error saving initialization information!")});
-        QCOMPARE(readBytes(ini), before);
-        // Without the fault the same save goes through in place.
-        TestSupport::ReadOnlyFolder locked(dir_->path());
-        writeInstanceIni(ini, vars, dialogs);
-        QVERIFY(readBytes(ini).contains("before.m3u"));
     }
 
     // One small real file system, filled up: a sort, a repair, the close (registry and INI) and
@@ -303,49 +262,40 @@ private Q_SLOTS:
             QVERIFY2(!name.endsWith(QLatin1String(".tmp")), qPrintable(name));
     }
 
-    // Writing through a symbolic link: the link stays, its target gets the new bytes and keeps
-    // its mode.
-    void linksAreWrittenThrough_data() {
-        QTest::addColumn<QString>("linked"); // the file that is a link
-        QTest::newRow("edited playlist") << QStringLiteral("list.m3u");
-        QTest::newRow("INI file") << QStringLiteral("Platterbox.Ini");
-        QTest::newRow("registry file") << QStringLiteral("user.reg");
-    }
-
+    // A playlist, the INI file and the registry file that are symbolic links (relative, as
+    // users share a file between folders): each link stays, its target gets the new bytes and
+    // keeps its mode.
     void linksAreWrittenThrough() {
-        QFETCH(QString, linked);
-        const bool registry = linked == QLatin1String("user.reg");
-        const QString place =
-            registry ? env_.configHome() + QStringLiteral("/Platterbox/user.reg") : path(linked);
-        const QString target = path(QStringLiteral("shared/") + linked);
-        writeBytes(target, registry ? QByteArray("Windows Registry Editor Version 5.00\r\n\r\n")
-                           : linked == QLatin1String("list.m3u")
-                               ? QByteArray("b.mp3\r\na.mp3\r\n")
-                               : QByteArray("[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n"));
-        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ReadGroup | QFile::WriteGroup));
-        QFile::remove(place);
-        // Relative, as users make them to share a file between folders.
-        QVERIFY(QFile::link(QDir(QFileInfo(place).path()).relativeFilePath(target), place));
-        if (linked != QLatin1String("list.m3u"))
-            writeBytes(path(QStringLiteral("list.m3u")), "b.mp3\r\na.mp3\r\n");
+        const QString shared = path(QStringLiteral("shared/"));
+        const QString registry = env_.configHome() + QStringLiteral("/Platterbox/user.reg");
+        const QList<std::pair<QString, QByteArray>> links = {
+            {path(QStringLiteral("list.m3u")), "b.mp3\r\na.mp3\r\n"},
+            {path(QStringLiteral("Platterbox.Ini")),
+             "[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n"},
+            {registry, "Windows Registry Editor Version 5.00\r\n\r\n"}};
+        for (const auto& [place, bytes] : links) {
+            const QString target = shared + QFileInfo(place).fileName();
+            writeBytes(target, bytes);
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ReadGroup | QFile::WriteGroup));
+            QFile::remove(place);
+            QVERIFY(QFile::link(QDir(QFileInfo(place).path()).relativeFilePath(target), place));
+        }
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        if (linked != QLatin1String("Platterbox.Ini"))
-            writeBytes(path(QStringLiteral("Platterbox.Ini")),
-                       "[PlayLists]\r\nTotal=1\r\nFile0=list.m3u\r\n");
         f_->create(path(QStringLiteral("Platterbox")));
         QCoreApplication::processEvents();
-        const QByteArray old = readBytes(target);
         sortShownPlaylist();
         f_->window->close();
         QCOMPARE(f_->dialogs.messages(), QStringList());
 
-        QVERIFY(QFileInfo(place).isSymLink());
-        QVERIFY(readBytes(target) != old);
-        if (linked == QLatin1String("list.m3u"))
-            QCOMPARE(readBytes(target), "a.mp3\r\nb.mp3\r\n");
-        QCOMPARE(QFileInfo(target).permissions() & (QFile::WriteGroup | QFile::ReadOther),
-                 QFile::WriteGroup);
+        QCOMPARE(readBytes(shared + QStringLiteral("list.m3u")), "a.mp3\r\nb.mp3\r\n");
+        for (const auto& [place, bytes] : links) {
+            const QString target = shared + QFileInfo(place).fileName();
+            QVERIFY2(QFileInfo(place).isSymLink(), qPrintable(place));
+            QVERIFY2(readBytes(target) != bytes, qPrintable(target));
+            QCOMPARE(QFileInfo(target).permissions() & (QFile::WriteGroup | QFile::ReadOther),
+                     QFile::WriteGroup);
+        }
     }
 
     // A logout while the close's message about a failed save is up: the program ends, with

@@ -1,13 +1,14 @@
-// Preloaded into a test (LD_PRELOAD): fails one kind of system call, for files under one
-// folder only, as a full disk or a broken device would. The test names the call, the error
-// and the folder in PLATTERBOX_TEST_FAULT ("write:ENOSPC:/tmp/x/"), read at every call, so
-// it can turn the fault on and off around the step it checks. Calls: create (an open that
-// makes a file), write, fsync, close, rename, fallocate.
+// Preloaded into a test (LD_PRELOAD): fails one kind of call on files below one folder, as a
+// full disk or a broken device would. PLATTERBOX_TEST_FAULT names the call, the error and
+// the folder ("write:ENOSPC:/tmp/x/") and is read at every call, so a test turns the fault
+// on and off around one step. Calls: create (an open that makes a file), write, fsync,
+// close, rename, fallocate; reading never fails.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -15,34 +16,21 @@
 
 namespace {
 
-int errorNamed(const char* name) {
-    static const struct {
-        const char* name;
-        int value;
-    } errors[] = {{"ENOSPC", ENOSPC}, {"EDQUOT", EDQUOT}, {"EIO", EIO}, {"EACCES", EACCES}};
-    for (const auto& error : errors)
-        if (std::strcmp(error.name, name) == 0)
-            return error.value;
-    return EIO;
-}
-
-// The error to fail this call on this path with, or 0.
+// The error this call fails with on this path, or 0.
 int faultFor(const char* call, const char* path) {
     const char* fault = std::getenv("PLATTERBOX_TEST_FAULT");
     if (!fault || !path)
         return 0;
-    const char* first = std::strchr(fault, ':');
-    const char* second = first ? std::strchr(first + 1, ':') : nullptr;
-    if (!second || size_t(first - fault) != std::strlen(call) ||
-        std::strncmp(fault, call, size_t(first - fault)) != 0 ||
-        std::strncmp(path, second + 1, std::strlen(second + 1)) != 0)
+    const std::string spec(fault);
+    const size_t first = spec.find(':');
+    const size_t second = spec.find(':', first + 1);
+    if (second == std::string::npos || spec.compare(0, first, call) != 0 ||
+        std::strncmp(path, fault + second + 1, spec.size() - second - 1) != 0)
         return 0;
-    char name[16] = {};
-    std::memcpy(name, first + 1, size_t(second - first - 1) < 15 ? size_t(second - first - 1) : 15);
-    return errorNamed(name);
+    const std::string error = spec.substr(first + 1, second - first - 1);
+    return error == "ENOSPC" ? ENOSPC : error == "EDQUOT" ? EDQUOT : EIO;
 }
 
-// Only descriptors open for writing: reading what is there never fails.
 int faultForFd(const char* call, int fd) {
     if (!std::getenv("PLATTERBOX_TEST_FAULT") || (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
         return 0;
@@ -60,28 +48,17 @@ template <typename Function> Function next(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-int openWith(const char* name, const char* path, int flags, mode_t mode) {
-    using Open = int (*)(const char*, int, ...);
-    static const Open real = next<Open>(name);
-    if (flags & O_CREAT) {
-        if (const int error = faultFor("create", path)) {
-            errno = error;
-            return -1;
-        }
-    }
-    return real(path, flags, mode);
+// -1 with errno set, as a failing call returns.
+int failWith(int error) {
+    errno = error;
+    return -1;
 }
 
-int fallocateWith(const char* name, int fd, off_t offset, off_t length) {
-    using Fallocate = int (*)(int, off_t, off_t);
-    static const Fallocate real = next<Fallocate>(name);
-    if (const int error = faultForFd("fallocate", fd))
-        return error;
-    return real(fd, offset, length);
-}
-
-mode_t modeOf(int flags, va_list arguments) {
-    return (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
+int openWith(const char* name, const char* path, int flags, va_list arguments) {
+    static const auto real = next<int (*)(const char*, int, ...)>(name);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
+    const int error = (flags & O_CREAT) ? faultFor("create", path) : 0;
+    return error ? failWith(error) : real(path, flags, mode);
 }
 
 } // namespace
@@ -91,68 +68,54 @@ extern "C" {
 int open(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
-    const mode_t mode = modeOf(flags, arguments);
+    const int fd = openWith("open", path, flags, arguments);
     va_end(arguments);
-    return openWith("open", path, flags, mode);
+    return fd;
 }
 
 int open64(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
-    const mode_t mode = modeOf(flags, arguments);
+    const int fd = openWith("open64", path, flags, arguments);
     va_end(arguments);
-    return openWith("open64", path, flags, mode);
+    return fd;
 }
 
 ssize_t write(int fd, const void* data, size_t size) {
-    using Write = ssize_t (*)(int, const void*, size_t);
-    static const Write real = next<Write>("write");
-    if (const int error = faultForFd("write", fd)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd, data, size);
+    static const auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
+    const int error = faultForFd("write", fd);
+    return error ? failWith(error) : real(fd, data, size);
 }
 
 int fsync(int fd) {
-    using Fsync = int (*)(int);
-    static const Fsync real = next<Fsync>("fsync");
-    if (const int error = faultForFd("fsync", fd)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd);
+    static const auto real = next<int (*)(int)>("fsync");
+    const int error = faultForFd("fsync", fd);
+    return error ? failWith(error) : real(fd);
 }
 
+// The descriptor goes all the same, as a failing close on Linux.
 int close(int fd) {
-    using Close = int (*)(int);
-    static const Close real = next<Close>("close");
+    static const auto real = next<int (*)(int)>("close");
     const int error = faultForFd("close", fd);
-    // The descriptor goes all the same, as Linux does with a failing close.
     const int result = real(fd);
-    if (error) {
-        errno = error;
-        return -1;
-    }
-    return result;
+    return error ? failWith(error) : result;
 }
 
 int rename(const char* from, const char* to) {
-    using Rename = int (*)(const char*, const char*);
-    static const Rename real = next<Rename>("rename");
-    if (const int error = faultFor("rename", to)) {
-        errno = error;
-        return -1;
-    }
-    return real(from, to);
+    static const auto real = next<int (*)(const char*, const char*)>("rename");
+    const int error = faultFor("rename", to);
+    return error ? failWith(error) : real(from, to);
 }
 
+// It returns its error instead of setting errno.
 int posix_fallocate(int fd, off_t offset, off_t length) {
-    return fallocateWith("posix_fallocate", fd, offset, length);
+    static const auto real = next<int (*)(int, off_t, off_t)>("posix_fallocate");
+    const int error = faultForFd("fallocate", fd);
+    return error ? error : real(fd, offset, length);
 }
 
 int posix_fallocate64(int fd, off_t offset, off_t length) {
-    return fallocateWith("posix_fallocate64", fd, offset, length);
+    return posix_fallocate(fd, offset, length);
 }
 
 } // extern "C"
