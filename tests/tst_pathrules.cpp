@@ -1,5 +1,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
+#include "common/PathText.h"
+#include "common/TextDecoding.h"
 #include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
 #include "startup/HandOffPath.h"
@@ -232,6 +234,28 @@ QByteArray b(const char* text) {
 class TestPathRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A path as text keeps every byte: UTF-8 reads as itself, any other byte comes back.
+    void pathTextKeepsTheBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("UTF-8") << QByteArray("/M\xC3\xBCsik/\xF0\x9F\x8E\xB5.m3u");
+        QTest::newRow("Latin-1") << QByteArray("/cd\xE9/Platterbox");
+        QTest::newRow("both") << QByteArray("/\xC3\xA9/\xE9/\xC3");
+        QTest::newRow("overlong and surrogate forms") << QByteArray("/\xC0\xAF/\xED\xA0\x80");
+        QTest::newRow("cut sequence, then ASCII") << QByteArray("/\xE2\x82/x");
+    }
+
+    void pathTextKeepsTheBytes() {
+        QFETCH(QByteArray, bytes);
+        const QString text = pathText(bytes);
+        QCOMPARE(pathBytes(text), bytes);
+        QCOMPARE(shownPath(text), decodeText(bytes));
+        if (bytes.isValidUtf8())
+            QCOMPARE(text, QString::fromUtf8(bytes));
+        // Text joined to it, as a file name is, stays text.
+        QCOMPARE(pathBytes(QString(text + QStringLiteral("/\u00e9.Ini"))),
+                 QByteArray(bytes + "/\xC3\xA9.Ini"));
+    }
+
     void pathParts_data() {
         QTest::addColumn<PathStyle>("style");
         QTest::addColumn<QString>("path");

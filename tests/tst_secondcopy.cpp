@@ -10,6 +10,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -251,6 +254,11 @@ private Q_SLOTS:
             << QStringLiteral("hd") << QString()
             << QStringLiteral("message:{d}/my cd/Platterbox.INI\rInitialization file not found!\r"
                               "Default preferences will be used.");
+        // "latin1" links to "cd\xE9": the copy's own path, as the system gives it, is not UTF-8.
+        QTest::newRow("started alone in a folder whose name is not UTF-8")
+            << QStringLiteral("latin1") << QStringList{} << QString()
+            << QStringLiteral("latin1/Platterbox.Ini")
+            << QStringLiteral("message:{d}/cd\u00e9/Songs/Missing.m3u\rFile Not Found!");
     }
 
     void yesLoadsTheSecondCopysIni() {
@@ -259,6 +267,10 @@ private Q_SLOTS:
         QFETCH(QString, workingFolder);
         QFETCH(QString, iniFile);
         QFETCH(QString, shownAfterQuestion);
+        if (secondFolder == QLatin1String("latin1"))
+            QVERIFY(::mkdir(QByteArray(QFile::encodeName(dir_->path()) + "/cd\xE9").constData(),
+                            0755) == 0 &&
+                    ::symlink("cd\xE9", QFile::encodeName(path(secondFolder)).constData()) == 0);
         if (!iniFile.isEmpty())
             writeBytes(path(iniFile), CdIni);
         const QString firstScript = script(QStringLiteral("first.script"), "yes\n");

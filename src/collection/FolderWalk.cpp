@@ -1,4 +1,5 @@
 #include "FolderWalk.h"
+#include "common/PathText.h"
 
 #include "FolderListing.h"
 #include "common/PathRules.h"
@@ -99,7 +100,7 @@ WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step, L
 }
 
 WalkResult walkFolders(const QString& startFolder, const ListingStep& step) {
-    return walkFolders(QFile::encodeName(startFolder), step);
+    return walkFolders(pathBytes(startFolder), step);
 }
 
 WalkResult walkFolders(const QString& startFolder, const FolderStep& step) {

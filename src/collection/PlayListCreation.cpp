@@ -1,4 +1,5 @@
 #include "PlayListCreation.h"
+#include "common/PathText.h"
 
 #include "CollectionLog.h"
 
@@ -31,8 +32,7 @@ QByteArray playlistNameFor(const QByteArray& folder, const QByteArray& baseFolde
 }
 
 QString playlistNameFor(const QString& folder, const QString& baseFolder) {
-    return QFile::decodeName(
-        playlistNameFor(QFile::encodeName(folder), QFile::encodeName(baseFolder)));
+    return pathText(playlistNameFor(pathBytes(folder), pathBytes(baseFolder)));
 }
 
 PlayListCreation::PlayListCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs,
@@ -46,7 +46,7 @@ WalkResult PlayListCreation::createPlaylists(QList<QByteArray>& created) {
     folderFiles_.clear();
     values_.baseFolder = NativePath::withTrailingSeparator(values_.baseFolder);
     values_.playlistsFolder = NativePath::withTrailingSeparator(values_.playlistsFolder);
-    baseFolder_ = QFile::encodeName(values_.baseFolder);
+    baseFolder_ = pathBytes(values_.baseFolder);
     WalkResult result;
     if (!folderExists(values_.baseFolder))
         dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.baseFolder);
@@ -152,7 +152,7 @@ QByteArray PlayListCreation::playListPath(const QByteArray& folder) const {
     const QByteArray name = playlistNameFor(folder, baseFolder_);
     if (values_.inMusicFolders)
         return folder + '_' + name;
-    return NativePath::clean(baseFolder_ + QFile::encodeName(values_.playlistsFolder) + name);
+    return NativePath::clean(baseFolder_ + pathBytes(values_.playlistsFolder) + name);
 }
 
 Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {

@@ -1,4 +1,5 @@
 #include "PlayListSeek.h"
+#include "common/PathText.h"
 
 #include "FolderListing.h"
 #include "WalkProgress.h"
@@ -36,5 +37,5 @@ bool findPlaylistsIn(const QByteArray& folder, bool subFolders, const WaitWindow
 
 bool findPlaylistsIn(const QString& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found) {
-    return findPlaylistsIn(QFile::encodeName(folder), subFolders, runner, found);
+    return findPlaylistsIn(pathBytes(folder), subFolders, runner, found);
 }

@@ -1,4 +1,5 @@
 #include "PathCaseLookup.h"
+#include "common/PathText.h"
 
 #include "PathRules.h"
 #include "platform/RawNames.h"
@@ -58,7 +59,7 @@ QByteArray PathCaseLookup::existingPath(const QByteArray& path) {
 }
 
 QString PathCaseLookup::existingPath(const QString& path) {
-    return QFile::decodeName(existingPath(QFile::encodeName(path)));
+    return pathText(existingPath(pathBytes(path)));
 }
 
 bool PathCaseLookup::nameExists(const QByteArray& path) {
@@ -79,7 +80,7 @@ QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArra
 }
 
 QString PathCaseLookup::resolveEntry(const QString& entry, const QString& reference) {
-    return QFile::decodeName(resolveEntry(QFile::encodeName(entry), QFile::encodeName(reference)));
+    return pathText(resolveEntry(pathBytes(entry), pathBytes(reference)));
 }
 
 PathCaseLookup::Listing& PathCaseLookup::listing(const QByteArray& folder) {

@@ -1,4 +1,5 @@
 #include "FileOperations.h"
+#include "common/PathText.h"
 
 #include "PlatformLog.h"
 #include "RawNames.h"
@@ -27,11 +28,11 @@ bool isReadOnlyFile(const QString& path) {
     const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!(info.permissions() & writeBits))
         return true; // read-only even for root, as the read-only attribute is on Windows
-    return ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+    return ::access(pathBytes(path).constData(), W_OK) != 0;
 }
 
 InPlaceLock::InPlaceLock(const QString& path)
-    : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    : fd_(::open(pathBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
 
 InPlaceLock::~InPlaceLock() {
     if (fd_ >= 0)
@@ -249,7 +250,7 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
 }
 
 Status writeFile(const QString& path, const QByteArray& bytes, const WriteOptions& options) {
-    return writeFile(QFile::encodeName(path), bytes, options);
+    return writeFile(pathBytes(path), bytes, options);
 }
 
 Status flushFileSystem(const QByteArray& path) {
@@ -283,7 +284,7 @@ bool moveFile(const QByteArray& from, const QByteArray& to) {
 
 Status copyFileReplacing(const QString& from, const QString& to,
                          std::optional<unsigned> permissions) {
-    const QByteArray source = QFile::encodeName(from);
+    const QByteArray source = pathBytes(from);
     struct stat info {};
     if (::stat(source.constData(), &info) != 0)
         return systemError(errno, "stat", source);
@@ -292,11 +293,11 @@ Status copyFileReplacing(const QString& from, const QString& to,
         return systemError(EIO, "read", source);
     WriteOptions options;
     options.permissions = permissions.value_or(unsigned(info.st_mode & 0777));
-    return writeFile(QFile::encodeName(to), *bytes, options);
+    return writeFile(pathBytes(to), *bytes, options);
 }
 
 bool deleteFile(const QString& path) {
-    return deleteFile(QFile::encodeName(path));
+    return deleteFile(pathBytes(path));
 }
 
 bool deleteFile(const QByteArray& path) {
@@ -310,21 +311,21 @@ bool deleteFile(const QByteArray& path) {
 
 bool isNameTaken(const QString& path) {
     struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(pathBytes(path).constData(), &info) == 0;
 }
 
 bool isSameFile(const QString& first, const QString& second) {
     struct stat a {};
     struct stat b {};
-    if (::stat(QFile::encodeName(first).constData(), &a) != 0 ||
-        ::stat(QFile::encodeName(second).constData(), &b) != 0)
+    if (::stat(pathBytes(first).constData(), &a) != 0 ||
+        ::stat(pathBytes(second).constData(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool isRegularFile(const QString& path) {
     struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(pathBytes(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace FileOperations

@@ -1,4 +1,5 @@
 #include "RuntimeFolder.h"
+#include "common/PathText.h"
 
 #include "FileOperations.h"
 
@@ -37,7 +38,7 @@ bool makePrivate(const QByteArray& path) {
 
 QString path() {
     const QString folder = folderPath();
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = pathBytes(folder);
     if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
         return {};
     return makePrivate(encoded) ? folder : QString();

@@ -1,5 +1,6 @@
 // GIO first: its headers use names that Qt would otherwise claim as macros.
 #include <gio/gdesktopappinfo.h>
+#include "common/PathText.h"
 #include <gio/gio.h>
 
 #include "ShellExecute.h"
@@ -95,7 +96,7 @@ GObjectPtr<GAppInfo> defaultPlayer() {
 }
 
 ShellResult launch(GAppInfo* app, const QString& file) {
-    GObjectPtr<GFile> location(g_file_new_for_path(QFile::encodeName(file).constData()));
+    GObjectPtr<GFile> location(g_file_new_for_path(pathBytes(file).constData()));
     GList files{};
     files.data = location.get();
     GError* error = nullptr;

@@ -1,4 +1,5 @@
 #include "PlayListFile.h"
+#include "common/PathText.h"
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
@@ -205,7 +206,7 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
 }
 
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
-    return loadIndexedPlaylist(QFile::encodeName(path), playlist);
+    return loadIndexedPlaylist(pathBytes(path), playlist);
 }
 
 namespace {
@@ -241,7 +242,7 @@ PlayListContent readPlaylist(QIODevice& device) {
 }
 
 Status checkPlaylistFileType(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray bytes = pathBytes(path);
     return checkFileType(bytes, RawNames::status(bytes));
 }
 
@@ -280,7 +281,7 @@ QByteArray plsText(const EntryList& entries) {
 
 Status writePlaylist(const QString& path, const EntryList& entries, PlayListFormat format,
                      PlayListEncoding encoding) {
-    return writePlaylist(QFile::encodeName(path), entries, format, encoding);
+    return writePlaylist(pathBytes(path), entries, format, encoding);
 }
 
 Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListFormat format,

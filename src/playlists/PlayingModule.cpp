@@ -1,4 +1,5 @@
 #include "PlayingModule.h"
+#include "common/PathText.h"
 
 #include "PlayListFile.h"
 #include "common/PathRules.h"
@@ -33,7 +34,7 @@ PlayingModule::~PlayingModule() {
 void PlayingModule::executePlaylists(const QStringList& paths, const Preferences& options) {
     QList<QByteArray> bytes;
     for (const QString& path : paths)
-        bytes.append(QFile::encodeName(path));
+        bytes.append(pathBytes(path));
     executePlaylists(bytes, options);
 }
 
@@ -67,12 +68,12 @@ void PlayingModule::executeSongs(const QStringList& songs, const QString& base,
     EntryList entries;
     for (const QString& song : songs)
         entries.append(encodeEntry(song));
-    executeSongs(entries, QFile::encodeName(base), options);
+    executeSongs(entries, pathBytes(base), options);
 }
 
 Status PlayingModule::addToExecutionList(const QString& name, const QString& base,
                                          const Preferences& options) {
-    return addToExecutionList(QFile::encodeName(name), QFile::encodeName(base), options);
+    return addToExecutionList(pathBytes(name), pathBytes(base), options);
 }
 
 Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArray& base,

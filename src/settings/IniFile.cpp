@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "common/PathText.h"
 #include "SettingsLog.h"
 
 #include "common/TextDecoding.h"
@@ -12,7 +13,7 @@ namespace {
 // Nothing when something is there but cannot be read: a FIFO or a device in the file's place is
 // refused without waiting on it.
 std::optional<QByteArray> readFile(const QString& fileName) {
-    const QByteArray path = QFile::encodeName(fileName);
+    const QByteArray path = pathBytes(fileName);
     if (!RawNames::exists(path))
         return QByteArray();
     return RawNames::readRegularFile(path);
@@ -95,8 +96,7 @@ Status IniFile::save() {
         qCInfo(lcSettings) << "Not saving" << fileName_ << "over what could not be read";
         return failure;
     }
-    const Status written =
-        FileOperations::writeFile(fileName_, document_.toText());
+    const Status written = FileOperations::writeFile(fileName_, document_.toText());
     if (written.failed()) {
         qCInfo(lcSettings).noquote() << "Saving" << fileName_ << "failed:" << written.message();
         return failure;

@@ -1,4 +1,5 @@
 #include "InstanceIni.h"
+#include "common/PathText.h"
 
 #include "SettingsLog.h"
 #include "SettingsTable.h"
@@ -106,7 +107,7 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
                                   VarType::Integer, write);
     if (status.failed())
         return status;
-    const QByteArray iniFile = QFile::encodeName(fileName);
+    const QByteArray iniFile = pathBytes(fileName);
     // Playlists are found as on Windows: letter case aside, and on Linux names with a
     // backslash; one lookup keeps the folder listings for the whole list.
     PathCaseLookup lookup;
@@ -152,13 +153,14 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
 
 void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
     // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
-    if (QFileInfo::exists(fileName)) {
+    if (RawNames::exists(pathBytes(fileName))) {
         readWriteInstanceIni(fileName, false, vars, dialogs);
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.
     if (fileName != ConfigLocations::perUserIniFile())
-        dialogs.showMessage(fileName + QLatin1String("\rInitialization file not found!\r") +
+        dialogs.showMessage(shownPath(fileName) +
+                            QLatin1String("\rInitialization file not found!\r") +
                             QLatin1String("Default preferences will be used."));
     setPerCopyDefaults(vars);
 }

@@ -1,4 +1,5 @@
 #include "RegistryFile.h"
+#include "common/PathText.h"
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
@@ -286,7 +287,7 @@ void RegistryFile::reload() {
 }
 
 bool RegistryFile::load() {
-    const QByteArray path = QFile::encodeName(fileName_);
+    const QByteArray path = pathBytes(fileName_);
     if (!RawNames::exists(path)) {
         parse(QByteArray());
         return true;

@@ -4,8 +4,10 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 
+#include "common/PathText.h"
+#include "platform/RawNames.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -13,7 +15,7 @@ bool isFileArgument(const QString& argument, const QDir& workingFolder) {
     if (argument.isEmpty())
         return false;
     return argument.contains(QLatin1Char('/')) ||
-           QFileInfo::exists(workingFolder.filePath(argument));
+           RawNames::exists(pathBytes(workingFolder.filePath(argument)));
 }
 
 // Absolute and clean; a trailing "/" (a folder) is kept, it ends the folder part.

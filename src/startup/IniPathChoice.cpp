@@ -4,7 +4,18 @@
 #include "common/PathCaseLookup.h"
 #include "platform/ConfigLocations.h"
 
-#include <QFileInfo>
+#include "common/PathRules.h"
+#include "common/PathText.h"
+#include "platform/RawNames.h"
+
+#include <unistd.h>
+
+namespace {
+bool isRegularFile(const QString& path) {
+    const std::optional<RawNames::FileStatus> status = RawNames::status(pathBytes(path));
+    return status && status->isRegular;
+}
+} // namespace
 
 QString iniPathFor(const QString& programPath) {
     return withExtension(programPath, QStringLiteral(".Ini"));
@@ -13,7 +24,7 @@ QString iniPathFor(const QString& programPath) {
 QString chooseIniPath(const QString& parameter1, const QString& programPath) {
     if (!parameter1.isEmpty()) {
         const QString candidate = resolveExistingPath(iniPathFor(parameter1));
-        if (QFileInfo(candidate).isFile())
+        if (isRegularFile(candidate))
             return candidate;
     }
     if (isSystemInstalledCopy(programPath))
@@ -22,7 +33,7 @@ QString chooseIniPath(const QString& parameter1, const QString& programPath) {
 }
 
 bool isSystemInstalledCopy(const QString& programPath) {
-    const QFileInfo folder(QFileInfo(programPath).absolutePath());
-    return folder.exists() && !folder.isWritable() &&
-           !QFileInfo(resolveExistingPath(iniPathFor(programPath))).isFile();
+    const QByteArray folder = pathBytes(NativePath::folderPart(programPath));
+    return RawNames::isFolder(folder) && ::access(folder.constData(), W_OK) != 0 &&
+           !isRegularFile(resolveExistingPath(iniPathFor(programPath)));
 }

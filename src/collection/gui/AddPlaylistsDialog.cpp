@@ -1,4 +1,5 @@
 #include "AddPlaylistsDialog.h"
+#include "common/PathText.h"
 
 #include "DialogParts.h"
 #include "WaitWindow.h"
@@ -154,7 +155,7 @@ bool AddPlaylistsDialog::addFile() {
     if (QFileInfo(file).isFile()) {
         // A name typed relative to the working folder means that folder's file, as the file
         // chooser would give it; stored as typed it would later resolve elsewhere.
-        found_.append(QFile::encodeName(QFileInfo(file).absoluteFilePath()));
+        found_.append(pathBytes(QFileInfo(file).absoluteFilePath()));
         return true;
     }
     dialogs_.showMessage(QLatin1String("Playlist file not found:\r") + file);

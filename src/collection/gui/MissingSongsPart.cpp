@@ -1,4 +1,5 @@
 #include "MissingSongsPart.h"
+#include "common/PathText.h"
 
 #include "FindMissingSongsDialog.h"
 #include "WaitWindow.h"
@@ -51,7 +52,7 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
         return;
     }
     if (!targetStillHolds(window_, target) ||
-        !findMovedSongs(playlists, QFile::encodeName(folder), &WaitWindow::runWalk))
+        !findMovedSongs(playlists, pathBytes(folder), &WaitWindow::runWalk))
         return;
     MissingSongsModel review(std::move(playlists));
     FindMissingSongsDialog dialog(review, &window_.widget());

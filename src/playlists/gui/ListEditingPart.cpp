@@ -1,4 +1,5 @@
 #include "ListEditingPart.h"
+#include "common/PathText.h"
 
 #include "TargetCheck.h"
 #include "WindowServices.h"
@@ -135,10 +136,10 @@ QByteArray renamedPath(const QByteArray& current, const QString& answer) {
     const QByteArray folder = NativePath::folderPart(current);
     const QString typedFolder = NativePath::folderPart(answer);
     QByteArray path = typedFolder == decodeText(folder)
-                          ? folder + QFile::encodeName(NativePath::fileName(answer))
-                          : QFile::encodeName(answer);
+                          ? folder + pathBytes(NativePath::fileName(answer))
+                          : pathBytes(answer);
     if (!path.startsWith('/'))
-        path = NativePath::withTrailingSeparator(QFile::encodeName(QDir::currentPath())) + path;
+        path = NativePath::withTrailingSeparator(pathBytes(QDir::currentPath())) + path;
     return path;
 }
 } // namespace

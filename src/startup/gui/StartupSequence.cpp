@@ -1,4 +1,5 @@
 #include "StartupSequence.h"
+#include "common/PathText.h"
 
 #include "HandOffPart.h"
 #include "InstanceChannel.h"
@@ -6,6 +7,7 @@
 #include "NullMainWindow.h"
 #include "common/UserDialogs.h"
 #include "platform/ProgramStarter.h"
+#include "platform/RawNames.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
 #include "platform/gui/QtDialogs.h"
@@ -51,7 +53,8 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
                      Qt::QueuedConnection);
     // Logging out or `kill` closes the window as the close box does, so nothing is lost.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, &MainWindow::terminate);
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
+                     &MainWindow::terminate);
     instances.setHandler(
         [&mainWindow](const QStringList& commandLine, InstanceChannel::Reply reply) {
             mainWindow.handOff().receive(commandLine, std::move(reply));
@@ -65,7 +68,7 @@ void print(const QString& text, FILE* stream) {
 }
 
 QString invokedName(char* argv[]) {
-    return QFileInfo(QFile::decodeName(argv[0])).fileName();
+    return QFileInfo(pathText(argv[0])).fileName();
 }
 } // namespace
 
@@ -88,11 +91,14 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
     // Hiding the main window must not end the program; closing it does, through FormClose.
     QApplication::setQuitOnLastWindowClosed(false);
-    QStringList arguments = QApplication::arguments();
-    const QString programPath = QApplication::applicationFilePath();
-    arguments.removeFirst();
-    // Qt has taken its own options (-platform, -style, ...) out by now; any other option is
-    // refused before anything is read, claimed or written.
+    // Qt's own options (-platform, -style, ...) are gone from argv by now. Both as the bytes
+    // they are: a copy in a folder whose name is not UTF-8 still finds its INI file.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << pathText(argv[i]);
+    const QString programPath =
+        pathText(RawNames::realPath("/proc/self/exe").value_or(QByteArray()));
+    // Any other option is refused before anything is read, claimed or written.
     if (commandLineRequest(arguments) == CommandLineRequest::UnknownOption) {
         print(usageText(invokedName(argv)), stderr);
         return 2;
@@ -104,8 +110,8 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
 
     // A running copy takes over this copy's command line; this copy then ends.
     InstanceChannel instances(RuntimeFolder::path());
-    const InstanceChannel::Role role =
-        instances.claimOrHandOver(handOffCommandLine(programPath, arguments, QDir::currentPath()));
+    const InstanceChannel::Role role = instances.claimOrHandOver(handOffCommandLine(
+        programPath, arguments, pathText(RawNames::realPath(".").value_or(QByteArray()))));
     if (role == InstanceChannel::Role::HandedOver)
         return 0;
     // A stopped or hung copy keeps its lock and socket for when it comes back; this copy then
