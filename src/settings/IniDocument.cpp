@@ -156,7 +156,7 @@ void IniDocument::indexSections() {
 }
 
 const IniDocument::Section* IniDocument::findSection(const QByteArray& section) const {
-    const auto found = sectionIndex_.constFind(folded(section));
+    const auto found = sectionIndex_.constFind(folded(held(section)));
     return found == sectionIndex_.cend() ? nullptr : &sections_.at(*found);
 }
 
@@ -165,7 +165,7 @@ std::optional<QByteArray> IniDocument::value(const QByteArray& section,
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
-    const auto line = found->keys.constFind(folded(key));
+    const auto line = found->keys.constFind(folded(held(key)));
     if (line == found->keys.cend())
         return std::nullopt;
     return cleanValue(keyLine(found->lines.at(*line))->rawValue).toByteArray();
@@ -190,11 +190,15 @@ QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& 
     return result;
 }
 
-void IniDocument::setValue(const QByteArray& section, const QByteArray& key,
+QByteArray IniDocument::held(QByteArrayView text) const {
+    return utf16_ && !text.isValidUtf8() ? decodeWindows1252(text).toUtf8() : text.toByteArray();
+}
+
+void IniDocument::setValue(const QByteArray& givenSection, const QByteArray& givenKey,
                            const QByteArray& value) {
-    // A UTF-16 file holds text: bytes that are not UTF-8 go in as the characters they show.
-    const bool asText = utf16_ && !value.isValidUtf8();
-    const QByteArray line = keyText(key, asText ? decodeWindows1252(value).toUtf8() : value);
+    const QByteArray section = held(givenSection);
+    const QByteArray key = held(givenKey);
+    const QByteArray line = keyText(key, held(singleLine(value)));
     const QByteArray name = folded(key);
     const auto found = sectionIndex_.constFind(folded(section));
     if (found == sectionIndex_.cend()) {
@@ -217,7 +221,7 @@ void IniDocument::setValue(const QByteArray& section, const QByteArray& key,
 }
 
 void IniDocument::eraseSection(const QByteArray& section) {
-    const QByteArray name = folded(section);
+    const QByteArray name = folded(held(section));
     if (!sectionIndex_.contains(name))
         return;
     for (qsizetype i = sections_.size() - 1; i >= 1; --i) {

@@ -63,6 +63,9 @@ private:
         QHash<QByteArray, qsizetype> keys; // folded name -> index of its first line
     };
 
+    // A UTF-16 file holds text: names and values that are not UTF-8 are taken as the
+    // Windows-1252 characters they show.
+    QByteArray held(QByteArrayView text) const;
     void appendLine(const QByteArray& line);
     void indexSections();
     const Section* findSection(const QByteArray& section) const;
