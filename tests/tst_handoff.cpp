@@ -193,6 +193,29 @@ private Q_SLOTS:
         QCOMPARE(f_->playListNames(),
                  QStringList({QStringLiteral("q0.m3u"), QStringLiteral("q1.m3u")}));
     }
+
+    // Copies started while a dialog is open get one question, as a burst without one does.
+    void burstDuringADialogIsAskedOnce() {
+        MainWindow& window = startFirst();
+        std::vector<std::unique_ptr<QProcess>> copies;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* options = QApplication::activeModalWidget();
+            QVERIFY(options);
+            for (int i = 0; i < 5; ++i) {
+                copies.push_back(std::make_unique<QProcess>());
+                copies.back()->start(path(QStringLiteral("second/Platterbox")), QStringList{});
+            }
+            QVERIFY(QTest::qWaitFor([&] { return window.handOff().waiting() == 5; }, 20000));
+            static_cast<QDialog*>(options)->reject();
+        });
+        f_->dialogs.answerYesNo(false);
+        buttonOf(window, "btnOptions")->click();
+        for (const auto& copy : copies) {
+            QTRY_VERIFY_WITH_TIMEOUT(copy->state() == QProcess::NotRunning, 15000);
+            QCOMPARE(copy->exitCode(), 0);
+        }
+        QCOMPARE(f_->dialogs.questions(), QStringList{HandOffQuestion});
+    }
 };
 
 QTEST_MAIN(TestHandOff)

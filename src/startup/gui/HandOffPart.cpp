@@ -38,21 +38,27 @@ void HandOffPart::serveWaiting() {
     if (modalWindowOpen())
         return;
     waitTimer_->stop();
+    // Copies that came while the user was busy get one question, as a burst does otherwise:
+    // once it is asked, the rest count as arriving while it was open.
+    bool asked = false;
     while (!queue_.isEmpty() && !modalWindowOpen()) {
         Request request = queue_.dequeue();
-        handle(request.commandLine);
+        if (asked)
+            refuse();
+        else
+            asked = handle(request.commandLine);
         request.reply();
     }
     if (!queue_.isEmpty())
         waitTimer_->start();
 }
 
-void HandOffPart::handle(const QStringList& commandLine) {
+bool HandOffPart::handle(const QStringList& commandLine) {
     const std::optional<QString> iniPath = handOffIniPath(commandLine);
     const Preferences& preferences = window_.context().vars.preferences;
     if (asking_ || preferences.ignoreOtherCopies || !iniPath) {
         refuse();
-        return;
+        return false;
     }
     asking_ = true;
     const bool yes = window_.context().dialogs.askYesNo(
@@ -61,6 +67,7 @@ void HandOffPart::handle(const QStringList& commandLine) {
     if (yes)
         switchTo(*iniPath);
     bringToFront();
+    return true;
 }
 
 void HandOffPart::refuse() {

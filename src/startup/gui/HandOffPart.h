@@ -33,7 +33,8 @@ private:
 
     bool modalWindowOpen() const;
     void serveWaiting();
-    void handle(const QStringList& commandLine);
+    // True when the user was asked.
+    bool handle(const QStringList& commandLine);
     void refuse();
     void switchTo(const QString& iniPath);
     void bringToFront();
