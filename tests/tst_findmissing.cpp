@@ -17,7 +17,15 @@ using TestSupport::writeBytes;
 namespace {
 
 // What the user does in the review before OK, or what happens meanwhile.
-enum class Review { Accept, ChooseSecondOfTie, UncheckFirst, ChangeFile, ReplaceList, Cancel };
+enum class Review {
+    Accept,
+    ChooseSecondOfTie,
+    UncheckFirst,
+    ChangeFile,
+    ReplaceList,
+    AbortWriting,
+    Cancel
+};
 
 // The playlists under lists/, with the place of the collection "D" written into them.
 const QList<QPair<QString, QByteArray>> Playlists = {
@@ -69,6 +77,7 @@ class TestFindMissing : public QObject {
     FakePlayer player_;
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MainWindowFixture> f_;
+    std::unique_ptr<CollectionTest::AbortWhenShowing> abortWriting_;
 
     QString path(const QString& relative) const { return dir_->filePath(relative); }
     QByteArray root() const { return QFile::encodeName(dir_->path()); }
@@ -137,8 +146,10 @@ class TestFindMissing : public QObject {
         switch (review) {
         case Review::ChooseSecondOfTie: {
             const QModelIndex tie = songRow("ambiguous: 2 candidates");
-            view->setCurrentIndex(tie);
-            view->edit(tie);
+            // From the keyboard, wherever in the row the focus is.
+            view->setCurrentIndex(tie.siblingAtColumn(0));
+            view->setFocus();
+            QTest::keyClick(view, Qt::Key_F2);
             auto* box = control<QComboBox>(*view, "cbCandidates");
             QVERIFY(box);
             QCOMPARE(box->currentIndex(), -1);
@@ -156,6 +167,10 @@ class TestFindMissing : public QObject {
             break;
         case Review::ReplaceList:
             window.appendPlaylists({QFile::encodeName(path(QStringLiteral("lists/abs.m3u")))});
+            break;
+        case Review::AbortWriting: // while the second playlist is written
+            abortWriting_ = std::make_unique<CollectionTest::AbortWhenShowing>(
+                path(QStringLiteral("lists/abs.m3u")));
             break;
         case Review::Cancel:
             control<QPushButton>(dialog, "btnCancel")->click();
@@ -225,15 +240,19 @@ private Q_SLOTS:
             << QStringList{read.arg(QStringLiteral("%1"), QStringLiteral("mix.m3u")) + u'\r' +
                            read.arg(QStringLiteral("%1"), QStringLiteral("win.m3u"))}
             << QStringList{QStringLiteral("lists/abs.m3u"), QStringLiteral("lists/list.pls")};
-        QTest::newRow("the list replaced meanwhile")
-            << false << int(Review::ReplaceList)
+        // As when a second copy's list is taken over: the files reviewed are still mended.
+        QTest::newRow("the list changed meanwhile")
+            << false << int(Review::ReplaceList) << QStringList()
+            << QStringList{QStringLiteral("lists/mix.m3u"), QStringLiteral("lists/win.m3u"),
+                           QStringLiteral("lists/abs.m3u"), QStringLiteral("lists/list.pls")};
+        QTest::newRow("writing stopped: what was written stays")
+            << false << int(Review::AbortWriting)
             << QStringList{QStringLiteral(
-                   "The list of playlists has changed meanwhile; nothing was changed.")}
-            << QStringList();
+                   "2 of 4 playlists were updated, the others were left as they were.")}
+            << QStringList{QStringLiteral("lists/mix.m3u"), QStringLiteral("lists/abs.m3u")};
         QTest::newRow("the shown file changed meanwhile")
             << true << int(Review::ChangeFile)
-            << QStringList{QStringLiteral("%1/lists/mix.m3u\rThe file was changed by another "
-                                          "program since it was shown; nothing was written.")}
+            << QStringList{read.arg(QStringLiteral("%1"), QStringLiteral("mix.m3u"))}
             << QStringList();
     }
     void refusals() {

@@ -6,6 +6,8 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -30,6 +32,8 @@ public:
             Q_EMIT const_cast<CandidateDelegate*>(this)->commitData(box);
             Q_EMIT const_cast<CandidateDelegate*>(this)->closeEditor(box);
         });
+        // Opened to choose from, whether by the mouse or a key.
+        QTimer::singleShot(0, box, &QComboBox::showPopup);
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -66,7 +70,7 @@ FindMissingSongsDialog::FindMissingSongsDialog(MissingSongsModel& model, QWidget
                            QAbstractItemView::EditKeyPressed);
     view_->header()->setSectionResizeMode(QHeaderView::Stretch);
     view_->setToolTip(QStringLiteral("Only checked songs are written; double-click a new entry "
-                                     "to choose another candidate"));
+                                     "(or press F2) to choose another candidate"));
     // A few hundred playlists open at once; beyond that the user opens the ones to look at.
     if (model_.rowCount() <= 200)
         view_->expandAll();
@@ -76,8 +80,28 @@ FindMissingSongsDialog::FindMissingSongsDialog(MissingSongsModel& model, QWidget
     layout->addLayout(buttons.layout);
     connect(buttons.confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(&model_, &MissingSongsModel::countsChanged, this, &FindMissingSongsDialog::showCounts);
+    view_->installEventFilter(this);
     showCounts();
     resize(720, 420);
+}
+
+// F2, Enter, Alt+Down or F4 on a song with candidates opens their drop-down, wherever in the
+// row the focus is; Enter elsewhere still confirms the dialog.
+bool FindMissingSongsDialog::eventFilter(QObject* watched, QEvent* event) {
+    // An open drop-down has its own keys.
+    const auto* open = view_->findChild<QComboBox*>();
+    if (watched != view_ || event->type() != QEvent::KeyPress || (open && open->isVisible()))
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool opens = key->key() == Qt::Key_F2 || key->key() == Qt::Key_F4 ||
+                       key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                       (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier);
+    const QModelIndex entry = view_->currentIndex().siblingAtColumn(MissingSongsModel::NewEntry);
+    if (!opens || !(entry.flags() & Qt::ItemIsEditable))
+        return QDialog::eventFilter(watched, event);
+    view_->setCurrentIndex(entry);
+    view_->edit(entry);
+    return true;
 }
 
 void FindMissingSongsDialog::showCounts() {

@@ -14,6 +14,9 @@ class FindMissingSongsDialog : public QDialog {
 public:
     FindMissingSongsDialog(MissingSongsModel& model, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showCounts();
 

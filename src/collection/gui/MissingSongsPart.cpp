@@ -21,6 +21,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
     PlaylistListModel& list = window_.playlists();
     const SongListModel& songs = window_.songs();
@@ -56,10 +58,26 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
         return;
     MissingSongsModel review(std::move(playlists));
     FindMissingSongsDialog dialog(review, &window_.widget());
-    if (dialog.exec() != QDialog::Accepted || !targetStillHolds(window_, target))
-        return;
-    write(review.playlists());
+    // The playlists reviewed are files, each checked before it is written: what happened to
+    // the list meanwhile (a second copy's list taken over) does not matter.
+    if (dialog.exec() == QDialog::Accepted)
+        write(review.playlists());
 }
+
+namespace {
+const QString Caption = QStringLiteral("Finding Missing Songs");
+
+// Many playlists take a while: the wait window shows which one, and Abort stops.
+WalkResult runOverPlaylists(qsizetype count, const QString& header, const WalkWithProgress& work) {
+    return count > 1 ? WaitWindow::runWalk(Caption, header, work)
+                     : runWithoutWaitWindow(Caption, header, work);
+}
+
+bool hasChanges(const PlaylistRelocation& playlist) {
+    return std::any_of(playlist.songs.cbegin(), playlist.songs.cend(),
+                       [](const SongRelocation& song) { return song.checked && song.chosen >= 0; });
+}
+} // namespace
 
 QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& paths) {
     PathCaseLookup lookup;
@@ -77,12 +95,8 @@ QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& pat
         }
         return WalkResult{true, Status::ok()};
     };
-    // Many playlists take a while to read: the wait window shows which, and Abort stops.
-    const QString caption = QStringLiteral("Finding Missing Songs");
-    const QString header = QStringLiteral("Currently reading playlist:");
-    const WalkResult done = paths.size() > 1 ? WaitWindow::runWalk(caption, header, read)
-                                             : runWithoutWaitWindow(caption, header, read);
-    if (!done.completed)
+    if (!runOverPlaylists(paths.size(), QStringLiteral("Currently reading playlist:"), read)
+             .completed)
         return {};
     UserDialogs& dialogs = window_.context().dialogs;
     if (!problems.isEmpty())
@@ -93,15 +107,33 @@ QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& pat
 }
 
 void MissingSongsPart::write(const QList<PlaylistRelocation>& playlists) {
+    QList<const PlaylistRelocation*> changed;
+    for (const PlaylistRelocation& playlist : playlists)
+        if (hasChanges(playlist))
+            changed.append(&playlist);
     QStringList failures;
+    qsizetype written = 0;
     bool shownChanged = false;
-    const QByteArray& shown = window_.songs().identity().path;
-    for (const PlaylistRelocation& playlist : playlists) {
-        if (const Status repaired = repairPlaylist(playlist); repaired.failed())
-            failures.append(repaired.message());
-        else
-            shownChanged = shownChanged || playlist.file.path == shown;
-    }
+    const QByteArray shown = window_.songs().identity().path;
+    const auto writeEach = [&](WalkProgress& progress) {
+        for (const PlaylistRelocation* playlist : changed) {
+            if (!progress.tick(decodeText(playlist->listPath)))
+                return WalkResult{false, Status::ok()};
+            if (const Status repaired = repairPlaylist(*playlist); repaired.failed()) {
+                failures.append(repaired.message());
+                continue;
+            }
+            ++written;
+            shownChanged = shownChanged || playlist->file.path == shown;
+        }
+        return WalkResult{true, Status::ok()};
+    };
+    if (!runOverPlaylists(changed.size(), QStringLiteral("Currently writing playlist:"), writeEach)
+             .completed)
+        failures.append(QStringLiteral("%1 of %2 playlists were updated, the others were left as "
+                                       "they were.")
+                            .arg(written)
+                            .arg(changed.size()));
     if (!failures.isEmpty())
         window_.context().dialogs.showMessage(failures.join(QLatin1Char('\r')));
     if (shownChanged)
