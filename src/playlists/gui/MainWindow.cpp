@@ -56,8 +56,9 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     handOff_ = std::make_unique<HandOffPart>(*this);
     connectCommands();
     hintTimer_ = new QTimer(this);
-    // Often enough that the hint follows the pointer from item to item at once.
-    hintTimer_->setInterval(40);
+    // Only while a hint is up, to see the pointer leave (moves over the items update it at
+    // once); each look costs the program a wake-up.
+    hintTimer_->setInterval(100);
     hint_ = new ItemHint(this);
     connect(hintTimer_, &QTimer::timeout, this, &MainWindow::refreshHint);
     // The icon placement (taskbar button or not) is applied once the position is set: a
