@@ -247,6 +247,45 @@ private Q_SLOTS:
         }
     }
 
+    // In the tray placement the window is off the taskbar; after each box, dialog and wait
+    // window the user closes, it is the active window again with the list's focus.
+    void focusComesBackAfterEachDialog() {
+        REQUIRE_SESSION();
+        REQUIRE_TRAY_HOST();
+        writeRegistry(1);
+        MainWindow& window = start(QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!onTaskbar(window));
+        window.activateWindow();
+        f_->playlistView()->setFocus();
+        QTRY_COMPARE(session_.activeWindow(), windowId(window));
+        QtDialogs boxes(&window);
+        const QList<std::pair<const char*, std::function<void()>>> walks = {
+            {"input box",
+             [&] { (void)boxes.askText(QStringLiteral("Edit"), QString(), QString()); }},
+            {"question", [&] { (void)boxes.askYesNo(QStringLiteral("Sure?")); }},
+            {"Options", [&] { buttonOf(window, "btnOptions")->click(); }},
+            {"wait window", [&] {
+                 (void)WaitWindow::runWalk(
+                     QStringLiteral("Wait"), QString(), [](WalkProgress& progress) {
+                         QTest::qWait(300);
+                         return WalkResult{progress.tick(QString()), Status::ok()};
+                     });
+             }}};
+        for (const auto& [name, walk] : walks) {
+            QTimer::singleShot(0, [] {
+                QWidget* modal = nullptr;
+                if (QTest::qWaitFor(
+                        [&modal] { return (modal = QApplication::activeModalWidget()); }))
+                    QTest::keyClick(modal, Qt::Key_Escape);
+            });
+            walk();
+            QTRY_VERIFY2(session_.activeWindow() == windowId(window), name);
+            QTRY_VERIFY2(f_->playlistView()->hasFocus(), name);
+        }
+    }
+
     // The watcher hears of every tray host that comes or goes, once each, and agrees with Qt.
     void trayWatcherFollowsTheTrayHost() {
         REQUIRE_SESSION();

@@ -204,6 +204,11 @@ QList<unsigned> XSession::clientWindows(qint64 processId) const {
     return windows;
 }
 
+unsigned XSession::activeWindow() const {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    return words(property(root, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW)).value(0);
+}
+
 unsigned XSession::transientFor(unsigned window) const {
     return words(property(window, "WM_TRANSIENT_FOR", XCB_ATOM_WINDOW)).value(0);
 }

@@ -37,6 +37,8 @@ public:
     QList<unsigned> clientWindows(qint64 processId) const;
     // WM_TRANSIENT_FOR of a client window; 0 when it has none.
     unsigned transientFor(unsigned window) const;
+    // The window the window manager has made active (_NET_ACTIVE_WINDOW); 0 when none.
+    unsigned activeWindow() const;
     // The title the window manager shows (_NET_WM_NAME, else WM_NAME).
     QString title(unsigned window) const;
 

@@ -89,7 +89,23 @@ void PresencePart::applyIconPlacement() {
 bool PresencePart::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show && watched->isWidgetType())
         placeOwnedWindow(*static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        const auto* closed = static_cast<QWidget*>(watched);
+        // Once the close is done, and only when no other modal window is left.
+        if (closed != &window_.widget() && closed->isWindow() && closed->isModal())
+            QTimer::singleShot(0, this, &PresencePart::takeFocusBack);
+    }
     return false;
+}
+
+// Window managers give the focus back to the window a dialog belonged to, but not all do so
+// for a window kept off the taskbar: the list that had the focus gets it again all the same.
+void PresencePart::takeFocusBack() {
+    QWidget& main = window_.widget();
+    if (QApplication::activeModalWidget() || !main.isVisible() || main.isMinimized() ||
+        main.isActiveWindow())
+        return;
+    main.activateWindow();
 }
 
 void PresencePart::placeOwnedWindow(QWidget& shown) {

@@ -38,6 +38,8 @@ private:
     // In the tray placement no window of the program may have a taskbar button: each one
     // shown is kept off it and made transient for the main window.
     void placeOwnedWindow(QWidget& shown);
+    // After a modal window of the program has closed, the main window is active again.
+    void takeFocusBack();
     void createTrayIcon();
     void createTrayMenu();
     void autoPlay();
