@@ -11,9 +11,12 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/ShellExecute.h"
 #include "platform/gui/QtDialogs.h"
+#include "platform/gui/TaskbarButton.h"
 #include "platform/gui/TerminationSignals.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
+#include "settings/RegistrySettings.h"
+#include "settings/TypedRegistry.h"
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 #include "settings/gui/HelpDialog.h"
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSystemTrayIcon>
 
 #include <cstdio>
 #include <memory>
@@ -63,6 +67,30 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
     // The handler goes with this scope; later copies are not served any more.
     instances.setHandler({});
 }
+// The questions asked before the main window is there (a copy that does not respond, the
+// installation) get no taskbar button when the stored placement is the tray, as no later
+// window of the program has one.
+class OffTaskbarBeforeMainWindow : public QObject {
+public:
+    OffTaskbarBeforeMainWindow() { qApp->installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow())
+            TaskbarButton::setVisible(static_cast<QWidget*>(watched), false);
+        return false;
+    }
+};
+
+// Read without writing: the main window loads the settings properly later.
+bool storedPlacementIsTray() {
+    TypedRegistry user;
+    return user.openKey(GeneralSettingsKey, false) &&
+           user.readInteger(QStringLiteral("dlgPreferences_radIcon_ItemIndex")) ==
+               qint32(IconPlacement::SystemTray) &&
+           QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void print(const QString& text, FILE* stream) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
@@ -114,6 +142,9 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
         programPath, arguments, pathText(RawNames::realPath(".").value_or(QByteArray()))));
     if (role == InstanceChannel::Role::HandedOver)
         return 0;
+    std::optional<OffTaskbarBeforeMainWindow> offTaskbar;
+    if (storedPlacementIsTray())
+        offTaskbar.emplace();
     // A stopped or hung copy keeps its lock and socket for when it comes back; this copy then
     // runs beside it, out of reach of later copies, which still go to that one.
     if (role == InstanceChannel::Role::Unanswered &&
@@ -126,6 +157,7 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
         InstallationOutcome::HandedOver)
         return 0;
 
+    offTaskbar.reset(); // the main window's own presence takes over
     runWindows(dialogs, qtDialogs, instances, programPath, arguments);
     return 0;
 }
