@@ -20,6 +20,12 @@ QByteArray trimmed(const QByteArray& text) {
     return text.mid(start, end - start);
 }
 
+// A name with a line break cannot stand in a line; only the bytes of a UTF-16 text, split
+// as if they were 8-bit text, give such names.
+bool holdable(const QByteArray& name) {
+    return !name.contains('\r');
+}
+
 // Section and key names as the text holds them, plus one that it does not.
 void collectNames(const QByteArray& text, QList<QByteArray>& sections, QList<QByteArray>& keys) {
     sections = {QByteArrayLiteral("Fuzz")};
@@ -28,10 +34,13 @@ void collectNames(const QByteArray& text, QList<QByteArray>& sections, QList<QBy
         const QByteArray line = trimmed(raw.endsWith('\r') ? raw.chopped(1) : raw);
         if (line.startsWith('[')) {
             const qsizetype close = line.indexOf(']');
-            if (sections.size() < MaxNames)
-                sections.append(trimmed(close < 0 ? line.mid(1) : line.mid(1, close - 1)));
+            const QByteArray name = trimmed(close < 0 ? line.mid(1) : line.mid(1, close - 1));
+            if (sections.size() < MaxNames && holdable(name))
+                sections.append(name);
         } else if (!line.startsWith(';') && line.contains('=') && keys.size() < MaxNames) {
-            keys.append(trimmed(line.left(line.indexOf('='))));
+            const QByteArray name = trimmed(line.left(line.indexOf('=')));
+            if (holdable(name))
+                keys.append(name);
         }
     }
 }
