@@ -160,6 +160,19 @@ private Q_SLOTS:
                         "b\xE9.mp3"});
     }
 
+    // A NUL ends the text: a gigabyte of zeros (a sparse file) is not read beyond its start.
+    void zerosAreNotRead() {
+        QFile zeros(listPath());
+        QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 30));
+        zeros.close();
+        IndexedPlayList read;
+        QVERIFY(loadIndexedPlaylist(listPath(), read));
+        QCOMPARE(read.entries.size(), 0);
+        QVERIFY(!read.whole);
+        QVERIFY2(read.entries.buffer().capacity() < (1 << 20),
+                 qPrintable(QString::number(read.entries.buffer().capacity())));
+    }
+
     // A repair rewrites one entry: the file keeps its encoding, and every other entry its
     // bytes; what is written reads back as it was meant.
     void repairKeepsTheEncoding_data() {

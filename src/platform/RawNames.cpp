@@ -49,7 +49,7 @@ std::optional<QByteArray> realPath(const QByteArray& path) {
     return result;
 }
 
-std::optional<QByteArray> readRegularFile(const QByteArray& path) {
+std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough) {
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
@@ -59,8 +59,15 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path) {
         content = QByteArray();
         char buffer[65536];
         ssize_t got = 0;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
+            const qsizetype before = content->size();
             content->append(buffer, got);
+            if (enough && enough(*content, before))
+                break;
+            // Room for the rest at once: a file of many megabytes is not copied while it grows.
+            if (before == 0)
+                content->reserve(qMax(qsizetype(info.st_size), content->size()));
+        }
         if (got < 0)
             content.reset();
     }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
 #include <optional>
 
 // File-system calls on names as bytes: Linux file names need not be valid UTF-8, and Qt's
@@ -31,8 +32,10 @@ std::optional<FileStatus> status(const QByteArray& path);
 std::optional<QByteArray> realPath(const QByteArray& path);
 
 // The whole content of a regular file, or nothing when it cannot be read (a FIFO or a device
-// is refused without waiting on it).
-std::optional<QByteArray> readRegularFile(const QByteArray& path);
+// is refused without waiting on it). A reader that needs only a start of the file says when
+// it has read enough: `enough` sees the bytes so far and where the newest part begins.
+using ReadEnough = std::function<bool(QByteArrayView read, qsizetype newFrom)>;
+std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough = {});
 
 // The names in a folder ("." and ".." left out), or nothing when it cannot be read.
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder);

@@ -60,6 +60,19 @@ std::optional<qint64> fileKeyNumber(const QByteArray& key) {
     return digits.toLongLong();
 }
 
+// A NUL ends a playlist's text (in a UTF-16 one, a NUL character): what follows is never
+// read, so a gigabyte of zeros costs what an empty file does.
+bool textHasEnded(QByteArrayView read, qsizetype newFrom) {
+    if (!utf16MarkOf(read)) {
+        return read.sliced(newFrom).contains('\0');
+    }
+    for (qsizetype i = qMax(Utf16ByteOrderMarkSize, newFrom & ~qsizetype(1)); i + 1 < read.size();
+         i += 2)
+        if (read[i] == '\0' && read[i + 1] == '\0')
+            return true;
+    return false;
+}
+
 Status cannotOpen(const QString& path) {
     return Status::failure(QStringLiteral("Cannot open file ") + path);
 }
@@ -225,7 +238,7 @@ Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
     if (!status || !status->isRegular ||
         status->size >= qint64(std::numeric_limits<quint32>::max()))
         return cannotOpen(decodeText(path));
-    std::optional<QByteArray> content = RawNames::readRegularFile(path);
+    std::optional<QByteArray> content = RawNames::readRegularFile(path, textHasEnded);
     if (!content || content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return cannotOpen(decodeText(path));
     playlist = indexPlaylist(std::move(*content));
