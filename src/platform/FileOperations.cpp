@@ -187,14 +187,19 @@ Status writeInPlace(const QByteArray& path, const QByteArray& bytes, bool flush)
     WriteError failed;
     struct stat info {};
     failed.check(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode), "stat");
+    bool grown = false;
     if (!failed && !bytes.isEmpty()) {
         // posix_fallocate returns its error rather than setting errno.
         errno = ::posix_fallocate(fd, 0, off_t(bytes.size()));
         failed.check(errno == 0, "reserve");
+        grown = !failed && info.st_size < off_t(bytes.size());
     }
     failed.check(failed || writeAll(fd, bytes), "write");
     failed.check(failed || ::ftruncate(fd, off_t(bytes.size())) == 0, "truncate");
     failed.check(failed || !flush || ::fsync(fd) == 0, "fsync");
+    // What the reservation added beyond the old end goes again.
+    if (failed && grown)
+        (void)::ftruncate(fd, info.st_size);
     failed.check(::close(fd) == 0, "close");
     return failed ? systemError(failed.error, failed.step, path) : Status::ok();
 }
