@@ -232,7 +232,7 @@ int start(const QString& tree) {
     Settings read;
     QElapsedTimer timer;
     timer.start();
-    readInstanceIni(file, read, dialogs);
+    readInstanceIni(file, read, dialogs, PlaylistSpelling::AsWritten);
     const qint64 iniRead = timer.elapsed();
     qsizetype listed = 0;
     qint64 stall = 0;

@@ -38,6 +38,22 @@ class TestPlaylistListModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Paths as an INI file wrote them take the disk's spelling when their row is first shown
+    // or used, and only then; the settings record keeps what the list shows.
+    void letterCaseIsFoundWhenARowIsUsed() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TestSupport::writeBytes(dir.filePath(QStringLiteral("lists/rock.m3u")), "a.mp3\r\n");
+        const QByteArray root = QFile::encodeName(dir.path());
+        QList<QByteArray> stored;
+        PlaylistListModel model(stored);
+        model.replaceAll({root + "/LISTS/Rock.M3U", root + "/gone/x.m3u"});
+        QCOMPARE(stored.first(), root + "/LISTS/Rock.M3U");
+        QCOMPARE(model.index(0).data().toString(), QStringLiteral("rock.m3u"));
+        QCOMPARE(stored.first(), root + "/lists/rock.m3u");
+        QCOMPARE(model.path(1), root + "/gone/x.m3u");
+    }
+
     void commandsOnManyRowsChangeTheModelAFewTimes_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("maxChanges");

@@ -68,15 +68,22 @@ bool PathCaseLookup::nameExists(const QByteArray& path) {
 }
 
 QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
+    const QString text = QString::fromLatin1(entry);
+    if (isUrlEntry(text) || isWindowsAbsoluteEntry(text))
+        return entry;
+    return existingPath(resolveEntryAsWritten(entry, reference));
+}
+
+QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
+                                                 const QByteArray& reference) {
     // One character per byte: the rules see the ASCII separators, the other bytes pass through.
     const QString text = QString::fromLatin1(entry);
     if (isUrlEntry(text) || isWindowsAbsoluteEntry(text))
         return entry;
-    const QString resolved =
-        PathRules(PathStyle::Posix)
-            .resolveEntryPath(text, QString::fromLatin1(reference),
-                              [this](const QString& path) { return nameExists(path.toLatin1()); });
-    return existingPath(resolved.toLatin1());
+    return PathRules(PathStyle::Posix)
+        .resolveEntryPath(text, QString::fromLatin1(reference),
+                          [this](const QString& path) { return nameExists(path.toLatin1()); })
+        .toLatin1();
 }
 
 QString PathCaseLookup::resolveEntry(const QString& entry, const QString& reference) {

@@ -30,6 +30,8 @@ public:
     // come back unchanged.
     QByteArray resolveEntry(const QByteArray& entry, const QByteArray& reference);
     QString resolveEntry(const QString& entry, const QString& reference);
+    // The same without the look on disk for the letter case (existingPath() does that later).
+    QByteArray resolveEntryAsWritten(const QByteArray& entry, const QByteArray& reference);
 
 private:
     struct Listing {

@@ -42,7 +42,7 @@ int PlaylistListModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= paths_.size())
         return {};
-    const QByteArray& path = paths_.at(index.row());
+    const QByteArray path = this->path(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return decodeText(NativePath::fileName(path));
@@ -53,6 +53,17 @@ QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QByteArray PlaylistListModel::path(int row) const {
+    if (row < 0 || row >= paths_.size())
+        return {};
+    if (!lookedUp_.contains(paths_.at(row))) {
+        const QByteArray onDisk = lookup_.existingPath(paths_.at(row));
+        lookedUp_.insert(onDisk);
+        paths_[row] = onDisk;
+    }
+    return paths_.at(row);
 }
 
 int PlaylistListModel::currentRow() const {
@@ -74,7 +85,7 @@ QList<QByteArray> PlaylistListModel::selectedPaths() const {
     const QList<int> rows = selectedRows();
     selected.reserve(rows.size());
     for (int row : rows)
-        selected.append(paths_.at(row));
+        selected.append(path(row));
     return selected;
 }
 
@@ -95,6 +106,9 @@ void PlaylistListModel::changed() {
 void PlaylistListModel::replaceAll(const QList<QByteArray>& paths) {
     beginResetModel();
     paths_ = paths;
+    // The disk may have changed since the last list: every row is looked up afresh.
+    lookup_ = PathCaseLookup();
+    lookedUp_.clear();
     endResetModel();
     changed();
 }
@@ -119,6 +133,7 @@ void PlaylistListModel::appendSelected(const QList<QByteArray>& paths) {
 
 void PlaylistListModel::setPath(int row, const QByteArray& path) {
     paths_[row] = path;
+    lookedUp_.insert(path); // a file just named so
     Q_EMIT dataChanged(index(row), index(row));
 }
 
@@ -231,8 +246,8 @@ void PlaylistListModel::sortByName() {
         return;
     QStringList texts;
     texts.reserve(count());
-    for (const QByteArray& path : std::as_const(paths_))
-        texts.append(decodeText(path));
+    for (int row = 0; row < count(); ++row)
+        texts.append(decodeText(path(row)));
     QList<QByteArray> sorted;
     sorted.reserve(count());
     for (qsizetype row : localeSortedOrder(texts))

@@ -4,6 +4,9 @@
 #include <QByteArray>
 #include <QItemSelectionModel>
 #include <QList>
+#include <QSet>
+
+#include "common/PathCaseLookup.h"
 
 // The list of playlists: full paths as the file system's bytes (kept in the settings record,
 // which this model alone changes), the focused one and the selection. Shown as file names
@@ -22,7 +25,10 @@ public:
 
     QItemSelectionModel* selectionModel() { return &selection_; }
     const QList<QByteArray>& paths() const { return paths_; }
-    QByteArray path(int row) const { return paths_.value(row); }
+    // A row's path as the disk spells it. A path read from an INI file as it was written there
+    // is looked up the first time its row is shown or used (when only the letter case differs,
+    // the disk's spelling takes its place in the list), so a start costs no call per row.
+    QByteArray path(int row) const;
     int count() const { return int(paths_.size()); }
 
     int currentRow() const;
@@ -60,6 +66,8 @@ private:
     QList<bool> rowMask(const QList<int>& rows) const;
 
     QList<QByteArray>& paths_;
+    mutable PathCaseLookup lookup_;
+    mutable QSet<QByteArray> lookedUp_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
 };

@@ -75,11 +75,14 @@ std::optional<QByteArray> localFileOf(const QByteArray& text) {
 
 // The path a stored entry names. An entry written on Windows in its own code page may name a
 // file that a Linux mount shows in UTF-8: the bytes are kept unless only that form exists.
-QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCaseLookup& lookup) {
+QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCaseLookup& lookup,
+                      PlaylistSpelling spelling) {
     if (text.left(FileUrlScheme.size()).compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
         if (const std::optional<QByteArray> path = localFileOf(text))
             return *path;
     }
+    if (spelling == PlaylistSpelling::AsWritten && text.isValidUtf8())
+        return lookup.resolveEntryAsWritten(text, iniFile);
     const QByteArray path = lookup.resolveEntry(text, iniFile);
     if (text.isValidUtf8() || RawNames::exists(path))
         return path;
@@ -88,7 +91,7 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
 }
 
 Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
-                          bool write) {
+                          bool write, PlaylistSpelling spelling) {
     const QString total = QStringLiteral("Total");
     // A count that cannot be read (missing, "two") must not pass for an empty list: loading
     // says so, and the playlists the file names stay until the user makes a new list.
@@ -121,7 +124,7 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
             continue;
         }
         const QByteArray text = ini.readBytes(PlayListsSection, key).value_or(QByteArray());
-        const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup);
+        const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
         if (path.isEmpty())
             return Status::failure(QStringLiteral("Empty playlist entry"));
         playLists.append(path);
@@ -132,7 +135,7 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
 } // namespace
 
 void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
-                          UserDialogs& dialogs) {
+                          UserDialogs& dialogs, PlaylistSpelling spelling) {
     TypedIniFile ini(fileName);
     if (write)
         ini.deferWrites();
@@ -140,7 +143,7 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
     if (status.isOk() && !write && !ini.isReadable())
         status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
-        status = readWritePlayLists(ini, fileName, vars.playlists, write);
+        status = readWritePlayLists(ini, fileName, vars.playlists, write, spelling);
     if (status.isOk() && write)
         status = ini.commit();
     if (status.failed()) {
@@ -151,10 +154,11 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
     }
 }
 
-void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
+void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs,
+                     PlaylistSpelling spelling) {
     // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
     if (RawNames::exists(pathBytes(fileName))) {
-        readWriteInstanceIni(fileName, false, vars, dialogs);
+        readWriteInstanceIni(fileName, false, vars, dialogs, spelling);
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.

@@ -375,7 +375,7 @@ void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
 void MainWindow::loadIniFile(const QString& path) {
     Settings loaded = context_.vars;
     loaded.playlists.clear();
-    readInstanceIni(path, loaded, context_.dialogs);
+    readInstanceIni(path, loaded, context_.dialogs, PlaylistSpelling::AsWritten);
     // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
     int& closeDelay = loaded.preferences.closeDelaySeconds;
     closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
