@@ -17,6 +17,8 @@
 #include "collection/gui/CreatePlaylistsDialog.h"
 #include "ScriptedDialogs.h"
 #include "platform/ShellExecute.h"
+#include "common/TextDecoding.h"
+#include "platform/RawNames.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -245,13 +248,67 @@ int start(const QString& tree) {
     return listed == found.size() ? 0 : 1;
 }
 
+// The floor of Execute: every playlist read and its entries, made absolute against the
+// playlist's folder, written as one M3U; no look at the songs on disk.
+qint64 floorExecute(const QList<QByteArray>& paths, const QString& out) {
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray text;
+    for (const QByteArray& path : paths) {
+        const QByteArray folder = path.left(path.lastIndexOf('/') + 1);
+        const std::optional<QByteArray> bytes = RawNames::readRegularFile(path);
+        for (const QByteArray& line : splitLines(bytes.value_or(QByteArray())))
+            text += (line.startsWith('/') ? line : folder + line) + "\r\n";
+    }
+    QFile file(out);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return timer.elapsed();
+}
+
+// Execute of every listed playlist through the window (Select All, Enter), in each shuffle
+// mode, against the floor above; the player is the desktop's, if any.
+int execute(const QString& tree) {
+    QList<QByteArray> found;
+    findPlaylistsIn(tree, true, runWithoutWaitWindow, found);
+    Program program(iniListing(found));
+    MainWindow& window = program.show();
+    QListView* list = program.playlistView();
+    int failures = 0;
+    for (const ShuffleMode mode : {ShuffleMode::Normal, ShuffleMode::Partial, ShuffleMode::Total}) {
+        program.vars.preferences.shuffleMode = mode;
+        program.vars.preferences.shufflePlaylists = true;
+        program.vars.preferences.shuffleWithinPlaylists = true;
+        StallMeter stalls;
+        QElapsedTimer timer;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_A, Qt::AltModifier);
+        stalls.start();
+        timer.start();
+        QTest::keyClick(list, Qt::Key_Return);
+        const qint64 ms = timer.elapsed();
+        const qint64 stall = stalls.stop();
+        const qint64 floor =
+            floorExecute(found, program.dir.filePath(QStringLiteral("floor.m3u")));
+        const char* name = mode == ShuffleMode::Normal    ? "execute, no shuffle"
+                           : mode == ShuffleMode::Partial ? "execute, partial shuffle"
+                                                          : "execute, total shuffle";
+        report(name, ms, found.size(), stall);
+        std::printf("%lld ms, floor: read every playlist, write one M3U\n",
+                    static_cast<long long>(floor));
+        failures += QFileInfo(program.dir.filePath(QStringLiteral("~PLATBX~.M3U"))).size() > 0 ? 0 : 1;
+    }
+    (void)window;
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: bench_playlistlist add|create|remove|delete|start TREE\n");
+        std::fprintf(stderr, "usage: bench_playlistlist add|create|remove|delete|start|execute TREE\n");
         return 2;
     }
     const QString step = arguments.at(1);
@@ -264,6 +321,8 @@ int main(int argc, char* argv[]) {
         return removePlaylists(tree, step == QLatin1String("delete"));
     if (step == QLatin1String("start"))
         return start(tree);
+    if (step == QLatin1String("execute"))
+        return execute(tree);
     std::fprintf(stderr, "unknown step %s\n", qPrintable(step));
     return 2;
 }

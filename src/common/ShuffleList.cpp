@@ -15,12 +15,33 @@ quint32 ShuffleGenerator::next(quint32 count) {
 }
 
 QList<qsizetype> shufflePermutation(qsizetype count, quint32 seed) {
-    QList<qsizetype> remaining(count);
-    std::iota(remaining.begin(), remaining.end(), qsizetype(0));
+    // Each draw takes the k-th of the rows not drawn yet, as taking it out of a shrinking list
+    // would; a Fenwick tree of the rows still there finds it without moving the rest, so a
+    // million songs take milliseconds, not minutes.
+    QList<qsizetype> present(count + 1, 0); // 1-based: counts of rows not drawn per range
+    for (qsizetype i = 1; i <= count; ++i) {
+        present[i] += 1;
+        if (const qsizetype parent = i + (i & -i); parent <= count)
+            present[parent] += present[i];
+    }
+    qsizetype highest = 1;
+    while (highest * 2 <= count)
+        highest *= 2;
     QList<qsizetype> order;
     order.reserve(count);
     ShuffleGenerator generator(seed);
-    while (!remaining.isEmpty())
-        order.append(remaining.takeAt(generator.next(quint32(remaining.size()))));
+    for (qsizetype left = count; left > 0; --left) {
+        qsizetype wanted = qsizetype(generator.next(quint32(left))) + 1;
+        qsizetype row = 0;
+        for (qsizetype step = highest; step > 0; step /= 2) {
+            if (row + step <= count && present[row + step] < wanted) {
+                row += step;
+                wanted -= present[row];
+            }
+        }
+        order.append(row);
+        for (qsizetype i = row + 1; i <= count; i += i & -i)
+            present[i] -= 1;
+    }
     return order;
 }
