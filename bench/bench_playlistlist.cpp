@@ -288,15 +288,15 @@ int execute(const QString& tree) {
         QTest::keyClick(list, Qt::Key_Return);
         const qint64 ms = timer.elapsed();
         const qint64 stall = stalls.stop();
-        const qint64 floor =
-            floorExecute(found, program.dir.filePath(QStringLiteral("floor.m3u")));
+        const qint64 floor = floorExecute(found, program.dir.filePath(QStringLiteral("floor.m3u")));
         const char* name = mode == ShuffleMode::Normal    ? "execute, no shuffle"
                            : mode == ShuffleMode::Partial ? "execute, partial shuffle"
                                                           : "execute, total shuffle";
         report(name, ms, found.size(), stall);
         std::printf("%lld ms, floor: read every playlist, write one M3U\n",
                     static_cast<long long>(floor));
-        failures += QFileInfo(program.dir.filePath(QStringLiteral("~PLATBX~.M3U"))).size() > 0 ? 0 : 1;
+        failures +=
+            QFileInfo(program.dir.filePath(QStringLiteral("~PLATBX~.M3U"))).size() > 0 ? 0 : 1;
     }
     (void)window;
     return failures;
@@ -308,7 +308,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: bench_playlistlist add|create|remove|delete|start|execute TREE\n");
+        std::fprintf(stderr,
+                     "usage: bench_playlistlist add|create|remove|delete|start|execute TREE\n");
         return 2;
     }
     const QString step = arguments.at(1);
