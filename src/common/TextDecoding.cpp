@@ -53,7 +53,9 @@ std::optional<Utf16Text> readUtf16Text(QByteArrayView bytes) {
         return std::nullopt;
     const QByteArrayView body = bytes.sliced(Utf16ByteOrderMarkSize);
     const qsizetype even = body.size() & ~qsizetype(1);
-    QStringDecoder decoder(*mark, QStringDecoder::Flag::Stateless);
+    // The mark is cut off above; a second one is part of the text.
+    QStringDecoder decoder(*mark, QStringDecoder::Flag::Stateless |
+                                      QStringDecoder::Flag::ConvertInitialBom);
     Utf16Text read{*mark, decoder.decode(body.first(even)), even == body.size()};
     // The decoder passes an unpaired surrogate on; it would not survive the way back.
     read.whole = read.whole && !decoder.hasError() && read.text.isValidUtf16();
