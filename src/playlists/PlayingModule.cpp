@@ -1,8 +1,11 @@
 #include "PlayingModule.h"
+
+#include "collection/WalkProgress.h"
 #include "common/PathText.h"
 
 #include "PlayListFile.h"
 #include "common/PathRules.h"
+#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"
@@ -38,17 +41,26 @@ void PlayingModule::executePlaylists(const QStringList& paths, const Preferences
     executePlaylists(bytes, options);
 }
 
-void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options) {
+void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
+                                     WalkProgress* progress) {
     QList<QByteArray> order = paths;
     if (partialShuffle(options) && options.shufflePlaylists)
         shuffleList(order, clock_);
     for (const QByteArray& path : order) {
+        if (progress && !progress->tick(decodeText(path))) {
+            endExecution();
+            return;
+        }
         if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
             status.failed()) {
+            if (progress)
+                progress->setStayOnTop(false); // the message comes in front
             abandon(status);
             return;
         }
     }
+    if (progress)
+        progress->setStayOnTop(false);
     playExecutionList(options);
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 
 class UserDialogs;
+class WalkProgress;
 
 // Gathers what a selection stands for into the execution list, writes it as the temporary
 // playlist and hands that to the desktop's player with the chosen verb. Entries keep their
@@ -28,8 +29,11 @@ public:
     PlayingModule(const PlayingModule&) = delete;
     PlayingModule& operator=(const PlayingModule&) = delete;
 
-    // Selected playlists in list order (full paths, as the file system's bytes).
-    void executePlaylists(const QList<QByteArray>& paths, const Preferences& options);
+    // Selected playlists in list order (full paths, as the file system's bytes). With a
+    // progress (a wait window), each playlist is shown as it is read, and a stop there plays
+    // nothing.
+    void executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
+                          WalkProgress* progress = nullptr);
     void executePlaylists(const QStringList& paths, const Preferences& options);
     // Selected songs, resolved against the focused playlist's folder: the entries as read
     // (their bytes), or as shown (edited text, written as UTF-8).

@@ -8,10 +8,28 @@
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 #include "settings/Settings.h"
+#include "collection/gui/WaitWindow.h"
+
+namespace {
+// About a second's reading on a warm disk; fewer are read before the wait window could show.
+constexpr qsizetype ManyPlaylists = 10000;
+} // namespace
 
 void PlayingPart::executePlaylists() {
     ProgramContext& context = window_.context();
-    context.playing.executePlaylists(window_.playlists().selectedPaths(), context.vars.preferences);
+    const QList<QByteArray> paths = window_.playlists().selectedPaths();
+    // Thousands of playlists take a while to read: the wait window shows which one, keeps the
+    // window painted, and Abort plays nothing.
+    if (paths.size() < ManyPlaylists) {
+        context.playing.executePlaylists(paths, context.vars.preferences);
+        return;
+    }
+    (void)WaitWindow::runWalk(
+        QStringLiteral("Playing"), QStringLiteral("Currently reading playlist:"),
+        [&](WalkProgress& progress) {
+            context.playing.executePlaylists(paths, context.vars.preferences, &progress);
+            return WalkResult{true, Status::ok()};
+        });
 }
 
 void PlayingPart::executeSongs() {
