@@ -13,6 +13,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 bool partialShuffle(const Preferences& options) {
     return options.shuffleMode == ShuffleMode::Partial;
@@ -104,12 +106,34 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
     const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
         shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
+    const SongFolder folder = songFolderOf(full);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
         if (!isBlankEntry(entry))
-            appendToExecution(lookup_.resolveEntry(entry.toByteArray(), full));
+            appendToExecution(songPath(entry.toByteArray(), full, folder));
     }
     return Status::ok();
+}
+
+PlayingModule::SongFolder PlayingModule::songFolderOf(const QByteArray& playlist) {
+    SongFolder folder{
+        NativePath::folderPart(playlist),
+        RawNames::folderNames(NativePath::folderPart(playlist)).value_or(QList<QByteArray>())};
+    std::sort(folder.names.begin(), folder.names.end());
+    return folder;
+}
+
+// A song beside its playlist, spelled as the folder's listing has it, needs no look of its
+// own; every other one is found on disk as usual.
+QByteArray PlayingModule::songPath(const QByteArray& entry, const QByteArray& playlist,
+                                   const SongFolder& folder) {
+    const QByteArray written = lookup_.resolveEntryAsWritten(entry, playlist);
+    const bool beside = !folder.path.isEmpty() && written.startsWith(folder.path) &&
+                        written.indexOf('/', folder.path.size()) < 0;
+    if (beside && std::binary_search(folder.names.cbegin(), folder.names.cend(),
+                                     written.sliced(folder.path.size())))
+        return written;
+    return lookup_.resolveEntry(entry, playlist);
 }
 
 void PlayingModule::appendToExecution(const QByteArray& path) {
