@@ -102,8 +102,9 @@ bool PresencePart::eventFilter(QObject* watched, QEvent* event) {
 // for a window kept off the taskbar: the list that had the focus gets it again all the same.
 void PresencePart::takeFocusBack() {
     QWidget& main = window_.widget();
-    if (QApplication::activeModalWidget() || !main.isVisible() || main.isMinimized() ||
-        main.isActiveWindow())
+    // Asked even when the toolkit thinks the window is active: it may not have heard yet
+    // that the window manager gave the focus elsewhere.
+    if (QApplication::activeModalWidget() || !main.isVisible() || main.isMinimized())
         return;
     main.activateWindow();
 }
