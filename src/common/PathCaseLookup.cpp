@@ -67,21 +67,22 @@ bool PathCaseLookup::nameExists(const QByteArray& path) {
     return !isDotName(name) && listing(folder).names.contains(name);
 }
 
-QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
+bool PathCaseLookup::isKeptAsWritten(const QByteArray& entry) {
     const QString text = QString::fromLatin1(entry);
-    if (isUrlEntry(text) || isWindowsAbsoluteEntry(text))
-        return entry;
-    return existingPath(resolveEntryAsWritten(entry, reference));
+    return isUrlEntry(text) || isWindowsAbsoluteEntry(text);
+}
+
+QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
+    return isKeptAsWritten(entry) ? entry : existingPath(resolveEntryAsWritten(entry, reference));
 }
 
 QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
                                                  const QByteArray& reference) {
-    // One character per byte: the rules see the ASCII separators, the other bytes pass through.
-    const QString text = QString::fromLatin1(entry);
-    if (isUrlEntry(text) || isWindowsAbsoluteEntry(text))
+    if (isKeptAsWritten(entry))
         return entry;
+    // One character per byte: the rules see the ASCII separators, the other bytes pass through.
     return PathRules(PathStyle::Posix)
-        .resolveEntryPath(text, QString::fromLatin1(reference),
+        .resolveEntryPath(QString::fromLatin1(entry), QString::fromLatin1(reference),
                           [this](const QString& path) { return nameExists(path.toLatin1()); })
         .toLatin1();
 }

@@ -32,6 +32,8 @@ public:
     QString resolveEntry(const QString& entry, const QString& reference);
     // The same without the look on disk for the letter case (existingPath() does that later).
     QByteArray resolveEntryAsWritten(const QByteArray& entry, const QByteArray& reference);
+    // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
+    static bool isKeptAsWritten(const QByteArray& entry);
 
 private:
     struct Listing {

@@ -40,6 +40,10 @@ std::optional<FileStatus> status(const QByteArray& path) {
     return result;
 }
 
+bool isWritable(const QByteArray& path) {
+    return ::access(path.constData(), W_OK) == 0;
+}
+
 std::optional<QByteArray> realPath(const QByteArray& path) {
     char* resolved = ::realpath(path.constData(), nullptr);
     if (!resolved)

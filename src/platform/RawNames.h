@@ -13,6 +13,8 @@ namespace RawNames {
 // True when something exists at the path (symbolic links followed).
 bool exists(const QByteArray& path);
 bool isFolder(const QByteArray& path);
+// True when this process may write there (create names in a folder, change a file).
+bool isWritable(const QByteArray& path);
 
 // What stat tells of a path (symbolic links followed), birth time included where the file
 // system keeps one, and the inode: a file replaced by a rename is a new file even at the same

@@ -63,9 +63,8 @@ std::optional<qint64> fileKeyNumber(const QByteArray& key) {
 // A NUL ends a playlist's text (in a UTF-16 one, a NUL character): what follows is never
 // read, so a gigabyte of zeros costs what an empty file does.
 bool textHasEnded(QByteArrayView read, qsizetype newFrom) {
-    if (!utf16MarkOf(read)) {
+    if (!utf16MarkOf(read))
         return read.sliced(newFrom).contains('\0');
-    }
     for (qsizetype i = qMax(Utf16ByteOrderMarkSize, newFrom & ~qsizetype(1)); i + 1 < read.size();
          i += 2)
         if (read[i] == '\0' && read[i + 1] == '\0')

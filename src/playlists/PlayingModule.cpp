@@ -116,9 +116,8 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
 }
 
 PlayingModule::SongFolder PlayingModule::songFolderOf(const QByteArray& playlist) {
-    SongFolder folder{
-        NativePath::folderPart(playlist),
-        RawNames::folderNames(NativePath::folderPart(playlist)).value_or(QList<QByteArray>())};
+    SongFolder folder{NativePath::folderPart(playlist), {}};
+    folder.names = RawNames::folderNames(folder.path).value_or(QList<QByteArray>());
     std::sort(folder.names.begin(), folder.names.end());
     return folder;
 }
@@ -128,12 +127,14 @@ PlayingModule::SongFolder PlayingModule::songFolderOf(const QByteArray& playlist
 QByteArray PlayingModule::songPath(const QByteArray& entry, const QByteArray& playlist,
                                    const SongFolder& folder) {
     const QByteArray written = lookup_.resolveEntryAsWritten(entry, playlist);
+    if (PathCaseLookup::isKeptAsWritten(entry))
+        return written;
     const bool beside = !folder.path.isEmpty() && written.startsWith(folder.path) &&
                         written.indexOf('/', folder.path.size()) < 0;
     if (beside && std::binary_search(folder.names.cbegin(), folder.names.cend(),
                                      written.sliced(folder.path.size())))
         return written;
-    return lookup_.resolveEntry(entry, playlist);
+    return lookup_.existingPath(written);
 }
 
 void PlayingModule::appendToExecution(const QByteArray& path) {

@@ -6,16 +6,8 @@
 
 #include "common/PathRules.h"
 #include "common/PathText.h"
+#include "platform/FileOperations.h"
 #include "platform/RawNames.h"
-
-#include <unistd.h>
-
-namespace {
-bool isRegularFile(const QString& path) {
-    const std::optional<RawNames::FileStatus> status = RawNames::status(pathBytes(path));
-    return status && status->isRegular;
-}
-} // namespace
 
 QString iniPathFor(const QString& programPath) {
     return withExtension(programPath, QStringLiteral(".Ini"));
@@ -24,7 +16,7 @@ QString iniPathFor(const QString& programPath) {
 QString chooseIniPath(const QString& parameter1, const QString& programPath) {
     if (!parameter1.isEmpty()) {
         const QString candidate = resolveExistingPath(iniPathFor(parameter1));
-        if (isRegularFile(candidate))
+        if (FileOperations::isRegularFile(candidate))
             return candidate;
     }
     if (isSystemInstalledCopy(programPath))
@@ -34,6 +26,6 @@ QString chooseIniPath(const QString& parameter1, const QString& programPath) {
 
 bool isSystemInstalledCopy(const QString& programPath) {
     const QByteArray folder = pathBytes(NativePath::folderPart(programPath));
-    return RawNames::isFolder(folder) && ::access(folder.constData(), W_OK) != 0 &&
-           !isRegularFile(resolveExistingPath(iniPathFor(programPath)));
+    return RawNames::isFolder(folder) && !RawNames::isWritable(folder) &&
+           !FileOperations::isRegularFile(resolveExistingPath(iniPathFor(programPath)));
 }

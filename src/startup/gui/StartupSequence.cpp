@@ -16,6 +16,7 @@
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/RegistrySettings.h"
+#include "settings/SettingsTable.h"
 #include "settings/TypedRegistry.h"
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
@@ -84,10 +85,16 @@ public:
 
 // Read without writing: the main window loads the settings properly later.
 bool storedPlacementIsTray() {
+    Settings probe;
+    bool hints = false;
+    SettingsFields fields{probe, hints};
+    QString key;
+    for (const SettingEntry& entry : settingsTable())
+        if (std::holds_alternative<IconPlacement*>(entry.field(fields)))
+            key = entry.key;
     TypedRegistry user;
     return user.openKey(GeneralSettingsKey, false) &&
-           user.readInteger(QStringLiteral("dlgPreferences_radIcon_ItemIndex")) ==
-               qint32(IconPlacement::SystemTray) &&
+           user.readInteger(key) == qint32(IconPlacement::SystemTray) &&
            QSystemTrayIcon::isSystemTrayAvailable();
 }
 
