@@ -67,9 +67,10 @@ private Q_SLOTS:
         TestSupport::writeBytes(dir_.filePath(QStringLiteral("prog/Platterbox.Ini")),
                                 "[General]\r\n[PlayLists]\r\nTotal=1\r\nFile0=../earlier.m3u\r\n");
         QDir(music()).removeRecursively();
-        makeTree(music(), L({"a.m3u", "B.M3U", "Best.M3U/", "c.pls", ".hidden.PLS", "notes.txt",
-                             "song.mp3", "x.m3u8", "sub/s.m3u", "sub/deeper/d.PLS",
-                             "sub/deeper/e.m3u", ".secret/h.m3u", "dots./z.m3u", "empty/inner/"}));
+        makeTree(music(),
+                 L({"a.m3u", "B.M3U", "Best.M3U/", "c.pls", ".hidden.PLS", "notes.txt", "song.mp3",
+                    "x.m3u8", "v.XSPF", "sub/w.wpl", "sub/y.Asx", "sub/s.m3u", "sub/deeper/d.PLS",
+                    "sub/deeper/e.m3u", ".secret/h.m3u", "dots./z.m3u", "empty/inner/"}));
     }
 
     void cleanup() { f_.reset(); }
@@ -86,13 +87,15 @@ private Q_SLOTS:
                                       << S("Playlist file not found:\r%1/gone.m3u");
         QTest::newRow("a folder is not a file") << false << S("Best.M3U") << false << QStringList()
                                                 << S("Playlist file not found:\r%1/Best.M3U");
-        QTest::newRow("folder alone: M3U before PLS, hidden files and folders named like lists")
-            << true << S("") << false << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls"})
+        QTest::newRow("folder alone: M3U, PLS, then the other kinds; hidden files and folders "
+                      "named like lists")
+            << true << S("") << false
+            << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls", "x.m3u8", "v.XSPF"})
             << QString();
         QTest::newRow("whole tree, hidden and dotted folders left out")
             << true << S("") << true
-            << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls", "sub/s.m3u",
-                  "sub/deeper/e.m3u", "sub/deeper/d.PLS"})
+            << L({"B.M3U", "Best.M3U", "a.m3u", ".hidden.PLS", "c.pls", "x.m3u8", "v.XSPF",
+                  "sub/s.m3u", "sub/w.wpl", "sub/y.Asx", "sub/deeper/e.m3u", "sub/deeper/d.PLS"})
             << QString();
         QTest::newRow("folder without playlists")
             << true << S("empty") << true << QStringList() << QString();
@@ -300,8 +303,12 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 3);
         QCOMPARE(asked.at(0).caption, QStringLiteral("Open"));
         QCOMPARE(asked.at(0).text,
-                 QStringLiteral("PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls);;"
+                 QStringLiteral("All PlayLists (M3U/PLS/M3U8/XSPF/WPL/ASX) (*.M3U *.m3u *.PLS "
+                                "*.pls *.M3U8 *.m3u8 *.XSPF *.xspf *.WPL *.wpl *.ASX *.asx);;"
+                                "PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls);;"
                                 "M3U PlayLists (*.M3U *.m3u);;PLS PlayLists (*.PLS *.pls);;"
+                                "M3U8 PlayLists (*.M3U8 *.m3u8);;XSPF PlayLists (*.XSPF *.xspf);;"
+                                "Windows Media PlayLists (*.WPL *.wpl *.ASX *.asx);;"
                                 "All Files (*)"));
         QCOMPARE(asked.at(1).text, QStringLiteral("Select a folder to add playlists from:"));
         QCOMPARE(asked.at(1).defaultText, QStringLiteral("/typed"));

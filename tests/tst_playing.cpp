@@ -109,6 +109,14 @@ private Q_SLOTS:
         writeBytes(path(QStringLiteral("C/c.pls")), "[playlist]\r\nFile1=c1.mp3\r\n");
         writeBytes(path(QStringLiteral("D/d.m3u8")), "d1.mp3\r\n");
         writeBytes(path(QStringLiteral("E/inner.M3U")), "e1.mp3\r\nsub/nested.m3u\r\n");
+        writeBytes(path(QStringLiteral("F/f.xspf")),
+                   "<playlist><trackList><track><location>f%201.mp3</location></track>"
+                   "<track><location>http://radio.example/s?a&amp;b</location></track>"
+                   "</trackList></playlist>");
+        writeBytes(path(QStringLiteral("G/g.WPL")),
+                   "<smil><body><seq><media src=\"Sub\\g1.mp3\"/></seq></body></smil>");
+        writeBytes(path(QStringLiteral("H/h.asx")),
+                   "<asx><entry><ref href=\"h1.mp3\"/></entry></asx>");
     }
 
     void init() {
@@ -179,12 +187,17 @@ private Q_SLOTS:
         QVERIFY(module_->executionCount() == 0);
     }
 
-    void onlyM3UIsExpanded() {
-        module_->executePlaylists(
-            {path(QStringLiteral("D/d.m3u8")), path(QStringLiteral("C/c.pls"))},
-            options(0, false, false));
+    void everyKindButPlsIsExpanded() {
+        module_->executePlaylists({path(QStringLiteral("D/d.m3u8")),
+                                   path(QStringLiteral("F/f.xspf")),
+                                   path(QStringLiteral("G/g.WPL")), path(QStringLiteral("H/h.asx")),
+                                   path(QStringLiteral("C/c.pls"))},
+                                  options(0, false, false));
         QCOMPARE(linesOf(calls_.at(0).playlist),
-                 QStringList({path(QStringLiteral("D/d.m3u8")), path(QStringLiteral("C/c.pls"))}));
+                 QStringList({path(QStringLiteral("D/d1.mp3")), path(QStringLiteral("F/f 1.mp3")),
+                              QStringLiteral("http://radio.example/s?a&b"),
+                              path(QStringLiteral("G/Sub/g1.mp3")),
+                              path(QStringLiteral("H/h1.mp3")), path(QStringLiteral("C/c.pls"))}));
     }
 
     void selectedSongsExpandOneLevel() {

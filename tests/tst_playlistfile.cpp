@@ -198,8 +198,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         const IndexedPlayList read = indexPlaylist(before);
         // The new place's name on disk is Latin-1.
-        const QByteArray text =
-            textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}});
+        QByteArray text;
+        QVERIFY(textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}}, text));
         const QByteArray written = playlistFileBytes(text, read.encoding);
         QCOMPARE(written, after);
         const IndexedPlayList again = indexPlaylist(written);

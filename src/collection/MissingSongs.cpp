@@ -42,9 +42,12 @@ Status repairPlaylist(const PlaylistRelocation& playlist) {
         return Status::failure(decodeText(playlist.listPath) +
                                QLatin1String("\rThe file was changed by another program since it "
                                              "was read; nothing was written."));
-    const Status written = writePlaylistText(
-        playlist.file.path, textWithReplacedEntries(playlist.playlist, replacements),
-        playlist.playlist.encoding);
+    QByteArray text;
+    if (Status edited = textWithReplacedEntries(playlist.playlist, replacements, text);
+        edited.failed())
+        return Status::failure(decodeText(playlist.listPath) + QLatin1Char('\r') +
+                               edited.message());
+    const Status written = writePlaylistText(playlist.file.path, text, playlist.playlist.encoding);
     if (written.failed())
         return Status::failure(decodeText(playlist.listPath) +
                                QLatin1String("\rUnable to update file!"));

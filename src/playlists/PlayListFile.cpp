@@ -1,10 +1,12 @@
 #include "PlayListFile.h"
+#include "MarkupFormats.h"
 #include "common/PathText.h"
 
 #include "common/TextDecoding.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"
 #include "settings/IniDocument.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -92,6 +94,13 @@ void EntryTable::appendRange(qsizetype offset, qsizetype length) {
 QByteArrayView EntryTable::at(qsizetype index) const {
     const Span& span = spans_.at(index);
     return QByteArrayView(bytes_).sliced(span.offset, span.length);
+}
+
+QByteArrayView IndexedPlayList::writtenText(qsizetype row) const {
+    if (!isMarkup())
+        return entries.at(row);
+    const MarkupSong& song = markupSongs.at(row);
+    return QByteArrayView(markup).sliced(song.valueStart, song.valueEnd - song.valueStart);
 }
 
 EntryList EntryTable::toList() const {
@@ -189,6 +198,15 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
         bytes = utf16->text.toUtf8();
     }
     playlist.whole = playlist.whole && !bytes.contains('\0');
+    if (const MarkupRule* rule = markupRuleOf(bytes)) {
+        const qsizetype nul = bytes.indexOf('\0');
+        if (nul >= 0)
+            bytes.truncate(nul);
+        IndexedPlayList markup = readMarkupPlaylist(std::move(bytes), *rule);
+        markup.encoding = playlist.encoding;
+        markup.whole = markup.whole && playlist.whole;
+        return markup;
+    }
     // Beyond what the table addresses; no real playlist comes near it.
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return {};
@@ -317,6 +335,14 @@ QByteArray playlistFileBytes(const QByteArray& text, PlayListEncoding encoding) 
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
                          PlayListEncoding encoding) {
     return FileOperations::writeFile(path, playlistFileBytes(text, encoding));
+}
+
+bool hasPlaylistExtension(QByteArrayView name) {
+    return std::any_of(PlayListMasks.cbegin(), PlayListMasks.cend(), [&](const QString& mask) {
+        const QByteArray extension = mask.mid(1).toLatin1(); // "*.EXT"
+        return name.size() >= extension.size() &&
+               name.last(extension.size()).compare(extension, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QString decodeEntry(QByteArrayView entry) {

@@ -11,7 +11,8 @@
 // One playlist entry keeps the bytes of its line.
 using EntryList = QList<QByteArray>;
 
-enum class PlayListFormat { PlainM3U, ExtendedM3U, Pls };
+// M3U8 is M3U; XSPF, WPL and ASX are XML, read by the readers of MarkupPlaylistReader.h.
+enum class PlayListFormat { PlainM3U, ExtendedM3U, Pls, Xspf, Wpl, Asx };
 
 // How the text is stored: 8-bit (UTF-8 or Windows-1252 entries), or UTF-16 with a byte-order
 // mark, as Windows editors save "Unicode". UTF-16 text is read as UTF-8 entries.
@@ -50,13 +51,34 @@ private:
     QList<Span> spans_;
 };
 
+// Where a song of an XML playlist lies in the file's text: its element, and the text of its
+// location, source or reference as written (escapes and all).
+struct MarkupSong {
+    quint32 elementStart;
+    quint32 elementEnd;
+    quint32 valueStart;
+    quint32 valueEnd;
+    // Where the element holding it begins: the songs of one list share it.
+    quint32 parent;
+};
+
 struct IndexedPlayList {
     PlayListFormat format = PlayListFormat::PlainM3U;
+    // For XML playlists, the paths and URLs the songs' locations stand for.
     EntryTable entries;
     PlayListEncoding encoding = PlayListEncoding::Bytes;
-    // False when the text did not read whole (a NUL byte, broken UTF-16): rewriting the file
-    // from the entries would lose the rest, so it is never rewritten.
+    // False when the text did not read whole (a NUL byte, broken UTF-16 or XML): rewriting the
+    // file from the entries would lose the rest, so it is never rewritten.
     bool whole = true;
+    // XML playlists: the file's text (UTF-16 as UTF-8), one MarkupSong an entry, and whether
+    // the text is UTF-8 (else Windows-1252).
+    QByteArray markup;
+    QList<MarkupSong> markupSongs;
+    bool markupIsUtf8 = true;
+
+    bool isMarkup() const { return !markupSongs.isEmpty() || !markup.isEmpty(); }
+    // What the file holds for the entry: the entry itself, or an XML song's location as written.
+    QByteArrayView writtenText(qsizetype row) const;
 };
 
 // The same reading rules as ParsePlayList, keeping the bytes once.
@@ -104,6 +126,9 @@ QByteArray playlistFileBytes(const QByteArray& text,
 // Writes a playlist's whole text (8-bit, or UTF-8 turned back into UTF-16) atomically.
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
                          PlayListEncoding encoding = PlayListEncoding::Bytes);
+
+// Whether a file's name ends in a playlist extension (any letter case): the names Add looks for.
+bool hasPlaylistExtension(QByteArrayView name);
 
 // Shown text of an entry: UTF-8 when valid, otherwise Windows-1252.
 QString decodeEntry(QByteArrayView entry);

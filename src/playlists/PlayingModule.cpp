@@ -20,6 +20,17 @@ bool partialShuffle(const Preferences& options) {
     return options.shuffleMode == ShuffleMode::Partial;
 }
 
+// Playlists whose songs are handed on one by one; anything else (a PLS too) goes as one line.
+bool isExpanded(const QByteArray& name) {
+    static const std::array<QByteArray, 5> extensions = {".M3U", ".M3U8", ".XSPF", ".WPL", ".ASX"};
+    return std::any_of(extensions.cbegin(), extensions.cend(), [&](const QByteArray& extension) {
+        return name.size() >= extension.size() &&
+               QByteArrayView(name)
+                       .last(extension.size())
+                       .compare(extension, Qt::CaseInsensitive) == 0;
+    });
+}
+
 // A blank line of a playlist names no file; handing it over would give the player a folder.
 bool isBlankEntry(QByteArrayView entry) {
     return decodeEntry(entry).trimmed().isEmpty();
@@ -95,7 +106,7 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
     if (isBlankEntry(name))
         return Status::ok();
     const QByteArray full = lookup_.resolveEntry(name, base);
-    if (asciiUpperCase(NativePath::extension(QString::fromLatin1(name))) != QLatin1String(".M3U")) {
+    if (!isExpanded(name)) {
         appendToExecution(full);
         return Status::ok();
     }

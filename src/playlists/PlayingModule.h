@@ -40,8 +40,9 @@ public:
     void executeSongs(const EntryList& songs, const QByteArray& base, const Preferences& options);
     void executeSongs(const QStringList& songs, const QString& base, const Preferences& options);
 
-    // Adds what one name stands for: an ".M3U" is expanded one level, anything else is one
-    // line. Fails with "Cannot open file <path>" for an M3U that cannot be read.
+    // Adds what one name stands for: an M3U, M3U8, XSPF, WPL or ASX is expanded one level into
+    // its songs, anything else is one line. Fails with "Cannot open file <path>" for an M3U that
+    // cannot be read.
     Status addToExecutionList(const QString& name, const QString& base, const Preferences& options);
     Status addToExecutionList(const QByteArray& name, const QByteArray& base,
                               const Preferences& options);

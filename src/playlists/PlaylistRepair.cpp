@@ -1,5 +1,6 @@
 #include "PlaylistRepair.h"
 
+#include "MarkupEdit.h"
 #include "common/PathRules.h"
 #include "settings/IniDocument.h"
 
@@ -28,25 +29,41 @@ QByteArray relativePath(const QByteArray& path, const QByteArray& playlistFile) 
 
 } // namespace
 
-QByteArray textWithReplacedEntries(const IndexedPlayList& playlist,
-                                   const QList<EntryReplacement>& replacements) {
+namespace {
+Status markupWithReplacedEntries(const IndexedPlayList& playlist,
+                                 const QList<EntryReplacement>& replacements, QByteArray& text) {
+    SongEdits songs;
+    songs.reserve(playlist.entries.size());
+    for (qsizetype row = 0; row < playlist.entries.size(); ++row)
+        songs.append({row, std::nullopt});
+    for (const EntryReplacement& replacement : replacements)
+        songs[replacement.row].entry = replacement.entry;
+    return markupEditedText(playlist, songs, text);
+}
+} // namespace
+
+Status textWithReplacedEntries(const IndexedPlayList& playlist,
+                               const QList<EntryReplacement>& replacements, QByteArray& text) {
+    if (playlist.isMarkup())
+        return markupWithReplacedEntries(playlist, replacements, text);
     const EntryTable& entries = playlist.entries;
-    const QByteArray& text = entries.buffer();
+    const QByteArray& read = entries.buffer();
     QByteArray result;
-    result.reserve(text.size());
+    result.reserve(read.size());
     qsizetype copied = 0;
     for (const EntryReplacement& replacement : replacements) {
         const qsizetype offset = entries.offsetOf(replacement.row);
         const qsizetype length = entries.at(replacement.row).size();
-        result.append(QByteArrayView(text).sliced(copied, offset - copied));
+        result.append(QByteArrayView(read).sliced(copied, offset - copied));
         const bool pls = playlist.format == PlayListFormat::Pls;
-        result.append(pls && !quotedAt(text, offset, length)
+        result.append(pls && !quotedAt(read, offset, length)
                           ? IniDocument::storedValue(replacement.entry)
                           : replacement.entry);
         copied = offset + length;
     }
-    result.append(QByteArrayView(text).sliced(copied));
-    return result;
+    result.append(QByteArrayView(read).sliced(copied));
+    text = std::move(result);
+    return Status::ok();
 }
 
 bool usesBackslashes(const EntryTable& entries) {

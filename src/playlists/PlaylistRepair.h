@@ -14,9 +14,10 @@ struct EntryReplacement {
 };
 
 // The playlist's text (as read, UTF-16 ones as UTF-8) with the entries replaced; replacements
-// come in row order. A PLS value that needs quotes to read back gets them.
-QByteArray textWithReplacedEntries(const IndexedPlayList& playlist,
-                                   const QList<EntryReplacement>& replacements);
+// come in row order. A PLS value that needs quotes to read back gets them; an XML playlist's
+// location keeps its form, and one the file cannot hold fails with the line to show.
+Status textWithReplacedEntries(const IndexedPlayList& playlist,
+                               const QList<EntryReplacement>& replacements, QByteArray& text);
 
 // Whether the playlist's entries separate folders with "\" rather than "/", by majority.
 bool usesBackslashes(const EntryTable& entries);

@@ -34,9 +34,14 @@ QByteArray shortenedEntry(QByteArrayView entry) {
            entry.sliced(characterStart(entry, entry.size() - Half)).toByteArray();
 }
 
-QString tooltip(QByteArrayView entry, const QByteArray& baseFolder, bool missing) {
-    const QString path = decodeEntry(resolveEntryOnDisk(shortenedEntry(entry), baseFolder));
-    return missing ? path + QLatin1String("\nFile not found") : path;
+// The path the entry stands for; above it, what an XML playlist writes for it (a URI with its
+// escapes) when that differs.
+QString tooltip(QByteArrayView entry, QByteArrayView written, const QByteArray& baseFolder,
+                bool missing) {
+    QString hint = decodeEntry(resolveEntryOnDisk(shortenedEntry(entry), baseFolder));
+    if (written != entry)
+        hint.prepend(decodeEntry(shortenedEntry(written)) + QLatin1Char('\n'));
+    return missing ? hint + QLatin1String("\nFile not found") : hint;
 }
 
 } // namespace
@@ -59,7 +64,8 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return shownText(entry(index.row()));
     case Qt::ToolTipRole:
-        return tooltip(entry(index.row()), baseFolder_, isMissing(index.row()));
+        return tooltip(entry(index.row()), playlist_.writtenText(index.row()), baseFolder_,
+                       isMissing(index.row()));
     case MissingRole:
         return isMissing(index.row());
     default:

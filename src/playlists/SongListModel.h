@@ -41,6 +41,8 @@ public:
     QByteArrayView entry(int row) const { return playlist_.entries.at(row); }
     QString text(int row) const { return decodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
+    // The playlist as read, which edits rewrite.
+    const IndexedPlayList& playlist() const { return playlist_; }
     PlayListFormat format() const { return playlist_.format; }
     PlayListEncoding encoding() const { return playlist_.encoding; }
     // False when the entries are not all the file holds; it must then not be rewritten.

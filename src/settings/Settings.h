@@ -99,8 +99,9 @@ struct Settings {
     QList<QByteArray> playlists;
 };
 
-inline const std::array<QString, 2> PlayListMasks = {QStringLiteral("*.M3U"),
-                                                     QStringLiteral("*.PLS")};
+inline const std::array<QString, 6> PlayListMasks = {
+    QStringLiteral("*.M3U"),  QStringLiteral("*.PLS"), QStringLiteral("*.M3U8"),
+    QStringLiteral("*.XSPF"), QStringLiteral("*.WPL"), QStringLiteral("*.ASX")};
 
 inline const std::array<QString, 18> MediaMasks = {
     QStringLiteral("*.MID"), QStringLiteral("*.MP3"), QStringLiteral("*.MP2"),

@@ -104,9 +104,16 @@ QWidget* AddPlaylistsDialog::createPanel() {
 
 QStringList AddPlaylistsDialog::fileFilters() {
     // Both letter cases, since file dialogs on Linux may match patterns case-sensitively.
-    return {QStringLiteral("PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls)"),
+    // The first names every kind read; the M3U/PLS ones keep their old texts.
+    return {QStringLiteral("All PlayLists (M3U/PLS/M3U8/XSPF/WPL/ASX) (*.M3U *.m3u *.PLS *.pls "
+                           "*.M3U8 *.m3u8 *.XSPF *.xspf *.WPL *.wpl *.ASX *.asx)"),
+            QStringLiteral("PlayList files (M3U/PLS) (*.M3U *.m3u *.PLS *.pls)"),
             QStringLiteral("M3U PlayLists (*.M3U *.m3u)"),
-            QStringLiteral("PLS PlayLists (*.PLS *.pls)"), QStringLiteral("All Files (*)")};
+            QStringLiteral("PLS PlayLists (*.PLS *.pls)"),
+            QStringLiteral("M3U8 PlayLists (*.M3U8 *.m3u8)"),
+            QStringLiteral("XSPF PlayLists (*.XSPF *.xspf)"),
+            QStringLiteral("Windows Media PlayLists (*.WPL *.wpl *.ASX *.asx)"),
+            QStringLiteral("All Files (*)")};
 }
 
 void AddPlaylistsDialog::showEvent(QShowEvent* event) {

@@ -1,4 +1,5 @@
 #include "CollectionPart.h"
+#include "playlists/PlayListFile.h"
 
 #include "AddPlaylistsDialog.h"
 #include "CreatePlaylistsDialog.h"
@@ -76,13 +77,6 @@ void CollectionPart::makeMp3Cd() {
         vars.mp3Cd = dialog.inputs();
 }
 
-namespace {
-bool isPlaylistName(const QByteArray& path) {
-    const QByteArray extension = path.right(4).toUpper(); // ASCII letters only
-    return extension == ".M3U" || extension == ".PLS";
-}
-} // namespace
-
 // Each dropped folder is searched like Add's tree; a stopped search ends the drop and adds
 // nothing of that folder.
 void CollectionPart::addDroppedFiles(const QList<QByteArray>& paths) {
@@ -96,7 +90,7 @@ void CollectionPart::addDroppedFiles(const QList<QByteArray>& paths) {
             if (!findPlaylistsIn(path, true, &WaitWindow::runWalk, inFolder))
                 break;
             found += inFolder;
-        } else if (status->isRegular && isPlaylistName(path)) {
+        } else if (status->isRegular && hasPlaylistExtension(path)) {
             found.append(path);
         }
     }

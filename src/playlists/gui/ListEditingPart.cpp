@@ -33,18 +33,21 @@ bool ListEditingPart::rewritable() {
     return songs.readWhole();
 }
 
-void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries) {
+void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits) {
     if (!targetStillHolds(window_, target))
         return;
     SongListModel& songs = window_.songs();
-    // An extended M3U is written plain (its #EXT lines are not in the list); PLS stays PLS.
-    const PlayListFormat format =
-        songs.format() == PlayListFormat::Pls ? PlayListFormat::Pls : PlayListFormat::PlainM3U;
-    if (const Status written = writePlaylist(target.path(), entries, format, songs.encoding());
+    const QString shown = decodeText(target.path());
+    QByteArray text;
+    if (const Status edited = editedPlaylistText(songs.playlist(), edits, text); edited.failed()) {
+        qCInfo(playlistsLog) << "not rewriting" << target.path() << edited.message();
+        window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
+        return;
+    }
+    if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
         written.failed()) {
         qCInfo(playlistsLog) << "rewriting" << target.path() << written.message();
-        window_.context().dialogs.showMessage(decodeText(target.path()) +
-                                              QLatin1String("\rUnable to update file!"));
+        window_.context().dialogs.showMessage(shown + QLatin1String("\rUnable to update file!"));
     }
     const int current = songs.currentRow();
     window_.showFocusedPlaylist();
@@ -72,10 +75,10 @@ void ListEditingPart::sortSongs() {
     texts.reserve(songs.count());
     for (int row = 0; row < songs.count(); ++row)
         texts.append(songs.text(row));
-    EntryList sorted;
+    SongEdits sorted;
     sorted.reserve(songs.count());
     for (qsizetype row : localeSortedOrder(texts))
-        sorted.append(songs.entry(int(row)).toByteArray());
+        sorted.append({row, std::nullopt});
     rewriteShownPlaylist(target, sorted);
 }
 
@@ -89,14 +92,14 @@ void ListEditingPart::removeSongs() {
         return;
     if (!targetStillHolds(window_, target))
         return;
-    EntryList kept;
+    SongEdits kept;
     const QList<int>& removed = target.rows();
     for (int row = 0, next = 0; row < songs.count(); ++row) {
         if (next < removed.size() && removed.at(next) == row) {
             ++next;
             continue;
         }
-        kept.append(songs.entry(row).toByteArray());
+        kept.append({row, std::nullopt});
     }
     rewriteShownPlaylist(target, kept);
 }
@@ -123,8 +126,11 @@ void ListEditingPart::editSong() {
             .value_or(current);
     if (answer == current || !targetStillHolds(window_, target))
         return;
-    EntryList entries = songs.entries();
-    entries[row] = encodeEntry(answer);
+    SongEdits entries;
+    entries.reserve(songs.count());
+    for (int song = 0; song < songs.count(); ++song)
+        entries.append({song, std::nullopt});
+    entries[row].entry = encodeEntry(answer);
     rewriteShownPlaylist(target, entries);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistEdit.h"
 
 class CommandTarget;
 class WindowServices;
@@ -30,7 +30,7 @@ private:
     // Tells the user and returns false when the shown playlist was not read whole.
     bool rewritable();
     // Writes the entries over the shown playlist in its form, then shows the file again.
-    void rewriteShownPlaylist(const CommandTarget& target, const EntryList& entries);
+    void rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits);
 
     WindowServices& window_;
 };

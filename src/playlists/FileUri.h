@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+#include <optional>
+
+// File URIs and relative URI references as XML playlists write them, turned into the path's
+// bytes and back. Percent escapes stand for bytes, so any name on disk survives the trip.
+namespace FileUri {
+
+// The path of a "file:" URI naming this machine (no host or "localhost"); none for any
+// other URI. "file:///C:/Music" gives "C:/Music", a Windows path the path rules know.
+std::optional<QByteArray> pathOf(QStringView uri);
+// True when the text starts with a scheme ("http:", "file:", "mms:").
+bool hasScheme(QStringView text);
+// A relative reference's path: its percent escapes decoded, nothing else changed.
+QByteArray relativePathOf(QStringView reference);
+
+// "file://" and the percent-encoded absolute path ("C:\x" becomes "file:///C:/x").
+QByteArray uriOf(const QByteArray& absolutePath);
+// A relative path as a reference: percent-encoded, "\" written as "/".
+QByteArray referenceOf(const QByteArray& relativePath);
+
+} // namespace FileUri

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "MarkupPlaylistReader.h"
+
+// The XML playlist formats the program reads, told apart by their root element.
+const MarkupRule* markupRuleOf(QByteArrayView text);
+const MarkupRule* markupRuleOf(PlayListFormat format);

@@ -1,0 +1,33 @@
+#include "WplReader.h"
+
+namespace {
+
+QByteArray entryOf(QStringView written) {
+    return written.toUtf8();
+}
+
+// XML holds characters: a name on disk that is not UTF-8 has no way in.
+std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
+    if (!QByteArrayView(entry).isValidUtf8())
+        return std::nullopt;
+    return QString::fromUtf8(entry);
+}
+
+} // namespace
+
+const MarkupRule& WplReader::rule() {
+    static const MarkupRule wpl{PlayListFormat::Wpl,
+                                QLatin1StringView("smil"),
+                                QLatin1StringView("seq"),
+                                QLatin1StringView("media"),
+                                {},
+                                QLatin1StringView("src"),
+                                Qt::CaseSensitive,
+                                entryOf,
+                                writtenOf};
+    return wpl;
+}
+
+IndexedPlayList WplReader::read(QIODevice& device) {
+    return readMarkupPlaylist(device.readAll(), rule());
+}

@@ -1,0 +1,39 @@
+#include "XspfReader.h"
+
+#include "FileUri.h"
+
+namespace {
+
+QByteArray entryOf(QStringView written) {
+    const QStringView uri = written.trimmed();
+    if (const std::optional<QByteArray> path = FileUri::pathOf(uri))
+        return *path;
+    return FileUri::hasScheme(uri) ? uri.toUtf8() : FileUri::relativePathOf(uri);
+}
+
+std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
+    const QString text = QString::fromLatin1(entry.first(qMin(entry.size(), qsizetype(64))));
+    if (FileUri::hasScheme(text))
+        return QString::fromUtf8(entry.toPercentEncoding(":/?#[]@!$&'()*+,;=%"));
+    const bool absolute = entry.startsWith('/') || (entry.size() > 1 && entry.at(1) == ':');
+    return QString::fromLatin1(absolute ? FileUri::uriOf(entry) : FileUri::referenceOf(entry));
+}
+
+} // namespace
+
+const MarkupRule& XspfReader::rule() {
+    static const MarkupRule xspf{PlayListFormat::Xspf,
+                                 QLatin1StringView("playlist"),
+                                 QLatin1StringView("trackList"),
+                                 QLatin1StringView("track"),
+                                 QLatin1StringView("location"),
+                                 {},
+                                 Qt::CaseSensitive,
+                                 entryOf,
+                                 writtenOf};
+    return xspf;
+}
+
+IndexedPlayList XspfReader::read(QIODevice& device) {
+    return readMarkupPlaylist(device.readAll(), rule());
+}

@@ -1,0 +1,206 @@
+#include "playlists/PlaylistEdit.h"
+#include "playlists/PlaylistRepair.h"
+#include "playlists/XspfReader.h"
+
+#include <QBuffer>
+#include <QtTest>
+
+using Bytes = QList<QByteArray>;
+
+namespace {
+
+QByteArray xspf(const QByteArray& tracks) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n  <trackList>\n" +
+           tracks + "  </trackList>\n</playlist>\n";
+}
+
+QByteArray track(const QByteArray& location) {
+    return "    <track><location>" + location + "</location></track>\n";
+}
+
+QByteArray utf16(const QByteArray& utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    return QByteArray("\xFF\xFE") +
+           QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+const QByteArray Wpl = "<?wpl version=\"1.0\"?>\r\n<smil>\r\n  <head><title>Mix</title></head>\r\n"
+                       "  <body>\r\n    <seq>\r\n"
+                       "      <media src=\"..\\Music\\a.mp3\" tid=\"{1}\"/>\r\n"
+                       "      <!-- kept -->\r\n"
+                       "      <media src='C:\\Rock &amp; Roll\\b.wma'/>\r\n"
+                       "    </seq>\r\n  </body>\r\n</smil>\r\n";
+
+const QByteArray Asx =
+    "<ASX version=\"3.0\">\n  <Title>Live</Title>\n"
+    "  <Entry><Title>One</Title><Ref HREF=\"one.mp3\"/><ref href=\"alt.mp3\"/></Entry>\n"
+    "  <entry><REF href=\"file:///m/two%20x.mp3\"/></entry>\n"
+    "</ASX>\n";
+
+} // namespace
+
+// Playlists in XML (XSPF, WPL, ASX) and M3U8: which songs they name, and edits that keep every
+// byte outside the songs they touch.
+class TestPlaylistFormats : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reading_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<PlayListFormat>("format");
+        QTest::addColumn<Bytes>("entries");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("m3u8") << QByteArray("#EXTM3U\n#EXTINF:1,x\nBj\xC3\xB6rk/\xC3\xA4.mp3\n")
+                              << PlayListFormat::ExtendedM3U << Bytes{"Bj\xC3\xB6rk/\xC3\xA4.mp3"}
+                              << true;
+        QTest::newRow("xspf file URIs: escapes are bytes, a host other than this one stays a URI")
+            << xspf(track("file:///music/a%20b/%C3%A9.mp3") + track("file:///l/%E9.mp3") +
+                    track("file://localhost/x.ogg") + track("file:///C:/Music/w.mp3") +
+                    track("file://server/share/s.mp3"))
+            << PlayListFormat::Xspf
+            << Bytes{"/music/a b/\xC3\xA9.mp3", "/l/\xE9.mp3", "/x.ogg", "C:/Music/w.mp3",
+                     "file://server/share/s.mp3"}
+            << true;
+        QTest::newRow("xspf relative references, entities, an http URL, blanks around")
+            << xspf(track("../Music/r%26b%20x.mp3") + track("r&amp;b.mp3") +
+                    track("\n  http://radio.example/s?a=1&amp;b=2  ") +
+                    "    <track><title>no location</title></track>\n" +
+                    "    <track><location>first.mp3</location><location>second.mp3</location>"
+                    "</track>\n")
+            << PlayListFormat::Xspf
+            << Bytes{"../Music/r&b x.mp3", "r&b.mp3", "http://radio.example/s?a=1&b=2", "first.mp3"}
+            << true;
+        QTest::newRow("wpl: Windows paths as written")
+            << Wpl << PlayListFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
+            << true;
+        QTest::newRow("asx: any letter case, the first reference of an entry")
+            << Asx << PlayListFormat::Asx << Bytes{"one.mp3", "/m/two x.mp3"} << true;
+        QTest::newRow("UTF-16 xspf") << utf16(xspf(track("%C3%A9.mp3"))) << PlayListFormat::Xspf
+                                     << Bytes{"\xC3\xA9.mp3"} << true;
+        QTest::newRow("Windows-1252 wpl")
+            << QByteArray("<smil><body><seq><media src=\"caf\xE9.mp3\"/></seq></body></smil>")
+            << PlayListFormat::Wpl << Bytes{"caf\xC3\xA9.mp3"} << true;
+        QTest::newRow("empty file") << QByteArray() << PlayListFormat::PlainM3U << Bytes{} << true;
+        QTest::newRow("broken XML keeps the songs before the fault")
+            << QByteArray("<playlist><trackList><track><location>a.mp3</location></track>"
+                          "<track><location>b.mp3</track>")
+            << PlayListFormat::Xspf << Bytes{"a.mp3"} << false;
+        QTest::newRow("entities of a DTD are never trusted")
+            << QByteArray("<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+                          "<playlist><trackList><track><location>&e;</location></track>"
+                          "</trackList></playlist>")
+            << PlayListFormat::Xspf << Bytes{} << false;
+        QByteArray bomb = "<!DOCTYPE p [<!ENTITY a \"aaaaaaaaaaaaaaaa\">";
+        for (char level = 'b'; level <= 'h'; ++level)
+            bomb += QByteArray("<!ENTITY ") + level + " \"" +
+                    QByteArray("&").append(char(level - 1)).append(';').repeated(16) + "\">";
+        QTest::newRow("entity expansion bomb")
+            << bomb + "]><playlist><trackList><track><location>&h;</location></track>"
+                      "</trackList></playlist>"
+            << PlayListFormat::Xspf << Bytes{} << false;
+        QTest::newRow("other XML is read as lines")
+            << QByteArray("<html>\n</html>\n") << PlayListFormat::PlainM3U
+            << Bytes{"<html>", "</html>"} << true;
+    }
+
+    void reading() {
+        QFETCH(QByteArray, file);
+        QFETCH(PlayListFormat, format);
+        QFETCH(Bytes, entries);
+        QFETCH(bool, whole);
+        const IndexedPlayList playlist = indexPlaylist(file);
+        QCOMPARE(playlist.format, format);
+        QCOMPARE(playlist.entries.toList(), entries);
+        QCOMPARE(playlist.whole, whole);
+    }
+
+    // The format's own reader over a device gives what the detecting one gives.
+    void readerOverADevice() {
+        QByteArray file = xspf(track("a%20b.mp3"));
+        QBuffer buffer(&file);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(XspfReader::read(buffer).entries.toList(), Bytes{"a b.mp3"});
+    }
+
+    void editing_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("edit"); // "repair <row>", "sort", "remove <row>"
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QByteArray>("expected"); // the new text, or the message
+        const QByteArray x = xspf(track("file:///old/a%20b.mp3") + track("b.mp3"));
+        QTest::newRow("xspf repair: a file URI stays one")
+            << x << "repair 0" << QByteArray("/new/\xE9 & x.mp3")
+            << xspf(track("file:///new/%E9%20%26%20x.mp3") + track("b.mp3"));
+        QTest::newRow("xspf repair: a relative reference stays relative")
+            << x << "repair 1" << QByteArray("../Other/b c.mp3")
+            << xspf(track("file:///old/a%20b.mp3") + track("../Other/b%20c.mp3"));
+        QTest::newRow("xspf sort moves whole tracks")
+            << x << "sort" << QByteArray() << xspf(track("b.mp3") + track("file:///old/a%20b.mp3"));
+        QTest::newRow("xspf remove drops the track and its indent")
+            << x << "remove 0" << QByteArray() << xspf(track("b.mp3"));
+        QByteArray wpl = Wpl;
+        QTest::newRow("wpl repair keeps backslashes and the quote")
+            << Wpl << "repair 1" << QByteArray("D:\\R&B \"x\"\\b.wma")
+            << wpl.replace("'C:\\Rock &amp; Roll\\b.wma'", "'D:\\R&amp;B \"x\"\\b.wma'");
+        wpl = Wpl;
+        QTest::newRow("wpl sort keeps the comment in place")
+            << Wpl << "sort" << QByteArray()
+            << wpl.replace("<media src=\"..\\Music\\a.mp3\" tid=\"{1}\"/>", "@")
+                   .replace("<media src='C:\\Rock &amp; Roll\\b.wma'/>",
+                            "<media src=\"..\\Music\\a.mp3\" tid=\"{1}\"/>")
+                   .replace("@", "<media src='C:\\Rock &amp; Roll\\b.wma'/>");
+        QByteArray asx = Asx;
+        QTest::newRow("asx repair of a file URI and of a path")
+            << Asx << "repair 1" << QByteArray("/m/three.mp3")
+            << asx.replace("file:///m/two%20x.mp3", "file:///m/three.mp3");
+        asx = Asx;
+        QTest::newRow("asx remove")
+            << Asx << "remove 1" << QByteArray()
+            << asx.replace("\n  <entry><REF href=\"file:///m/two%20x.mp3\"/></entry>", "");
+        QTest::newRow("a name that is not UTF-8 has no place in a WPL")
+            << Wpl << "repair 0" << QByteArray("/l/\xE9.mp3")
+            << QByteArray("Unable to update file, the new name cannot be written in it!");
+        QTest::newRow("songs of two lists are not sorted into each other")
+            << QByteArray("<smil><body><seq><media src=\"b\"/></seq><seq><media src=\"a\"/></seq>"
+                          "</body></smil>")
+            << "sort" << QByteArray()
+            << QByteArray("Unable to update file, its songs are in more than one list!");
+        QTest::newRow("UTF-16 xspf stays UTF-16 on repair")
+            << utf16(xspf(track("a.mp3"))) << "repair 0" << QByteArray("\xC3\xA9.mp3")
+            << utf16(xspf(track("%C3%A9.mp3")));
+    }
+
+    void editing() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, edit);
+        QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, expected);
+        const IndexedPlayList playlist = indexPlaylist(file);
+        const QStringList words = edit.split(u' ');
+        const qsizetype row = words.size() > 1 ? words.at(1).toInt() : 0;
+        QByteArray text;
+        Status status = Status::ok();
+        if (words.first() == QLatin1String("repair")) {
+            status = textWithReplacedEntries(playlist, {{row, entry}}, text);
+        } else {
+            SongEdits songs;
+            for (qsizetype song = playlist.entries.size() - 1; song >= 0; --song)
+                if (words.first() == QLatin1String("sort") || song != row)
+                    songs.prepend({song, std::nullopt});
+            if (words.first() == QLatin1String("sort"))
+                std::reverse(songs.begin(), songs.end());
+            status = editedPlaylistText(playlist, songs, text);
+        }
+        if (status.failed()) {
+            QCOMPARE(status.message().toUtf8(), expected);
+            return;
+        }
+        QCOMPARE(playlistFileBytes(text, playlist.encoding), expected);
+        // What was written reads back with the edit.
+        QVERIFY(indexPlaylist(expected).whole);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlaylistFormats)
+#include "tst_playlistformats.moc"
