@@ -14,9 +14,7 @@ std::optional<QString> writtenOf(QStringView oldWritten, const QByteArray& entry
     const bool absolute = entry.startsWith('/') || (entry.size() > 1 && entry.at(1) == ':');
     if (absolute && FileUri::pathOf(oldWritten.trimmed()))
         return QString::fromLatin1(FileUri::uriOf(entry));
-    if (!QByteArrayView(entry).isValidUtf8())
-        return std::nullopt;
-    return QString::fromUtf8(entry);
+    return entryCharacters(entry);
 }
 
 } // namespace

@@ -68,9 +68,19 @@ QByteArray uriOf(const QByteArray& absolutePath) {
     return "file://" + path.toPercentEncoding(KeptInUris);
 }
 
+QByteArray escapedBytes(const QByteArray& bytes) {
+    QByteArray out;
+    for (const char c : bytes) {
+        if (uchar(c) > 0x20 && uchar(c) < 0x7F)
+            out += c;
+        else
+            out += '%' + QByteArray::number(uchar(c), 16).rightJustified(2, '0').toUpper();
+    }
+    return out;
+}
+
 QByteArray referenceOf(const QByteArray& relativePath) {
-    QByteArray path = relativePath;
-    return path.replace('\\', '/').toPercentEncoding(KeptInReferences);
+    return relativePath.toPercentEncoding(KeptInReferences);
 }
 
 } // namespace FileUri

@@ -19,7 +19,10 @@ QByteArray relativePathOf(QStringView reference);
 
 // "file://" and the percent-encoded absolute path ("C:\x" becomes "file:///C:/x").
 QByteArray uriOf(const QByteArray& absolutePath);
-// A relative path as a reference: percent-encoded, "\" written as "/".
+// A relative path as a reference: percent-encoded (a "\" too, which stays part of a name).
 QByteArray referenceOf(const QByteArray& relativePath);
+
+// The bytes with those beyond ASCII (and controls) as percent escapes, the rest as it is.
+QByteArray escapedBytes(const QByteArray& bytes);
 
 } // namespace FileUri

@@ -10,6 +10,12 @@ Status cannotHoldName() {
         QStringLiteral("Unable to update file, the new name cannot be written in it!"));
 }
 
+// A Windows-1252 file whose other bytes would then read as UTF-8.
+Status charactersWouldChange() {
+    return Status::failure(
+        QStringLiteral("Unable to update file, its other characters would read differently!"));
+}
+
 Status songsInSeveralLists() {
     return Status::failure(
         QStringLiteral("Unable to update file, its songs are in more than one list!"));
@@ -58,7 +64,7 @@ std::optional<QByteArray> escaped(const QString& value, char quote, bool utf8) {
         if (c < 0x80)
             out += char(c);
         else if (utf8)
-            out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1).toUtf8();
+            out += QStringView(QChar::fromUcs4(c)).toUtf8(); // fromUcs4 would drop a U+FEFF
         else
             out += characterReference(c);
     }
@@ -85,6 +91,10 @@ Status songElement(const IndexedPlayList& playlist, const MarkupRule& rule, cons
     out += *value;
     out += text.sliced(song.valueEnd, song.elementEnd - song.valueEnd);
     return Status::ok();
+}
+
+bool isAscii(QByteArrayView text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 // Where the blanks before an element begin, not before `from`.
@@ -126,6 +136,8 @@ Status markupEditedText(const IndexedPlayList& playlist, const SongEdits& songs,
         copied = place.elementEnd;
     }
     out += markup.sliced(copied);
+    if (!playlist.markupIsUtf8 && QByteArrayView(out).isValidUtf8() && !isAscii(out))
+        return charactersWouldChange();
     text = std::move(out);
     return Status::ok();
 }

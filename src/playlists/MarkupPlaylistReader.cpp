@@ -141,8 +141,8 @@ public:
     }
 
     bool whole() const { return whole_; }
-    QList<MarkupSong> takeSongs() { return std::move(songs_); }
-    QList<QString> takeValues() { return std::move(values_); }
+    // Songs found go to this playlist.
+    void setTarget(IndexedPlayList* playlist) { target_ = playlist; }
 
 private:
     qsizetype tagStart(qsizetype tagEnd) const { return text_.lastIndexOf('<', tagEnd - 1); }
@@ -207,12 +207,18 @@ private:
         if (inSong_ && depth == songDepth_) {
             inSong_ = false;
             song_.elementEnd = quint32(end);
-            if (hasValue_ && !value_.trimmed().isEmpty()) {
-                songs_.append(song_);
-                values_.append(value_);
-            }
+            if (hasValue_ && !value_.trimmed().isEmpty())
+                addSong();
         }
         lists_.removeLast();
+    }
+
+    void addSong() {
+        const QByteArray entry = rule_.entryOf(value_);
+        if (entry.isEmpty())
+            return;
+        target_->markupSongs.append(song_);
+        target_->entries.append(entry);
     }
 
     struct Open {
@@ -231,11 +237,17 @@ private:
     int songDepth_ = 0;
     MarkupSong song_{};
     QString value_;
-    QList<MarkupSong> songs_;
-    QList<QString> values_;
+    IndexedPlayList* target_ = nullptr;
 };
 
 } // namespace
+
+std::optional<QString> entryCharacters(QByteArrayView entry) {
+    if (!entry.isValidUtf8())
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return QString(utf8.decode(entry));
+}
 
 std::optional<QString> markupRootName(QByteArrayView text) {
     const qsizetype start = markupStart(text);
@@ -255,42 +267,60 @@ std::optional<QString> markupRootName(QByteArrayView text) {
     }
 }
 
+struct MarkupPlaylistReading::State {
+    State(const QByteArray& markup, const MarkupRule& rule)
+        : text(markup), start(markupStart(markup)), utf8(markup.isValidUtf8()),
+          feed(text, start, utf8), scan(text, start, utf8, rule) {
+        feed.feed(reader);
+    }
+
+    // Shares the playlist's text, so the views below stay valid.
+    const QByteArray text;
+    const qsizetype start;
+    const bool utf8;
+    MarkupFeed feed;
+    MarkupScan scan;
+    QXmlStreamReader reader;
+    bool ended = false;
+};
+
+MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlayList& playlist, const MarkupRule& rule)
+    : d_(std::make_unique<State>(playlist.markup, rule)) {
+    playlist.format = rule.format;
+    playlist.markupIsUtf8 = d_->utf8;
+}
+
+MarkupPlaylistReading::~MarkupPlaylistReading() = default;
+
+bool MarkupPlaylistReading::readSongs(IndexedPlayList& playlist, qsizetype songs) {
+    State& d = *d_;
+    const qsizetype wanted = playlist.entries.size() + songs;
+    d.scan.setTarget(&playlist);
+    while (!d.ended && playlist.entries.size() < wanted) {
+        d.reader.readNext();
+        if (d.reader.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+            d.feed.feed(d.reader))
+            continue;
+        if (d.reader.hasError() || d.reader.atEnd()) {
+            d.ended = true;
+            playlist.whole = playlist.whole && d.scan.whole() && !d.reader.hasError();
+            break;
+        }
+        d.scan.token(d.reader);
+    }
+    d.scan.setTarget(nullptr);
+    return !d.ended;
+}
+
 IndexedPlayList readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
     IndexedPlayList playlist;
     playlist.format = rule.format;
+    // Beyond what the offsets address; no real playlist comes near it.
     if (text.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return playlist;
-    playlist.markupIsUtf8 = text.isValidUtf8();
-    const qsizetype start = markupStart(text);
-    MarkupScan scan(text, start, playlist.markupIsUtf8, rule);
-    MarkupFeed feed(text, start, playlist.markupIsUtf8);
-    QXmlStreamReader reader;
-    feed.feed(reader);
-    while (true) {
-        reader.readNext();
-        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed.feed(reader))
-            continue;
-        if (reader.hasError() || reader.atEnd())
-            break;
-        scan.token(reader);
-    }
-    playlist.whole = scan.whole() && !reader.hasError();
-    const QList<MarkupSong> songs = scan.takeSongs();
-    const QList<QString> values = scan.takeValues();
-    QByteArray entries;
-    QList<std::pair<qsizetype, qsizetype>> ranges;
-    for (qsizetype i = 0; i < songs.size(); ++i) {
-        const QByteArray entry = rule.entryOf(values.at(i));
-        if (entry.isEmpty())
-            continue;
-        playlist.markupSongs.append(songs.at(i));
-        ranges.append({entries.size(), entry.size()});
-        entries += entry;
-    }
-    EntryTable table(std::move(entries));
-    for (const auto& [offset, length] : ranges)
-        table.appendRange(offset, length);
-    playlist.entries = std::move(table);
     playlist.markup = std::move(text);
+    MarkupPlaylistReading reading(playlist, rule);
+    while (reading.readSongs(playlist, std::numeric_limits<qsizetype>::max() / 2))
+        ;
     return playlist;
 }

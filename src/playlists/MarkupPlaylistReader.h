@@ -5,6 +5,7 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // How an XML playlist format names its songs: song elements in list elements below the root,
@@ -25,9 +26,30 @@ struct MarkupRule {
     std::optional<QString> (*writtenOf)(QStringView oldWritten, const QByteArray& entry);
 };
 
+// An entry as the characters XML holds: none when it is not UTF-8. A leading U+FEFF stays.
+std::optional<QString> entryCharacters(QByteArrayView entry);
+
 // The root element's name, or none when the text (after any byte-order mark and blanks) is not
 // XML.
 std::optional<QString> markupRootName(QByteArrayView text);
+
+// Reads the songs of an XML playlist's text (`markup`) by the rule a batch at a time, so a long
+// playlist shows before it is all read. Every song is an entry and a MarkupSong.
+class MarkupPlaylistReading {
+public:
+    MarkupPlaylistReading(IndexedPlayList& playlist, const MarkupRule& rule);
+    ~MarkupPlaylistReading();
+    MarkupPlaylistReading(const MarkupPlaylistReading&) = delete;
+    MarkupPlaylistReading& operator=(const MarkupPlaylistReading&) = delete;
+
+    // Adds up to `songs` more songs to the playlist (the one given to the constructor, or it
+    // moved); false once the text has been read, and `whole` says how that went.
+    bool readSongs(IndexedPlayList& playlist, qsizetype songs);
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
 
 // Reads a playlist's songs by the rule with QXmlStreamReader, feeding it a part at a time so
 // memory stays near the file's size. Nothing is fetched: a DTD, an entity it cannot expand or

@@ -91,6 +91,11 @@ void EntryTable::appendRange(qsizetype offset, qsizetype length) {
     spans_.append({quint32(offset), quint32(length)});
 }
 
+void EntryTable::append(QByteArrayView entry) {
+    appendRange(bytes_.size(), entry.size());
+    bytes_.append(entry);
+}
+
 QByteArrayView EntryTable::at(qsizetype index) const {
     const Span& span = spans_.at(index);
     return QByteArrayView(bytes_).sliced(span.offset, span.length);
@@ -189,7 +194,7 @@ private:
 
 } // namespace
 
-IndexedPlayList indexPlaylist(QByteArray bytes) {
+IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistReading>* rest) {
     IndexedPlayList playlist;
     if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
         const bool little = utf16->encoding == QStringConverter::Utf16LE;
@@ -202,10 +207,18 @@ IndexedPlayList indexPlaylist(QByteArray bytes) {
         const qsizetype nul = bytes.indexOf('\0');
         if (nul >= 0)
             bytes.truncate(nul);
-        IndexedPlayList markup = readMarkupPlaylist(std::move(bytes), *rule);
-        markup.encoding = playlist.encoding;
-        markup.whole = markup.whole && playlist.whole;
-        return markup;
+        if (!rest) {
+            IndexedPlayList markup = readMarkupPlaylist(std::move(bytes), *rule);
+            markup.encoding = playlist.encoding;
+            markup.whole = markup.whole && playlist.whole;
+            return markup;
+        }
+        playlist.format = rule->format;
+        if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
+            return playlist;
+        playlist.markup = std::move(bytes);
+        *rest = std::make_unique<MarkupPlaylistReading>(playlist, *rule);
+        return playlist;
     }
     // Beyond what the table addresses; no real playlist comes near it.
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
@@ -248,7 +261,8 @@ Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileS
 }
 } // namespace
 
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
+                           std::unique_ptr<MarkupPlaylistReading>* rest) {
     const std::optional<RawNames::FileStatus> status = RawNames::status(path);
     if (Status type = checkFileType(path, status); type.failed())
         return type;
@@ -258,7 +272,7 @@ Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist) {
     std::optional<QByteArray> content = RawNames::readRegularFile(path, textHasEnded);
     if (!content || content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return cannotOpen(decodeText(path));
-    playlist = indexPlaylist(std::move(*content));
+    playlist = indexPlaylist(std::move(*content), rest);
     return Status::ok();
 }
 

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 // One playlist entry keeps the bytes of its line.
 using EntryList = QList<QByteArray>;
 
@@ -32,6 +34,8 @@ public:
     // Entries are added as ranges of `buffer`, which the table keeps.
     explicit EntryTable(QByteArray buffer) : bytes_(std::move(buffer)) {}
     void appendRange(qsizetype offset, qsizetype length);
+    // Adds the bytes to the buffer as a new entry.
+    void append(QByteArrayView entry);
 
     qsizetype size() const { return spans_.size(); }
     bool isEmpty() const { return spans_.isEmpty(); }
@@ -81,12 +85,17 @@ struct IndexedPlayList {
     QByteArrayView writtenText(qsizetype row) const;
 };
 
-// The same reading rules as ParsePlayList, keeping the bytes once.
-IndexedPlayList indexPlaylist(QByteArray bytes);
+class MarkupPlaylistReading;
+
+// The same reading rules as ParsePlayList, keeping the bytes once. With `rest`, an XML
+// playlist's songs are left to the reading put there, to be read a batch at a time.
+IndexedPlayList indexPlaylist(QByteArray bytes,
+                              std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 // Fails with "Cannot open file <path>" when the file cannot be opened. A path given as bytes
 // need not be UTF-8; a pipe or a device is refused as CheckPlayListFileType says.
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist);
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
+                           std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.
 // Lines end at CR LF, CR or LF; a NUL byte ends the text; a UTF-8 byte-order mark at the very

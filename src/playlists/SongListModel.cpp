@@ -5,7 +5,10 @@
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
 
+#include <QTimer>
+
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -44,6 +47,11 @@ QString tooltip(QByteArrayView entry, QByteArrayView written, const QByteArray& 
     return missing ? hint + QLatin1String("\nFile not found") : hint;
 }
 
+// Songs read before the first paint (a window's worth and more), and then per turn of the
+// event loop: some milliseconds of XML each.
+constexpr qsizetype FirstSongs = 1000;
+constexpr qsizetype SongsPerBatch = 4096;
+
 } // namespace
 
 SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {
@@ -77,12 +85,13 @@ Status SongListModel::load(const QByteArray& path, const QByteArray& file) {
     // What the file is before reading it: a change during the read then shows as a change.
     FileIdentity identity = FileIdentity::of(file);
     IndexedPlayList playlist;
-    const Status loaded = loadIndexedPlaylist(file, playlist);
+    std::unique_ptr<MarkupPlaylistReading> reading;
+    const Status loaded = loadIndexedPlaylist(file, playlist, &reading);
     if (loaded.failed()) {
         clear();
         return loaded;
     }
-    replace(std::move(playlist), path, std::move(identity));
+    replace(std::move(playlist), path, std::move(identity), std::move(reading));
     return Status::ok();
 }
 
@@ -91,16 +100,61 @@ void SongListModel::clear() {
 }
 
 void SongListModel::replace(IndexedPlayList playlist, const QByteArray& listPath,
-                            FileIdentity identity) {
+                            FileIdentity identity, std::unique_ptr<MarkupPlaylistReading> reading) {
     beginResetModel();
     playlist_ = std::move(playlist);
+    reading_ = std::move(reading);
+    if (reading_ && !reading_->readSongs(playlist_, FirstSongs))
+        reading_.reset();
+    rows_ = int(playlist_.entries.size());
     listPath_ = listPath;
     identity_ = std::move(identity);
     baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
-    presence_ = QByteArray(count(), char(Presence::Unchecked));
+    presence_ = QByteArray(rows_, char(Presence::Unchecked));
     endResetModel();
     ++generation_;
     checkDone_ = false;
+    if (reading_)
+        QTimer::singleShot(0, this,
+                           [this, generation = generation_] { readNextBatch(generation); });
+    else
+        startMissingCheck();
+}
+
+void SongListModel::readNextBatch(quint64 generation) {
+    if (generation != generation_ || !reading_)
+        return;
+    const bool more = reading_->readSongs(playlist_, SongsPerBatch);
+    showReadRows();
+    if (more) {
+        QTimer::singleShot(0, this, [this, generation] { readNextBatch(generation); });
+        return;
+    }
+    reading_.reset();
+    startMissingCheck();
+}
+
+void SongListModel::finishReading() {
+    if (!reading_)
+        return;
+    while (reading_->readSongs(playlist_, std::numeric_limits<int>::max()))
+        ;
+    reading_.reset();
+    showReadRows();
+    startMissingCheck();
+}
+
+void SongListModel::showReadRows() {
+    const int read = int(playlist_.entries.size());
+    if (read == rows_)
+        return;
+    beginInsertRows({}, rows_, read - 1);
+    presence_.append(QByteArray(read - rows_, char(Presence::Unchecked)));
+    rows_ = read;
+    endInsertRows();
+}
+
+void SongListModel::startMissingCheck() {
     check_.start(playlist_.entries, identity_.path, generation_);
 }
 
@@ -154,6 +208,7 @@ EntryList SongListModel::selectedEntries() const {
 }
 
 void SongListModel::selectAll() {
+    finishReading();
     if (count() > 0)
         selection_.select(QItemSelection(index(0), index(count() - 1)),
                           QItemSelectionModel::Select);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MarkupPlaylistReader.h"
 #include "MissingSongCheck.h"
 #include "PlayListFile.h"
 #include "common/FileIdentity.h"
@@ -10,6 +11,8 @@
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
 // form, and what the file was when it was read. Entries are decoded for display on demand.
 // Which songs are missing is found off the GUI thread after each load and arrives row by row.
+// The songs of a long XML playlist, slow to read, are added a batch at a time from the event
+// loop, so its first songs show at once; whatever needs them all finishes the read first.
 class SongListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -37,7 +40,10 @@ public:
     Status load(const QByteArray& path, const QByteArray& file);
     void clear();
 
-    int count() const { return int(playlist_.entries.size()); }
+    int count() const { return rows_; }
+    // Reads what is left of the playlist at once.
+    void finishReading();
+    bool isReading() const { return reading_ != nullptr; }
     QByteArrayView entry(int row) const { return playlist_.entries.at(row); }
     QString text(int row) const { return decodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
@@ -45,8 +51,9 @@ public:
     const IndexedPlayList& playlist() const { return playlist_; }
     PlayListFormat format() const { return playlist_.format; }
     PlayListEncoding encoding() const { return playlist_.encoding; }
-    // False when the entries are not all the file holds; it must then not be rewritten.
-    bool readWhole() const { return playlist_.whole; }
+    // False when the entries are not all the file holds (or not read yet); it must then not be
+    // rewritten.
+    bool readWhole() const { return playlist_.whole && !reading_; }
     // The playlist shown, as the list names it; empty when none is.
     const QByteArray& playlistPath() const { return listPath_; }
     // The file read, as it is on disk.
@@ -65,17 +72,26 @@ public:
     QList<int> selectedRows() const;
     QStringList selectedTexts() const;
     EntryList selectedEntries() const;
+    // Every song, read to the end first.
     void selectAll();
 
 Q_SIGNALS:
     void missingCheckFinished();
 
 private:
-    void replace(IndexedPlayList playlist, const QByteArray& listPath, FileIdentity identity);
+    void replace(IndexedPlayList playlist, const QByteArray& listPath, FileIdentity identity,
+                 std::unique_ptr<MarkupPlaylistReading> reading = {});
+    void readNextBatch(quint64 generation);
+    void showReadRows();
+    void startMissingCheck();
     void takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing);
     void takeCheckFinished(quint64 generation);
 
     IndexedPlayList playlist_;
+    // The rest of an XML playlist, while it is being read.
+    std::unique_ptr<MarkupPlaylistReading> reading_;
+    // The rows the views know of: the entries read so far.
+    int rows_ = 0;
     QByteArray listPath_;
     FileIdentity identity_;
     QByteArray baseFolder_;

@@ -8,9 +8,7 @@ QByteArray entryOf(QStringView written) {
 
 // XML holds characters: a name on disk that is not UTF-8 has no way in.
 std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
-    if (!QByteArrayView(entry).isValidUtf8())
-        return std::nullopt;
-    return QString::fromUtf8(entry);
+    return entryCharacters(entry);
 }
 
 } // namespace

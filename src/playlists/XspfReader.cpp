@@ -13,8 +13,12 @@ QByteArray entryOf(QStringView written) {
 
 std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
     const QString text = QString::fromLatin1(entry.first(qMin(entry.size(), qsizetype(64))));
-    if (FileUri::hasScheme(text))
-        return QString::fromUtf8(entry.toPercentEncoding(":/?#[]@!$&'()*+,;=%"));
+    // An entry that reads as a file URI came from a relative reference ("file%3A..."): it
+    // goes back as one. Other URIs go back as they are, bytes beyond UTF-8 escaped.
+    if (FileUri::hasScheme(text) && !FileUri::pathOf(text))
+        return QByteArrayView(entry).isValidUtf8()
+                   ? QString::fromUtf8(entry)
+                   : QString::fromLatin1(FileUri::escapedBytes(entry));
     const bool absolute = entry.startsWith('/') || (entry.size() > 1 && entry.at(1) == ':');
     return QString::fromLatin1(absolute ? FileUri::uriOf(entry) : FileUri::referenceOf(entry));
 }

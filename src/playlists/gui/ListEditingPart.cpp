@@ -25,7 +25,8 @@ constexpr qsizetype MaxEditableEntryLength = 32767;
 } // namespace
 
 bool ListEditingPart::rewritable() {
-    const SongListModel& songs = window_.songs();
+    SongListModel& songs = window_.songs();
+    songs.finishReading();
     if (!songs.readWhole())
         window_.context().dialogs.showMessage(
             decodeText(songs.playlistPath()) +

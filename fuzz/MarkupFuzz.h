@@ -1,0 +1,73 @@
+#pragma once
+
+// XML playlists: any bytes read without harm and with songs in file order inside the text; a
+// whole playlist comes back byte for byte from an edit that changes nothing, and a removal,
+// a reversal and a rewrite of every location read back as the entries they should.
+#include "FuzzCheck.h"
+#include "playlists/MarkupPlaylistReader.h"
+#include "playlists/PlaylistEdit.h"
+
+#include <algorithm>
+
+namespace MarkupFuzz {
+
+inline void checkSongs(const IndexedPlayList& read) {
+    FUZZ_CHECK(read.markupSongs.size() == read.entries.size());
+    quint32 previousEnd = 0;
+    for (const MarkupSong& song : read.markupSongs) {
+        FUZZ_CHECK(previousEnd <= song.elementStart && song.elementStart <= song.valueStart);
+        FUZZ_CHECK(song.valueStart <= song.valueEnd && song.valueEnd <= song.elementEnd);
+        FUZZ_CHECK(song.elementEnd <= quint32(read.markup.size()));
+        FUZZ_CHECK(read.markup.at(song.elementStart) == '<');
+        previousEnd = song.elementEnd;
+    }
+}
+
+inline SongEdits unchanged(const IndexedPlayList& read) {
+    SongEdits songs;
+    for (qsizetype row = 0; row < read.entries.size(); ++row)
+        songs.append({row, std::nullopt});
+    return songs;
+}
+
+// Edits the playlist and reads the result with the same rule; none when the edit is refused.
+inline std::optional<EntryList> editedEntries(const IndexedPlayList& read, const SongEdits& songs,
+                                              const MarkupRule& rule) {
+    QByteArray text;
+    if (editedPlaylistText(read, songs, text).failed())
+        return std::nullopt;
+    return readMarkupPlaylist(text, rule).entries.toList();
+}
+
+inline void check(const uint8_t* data, size_t size, const MarkupRule& rule) {
+    const IndexedPlayList read = readMarkupPlaylist(fuzzBytes(data, size), rule);
+    checkSongs(read);
+    if (!read.whole)
+        return;
+    const EntryList entries = read.entries.toList();
+    QByteArray same;
+    FUZZ_CHECK(editedPlaylistText(read, unchanged(read), same).isOk() && same == read.markup);
+    if (entries.isEmpty())
+        return;
+
+    // A Windows-1252 text may be refused an edit after which it would read as UTF-8.
+    SongEdits songs = unchanged(read);
+    songs.removeFirst();
+    const std::optional<EntryList> removed = editedEntries(read, songs, rule);
+    FUZZ_CHECK(removed ? *removed == entries.mid(1) : !read.markupIsUtf8);
+
+    songs = unchanged(read);
+    std::reverse(songs.begin(), songs.end());
+    EntryList reversed = entries;
+    std::reverse(reversed.begin(), reversed.end());
+    const std::optional<EntryList> sorted = editedEntries(read, songs, rule);
+    FUZZ_CHECK(!sorted || *sorted == reversed);
+
+    songs = unchanged(read);
+    for (SongEdit& song : songs)
+        song.entry = entries.at(song.row);
+    const std::optional<EntryList> rewritten = editedEntries(read, songs, rule);
+    FUZZ_CHECK(!rewritten || *rewritten == entries);
+}
+
+} // namespace MarkupFuzz
