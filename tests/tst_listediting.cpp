@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
+#include "playlists/PlayListFile.h"
 
 #include <QMenu>
 #include <QProcess>
@@ -191,6 +192,13 @@ private Q_SLOTS:
         QTest::newRow("untouched entries keep their bytes")
             << QByteArray("caf\xe9.mp3\r\nx\r\n") << QVariantList{1} << true
             << QByteArray("caf\xe9.mp3\r\n");
+        QTest::newRow("XSPF drops whole tracks, every other byte kept")
+            << QByteArray("<playlist><title>T</title><trackList>\n <track><location>a</location>"
+                          "</track>\n <track><location>b</location></track>\n</trackList>"
+                          "</playlist>")
+            << QVariantList{0} << true
+            << QByteArray("<playlist><title>T</title><trackList>\n <track><location>b</location>"
+                          "</track>\n</trackList></playlist>");
     }
 
     void removingSongEntries() {
@@ -293,6 +301,24 @@ private Q_SLOTS:
         f_->chooseFromPopup(songViewOf(window), 0, "miSortSongs");
         QCOMPARE(readBytes(path(QStringLiteral("s.m3u"))),
                  QByteArray("#EXTINF\r\nA.mp3\r\nb.mp3\r\nc.mp3\r\n"));
+        QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    // A long XML playlist is still being read when the window shows; a sort takes every song.
+    void sortingALongXspfWhileItIsRead() {
+        const int tracks = 20000;
+        QByteArray xspf = "<playlist><trackList>";
+        for (int i = tracks; i > 0; --i)
+            xspf += "<track><location>" + QByteArray::number(i).rightJustified(5, '0') +
+                    ".mp3</location></track>";
+        MainWindow& window =
+            start({{QStringLiteral("long.xspf"), xspf + "</trackList></playlist>"}});
+        QVERIFY(songViewOf(window)->model()->rowCount() < tracks);
+        f_->chooseFromPopup(songViewOf(window), 0, "miSortSongs");
+        const IndexedPlayList sorted = indexPlaylist(readBytes(path(QStringLiteral("long.xspf"))));
+        QCOMPARE(sorted.entries.size(), tracks);
+        QCOMPARE(sorted.entries.at(0), QByteArray("00001.mp3"));
+        QCOMPARE(sorted.entries.at(tracks - 1), QByteArray("20000.mp3"));
         QCOMPARE(f_->dialogs.records().size(), 0);
     }
 
