@@ -11,7 +11,7 @@ QByteArray entryOf(QStringView written) {
 
 // A file URI stays one; a path stays a path, which XML can hold only as characters.
 std::optional<QString> writtenOf(QStringView oldWritten, const QByteArray& entry) {
-    const bool absolute = entry.startsWith('/') || (entry.size() > 1 && entry.at(1) == ':');
+    const bool absolute = FileUri::isAbsolutePath(entry);
     if (absolute && FileUri::pathOf(oldWritten.trimmed()))
         return QString::fromLatin1(FileUri::uriOf(entry));
     return entryCharacters(entry);

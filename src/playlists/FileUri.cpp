@@ -61,10 +61,13 @@ QByteArray relativePathOf(QStringView reference) {
     return QByteArray::fromPercentEncoding(reference.toUtf8());
 }
 
+bool isAbsolutePath(QByteArrayView path) {
+    return path.startsWith('/') || isWindowsDrivePath(path);
+}
+
 QByteArray uriOf(const QByteArray& absolutePath) {
-    QByteArray path = absolutePath;
-    if (isWindowsDrivePath(path))
-        path = '/' + path.replace('\\', '/');
+    // "C:/x" as "file:///C:/x"; a "\" is escaped like any byte, so the entry comes back whole.
+    const QByteArray path = isWindowsDrivePath(absolutePath) ? '/' + absolutePath : absolutePath;
     return "file://" + path.toPercentEncoding(KeptInUris);
 }
 

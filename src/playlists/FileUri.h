@@ -17,7 +17,9 @@ bool hasScheme(QStringView text);
 // A relative reference's path: its percent escapes decoded, nothing else changed.
 QByteArray relativePathOf(QStringView reference);
 
-// "file://" and the percent-encoded absolute path ("C:\x" becomes "file:///C:/x").
+// A path from the root, or from a drive ("C:\", "C:/").
+bool isAbsolutePath(QByteArrayView path);
+// "file://" and the percent-encoded absolute path ("C:/x" becomes "file:///C:/x").
 QByteArray uriOf(const QByteArray& absolutePath);
 // A relative path as a reference: percent-encoded (a "\" too, which stays part of a name).
 QByteArray referenceOf(const QByteArray& relativePath);

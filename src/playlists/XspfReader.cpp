@@ -19,7 +19,7 @@ std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
         return QByteArrayView(entry).isValidUtf8()
                    ? QString::fromUtf8(entry)
                    : QString::fromLatin1(FileUri::escapedBytes(entry));
-    const bool absolute = entry.startsWith('/') || (entry.size() > 1 && entry.at(1) == ':');
+    const bool absolute = FileUri::isAbsolutePath(entry);
     return QString::fromLatin1(absolute ? FileUri::uriOf(entry) : FileUri::referenceOf(entry));
 }
 
