@@ -1,5 +1,6 @@
 #include "playlists/PlaylistEdit.h"
 #include "playlists/PlaylistRepair.h"
+#include "playlists/SongListModel.h"
 #include "playlists/XspfReader.h"
 
 #include <QBuffer>
@@ -121,6 +122,23 @@ private Q_SLOTS:
         QBuffer buffer(&file);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         QCOMPARE(XspfReader::read(buffer).entries.toList(), Bytes{"a b.mp3"});
+    }
+
+    // The list shows what a location stands for; the hint also shows it as written.
+    void shownDecodedWithTheWrittenTextInTheHint() {
+        QTemporaryDir dir;
+        const QByteArray file = QFile::encodeName(dir.filePath(QStringLiteral("l.xspf")));
+        QFile out(QString::fromUtf8(file));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(xspf(track("a%20b.mp3") + track("a.mp3")));
+        out.close();
+        SongListModel model;
+        QVERIFY(model.load(file, file));
+        QCOMPARE(model.index(0).data().toString(), QStringLiteral("a b.mp3"));
+        QCOMPARE(model.index(0).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("a%20b.mp3\n") + dir.filePath(QStringLiteral("a b.mp3")));
+        QCOMPARE(model.index(1).data(Qt::ToolTipRole).toString(),
+                 dir.filePath(QStringLiteral("a.mp3")));
     }
 
     void editing_data() {
