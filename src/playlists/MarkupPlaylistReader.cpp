@@ -185,7 +185,7 @@ private:
         if (!range)
             return;
         for (const QXmlStreamAttribute& attribute : reader.attributes())
-            if (sameName(attribute.name(), rule_.attribute, rule_.names)) {
+            if (sameName(attribute.qualifiedName(), rule_.attribute, rule_.names)) {
                 value_ = attribute.value().toString();
                 break;
             }
