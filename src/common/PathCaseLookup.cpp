@@ -30,6 +30,28 @@ bool isDotName(const QByteArray& name) {
     return name.isEmpty() || name == "." || name == "..";
 }
 
+// The folder a path's listing is kept under, as splitLast() gives it.
+QByteArrayView folderKey(QByteArrayView path, qsizetype slash) {
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QByteArrayView("/") : path.first(slash);
+}
+
+// Orders names kept in one buffer, each ended by a NUL, by their offsets.
+struct ByName {
+    const char* names;
+    QByteArrayView at(quint32 offset) const { return QByteArrayView(names + offset); }
+    bool operator()(quint32 a, quint32 b) const { return at(a) < at(b); }
+    bool operator()(quint32 a, QByteArrayView b) const { return at(a) < b; }
+    bool operator()(QByteArrayView a, quint32 b) const { return a < at(b); }
+};
+
+// A folder's names are kept sorted as bytes.
+bool holds(const QList<QByteArray>& sorted, QByteArrayView name) {
+    return std::binary_search(sorted.cbegin(), sorted.cend(), name,
+                              [](QByteArrayView a, QByteArrayView b) { return a < b; });
+}
+
 // Names compare as text: UTF-8 when valid, else one byte per letter (Latin-1).
 QString folded(const QByteArray& name) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -40,7 +62,8 @@ QString folded(const QByteArray& name) {
 } // namespace
 
 QByteArray PathCaseLookup::existingPath(const QByteArray& path) {
-    if (path.isEmpty() || RawNames::exists(path))
+    // A listed name is what the lookup below would find too, also when a stat of it fails.
+    if (path.isEmpty() || isListed(path) || RawNames::exists(path))
         return path;
     QByteArray body = path;
     while (body.size() > 1 && body.endsWith('/'))
@@ -64,22 +87,58 @@ QString PathCaseLookup::existingPath(const QString& path) {
 
 bool PathCaseLookup::nameExists(const QByteArray& path) {
     const auto [folder, name] = splitLast(path);
-    return !isDotName(name) && listing(folder).names.contains(name);
+    return !isDotName(name) && holds(listing(folder).sorted, name);
 }
 
-bool PathCaseLookup::isKeptAsWritten(const QByteArray& entry) {
-    const QString text = QString::fromLatin1(entry);
-    return isUrlEntry(text) || isWindowsAbsoluteEntry(text);
+void PathCaseLookup::listFolderOf(QByteArrayView path) {
+    const QByteArrayView folder = folderKey(path, path.lastIndexOf('/'));
+    if (current_.folder == folder)
+        return;
+    current_.folder = folder.toByteArray();
+    current_.names.resize(0);
+    current_.order.resize(0);
+    current_.readable = RawNames::appendFolderNames(current_.folder, current_.names);
+    const char* names = current_.names.constData();
+    for (qsizetype at = 0; at < current_.names.size(); at += qstrlen(names + at) + 1)
+        current_.order.append(quint32(at));
+    std::sort(current_.order.begin(), current_.order.end(), ByName{names});
+}
+
+bool PathCaseLookup::FolderNames::holds(QByteArrayView name) const {
+    return std::binary_search(order.cbegin(), order.cend(), name, ByName{names.constData()});
+}
+
+bool PathCaseLookup::isListed(QByteArrayView path) const {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArrayView folder = folderKey(path, slash);
+    const QByteArrayView name = path.sliced(slash + 1);
+    if (current_.readable && current_.folder == folder && current_.holds(name))
+        return true;
+    const auto known = listings_.constFind(QByteArray::fromRawData(folder.data(), folder.size()));
+    return known != listings_.cend() && holds(known->sorted, name);
+}
+
+bool PathCaseLookup::isKeptAsWritten(QByteArrayView entry) {
+    return NativePath::isUrlEntry(entry) || NativePath::isWindowsAbsoluteEntry(entry);
 }
 
 QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
     return isKeptAsWritten(entry) ? entry : existingPath(resolveEntryAsWritten(entry, reference));
 }
 
-QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
-                                                 const QByteArray& reference) {
+QByteArray PathCaseLookup::resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference) {
     if (isKeptAsWritten(entry))
-        return entry;
+        return entry.toByteArray();
+    // Most entries are a name in the reference's folder or an absolute path, with no backslash
+    // and no dot to look at: the rules below come to the same bytes, joined here directly.
+    if (!entry.startsWith('.') && !entry.contains('\\')) {
+        if (entry.startsWith('/'))
+            return entry.toByteArray();
+        const QByteArrayView folder = reference.first(reference.lastIndexOf('/') + 1);
+        QByteArray path;
+        path.reserve(folder.size() + entry.size());
+        return path.append(folder).append(entry);
+    }
     // One character per byte: the rules see the ASCII separators, the other bytes pass through.
     return PathRules(PathStyle::Posix)
         .resolveEntryPath(QString::fromLatin1(entry), QString::fromLatin1(reference),
@@ -99,7 +158,6 @@ PathCaseLookup::Listing& PathCaseLookup::listing(const QByteArray& folder) {
         list.readable = true;
         list.sorted = std::move(*names);
         std::sort(list.sorted.begin(), list.sorted.end());
-        list.names = QSet<QByteArray>(list.sorted.cbegin(), list.sorted.cend());
     }
     return *listings_.insert(folder, std::move(list));
 }
@@ -133,7 +191,7 @@ std::optional<QByteArray> PathCaseLookup::findName(const QByteArray& folder, con
     const auto fits = [&](const QByteArray& candidate) {
         return !folderWanted || RawNames::isFolder(joined(folder, candidate));
     };
-    if (list.names.contains(name) && fits(name))
+    if (holds(list.sorted, name) && fits(name))
         return name;
     if (!list.foldedBuilt) {
         for (const QByteArray& candidate : std::as_const(list.sorted))

@@ -21,8 +21,16 @@ bool partialShuffle(const Preferences& options) {
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
+// An ASCII byte reads as itself in every decoding, so only lines of blanks and other bytes
+// need decoding.
 bool isBlankEntry(QByteArrayView entry) {
-    return decodeEntry(entry).trimmed().isEmpty();
+    for (const char c : entry) {
+        if (uchar(c) >= 0x80)
+            return decodeEntry(entry).trimmed().isEmpty();
+        if (c != ' ' && (c < '\t' || c > '\r'))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -53,6 +61,8 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
             endExecution();
             return;
         }
+        // The playlist is found in its folder's listing, which its songs need anyway.
+        lookup_.listFolderOf(path);
         if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
             status.failed()) {
             if (progress)
@@ -106,35 +116,20 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
     const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
         shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
-    const SongFolder folder = songFolderOf(full);
+    // Songs beside their playlist are found in the folder's listing, without a stat each.
+    lookup_.listFolderOf(full);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
         if (!isBlankEntry(entry))
-            appendToExecution(songPath(entry.toByteArray(), full, folder));
+            appendToExecution(songPath(entry, full));
     }
     return Status::ok();
 }
 
-PlayingModule::SongFolder PlayingModule::songFolderOf(const QByteArray& playlist) {
-    SongFolder folder{NativePath::folderPart(playlist), {}};
-    folder.names = RawNames::folderNames(folder.path).value_or(QList<QByteArray>());
-    std::sort(folder.names.begin(), folder.names.end());
-    return folder;
-}
-
-// A song beside its playlist, spelled as the folder's listing has it, needs no look of its
-// own; every other one is found on disk as usual.
-QByteArray PlayingModule::songPath(const QByteArray& entry, const QByteArray& playlist,
-                                   const SongFolder& folder) {
-    const QByteArray written = lookup_.resolveEntryAsWritten(entry, playlist);
+QByteArray PlayingModule::songPath(QByteArrayView entry, const QByteArray& playlist) {
     if (PathCaseLookup::isKeptAsWritten(entry))
-        return written;
-    const bool beside = !folder.path.isEmpty() && written.startsWith(folder.path) &&
-                        written.indexOf('/', folder.path.size()) < 0;
-    if (beside && std::binary_search(folder.names.cbegin(), folder.names.cend(),
-                                     written.sliced(folder.path.size())))
-        return written;
-    return lookup_.existingPath(written);
+        return entry.toByteArray();
+    return lookup_.existingPath(lookup_.resolveEntryAsWritten(entry, playlist));
 }
 
 void PlayingModule::appendToExecution(const QByteArray& path) {
