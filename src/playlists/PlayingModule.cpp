@@ -53,10 +53,25 @@ void PlayingModule::executePlaylists(const QStringList& paths, const Preferences
 
 void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
                                      WalkProgress* progress) {
-    QList<QByteArray> order = paths;
-    if (partialShuffle(options) && options.shufflePlaylists)
-        shuffleList(order, clock_);
-    for (const QByteArray& path : order) {
+    // Shuffled playlists are still read in list order, where neighbours share folders the
+    // system has just looked at, and put in their shuffled order afterwards. The one that
+    // stops the execution is the first unreadable one in that order, as if read in it.
+    const bool shuffled = partialShuffle(options) && options.shufflePlaylists;
+    const QList<qsizetype> order =
+        shuffled ? shufflePermutation(paths.size(), clock_()) : QList<qsizetype>();
+    QList<qsizetype> place(order.size());
+    for (qsizetype at = 0; at < order.size(); ++at)
+        place[order.at(at)] = at;
+    // Where the songs of each listed playlist begin among the gathered paths.
+    QList<qsizetype> firstSongs(paths.size() + 1, 0);
+    qsizetype failedAt = paths.size();
+    Status failure = Status::ok();
+    for (qsizetype listed = 0; listed < paths.size(); ++listed) {
+        firstSongs[listed] = executionStarts_.size();
+        const qsizetype at = shuffled ? place.at(listed) : listed;
+        if (at > failedAt)
+            continue;
+        const QByteArray& path = paths.at(listed);
         if (progress && !progress->tick(decodeText(path))) {
             endExecution();
             return;
@@ -65,15 +80,43 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
         lookup_.listFolderOf(path);
         if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
             status.failed()) {
-            if (progress)
-                progress->setStayOnTop(false); // the message comes in front
-            abandon(status);
-            return;
+            failedAt = at;
+            failure = status;
+            if (!shuffled)
+                break;
         }
     }
     if (progress)
-        progress->setStayOnTop(false);
+        progress->setStayOnTop(false); // a message comes in front
+    if (failure.failed()) {
+        abandon(failure);
+        return;
+    }
+    firstSongs[paths.size()] = executionStarts_.size();
+    if (shuffled)
+        regroupExecution(order, firstSongs);
     playExecutionList(options);
+}
+
+void PlayingModule::regroupExecution(const QList<qsizetype>& order,
+                                     const QList<qsizetype>& firstSongs) {
+    const auto startOf = [this](qsizetype song) {
+        return song < executionStarts_.size() ? executionStarts_.at(song) : executionText_.size();
+    };
+    QByteArray text;
+    text.reserve(executionText_.size());
+    QList<qsizetype> starts;
+    starts.reserve(executionStarts_.size());
+    for (const qsizetype listed : order) {
+        const qsizetype first = firstSongs.at(listed);
+        const qsizetype end = firstSongs.at(listed + 1);
+        const qsizetype shift = text.size() - startOf(first);
+        for (qsizetype song = first; song < end; ++song)
+            starts.append(executionStarts_.at(song) + shift);
+        text.append(executionText_.constData() + startOf(first), startOf(end) - startOf(first));
+    }
+    executionText_ = std::move(text);
+    executionStarts_ = std::move(starts);
 }
 
 void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,

@@ -59,6 +59,9 @@ private:
     // The list and the folder listings start afresh.
     void endExecution();
     void appendToExecution(const QByteArray& path);
+    // Puts the songs gathered per listed playlist (from firstSongs[i] up to firstSongs[i + 1])
+    // in the playlists' played order.
+    void regroupExecution(const QList<qsizetype>& order, const QList<qsizetype>& firstSongs);
     // An entry of a playlist as found on disk.
     QByteArray songPath(QByteArrayView entry, const QByteArray& playlist);
     // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
