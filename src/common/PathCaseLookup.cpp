@@ -30,6 +30,14 @@ bool isDotName(const QByteArray& name) {
     return name.isEmpty() || name == "." || name == "..";
 }
 
+// The last "/", or -1: every song of an execution asks, so without a call into Qt's search.
+qsizetype lastSlash(QByteArrayView path) {
+    qsizetype at = path.size() - 1;
+    while (at >= 0 && path[at] != '/')
+        --at;
+    return at;
+}
+
 // The folder a path's listing is kept under, as splitLast() gives it.
 QByteArrayView folderKey(QByteArrayView path, qsizetype slash) {
     if (slash < 0)
@@ -91,7 +99,7 @@ bool PathCaseLookup::nameExists(const QByteArray& path) {
 }
 
 void PathCaseLookup::listFolderOf(QByteArrayView path) {
-    const QByteArrayView folder = folderKey(path, path.lastIndexOf('/'));
+    const QByteArrayView folder = folderKey(path, lastSlash(path));
     if (current_.folder == folder)
         return;
     current_.folder = folder.toByteArray();
@@ -109,7 +117,7 @@ bool PathCaseLookup::FolderNames::holds(QByteArrayView name) const {
 }
 
 bool PathCaseLookup::isListed(QByteArrayView path) const {
-    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype slash = lastSlash(path);
     const QByteArrayView folder = folderKey(path, slash);
     const QByteArrayView name = path.sliced(slash + 1);
     if (current_.readable && current_.folder == folder && current_.holds(name))
@@ -134,7 +142,7 @@ QByteArray PathCaseLookup::resolveEntryAsWritten(QByteArrayView entry, QByteArra
     if (!entry.startsWith('.') && !entry.contains('\\')) {
         if (entry.startsWith('/'))
             return entry.toByteArray();
-        const QByteArrayView folder = reference.first(reference.lastIndexOf('/') + 1);
+        const QByteArrayView folder = reference.first(lastSlash(reference) + 1);
         QByteArray path;
         path.reserve(folder.size() + entry.size());
         return path.append(folder).append(entry);
