@@ -45,13 +45,14 @@ QByteArrayView folderKey(QByteArrayView path, qsizetype slash) {
     return slash == 0 ? QByteArrayView("/") : path.first(slash);
 }
 
-// Orders names kept in one buffer, each ended by a NUL, by their offsets.
+// Orders names kept in one buffer by where they lie in it.
 struct ByName {
     const char* names;
-    QByteArrayView at(quint32 offset) const { return QByteArrayView(names + offset); }
-    bool operator()(quint32 a, quint32 b) const { return at(a) < at(b); }
-    bool operator()(quint32 a, QByteArrayView b) const { return at(a) < b; }
-    bool operator()(QByteArrayView a, quint32 b) const { return a < at(b); }
+    using Span = PathCaseLookup::NameSpan;
+    QByteArrayView at(Span name) const { return QByteArrayView(names + name.offset, name.size); }
+    bool operator()(Span a, Span b) const { return at(a) < at(b); }
+    bool operator()(Span a, QByteArrayView b) const { return at(a) < b; }
+    bool operator()(QByteArrayView a, Span b) const { return a < at(b); }
 };
 
 // A folder's names are kept sorted as bytes.
@@ -100,15 +101,20 @@ bool PathCaseLookup::nameExists(const QByteArray& path) {
 
 void PathCaseLookup::listFolderOf(QByteArrayView path) {
     const QByteArrayView folder = folderKey(path, lastSlash(path));
-    if (current_.folder == folder)
+    if (current_.listed && current_.folder == folder)
         return;
-    current_.folder = folder.toByteArray();
+    current_.listed = true;
+    current_.folder.resize(0);
+    current_.folder.append(folder);
     current_.names.resize(0);
     current_.order.resize(0);
     current_.readable = RawNames::appendFolderNames(current_.folder, current_.names);
     const char* names = current_.names.constData();
-    for (qsizetype at = 0; at < current_.names.size(); at += qstrlen(names + at) + 1)
-        current_.order.append(quint32(at));
+    for (qsizetype at = 0; at < current_.names.size();) {
+        const quint32 size = quint32(qstrlen(names + at));
+        current_.order.append({quint32(at), size});
+        at += size + 1;
+    }
     std::sort(current_.order.begin(), current_.order.end(), ByName{names});
 }
 

@@ -40,6 +40,12 @@ public:
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
     static bool isKeptAsWritten(QByteArrayView entry);
 
+    // Where a name lies in a buffer of names.
+    struct NameSpan {
+        quint32 offset;
+        quint32 size;
+    };
+
 private:
     struct Listing {
         bool readable = false;
@@ -50,12 +56,13 @@ private:
     };
 
     // The folder listFolderOf() read last: its names, each ended by a NUL, and where each
-    // begins in name order. The buffers serve one folder after the other.
+    // lies in name order. The buffers serve one folder after the other.
     struct FolderNames {
         QByteArray folder;
+        bool listed = false;
         bool readable = false;
         QByteArray names;
-        QList<quint32> order;
+        QList<NameSpan> order;
         bool holds(QByteArrayView name) const;
     };
 
