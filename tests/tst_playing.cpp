@@ -346,10 +346,22 @@ private Q_SLOTS:
         QVERIFY(module_->executionCount() == 0);
     }
 
+    // The message names the first unreadable playlist in the order they are played.
+    void unreadablePlayListStopsTheExecution_data() {
+        QTest::addColumn<int>("shuffle");
+        QTest::addColumn<bool>("playlists");
+        QTest::newRow("list order") << 0 << false;
+        QTest::newRow("shuffled playlists") << 1 << true;
+    }
     void unreadablePlayListStopsTheExecution() {
-        const QString missing = path(QStringLiteral("nowhere/gone.m3u"));
-        module_->executePlaylists({path(QStringLiteral("A/a.m3u")), missing},
-                                  options(0, false, false));
+        QFETCH(int, shuffle);
+        QFETCH(bool, playlists);
+        QStringList selected{path(QStringLiteral("A/a.m3u"))};
+        for (int i = 0; i < 6; ++i)
+            selected << path(QStringLiteral("nowhere/gone%1.m3u").arg(i));
+        const QStringList played = playlists ? permuted(selected) : selected;
+        const QString missing = played.at(played.at(0) == selected.at(0) ? 1 : 0);
+        module_->executePlaylists(selected, options(shuffle, playlists, false));
         QCOMPARE(dialogs_.messages(), QStringList{QStringLiteral("Cannot open file ") + missing});
         QCOMPARE(calls_.size(), 0);
         QVERIFY(module_->executionCount() == 0);

@@ -30,6 +30,37 @@ bool isDotName(const QByteArray& name) {
     return name.isEmpty() || name == "." || name == "..";
 }
 
+// The last "/", or -1: every song of an execution asks, so without a call into Qt's search.
+qsizetype lastSlash(QByteArrayView path) {
+    qsizetype at = path.size() - 1;
+    while (at >= 0 && path[at] != '/')
+        --at;
+    return at;
+}
+
+// The folder a path's listing is kept under, as splitLast() gives it.
+QByteArrayView folderKey(QByteArrayView path, qsizetype slash) {
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QByteArrayView("/") : path.first(slash);
+}
+
+// Orders names kept in one buffer by where they lie in it.
+struct ByName {
+    const char* names;
+    using Span = PathCaseLookup::NameSpan;
+    QByteArrayView at(Span name) const { return QByteArrayView(names + name.offset, name.size); }
+    bool operator()(Span a, Span b) const { return at(a) < at(b); }
+    bool operator()(Span a, QByteArrayView b) const { return at(a) < b; }
+    bool operator()(QByteArrayView a, Span b) const { return a < at(b); }
+};
+
+// A folder's names are kept sorted as bytes.
+bool holds(const QList<QByteArray>& sorted, QByteArrayView name) {
+    return std::binary_search(sorted.cbegin(), sorted.cend(), name,
+                              [](QByteArrayView a, QByteArrayView b) { return a < b; });
+}
+
 // Names compare as text: UTF-8 when valid, else one byte per letter (Latin-1).
 QString folded(const QByteArray& name) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -40,7 +71,8 @@ QString folded(const QByteArray& name) {
 } // namespace
 
 QByteArray PathCaseLookup::existingPath(const QByteArray& path) {
-    if (path.isEmpty() || RawNames::exists(path))
+    // A listed name is what the lookup below would find too, also when a stat of it fails.
+    if (path.isEmpty() || isListed(path) || RawNames::exists(path))
         return path;
     QByteArray body = path;
     while (body.size() > 1 && body.endsWith('/'))
@@ -64,22 +96,63 @@ QString PathCaseLookup::existingPath(const QString& path) {
 
 bool PathCaseLookup::nameExists(const QByteArray& path) {
     const auto [folder, name] = splitLast(path);
-    return !isDotName(name) && listing(folder).names.contains(name);
+    return !isDotName(name) && holds(listing(folder).sorted, name);
 }
 
-bool PathCaseLookup::isKeptAsWritten(const QByteArray& entry) {
-    const QString text = QString::fromLatin1(entry);
-    return isUrlEntry(text) || isWindowsAbsoluteEntry(text);
+void PathCaseLookup::listFolderOf(QByteArrayView path) {
+    const QByteArrayView folder = folderKey(path, lastSlash(path));
+    if (current_.listed && current_.folder == folder)
+        return;
+    current_.listed = true;
+    current_.folder.resize(0);
+    current_.folder.append(folder);
+    current_.names.resize(0);
+    current_.order.resize(0);
+    current_.readable = RawNames::appendFolderNames(current_.folder, current_.names);
+    const char* names = current_.names.constData();
+    for (qsizetype at = 0; at < current_.names.size();) {
+        const quint32 size = quint32(qstrlen(names + at));
+        current_.order.append({quint32(at), size});
+        at += size + 1;
+    }
+    std::sort(current_.order.begin(), current_.order.end(), ByName{names});
+}
+
+bool PathCaseLookup::FolderNames::holds(QByteArrayView name) const {
+    return std::binary_search(order.cbegin(), order.cend(), name, ByName{names.constData()});
+}
+
+bool PathCaseLookup::isListed(QByteArrayView path) const {
+    const qsizetype slash = lastSlash(path);
+    const QByteArrayView folder = folderKey(path, slash);
+    const QByteArrayView name = path.sliced(slash + 1);
+    if (current_.readable && current_.folder == folder && current_.holds(name))
+        return true;
+    const auto known = listings_.constFind(QByteArray::fromRawData(folder.data(), folder.size()));
+    return known != listings_.cend() && holds(known->sorted, name);
+}
+
+bool PathCaseLookup::isKeptAsWritten(QByteArrayView entry) {
+    return NativePath::isUrlEntry(entry) || NativePath::isWindowsAbsoluteEntry(entry);
 }
 
 QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
     return isKeptAsWritten(entry) ? entry : existingPath(resolveEntryAsWritten(entry, reference));
 }
 
-QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
-                                                 const QByteArray& reference) {
+QByteArray PathCaseLookup::resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference) {
     if (isKeptAsWritten(entry))
-        return entry;
+        return entry.toByteArray();
+    // Most entries are a name in the reference's folder or an absolute path, with no backslash
+    // and no dot to look at: the rules below come to the same bytes, joined here directly.
+    if (!entry.startsWith('.') && !entry.contains('\\')) {
+        if (entry.startsWith('/'))
+            return entry.toByteArray();
+        const QByteArrayView folder = reference.first(lastSlash(reference) + 1);
+        QByteArray path;
+        path.reserve(folder.size() + entry.size());
+        return path.append(folder).append(entry);
+    }
     // One character per byte: the rules see the ASCII separators, the other bytes pass through.
     return PathRules(PathStyle::Posix)
         .resolveEntryPath(QString::fromLatin1(entry), QString::fromLatin1(reference),
@@ -99,7 +172,6 @@ PathCaseLookup::Listing& PathCaseLookup::listing(const QByteArray& folder) {
         list.readable = true;
         list.sorted = std::move(*names);
         std::sort(list.sorted.begin(), list.sorted.end());
-        list.names = QSet<QByteArray>(list.sorted.cbegin(), list.sorted.cend());
     }
     return *listings_.insert(folder, std::move(list));
 }
@@ -133,7 +205,7 @@ std::optional<QByteArray> PathCaseLookup::findName(const QByteArray& folder, con
     const auto fits = [&](const QByteArray& candidate) {
         return !folderWanted || RawNames::isFolder(joined(folder, candidate));
     };
-    if (list.names.contains(name) && fits(name))
+    if (holds(list.sorted, name) && fits(name))
         return name;
     if (!list.foldedBuilt) {
         for (const QByteArray& candidate : std::as_const(list.sorted))

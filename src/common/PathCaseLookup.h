@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -18,12 +18,17 @@
 // Paths are bytes (Linux names need not be UTF-8); the QString forms are UTF-8 paths.
 class PathCaseLookup {
 public:
-    // The real path on disk, or the path unchanged when nothing matches.
+    // The real path on disk, or the path unchanged when nothing matches. A name found in a
+    // folder listing already read needs no stat.
     QByteArray existingPath(const QByteArray& path);
     QString existingPath(const QString& path);
 
     // True when the path's folder holds a name spelled exactly like its last component.
     bool nameExists(const QByteArray& path);
+    // Reads the listing of the folder that holds the path, in place of the one this read
+    // before: a caller that looks up many names there next (a playlist's songs) pays one
+    // listing instead of a stat each.
+    void listFolderOf(QByteArrayView path);
 
     // An entry resolved against a reference by the path rules (a backslash that belongs to an
     // existing name stays a character), then found on disk. URLs and Windows absolute entries
@@ -31,25 +36,44 @@ public:
     QByteArray resolveEntry(const QByteArray& entry, const QByteArray& reference);
     QString resolveEntry(const QString& entry, const QString& reference);
     // The same without the look on disk for the letter case (existingPath() does that later).
-    QByteArray resolveEntryAsWritten(const QByteArray& entry, const QByteArray& reference);
+    QByteArray resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference);
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
-    static bool isKeptAsWritten(const QByteArray& entry);
+    static bool isKeptAsWritten(QByteArrayView entry);
+
+    // Where a name lies in a buffer of names.
+    struct NameSpan {
+        quint32 offset;
+        quint32 size;
+    };
 
 private:
     struct Listing {
         bool readable = false;
-        QSet<QByteArray> names;
         QList<QByteArray> sorted;
         // Folded name to the names that fold to it, in sorted order; built on first need.
         QHash<QString, QList<QByteArray>> folded;
         bool foldedBuilt = false;
     };
 
+    // The folder listFolderOf() read last: its names, each ended by a NUL, and where each
+    // lies in name order. The buffers serve one folder after the other.
+    struct FolderNames {
+        QByteArray folder;
+        bool listed = false;
+        bool readable = false;
+        QByteArray names;
+        QList<NameSpan> order;
+        bool holds(QByteArrayView name) const;
+    };
+
     Listing& listing(const QByteArray& folder);
+    // True when a listing already read holds the path's last component.
+    bool isListed(QByteArrayView path) const;
     std::optional<QByteArray> realFolder(const QByteArray& folder);
     std::optional<QByteArray> findName(const QByteArray& folder, const QByteArray& name,
                                        bool folderWanted);
 
+    FolderNames current_;
     QHash<QByteArray, Listing> listings_;
     QHash<QByteArray, std::optional<QByteArray>> folders_;
 };

@@ -10,12 +10,34 @@
 
 namespace {
 
-bool isAsciiLetter(QChar c) {
+// The rules look at ASCII only, so text and bytes (one character each) share them.
+char16_t code(QChar c) {
+    return c.unicode();
+}
+char16_t code(char c) {
+    return uchar(c);
+}
+
+bool isAsciiLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-bool isSchemeCharacter(QChar c) {
+bool isSchemeCharacter(char16_t c) {
     return isAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+// "scheme://": the first character that cannot belong to a scheme begins the "://".
+template <typename View> bool urlEntry(View entry) {
+    qsizetype end = 0;
+    while (end < entry.size() && isSchemeCharacter(code(entry[end])))
+        ++end;
+    return end >= 2 && end + 2 < entry.size() && code(entry[end]) == u':' &&
+           code(entry[end + 1]) == u'/' && code(entry[end + 2]) == u'/';
+}
+
+template <typename View> bool windowsAbsoluteEntry(View entry) {
+    return entry.size() >= 3 && isAsciiLetter(code(entry[0])) && code(entry[1]) == u':' &&
+           code(entry[2]) == u'\\';
 }
 
 // "..\" or "../": one step up.
@@ -203,14 +225,11 @@ QString asciiUpperCase(const QString& text) {
 }
 
 bool isWindowsAbsoluteEntry(const QString& entry) {
-    return entry.size() >= 3 && isAsciiLetter(entry.at(0)) && entry.at(1) == u':' &&
-           entry.at(2) == u'\\';
+    return windowsAbsoluteEntry(QStringView(entry));
 }
 
 bool isUrlEntry(const QString& entry) {
-    const qsizetype schemeEnd = entry.indexOf(QLatin1String("://"));
-    return schemeEnd >= 2 &&
-           std::all_of(entry.cbegin(), entry.cbegin() + schemeEnd, isSchemeCharacter);
+    return urlEntry(QStringView(entry));
 }
 
 namespace NativePath {
@@ -257,11 +276,19 @@ QByteArray makeRelative(const QByteArray& path, const QByteArray& reference) {
 }
 
 QByteArray folderPart(const QByteArray& path) {
-    return folderPart(carried(path)).toLatin1();
+    return path.left(path.lastIndexOf('/') + 1);
 }
 
 QByteArray fileName(const QByteArray& path) {
-    return fileName(carried(path)).toLatin1();
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool isUrlEntry(QByteArrayView entry) {
+    return urlEntry(entry);
+}
+
+bool isWindowsAbsoluteEntry(QByteArrayView entry) {
+    return windowsAbsoluteEntry(entry);
 }
 
 QByteArray clean(const QByteArray& path) {

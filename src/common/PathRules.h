@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -71,6 +72,9 @@ QByteArray withTrailingSeparator(const QByteArray& path);
 QByteArray makeRelative(const QByteArray& path, const QByteArray& reference);
 QByteArray folderPart(const QByteArray& path);
 QByteArray fileName(const QByteArray& path);
+// The entry checks above on bytes.
+bool isUrlEntry(QByteArrayView entry);
+bool isWindowsAbsoluteEntry(QByteArrayView entry);
 // "//", "/./" and "name/.." taken out by the text alone, as a reference must be before paths
 // are made relative to it; a leading ".." of a relative path stays.
 QByteArray clean(const QByteArray& path);

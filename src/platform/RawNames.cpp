@@ -1,9 +1,9 @@
 #include "RawNames.h"
 
-#include "NativeFolder.h"
-
 #include <cstdlib>
+#include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,13 +80,35 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnou
 }
 
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {
-    NativeFolder listing(folder.isEmpty() ? QByteArrayLiteral(".") : folder);
-    if (!listing.isReadable())
+    QByteArray block;
+    if (!appendFolderNames(folder, block))
         return std::nullopt;
     QList<QByteArray> names;
-    for (const NativeFolder::Entry& entry : listing.entries())
-        names.append(entry.name);
+    for (qsizetype at = 0; at < block.size(); at += names.constLast().size() + 1)
+        names.append(QByteArray(block.constData() + at));
     return names;
+}
+
+bool appendFolderNames(const QByteArray& folder, QByteArray& names) {
+    // Open, read, close: a folder is listed per playlist executed, so no call more than that.
+    const int fd =
+        ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    alignas(dirent64) char buffer[32 * 1024];
+    ssize_t size = 0;
+    while ((size = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t offset = 0; offset < size;) {
+            const auto* item = reinterpret_cast<const dirent64*>(buffer + offset);
+            offset += item->d_reclen;
+            const char* name = item->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            names.append(name, qsizetype(std::strlen(name)) + 1);
+        }
+    }
+    ::close(fd);
+    return true;
 }
 
 } // namespace RawNames

@@ -41,5 +41,8 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnou
 
 // The names in a folder ("." and ".." left out), or nothing when it cannot be read.
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder);
+// The same names each followed by a NUL, appended to one buffer (which a caller may reuse
+// from folder to folder); false when the folder cannot be read.
+bool appendFolderNames(const QByteArray& folder, QByteArray& names);
 
 } // namespace RawNames

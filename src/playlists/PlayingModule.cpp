@@ -32,8 +32,16 @@ bool isExpanded(const QByteArray& name) {
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
+// An ASCII byte reads as itself in every decoding, so only lines of blanks and other bytes
+// need decoding.
 bool isBlankEntry(QByteArrayView entry) {
-    return decodeEntry(entry).trimmed().isEmpty();
+    for (const char c : entry) {
+        if (uchar(c) >= 0x80)
+            return decodeEntry(entry).trimmed().isEmpty();
+        if (c != ' ' && (c < '\t' || c > '\r'))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -56,25 +64,70 @@ void PlayingModule::executePlaylists(const QStringList& paths, const Preferences
 
 void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
                                      WalkProgress* progress) {
-    QList<QByteArray> order = paths;
-    if (partialShuffle(options) && options.shufflePlaylists)
-        shuffleList(order, clock_);
-    for (const QByteArray& path : order) {
+    // Shuffled playlists are still read in list order, where neighbours share folders the
+    // system has just looked at, and put in their shuffled order afterwards. The one that
+    // stops the execution is the first unreadable one in that order, as if read in it.
+    const bool shuffled = partialShuffle(options) && options.shufflePlaylists;
+    const QList<qsizetype> order =
+        shuffled ? shufflePermutation(paths.size(), clock_()) : QList<qsizetype>();
+    QList<qsizetype> place(order.size());
+    for (qsizetype at = 0; at < order.size(); ++at)
+        place[order.at(at)] = at;
+    // Where the songs of each listed playlist begin among the gathered paths.
+    QList<qsizetype> firstSongs(paths.size() + 1, 0);
+    qsizetype failedAt = paths.size();
+    Status failure = Status::ok();
+    for (qsizetype listed = 0; listed < paths.size(); ++listed) {
+        firstSongs[listed] = executionStarts_.size();
+        const qsizetype at = shuffled ? place.at(listed) : listed;
+        if (at > failedAt)
+            continue;
+        const QByteArray& path = paths.at(listed);
         if (progress && !progress->tick(decodeText(path))) {
             endExecution();
             return;
         }
+        // The playlist is found in its folder's listing, which its songs need anyway.
+        lookup_.listFolderOf(path);
         if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
             status.failed()) {
-            if (progress)
-                progress->setStayOnTop(false); // the message comes in front
-            abandon(status);
-            return;
+            failedAt = at;
+            failure = status;
+            if (!shuffled)
+                break;
         }
     }
     if (progress)
-        progress->setStayOnTop(false);
+        progress->setStayOnTop(false); // a message comes in front
+    if (failure.failed()) {
+        abandon(failure);
+        return;
+    }
+    firstSongs[paths.size()] = executionStarts_.size();
+    if (shuffled)
+        regroupExecution(order, firstSongs);
     playExecutionList(options);
+}
+
+void PlayingModule::regroupExecution(const QList<qsizetype>& order,
+                                     const QList<qsizetype>& firstSongs) {
+    const auto startOf = [this](qsizetype song) {
+        return song < executionStarts_.size() ? executionStarts_.at(song) : executionText_.size();
+    };
+    QByteArray text;
+    text.reserve(executionText_.size());
+    QList<qsizetype> starts;
+    starts.reserve(executionStarts_.size());
+    for (const qsizetype listed : order) {
+        const qsizetype first = firstSongs.at(listed);
+        const qsizetype end = firstSongs.at(listed + 1);
+        const qsizetype shift = text.size() - startOf(first);
+        for (qsizetype song = first; song < end; ++song)
+            starts.append(executionStarts_.at(song) + shift);
+        text.append(executionText_.constData() + startOf(first), startOf(end) - startOf(first));
+    }
+    executionText_ = std::move(text);
+    executionStarts_ = std::move(starts);
 }
 
 void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,
@@ -117,35 +170,20 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
     const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
         shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
-    const SongFolder folder = songFolderOf(full);
+    // Songs beside their playlist are found in the folder's listing, without a stat each.
+    lookup_.listFolderOf(full);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
         if (!isBlankEntry(entry))
-            appendToExecution(songPath(entry.toByteArray(), full, folder));
+            appendToExecution(songPath(entry, full));
     }
     return Status::ok();
 }
 
-PlayingModule::SongFolder PlayingModule::songFolderOf(const QByteArray& playlist) {
-    SongFolder folder{NativePath::folderPart(playlist), {}};
-    folder.names = RawNames::folderNames(folder.path).value_or(QList<QByteArray>());
-    std::sort(folder.names.begin(), folder.names.end());
-    return folder;
-}
-
-// A song beside its playlist, spelled as the folder's listing has it, needs no look of its
-// own; every other one is found on disk as usual.
-QByteArray PlayingModule::songPath(const QByteArray& entry, const QByteArray& playlist,
-                                   const SongFolder& folder) {
-    const QByteArray written = lookup_.resolveEntryAsWritten(entry, playlist);
+QByteArray PlayingModule::songPath(QByteArrayView entry, const QByteArray& playlist) {
     if (PathCaseLookup::isKeptAsWritten(entry))
-        return written;
-    const bool beside = !folder.path.isEmpty() && written.startsWith(folder.path) &&
-                        written.indexOf('/', folder.path.size()) < 0;
-    if (beside && std::binary_search(folder.names.cbegin(), folder.names.cend(),
-                                     written.sliced(folder.path.size())))
-        return written;
-    return lookup_.existingPath(written);
+        return entry.toByteArray();
+    return lookup_.existingPath(lookup_.resolveEntryAsWritten(entry, playlist));
 }
 
 void PlayingModule::appendToExecution(const QByteArray& path) {

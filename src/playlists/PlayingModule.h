@@ -60,14 +60,11 @@ private:
     // The list and the folder listings start afresh.
     void endExecution();
     void appendToExecution(const QByteArray& path);
-    // A playlist's folder and the names in it, sorted.
-    struct SongFolder {
-        QByteArray path; // ends in "/"
-        QList<QByteArray> names;
-    };
-    static SongFolder songFolderOf(const QByteArray& playlist);
-    QByteArray songPath(const QByteArray& entry, const QByteArray& playlist,
-                        const SongFolder& folder);
+    // Puts the songs gathered per listed playlist (from firstSongs[i] up to firstSongs[i + 1])
+    // in the playlists' played order.
+    void regroupExecution(const QList<qsizetype>& order, const QList<qsizetype>& firstSongs);
+    // An entry of a playlist as found on disk.
+    QByteArray songPath(QByteArrayView entry, const QByteArray& playlist);
     // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
     QByteArray executionText(const Preferences& options);
     void reportLaunchResult(ShellResult result, const QString& verb);
