@@ -109,6 +109,23 @@ void PathCaseLookup::listFolderOf(QByteArrayView path) {
     current_.names.resize(0);
     current_.order.resize(0);
     current_.readable = RawNames::appendFolderNames(current_.folder, current_.names);
+    orderCurrentNames();
+}
+
+QByteArray PathCaseLookup::folderOf(QByteArrayView path) {
+    return folderKey(path, lastSlash(path)).toByteArray();
+}
+
+void PathCaseLookup::takeFolderListing(const QByteArray& folder, bool readable, QByteArray names) {
+    current_.listed = true;
+    current_.folder = folder;
+    current_.readable = readable;
+    current_.names = std::move(names);
+    current_.order.resize(0);
+    orderCurrentNames();
+}
+
+void PathCaseLookup::orderCurrentNames() {
     const char* names = current_.names.constData();
     for (qsizetype at = 0; at < current_.names.size();) {
         const quint32 size = quint32(qstrlen(names + at));

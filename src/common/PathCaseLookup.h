@@ -29,6 +29,11 @@ public:
     // before: a caller that looks up many names there next (a playlist's songs) pays one
     // listing instead of a stat each.
     void listFolderOf(QByteArrayView path);
+    // The folder listFolderOf() lists for a path.
+    static QByteArray folderOf(QByteArrayView path);
+    // A listing read elsewhere (names each ended by a NUL), taken as listFolderOf() would
+    // have read it.
+    void takeFolderListing(const QByteArray& folder, bool readable, QByteArray names);
 
     // An entry resolved against a reference by the path rules (a backslash that belongs to an
     // existing name stays a character), then found on disk. URLs and Windows absolute entries
@@ -67,6 +72,7 @@ private:
     };
 
     Listing& listing(const QByteArray& folder);
+    void orderCurrentNames();
     // True when a listing already read holds the path's last component.
     bool isListed(QByteArrayView path) const;
     std::optional<QByteArray> realFolder(const QByteArray& folder);

@@ -263,7 +263,13 @@ Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileS
 
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
-    const std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    return loadIndexedPlaylist(path, RawNames::status(path), playlist, rest);
+}
+
+Status loadIndexedPlaylist(const QByteArray& path,
+                           const std::optional<RawNames::FileStatus>& status,
+                           IndexedPlayList& playlist,
+                           std::unique_ptr<MarkupPlaylistReading>* rest) {
     if (Status type = checkFileType(path, status); type.failed())
         return type;
     if (!status || !status->isRegular ||

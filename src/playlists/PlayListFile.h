@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Status.h"
+#include "platform/RawNames.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -95,6 +96,11 @@ IndexedPlayList indexPlaylist(QByteArray bytes,
 // need not be UTF-8; a pipe or a device is refused as CheckPlayListFileType says.
 Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
+                           std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
+// The same with the file's status taken a moment before (none: it did not exist).
+Status loadIndexedPlaylist(const QByteArray& path,
+                           const std::optional<RawNames::FileStatus>& status,
+                           IndexedPlayList& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.

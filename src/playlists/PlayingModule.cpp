@@ -1,4 +1,5 @@
 #include "PlayingModule.h"
+#include "FolderPrefetch.h"
 
 #include "collection/WalkProgress.h"
 #include "common/PathText.h"
@@ -19,6 +20,10 @@ namespace {
 bool partialShuffle(const Preferences& options) {
     return options.shuffleMode == ShuffleMode::Partial;
 }
+
+// From two playlists on, they and their folders are looked at on a second thread ahead of the
+// reading (a thread costs some microseconds, an execution of one playlist gains nothing).
+constexpr qsizetype PrefetchFrom = 2;
 
 // Playlists whose songs are handed on one by one; anything else (a PLS too) goes as one line.
 bool isExpanded(const QByteArray& name) {
@@ -77,8 +82,16 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
     QList<qsizetype> firstSongs(paths.size() + 1, 0);
     qsizetype failedAt = paths.size();
     Status failure = Status::ok();
+    std::optional<FolderPrefetch> prefetch;
+    if (paths.size() >= PrefetchFrom)
+        prefetch.emplace(paths);
     for (qsizetype listed = 0; listed < paths.size(); ++listed) {
         firstSongs[listed] = executionStarts_.size();
+        if (prefetch) {
+            FolderPrefetch::Listing seen = prefetch->next();
+            lookup_.takeFolderListing(seen.folder, seen.readable, std::move(seen.names));
+            prefetched_ = {std::move(seen.playlist), seen.status};
+        }
         const qsizetype at = shuffled ? place.at(listed) : listed;
         if (at > failedAt)
             continue;
@@ -164,8 +177,12 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
         return Status::ok();
     }
     IndexedPlayList playlist;
-    if (Status status = loadIndexedPlaylist(full, playlist); status.failed())
-        return status;
+    const bool seen = prefetched_ && prefetched_->first == full;
+    const Status loaded = seen ? loadIndexedPlaylist(full, prefetched_->second, playlist)
+                               : loadIndexedPlaylist(full, playlist);
+    prefetched_.reset();
+    if (loaded.failed())
+        return loaded;
     const EntryTable& entries = playlist.entries;
     const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
@@ -260,6 +277,7 @@ void PlayingModule::endExecution() {
     executionText_.clear();
     executionStarts_.clear();
     lookup_ = PathCaseLookup();
+    prefetched_.reset();
 }
 
 void PlayingModule::abandon(const Status& status) {

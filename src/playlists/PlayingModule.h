@@ -80,4 +80,6 @@ private:
     QByteArray executionText_;
     QList<qsizetype> executionStarts_;
     PathCaseLookup lookup_;
+    // The status of the next playlist to read, when looked at ahead of it.
+    std::optional<std::pair<QByteArray, std::optional<RawNames::FileStatus>>> prefetched_;
 };
