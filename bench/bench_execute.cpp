@@ -5,6 +5,7 @@
 //
 //   bench_execute TREE [runs] [KEEP]   best of the runs (default 5) of each mode and the floor,
 //                                      wall clock and this thread's processor time
+#include "ExecuteFloor.h"
 #include "ScriptedDialogs.h"
 #include "collection/PlayListSeek.h"
 #include "collection/WalkProgress.h"
@@ -41,20 +42,11 @@ struct Times {
     }
 };
 
-void floorExecute(const QList<QByteArray>& paths, const QString& out, Times& times) {
+void timedFloorExecute(const QList<QByteArray>& paths, const QString& out, Times& times) {
     QElapsedTimer timer;
     timer.start();
     const qint64 started = threadMs();
-    QByteArray text;
-    for (const QByteArray& path : paths) {
-        const QByteArray folder = path.left(path.lastIndexOf('/') + 1);
-        const std::optional<QByteArray> bytes = RawNames::readRegularFile(path);
-        for (const QByteArray& line : splitLines(bytes.value_or(QByteArray())))
-            text += (line.startsWith('/') ? line : folder + line) + "\r\n";
-    }
-    QFile file(out);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
+    floorExecute(paths, out);
     times.take(timer.elapsed(), threadMs() - started);
 }
 
@@ -109,7 +101,7 @@ int main(int argc, char* argv[]) {
             NoProgress progress;
             playing.executePlaylists(found, options, &progress);
             best.take(timer.elapsed(), threadMs() - started);
-            floorExecute(found, dir.filePath(QStringLiteral("f.m3u")), floor);
+            timedFloorExecute(found, dir.filePath(QStringLiteral("f.m3u")), floor);
         }
         failures += QFileInfo(temporary).size() > 0 ? 0 : 1;
         std::printf("%lld ms, execute %s, %lld playlists, processor %lld ms\n",

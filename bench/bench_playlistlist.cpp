@@ -15,6 +15,7 @@
 #include "collection/PlayListSeek.h"
 #include "collection/gui/AddPlaylistsDialog.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
+#include "ExecuteFloor.h"
 #include "ScriptedDialogs.h"
 #include "platform/ShellExecute.h"
 #include "common/TextDecoding.h"
@@ -248,21 +249,11 @@ int start(const QString& tree) {
     return listed == found.size() ? 0 : 1;
 }
 
-// The floor of Execute: every playlist read and its entries, made absolute against the
-// playlist's folder, written as one M3U; no look at the songs on disk.
-qint64 floorExecute(const QList<QByteArray>& paths, const QString& out) {
+// The floor of Execute (ExecuteFloor.h), timed.
+qint64 timedFloorExecute(const QList<QByteArray>& paths, const QString& out) {
     QElapsedTimer timer;
     timer.start();
-    QByteArray text;
-    for (const QByteArray& path : paths) {
-        const QByteArray folder = path.left(path.lastIndexOf('/') + 1);
-        const std::optional<QByteArray> bytes = RawNames::readRegularFile(path);
-        for (const QByteArray& line : splitLines(bytes.value_or(QByteArray())))
-            text += (line.startsWith('/') ? line : folder + line) + "\r\n";
-    }
-    QFile file(out);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
+    floorExecute(paths, out);
     return timer.elapsed();
 }
 
@@ -288,7 +279,8 @@ int execute(const QString& tree) {
         QTest::keyClick(list, Qt::Key_Return);
         const qint64 ms = timer.elapsed();
         const qint64 stall = stalls.stop();
-        const qint64 floor = floorExecute(found, program.dir.filePath(QStringLiteral("floor.m3u")));
+        const qint64 floor =
+            timedFloorExecute(found, program.dir.filePath(QStringLiteral("floor.m3u")));
         const char* name = mode == ShuffleMode::Normal    ? "execute, no shuffle"
                            : mode == ShuffleMode::Partial ? "execute, partial shuffle"
                                                           : "execute, total shuffle";

@@ -1,4 +1,5 @@
 #include "NativeFolder.h"
+#include "FolderEntries.h"
 
 #include <QHashFunctions>
 
@@ -32,22 +33,10 @@ void NativeFolder::read() {
     read_ = true;
     if (!readable_)
         return;
-    // getdents64 straight on our descriptor: a DIR stream would look at the folder again.
-    alignas(dirent64) char buffer[32 * 1024];
-    for (;;) {
-        const ssize_t size = ::getdents64(fd_, buffer, sizeof buffer);
-        if (size <= 0)
-            break;
-        for (ssize_t offset = 0; offset < size;) {
-            const auto* item = reinterpret_cast<const dirent64*>(buffer + offset);
-            offset += item->d_reclen;
-            const char* name = item->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                continue;
-            const bool maybeLink = item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
-            entries_.append({QByteArray(name), maybeLink || item->d_type == DT_DIR, maybeLink});
-        }
-    }
+    forEachFolderEntry(fd_, [this](const dirent64& item) {
+        const bool maybeLink = item.d_type == DT_LNK || item.d_type == DT_UNKNOWN;
+        entries_.append({QByteArray(item.d_name), maybeLink || item.d_type == DT_DIR, maybeLink});
+    });
     ::close(fd_);
     fd_ = -1;
 }

@@ -1,4 +1,5 @@
 #include "RawNames.h"
+#include "FolderEntries.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -95,18 +96,9 @@ bool appendFolderNames(const QByteArray& folder, QByteArray& names) {
         ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    alignas(dirent64) char buffer[32 * 1024];
-    ssize_t size = 0;
-    while ((size = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
-        for (ssize_t offset = 0; offset < size;) {
-            const auto* item = reinterpret_cast<const dirent64*>(buffer + offset);
-            offset += item->d_reclen;
-            const char* name = item->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                continue;
-            names.append(name, qsizetype(std::strlen(name)) + 1);
-        }
-    }
+    forEachFolderEntry(fd, [&](const dirent64& item) {
+        names.append(item.d_name, qsizetype(std::strlen(item.d_name)) + 1);
+    });
     ::close(fd);
     return true;
 }
