@@ -27,13 +27,9 @@ constexpr qsizetype PrefetchFrom = 2;
 
 // Playlists whose songs are handed on one by one; anything else (a PLS too) goes as one line.
 bool isExpanded(const QByteArray& name) {
-    static const std::array<QByteArray, 5> extensions = {".M3U", ".M3U8", ".XSPF", ".WPL", ".ASX"};
-    return std::any_of(extensions.cbegin(), extensions.cend(), [&](const QByteArray& extension) {
-        return name.size() >= extension.size() &&
-               QByteArrayView(name)
-                       .last(extension.size())
-                       .compare(extension, Qt::CaseInsensitive) == 0;
-    });
+    const bool pls = name.size() >= 4 && QByteArrayView(name).last(4).compare(
+                                             QByteArrayView(".PLS"), Qt::CaseInsensitive) == 0;
+    return !pls && hasPlaylistExtension(name);
 }
 
 // A blank line of a playlist names no file; handing it over would give the player a folder.
