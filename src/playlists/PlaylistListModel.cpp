@@ -85,7 +85,7 @@ QList<QByteArray> PlaylistListModel::selectedPaths() const {
     const QList<int> rows = selectedRows();
     selected.reserve(rows.size());
     for (int row : rows)
-        selected.append(path(row));
+        selected.append(paths_.at(row));
     return selected;
 }
 

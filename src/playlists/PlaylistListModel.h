@@ -36,6 +36,8 @@ public:
     // Moves the focus without touching the selection.
     void setCurrentRow(int row);
     QList<int> selectedRows() const;
+    // The selected playlists as the list holds them, for Execute, which finds each on disk
+    // anyway (with its folder's listing, cheaper than a look per row here).
     QList<QByteArray> selectedPaths() const;
     void select(int row);
     void selectAll();
