@@ -169,7 +169,7 @@ private Q_SLOTS:
                             "<media src=\"..\\Music\\a.mp3\" tid=\"{1}\"/>")
                    .replace("@", "<media src='C:\\Rock &amp; Roll\\b.wma'/>");
         QByteArray asx = Asx;
-        QTest::newRow("asx repair of a file URI and of a path")
+        QTest::newRow("asx repair keeps a file URI")
             << Asx << "repair 1" << QByteArray("/m/three.mp3")
             << asx.replace("file:///m/two%20x.mp3", "file:///m/three.mp3");
         asx = Asx;

@@ -312,6 +312,11 @@ bool MarkupPlaylistReading::readSongs(IndexedPlayList& playlist, qsizetype songs
     return !d.ended;
 }
 
+void MarkupPlaylistReading::readToEnd(IndexedPlayList& playlist) {
+    while (readSongs(playlist, std::numeric_limits<qsizetype>::max() / 2))
+        ;
+}
+
 IndexedPlayList readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
     IndexedPlayList playlist;
     playlist.format = rule.format;
@@ -319,8 +324,6 @@ IndexedPlayList readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
     if (text.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return playlist;
     playlist.markup = std::move(text);
-    MarkupPlaylistReading reading(playlist, rule);
-    while (reading.readSongs(playlist, std::numeric_limits<qsizetype>::max() / 2))
-        ;
+    MarkupPlaylistReading(playlist, rule).readToEnd(playlist);
     return playlist;
 }

@@ -45,6 +45,7 @@ public:
     // Adds up to `songs` more songs to the playlist (the one given to the constructor, or it
     // moved); false once the text has been read, and `whole` says how that went.
     bool readSongs(IndexedPlayList& playlist, qsizetype songs);
+    void readToEnd(IndexedPlayList& playlist);
 
 private:
     struct State;

@@ -207,17 +207,16 @@ IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
         const qsizetype nul = bytes.indexOf('\0');
         if (nul >= 0)
             bytes.truncate(nul);
-        if (!rest) {
-            IndexedPlayList markup = readMarkupPlaylist(std::move(bytes), *rule);
-            markup.encoding = playlist.encoding;
-            markup.whole = markup.whole && playlist.whole;
-            return markup;
-        }
         playlist.format = rule->format;
+        // Beyond what the offsets address; no real playlist comes near it.
         if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
             return playlist;
         playlist.markup = std::move(bytes);
-        *rest = std::make_unique<MarkupPlaylistReading>(playlist, *rule);
+        auto reading = std::make_unique<MarkupPlaylistReading>(playlist, *rule);
+        if (rest)
+            *rest = std::move(reading);
+        else
+            reading->readToEnd(playlist);
         return playlist;
     }
     // Beyond what the table addresses; no real playlist comes near it.

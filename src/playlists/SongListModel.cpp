@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -137,8 +136,7 @@ void SongListModel::readNextBatch(quint64 generation) {
 void SongListModel::finishReading() {
     if (!reading_)
         return;
-    while (reading_->readSongs(playlist_, std::numeric_limits<int>::max()))
-        ;
+    reading_->readToEnd(playlist_);
     reading_.reset();
     showReadRows();
     startMissingCheck();
