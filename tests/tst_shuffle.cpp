@@ -80,6 +80,23 @@ private Q_SLOTS:
         QCOMPARE(asInts(shufflePermutation(count, seed)), order);
     }
 
+    // The definition itself, a draw at a time from a shrinking list, against the fast one at
+    // the sizes where its word and tree boundaries lie.
+    void permutationTakesEachDrawFromTheRest_data() {
+        QTest::addColumn<qsizetype>("count");
+        for (qsizetype count : {2, 63, 64, 65, 127, 128, 129, 4097, 70000})
+            QTest::addRow("%lld items", static_cast<long long>(count)) << count;
+    }
+    void permutationTakesEachDrawFromTheRest() {
+        QFETCH(qsizetype, count);
+        QList<int> rest = range(int(count));
+        QList<int> expected;
+        ShuffleGenerator generator(Noon);
+        while (!rest.isEmpty())
+            expected.append(rest.takeAt(generator.next(quint32(rest.size()))));
+        QCOMPARE(asInts(shufflePermutation(count, Noon)), expected);
+    }
+
     void everyItemSurvivesOnce_data() {
         QTest::addColumn<int>("length");
         for (int length : {0, 1, 2, 7, 1000})

@@ -141,12 +141,28 @@ bool PathCaseLookup::FolderNames::holds(QByteArrayView name) const {
 
 bool PathCaseLookup::isListed(QByteArrayView path) const {
     const qsizetype slash = lastSlash(path);
-    const QByteArrayView folder = folderKey(path, slash);
-    const QByteArrayView name = path.sliced(slash + 1);
+    return isListedIn(folderKey(path, slash), path.sliced(slash + 1));
+}
+
+bool PathCaseLookup::isListedIn(QByteArrayView folder, QByteArrayView name) const {
     if (current_.readable && current_.folder == folder && current_.holds(name))
         return true;
     const auto known = listings_.constFind(QByteArray::fromRawData(folder.data(), folder.size()));
     return known != listings_.cend() && holds(known->sorted, name);
+}
+
+std::optional<QByteArrayView> PathCaseLookup::listedFolderOfName(QByteArrayView entry,
+                                                                 QByteArrayView reference) const {
+    // No separator, drive, scheme or dot name: resolving only joins it to the folder.
+    for (const char c : entry)
+        if (c == '/' || c == '\\' || c == ':')
+            return std::nullopt;
+    if (entry.isEmpty() || entry.startsWith('.'))
+        return std::nullopt;
+    const qsizetype slash = lastSlash(reference);
+    if (!isListedIn(folderKey(reference, slash), entry))
+        return std::nullopt;
+    return reference.first(slash + 1);
 }
 
 bool PathCaseLookup::isKeptAsWritten(QByteArrayView entry) {

@@ -44,6 +44,11 @@ public:
     QByteArray resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference);
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
     static bool isKeptAsWritten(QByteArrayView entry);
+    // The common entry, a plain name beside its reference, found as written in the listing
+    // of the reference's folder: the folder part of the reference to put before it, which
+    // resolveEntry() would have joined to the name too. Nothing for any other entry.
+    std::optional<QByteArrayView> listedFolderOfName(QByteArrayView entry,
+                                                     QByteArrayView reference) const;
 
     // Where a name lies in a buffer of names.
     struct NameSpan {
@@ -75,6 +80,7 @@ private:
     void orderCurrentNames();
     // True when a listing already read holds the path's last component.
     bool isListed(QByteArrayView path) const;
+    bool isListedIn(QByteArrayView folder, QByteArrayView name) const;
     std::optional<QByteArray> realFolder(const QByteArray& folder);
     std::optional<QByteArray> findName(const QByteArray& folder, const QByteArray& name,
                                        bool folderWanted);

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,6 +57,20 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     options.permissions = 0600;
     options.flush = false; // it matters only while the program runs
     return FileOperations::writeFile(path, bytes, options);
+}
+
+HeldFile::HeldFile(const QString& path) {
+    fd_ = ::open(pathBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+HeldFile::~HeldFile() {
+    if (fd_ >= 0)
+        std::thread([fd = fd_] { ::close(fd); }).detach();
 }
 
 } // namespace RuntimeFolder

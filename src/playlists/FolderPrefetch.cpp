@@ -5,6 +5,9 @@
 namespace {
 // Enough to keep ahead of the reading without holding many listings at once.
 constexpr size_t MostAhead = 256;
+// A reader that caught up waits for this many: a wake-up per playlist costs more than
+// the looking it waits for.
+constexpr qsizetype WakeBatch = 32;
 } // namespace
 
 FolderPrefetch::FolderPrefetch(QList<QByteArray> playlists)
@@ -19,13 +22,18 @@ FolderPrefetch::~FolderPrefetch() {
     worker_.join();
 }
 
+bool FolderPrefetch::batchIsReady() const {
+    const qsizetype left = playlists_.size() - taken_;
+    return qsizetype(ready_.size()) >= std::min(left, WakeBatch);
+}
+
 FolderPrefetch::Listing FolderPrefetch::next() {
     std::unique_lock lock(mutex_);
     if (taken_ >= playlists_.size())
         return {};
     if (ready_.empty()) {
         consumerWaits_ = true;
-        changed_.wait(lock, [this] { return !ready_.empty(); });
+        changed_.wait(lock, [this] { return batchIsReady(); });
         consumerWaits_ = false;
     }
     Listing listing = std::move(ready_.front());
@@ -64,7 +72,7 @@ void FolderPrefetch::run() {
         if (stopping_)
             return;
         ready_.push_back(std::move(listing));
-        const bool wake = consumerWaits_;
+        const bool wake = consumerWaits_ && batchIsReady();
         lock.unlock();
         if (wake)
             changed_.notify_all();

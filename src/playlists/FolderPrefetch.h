@@ -36,6 +36,7 @@ public:
 
 private:
     void run();
+    bool batchIsReady() const;
 
     const QList<QByteArray> playlists_;
     std::mutex mutex_;

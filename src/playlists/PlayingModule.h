@@ -61,7 +61,8 @@ private:
     void endExecution();
     void appendToExecution(const QByteArray& path);
     // Puts the songs gathered per listed playlist (from firstSongs[i] up to firstSongs[i + 1])
-    // in the playlists' played order.
+    // in the playlists' played order. Where each path begins is not moved with them: only a
+    // total shuffle looks at that, and it never regroups.
     void regroupExecution(const QList<qsizetype>& order, const QList<qsizetype>& firstSongs);
     // An entry of a playlist as found on disk.
     QByteArray songPath(QByteArrayView entry, const QByteArray& playlist);
