@@ -2,7 +2,7 @@
 // and its sub-folders), through the same function and with the wait window shown.
 //
 //   bench_addwalk TREE    prints the milliseconds and the number of playlists found
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "collection/gui/WaitWindow.h"
 
 #include <QApplication>

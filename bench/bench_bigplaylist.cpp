@@ -8,7 +8,7 @@
 //                                 VLC writes it.
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) or on an X server.
 #include "ScriptedDialogs.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/Settings.h"
@@ -128,7 +128,7 @@ int main(int argc, char* argv[]) {
     ini.close();
     const long peakBefore = peakKilobytes();
 
-    Settings vars;
+    Settings settings;
     ScriptedDialogs dialogs;
     HintSwitch hints;
     PlayingModule playing(dialogs, Shell::openWithVerb, dir.filePath(QStringLiteral("t.m3u")));
@@ -136,11 +136,11 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     clock.start();
     MainWindow window(ProgramContext{
-        vars, dialogs, hints, playing, dir.filePath(QStringLiteral("Platterbox")), {}});
+        settings, dialogs, hints, playing, dir.filePath(QStringLiteral("Platterbox")), {}});
     window.show();
     // Shown: the window was painted with songs and the loop waits for the next event. A long
     // XML playlist is still being read then; "all read" is when its last song is in the list.
-    auto* songs = window.findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+    auto* songs = window.findChild<QListView*>(QStringLiteral("songView"));
     qint64 shownMs = -1;
     qint64 allReadMs = -1;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();

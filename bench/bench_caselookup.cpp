@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int PlayListCount = 1000;
+constexpr int PlaylistCount = 1000;
 constexpr int SongCount = 100;
 
 QByteArray number(int value, int width) {
@@ -36,7 +36,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 bool buildDisk(const QString& root, QStringList& exact, QStringList& otherCase) {
     if (!QDir().mkpath(root + QStringLiteral("/lists")))
         return false;
-    for (int album = 0; album < PlayListCount; ++album) {
+    for (int album = 0; album < PlaylistCount; ++album) {
         const QByteArray name = "album" + number(album, 4);
         if (!QDir().mkpath(root + QLatin1Char('/') + QString::fromLatin1(name)))
             return false;
@@ -99,11 +99,11 @@ int main(int argc, char** argv) {
         bestCase = std::min(bestCase, timedExecution(playing, otherCase));
     }
     if (!dialogs.messages().isEmpty() || received != exactReceived ||
-        received.count('\n') != PlayListCount * SongCount) {
+        received.count('\n') != PlaylistCount * SongCount) {
         std::fprintf(stderr, "the two selections did not give the same real paths\n");
         return 1;
     }
-    std::printf("%d playlists x %d songs, best of %d runs\n", PlayListCount, SongCount, runs);
+    std::printf("%d playlists x %d songs, best of %d runs\n", PlaylistCount, SongCount, runs);
     std::printf("exact names:       %lld ms\n", bestExact);
     std::printf("names in other case: %lld ms\n", bestCase);
     std::printf("ratio: %.2f (goal: at most 2)\n",

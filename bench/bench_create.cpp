@@ -2,7 +2,7 @@
 // sorted, with sub-folders), through the same function and with the wait window shown.
 //
 //   bench_create TREE     prints the milliseconds and the number of playlists
-#include "collection/PlayListCreation.h"
+#include "collection/PlaylistCreation.h"
 #include "collection/gui/WaitWindow.h"
 #include "ScriptedDialogs.h"
 
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     const WalkResult run =
-        PlayListCreation(values, dialogs, &WaitWindow::runWalk).createPlaylists(created);
+        PlaylistCreation(values, dialogs, &WaitWindow::runWalk).createPlaylists(created);
     const qint64 ms = timer.elapsed();
     std::printf("%lld ms, %lld playlists\n", static_cast<long long>(ms),
                 static_cast<long long>(created.size()));

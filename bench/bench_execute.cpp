@@ -7,7 +7,7 @@
 //                                      wall clock and this thread's processor time
 #include "ExecuteFloor.h"
 #include "ScriptedDialogs.h"
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "collection/WalkProgress.h"
 #include "common/TextDecoding.h"
 #include "platform/RawNames.h"

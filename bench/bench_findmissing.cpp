@@ -10,7 +10,7 @@
 // With match, each figure is the median of three searches.
 #include "collection/FolderListing.h"
 #include "collection/MissingSongs.h"
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "common/PathCaseLookup.h"
 #include "collection/gui/WaitWindow.h"
 

@@ -5,7 +5,7 @@
 //                             so that `find <tree> -type d` can be timed over the same tree;
 //                             without an argument a temporary tree is used and removed.
 #include "collection/FolderWalk.h"
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "collection/gui/WaitWindow.h"
 
 #include <QApplication>
@@ -49,7 +49,7 @@ void buildTree(const QString& root) {
 struct Run {
     bool completed = false;
     int folders = 0;
-    qsizetype playLists = 0;
+    qsizetype playlists = 0;
     qint64 milliseconds = 0;
 };
 
@@ -72,13 +72,13 @@ Run timedWalk(const QString& root, bool withWaitWindow) {
             : runWithoutWaitWindow({}, {}, walk);
     run.milliseconds = timer.elapsed();
     run.completed = result.completed;
-    run.playLists = found.size();
+    run.playlists = found.size();
     return run;
 }
 
 void report(const char* what, const Run& run) {
     std::printf("%s: %d folders (root included), %lld playlists, %s, %lld ms\n", what, run.folders,
-                static_cast<long long>(run.playLists),
+                static_cast<long long>(run.playlists),
                 run.completed ? "completed" : "NOT completed",
                 static_cast<long long>(run.milliseconds));
 }

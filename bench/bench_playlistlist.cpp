@@ -12,12 +12,12 @@
 //
 // The first line is "<ms> ms, ..." for the step a floor is compared with; every line also gives
 // the longest stretch in which the window processed no events (it painted nothing then).
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "collection/gui/AddPlaylistsDialog.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
 #include "ExecuteFloor.h"
 #include "ScriptedDialogs.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 #include "common/TextDecoding.h"
 #include "platform/RawNames.h"
 #include "playlists/PlayingModule.h"
@@ -95,7 +95,7 @@ void untilIdle() {
 
 struct Program {
     QTemporaryDir dir;
-    Settings vars;
+    Settings settings;
     ScriptedDialogs dialogs;
     HintSwitch hints;
     std::unique_ptr<PlayingModule> playing;
@@ -112,7 +112,7 @@ struct Program {
     }
     MainWindow& show() {
         window = std::make_unique<MainWindow>(ProgramContext{
-            vars, dialogs, hints, *playing, dir.filePath(QStringLiteral("Platterbox")), {}});
+            settings, dialogs, hints, *playing, dir.filePath(QStringLiteral("Platterbox")), {}});
         window->resize(640, 600);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
@@ -120,7 +120,7 @@ struct Program {
         return *window;
     }
     QListView* playlistView() const {
-        return window->findChild<QListView*>(QStringLiteral("lbPlayLists"));
+        return window->findChild<QListView*>(QStringLiteral("playlistView"));
     }
 };
 
@@ -141,14 +141,14 @@ int addPlaylists(const QString& tree) {
         control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
         stalls.start();
         timer.start();
-        control<QPushButton>(dialog, "btnOK")->click();
+        control<QPushButton>(dialog, "okButton")->click();
     });
     QTest::keyClick(program.playlistView(), Qt::Key_Insert);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Add", ms, program.vars.playlists.size(), stalls.stop());
+    report("Add", ms, program.settings.playlists.size(), stalls.stop());
     Q_UNUSED(window);
-    return program.vars.playlists.isEmpty() ? 1 : 0;
+    return program.settings.playlists.isEmpty() ? 1 : 0;
 }
 
 int createPlaylists(const QString& tree) {
@@ -163,13 +163,13 @@ int createPlaylists(const QString& tree) {
         control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
         stalls.start();
         timer.start();
-        control<QPushButton>(dialog, "btnCreate")->click();
+        control<QPushButton>(dialog, "createButton")->click();
     });
     QTest::keyClick(program.playlistView(), Qt::Key_Insert, Qt::ShiftModifier);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Create with its append", ms, program.vars.playlists.size(), stalls.stop());
-    return program.vars.playlists.isEmpty() ? 1 : 0;
+    report("Create with its append", ms, program.settings.playlists.size(), stalls.stop());
+    return program.settings.playlists.isEmpty() ? 1 : 0;
 }
 
 QByteArray iniListing(const QList<QByteArray>& paths) {
@@ -203,8 +203,9 @@ int removePlaylists(const QString& tree, bool deleteFiles) {
                        : "Select All + Remove, key to question",
            toQuestion, found.size(), stall);
     if (!deleteFiles)
-        report("Select All + Remove, Yes to idle", afterYes, program.vars.playlists.size(), stall);
-    return toQuestion < 0 || (!deleteFiles && !program.vars.playlists.isEmpty()) ? 1 : 0;
+        report("Select All + Remove, Yes to idle", afterYes, program.settings.playlists.size(),
+               stall);
+    return toQuestion < 0 || (!deleteFiles && !program.settings.playlists.isEmpty()) ? 1 : 0;
 }
 
 qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
@@ -217,7 +218,7 @@ qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
     untilIdle();
     const qint64 ms = timer.elapsed();
     stall = stalls.stop();
-    listed = program.vars.playlists.size();
+    listed = program.settings.playlists.size();
     return ms;
 }
 
@@ -267,9 +268,9 @@ int execute(const QString& tree) {
     QListView* list = program.playlistView();
     int failures = 0;
     for (const ShuffleMode mode : {ShuffleMode::Normal, ShuffleMode::Partial, ShuffleMode::Total}) {
-        program.vars.preferences.shuffleMode = mode;
-        program.vars.preferences.shufflePlaylists = true;
-        program.vars.preferences.shuffleWithinPlaylists = true;
+        program.settings.preferences.shuffleMode = mode;
+        program.settings.preferences.shufflePlaylists = true;
+        program.settings.preferences.shuffleWithinPlaylists = true;
         StallMeter stalls;
         QElapsedTimer timer;
         list->setFocus();

@@ -1,7 +1,7 @@
 // Times the two settings files at a size far beyond everyday use, against a floor of 0.5 s for
 // each load and each save:
-//   - the instance INI file with 40,000 playlists (LoadIniFile, SaveIniFile);
-//   - user.reg with 20,000 keys (LoadRegistrySettings, SaveRegistrySettings).
+//   - the instance INI file with 40,000 playlists, read and written;
+//   - user.reg with 20,000 keys, read and written.
 // Exits with 1 when one of them is slower than the floor.
 #include "ScriptedDialogs.h"
 #include "settings/InstanceIni.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int PlayListCount = 40000;
+constexpr int PlaylistCount = 40000;
 constexpr int RegistryKeyCount = 20000;
 constexpr qint64 FloorMsecs = 500;
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     const QString ini = dir.filePath(QStringLiteral("Platterbox.Ini"));
     Settings saved;
     setPerCopyDefaults(saved);
-    for (int i = 0; i < PlayListCount; ++i)
+    for (int i = 0; i < PlaylistCount; ++i)
         saved.playlists << QFile::encodeName(
             dir.filePath(QStringLiteral("Music/Folder %1/list.m3u").arg(i)));
     ScriptedDialogs dialogs;
@@ -78,14 +78,14 @@ int main(int argc, char** argv) {
 
     QDir().mkpath(dir.filePath(QStringLiteral("Platterbox")));
     writeFile(dir.filePath(QStringLiteral("Platterbox/user.reg")), largeRegistry());
-    Settings vars;
+    Settings settings;
     bool hints = true;
-    fast &= timed("user.reg load, 20,000 keys", [&] { loadRegistrySettings(vars, hints); });
-    vars.window.top = 123;
-    vars.addPlaylists.file = QStringLiteral("/home/user/a.m3u");
+    fast &= timed("user.reg load, 20,000 keys", [&] { loadRegistrySettings(settings, hints); });
+    settings.window.top = 123;
+    settings.addPlaylists.file = QStringLiteral("/home/user/a.m3u");
     bool saveOk = false;
     fast &= timed("user.reg save, 20,000 keys",
-                  [&] { saveOk = saveRegistrySettings(vars, hints).isOk(); });
+                  [&] { saveOk = saveRegistrySettings(settings, hints).isOk(); });
     Settings reread;
     loadRegistrySettings(reread, hints);
     if (!saveOk || reread.window.top != 123) {

@@ -32,9 +32,9 @@ bool isMedia(const char* name) {
     return false;
 }
 
-int playLists = 0;
+int playlists = 0;
 
-bool writePlayList(const std::string& path, const std::vector<std::string>& names) {
+bool writePlaylist(const std::string& path, const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names)
         text += name + "\r\n";
@@ -66,9 +66,9 @@ bool walk(const std::string& folder, const std::string& below) {
         std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
             return strcasecmp(a.c_str(), b.c_str()) < 0;
         });
-        if (!writePlayList(folder + "/_" + (below.empty() ? "PlayList" : below) + ".M3U", files))
+        if (!writePlaylist(folder + "/_" + (below.empty() ? "PlayList" : below) + ".M3U", files))
             return false;
-        ++playLists;
+        ++playlists;
     }
     for (const std::string& name : folders)
         if (!walk(folder + "/" + name, below.empty() ? name : below + " - " + name))
@@ -89,6 +89,6 @@ int main(int argc, char* argv[]) {
     ok = ok && fd >= 0 && ::syncfs(fd) == 0;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    std::printf("%lld ms, %d playlists\n", static_cast<long long>(ms.count()), playLists);
+    std::printf("%lld ms, %d playlists\n", static_cast<long long>(ms.count()), playlists);
     return ok ? 0 : 1;
 }

@@ -11,7 +11,7 @@
 
 namespace MarkupFuzz {
 
-inline void checkSongs(const IndexedPlayList& read) {
+inline void checkSongs(const IndexedPlaylist& read) {
     FUZZ_CHECK(read.markupSongs.size() == read.entries.size());
     quint32 previousEnd = 0;
     for (const MarkupSong& song : read.markupSongs) {
@@ -23,7 +23,7 @@ inline void checkSongs(const IndexedPlayList& read) {
     }
 }
 
-inline SongEdits unchanged(const IndexedPlayList& read) {
+inline SongEdits unchanged(const IndexedPlaylist& read) {
     SongEdits songs;
     for (qsizetype row = 0; row < read.entries.size(); ++row)
         songs.append({row, std::nullopt});
@@ -31,7 +31,7 @@ inline SongEdits unchanged(const IndexedPlayList& read) {
 }
 
 // Edits the playlist and reads the result with the same rule; none when the edit is refused.
-inline std::optional<EntryList> editedEntries(const IndexedPlayList& read, const SongEdits& songs,
+inline std::optional<EntryList> editedEntries(const IndexedPlaylist& read, const SongEdits& songs,
                                               const MarkupRule& rule) {
     QByteArray text;
     if (editedPlaylistText(read, songs, text).failed())
@@ -40,7 +40,7 @@ inline std::optional<EntryList> editedEntries(const IndexedPlayList& read, const
 }
 
 inline void check(const uint8_t* data, size_t size, const MarkupRule& rule) {
-    const IndexedPlayList read = readMarkupPlaylist(fuzzBytes(data, size), rule);
+    const IndexedPlaylist read = readMarkupPlaylist(fuzzBytes(data, size), rule);
     checkSongs(read);
     if (!read.whole)
         return;

@@ -1,7 +1,7 @@
 // Playlists: any bytes parse without harm; entries written as M3U or PLS read back the same,
 // bytes included; a file written back as it was read (in its own encoding) reads the same.
 #include "FuzzCheck.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 
 namespace {
 
@@ -32,11 +32,11 @@ EntryList plsEntriesOf(const EntryList& entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = fuzzBytes(data, size);
-    const IndexedPlayList read = indexPlaylist(bytes);
+    const IndexedPlaylist read = indexPlaylist(bytes);
     if (read.whole) {
         // An XML playlist's text is its markup; the entries are what its songs stand for.
         const QByteArray& text = read.isMarkup() ? read.markup : read.entries.buffer();
-        const IndexedPlayList again = indexPlaylist(playlistFileBytes(text, read.encoding));
+        const IndexedPlaylist again = indexPlaylist(playlistFileBytes(text, read.encoding));
         FUZZ_CHECK(again.encoding == read.encoding && again.format == read.format);
         FUZZ_CHECK(again.entries.toList() == read.entries.toList());
     }
@@ -47,14 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             entries.append(line);
 
     if (plainM3uCanHold(entries)) {
-        const PlayListContent m3u = parsePlaylist(playlistFileBytes(playlistText(entries)));
-        FUZZ_CHECK(m3u.format == PlayListFormat::PlainM3U);
+        const PlaylistContent m3u = parsePlaylist(playlistFileBytes(playlistText(entries)));
+        FUZZ_CHECK(m3u.format == PlaylistFormat::PlainM3U);
         FUZZ_CHECK(m3u.entries == entries);
     }
 
     const EntryList plsEntries = plsEntriesOf(entries);
-    const PlayListContent pls = parsePlaylist(plsText(plsEntries));
-    FUZZ_CHECK(pls.format == PlayListFormat::Pls);
+    const PlaylistContent pls = parsePlaylist(plsText(plsEntries));
+    FUZZ_CHECK(pls.format == PlaylistFormat::Pls);
     FUZZ_CHECK(pls.entries == plsEntries);
     return 0;
 }

@@ -64,14 +64,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("controls");  // interactive elements
         QTest::addColumn<QString>("first"); // the control a keyboard user starts in
-        QTest::newRow("main window") << "main" << 9 << "lbPlayLists";
+        QTest::newRow("main window") << "main" << 9 << "playlistView";
         QTest::newRow("Add Playlists") << "add" << 9 << "fileRadio";
         QTest::newRow("Create Playlists") << "create" << 9 << "baseFolderEdit";
         QTest::newRow("MP3CD wizard") << "mp3cd" << 5 << "folderEdit";
         QTest::newRow("Preferences") << "preferences" << 24 << "verbGroupItem0";
         QTest::newRow("Help") << "help" << 3 << "textTabs";
-        QTest::newRow("wait window") << "wait" << 1 << "btnAbort";
-        QTest::newRow("countdown") << "countdown" << 2 << "btnOK";
+        QTest::newRow("wait window") << "wait" << 1 << "abortButton";
+        QTest::newRow("countdown") << "countdown" << 2 << "okButton";
     }
 
     void everyControlIsNamedAndReachable() {
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QFETCH(int, controls);
         QFETCH(QString, first);
         ScriptedDialogs dialogs;
-        Settings vars;
+        Settings settings;
         CreatePlaylistsInputs createInputs;
         const QString program = dir_.filePath(QStringLiteral("Platterbox"));
         MainWindowFixture main(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
@@ -92,7 +92,7 @@ private Q_SLOTS:
         else if (window == QLatin1String("create"))
             owned = std::make_unique<CreatePlaylistsDialog>(createInputs, dialogs);
         else if (window == QLatin1String("mp3cd"))
-            owned = std::make_unique<Mp3CdWizard>(vars, dialogs, program);
+            owned = std::make_unique<Mp3CdWizard>(settings, dialogs, program);
         else if (window == QLatin1String("preferences"))
             owned = std::make_unique<PreferencesDialog>();
         else if (window == QLatin1String("help"))

@@ -14,7 +14,7 @@ using namespace CollectionTest;
 
 // Add Playlists driven through the main window: one file or the playlists of a folder tree,
 // appended to the list with their selection; the dialog's inputs remembered on OK only.
-class TestAddPlayLists : public QObject {
+class TestAddPlaylists : public QObject {
     Q_OBJECT
 
     TestSupport::IsolatedEnvironment env_;
@@ -46,16 +46,16 @@ class TestAddPlayLists : public QObject {
             control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(input.subFolders);
             if (more)
                 more(dialog);
-            control<QPushButton>(dialog, "btnOK")->click();
+            control<QPushButton>(dialog, "okButton")->click();
         });
-        buttonOf((*f_->window), "btnAddPL")->click();
+        buttonOf((*f_->window), "addPlaylistsButton")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
     // The paths added after the earlier playlist, relative to the music folder.
     QStringList added() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->vars.playlists.mid(1)))
+        for (const QString& path : TestSupport::pathTexts(f_->settings.playlists.mid(1)))
             paths << below(music(), path);
         return paths;
     }
@@ -130,14 +130,14 @@ private Q_SLOTS:
         QCOMPARE(playlistViewOf(window)->model()->rowCount(), 1 + expected.size());
         for (int row = 0; row < playlistViewOf(window)->model()->rowCount(); ++row) {
             QCOMPARE(rowTexts(playlistViewOf(window)).value(row),
-                     QFileInfo(QFile::decodeName(f_->vars.playlists.at(row))).fileName());
+                     QFileInfo(QFile::decodeName(f_->settings.playlists.at(row))).fileName());
         }
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1 + expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)),
                  playlistViewOf(window)->model()->rowCount() - 1);
-        QVERIFY(buttonOf(window, "btnExecute")->isEnabled());
+        QVERIFY(buttonOf(window, "executeButton")->isEnabled());
 
-        const AddPlaylistsInputs& values = f_->vars.addPlaylists;
+        const AddPlaylistsInputs& values = f_->settings.addPlaylists;
         if (closed) {
             QCOMPARE(values.fromFolder, folderMode);
             QCOMPARE(values.withSubFolders, subFolders);
@@ -156,7 +156,7 @@ private Q_SLOTS:
         const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
         QDir::setCurrent(before);
         QVERIFY(closed);
-        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists.mid(1)),
+        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists.mid(1)),
                  QStringList{music() + QLatin1String("/sub/s.m3u")});
     }
 
@@ -177,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(!addWith({false, file, {}, false}));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
-        QCOMPARE(f_->vars.playlists.size(), 1);
+        QCOMPARE(f_->settings.playlists.size(), 1);
     }
 
     void emptyFolderTextIsNotFound() {
@@ -193,8 +193,8 @@ private Q_SLOTS:
         QVERIFY(abort.clicked());
         QVERIFY(!closed);
         QVERIFY(f_->dialogs.messages().isEmpty());
-        QCOMPARE(f_->vars.playlists.size(), 1);
-        QCOMPARE(f_->vars.addPlaylists, AddPlaylistsInputs());
+        QCOMPARE(f_->settings.playlists.size(), 1);
+        QCOMPARE(f_->settings.addPlaylists, AddPlaylistsInputs());
     }
 
     // An aborted OK keeps none of what it found, so a second OK adds only its own.
@@ -204,7 +204,7 @@ private Q_SLOTS:
         const bool closed = addWith({true, {}, music(), true}, [&](AddPlaylistsDialog& dialog) {
             {
                 AbortWhenShowing abort(music() + QStringLiteral("/sub/"));
-                control<QPushButton>(dialog, "btnOK")
+                control<QPushButton>(dialog, "okButton")
                     ->click(); // the root's playlists are found, then the abort
                 abortClicked = abort.clicked();
             }
@@ -228,7 +228,8 @@ private Q_SLOTS:
 
     void remembersOnOkOnlyAndFillsTheDialogFromIt() {
         start();
-        f_->vars.addPlaylists = {true, true, QStringLiteral("/f.m3u"), QStringLiteral("/music/")};
+        f_->settings.addPlaylists = {true, true, QStringLiteral("/f.m3u"),
+                                     QStringLiteral("/music/")};
         bool filled = false;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             filled = control<QRadioButton>(dialog, "folderRadio")->isChecked() &&
@@ -237,13 +238,13 @@ private Q_SLOTS:
                      control<QLineEdit>(dialog, "fileEdit")->text() == QLatin1String("/f.m3u") &&
                      control<QLineEdit>(dialog, "folderEdit")->text() == QLatin1String("/music/");
             control<QLineEdit>(dialog, "folderEdit")->setText(QStringLiteral("/elsewhere/"));
-            control<QPushButton>(dialog, "btnCancel")->click();
+            control<QPushButton>(dialog, "cancelButton")->click();
         });
-        buttonOf((*f_->window), "btnAddPL")->click();
+        buttonOf((*f_->window), "addPlaylistsButton")->click();
         QVERIFY(driver.ran() && !driver.leftOpen());
         QVERIFY(filled);
-        QCOMPARE(f_->vars.addPlaylists.folder, QStringLiteral("/music/"));
-        QCOMPARE(f_->vars.playlists.size(), 1);
+        QCOMPARE(f_->settings.addPlaylists.folder, QStringLiteral("/music/"));
+        QCOMPARE(f_->settings.playlists.size(), 1);
     }
 
     void radioButtonsEnableTheirControls_data() {
@@ -255,15 +256,15 @@ private Q_SLOTS:
     void radioButtonsEnableTheirControls() {
         QFETCH(bool, folderMode);
         start();
-        f_->vars.addPlaylists.fromFolder = folderMode;
+        f_->settings.addPlaylists.fromFolder = folderMode;
         QList<bool> shown;
         QList<bool> clicked;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             const auto states = [&] {
                 return QList<bool>{control<QLineEdit>(dialog, "fileEdit")->isEnabled(),
-                                   control<QToolButton>(dialog, "btnFileBrowse")->isEnabled(),
+                                   control<QToolButton>(dialog, "fileBrowseButton")->isEnabled(),
                                    control<QLineEdit>(dialog, "folderEdit")->isEnabled(),
-                                   control<QToolButton>(dialog, "btnFolderBrowse")->isEnabled(),
+                                   control<QToolButton>(dialog, "folderBrowseButton")->isEnabled(),
                                    control<QCheckBox>(dialog, "subFoldersCheck")->isEnabled()};
             };
             shown = states();
@@ -272,7 +273,7 @@ private Q_SLOTS:
                 Qt::LeftButton);
             clicked = states();
         });
-        buttonOf((*f_->window), "btnAddPL")->click();
+        buttonOf((*f_->window), "addPlaylistsButton")->click();
         const QList<bool> fileMode = {true, true, false, false, false};
         const QList<bool> folderModeStates = {false, false, true, true, true};
         QCOMPARE(shown, folderMode ? folderModeStates : fileMode);
@@ -288,15 +289,15 @@ private Q_SLOTS:
         QStringList folders;
         ModalDialogDriver<AddPlaylistsDialog> driver([&](AddPlaylistsDialog& dialog) {
             control<QLineEdit>(dialog, "folderEdit")->setText(QStringLiteral("/typed"));
-            control<QToolButton>(dialog, "btnFileBrowse")->click();
+            control<QToolButton>(dialog, "fileBrowseButton")->click();
             file = control<QLineEdit>(dialog, "fileEdit")->text();
             control<QRadioButton>(dialog, "folderRadio")->click(); // enables its browse button
-            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            control<QToolButton>(dialog, "folderBrowseButton")->click();
             folders << control<QLineEdit>(dialog, "folderEdit")->text();
-            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            control<QToolButton>(dialog, "folderBrowseButton")->click();
             folders << control<QLineEdit>(dialog, "folderEdit")->text();
         });
-        buttonOf((*f_->window), "btnAddPL")->click();
+        buttonOf((*f_->window), "addPlaylistsButton")->click();
         QCOMPARE(file, music() + QStringLiteral("/a.m3u"));
         QCOMPARE(folders, QStringList({QStringLiteral("/typed"), music()}));
         const QList<ScriptedDialogs::Record>& asked = f_->dialogs.records();
@@ -315,5 +316,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAddPlayLists)
+QTEST_MAIN(TestAddPlaylists)
 #include "tst_addplaylists.moc"

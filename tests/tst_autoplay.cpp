@@ -31,8 +31,8 @@ struct CountdownDriver {
             auto* dialog = qobject_cast<CountdownDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return arm();
-            auto* timer = dialog->findChild<QTimer*>(QStringLiteral("RunTimer"));
-            auto* seconds = dialog->findChild<QLabel*>(QStringLiteral("lblNum"));
+            auto* timer = dialog->findChild<QTimer*>(QStringLiteral("secondTimer"));
+            auto* seconds = dialog->findChild<QLabel*>(QStringLiteral("secondsLabel"));
             timer->setInterval(20);
             shown << seconds->text();
             QObject::connect(timer, &QTimer::timeout, dialog, [this, dialog, seconds] {
@@ -58,10 +58,10 @@ class TestAutoPlay : public QObject {
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
 
-    MainWindow& start(const QByteArray& general, int playLists, int placement) {
+    MainWindow& start(const QByteArray& general, int playlists, int placement) {
         QByteArray ini = "[General]\r\n" + general +
-                         "[PlayLists]\r\nTotal=" + QByteArray::number(playLists) + "\r\n";
-        for (int i = 0; i < playLists; ++i) {
+                         "[PlayLists]\r\nTotal=" + QByteArray::number(playlists) + "\r\n";
+        for (int i = 0; i < playlists; ++i) {
             const QByteArray name = "list" + QByteArray::number(i) + ".m3u";
             writeBytes(path(QString::fromLatin1(name)),
                        "song" + QByteArray::number(i) + ".mp3\r\n");
@@ -104,8 +104,8 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         CountdownDriver driver;
         driver.act = [ok](CountdownDialog* dialog) {
-            dialog->findChild<QTimer*>(QStringLiteral("RunTimer"))->setInterval(60000);
-            button(*dialog, ok ? "btnOK" : "btnCancel")->click();
+            dialog->findChild<QTimer*>(QStringLiteral("secondTimer"))->setInterval(60000);
+            button(*dialog, ok ? "okButton" : "cancelButton")->click();
         };
         driver.arm();
         QCOMPARE(runCountdown(999, QStringLiteral("Wait"), nullptr), ok);
@@ -123,17 +123,17 @@ private Q_SLOTS:
         CountdownDialog dialog(1, QString(), nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Platterbox AutoPlay Timer"));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
-        QCOMPARE(button(dialog, "btnOK")->toolTip(), QStringLiteral("Play Now"));
-        QCOMPARE(button(dialog, "btnCancel")->toolTip(),
+        QCOMPARE(button(dialog, "okButton")->toolTip(), QStringLiteral("Play Now"));
+        QCOMPARE(button(dialog, "cancelButton")->toolTip(),
                  QStringLiteral("Don't AutoPlay / Open program normally"));
-        QVERIFY(button(dialog, "btnOK")->isDefault());
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblSecondsRemaining"))->text(),
+        QVERIFY(button(dialog, "okButton")->isDefault());
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("remainingLabel"))->text(),
                  QStringLiteral("seconds remaining..."));
-        QCOMPARE(button(dialog, "btnCancel")->nextInFocusChain(), button(dialog, "btnOK"));
+        QCOMPARE(button(dialog, "cancelButton")->nextInFocusChain(), button(dialog, "okButton"));
     }
 
     void autoPlayRuns_data() {
-        QTest::addColumn<int>("playLists");
+        QTest::addColumn<int>("playlists");
         QTest::addColumn<int>("placement");
         QTest::newRow("tray only") << 3 << 1;
         QTest::newRow("taskbar minimises") << 2 << 0;
@@ -142,7 +142,7 @@ private Q_SLOTS:
     }
 
     void autoPlayRuns() {
-        QFETCH(int, playLists);
+        QFETCH(int, playlists);
         QFETCH(int, placement);
         // Without a tray the tray-only placement minimises too, so the window stays reachable.
         const bool hidden = placement == 1 && QSystemTrayIcon::isSystemTrayAvailable();
@@ -150,36 +150,36 @@ private Q_SLOTS:
         CountdownDriver driver;
         QString message;
         driver.act = [&message](CountdownDialog* dialog) {
-            message = dialog->findChild<QLabel*>(QStringLiteral("lblMsg"))->text();
+            message = dialog->findChild<QLabel*>(QStringLiteral("messageLabel"))->text();
         };
         driver.arm();
         MainWindow& window = start("cbAutoExecute_Checked=1\r\nspinAutoExecuteDelay_Value=2\r\n"
                                    "spinAutoExecuteCloseDelay_Value=1\r\n",
-                                   playLists, placement);
+                                   playlists, placement);
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
-        QCOMPARE(message, QStringLiteral("Wait to play %1 playlists").arg(playLists));
+        QTRY_VERIFY(timerOf(window, "closeTimer")->isActive());
+        QCOMPARE(message, QStringLiteral("Wait to play %1 playlists").arg(playlists));
         QCOMPARE(driver.shown, QStringList({QStringLiteral("2"), QStringLiteral("1")}));
-        QCOMPARE(timerOf(window, "timerSuicide")->interval(), 1000);
-        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), playLists);
+        QCOMPARE(timerOf(window, "closeTimer")->interval(), 1000);
+        QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), playlists);
         if (hidden)
             QVERIFY(!window.isVisible());
         else
             QTRY_VERIFY(window.isMinimized());
-        if (playLists > 0) {
+        if (playlists > 0) {
             QVERIFY(player_.waitForLaunches(launchesBefore + 1));
-            QCOMPARE(player_.launches().last().playlist.count("\r\n"), playLists);
+            QCOMPARE(player_.launches().last().playlist.count("\r\n"), playlists);
         }
         // The timed close saves and ends the program.
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
         QVERIFY(readBytes(path(QStringLiteral("Platterbox.Ini")))
                     .contains("cbAutoExecuteHide_Checked=1"));
-        QCOMPARE(int(player_.launches().size()), launchesBefore + (playLists > 0 ? 1 : 0));
+        QCOMPARE(int(player_.launches().size()), launchesBefore + (playlists > 0 ? 1 : 0));
     }
 
     void cancelLeavesTheProgramOpen() {
         CountdownDriver driver;
-        driver.act = [](CountdownDialog* dialog) { button(*dialog, "btnCancel")->click(); };
+        driver.act = [](CountdownDialog* dialog) { button(*dialog, "cancelButton")->click(); };
         driver.arm();
         const int launchesBefore = int(player_.launches().size());
         MainWindow& window = start("cbAutoExecute_Checked=1\r\n", 2, 1);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!driver.shown.isEmpty());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QVERIFY(window.isVisible());
-        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
+        QVERIFY(!timerOf(window, "closeTimer")->isActive());
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1);
         QCOMPARE(int(player_.launches().size()), launchesBefore);
     }
@@ -201,14 +201,14 @@ private Q_SLOTS:
         QTRY_VERIFY(window.isVisible());
         QVERIFY(player_.waitForLaunches(launchesBefore + 1));
         QVERIFY(!window.isMinimized());
-        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
+        QVERIFY(!timerOf(window, "closeTimer")->isActive());
     }
 
     void autoPlayOffOnlyShows() {
         MainWindow& window = start(QByteArray(), 2, 0);
         QVERIFY(!window.isVisible());
         QTRY_VERIFY(window.isVisible());
-        QVERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
+        QVERIFY(!timerOf(window, "autoPlayTimer")->isActive());
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1);
     }
 
@@ -223,7 +223,7 @@ private Q_SLOTS:
         MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                                    "spinAutoExecuteCloseDelay_Value=30\r\n",
                                    1, placement);
-        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
+        QTRY_VERIFY(timerOf(window, "closeTimer")->isActive());
         if (placement == 1 && QSystemTrayIcon::isSystemTrayAvailable()) {
             QVERIFY(!window.isVisible());
             trayIconOf(window)->handleActivation(QSystemTrayIcon::Trigger);
@@ -233,14 +233,14 @@ private Q_SLOTS:
         }
         QVERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
-        QVERIFY(!timerOf(window, "timerSuicide")->isActive());
+        QVERIFY(!timerOf(window, "closeTimer")->isActive());
     }
 
     void newStartBringsBackAMinimisedWindowWithoutTray() {
         MainWindow& window = start("cbAutoExecute_Checked=1\r\ncbAutoExecuteDelay_Checked=0\r\n"
                                    "cbAutoExecuteClose_Checked=0\r\n",
                                    1, 1);
-        QTRY_VERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
+        QTRY_VERIFY(!timerOf(window, "autoPlayTimer")->isActive());
         QVERIFY(!trayIconOf(window)->isShown()); // offscreen there is no notification area
         // Played and minimised itself: without a tray, hiding would lose the window.
         QTRY_VERIFY(window.isMinimized());
@@ -282,12 +282,12 @@ private Q_SLOTS:
     void trayMenuAndTip() {
         MainWindow& window = start(QByteArray(), 1, 2);
         QTRY_VERIFY(window.isVisible());
-        auto* trayMenu = window.findChild<QMenu*>(QStringLiteral("popupSystemTray"));
+        auto* trayMenu = window.findChild<QMenu*>(QStringLiteral("trayMenu"));
         trayIconOf(window)->handleActivation(QSystemTrayIcon::Context);
         QTRY_VERIFY(trayMenu->isVisible());
         trayMenu->hide();
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        menuItemOf(window, "Exit1")->trigger();
+        menuItemOf(window, "exitAction")->trigger();
         QCOMPARE(ended.size(), 1);
 
         TrayIcon icon;

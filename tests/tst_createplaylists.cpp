@@ -1,6 +1,6 @@
 #include "CollectionTestSupport.h"
 #include "MainWindowFixture.h"
-#include "collection/PlayListCreation.h"
+#include "collection/PlaylistCreation.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@ using TestSupport::readBytes;
 
 // Create Playlists driven through the main window on real trees: where each playlist goes,
 // its name and entries, sorting, the messages, and what is remembered and added.
-class TestCreatePlayLists : public QObject {
+class TestCreatePlaylists : public QObject {
     Q_OBJECT
 
     TestSupport::IsolatedEnvironment env_;
@@ -47,11 +47,11 @@ class TestCreatePlayLists : public QObject {
             control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(input.withSubFolders);
             control<QLineEdit>(dialog, "baseFolderEdit")->setText(input.baseFolder);
             control<QLineEdit>(dialog, "playlistsFolderEdit")->setText(input.playlistsFolder);
-            control<QPushButton>(dialog, "btnCreate")->click();
+            control<QPushButton>(dialog, "createButton")->click();
             if (more)
                 more(dialog);
         });
-        buttonOf((*f_->window), "btnCreatePL")->click();
+        buttonOf((*f_->window), "createPlaylistsButton")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
@@ -63,13 +63,13 @@ class TestCreatePlayLists : public QObject {
 
     QStringList addedBelowMusic() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->vars.playlists))
+        for (const QString& path : TestSupport::pathTexts(f_->settings.playlists))
             paths << below(music(), path);
         return paths;
     }
 
     // Every playlist file below the music folder as "path|entry|entry...".
-    QStringList playListsOnDisk() const {
+    QStringList playlistsOnDisk() const {
         QStringList found;
         QDirIterator it(music(), {QStringLiteral("*.M3U")}, QDir::Files | QDir::Hidden,
                         QDirIterator::Subdirectories);
@@ -142,12 +142,12 @@ private Q_SLOTS:
         removeNativeTree(QFile::encodeName(music()));
     }
 
-    void writesOnePlayListPerMusicFolder_data() {
+    void writesOnePlaylistPerMusicFolder_data() {
         QTest::addColumn<bool>("inFolders");
         QTest::addColumn<QString>("plFolder");
         QTest::addColumn<bool>("sort");
         QTest::addColumn<bool>("subFolders");
-        QTest::addColumn<QStringList>("playLists");
+        QTest::addColumn<QStringList>("playlists");
         QTest::newRow("in the music folders, sorted")
             << true << S("ignored") << true << true
             << L({"Best.MP3/_Best.MP3.M3U|in.669",
@@ -168,12 +168,12 @@ private Q_SLOTS:
             << true << S("") << true << false << L({"_PlayList.M3U|A.MP3|b.mp3|Best.MP3|c.mid"});
     }
 
-    void writesOnePlayListPerMusicFolder() {
+    void writesOnePlaylistPerMusicFolder() {
         QFETCH(bool, inFolders);
         QFETCH(QString, plFolder);
         QFETCH(bool, sort);
         QFETCH(bool, subFolders);
-        QFETCH(QStringList, playLists);
+        QFETCH(QStringList, playlists);
         // A link to a music folder outside the tree: a run must not write there.
         const QString outside = dir_.filePath(QStringLiteral("outside"));
         makeTree(outside, L({"o.mp3"}));
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QVERIFY(createWith(input(inFolders, music(), plFolder, sort, subFolders)));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
-        QCOMPARE(playListsOnDisk(), playLists);
+        QCOMPARE(playlistsOnDisk(), playlists);
         QCOMPARE(QDir(outside).entryList(QDir::Files | QDir::Hidden), L({"o.mp3"}));
         QDir(outside).removeRecursively();
 
@@ -201,12 +201,12 @@ private Q_SLOTS:
         QVERIFY2(isPreOrderSubsequence(folders), qPrintable(folders.join(u' ')));
         added.sort();
         QStringList expected;
-        for (const QString& entry : playLists)
+        for (const QString& entry : playlists)
             expected << entry.section(u'|', 0, 0);
         QCOMPARE(added, expected);
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)), expected.size() - 1);
-        QVERIFY(buttonOf(window, "btnRemovePL")->isEnabled());
+        QVERIFY(buttonOf(window, "removePlaylistsButton")->isEnabled());
     }
 
     // Whatever the playlists folder says, the entries written name the files: ".." puts the
@@ -214,7 +214,7 @@ private Q_SLOTS:
     // lets through.
     void entriesNameTheFilesWhateverThePlaylistsFolderSays_data() {
         QTest::addColumn<QString>("plFolder");
-        QTest::addColumn<QString>("firstPlayList"); // of the base folder, below the test folder
+        QTest::addColumn<QString>("firstPlaylist"); // of the base folder, below the test folder
         QTest::newRow("..") << S("..") << S("PlayList.M3U");
         QTest::newRow("climbing, doubled and dotted")
             << S("Rock/..//./Lists/") << S("music/Lists/PlayList.M3U");
@@ -222,18 +222,18 @@ private Q_SLOTS:
 
     void entriesNameTheFilesWhateverThePlaylistsFolderSays() {
         QFETCH(QString, plFolder);
-        QFETCH(QString, firstPlayList);
+        QFETCH(QString, firstPlaylist);
         CreatePlaylistsInputs values = input(false, music(), plFolder);
         ScriptedDialogs dialogs;
         QList<QByteArray> created;
-        QVERIFY(PlayListCreation(values, dialogs, runWithoutWaitWindow)
+        QVERIFY(PlaylistCreation(values, dialogs, runWithoutWaitWindow)
                     .createPlaylists(created)
                     .completed);
         QCOMPARE(created.size(), 4);
-        QCOMPARE(QFile::decodeName(created.first()), dir_.filePath(firstPlayList));
-        for (const QByteArray& playList : std::as_const(created)) {
-            const QDir folder = QFileInfo(QFile::decodeName(playList)).dir();
-            const QList<QByteArray> entries = readNative(playList).split('\n');
+        QCOMPARE(QFile::decodeName(created.first()), dir_.filePath(firstPlaylist));
+        for (const QByteArray& playlist : std::as_const(created)) {
+            const QDir folder = QFileInfo(QFile::decodeName(playlist)).dir();
+            const QList<QByteArray> entries = readNative(playlist).split('\n');
             QVERIFY(entries.size() > 1);
             for (const QByteArray& entry : entries.first(entries.size() - 1))
                 QVERIFY2(QFileInfo::exists(folder.filePath(QString::fromUtf8(entry.chopped(1)))),
@@ -244,13 +244,13 @@ private Q_SLOTS:
 
     // What a run wrote is made durable once per file system, and a failure to do so is a
     // failure to write.
-    void createdPlayListsAreFlushed_data() {
+    void createdPlaylistsAreFlushed_data() {
         QTest::addColumn<bool>("flushWorks");
         QTest::newRow("flushed") << true;
         QTest::newRow("flush fails") << false;
     }
 
-    void createdPlayListsAreFlushed() {
+    void createdPlaylistsAreFlushed() {
         QFETCH(bool, flushWorks);
         CreatePlaylistsInputs values = input(true, music());
         ScriptedDialogs dialogs;
@@ -261,7 +261,7 @@ private Q_SLOTS:
         };
         QList<QByteArray> created;
         const WalkResult run =
-            PlayListCreation(values, dialogs, runWithoutWaitWindow, flush).createPlaylists(created);
+            PlaylistCreation(values, dialogs, runWithoutWaitWindow, flush).createPlaylists(created);
         QCOMPARE(created.size(), 4);
         QCOMPARE(flushed.size(), 1);
         QVERIFY(created.first().startsWith(flushed.first()));
@@ -292,7 +292,7 @@ private Q_SLOTS:
     void entriesKeepTheBytesOfTheNames_data() {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<bool>("inFolders");
-        QTest::addColumn<QByteArray>("playList"); // below the music folder
+        QTest::addColumn<QByteArray>("playlist"); // below the music folder
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QList<QByteArray>>("besideIt"); // the playlist's folder afterwards
         QTest::newRow("Latin-1 file name")
@@ -318,7 +318,7 @@ private Q_SLOTS:
     void entriesKeepTheBytesOfTheNames() {
         QFETCH(QList<QByteArray>, files);
         QFETCH(bool, inFolders);
-        QFETCH(QByteArray, playList);
+        QFETCH(QByteArray, playlist);
         QFETCH(QByteArray, text);
         QFETCH(QList<QByteArray>, besideIt);
         QDir(music()).removeRecursively();
@@ -327,10 +327,10 @@ private Q_SLOTS:
         makeNativeFiles(root, files);
         start();
         QVERIFY(createWith(input(inFolders, music(), QStringLiteral("Lists"))));
-        QCOMPARE(readNative(root + playList), text);
+        QCOMPARE(readNative(root + playlist), text);
         // Nothing else is written there: no temporary file is left beside the playlist.
         std::sort(besideIt.begin(), besideIt.end());
-        QCOMPARE(nativeNames(root + playList.left(playList.lastIndexOf('/') + 1)), besideIt);
+        QCOMPARE(nativeNames(root + playlist.left(playlist.lastIndexOf('/') + 1)), besideIt);
     }
 
     // Started in the C locale, names still sort as people read them, not by code point.
@@ -351,14 +351,14 @@ private Q_SLOTS:
 
     // An existing playlist that is read-only is refused and stays as it was; a writable one
     // is replaced as a whole and keeps its permissions.
-    void replacingAPlayList_data() {
+    void replacingAPlaylist_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("replaced");
         QTest::newRow("read-only") << 0444 << false;
         QTest::newRow("private") << 0600 << true;
     }
 
-    void replacingAPlayList() {
+    void replacingAPlaylist() {
         QFETCH(int, mode);
         QFETCH(bool, replaced);
         const QString list = music() + QStringLiteral("/_PlayList.M3U");
@@ -380,7 +380,7 @@ private Q_SLOTS:
                                   QStringLiteral("Cannot create file ") + list}));
     }
 
-    void playListNames_data() {
+    void playlistNames_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::newRow("base folder") << S("/m/") << S("PlayList.M3U");
@@ -389,7 +389,7 @@ private Q_SLOTS:
         QTest::newRow("dotted name") << S("/m/Best.MP3/") << S("Best.MP3.M3U");
     }
 
-    void playListNames() {
+    void playlistNames() {
         QFETCH(QString, folder);
         QFETCH(QString, name);
         QCOMPARE(playlistNameFor(folder, QStringLiteral("/m/")), name);
@@ -421,21 +421,21 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, stored);
         start();
-        f_->vars.createPlaylists =
+        f_->settings.createPlaylists =
             input(false, QStringLiteral("/before"), QStringLiteral("Before"));
-        const CreatePlaylistsInputs before = f_->vars.createPlaylists;
+        const CreatePlaylistsInputs before = f_->settings.createPlaylists;
         base.replace(QLatin1String("<music>"), music());
         QVERIFY(!createWith(input(true, base, plFolder, false, true)));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{message.replace(QLatin1String("<music>"), music())});
         if (stored)
-            QCOMPARE(f_->vars.createPlaylists,
+            QCOMPARE(f_->settings.createPlaylists,
                      input(true, base.isEmpty() ? base : base + u'/',
                            plFolder.isEmpty() ? plFolder : plFolder + u'/', false, true));
         else
-            QCOMPARE(f_->vars.createPlaylists, before);
-        QVERIFY(f_->vars.playlists.isEmpty());
-        QVERIFY(playListsOnDisk().isEmpty());
+            QCOMPARE(f_->settings.createPlaylists, before);
+        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(playlistsOnDisk().isEmpty());
     }
 
     // A run remembers the folder with a trailing "/"; typed so, or remembered, it is accepted.
@@ -448,22 +448,22 @@ private Q_SLOTS:
         QFETCH(QString, plFolder);
         start();
         QVERIFY(createWith(input(false, music(), plFolder, true, false)));
-        QVERIFY(!f_->vars.playlists.isEmpty());
+        QVERIFY(!f_->settings.playlists.isEmpty());
         QVERIFY(QFileInfo(music() + QLatin1String("/PL Out")).isDir());
         // The next run with what was remembered.
         f_->dialogs.clear();
-        QVERIFY(createWith(f_->vars.createPlaylists));
+        QVERIFY(createWith(f_->settings.createPlaylists));
         QCOMPARE(f_->dialogs.messages(), QStringList{S("Playlists created successfully.")});
     }
 
     void okRemembersTheEditsAsTyped() {
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"), false, false)));
-        QCOMPARE(f_->vars.createPlaylists,
+        QCOMPARE(f_->settings.createPlaylists,
                  input(false, music(), QStringLiteral("Lists"), false, false));
     }
 
-    void unwritablePlayListsFolderEndsTheRun() {
+    void unwritablePlaylistsFolderEndsTheRun() {
         start();
         const QString lists = music() + QStringLiteral("/Lists");
         QDir().mkpath(lists);
@@ -475,7 +475,7 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(),
                  QStringList({QStringLiteral("Error creating play list:\r") + first,
                               QStringLiteral("Cannot create file ") + first}));
-        QVERIFY(f_->vars.playlists.isEmpty());
+        QVERIFY(f_->settings.playlists.isEmpty());
         QVERIFY(openWaitWindow() == nullptr);
     }
 
@@ -485,12 +485,12 @@ private Q_SLOTS:
         start();
         bool abortClicked = false;
         QVERIFY(createWith(input(true, music()))); // learns the walk order
-        const QList<QByteArray> full = f_->vars.playlists;
+        const QList<QByteArray> full = f_->settings.playlists;
         // The user empties the list: Alt+A, Delete, Yes.
         f_->dialogs.answerYesNo(true);
         f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
         f_->pressKey(f_->playlistView(), Qt::Key_Delete);
-        QVERIFY(f_->vars.playlists.isEmpty());
+        QVERIFY(f_->settings.playlists.isEmpty());
         f_->dialogs.clear();
 
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
@@ -500,20 +500,20 @@ private Q_SLOTS:
             control<QLineEdit>(dialog, "baseFolderEdit")->setText(music());
             {
                 AbortWhenShowing abort(music() + QStringLiteral("/Rock/"));
-                control<QPushButton>(dialog, "btnCreate")->click();
+                control<QPushButton>(dialog, "createButton")->click();
                 abortClicked = abort.clicked();
             }
             control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(false);
-            control<QPushButton>(dialog, "btnCreate")->click();
+            control<QPushButton>(dialog, "createButton")->click();
         });
-        buttonOf((*f_->window), "btnCreatePL")->click();
+        buttonOf((*f_->window), "createPlaylistsButton")->click();
         QVERIFY(abortClicked);
         QVERIFY(driver.ran() && !driver.leftOpen());
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
         QVERIFY(QFile::exists(rockList)); // the folder shown at the abort is processed completely
         const qsizetype done = full.indexOf(QFile::encodeName(rockList)) + 1;
-        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
+        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
                  TestSupport::pathTexts(full.mid(0, done)) +
                      QStringList{music() + QStringLiteral("/_PlayList.M3U")});
     }
@@ -524,7 +524,7 @@ private Q_SLOTS:
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"))));
         const QString shared = music() + QStringLiteral("/Lists/A - B.M3U");
-        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists), QStringList({shared, shared}));
+        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists), QStringList({shared, shared}));
         const QByteArray text = readBytes(shared);
         QVERIFY(text == "../A - B/x.mp3\r\n" || text == "../A/B/y.mp3\r\n");
     }
@@ -532,12 +532,12 @@ private Q_SLOTS:
     void secondRunReplacesAndAddsAgain() {
         start();
         QVERIFY(createWith(input(true, music())));
-        const QStringList first = playListsOnDisk();
-        const QList<QByteArray> listed = f_->vars.playlists;
+        const QStringList first = playlistsOnDisk();
+        const QList<QByteArray> listed = f_->settings.playlists;
         TestSupport::writeBytes(music() + QStringLiteral("/_PlayList.M3U"), "stale\r\n");
         QVERIFY(createWith(input(true, music())));
-        QCOMPARE(playListsOnDisk(), first); // created playlists are never taken as songs
-        QCOMPARE(f_->vars.playlists, listed + listed);
+        QCOMPARE(playlistsOnDisk(), first); // created playlists are never taken as songs
+        QCOMPARE(f_->settings.playlists, listed + listed);
     }
 
     void treeWithoutMediaSucceedsWithNothing() {
@@ -547,13 +547,13 @@ private Q_SLOTS:
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
-        QVERIFY(f_->vars.playlists.isEmpty());
-        QVERIFY(!buttonOf(window, "btnExecute")->isEnabled());
+        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(!buttonOf(window, "executeButton")->isEnabled());
     }
 
     void dialogIsFilledFromTheRememberedValues() {
         start();
-        f_->vars.createPlaylists =
+        f_->settings.createPlaylists =
             input(false, QStringLiteral("/base"), QStringLiteral("PL"), false, true);
         QList<bool> checks;
         f_->dialogs.answerFolder(music());
@@ -565,15 +565,15 @@ private Q_SLOTS:
                 control<QCheckBox>(dialog, "subFoldersCheck")->isChecked(),
                 control<QLineEdit>(dialog, "baseFolderEdit")->text() == QLatin1String("/base"),
                 control<QLineEdit>(dialog, "playlistsFolderEdit")->text() == QLatin1String("PL")};
-            control<QToolButton>(dialog, "btnFolder")->click();
+            control<QToolButton>(dialog, "baseFolderBrowseButton")->click();
             checks << (control<QLineEdit>(dialog, "baseFolderEdit")->text() == music());
         });
-        buttonOf((*f_->window), "btnCreatePL")->click();
+        buttonOf((*f_->window), "createPlaylistsButton")->click();
         QCOMPARE(checks, QList<bool>(7, true));
         QCOMPARE(f_->dialogs.records().at(0).text,
                  QStringLiteral("Select a base folder for playlists creation:"));
     }
 };
 
-QTEST_MAIN(TestCreatePlayLists)
+QTEST_MAIN(TestCreatePlaylists)
 #include "tst_createplaylists.moc"

@@ -83,12 +83,12 @@ class TestDesktopLists : public QObject {
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
-        f_->vars.preferences.saveIniOnClose = true;
+        f_->settings.preferences.saveIniOnClose = true;
         MainWindow& window = f_->create(path(QStringLiteral("Platterbox")));
         window.setGeometry(400, 100, 500, 600);
         window.show();
         if (QTest::qWaitForWindowExposed(&window)) {
-            window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({350, 250});
+            window.findChild<QSplitter*>(QStringLiteral("listSplitter"))->setSizes({350, 250});
             window.activateWindow();
             if (!QTest::qWaitForWindowActive(&window))
                 qWarning("window not active");
@@ -122,7 +122,7 @@ class TestDesktopLists : public QObject {
     }
 
     static QLabel* hintOf(QWidget& window) {
-        return window.findChild<QLabel*>(QStringLiteral("ItemHint"));
+        return window.findChild<QLabel*>(QStringLiteral("itemHint"));
     }
 
     // The file names in the order the saved INI file lists them.
@@ -189,8 +189,8 @@ private Q_SLOTS:
         REQUIRE_DESKTOP();
         MainWindow& window = start(sevenNames().mid(0, 3));
         QListView* list = playlistViewOf(window);
-        f_->clickPlayList(0);
-        f_->clickPlayList(2, Qt::ControlModifier);
+        f_->clickPlaylist(0);
+        f_->clickPlaylist(2, Qt::ControlModifier);
         QCOMPARE(selectedRowsOf(list), QList<int>({0, 2}));
         const int launches = int(player_.launches().size());
         pointer(moveTo(list->viewport()->mapToGlobal(QPoint(10, list->viewport()->height() - 5))));
@@ -221,13 +221,13 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+Down moves a block")
             << QList<int>{2, 3} << "Ctrl+Down" << names({0, 1, 4, 2, 3, 5, 6}) << true;
         QTest::newRow("Move Up on scattered rows")
-            << QList<int>{1, 4} << "miMovePLUp" << names({1, 0, 2, 4, 3, 5, 6}) << true;
+            << QList<int>{1, 4} << "moveUpAction" << names({1, 0, 2, 4, 3, 5, 6}) << true;
         QTest::newRow("Move Down to the end")
-            << QList<int>{5} << "miMovePLDown" << names({0, 1, 2, 3, 4, 6, 5}) << true;
+            << QList<int>{5} << "moveDownAction" << names({0, 1, 2, 3, 4, 6, 5}) << true;
         QTest::newRow("Ctrl+Up at the top moves nothing")
             << QList<int>{0, 1} << "Ctrl+Up" << names({0, 1, 2, 3, 4, 5, 6}) << false;
         QTest::newRow("Move Down at the end is disabled")
-            << QList<int>{6} << "miMovePLDown" << names({0, 1, 2, 3, 4, 5, 6}) << false;
+            << QList<int>{6} << "moveDownAction" << names({0, 1, 2, 3, 4, 5, 6}) << false;
     }
 
     // The keys and the popup reorder the playlists, the selection goes with them, and the
@@ -239,10 +239,10 @@ private Q_SLOTS:
         QFETCH(bool, possible);
         MainWindow& window = start(sevenNames());
         QListView* list = playlistViewOf(window);
-        f_->clickPlayList(selected.first());
+        f_->clickPlaylist(selected.first());
         for (int row : selected.mid(1))
-            f_->clickPlayList(row, Qt::ControlModifier);
-        const QString focused = f_->playListNames().at(selected.last());
+            f_->clickPlaylist(row, Qt::ControlModifier);
+        const QString focused = f_->playlistNames().at(selected.last());
         if (command.startsWith(QLatin1String("Ctrl+"))) {
             f_->pressKey(list, command.endsWith(QLatin1String("Up")) ? Qt::Key_Up : Qt::Key_Down,
                          Qt::ControlModifier);
@@ -250,11 +250,11 @@ private Q_SLOTS:
             f_->chooseFromPopup(list, selected.last(), command.toLatin1().constData());
             QCOMPARE(f_->menuItem(command.toLatin1().constData())->isEnabled(), possible);
         }
-        QCOMPARE(f_->playListNames(), order);
-        QCOMPARE(f_->playListNames().at(currentRowOf(list)), focused);
+        QCOMPARE(f_->playlistNames(), order);
+        QCOMPARE(f_->playlistNames().at(currentRowOf(list)), focused);
         QStringList selectedNames;
         for (int row : selectedRowsOf(list))
-            selectedNames << f_->playListNames().at(row);
+            selectedNames << f_->playlistNames().at(row);
         QStringList before;
         for (int row : selected)
             before << QStringLiteral("p%1.m3u").arg(row);
@@ -267,16 +267,16 @@ private Q_SLOTS:
     // The moves belong to the playlist list: its popup has them, the song list's has not.
     void moveItemsOnlyForPlaylists() {
         MainWindow& window = start(sevenNames().mid(0, 2));
-        f_->clickPlayList(1);
-        f_->chooseFromPopup(playlistViewOf(window), 1, "miMovePLUp");
-        QCOMPARE(f_->playListNames(), names({1, 0}));
-        f_->chooseFromPopup(songViewOf(window), 0, "miMovePLUp");
-        QVERIFY(!f_->menuItem("miMovePLUp")->isVisible());
-        QVERIFY(!f_->menuItem("miMovePLDown")->isVisible());
-        QCOMPARE(f_->playListNames(), names({1, 0}));
+        f_->clickPlaylist(1);
+        f_->chooseFromPopup(playlistViewOf(window), 1, "moveUpAction");
+        QCOMPARE(f_->playlistNames(), names({1, 0}));
+        f_->chooseFromPopup(songViewOf(window), 0, "moveUpAction");
+        QVERIFY(!f_->menuItem("moveUpAction")->isVisible());
+        QVERIFY(!f_->menuItem("moveDownAction")->isVisible());
+        QCOMPARE(f_->playlistNames(), names({1, 0}));
         songViewOf(window)->setFocus();
         QTest::keyClick(songViewOf(window), Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(f_->playListNames(), names({1, 0}));
+        QCOMPARE(f_->playlistNames(), names({1, 0}));
     }
 
     // Two playlist files and a folder dragged from a file manager: the playlists join the
@@ -285,7 +285,7 @@ private Q_SLOTS:
     void droppedFilesAreAdded() {
         REQUIRE_DESKTOP();
         MainWindow& window = start(sevenNames().mid(0, 2));
-        f_->clickPlayList(1);
+        f_->clickPlaylist(1);
         writeBytes(path(QStringLiteral("drop/First.M3U")), "a.mp3\r\n");
         writeBytes(path(QStringLiteral("drop/notes.txt")), "not a playlist\r\n");
         writeBytes(path(QStringLiteral("drop/Tree/one/two/deep.m3u")), "b.mp3\r\n");
@@ -311,8 +311,8 @@ private Q_SLOTS:
                 moveTo(from + QPoint(10, 0)) + pause + moveTo(from + QPoint(30, 0)) + pause +
                 moveTo(to) + pause + moveTo(to + QPoint(1, 1)) + pause +
                 QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTRY_COMPARE(f_->playListNames().size(), 6);
-        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
+        QTRY_COMPARE(f_->playlistNames().size(), 6);
+        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
                  QStringList({path(QStringLiteral("p0.m3u")), path(QStringLiteral("p1.m3u")),
                               path(QStringLiteral("drop/First.M3U")),
                               path(QStringLiteral("drop/Tree/one/two/deep.m3u")),

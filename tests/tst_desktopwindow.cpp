@@ -153,7 +153,7 @@ private Q_SLOTS:
             QVERIFY2(frame.top() >= 0, "the title bar is above the screen");
             QVERIFY((frame.topLeft() - QPoint(100, 100)).manhattanLength() <= 2);
             window.close();
-            stored << QPoint(f_->vars.window.left, f_->vars.window.top);
+            stored << QPoint(f_->settings.window.left, f_->settings.window.top);
             f_.reset();
         }
         for (const QPoint& position : stored) {
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QFETCH(int, left);
         writeRegistry(0, top, left);
         MainWindow& window = start(QByteArray());
-        QCOMPARE(QPoint(f_->vars.window.left, f_->vars.window.top), QPoint(left, top));
+        QCOMPARE(QPoint(f_->settings.window.left, f_->settings.window.top), QPoint(left, top));
         QTRY_VERIFY(window.isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(session_.frameRect(windowId(window)).height() > window.height());
@@ -265,7 +265,7 @@ private Q_SLOTS:
             {"input box",
              [&] { (void)boxes.askText(QStringLiteral("Edit"), QString(), QString()); }},
             {"question", [&] { (void)boxes.askYesNo(QStringLiteral("Sure?")); }},
-            {"Options", [&] { buttonOf(window, "btnOptions")->click(); }},
+            {"Options", [&] { buttonOf(window, "optionsButton")->click(); }},
             {"wait window", [&] {
                  (void)WaitWindow::runWalk(
                      QStringLiteral("Wait"), QString(), [](WalkProgress& progress) {
@@ -357,7 +357,7 @@ private Q_SLOTS:
                                    "cbAutoExecuteHide_Checked=0\r\ncbAutoExecuteClose_Checked=1\r\n"
                                    "spinAutoExecuteCloseDelay_Value=2\r\n");
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
+        QTRY_VERIFY(timerOf(window, "closeTimer")->isActive());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(session_.wmState(windowId(window)), Normal);
         minimise(window);
@@ -365,7 +365,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!window.isVisible());
         else
             QTRY_COMPARE(session_.wmState(windowId(window)), Iconic);
-        QVERIFY(timerOf(window, "timerSuicide")->isActive());
+        QVERIFY(timerOf(window, "closeTimer")->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     }
 
@@ -409,7 +409,7 @@ private Q_SLOTS:
         };
         switch (Shown(shown)) {
         case Preferences:
-            whileModal([&] { buttonOf(window, "btnOptions")->click(); }, inspect);
+            whileModal([&] { buttonOf(window, "optionsButton")->click(); }, inspect);
             break;
         case Help: {
             HelpDialog help(&window);
@@ -426,7 +426,7 @@ private Q_SLOTS:
             break;
         }
         case AddPlaylists:
-            whileModal([&] { buttonOf(window, "btnAddPL")->click(); }, inspect);
+            whileModal([&] { buttonOf(window, "addPlaylistsButton")->click(); }, inspect);
             break;
         case Wait:
             WaitWindow::runWalk(QStringLiteral("Wait"), QStringLiteral("Searching"),
@@ -496,9 +496,9 @@ private Q_SLOTS:
                                    "spinAutoExecuteCloseDelay_Value=" +
                                    written + "\r\n");
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        QTRY_VERIFY(timerOf(window, "timerSuicide")->isActive());
-        QCOMPARE(timerOf(window, "timerSuicide")->interval(), seconds * 1000);
-        QCOMPARE(f_->vars.preferences.closeDelaySeconds, seconds);
+        QTRY_VERIFY(timerOf(window, "closeTimer")->isActive());
+        QCOMPARE(timerOf(window, "closeTimer")->interval(), seconds * 1000);
+        QCOMPARE(f_->settings.preferences.closeDelaySeconds, seconds);
         QTest::qWait(200);
         QCOMPARE(ended.size(), 0);
     }

@@ -5,7 +5,7 @@
 
 #include "collection/Mp3CdBuilder.h"
 #include "collection/MissingSongs.h"
-#include "collection/PlayListCreation.h"
+#include "collection/PlaylistCreation.h"
 #include "common/PathCaseLookup.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
@@ -101,9 +101,9 @@ class TestDiskFaults : public QObject {
             return f_->dialogs.messages();
         }
         if (writer == QLatin1String("registry")) {
-            Settings vars;
+            Settings settings;
             bool hints = true;
-            return {saveRegistrySettings(vars, hints).message()};
+            return {saveRegistrySettings(settings, hints).message()};
         }
         if (writer == QLatin1String("edited playlist")) {
             sortShownPlaylist();
@@ -112,14 +112,14 @@ class TestDiskFaults : public QObject {
         if (writer == QLatin1String("repaired playlist"))
             return {repair()};
         if (writer == QLatin1String("temporary playlist")) {
-            f_->clickPlayList(0);
-            f_->button("btnExecute")->click();
+            f_->clickPlaylist(0);
+            f_->button("executeButton")->click();
             return f_->dialogs.messages();
         }
         ScriptedDialogs dialogs;
         CreatePlaylistsInputs values{true, true, true, path(QStringLiteral("Music/")), {}};
         QList<QByteArray> created;
-        (void)PlayListCreation(values, dialogs, runWithoutWaitWindow).createPlaylists(created);
+        (void)PlaylistCreation(values, dialogs, runWithoutWaitWindow).createPlaylists(created);
         return dialogs.messages();
     }
 
@@ -240,8 +240,8 @@ private Q_SLOTS:
         sortShownPlaylist();
         const QString repaired = repair();
         ScriptedDialogs cdDialogs;
-        const Status cd = buildMp3Cd({mounted + u'/', QStringLiteral(PLATTERBOX_BINARY), f_->vars,
-                                      cdDialogs, runWithoutWaitWindow});
+        const Status cd = buildMp3Cd({mounted + u'/', QStringLiteral(PLATTERBOX_BINARY),
+                                      f_->settings, cdDialogs, runWithoutWaitWindow});
         window.close();
         const QStringList shown = f_->dialogs.messages();
         f_.reset();

@@ -121,17 +121,17 @@ class TestFindMissing : public QObject {
             [&](FindMissingSongsDialog& dialog) { act(window, dialog, review); });
         if (fromSongs) {
             f_->songView()->setFocus();
-            f_->chooseFromPopup(f_->songView(), 0, "miFindMissing");
+            f_->chooseFromPopup(f_->songView(), 0, "findMissingSongsAction");
         } else {
             f_->playlistView()->setFocus();
             f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
-            f_->chooseFromPopup(f_->playlistView(), 0, "miFindMissing");
+            f_->chooseFromPopup(f_->playlistView(), 0, "findMissingSongsAction");
         }
         QVERIFY(driver.ran());
     }
 
     void act(MainWindow& window, FindMissingSongsDialog& dialog, Review review) {
-        auto* view = control<QTreeView>(dialog, "tvMissing");
+        auto* view = control<QTreeView>(dialog, "missingView");
         QAbstractItemModel* model = view->model();
         const auto songRow = [&](const char* newText) {
             for (int p = 0; p < model->rowCount(); ++p)
@@ -150,7 +150,7 @@ class TestFindMissing : public QObject {
             view->setCurrentIndex(tie.siblingAtColumn(0));
             view->setFocus();
             QTest::keyClick(view, Qt::Key_F2);
-            auto* box = control<QComboBox>(*view, "cbCandidates");
+            auto* box = control<QComboBox>(*view, "candidateBox");
             QVERIFY(box);
             QCOMPARE(box->currentIndex(), -1);
             QTest::keyClick(box, Qt::Key_End);
@@ -173,12 +173,12 @@ class TestFindMissing : public QObject {
                 path(QStringLiteral("lists/abs.m3u")));
             break;
         case Review::Cancel:
-            control<QPushButton>(dialog, "btnCancel")->click();
+            control<QPushButton>(dialog, "cancelButton")->click();
             return;
         case Review::Accept:
             break;
         }
-        control<QPushButton>(dialog, "btnOK")->click();
+        control<QPushButton>(dialog, "okButton")->click();
     }
 
 private Q_SLOTS:
@@ -217,7 +217,7 @@ private Q_SLOTS:
         // A mended playlist gives the player only songs that exist.
         const int before = int(player_.launches().size());
         f_->playlistView()->setFocus();
-        f_->clickPlayList(1);
+        f_->clickPlaylist(1);
         f_->pressKey(f_->playlistView(), Qt::Key_Return);
         QVERIFY(player_.waitForLaunches(before + 1));
         const QList<QByteArray> handed = player_.launches().at(before).playlist.split('\n');

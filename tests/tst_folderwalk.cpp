@@ -225,10 +225,10 @@ private Q_SLOTS:
                         return StepResult::stop();
                     checked = seen->isVisible() && seen->keepsForeground() &&
                               !seen->abortRequested() &&
-                              control<QLabel>(*seen, "lblCurrentFolder")->text() == folder &&
+                              control<QLabel>(*seen, "currentFolderLabel")->text() == folder &&
                               seen->parentWidget() == nullptr &&
                               seen->windowTitle() == QLatin1String("Creating Playlists") &&
-                              control<QLabel>(*seen, "lblHeader")->text() ==
+                              control<QLabel>(*seen, "headerLabel")->text() ==
                                   QLatin1String("Currently creating playlist for folder:");
                     return goOn ? StepResult::goOn() : StepResult::stop();
                 });
@@ -262,7 +262,7 @@ private Q_SLOTS:
         clock.start();
         const WalkResult result = WaitWindow::runWalk(
             QStringLiteral("Caption"), QStringLiteral("Header"), [&](WalkProgress& progress) {
-                control<QLabel>(*openWaitWindow(), "lblCurrentFolder")
+                control<QLabel>(*openWaitWindow(), "currentFolderLabel")
                     ->installEventFilter(&counter);
                 return walkFolders(dir.path(), [&](const QString& folder) {
                     if (!progress.tick(folder))
@@ -290,13 +290,13 @@ private Q_SLOTS:
         QVERIFY(flags & Qt::CustomizeWindowHint);
         QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint)));
-        QCOMPARE(control<QPushButton>(wait, "btnAbort")->text(), QStringLiteral("Abort"));
-        QCOMPARE(control<QPushButton>(wait, "btnAbort")->toolTip(),
+        QCOMPARE(control<QPushButton>(wait, "abortButton")->text(), QStringLiteral("Abort"));
+        QCOMPARE(control<QPushButton>(wait, "abortButton")->toolTip(),
                  QStringLiteral("Abort operation"));
-        QCOMPARE(control<QPushButton>(wait, "btnAbort")->size(), QSize(75, 25));
-        QVERIFY(!control<QPushButton>(wait, "btnAbort")->icon().isNull());
+        QCOMPARE(control<QPushButton>(wait, "abortButton")->size(), QSize(75, 25));
+        QVERIFY(!control<QPushButton>(wait, "abortButton")->icon().isNull());
         QCOMPARE(control<FindFolderAnimation>(wait, "findFolderAnimation")->size(), QSize(80, 50));
-        QVERIFY(control<QLabel>(wait, "lblCurrentFolder")->wordWrap());
+        QVERIFY(control<QLabel>(wait, "currentFolderLabel")->wordWrap());
         QVERIFY(!wait.keepsForeground() && !wait.abortRequested());
         QVERIFY(!control<FindFolderAnimation>(wait, "findFolderAnimation")
                      ->isActive()); // until the window is activated
@@ -318,16 +318,17 @@ private Q_SLOTS:
                                QString(30, QLatin1Char('a')) + QLatin1Char('/') +
                                QString(30, QLatin1Char('b')) + QStringLiteral("/Last Album/");
         wait.tick(folder);
-        const QString shown = control<QLabel>(wait, "lblCurrentFolder")->text();
+        const QString shown = control<QLabel>(wait, "currentFolderLabel")->text();
         QVERIFY(shown.startsWith(QLatin1String("/home/lis")));
         QVERIFY(shown.endsWith(QLatin1String("Last Album/")));
         QVERIFY(shown.contains(QChar(0x2026)));
-        QVERIFY(control<QLabel>(wait, "lblCurrentFolder")->fontMetrics().horizontalAdvance(shown) <=
-                control<QLabel>(wait, "lblCurrentFolder")->contentsRect().width());
+        QVERIFY(
+            control<QLabel>(wait, "currentFolderLabel")->fontMetrics().horizontalAdvance(shown) <=
+            control<QLabel>(wait, "currentFolderLabel")->contentsRect().width());
         // The window paints at most about 30 times a second: the next folder shows later.
         QTest::qWait(50);
         wait.tick(QStringLiteral("/short/"));
-        QCOMPARE(control<QLabel>(wait, "lblCurrentFolder")->text(), QStringLiteral("/short/"));
+        QCOMPARE(control<QLabel>(wait, "currentFolderLabel")->text(), QStringLiteral("/short/"));
     }
 
     void waitWindowTakesTheForegroundBack() {

@@ -83,18 +83,18 @@ private Q_SLOTS:
             control<QLineEdit>(dialog, "baseFolderEdit")->setText(path(QStringLiteral("music")));
             control<QCheckBox>(dialog, "sortCheck")->setChecked(true);
             control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
-            control<QPushButton>(dialog, "btnCreate")->click();
+            control<QPushButton>(dialog, "createButton")->click();
         });
-        buttonOf(window, "btnCreatePL")->click();
+        buttonOf(window, "createPlaylistsButton")->click();
         QVERIFY(create.ran() && !create.leftOpen());
 
         ModalDialogDriver<AddPlaylistsDialog> add([&](AddPlaylistsDialog& dialog) {
             control<QRadioButton>(dialog, "folderRadio")->setChecked(true);
             control<QLineEdit>(dialog, "folderEdit")->setText(path(QStringLiteral("music/Lists")));
             control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(false);
-            control<QPushButton>(dialog, "btnOK")->click();
+            control<QPushButton>(dialog, "okButton")->click();
         });
-        buttonOf(window, "btnAddPL")->click();
+        buttonOf(window, "addPlaylistsButton")->click();
         QVERIFY(add.ran() && !add.leftOpen());
 
         QTest::keyClick(playlistViewOf(window), Qt::Key_A, Qt::AltModifier);
@@ -104,9 +104,9 @@ private Q_SLOTS:
 
         ModalDialogDriver<Mp3CdWizard> cd([&](Mp3CdWizard& dialog) {
             control<QLineEdit>(dialog, "folderEdit")->setText(path(QStringLiteral("cd")));
-            control<QPushButton>(dialog, "btnCreate")->click();
+            control<QPushButton>(dialog, "createButton")->click();
         });
-        buttonOf(window, "btnMP3CD")->click();
+        buttonOf(window, "mp3CdButton")->click();
         QVERIFY2(cd.ran() && !cd.leftOpen(), qPrintable(f_->dialogs.messages().join(u'|')));
         QVERIFY(window.close());
 

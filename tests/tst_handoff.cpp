@@ -14,16 +14,16 @@ using TestSupport::writeBytes;
 namespace {
 const QString HandOffQuestion = QStringLiteral("New instance loaded, use its INI file?");
 
-QByteArray iniWith(const QStringList& playLists) {
+QByteArray iniWith(const QStringList& playlists) {
     QByteArray ini = "[General]\r\ncbAutoExecute_Checked=0\r\n[PlayLists]\r\nTotal=" +
-                     QByteArray::number(playLists.size()) + "\r\n";
-    for (qsizetype i = 0; i < playLists.size(); ++i)
-        ini += "File" + QByteArray::number(i) + '=' + playLists.at(i).toUtf8() + "\r\n";
+                     QByteArray::number(playlists.size()) + "\r\n";
+    for (qsizetype i = 0; i < playlists.size(); ++i)
+        ini += "File" + QByteArray::number(i) + '=' + playlists.at(i).toUtf8() + "\r\n";
     return ini;
 }
 
 // Every playlist an INI file names, as full paths.
-QStringList playListsOf(const QString& iniPath) {
+QStringList playlistsOf(const QString& iniPath) {
     QStringList paths;
     const QDir folder = QFileInfo(iniPath).dir();
     for (const QByteArray& line : readBytes(iniPath).split('\n')) {
@@ -130,17 +130,17 @@ private Q_SLOTS:
         secondCopyArrivesWhileAsking(window);
         const QString renamed = path(QStringLiteral("first/p1-renamed.m3u"));
         if (command == QLatin1String("delete")) {
-            f_->clickPlayList(2);
+            f_->clickPlaylist(2);
             f_->dialogs.answerYesNo(true);
             f_->dialogs.answerYesNo(true);
             f_->pressKey(f_->playlistView(), Qt::Key_Delete, Qt::ShiftModifier);
         } else if (command == QLatin1String("rename")) {
-            f_->clickPlayList(1);
+            f_->clickPlaylist(1);
             f_->dialogs.answerText(renamed);
             f_->dialogs.answerYesNo(true);
             f_->pressKey(f_->playlistView(), Qt::Key_F2);
         } else {
-            f_->clickPlayList(1);
+            f_->clickPlaylist(1);
             f_->clickSong(0);
             f_->dialogs.answerText(QStringLiteral("edited.mp3"));
             f_->dialogs.answerYesNo(true);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         // The hand-off was asked only once the command's own box had closed.
         QCOMPARE(f_->dialogs.records().size(), 2);
         QCOMPARE(f_->dialogs.records().at(1).text, HandOffQuestion);
-        QCOMPARE(f_->playListNames(),
+        QCOMPARE(f_->playlistNames(),
                  QStringList({QStringLiteral("q0.m3u"), QStringLiteral("q1.m3u")}));
 
         // Only the playlist the user chose was touched; the second copy's are whole.
@@ -168,9 +168,9 @@ private Q_SLOTS:
         // Both INI files name only playlists that exist.
         window.close();
         for (const char* ini : {"first/Platterbox.Ini", "second/Platterbox.Ini"})
-            for (const QString& playList : playListsOf(path(QLatin1String(ini))))
-                QVERIFY2(QFileInfo::exists(playList), qPrintable(playList));
-        QCOMPARE(playListsOf(path(QStringLiteral("first/Platterbox.Ini"))).size(),
+            for (const QString& playlist : playlistsOf(path(QLatin1String(ini))))
+                QVERIFY2(QFileInfo::exists(playlist), qPrintable(playlist));
+        QCOMPARE(playlistsOf(path(QStringLiteral("first/Platterbox.Ini"))).size(),
                  command == QLatin1String("delete") ? 2 : 3);
     }
 
@@ -186,11 +186,11 @@ private Q_SLOTS:
             static_cast<QDialog*>(options)->reject();
         });
         f_->dialogs.answerYesNo(true);
-        buttonOf(window, "btnOptions")->click();
+        buttonOf(window, "optionsButton")->click();
         QTRY_VERIFY_WITH_TIMEOUT(second_ && second_->state() == QProcess::NotRunning, 15000);
         QVERIFY(!askedWhileOpen);
         QCOMPARE(f_->dialogs.questions(), QStringList{HandOffQuestion});
-        QCOMPARE(f_->playListNames(),
+        QCOMPARE(f_->playlistNames(),
                  QStringList({QStringLiteral("q0.m3u"), QStringLiteral("q1.m3u")}));
     }
 
@@ -209,7 +209,7 @@ private Q_SLOTS:
             static_cast<QDialog*>(options)->reject();
         });
         f_->dialogs.answerYesNo(false);
-        buttonOf(window, "btnOptions")->click();
+        buttonOf(window, "optionsButton")->click();
         for (const auto& copy : copies) {
             QTRY_VERIFY_WITH_TIMEOUT(copy->state() == QProcess::NotRunning, 15000);
             QCOMPARE(copy->exitCode(), 0);

@@ -83,19 +83,19 @@ private Q_SLOTS:
     // The first start finds no file and says nothing; the first save makes the folder.
     void userIniIsSilentAtFirstAndKeepsTheList() {
         QDir(env_.configHome()).removeRecursively();
-        Settings vars;
-        vars.preferences.closeDelaySeconds = 99;
+        Settings settings;
+        settings.preferences.closeDelaySeconds = 99;
         ScriptedDialogs dialogs;
-        readInstanceIni(userIni(), vars, dialogs);
+        readInstanceIni(userIni(), settings, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        QCOMPARE(vars.preferences.closeDelaySeconds, 30); // the default
-        vars.playlists = {"/music/Rock/_Rock.M3U"};
-        writeInstanceIni(userIni(), vars, dialogs);
+        QCOMPARE(settings.preferences.closeDelaySeconds, 30); // the default
+        settings.playlists = {"/music/Rock/_Rock.M3U"};
+        writeInstanceIni(userIni(), settings, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         Settings loaded;
         readInstanceIni(userIni(), loaded, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        QCOMPARE(loaded.playlists, vars.playlists);
+        QCOMPARE(loaded.playlists, settings.playlists);
     }
 
     // A copy whose folder (and the user's configuration folder) cannot be written but whose

@@ -24,9 +24,9 @@ const QList<QByteArray> DefaultGeneralLines = {
     "spinAutoExecuteCloseDelay_Value=30", "grpShuffle_Tag=0"};
 
 Settings loadedDefaults() {
-    Settings vars;
-    setPerCopyDefaults(vars);
-    return vars;
+    Settings settings;
+    setPerCopyDefaults(settings);
+    return settings;
 }
 } // namespace
 
@@ -42,14 +42,14 @@ private Q_SLOTS:
     void init() { QVERIFY(dir_.isValid()); }
 
     void saveWritesTheExactLayout() {
-        Settings vars = loadedDefaults();
-        vars.preferences.autoPlay = true;
-        vars.playlists = TestSupport::pathBytes(
+        Settings settings = loadedDefaults();
+        settings.preferences.autoPlay = true;
+        settings.playlists = TestSupport::pathBytes(
             {path(QStringLiteral("Rock/_Rock.M3U")), path(QStringLiteral("Jazz/_Jazz.M3U"))});
         const QString ini = path(QStringLiteral("Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("Platterbox"))));
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, vars, dialogs);
+        writeInstanceIni(ini, settings, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         QCOMPARE(readBytes(ini),
                  crlf(QList<QByteArray>{"[General]", "cbAutoExecute_Checked=1"} +
@@ -62,16 +62,16 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("keep.Ini"));
         writeBytes(ini, crlf({"; my notes", "[General]", "Unknown=yes", "grpShuffle_Tag=2",
                               "[Other]", "Keep=1"}));
-        Settings vars = loadedDefaults();
+        Settings settings = loadedDefaults();
         for (int i = 0; i < 11; ++i)
-            vars.playlists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
+            settings.playlists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, vars, dialogs);
+        writeInstanceIni(ini, settings, dialogs);
         QVERIFY(readBytes(ini).contains("File10=list10.m3u\r\n"));
         QVERIFY(readBytes(ini).contains("Total=11\r\n"));
 
-        vars.playlists = vars.playlists.mid(0, 3);
-        writeInstanceIni(ini, vars, dialogs);
+        settings.playlists = settings.playlists.mid(0, 3);
+        writeInstanceIni(ini, settings, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("Total=3\r\n"));
         QVERIFY(text.contains("File2=list2.m3u\r\n"));
@@ -124,28 +124,28 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         const QString ini = path(QStringLiteral("sub/Platterbox.Ini"));
         writeBytes(ini, text);
-        Settings vars;
+        Settings settings;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, vars, dialogs);
+        readInstanceIni(ini, settings, dialogs);
         QStringList expected;
         for (const QString& relative : expectedLists)
             expected << QDir::cleanPath(path(relative));
         QStringList cleaned;
-        for (const QString& loaded : TestSupport::pathTexts(vars.playlists))
+        for (const QString& loaded : TestSupport::pathTexts(settings.playlists))
             cleaned << QDir::cleanPath(loaded);
         QCOMPARE(cleaned, expected);
-        QCOMPARE(vars.preferences.autoPlay, autoExecute);
-        QCOMPARE(vars.preferences.autoPlayDelaySeconds, delay);
+        QCOMPARE(settings.preferences.autoPlay, autoExecute);
+        QCOMPARE(settings.preferences.autoPlayDelaySeconds, delay);
         QCOMPARE(dialogs.messages(), messages);
     }
 
     void olderAutoPlayKeyStaysAfterSave() {
         const QString ini = path(QStringLiteral("old.Ini"));
         writeBytes(ini, crlf({"[General]", "AutoExecute=1"}));
-        Settings vars;
+        Settings settings;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, vars, dialogs);
-        writeInstanceIni(ini, vars, dialogs);
+        readInstanceIni(ini, settings, dialogs);
+        writeInstanceIni(ini, settings, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("AutoExecute=1\r\n"));
         QVERIFY(text.contains("cbAutoExecute_Checked=1\r\n"));
@@ -153,15 +153,15 @@ private Q_SLOTS:
 
     void missingFileGivesMessageAndDefaults() {
         const QString ini = path(QStringLiteral("none/Platterbox.Ini"));
-        Settings vars;
-        vars.preferences.autoPlay = true;
-        vars.preferences.shuffleMode = ShuffleMode::Total;
+        Settings settings;
+        settings.preferences.autoPlay = true;
+        settings.preferences.shuffleMode = ShuffleMode::Total;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, vars, dialogs);
+        readInstanceIni(ini, settings, dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{ini + QStringLiteral("\rInitialization file not found!\r"
                                                   "Default preferences will be used.")});
-        const Preferences& p = vars.preferences;
+        const Preferences& p = settings.preferences;
         QCOMPARE(p.autoPlay, false);
         QCOMPARE(p.autoPlayAfterDelay, true);
         QCOMPARE(p.autoPlayDelaySeconds, 5);
@@ -171,7 +171,7 @@ private Q_SLOTS:
         QCOMPARE(p.shuffleMode, ShuffleMode::Normal);
         QCOMPARE(p.shufflePlaylists, true);
         QCOMPARE(p.shuffleWithinPlaylists, false);
-        QVERIFY(vars.playlists.isEmpty());
+        QVERIFY(settings.playlists.isEmpty());
     }
 
     void saveAndLoadGiveTheSameList() {
@@ -337,8 +337,8 @@ private Q_SLOTS:
 
     void failedSavesAreReported() {
         ScriptedDialogs dialogs;
-        Settings vars = loadedDefaults();
-        writeInstanceIni(path(QStringLiteral("missing/folder/x.Ini")), vars, dialogs);
+        Settings settings = loadedDefaults();
+        writeInstanceIni(path(QStringLiteral("missing/folder/x.Ini")), settings, dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{QStringLiteral("Error saving initialization information!")});
 
@@ -351,7 +351,7 @@ private Q_SLOTS:
             TestSupport::ReadOnlyFolder guard(folder);
             QVERIFY(guard.effective());
             dialogs.clear();
-            writeInstanceIni(ini, vars, dialogs);
+            writeInstanceIni(ini, settings, dialogs);
             QCOMPARE(dialogs.messages(),
                      QStringList{QStringLiteral("Error saving initialization information!")});
         }

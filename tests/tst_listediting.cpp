@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 
 #include <QMenu>
 #include <QProcess>
@@ -39,23 +39,23 @@ class TestListEditing : public QObject {
     QString path(const QString& relative) const { return dir_->filePath(relative); }
 
     // Starts the window with these playlists (relative paths, created with the given text).
-    MainWindow& start(const QList<QPair<QString, QByteArray>>& playLists) {
+    MainWindow& start(const QList<QPair<QString, QByteArray>>& playlists) {
         dir_ = std::make_unique<QTemporaryDir>();
-        QByteArray ini = "[PlayLists]\r\nTotal=" + QByteArray::number(playLists.size()) + "\r\n";
-        for (qsizetype i = 0; i < playLists.size(); ++i) {
-            if (!playLists.at(i).second.isNull())
-                writeBytes(path(playLists.at(i).first), playLists.at(i).second);
-            ini += "File" + QByteArray::number(i) + "=" + playLists.at(i).first.toUtf8() + "\r\n";
+        QByteArray ini = "[PlayLists]\r\nTotal=" + QByteArray::number(playlists.size()) + "\r\n";
+        for (qsizetype i = 0; i < playlists.size(); ++i) {
+            if (!playlists.at(i).second.isNull())
+                writeBytes(path(playlists.at(i).first), playlists.at(i).second);
+            ini += "File" + QByteArray::number(i) + "=" + playlists.at(i).first.toUtf8() + "\r\n";
         }
         writeBytes(path(QStringLiteral("Platterbox.Ini")), ini);
         f_ = std::make_unique<MainWindowFixture>(path(QStringLiteral("~PLATBX~.M3U")));
         MainWindow& window = f_->createShown(path(QStringLiteral("Platterbox")));
-        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({350, 250});
+        window.findChild<QSplitter*>(QStringLiteral("listSplitter"))->setSizes({350, 250});
         QCoreApplication::processEvents();
         return window;
     }
 
-    MainWindow& startWithSevenPlayLists() {
+    MainWindow& startWithSevenPlaylists() {
         QList<QPair<QString, QByteArray>> lists;
         for (int i = 0; i < 7; ++i)
             lists.append(
@@ -85,7 +85,7 @@ private Q_SLOTS:
         dir_.reset();
     }
 
-    void removingPlayLists_data() {
+    void removingPlaylists_data() {
         QTest::addColumn<bool>("deleteFiles");
         QTest::addColumn<QVariantList>("selected");
         QTest::addColumn<bool>("answer");
@@ -115,32 +115,32 @@ private Q_SLOTS:
             << true << QVariantList{1, 6} << true << names({0, 2, 3, 4, 5}) << 0 << 6;
     }
 
-    void removingPlayLists() {
+    void removingPlaylists() {
         QFETCH(bool, deleteFiles);
         QFETCH(QVariantList, selected);
         QFETCH(bool, answer);
         QFETCH(QStringList, remaining);
         QFETCH(int, current);
         QFETCH(int, readOnly);
-        MainWindow& window = startWithSevenPlayLists();
+        MainWindow& window = startWithSevenPlaylists();
         const QString lockedName = QStringLiteral("p%1.m3u").arg(readOnly);
         if (readOnly >= 0)
             QVERIFY(QFile::setPermissions(path(lockedName), QFile::ReadOwner | QFile::ReadGroup));
         select(playlistViewOf(window), toIntList(selected), 4);
         f_->dialogs.answerYesNo(answer);
         if (deleteFiles)
-            f_->chooseFromPopup(f_->playlistView(), -1, "miDeletePL");
+            f_->chooseFromPopup(f_->playlistView(), -1, "deletePlaylistsAction");
         else
-            buttonOf(window, "btnRemovePL")->click();
+            buttonOf(window, "removePlaylistsButton")->click();
 
         QCOMPARE(f_->dialogs.questions(),
                  QStringList{deleteFiles
                                  ? QStringLiteral("Actually delete the selected playlists file(s)?")
                                  : QStringLiteral("Remove the selected item(s)?")});
-        QCOMPARE(f_->playListNames(), remaining);
-        QCOMPARE(f_->vars.playlists.size(), remaining.size());
+        QCOMPARE(f_->playlistNames(), remaining);
+        QCOMPARE(f_->settings.playlists.size(), remaining.size());
         for (qsizetype i = 0; i < remaining.size(); ++i)
-            QCOMPARE(QFile::decodeName(f_->vars.playlists.at(i)), path(remaining.at(i)));
+            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(i)), path(remaining.at(i)));
         QCOMPARE(currentRowOf(playlistViewOf(window)), current);
         if (!answer) {
             QCOMPARE(selectedRows(playlistViewOf(window)), toIntList(selected));
@@ -149,8 +149,8 @@ private Q_SLOTS:
             QCOMPARE(f_->songTexts(),
                      QStringList{QStringLiteral("song") + remaining.at(current).mid(1, 1)});
         }
-        QCOMPARE(buttonOf(window, "btnExecute")->isEnabled(), !remaining.isEmpty());
-        QCOMPARE(buttonOf(window, "btnRemovePL")->isEnabled(), !remaining.isEmpty());
+        QCOMPARE(buttonOf(window, "executeButton")->isEnabled(), !remaining.isEmpty());
+        QCOMPARE(buttonOf(window, "removePlaylistsButton")->isEnabled(), !remaining.isEmpty());
         for (int i = 0; i < 7; ++i) {
             const QString name = QStringLiteral("p%1.m3u").arg(i);
             const bool deleted =
@@ -159,14 +159,14 @@ private Q_SLOTS:
         }
     }
 
-    void deletingAPlayListListedTwice() {
+    void deletingAPlaylistListedTwice() {
         MainWindow& window = start({{QStringLiteral("a.m3u"), "x\r\n"},
                                     {QStringLiteral("a.m3u"), "x\r\n"},
                                     {QStringLiteral("b.m3u"), "y\r\n"}});
         select(playlistViewOf(window), {0, 1}, 0);
         f_->dialogs.answerYesNo(true);
         QTest::keyClick(playlistViewOf(window), Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("b.m3u")});
+        QCOMPARE(f_->playlistNames(), QStringList{QStringLiteral("b.m3u")});
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.m3u"))));
         QVERIFY(QFileInfo::exists(path(QStringLiteral("b.m3u"))));
         QCOMPARE(f_->dialogs.messages(), QStringList());
@@ -217,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(f_->songTexts().size(), songViewOf(window)->model()->rowCount());
     }
 
-    void readOnlyPlayListIsNotChanged() {
+    void readOnlyPlaylistIsNotChanged() {
         const QByteArray content = "#EXTM3U\r\nb.mp3\r\na.mp3\r\n";
         MainWindow& window = start({{QStringLiteral("ro.m3u"), content}});
         QVERIFY(QFile::setPermissions(path(QStringLiteral("ro.m3u")), QFile::ReadOwner));
@@ -298,7 +298,7 @@ private Q_SLOTS:
     void sortingSongsRewritesTheFile() {
         MainWindow& window =
             start({{QStringLiteral("s.m3u"), "b.mp3\r\nA.mp3\r\n#EXTINF\r\nc.mp3\r\n"}});
-        f_->chooseFromPopup(songViewOf(window), 0, "miSortSongs");
+        f_->chooseFromPopup(songViewOf(window), 0, "sortSongsAction");
         QCOMPARE(readBytes(path(QStringLiteral("s.m3u"))),
                  QByteArray("#EXTINF\r\nA.mp3\r\nb.mp3\r\nc.mp3\r\n"));
         QCOMPARE(f_->dialogs.records().size(), 0);
@@ -314,23 +314,23 @@ private Q_SLOTS:
         MainWindow& window =
             start({{QStringLiteral("long.xspf"), xspf + "</trackList></playlist>"}});
         QVERIFY(songViewOf(window)->model()->rowCount() < tracks);
-        f_->chooseFromPopup(songViewOf(window), 0, "miSortSongs");
-        const IndexedPlayList sorted = indexPlaylist(readBytes(path(QStringLiteral("long.xspf"))));
+        f_->chooseFromPopup(songViewOf(window), 0, "sortSongsAction");
+        const IndexedPlaylist sorted = indexPlaylist(readBytes(path(QStringLiteral("long.xspf"))));
         QCOMPARE(sorted.entries.size(), tracks);
         QCOMPARE(sorted.entries.at(0), QByteArray("00001.mp3"));
         QCOMPARE(sorted.entries.at(tracks - 1), QByteArray("20000.mp3"));
         QCOMPARE(f_->dialogs.records().size(), 0);
     }
 
-    void sortingPlayListsByFullPath() {
+    void sortingPlaylistsByFullPath() {
         MainWindow& window = start({{QStringLiteral("B/x.m3u"), "bx\r\n"},
                                     {QStringLiteral("A/y.m3u"), "ay\r\n"},
                                     {QStringLiteral("a/z.m3u"), "az\r\n"}});
         select(playlistViewOf(window), {0, 1}, 1);
         QTest::keyClick(playlistViewOf(window), Qt::Key_S, Qt::AltModifier);
-        QCOMPARE(f_->playListNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
+        QCOMPARE(f_->playlistNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
                                                    QStringLiteral("x.m3u")}));
-        QCOMPARE(QFile::decodeName(f_->vars.playlists.at(2)), path(QStringLiteral("B/x.m3u")));
+        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(2)), path(QStringLiteral("B/x.m3u")));
         QCOMPARE(selectedRows(playlistViewOf(window)), QList<int>());
         QCOMPARE(currentRowOf(playlistViewOf(window)), 1);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("az")});
@@ -375,7 +375,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path(QStringLiteral("long.m3u"))), list);
     }
 
-    void renamingAPlayList_data() {
+    void renamingAPlaylist_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("renamed");
         QTest::newRow("new name") << QStringLiteral("Rock/new.m3u") << true;
@@ -383,21 +383,21 @@ private Q_SLOTS:
         QTest::newRow("missing folder") << QStringLiteral("nowhere/new.m3u") << false;
     }
 
-    void renamingAPlayList() {
+    void renamingAPlaylist() {
         QFETCH(QString, answer);
         QFETCH(bool, renamed);
         MainWindow& window = start(
             {{QStringLiteral("Rock/old.m3u"), "a\r\n"}, {QStringLiteral("other.m3u"), "b\r\n"}});
         const QString target = path(answer);
         f_->dialogs.answerText(target);
-        f_->chooseFromPopup(playlistViewOf(window), 0, "miEditPLfn");
+        f_->chooseFromPopup(playlistViewOf(window), 0, "editPlaylistNameAction");
         const ScriptedDialogs::Record& asked = f_->dialogs.records().at(0);
         QCOMPARE(asked.caption, QStringLiteral("Edit playlist file name"));
         QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the playlist: "));
         QCOMPARE(asked.defaultText, path(QStringLiteral("Rock/old.m3u")));
         if (renamed) {
-            QCOMPARE(QFile::decodeName(f_->vars.playlists.at(0)), target);
-            QCOMPARE(f_->playListNames().at(0), QStringLiteral("new.m3u"));
+            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)), target);
+            QCOMPARE(f_->playlistNames().at(0), QStringLiteral("new.m3u"));
             QCOMPARE(readBytes(target), QByteArray("a\r\n"));
             QVERIFY(!QFileInfo::exists(path(QStringLiteral("Rock/old.m3u"))));
             QCOMPARE(f_->dialogs.messages(), QStringList());
@@ -405,7 +405,7 @@ private Q_SLOTS:
             QCOMPARE(f_->dialogs.messages(), QStringList{QStringLiteral("Unable to rename ") +
                                                          path(QStringLiteral("Rock/old.m3u")) +
                                                          QStringLiteral("\rinto ") + target});
-            QCOMPARE(QFile::decodeName(f_->vars.playlists.at(0)),
+            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)),
                      path(QStringLiteral("Rock/old.m3u")));
             QCOMPARE(readBytes(path(QStringLiteral("other.m3u"))), QByteArray("b\r\n"));
         }
@@ -417,13 +417,14 @@ private Q_SLOTS:
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(path(QStringLiteral("cwd"))));
         f_->dialogs.answerText(QStringLiteral("bare.m3u"));
-        f_->chooseFromPopup(playlistViewOf(window), 0, "miEditPLfn");
+        f_->chooseFromPopup(playlistViewOf(window), 0, "editPlaylistNameAction");
         QDir::setCurrent(before);
         // The file went to the current folder, and the list (saved in the INI file later)
         // names it there, not relative to wherever the INI file is.
-        QCOMPARE(QFile::decodeName(f_->vars.playlists.at(0)), path(QStringLiteral("cwd/bare.m3u")));
+        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)),
+                 path(QStringLiteral("cwd/bare.m3u")));
         QCOMPARE(readBytes(path(QStringLiteral("cwd/bare.m3u"))), QByteArray("a\r\n"));
-        QCOMPARE(f_->playListNames(), QStringList{QStringLiteral("bare.m3u")});
+        QCOMPARE(f_->playlistNames(), QStringList{QStringLiteral("bare.m3u")});
     }
 
     static bool onRealDisplay() {
@@ -458,18 +459,18 @@ private Q_SLOTS:
         QTest::qWait(200);
     }
 
-    void draggingMovesThePressedPlayList() {
+    void draggingMovesThePressedPlaylist() {
         if (!onRealDisplay())
             QSKIP("Dragging needs an X server and xdotool; tst_listediting_x11 runs it there");
-        MainWindow& window = startWithSevenPlayLists();
+        MainWindow& window = startWithSevenPlaylists();
         select(playlistViewOf(window), {0, 4}, 4);
         QListView* list = playlistViewOf(window);
         altDrag(1, MainWindowFixture::itemCentre(list, 3));
-        QCOMPARE(f_->playListNames().mid(0, 5),
+        QCOMPARE(f_->playlistNames().mid(0, 5),
                  QStringList({QStringLiteral("p0.m3u"), QStringLiteral("p2.m3u"),
                               QStringLiteral("p3.m3u"), QStringLiteral("p1.m3u"),
                               QStringLiteral("p4.m3u")}));
-        QCOMPARE(QFile::decodeName(f_->vars.playlists.at(3)), path(QStringLiteral("p1.m3u")));
+        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(3)), path(QStringLiteral("p1.m3u")));
         QCOMPARE(currentRowOf(list), 3);
         QVERIFY(selectedRows(list).contains(3));
         // The songs shown are those of the dragged (focused) playlist.
@@ -478,13 +479,13 @@ private Q_SLOTS:
 
     // A drag moves the focus with the press; whatever happens to the drop, the song list
     // shows the focused playlist, so a sort writes that playlist's own songs into it.
-    void sortAfterADragWritesOnlyTheFocusedPlayList_data() {
+    void sortAfterADragWritesOnlyTheFocusedPlaylist_data() {
         QTest::addColumn<bool>("dropOnItem");
         QTest::newRow("dropped on an item") << true;
         QTest::newRow("dropped below the items") << false;
     }
 
-    void sortAfterADragWritesOnlyTheFocusedPlayList() {
+    void sortAfterADragWritesOnlyTheFocusedPlaylist() {
         if (!onRealDisplay())
             QSKIP("Dragging needs an X server and xdotool; tst_listediting_x11 runs it there");
         QFETCH(bool, dropOnItem);
@@ -506,13 +507,13 @@ private Q_SLOTS:
     }
 
     // A file changed on disk after it was shown is not overwritten with the shown songs.
-    void aPlayListChangedOnDiskIsNotOverwritten_data() {
+    void aPlaylistChangedOnDiskIsNotOverwritten_data() {
         QTest::addColumn<bool>("renamedOver");
         QTest::newRow("written later") << false;
         // Only its birth time tells the new file from the old one.
         QTest::newRow("renamed over it, same size and time") << true;
     }
-    void aPlayListChangedOnDiskIsNotOverwritten() {
+    void aPlaylistChangedOnDiskIsNotOverwritten() {
         QFETCH(bool, renamedOver);
         MainWindow& window = start({{QStringLiteral("a.m3u"), "b.mp3\r\na.mp3\r\n"}});
         const QByteArray other =

@@ -46,7 +46,7 @@ class TestMainWindow : public QObject {
     }
 
     static QLabel* hintOf(QListView* list) {
-        return list->window()->findChild<QLabel*>(QStringLiteral("ItemHint"));
+        return list->window()->findChild<QLabel*>(QStringLiteral("itemHint"));
     }
 
     void showAndActivate(MainWindow& window) {
@@ -81,35 +81,35 @@ private Q_SLOTS:
         MainWindow& window = start();
         QVERIFY(!window.isVisible());
         QCOMPARE(window.currentIniPath(), path(QStringLiteral("Platterbox.Ini")));
-        QCOMPARE(f_->playListNames(),
+        QCOMPARE(f_->playlistNames(),
                  QStringList({QStringLiteral("Rock.M3U"), QStringLiteral("jazz.pls"),
                               QStringLiteral("missing.m3u")}));
         QCOMPARE(currentRowOf(playlistViewOf(window)), 0);
         QCOMPARE(selectedRowsOf(playlistViewOf(window)), QList<int>{0});
         QCOMPARE(f_->songTexts(), QStringList({QStringLiteral("..\\Songs\\one.mp3"),
                                                QStringLiteral("CD1\\two.mp3")}));
-        QVERIFY(buttonOf(window, "btnExecute")->isEnabled());
-        QVERIFY(buttonOf(window, "btnRemovePL")->isEnabled());
+        QVERIFY(buttonOf(window, "executeButton")->isEnabled());
+        QVERIFY(buttonOf(window, "removePlaylistsButton")->isEnabled());
         QCOMPARE(f_->dialogs.records().size(), 0);
         QCOMPARE(window.geometry(), QRect(100, 100, 505, 385));
         QCOMPARE(playlistViewOf(window)->height(), 30);
         QVERIFY(window.minimumWidth() >= 7 * 47);
         showAndActivate(window);
-        QVERIFY(!timerOf(window, "timerAutoPlayOnce")->isActive());
+        QVERIFY(!timerOf(window, "autoPlayTimer")->isActive());
     }
 
-    void songListFollowsTheFocusedPlayList() {
+    void songListFollowsTheFocusedPlaylist() {
         MainWindow& window = start();
         showAndActivate(window);
-        f_->clickPlayList(1);
+        f_->clickPlaylist(1);
         QCOMPARE(currentRowOf(playlistViewOf(window)), 1);
         QCOMPARE(f_->songTexts(),
                  QStringList({QStringLiteral("j1.mp3"), QStringLiteral("j2.mp3")}));
-        f_->clickPlayList(2);
+        f_->clickPlaylist(2);
         QCOMPARE(f_->dialogs.messages(), QStringList{path(QStringLiteral("Gone/missing.m3u")) +
                                                      QStringLiteral("\rFile Not Found!")});
         QVERIFY(f_->songTexts().isEmpty());
-        QCOMPARE(f_->playListNames().size(), 3); // nothing is removed
+        QCOMPARE(f_->playlistNames().size(), 3); // nothing is removed
     }
 
     void hintsShowFullPaths_data() {
@@ -129,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         MainWindow& window = start();
         showAndActivate(window);
-        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({150, 150});
+        window.findChild<QSplitter*>(QStringLiteral("listSplitter"))->setSizes({150, 150});
         QListView* list = songs ? songViewOf(window) : playlistViewOf(window);
         QCOMPARE(hintAt(list, MainWindowFixture::itemCentre(list, row)), path(hint));
         const QRect itemRect = list->visualRect(list->model()->index(row, 0));
@@ -208,7 +208,7 @@ private Q_SLOTS:
         MainWindow& window = start();
         showAndActivate(window);
         const int before = int(player_.launches().size());
-        f_->clickPlayList(1, Qt::ControlModifier); // Rock and jazz selected
+        f_->clickPlaylist(1, Qt::ControlModifier); // Rock and jazz selected
         QTest::keyClick(playlistViewOf(window), Qt::Key_Return);
         QVERIFY(player_.waitForLaunches(before + 1));
         QCOMPARE(player_.launches().at(before).playlist,
@@ -237,7 +237,7 @@ private Q_SLOTS:
         QVERIFY(player_.launches().at(before).playlist.contains("jazz.pls"));
 
         // On empty space it plays that list's selection, which stays as it was.
-        f_->clickPlayList(0);
+        f_->clickPlaylist(0);
         f_->clickSong(1);
         QListView* songs = songViewOf(window);
         QTest::mouseDClick(songs->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -252,9 +252,9 @@ private Q_SLOTS:
         writeBytes(path(QStringLiteral("Platterbox.Ini")), "[General]\r\n");
         MainWindow& window = start();
         QCOMPARE(playlistViewOf(window)->model()->rowCount(), 0);
-        QVERIFY(!buttonOf(window, "btnExecute")->isEnabled());
-        QVERIFY(!buttonOf(window, "btnRemovePL")->isEnabled());
-        QVERIFY(buttonOf(window, "btnAddPL")->isEnabled());
+        QVERIFY(!buttonOf(window, "executeButton")->isEnabled());
+        QVERIFY(!buttonOf(window, "removePlaylistsButton")->isEnabled());
+        QVERIFY(buttonOf(window, "addPlaylistsButton")->isEnabled());
         QVERIFY(f_->songTexts().isEmpty());
         // Keys with nothing to act on do nothing.
         showAndActivate(window);
@@ -266,9 +266,9 @@ private Q_SLOTS:
     void toolBarAndPopupCaptions() {
         MainWindow& window = start();
         QList<QToolButton*> buttons;
-        for (QToolButton* button : window.findChild<QToolBar*>(QStringLiteral("MainToolBar"))
+        for (QToolButton* button : window.findChild<QToolBar*>(QStringLiteral("mainToolBar"))
                                        ->findChildren<QToolButton*>())
-            if (button->objectName().startsWith(QLatin1String("btn")))
+            if (button->objectName().endsWith(QLatin1String("Button")))
                 buttons << button;
         QCOMPARE(buttons.size(), 7);
         QStringList captions;
@@ -281,36 +281,36 @@ private Q_SLOTS:
                                         QStringLiteral("Remove"), QStringLiteral("Create"),
                                         QStringLiteral("MP3CD"), QStringLiteral("Options"),
                                         QStringLiteral("Help")}));
-        QCOMPARE(buttonOf(window, "btnExecute")->toolTip(),
+        QCOMPARE(buttonOf(window, "executeButton")->toolTip(),
                  QStringLiteral("Execute selected playlists with command set in Options menu"));
-        QCOMPARE(menuItemOf(window, "miDeletePL")->text(),
+        QCOMPARE(menuItemOf(window, "deletePlaylistsAction")->text(),
                  QStringLiteral("&Delete Playlists\tShift+Del"));
-        QCOMPARE(menuItemOf(window, "Exit1")->text(), QStringLiteral("E&xit"));
-        QCOMPARE(window.findChild<QMenu*>(QStringLiteral("popupSystemTray"))->defaultAction(),
-                 menuItemOf(window, "Restore1"));
+        QCOMPARE(menuItemOf(window, "exitAction")->text(), QStringLiteral("E&xit"));
+        QCOMPARE(window.findChild<QMenu*>(QStringLiteral("trayMenu"))->defaultAction(),
+                 menuItemOf(window, "restoreAction"));
     }
 
     void popupAdaptsToTheList() {
         MainWindow& window = start();
         showAndActivate(window);
-        auto* popup = window.findChild<QMenu*>(QStringLiteral("popupLists"));
+        auto* popup = window.findChild<QMenu*>(QStringLiteral("listsMenu"));
         QTest::mouseClick(songViewOf(window)->viewport(), Qt::RightButton, Qt::NoModifier,
                           MainWindowFixture::itemCentre(songViewOf(window), 0));
         QTRY_VERIFY(popup->isVisible());
-        QVERIFY(!menuItemOf(window, "miExecutePL")->isVisible());
-        QVERIFY(!menuItemOf(window, "miAddPL")->isVisible());
-        QVERIFY(!menuItemOf(window, "miCreatePL")->isVisible());
-        QVERIFY(menuItemOf(window, "miExecuteSongs")->isVisible());
-        QVERIFY(!menuItemOf(window, "miExecuteSongs")->isEnabled()); // no song selected
-        QVERIFY(menuItemOf(window, "miEditItem")->isEnabled());
-        QCOMPARE(popup->defaultAction(), menuItemOf(window, "miExecuteSongs"));
+        QVERIFY(!menuItemOf(window, "executePlaylistsAction")->isVisible());
+        QVERIFY(!menuItemOf(window, "addPlaylistsAction")->isVisible());
+        QVERIFY(!menuItemOf(window, "createPlaylistsAction")->isVisible());
+        QVERIFY(menuItemOf(window, "executeSongsAction")->isVisible());
+        QVERIFY(!menuItemOf(window, "executeSongsAction")->isEnabled()); // no song selected
+        QVERIFY(menuItemOf(window, "editItemAction")->isEnabled());
+        QCOMPARE(popup->defaultAction(), menuItemOf(window, "executeSongsAction"));
         popup->hide();
         QTest::mouseClick(playlistViewOf(window)->viewport(), Qt::RightButton, Qt::NoModifier,
                           MainWindowFixture::itemCentre(playlistViewOf(window), 0));
         QTRY_VERIFY(popup->isVisible());
-        QVERIFY(menuItemOf(window, "miExecutePL")->isEnabled());
-        QVERIFY(menuItemOf(window, "miAddPL")->isVisible());
-        QVERIFY(!menuItemOf(window, "miRemoveItems")->isVisible());
+        QVERIFY(menuItemOf(window, "executePlaylistsAction")->isEnabled());
+        QVERIFY(menuItemOf(window, "addPlaylistsAction")->isVisible());
+        QVERIFY(!menuItemOf(window, "removeItemsAction")->isVisible());
         popup->hide();
     }
 
@@ -320,7 +320,7 @@ private Q_SLOTS:
         window.move(140, 150);
         window.resize(600, 420);
         QSignalSpy ended(&window, &MainWindow::terminationRequested);
-        window.findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({80, 300});
+        window.findChild<QSplitter*>(QStringLiteral("listSplitter"))->setSizes({80, 300});
         QVERIFY(window.close());
         QCOMPARE(ended.size(), 1);
         const QByteArray registry = readBytes(ConfigLocations::userRegistryFile());

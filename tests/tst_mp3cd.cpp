@@ -30,8 +30,8 @@ class TestMp3Cd : public QObject {
     MainWindow& start(const QString& program = {}) {
         f_ = std::make_unique<MainWindowFixture>(dir_.filePath(QStringLiteral("~PLATBX~.M3U")));
         MainWindow& window = f_->create(program.isEmpty() ? programPath() : program);
-        f_->vars.createPlaylists = {false, false, false, QStringLiteral("/b/"),
-                                    QStringLiteral("L/")};
+        f_->settings.createPlaylists = {false, false, false, QStringLiteral("/b/"),
+                                        QStringLiteral("L/")};
         return window;
     }
 
@@ -39,14 +39,14 @@ class TestMp3Cd : public QObject {
     bool runWizard(const QString& folder) {
         ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
             control<QLineEdit>(dialog, "folderEdit")->setText(folder);
-            control<QPushButton>(dialog, "btnCreate")->click();
+            control<QPushButton>(dialog, "createButton")->click();
         });
-        buttonOf((*f_->window), "btnMP3CD")->click();
+        buttonOf((*f_->window), "mp3CdButton")->click();
         return driver.ran() && !driver.leftOpen();
     }
 
     // The values of the INI file's "PlayLists" section, in file order.
-    QStringList iniPlayListLines() const {
+    QStringList iniPlaylistLines() const {
         const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
         const QByteArray section = ini.mid(ini.indexOf("[PlayLists]\r\n"));
         QStringList lines = QString::fromUtf8(section).split(QStringLiteral("\r\n"));
@@ -76,10 +76,10 @@ class TestMp3Cd : public QObject {
     }
 
     void checkSettingsUntouched() {
-        QCOMPARE(f_->vars.createPlaylists,
+        QCOMPARE(f_->settings.createPlaylists,
                  CreatePlaylistsInputs(
                      {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")}));
-        QCOMPARE(TestSupport::pathTexts(f_->vars.playlists),
+        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
                  QStringList{dir_.filePath(QStringLiteral("listed.m3u"))});
     }
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(runWizard(cd()));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Structures created fine, go and burn your CD!")});
-        QCOMPARE(f_->vars.mp3Cd.folder, cd() + u'/');
+        QCOMPARE(f_->settings.mp3Cd.folder, cd() + u'/');
         checkSettingsUntouched();
 
         // Playlists in the music folders, sorted, bare names.
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QVERIFY(ini.startsWith("[General]\r\ncbAutoExecute_Checked=0\r\n"));
         QVERIFY(ini.contains("\r\ncbShuffleWithinPL_Checked=1\r\n"));
         QVERIFY(ini.contains("\r\nspinAutoExecuteDelay_Value=7\r\n"));
-        QStringList lines = iniPlayListLines();
+        QStringList lines = iniPlaylistLines();
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines.takeFirst(), QStringLiteral("Total=3"));
         QStringList values;
@@ -211,7 +211,7 @@ private Q_SLOTS:
         FakePlayer player;
         QVERIFY(player.isValid());
         start();
-        Preferences& p = f_->vars.preferences;
+        Preferences& p = f_->settings.preferences;
         p.autoPlay = true;
         p.autoPlayAfterDelay = false;
         p.hideWhileAutoPlaying = false;
@@ -276,12 +276,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/Platterbox/platterbox-1.3")));
     }
 
-    void treeWithoutMediaListsNoPlayLists() {
+    void treeWithoutMediaListsNoPlaylists() {
         QDir(cd()).removeRecursively();
         makeTree(cd(), L({"docs/readme.txt"}));
         start();
         QVERIFY(runWizard(cd()));
-        QCOMPARE(iniPlayListLines(), QStringList{QStringLiteral("Total=0")});
+        QCOMPARE(iniPlaylistLines(), QStringList{QStringLiteral("Total=0")});
         QVERIFY(QFile::exists(cd() + QStringLiteral("/AutoRun.INF")));
     }
 
@@ -299,7 +299,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),
                  QByteArray("[autorun]\r\nOPEN=Platterbox/Platterbox\r\n"
                             "ICON=Platterbox/Platterbox,0\r\n"));
-        const QStringList lines = iniPlayListLines();
+        const QStringList lines = iniPlaylistLines();
         QCOMPARE(lines.size(), 3); // no File2 left behind
         QCOMPARE(lines.first(), QStringLiteral("Total=2"));
         const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
@@ -316,7 +316,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/Rock/_Rock.M3U")));
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/Platterbox")));
         QVERIFY(!QFile::exists(cd() + QStringLiteral("/AutoRun.INF")));
-        QVERIFY(f_->vars.mp3Cd.folder.isEmpty());
+        QVERIFY(f_->settings.mp3Cd.folder.isEmpty());
         checkSettingsUntouched();
     }
 
@@ -357,7 +357,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(bool, closed);
         start();
-        f_->vars.mp3Cd.folder = QStringLiteral("/previous/");
+        f_->settings.mp3Cd.folder = QStringLiteral("/previous/");
         if (blocker == QLatin1String("program folder"))
             writeBytes(cd() + QStringLiteral("/Platterbox"), "a file");
         if (blocker == QLatin1String("program file"))
@@ -380,7 +380,7 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(), messages);
         // The failure that stops the wizard comes in an error box.
         QCOMPARE(f_->dialogs.errors(), closed ? QStringList() : QStringList{messages.last()});
-        QCOMPARE(f_->vars.mp3Cd.folder, closed ? cd() + u'/' : QStringLiteral("/previous/"));
+        QCOMPARE(f_->settings.mp3Cd.folder, closed ? cd() + u'/' : QStringLiteral("/previous/"));
         if (blocker == QLatin1String("program file")) // nothing half-written
             QCOMPARE(programFolderEntries(), QStringList());
         checkSettingsUntouched();
@@ -389,22 +389,22 @@ private Q_SLOTS:
 
     void browseReplacesTheFolderUnlessCancelled() {
         start();
-        f_->vars.mp3Cd.folder = QStringLiteral("/before");
+        f_->settings.mp3Cd.folder = QStringLiteral("/before");
         f_->dialogs.answerFolder(std::nullopt);
         f_->dialogs.answerFolder(cd());
         QStringList seen;
         ModalDialogDriver<Mp3CdWizard> driver([&](Mp3CdWizard& dialog) {
             seen << control<QLineEdit>(dialog, "folderEdit")->text();
-            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            control<QToolButton>(dialog, "folderBrowseButton")->click();
             seen << control<QLineEdit>(dialog, "folderEdit")->text();
-            control<QToolButton>(dialog, "btnFolderBrowse")->click();
+            control<QToolButton>(dialog, "folderBrowseButton")->click();
             seen << control<QLineEdit>(dialog, "folderEdit")->text();
         });
-        buttonOf((*f_->window), "btnMP3CD")->click();
+        buttonOf((*f_->window), "mp3CdButton")->click();
         QCOMPARE(seen, QStringList({QStringLiteral("/before"), QStringLiteral("/before"), cd()}));
         QCOMPARE(f_->dialogs.records().at(0).text,
                  QStringLiteral("Select the base folder for your MP3CD:"));
-        QCOMPARE(f_->vars.mp3Cd.folder, QStringLiteral("/before")); // cancelled
+        QCOMPARE(f_->settings.mp3Cd.folder, QStringLiteral("/before")); // cancelled
     }
 };
 

@@ -589,7 +589,7 @@ private Q_SLOTS:
 
     // Playlists named in the INI file in other letter case, or with a backslash in a name,
     // load as the files on disk and survive a save.
-    void iniPlayListsFoundOnDisk() {
+    void iniPlaylistsFoundOnDisk() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QStringList real = {dir.filePath(s("lists/rock.m3u")),

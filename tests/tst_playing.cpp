@@ -3,7 +3,7 @@
 #include "common/PathRules.h"
 #include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 
 #include <QtTest>
 
@@ -277,7 +277,7 @@ private Q_SLOTS:
     }
 
     // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
-    void latin1PlayListIsExpanded() {
+    void latin1PlaylistIsExpanded() {
         QTemporaryDir root;
         QVERIFY(root.isValid());
         const QByteArray rootBytes = QFile::encodeName(root.path());
@@ -347,13 +347,13 @@ private Q_SLOTS:
     }
 
     // The message names the first unreadable playlist in the order they are played.
-    void unreadablePlayListStopsTheExecution_data() {
+    void unreadablePlaylistStopsTheExecution_data() {
         QTest::addColumn<int>("shuffle");
         QTest::addColumn<bool>("playlists");
         QTest::newRow("list order") << 0 << false;
         QTest::newRow("shuffled playlists") << 1 << true;
     }
-    void unreadablePlayListStopsTheExecution() {
+    void unreadablePlaylistStopsTheExecution() {
         QFETCH(int, shuffle);
         QFETCH(bool, playlists);
         QStringList selected{path(QStringLiteral("A/a.m3u"))};
@@ -444,10 +444,10 @@ private Q_SLOTS:
         module_->executeSongs({QString()}, QString(), options(0, false, false));
         QCOMPARE(calls_.size(), 0);
         QCOMPARE(dialogs_.records().size(), 0);
-        QVERIFY(!QFileInfo::exists(module_->temporaryPlayListPath()));
+        QVERIFY(!QFileInfo::exists(module_->temporaryPlaylistPath()));
     }
 
-    void unwritableTemporaryPlayList() {
+    void unwritableTemporaryPlaylist() {
         const QString temp = path(QStringLiteral("no/such/folder/~PLATBX~.M3U"));
         PlayingModule module(
             dialogs_, [](const QString&, const QString&) { return ShellResult::Launched; }, temp);
@@ -458,19 +458,19 @@ private Q_SLOTS:
         QVERIFY(module.executionCount() == 0);
     }
 
-    void temporaryPlayListGoesWithTheModule() {
+    void temporaryPlaylistGoesWithTheModule() {
         module_->executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
                               options(0, false, false));
         module_->executeSongs({QStringLiteral("b.mp3")}, dir_.path() + QLatin1Char('/'),
                               options(0, false, false));
         QCOMPARE(linesOf(calls_.at(1).playlist), QStringList{path(QStringLiteral("b.mp3"))});
-        const QString temp = module_->temporaryPlayListPath();
+        const QString temp = module_->temporaryPlaylistPath();
         QVERIFY(QFileInfo::exists(temp));
         module_.reset();
         QVERIFY(!QFileInfo::exists(temp));
     }
 
-    void realPlayerReceivesThePlayList_data() {
+    void realPlayerReceivesThePlaylist_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("marker");
         QTest::newRow("open") << 0 << QStringLiteral("--open");
@@ -478,7 +478,7 @@ private Q_SLOTS:
         QTest::newRow("Enqueue") << 2 << QStringLiteral("--enqueue");
     }
 
-    void realPlayerReceivesThePlayList() {
+    void realPlayerReceivesThePlaylist() {
         QFETCH(int, command);
         QFETCH(QString, marker);
         const int before = int(player_.launches().size());
@@ -490,7 +490,7 @@ private Q_SLOTS:
         QVERIFY(player_.waitForLaunches(before + 1));
         const FakePlayer::Launch launch = player_.launches().at(before);
         QCOMPARE(launch.arguments.first(), marker);
-        QCOMPARE(launch.arguments.last(), module.temporaryPlayListPath());
+        QCOMPARE(launch.arguments.last(), module.temporaryPlaylistPath());
         QCOMPARE(linesOf(launch.playlist),
                  songs(QStringLiteral("A"), {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"),
                                              QStringLiteral("a3.mp3")}));

@@ -1,4 +1,4 @@
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 #include "playlists/PlaylistRepair.h"
 
 #include "TestSupport.h"
@@ -16,7 +16,7 @@
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
-Q_DECLARE_METATYPE(PlayListFormat)
+Q_DECLARE_METATYPE(PlaylistFormat)
 
 namespace {
 
@@ -31,7 +31,7 @@ EntryList entries(std::initializer_list<const char*> lines) {
 
 // Reading decides the form by the first line only, keeps every byte of an entry, and writing
 // gives a plain list that reads back the same.
-class TestPlayListFile : public QObject {
+class TestPlaylistFile : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir_;
@@ -46,12 +46,12 @@ private Q_SLOTS:
 
     void reading_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<PlayListFormat>("format");
+        QTest::addColumn<PlaylistFormat>("format");
         QTest::addColumn<EntryList>("expected");
 
-        const auto plain = PlayListFormat::PlainM3U;
-        const auto extended = PlayListFormat::ExtendedM3U;
-        const auto pls = PlayListFormat::Pls;
+        const auto plain = PlaylistFormat::PlainM3U;
+        const auto extended = PlaylistFormat::ExtendedM3U;
+        const auto pls = PlaylistFormat::Pls;
 
         QTest::newRow("empty file") << QByteArray() << plain << EntryList();
         QTest::newRow("NUL first byte")
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QFile zeros(listPath());
         QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 30));
         zeros.close();
-        IndexedPlayList read;
+        IndexedPlaylist read;
         QVERIFY(loadIndexedPlaylist(listPath(), read));
         QCOMPARE(read.entries.size(), 0);
         QVERIFY(!read.whole);
@@ -196,23 +196,23 @@ private Q_SLOTS:
     void repairKeepsTheEncoding() {
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
-        const IndexedPlayList read = indexPlaylist(before);
+        const IndexedPlaylist read = indexPlaylist(before);
         // The new place's name on disk is Latin-1.
         QByteArray text;
         QVERIFY(textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}}, text));
         const QByteArray written = playlistFileBytes(text, read.encoding);
         QCOMPARE(written, after);
-        const IndexedPlayList again = indexPlaylist(written);
+        const IndexedPlaylist again = indexPlaylist(written);
         QCOMPARE(again.encoding, read.encoding);
         QCOMPARE(again.entries.at(0), read.entries.at(0));
     }
 
     void reading() {
         QFETCH(QByteArray, bytes);
-        QFETCH(PlayListFormat, format);
+        QFETCH(PlaylistFormat, format);
         QFETCH(EntryList, expected);
 
-        const PlayListContent parsed = parsePlaylist(bytes);
+        const PlaylistContent parsed = parsePlaylist(bytes);
         QCOMPARE(parsed.format, format);
         QCOMPARE(parsed.entries, expected);
 
@@ -232,7 +232,7 @@ private Q_SLOTS:
                                "File2=b\r\n");
         QElapsedTimer timer;
         timer.start();
-        const PlayListContent content = parsePlaylist(bytes);
+        const PlaylistContent content = parsePlaylist(bytes);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(content.entries, entries({"b", "z"}));
     }
@@ -275,12 +275,12 @@ private Q_SLOTS:
                                   "File6=\"\"dq\"\"\r\nFile7=\"half\r\n"
                                   "NumberOfEntries=7\r\nVersion=2\r\n");
         QCOMPARE(plsText(list), expected);
-        QVERIFY(writePlaylist(listPath(), list, PlayListFormat::Pls));
+        QVERIFY(writePlaylist(listPath(), list, PlaylistFormat::Pls));
         QCOMPARE(readBytes(listPath()), expected);
 
-        PlayListContent content;
+        PlaylistContent content;
         QVERIFY(loadPlaylist(listPath(), content));
-        QCOMPARE(content.format, PlayListFormat::Pls);
+        QCOMPARE(content.format, PlaylistFormat::Pls);
         QCOMPARE(content.entries, list);
         QCOMPARE(plsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
 
@@ -288,7 +288,7 @@ private Q_SLOTS:
         writeBytes(listPath(), "[playlist]\r\nFile1=\" lead.mp3\"\r\nNumberOfEntries=1\r\n");
         QVERIFY(loadPlaylist(listPath(), content));
         QVERIFY(
-            writePlaylist(listPath(), content.entries + entries({"new.mp3"}), PlayListFormat::Pls));
+            writePlaylist(listPath(), content.entries + entries({"new.mp3"}), PlaylistFormat::Pls));
         QVERIFY(readBytes(listPath()).startsWith("[playlist]\r\nFile1=\" lead.mp3\"\r\n"));
     }
 
@@ -309,10 +309,10 @@ private Q_SLOTS:
         QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
         QCOMPARE(list, entries({"kept", ""}));
 
-        PlayListContent content{PlayListFormat::Pls, entries({"kept"})};
+        PlaylistContent content{PlaylistFormat::Pls, entries({"kept"})};
         status = loadPlaylist(path, content);
         QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
-        QCOMPARE(content.format, PlayListFormat::Pls);
+        QCOMPARE(content.format, PlaylistFormat::Pls);
         QCOMPARE(content.entries, entries({"kept"}));
     }
 
@@ -390,5 +390,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlayListFile)
+QTEST_GUILESS_MAIN(TestPlaylistFile)
 #include "tst_playlistfile.moc"

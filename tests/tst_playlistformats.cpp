@@ -49,17 +49,17 @@ class TestPlaylistFormats : public QObject {
 private Q_SLOTS:
     void reading_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<PlayListFormat>("format");
+        QTest::addColumn<PlaylistFormat>("format");
         QTest::addColumn<Bytes>("entries");
         QTest::addColumn<bool>("whole");
         QTest::newRow("m3u8") << QByteArray("#EXTM3U\n#EXTINF:1,x\nBj\xC3\xB6rk/\xC3\xA4.mp3\n")
-                              << PlayListFormat::ExtendedM3U << Bytes{"Bj\xC3\xB6rk/\xC3\xA4.mp3"}
+                              << PlaylistFormat::ExtendedM3U << Bytes{"Bj\xC3\xB6rk/\xC3\xA4.mp3"}
                               << true;
         QTest::newRow("xspf file URIs: escapes are bytes, a host other than this one stays a URI")
             << xspf(track("file:///music/a%20b/%C3%A9.mp3") + track("file:///l/%E9.mp3") +
                     track("file://localhost/x.ogg") + track("file:///C:/Music/w.mp3") +
                     track("file://server/share/s.mp3"))
-            << PlayListFormat::Xspf
+            << PlaylistFormat::Xspf
             << Bytes{"/music/a b/\xC3\xA9.mp3", "/l/\xE9.mp3", "/x.ogg", "C:/Music/w.mp3",
                      "file://server/share/s.mp3"}
             << true;
@@ -69,29 +69,29 @@ private Q_SLOTS:
                     "    <track><title>no location</title></track>\n" +
                     "    <track><location>first.mp3</location><location>second.mp3</location>"
                     "</track>\n")
-            << PlayListFormat::Xspf
+            << PlaylistFormat::Xspf
             << Bytes{"../Music/r&b x.mp3", "r&b.mp3", "http://radio.example/s?a=1&b=2", "first.mp3"}
             << true;
         QTest::newRow("wpl: Windows paths as written")
-            << Wpl << PlayListFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
+            << Wpl << PlaylistFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
             << true;
         QTest::newRow("asx: any letter case, the first reference of an entry")
-            << Asx << PlayListFormat::Asx << Bytes{"one.mp3", "/m/two x.mp3"} << true;
-        QTest::newRow("UTF-16 xspf") << utf16(xspf(track("%C3%A9.mp3"))) << PlayListFormat::Xspf
+            << Asx << PlaylistFormat::Asx << Bytes{"one.mp3", "/m/two x.mp3"} << true;
+        QTest::newRow("UTF-16 xspf") << utf16(xspf(track("%C3%A9.mp3"))) << PlaylistFormat::Xspf
                                      << Bytes{"\xC3\xA9.mp3"} << true;
         QTest::newRow("Windows-1252 wpl")
             << QByteArray("<smil><body><seq><media src=\"caf\xE9.mp3\"/></seq></body></smil>")
-            << PlayListFormat::Wpl << Bytes{"caf\xC3\xA9.mp3"} << true;
-        QTest::newRow("empty file") << QByteArray() << PlayListFormat::PlainM3U << Bytes{} << true;
+            << PlaylistFormat::Wpl << Bytes{"caf\xC3\xA9.mp3"} << true;
+        QTest::newRow("empty file") << QByteArray() << PlaylistFormat::PlainM3U << Bytes{} << true;
         QTest::newRow("broken XML keeps the songs before the fault")
             << QByteArray("<playlist><trackList><track><location>a.mp3</location></track>"
                           "<track><location>b.mp3</track>")
-            << PlayListFormat::Xspf << Bytes{"a.mp3"} << false;
+            << PlaylistFormat::Xspf << Bytes{"a.mp3"} << false;
         QTest::newRow("entities of a DTD are never trusted")
             << QByteArray("<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
                           "<playlist><trackList><track><location>&e;</location></track>"
                           "</trackList></playlist>")
-            << PlayListFormat::Xspf << Bytes{} << false;
+            << PlaylistFormat::Xspf << Bytes{} << false;
         QByteArray bomb = "<!DOCTYPE p [<!ENTITY a \"aaaaaaaaaaaaaaaa\">";
         for (char level = 'b'; level <= 'h'; ++level)
             bomb += QByteArray("<!ENTITY ") + level + " \"" +
@@ -99,18 +99,18 @@ private Q_SLOTS:
         QTest::newRow("entity expansion bomb")
             << bomb + "]><playlist><trackList><track><location>&h;</location></track>"
                       "</trackList></playlist>"
-            << PlayListFormat::Xspf << Bytes{} << false;
+            << PlaylistFormat::Xspf << Bytes{} << false;
         QTest::newRow("other XML is read as lines")
-            << QByteArray("<html>\n</html>\n") << PlayListFormat::PlainM3U
+            << QByteArray("<html>\n</html>\n") << PlaylistFormat::PlainM3U
             << Bytes{"<html>", "</html>"} << true;
     }
 
     void reading() {
         QFETCH(QByteArray, file);
-        QFETCH(PlayListFormat, format);
+        QFETCH(PlaylistFormat, format);
         QFETCH(Bytes, entries);
         QFETCH(bool, whole);
-        const IndexedPlayList playlist = indexPlaylist(file);
+        const IndexedPlaylist playlist = indexPlaylist(file);
         QCOMPARE(playlist.format, format);
         QCOMPARE(playlist.entries.toList(), entries);
         QCOMPARE(playlist.whole, whole);
@@ -194,7 +194,7 @@ private Q_SLOTS:
         QFETCH(QString, edit);
         QFETCH(QByteArray, entry);
         QFETCH(QByteArray, expected);
-        const IndexedPlayList playlist = indexPlaylist(file);
+        const IndexedPlaylist playlist = indexPlaylist(file);
         const QStringList words = edit.split(u' ');
         const qsizetype row = words.size() > 1 ? words.at(1).toInt() : 0;
         QByteArray text;

@@ -96,18 +96,18 @@ private Q_SLOTS:
                 control<QRadioButton>(dialog, "folderRadio")->setChecked(true);
                 control<QLineEdit>(dialog, "folderEdit")->setText(dir_->path());
                 control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
-                control<QPushButton>(dialog, "btnOK")->click();
+                control<QPushButton>(dialog, "okButton")->click();
             });
-            buttonOf(window, "btnAddPL")->click();
+            buttonOf(window, "addPlaylistsButton")->click();
             QVERIFY(driver.ran() && !driver.leftOpen());
         } else if (way == QLatin1String("create")) {
             ModalDialogDriver<CreatePlaylistsDialog> driver([&](CreatePlaylistsDialog& dialog) {
                 control<QRadioButton>(dialog, "inMusicFoldersRadio")->setChecked(true);
                 control<QLineEdit>(dialog, "baseFolderEdit")->setText(dir_->path());
                 control<QCheckBox>(dialog, "subFoldersCheck")->setChecked(true);
-                control<QPushButton>(dialog, "btnCreate")->click();
+                control<QPushButton>(dialog, "createButton")->click();
             });
-            buttonOf(window, "btnCreatePL")->click();
+            buttonOf(window, "createPlaylistsButton")->click();
             QVERIFY(driver.ran() && !driver.leftOpen());
             f_->dialogs.clear(); // the success message
         } else if (way == QLatin1String("drop")) {
@@ -121,7 +121,7 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(viewport, &enter);
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(viewport, &drop);
-            QTRY_COMPARE(f_->vars.playlists.size(), 1);
+            QTRY_COMPARE(f_->settings.playlists.size(), 1);
             delete data;
         } else if (way == QLatin1String("rename")) {
             f_->dialogs.answerText(QStringLiteral("%1caf\u00e9/new.m3u").arg(dir_->path() + u'/'));
@@ -129,10 +129,10 @@ private Q_SLOTS:
             QVERIFY(!existsNative(folder + "caf\xe9.m3u"));
         }
 
-        QCOMPARE(f_->vars.playlists, QList<QByteArray>{root() + listed});
-        QVERIFY(existsNative(f_->vars.playlists.at(0)));
-        QCOMPARE(f_->playListNames(), QStringList{decodeText(NativePath::fileName(listed))});
-        f_->clickPlayList(0);
+        QCOMPARE(f_->settings.playlists, QList<QByteArray>{root() + listed});
+        QVERIFY(existsNative(f_->settings.playlists.at(0)));
+        QCOMPARE(f_->playlistNames(), QStringList{decodeText(NativePath::fileName(listed))});
+        f_->clickPlaylist(0);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("song.mp3")});
         QCOMPARE(f_->dialogs.messages(), QStringList());
 

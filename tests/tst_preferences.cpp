@@ -85,7 +85,7 @@ class TestPreferences : public QObject {
                 modal->close();
         });
         guard.start(10000);
-        buttonOf(window(), "btnOptions")->click();
+        buttonOf(window(), "optionsButton")->click();
         return reached;
     }
 
@@ -291,7 +291,7 @@ private Q_SLOTS:
 
     void okWritesBothFilesAlsoWithoutSavingOnExit() {
         QVERIFY(start());
-        QVERIFY(f_->vars.preferences.saveIniOnClose);
+        QVERIFY(f_->settings.preferences.saveIniOnClose);
         QVERIFY(!trayIconOf(window())->isActive());
         bool modalAndOwned = false;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
@@ -304,7 +304,7 @@ private Q_SLOTS:
         QVERIFY(modalAndOwned);
         QVERIFY(window().findChildren<PreferencesDialog*>().isEmpty()); // destroyed again
         QVERIFY(trayIconOf(window())->isActive()); // the placement takes effect at once
-        QVERIFY(!f_->vars.preferences.saveIniOnClose);
+        QVERIFY(!f_->settings.preferences.saveIniOnClose);
         QVERIFY(registry().contains("\"dlgPreferences_cbSaveIni_Checked\"=dword:00000000"));
         QVERIFY(registry().contains("\"dlgPreferences_radIcon_ItemIndex\"=dword:00000001"));
         QVERIFY(registry().contains("\"dlgAutoCD_edFolder_Text\"=\"\"")); // all values
@@ -316,21 +316,21 @@ private Q_SLOTS:
 
     void storedZeroDelayIsSavedAsOne() {
         QVERIFY(start());
-        QCOMPARE(f_->vars.preferences.autoPlayDelaySeconds, 0);
+        QCOMPARE(f_->settings.preferences.autoPlayDelaySeconds, 0);
         int shown = -1;
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
             shown = child<QSpinBox>(dialog, "autoPlayDelaySpin")->value();
             return true;
         }));
         QCOMPARE(shown, 1);
-        QCOMPARE(f_->vars.preferences.autoPlayDelaySeconds, 1);
+        QCOMPARE(f_->settings.preferences.autoPlayDelaySeconds, 1);
         QVERIFY(readBytes(iniPath()).contains("spinAutoExecuteDelay_Value=1\r\n"));
     }
 
     void customCommandIsSavedWhenAnotherIsChosen() {
         QVERIFY(start());
-        f_->vars.preferences.verb = PlayVerb::Custom;
-        f_->vars.preferences.customVerb = QStringLiteral("Burn");
+        f_->settings.preferences.verb = PlayVerb::Custom;
+        f_->settings.preferences.customVerb = QStringLiteral("Burn");
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
             child<RadioGroup>(dialog, "verbGroup")->item(1)->click();
             return true;
@@ -349,8 +349,8 @@ private Q_SLOTS:
         QVERIFY(start());
         QVERIFY(!trayIconOf(window())->isActive());
         // A placement changed behind the window's back is applied when the dialog closes.
-        f_->vars.preferences.iconPlacement = IconPlacement::Both;
-        const Preferences before = f_->vars.preferences;
+        f_->settings.preferences.iconPlacement = IconPlacement::Both;
+        const Preferences before = f_->settings.preferences;
         QVERIFY(runOptions([](PreferencesDialog& dialog) {
             for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
                 box->click();
@@ -361,7 +361,7 @@ private Q_SLOTS:
             child<QSpinBox>(dialog, "closeDelaySpin")->setValue(99);
             return false;
         }));
-        QCOMPARE(f_->vars.preferences, before);
+        QCOMPARE(f_->settings.preferences, before);
         QVERIFY(f_->hints.enabled());
         QCOMPARE(registry(), registryBefore);
         QCOMPARE(readBytes(iniPath()), iniBefore);
@@ -379,7 +379,7 @@ private Q_SLOTS:
         QVERIFY(tipBefore.startsWith(QLatin1String("If checked, preferences")));
         QVERIFY(!f_->hints.enabled());
         QVERIFY(registry().contains("\"dlgPreferences_cbShowHints_Checked\"=dword:00000000"));
-        QCOMPARE(TestSupport::tooltipShownBy(buttonOf(window(), "btnExecute")), QString());
+        QCOMPARE(TestSupport::tooltipShownBy(buttonOf(window(), "executeButton")), QString());
         bool boxCleared = false;
         QString tipAfter = QStringLiteral("not asked");
         QVERIFY(runOptions([&](PreferencesDialog& dialog) {
@@ -404,7 +404,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Failed to set data for 'frmMain_Top'")});
-        QCOMPARE(f_->vars.preferences.shuffleMode, ShuffleMode::Total); // in force for this run
+        QCOMPARE(f_->settings.preferences.shuffleMode, ShuffleMode::Total); // in force for this run
         QVERIFY(readBytes(iniPath()).contains("grpShuffle_Tag=2\r\n"));
     }
 
@@ -417,7 +417,7 @@ private Q_SLOTS:
         }));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Error saving initialization information!")});
-        QVERIFY(f_->vars.preferences.ignoreOtherCopies);
+        QVERIFY(f_->settings.preferences.ignoreOtherCopies);
         QVERIFY(registry().contains("\"dlgPreferences_cbIgnoreInstances_Checked\"=dword:00000001"));
     }
 };

@@ -53,58 +53,59 @@ private Q_SLOTS:
     void cleanup() { env_.reset(); }
 
     void recordStartsAtZero() {
-        const Settings vars;
-        QCOMPARE(vars.window.top, 0);
-        QCOMPARE(vars.window.playlistListHeight, 0);
-        QCOMPARE(vars.preferences, Preferences());
-        QCOMPARE(vars.preferences.saveIniOnClose, false);
-        QCOMPARE(vars.createPlaylists.inMusicFolders, false);
-        QVERIFY(vars.mp3Cd.folder.isEmpty());
-        QVERIFY(vars.playlists.isEmpty());
+        const Settings settings;
+        QCOMPARE(settings.window.top, 0);
+        QCOMPARE(settings.window.playlistListHeight, 0);
+        QCOMPARE(settings.preferences, Preferences());
+        QCOMPARE(settings.preferences.saveIniOnClose, false);
+        QCOMPARE(settings.createPlaylists.inMusicFolders, false);
+        QVERIFY(settings.mp3Cd.folder.isEmpty());
+        QVERIFY(settings.playlists.isEmpty());
     }
 
     void createPLRecordCopiesWhole() {
-        Settings vars;
-        vars.createPlaylists = {true, false, true, QStringLiteral("/base"), QStringLiteral("PL")};
-        const CreatePlaylistsInputs saved = vars.createPlaylists;
-        vars.createPlaylists = {false, true, false, QStringLiteral("/cd"), QString()};
-        vars.createPlaylists = saved;
-        QCOMPARE(vars.createPlaylists.inMusicFolders, true);
-        QCOMPARE(vars.createPlaylists.sorted, false);
-        QCOMPARE(vars.createPlaylists.withSubFolders, true);
-        QCOMPARE(vars.createPlaylists.baseFolder, QStringLiteral("/base"));
-        QCOMPARE(vars.createPlaylists.playlistsFolder, QStringLiteral("PL"));
+        Settings settings;
+        settings.createPlaylists = {true, false, true, QStringLiteral("/base"),
+                                    QStringLiteral("PL")};
+        const CreatePlaylistsInputs saved = settings.createPlaylists;
+        settings.createPlaylists = {false, true, false, QStringLiteral("/cd"), QString()};
+        settings.createPlaylists = saved;
+        QCOMPARE(settings.createPlaylists.inMusicFolders, true);
+        QCOMPARE(settings.createPlaylists.sorted, false);
+        QCOMPARE(settings.createPlaylists.withSubFolders, true);
+        QCOMPARE(settings.createPlaylists.baseFolder, QStringLiteral("/base"));
+        QCOMPARE(settings.createPlaylists.playlistsFolder, QStringLiteral("PL"));
     }
 
     void firstRunGivesDefaultsAndCreatesNothing() {
-        Settings vars;
+        Settings settings;
         bool hints = false;
-        loadRegistrySettings(vars, hints);
-        QCOMPARE(vars.window.left, 100);
-        QCOMPARE(vars.window.top, 100);
-        QCOMPARE(vars.window.width, 505);
-        QCOMPARE(vars.window.height, 385);
-        QCOMPARE(vars.window.playlistListHeight, 30);
-        QCOMPARE(vars.preferences.verb, PlayVerb::Open);
-        QCOMPARE(vars.preferences.iconPlacement, IconPlacement::Taskbar);
-        QCOMPARE(vars.preferences.saveIniOnClose, true);
-        QCOMPARE(vars.preferences.ignoreOtherCopies, false);
-        QCOMPARE(vars.createPlaylists.inMusicFolders, true);
-        QCOMPARE(vars.createPlaylists.sorted, true);
-        QCOMPARE(vars.createPlaylists.withSubFolders, true);
-        QCOMPARE(vars.addPlaylists.fromFolder, false);
+        loadRegistrySettings(settings, hints);
+        QCOMPARE(settings.window.left, 100);
+        QCOMPARE(settings.window.top, 100);
+        QCOMPARE(settings.window.width, 505);
+        QCOMPARE(settings.window.height, 385);
+        QCOMPARE(settings.window.playlistListHeight, 30);
+        QCOMPARE(settings.preferences.verb, PlayVerb::Open);
+        QCOMPARE(settings.preferences.iconPlacement, IconPlacement::Taskbar);
+        QCOMPARE(settings.preferences.saveIniOnClose, true);
+        QCOMPARE(settings.preferences.ignoreOtherCopies, false);
+        QCOMPARE(settings.createPlaylists.inMusicFolders, true);
+        QCOMPARE(settings.createPlaylists.sorted, true);
+        QCOMPARE(settings.createPlaylists.withSubFolders, true);
+        QCOMPARE(settings.addPlaylists.fromFolder, false);
         QCOMPARE(hints, true);
         QVERIFY(!QFileInfo::exists(ConfigLocations::userRegistryFile()));
     }
 
     void saveWritesAll22ValuesWithTheirTypes() {
-        Settings vars;
+        Settings settings;
         bool hints = true;
-        loadRegistrySettings(vars, hints);
-        vars.window.width = 640;
-        vars.preferences.customVerb = QStringLiteral("Say \"hi\"");
+        loadRegistrySettings(settings, hints);
+        settings.window.width = 640;
+        settings.preferences.customVerb = QStringLiteral("Say \"hi\"");
         hints = false;
-        QVERIFY(saveRegistrySettings(vars, hints).isOk());
+        QVERIFY(saveRegistrySettings(settings, hints).isOk());
 
         const QByteArray text = readBytes(ConfigLocations::userRegistryFile());
         QVERIFY2(text.startsWith(Header), text.constData());
@@ -159,28 +160,28 @@ private Q_SLOTS:
         QFETCH(int, command);
         QFETCH(bool, hints);
         writeBytes(ConfigLocations::userRegistryFile(), Header + valueLines);
-        Settings vars;
+        Settings settings;
         bool switchState = !hints;
-        loadRegistrySettings(vars, switchState);
-        QCOMPARE(vars.preferences.saveIniOnClose, saveIni);
-        QCOMPARE(vars.preferences.verb, PlayVerb(command));
-        QVERIFY(vars.preferences.customVerb.isEmpty());
+        loadRegistrySettings(settings, switchState);
+        QCOMPARE(settings.preferences.saveIniOnClose, saveIni);
+        QCOMPARE(settings.preferences.verb, PlayVerb(command));
+        QVERIFY(settings.preferences.customVerb.isEmpty());
         QCOMPARE(switchState, hints);
     }
 
     void refusedSaveStopsAtTheFirstValue() {
-        Settings vars;
+        Settings settings;
         bool hints = true;
-        loadRegistrySettings(vars, hints);
-        QVERIFY(saveRegistrySettings(vars, hints).isOk());
+        loadRegistrySettings(settings, hints);
+        QVERIFY(saveRegistrySettings(settings, hints).isOk());
         const QByteArray before = readBytes(ConfigLocations::userRegistryFile());
-        vars.window.top = 7;
+        settings.window.top = 7;
         QVERIFY(QFile::setPermissions(ConfigLocations::userRegistryFile(), QFile::ReadOwner));
         {
             TestSupport::ReadOnlyFolder guard(ConfigLocations::configFolder());
             QVERIFY(guard.effective());
             hints = false;
-            const Status status = saveRegistrySettings(vars, hints);
+            const Status status = saveRegistrySettings(settings, hints);
             QVERIFY(status.failed());
             QCOMPARE(status.message(), QStringLiteral("Failed to set data for 'frmMain_Top'"));
             QCOMPARE(hints, false); // the switch itself is never changed by a failed save
@@ -191,12 +192,12 @@ private Q_SLOTS:
     // Text written on Windows (Windows-1252) reads as such; a save of the same values leaves the
     // file byte for byte, and a changed value changes its own line only.
     void untouchedLinesKeepTheirBytes() {
-        Settings vars;
+        Settings settings;
         bool hints = true;
-        loadRegistrySettings(vars, hints);
-        vars.addPlaylists.file = QStringLiteral("/music/Caf\u00E9.m3u");
-        vars.mp3Cd.folder = QStringLiteral("\u20AC");
-        QVERIFY(saveRegistrySettings(vars, hints).isOk());
+        loadRegistrySettings(settings, hints);
+        settings.addPlaylists.file = QStringLiteral("/music/Caf\u00E9.m3u");
+        settings.mp3Cd.folder = QStringLiteral("\u20AC");
+        QVERIFY(saveRegistrySettings(settings, hints).isOk());
         const QString file = ConfigLocations::userRegistryFile();
         QByteArray before = readBytes(file);
         before.replace("Caf\xC3\xA9", "Caf\xE9").replace("\xE2\x82\xAC", "\x80");
@@ -205,8 +206,8 @@ private Q_SLOTS:
 
         Settings loaded;
         loadRegistrySettings(loaded, hints);
-        QCOMPARE(loaded.addPlaylists.file, vars.addPlaylists.file);
-        QCOMPARE(loaded.mp3Cd.folder, vars.mp3Cd.folder);
+        QCOMPARE(loaded.addPlaylists.file, settings.addPlaylists.file);
+        QCOMPARE(loaded.mp3Cd.folder, settings.mp3Cd.folder);
         QVERIFY(saveRegistrySettings(loaded, hints).isOk());
         QCOMPARE(readBytes(file), before);
         loaded.window.top = 0x2A;

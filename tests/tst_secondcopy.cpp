@@ -240,14 +240,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("workingFolder");
         QTest::addColumn<QString>("iniFile"); // written with a missing playlist
         QTest::addColumn<QString>("shownAfterQuestion");
-        const QString missingPlayList =
+        const QString missingPlaylist =
             QStringLiteral("message:{d}/cd/Songs/Missing.m3u\rFile Not Found!");
         QTest::newRow("started alone, its INI file found ignoring case")
             << QStringLiteral("cd") << QStringList{} << QString()
-            << QStringLiteral("cd/Platterbox.Ini") << missingPlayList;
+            << QStringLiteral("cd/Platterbox.Ini") << missingPlaylist;
         QTest::newRow("started with a program path as parameter")
             << QStringLiteral("hd") << QStringList{QStringLiteral("{d}/cd/Platterbox")} << QString()
-            << QStringLiteral("cd/platterbox.ini") << missingPlayList;
+            << QStringLiteral("cd/platterbox.ini") << missingPlaylist;
         QTest::newRow("relative parameter in a folder with blanks, no INI file there")
             << QStringLiteral("hd")
             << QStringList{QStringLiteral("../my cd/Platterbox"), QStringLiteral("1300")}

@@ -2,7 +2,7 @@
 #include "ScriptedDialogs.h"
 #include "platform/RuntimeFolder.h"
 #include "playlists/PlayingModule.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 
 #include <QtTest>
 
@@ -16,7 +16,7 @@ using TestSupport::writeBytes;
 
 namespace {
 
-const QByteArray PlayListBytes = "/music/a.mp3\r\n/music/Ünïcode b.mp3\r\n";
+const QByteArray PlaylistBytes = "/music/a.mp3\r\n/music/Ünïcode b.mp3\r\n";
 
 // A desktop of its own in a temporary folder (applications, mimeapps.list, the MIME database)
 // with a script standing in for every player: it records its arguments and a copy of the
@@ -159,7 +159,7 @@ class TestShell : public QObject {
         arguments.replaceInStrings(QStringLiteral("@FILE@"), file);
         QTRY_VERIFY_WITH_TIMEOUT(desktop.playerStarted(), 10000);
         QCOMPARE(desktop.playerArguments(), arguments);
-        QCOMPARE(desktop.playerReceived(), PlayListBytes);
+        QCOMPARE(desktop.playerReceived(), PlaylistBytes);
     }
 
 private Q_SLOTS:
@@ -266,7 +266,7 @@ private Q_SLOTS:
         desktop.addApplication(desktopId, desktopFile);
         desktop.setMimeApps(defaultFor("audio/x-mpegurl", desktopId.toUtf8()));
         const QString file = desktop.root() + QLatin1Char('/') + fileName;
-        writeBytes(file, PlayListBytes);
+        writeBytes(file, PlaylistBytes);
 
         verifyLaunch(desktop, desktop.shellExecute(verb, file), result, arguments, file);
     }
@@ -329,7 +329,7 @@ private Q_SLOTS:
             desktop.addApplication(QStringLiteral("editor.desktop"), editor);
         desktop.setMimeApps(mimeApps);
         const QString file = desktop.root() + QLatin1String("/playlist.m3u");
-        writeBytes(file, PlayListBytes);
+        writeBytes(file, PlaylistBytes);
 
         const QStringList arguments = launched ? QStringList{file} : QStringList();
         verifyLaunch(desktop, desktop.shellExecute(QStringLiteral("open"), file), result, arguments,
@@ -338,7 +338,7 @@ private Q_SLOTS:
 
     // A playlist made on Windows, its songs on disk in other letter case (a CD mounted with
     // lower-case names): the desktop's player receives the real paths.
-    void windowsPlayListPlaysFromLinuxDisk() {
+    void windowsPlaylistPlaysFromLinuxDisk() {
         Desktop desktop;
         QVERIFY(desktop.isValid());
         desktop.addApplication(QStringLiteral("fakeplayer.desktop"), FakePlayer);
@@ -347,8 +347,8 @@ private Q_SLOTS:
         QVERIFY(cd.isValid());
         writeBytes(cd.filePath(QStringLiteral("rock/song.mp3")), "song");
         writeBytes(cd.filePath(QStringLiteral("lists/jazz/Live/x.mp3")), "song");
-        const QString playList = cd.filePath(QStringLiteral("lists/Windows.m3u"));
-        writeBytes(playList, "..\\ROCK\\Song.MP3\r\nJazz\\LIVE\\x.Mp3\r\n");
+        const QString playlist = cd.filePath(QStringLiteral("lists/Windows.m3u"));
+        writeBytes(playlist, "..\\ROCK\\Song.MP3\r\nJazz\\LIVE\\x.Mp3\r\n");
         ScriptedDialogs dialogs;
         PlayingModule playing(
             dialogs,
@@ -357,7 +357,7 @@ private Q_SLOTS:
             },
             cd.filePath(QStringLiteral("~PLATBX~.M3U")));
 
-        playing.executePlaylists({playList}, Preferences());
+        playing.executePlaylists({playlist}, Preferences());
 
         QCOMPARE(dialogs.messages(), QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(desktop.playerStarted(), 10000);
@@ -399,7 +399,7 @@ private Q_SLOTS:
             inRuntime ? QString(runtimeDir.path() + QLatin1String("/Platterbox")) : fallback;
         QCOMPARE(RuntimeFolder::path(), expected);
         QCOMPARE(modeOf(expected), QStringLiteral("700"));
-        QCOMPARE(RuntimeFolder::temporaryPlayListPath(), expected + QLatin1String("/~PLATBX~.M3U"));
+        QCOMPARE(RuntimeFolder::temporaryPlaylistPath(), expected + QLatin1String("/~PLATBX~.M3U"));
     }
 
     void folderSafety_data() {
@@ -458,7 +458,7 @@ private Q_SLOTS:
         const QString modeBefore = modeOf(folder);
 
         QCOMPARE(RuntimeFolder::path(), accepted ? folder : QString());
-        QCOMPARE(RuntimeFolder::temporaryPlayListPath(),
+        QCOMPARE(RuntimeFolder::temporaryPlaylistPath(),
                  accepted ? folder + QLatin1String("/~PLATBX~.M3U")
                           : QStringLiteral("~PLATBX~.M3U"));
         QCOMPARE(modeOf(folder), accepted ? QStringLiteral("700") : modeBefore);

@@ -180,11 +180,11 @@ private Q_SLOTS:
         QFETCH(double, asDouble);
         QFETCH(QString, asString);
         QFETCH(qlonglong, asCurrency);
-        QCOMPARE(defaultAsBool(value), asBool);
-        QCOMPARE(defaultAsInteger(value), asInteger);
-        QCOMPARE(defaultAsDouble(value), asDouble);
-        QCOMPARE(defaultAsString(value), asString);
-        QCOMPARE(defaultAsCurrency(value), asCurrency);
+        QCOMPARE(boolDefault(value), asBool);
+        QCOMPARE(integerDefault(value), asInteger);
+        QCOMPARE(doubleDefault(value), asDouble);
+        QCOMPARE(stringDefault(value), asString);
+        QCOMPARE(currencyDefault(value), asCurrency);
     }
 
     void dateTimeNumbers_data() {

@@ -55,8 +55,8 @@ WalkResult walkFolders(const QString& startFolder, const ListingStep& step);
 WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step,
                        LinkScope links = LinkScope::Follow);
 
-// Runs a walk under a wait window with this caption and header (the program's one is
-// WaitWindow::RunWalk); a run without a display simply calls the walk.
+// Runs a walk under a wait window with this caption and header (the program's one is the
+// wait window's); a run without a display simply calls the walk.
 // The walk reports to the progress the runner gives it.
 using WalkWithProgress = std::function<WalkResult(WalkProgress& progress)>;
 using WaitWindowRunner = std::function<WalkResult(const QString& caption, const QString& header,

@@ -3,7 +3,7 @@
 #include "FolderWalk.h"
 #include "common/FileIdentity.h"
 #include "common/Status.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -36,7 +36,7 @@ struct SongRelocation {
 struct PlaylistRelocation {
     QByteArray listPath; // as the playlist list names it
     FileIdentity file;   // what was read, where it is on disk
-    IndexedPlayList playlist;
+    IndexedPlaylist playlist;
     bool backslashes = false; // whether its entries separate folders with "\"
     QList<SongRelocation> songs;
 };

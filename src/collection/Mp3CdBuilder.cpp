@@ -3,7 +3,7 @@
 #include "CollectionLog.h"
 
 #include "FolderListing.h"
-#include "PlayListCreation.h"
+#include "PlaylistCreation.h"
 #include "ProgramBundle.h"
 #include "WalkProgress.h"
 #include "platform/FileOperations.h"
@@ -16,16 +16,16 @@
 namespace {
 
 // Playlists in every music folder, sorted, with the Create Playlists values put back after.
-Status createCdPlayLists(const Mp3CdJob& job, QList<QByteArray>& created) {
-    const CreatePlaylistsInputs saved = job.vars.createPlaylists;
-    CreatePlaylistsInputs& values = job.vars.createPlaylists;
+Status createCdPlaylists(const Mp3CdJob& job, QList<QByteArray>& created) {
+    const CreatePlaylistsInputs saved = job.settings.createPlaylists;
+    CreatePlaylistsInputs& values = job.settings.createPlaylists;
     values.inMusicFolders = true;
     values.baseFolder = job.baseFolder;
     values.withSubFolders = true;
     values.sorted = true;
     const WalkResult run =
-        PlayListCreation(values, job.dialogs, job.runner).createPlaylists(created);
-    job.vars.createPlaylists = saved;
+        PlaylistCreation(values, job.dialogs, job.runner).createPlaylists(created);
+    job.settings.createPlaylists = saved;
     if (run.error.failed()) {
         qCDebug(collectionLog) << "the CD's playlists:" << run.error.message();
         return run.error;
@@ -129,9 +129,9 @@ Status writeAutoRun(const QString& base) {
 
 // The INI file with the CD's playlists in place of the listed ones; it reports its own errors.
 void writeCdIni(const Mp3CdJob& job, QList<QByteArray>& created, const QString& programFolder) {
-    job.vars.playlists.swap(created);
-    writeInstanceIni(programFolder + Mp3Cd::IniName, job.vars, job.dialogs);
-    job.vars.playlists.swap(created);
+    job.settings.playlists.swap(created);
+    writeInstanceIni(programFolder + Mp3Cd::IniName, job.settings, job.dialogs);
+    job.settings.playlists.swap(created);
 }
 
 } // namespace
@@ -141,7 +141,7 @@ Status buildMp3Cd(const Mp3CdJob& job) {
     if (!folderExists(base))
         return Status::failure(QStringLiteral("Folder specified was not found!"));
     QList<QByteArray> created;
-    if (Status made = createCdPlayLists(job, created); made.failed())
+    if (Status made = createCdPlaylists(job, created); made.failed())
         return made;
     const QString programFolder = base + Mp3Cd::ProgramFolder;
     if (!QDir().mkpath(programFolder)) {

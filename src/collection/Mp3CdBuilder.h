@@ -29,7 +29,7 @@ inline const QString CopyHeader = QStringLiteral("Copying Platterbox to your MP3
 struct Mp3CdJob {
     QString baseFolder;  // ends in "/"
     QString programPath; // the running program file
-    Settings& vars;
+    Settings& settings;
     UserDialogs& dialogs;
     WaitWindowRunner runner;
 };

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// Starts another program, as WinExec does on Windows, but with an argument list: nothing goes
-// through a shell, so paths with blanks arrive whole.
+// Starts another program with an argument list: nothing goes through a shell, so paths with
+// blanks arrive whole.
 namespace ProgramStarter {
 
 // Starts the program detached from this process; true when it started.

@@ -45,7 +45,7 @@ QString path() {
     return makePrivate(encoded) ? folder : QString();
 }
 
-QString temporaryPlayListPath() {
+QString temporaryPlaylistPath() {
     const QString name = QStringLiteral("~PLATBX~.M3U");
     const QString folder = path();
     return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;

@@ -14,7 +14,7 @@ namespace RuntimeFolder {
 QString path();
 
 // "~PLATBX~.M3U" in that folder (the bare file name when there is no safe folder).
-QString temporaryPlayListPath();
+QString temporaryPlaylistPath();
 
 // Writes a private file (mode 0600) without following a symbolic link at its place: a link,
 // a FIFO or a socket there is replaced, never written through.

@@ -20,7 +20,7 @@ std::optional<QString> writtenOf(QStringView oldWritten, const QByteArray& entry
 } // namespace
 
 const MarkupRule& AsxReader::rule() {
-    static const MarkupRule asx{PlayListFormat::Asx,
+    static const MarkupRule asx{PlaylistFormat::Asx,
                                 QLatin1StringView("asx"),
                                 {},
                                 QLatin1StringView("entry"),
@@ -32,6 +32,6 @@ const MarkupRule& AsxReader::rule() {
     return asx;
 }
 
-IndexedPlayList AsxReader::read(QIODevice& device) {
+IndexedPlaylist AsxReader::read(QIODevice& device) {
     return readMarkupPlaylist(device.readAll(), rule());
 }

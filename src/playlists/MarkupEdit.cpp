@@ -72,7 +72,7 @@ std::optional<QByteArray> escaped(const QString& value, char quote, bool utf8) {
 }
 
 // A song's element, with its location replaced when the edit gives a new entry.
-Status songElement(const IndexedPlayList& playlist, const MarkupRule& rule, const SongEdit& edit,
+Status songElement(const IndexedPlaylist& playlist, const MarkupRule& rule, const SongEdit& edit,
                    QByteArray& out) {
     const MarkupSong& song = playlist.markupSongs.at(edit.row);
     const QByteArrayView text(playlist.markup);
@@ -106,7 +106,7 @@ qsizetype blanksBefore(QByteArrayView text, qsizetype start, qsizetype from) {
 
 } // namespace
 
-Status markupEditedText(const IndexedPlayList& playlist, const SongEdits& songs, QByteArray& text) {
+Status markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs, QByteArray& text) {
     const MarkupRule* rule = markupRuleOf(playlist.format);
     const QList<MarkupSong>& all = playlist.markupSongs;
     if (!rule)

@@ -22,7 +22,7 @@ const MarkupRule* markupRuleOf(QByteArrayView text) {
     return nullptr;
 }
 
-const MarkupRule* markupRuleOf(PlayListFormat format) {
+const MarkupRule* markupRuleOf(PlaylistFormat format) {
     for (const MarkupRule* rule : rules())
         if (rule->format == format)
             return rule;

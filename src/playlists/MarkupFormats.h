@@ -4,4 +4,4 @@
 
 // The XML playlist formats the program reads, told apart by their root element.
 const MarkupRule* markupRuleOf(QByteArrayView text);
-const MarkupRule* markupRuleOf(PlayListFormat format);
+const MarkupRule* markupRuleOf(PlaylistFormat format);

@@ -142,7 +142,7 @@ public:
 
     bool whole() const { return whole_; }
     // Songs found go to this playlist.
-    void setTarget(IndexedPlayList* playlist) { target_ = playlist; }
+    void setTarget(IndexedPlaylist* playlist) { target_ = playlist; }
 
 private:
     qsizetype tagStart(qsizetype tagEnd) const { return text_.lastIndexOf('<', tagEnd - 1); }
@@ -237,7 +237,7 @@ private:
     int songDepth_ = 0;
     MarkupSong song_{};
     QString value_;
-    IndexedPlayList* target_ = nullptr;
+    IndexedPlaylist* target_ = nullptr;
 };
 
 } // namespace
@@ -284,7 +284,7 @@ struct MarkupPlaylistReading::State {
     bool ended = false;
 };
 
-MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlayList& playlist, const MarkupRule& rule)
+MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule)
     : d_(std::make_unique<State>(playlist.markup, rule)) {
     playlist.format = rule.format;
     playlist.markupIsUtf8 = d_->utf8;
@@ -292,7 +292,7 @@ MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlayList& playlist, const Ma
 
 MarkupPlaylistReading::~MarkupPlaylistReading() = default;
 
-bool MarkupPlaylistReading::readSongs(IndexedPlayList& playlist, qsizetype songs) {
+bool MarkupPlaylistReading::readSongs(IndexedPlaylist& playlist, qsizetype songs) {
     State& d = *d_;
     const qsizetype wanted = playlist.entries.size() + songs;
     d.scan.setTarget(&playlist);
@@ -312,13 +312,13 @@ bool MarkupPlaylistReading::readSongs(IndexedPlayList& playlist, qsizetype songs
     return !d.ended;
 }
 
-void MarkupPlaylistReading::readToEnd(IndexedPlayList& playlist) {
+void MarkupPlaylistReading::readToEnd(IndexedPlaylist& playlist) {
     while (readSongs(playlist, std::numeric_limits<qsizetype>::max() / 2))
         ;
 }
 
-IndexedPlayList readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
-    IndexedPlayList playlist;
+IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
+    IndexedPlaylist playlist;
     playlist.format = rule.format;
     // Beyond what the offsets address; no real playlist comes near it.
     if (text.size() >= qsizetype(std::numeric_limits<quint32>::max()))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 
 #include <QLatin1StringView>
 #include <QString>
@@ -12,7 +12,7 @@
 // each with its location as the text of a child element or as an attribute (of the song
 // element itself, or of its first value element).
 struct MarkupRule {
-    PlayListFormat format;
+    PlaylistFormat format;
     QLatin1StringView root;
     QLatin1StringView listElement; // empty: any element holds songs
     QLatin1StringView songElement;
@@ -37,15 +37,15 @@ std::optional<QString> markupRootName(QByteArrayView text);
 // playlist shows before it is all read. Every song is an entry and a MarkupSong.
 class MarkupPlaylistReading {
 public:
-    MarkupPlaylistReading(IndexedPlayList& playlist, const MarkupRule& rule);
+    MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule);
     ~MarkupPlaylistReading();
     MarkupPlaylistReading(const MarkupPlaylistReading&) = delete;
     MarkupPlaylistReading& operator=(const MarkupPlaylistReading&) = delete;
 
     // Adds up to `songs` more songs to the playlist (the one given to the constructor, or it
     // moved); false once the text has been read, and `whole` says how that went.
-    bool readSongs(IndexedPlayList& playlist, qsizetype songs);
-    void readToEnd(IndexedPlayList& playlist);
+    bool readSongs(IndexedPlaylist& playlist, qsizetype songs);
+    void readToEnd(IndexedPlaylist& playlist);
 
 private:
     struct State;
@@ -55,4 +55,4 @@ private:
 // Reads a playlist's songs by the rule with QXmlStreamReader, feeding it a part at a time so
 // memory stays near the file's size. Nothing is fetched: a DTD, an entity it cannot expand or
 // broken XML leave the playlist not whole, with the songs read before.
-IndexedPlayList readMarkupPlaylist(QByteArray text, const MarkupRule& rule);
+IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule);

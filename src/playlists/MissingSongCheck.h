@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 
 #include <QObject>
 #include <QThreadPool>

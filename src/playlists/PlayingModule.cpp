@@ -4,7 +4,7 @@
 #include "collection/WalkProgress.h"
 #include "common/PathText.h"
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
@@ -48,13 +48,13 @@ bool isBlankEntry(QByteArrayView entry) {
 
 } // namespace
 
-PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
+PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlaylistPath,
                              ShuffleClock clock)
     : dialogs_(dialogs), launcher_(std::move(launcher)),
-      temporaryPlayListPath_(std::move(temporaryPlayListPath)), clock_(std::move(clock)) {}
+      temporaryPlaylistPath_(std::move(temporaryPlaylistPath)), clock_(std::move(clock)) {}
 
 PlayingModule::~PlayingModule() {
-    FileOperations::deleteFile(temporaryPlayListPath_);
+    FileOperations::deleteFile(temporaryPlaylistPath_);
 }
 
 void PlayingModule::executePlaylists(const QStringList& paths, const Preferences& options) {
@@ -168,7 +168,7 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
         appendToExecution(full);
         return Status::ok();
     }
-    IndexedPlayList playlist;
+    IndexedPlaylist playlist;
     const bool seen = prefetched_ && prefetched_->first == full;
     const Status loaded = seen ? loadIndexedPlaylist(full, prefetched_->second, playlist)
                                : loadIndexedPlaylist(full, playlist);
@@ -256,13 +256,13 @@ void PlayingModule::playExecutionList(const Preferences& options) {
     const QString verb = chosenVerb(options);
     const QByteArray text = executionText(options);
     endExecution();
-    const RuntimeFolder::HeldFile last(temporaryPlayListPath_);
-    if (RuntimeFolder::writeFileNoFollow(temporaryPlayListPath_, text).failed()) {
+    const RuntimeFolder::HeldFile last(temporaryPlaylistPath_);
+    if (RuntimeFolder::writeFileNoFollow(temporaryPlaylistPath_, text).failed()) {
         dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
-                             temporaryPlayListPath_);
+                             temporaryPlaylistPath_);
         return;
     }
-    reportLaunchResult(launcher_(verb, temporaryPlayListPath_), verb);
+    reportLaunchResult(launcher_(verb, temporaryPlaylistPath_), verb);
 }
 
 void PlayingModule::reportLaunchResult(ShellResult result, const QString& verb) {

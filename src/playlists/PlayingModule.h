@@ -1,10 +1,10 @@
 #pragma once
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 #include "common/PathCaseLookup.h"
 #include "common/ShuffleList.h"
 #include "common/Status.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 #include "settings/Settings.h"
 
 #include <QStringList>
@@ -22,7 +22,7 @@ public:
     // Opens a file with a verb.
     using Launcher = std::function<ShellResult(const QString& verb, const QString& file)>;
 
-    PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlayListPath,
+    PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlaylistPath,
                   ShuffleClock clock = utcMillisecondsOfDay);
     // The temporary playlist goes with the program.
     ~PlayingModule();
@@ -51,7 +51,7 @@ public:
 
     // How many paths were gathered so far.
     qsizetype executionCount() const { return executionStarts_.size(); }
-    const QString& temporaryPlayListPath() const { return temporaryPlayListPath_; }
+    const QString& temporaryPlaylistPath() const { return temporaryPlaylistPath_; }
 
     // The verb the options choose: "open", "Play", "Enqueue" or the custom text.
     static QString chosenVerb(const Preferences& options);
@@ -74,7 +74,7 @@ private:
 
     UserDialogs& dialogs_;
     Launcher launcher_;
-    QString temporaryPlayListPath_;
+    QString temporaryPlaylistPath_;
     ShuffleClock clock_;
     // The gathered paths in the written form (each followed by CR LF) and where each begins:
     // a playlist of a million entries is gathered without a copy per entry.

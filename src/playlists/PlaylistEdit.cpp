@@ -2,7 +2,7 @@
 
 #include "MarkupEdit.h"
 
-Status editedPlaylistText(const IndexedPlayList& playlist, const SongEdits& songs,
+Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs,
                           QByteArray& text) {
     if (playlist.isMarkup())
         return markupEditedText(playlist, songs, text);
@@ -11,6 +11,6 @@ Status editedPlaylistText(const IndexedPlayList& playlist, const SongEdits& song
     for (const SongEdit& song : songs)
         entries.append(song.entry.value_or(playlist.entries.at(song.row).toByteArray()));
     // An extended M3U is written plain: its #EXT lines are not among the entries.
-    text = playlist.format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries);
+    text = playlist.format == PlaylistFormat::Pls ? plsText(entries) : playlistText(entries);
     return Status::ok();
 }

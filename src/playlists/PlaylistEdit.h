@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 
 #include <optional>
 
@@ -15,5 +15,5 @@ using SongEdits = QList<SongEdit>;
 // M3U is written plain and PLS as PLS, from the entries; XSPF, WPL and ASX keep every byte
 // but those of the moved, dropped or changed songs. Fails with the line to show when the
 // playlist's form cannot hold the edit.
-Status editedPlaylistText(const IndexedPlayList& playlist, const SongEdits& songs,
+Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs,
                           QByteArray& text);

@@ -30,7 +30,7 @@ QByteArray relativePath(const QByteArray& path, const QByteArray& playlistFile) 
 } // namespace
 
 namespace {
-Status markupWithReplacedEntries(const IndexedPlayList& playlist,
+Status markupWithReplacedEntries(const IndexedPlaylist& playlist,
                                  const QList<EntryReplacement>& replacements, QByteArray& text) {
     SongEdits songs;
     songs.reserve(playlist.entries.size());
@@ -42,7 +42,7 @@ Status markupWithReplacedEntries(const IndexedPlayList& playlist,
 }
 } // namespace
 
-Status textWithReplacedEntries(const IndexedPlayList& playlist,
+Status textWithReplacedEntries(const IndexedPlaylist& playlist,
                                const QList<EntryReplacement>& replacements, QByteArray& text) {
     if (playlist.isMarkup())
         return markupWithReplacedEntries(playlist, replacements, text);
@@ -55,7 +55,7 @@ Status textWithReplacedEntries(const IndexedPlayList& playlist,
         const qsizetype offset = entries.offsetOf(replacement.row);
         const qsizetype length = entries.at(replacement.row).size();
         result.append(QByteArrayView(read).sliced(copied, offset - copied));
-        const bool pls = playlist.format == PlayListFormat::Pls;
+        const bool pls = playlist.format == PlaylistFormat::Pls;
         result.append(pls && !quotedAt(read, offset, length)
                           ? IniDocument::storedValue(replacement.entry)
                           : replacement.entry);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +16,7 @@ struct EntryReplacement {
 // The playlist's text (as read, UTF-16 ones as UTF-8) with the entries replaced; replacements
 // come in row order. A PLS value that needs quotes to read back gets them; an XML playlist's
 // location keeps its form, and one the file cannot hold fails with the line to show.
-Status textWithReplacedEntries(const IndexedPlayList& playlist,
+Status textWithReplacedEntries(const IndexedPlaylist& playlist,
                                const QList<EntryReplacement>& replacements, QByteArray& text);
 
 // Whether the playlist's entries separate folders with "\" rather than "/", by majority.

@@ -83,7 +83,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
 Status SongListModel::load(const QByteArray& path, const QByteArray& file) {
     // What the file is before reading it: a change during the read then shows as a change.
     FileIdentity identity = FileIdentity::of(file);
-    IndexedPlayList playlist;
+    IndexedPlaylist playlist;
     std::unique_ptr<MarkupPlaylistReading> reading;
     const Status loaded = loadIndexedPlaylist(file, playlist, &reading);
     if (loaded.failed()) {
@@ -98,7 +98,7 @@ void SongListModel::clear() {
     replace({}, QByteArray(), FileIdentity{});
 }
 
-void SongListModel::replace(IndexedPlayList playlist, const QByteArray& listPath,
+void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath,
                             FileIdentity identity, std::unique_ptr<MarkupPlaylistReading> reading) {
     beginResetModel();
     playlist_ = std::move(playlist);

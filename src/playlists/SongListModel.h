@@ -2,7 +2,7 @@
 
 #include "MarkupPlaylistReader.h"
 #include "MissingSongCheck.h"
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 #include "common/FileIdentity.h"
 
 #include <QAbstractListModel>
@@ -48,9 +48,9 @@ public:
     QString text(int row) const { return decodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
     // The playlist as read, which edits rewrite.
-    const IndexedPlayList& playlist() const { return playlist_; }
-    PlayListFormat format() const { return playlist_.format; }
-    PlayListEncoding encoding() const { return playlist_.encoding; }
+    const IndexedPlaylist& playlist() const { return playlist_; }
+    PlaylistFormat format() const { return playlist_.format; }
+    PlaylistEncoding encoding() const { return playlist_.encoding; }
     // False when the entries are not all the file holds (or not read yet); it must then not be
     // rewritten.
     bool readWhole() const { return playlist_.whole && !reading_; }
@@ -79,7 +79,7 @@ Q_SIGNALS:
     void missingCheckFinished();
 
 private:
-    void replace(IndexedPlayList playlist, const QByteArray& listPath, FileIdentity identity,
+    void replace(IndexedPlaylist playlist, const QByteArray& listPath, FileIdentity identity,
                  std::unique_ptr<MarkupPlaylistReading> reading = {});
     void readNextBatch(quint64 generation);
     void showReadRows();
@@ -87,7 +87,7 @@ private:
     void takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing);
     void takeCheckFinished(quint64 generation);
 
-    IndexedPlayList playlist_;
+    IndexedPlaylist playlist_;
     // The rest of an XML playlist, while it is being read.
     std::unique_ptr<MarkupPlaylistReading> reading_;
     // The rows the views know of: the entries read so far.

@@ -14,7 +14,7 @@ std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
 } // namespace
 
 const MarkupRule& WplReader::rule() {
-    static const MarkupRule wpl{PlayListFormat::Wpl,
+    static const MarkupRule wpl{PlaylistFormat::Wpl,
                                 QLatin1StringView("smil"),
                                 QLatin1StringView("seq"),
                                 QLatin1StringView("media"),
@@ -26,6 +26,6 @@ const MarkupRule& WplReader::rule() {
     return wpl;
 }
 
-IndexedPlayList WplReader::read(QIODevice& device) {
+IndexedPlaylist WplReader::read(QIODevice& device) {
     return readMarkupPlaylist(device.readAll(), rule());
 }

@@ -9,5 +9,5 @@
 class WplReader {
 public:
     static const MarkupRule& rule();
-    static IndexedPlayList read(QIODevice& device);
+    static IndexedPlaylist read(QIODevice& device);
 };

@@ -26,7 +26,7 @@ std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
 } // namespace
 
 const MarkupRule& XspfReader::rule() {
-    static const MarkupRule xspf{PlayListFormat::Xspf,
+    static const MarkupRule xspf{PlaylistFormat::Xspf,
                                  QLatin1StringView("playlist"),
                                  QLatin1StringView("trackList"),
                                  QLatin1StringView("track"),
@@ -38,6 +38,6 @@ const MarkupRule& XspfReader::rule() {
     return xspf;
 }
 
-IndexedPlayList XspfReader::read(QIODevice& device) {
+IndexedPlaylist XspfReader::read(QIODevice& device) {
     return readMarkupPlaylist(device.readAll(), rule());
 }

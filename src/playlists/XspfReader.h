@@ -10,5 +10,5 @@
 class XspfReader {
 public:
     static const MarkupRule& rule();
-    static IndexedPlayList read(QIODevice& device);
+    static IndexedPlaylist read(QIODevice& device);
 };

@@ -9,7 +9,7 @@
 #include <optional>
 
 // The private-profile engine over one file: every write goes to disk at once, atomically
-// (temporary file + rename), as WritePrivateProfileString does. A missing file reads as empty.
+// (temporary file + rename). A missing file reads as empty.
 class IniFile {
 public:
     explicit IniFile(const QString& fileName);

@@ -19,11 +19,11 @@
 namespace {
 
 const QString General = QStringLiteral("General");
-const QString PlayListsSection = QStringLiteral("PlayLists");
+const QString PlaylistsSection = QStringLiteral("PlayLists");
 
-Status readWriteGeneral(TypedIniFile& ini, Settings& vars, bool write) {
+Status transferGeneralSection(TypedIniFile& ini, Settings& settings, bool write) {
     bool unusedHints = false; // the hint switch is no per-copy setting
-    SettingsFields fields{vars, unusedHints};
+    SettingsFields fields{settings, unusedHints};
     for (const SettingEntry& entry : settingsTable()) {
         if (entry.store != SettingsStore::InstanceGeneral)
             continue;
@@ -37,7 +37,7 @@ Status readWriteGeneral(TypedIniFile& ini, Settings& vars, bool write) {
     }
     // The older form of the auto-play switch still turns auto-play on.
     if (!write && ini.readInteger(General, QStringLiteral("AutoExecute"), 0) != 0)
-        vars.preferences.autoPlay = true;
+        settings.preferences.autoPlay = true;
     return Status::ok();
 }
 
@@ -90,23 +90,24 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
     return RawNames::exists(converted) ? converted : path;
 }
 
-Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByteArray>& playLists,
-                          bool write, PlaylistSpelling spelling) {
+Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
+                               QList<QByteArray>& playlists, bool write,
+                               PlaylistSpelling spelling) {
     const QString total = QStringLiteral("Total");
     // A count that cannot be read (missing, "two") must not pass for an empty list: loading
     // says so, and the playlists the file names stay until the user makes a new list.
-    const bool countUnreadable = ini.readInteger(PlayListsSection, total, 0) !=
-                                     ini.readInteger(PlayListsSection, total, 1) &&
-                                 ini.hasValue(PlayListsSection, QStringLiteral("File0"));
-    if (countUnreadable && (!write || playLists.isEmpty()))
+    const bool countUnreadable = ini.readInteger(PlaylistsSection, total, 0) !=
+                                     ini.readInteger(PlaylistsSection, total, 1) &&
+                                 ini.hasValue(PlaylistsSection, QStringLiteral("File0"));
+    if (countUnreadable && (!write || playlists.isEmpty()))
         return write ? Status::ok() : Status::failure(QStringLiteral("Unreadable playlist count"));
     qint32 count = 0;
     if (write) {
-        if (Status erased = ini.eraseSection(PlayListsSection); erased.failed())
+        if (Status erased = ini.eraseSection(PlaylistsSection); erased.failed())
             return erased;
-        count = qint32(playLists.size());
+        count = qint32(playlists.size());
     }
-    Status status = ini.readWrite(PlayListsSection, QStringLiteral("Total"), &count, 0,
+    Status status = ini.readWrite(PlaylistsSection, QStringLiteral("Total"), &count, 0,
                                   VarType::Integer, write);
     if (status.failed())
         return status;
@@ -117,33 +118,33 @@ Status readWritePlayLists(TypedIniFile& ini, const QString& fileName, QList<QByt
     for (qint32 i = 0; i < count; ++i) {
         const QString key = QLatin1String("File") + QString::number(i);
         if (write) {
-            status = ini.writeBytes(PlayListsSection, key,
-                                    storedPath(playLists.at(i), iniFile, ini.holdsOnlyText()));
+            status = ini.writeBytes(PlaylistsSection, key,
+                                    storedPath(playlists.at(i), iniFile, ini.holdsOnlyText()));
             if (status.failed())
                 return status;
             continue;
         }
-        const QByteArray text = ini.readBytes(PlayListsSection, key).value_or(QByteArray());
+        const QByteArray text = ini.readBytes(PlaylistsSection, key).value_or(QByteArray());
         const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
         if (path.isEmpty())
             return Status::failure(QStringLiteral("Empty playlist entry"));
-        playLists.append(path);
+        playlists.append(path);
     }
     return Status::ok();
 }
 
 } // namespace
 
-void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
+void readWriteInstanceIni(const QString& fileName, bool write, Settings& settings,
                           UserDialogs& dialogs, PlaylistSpelling spelling) {
     TypedIniFile ini(fileName);
     if (write)
         ini.deferWrites();
-    Status status = readWriteGeneral(ini, vars, write);
+    Status status = transferGeneralSection(ini, settings, write);
     if (status.isOk() && !write && !ini.isReadable())
         status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
-        status = readWritePlayLists(ini, fileName, vars.playlists, write, spelling);
+        status = transferPlaylistSection(ini, fileName, settings.playlists, write, spelling);
     if (status.isOk() && write)
         status = ini.commit();
     if (status.failed()) {
@@ -154,11 +155,11 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
     }
 }
 
-void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs,
+void readInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs,
                      PlaylistSpelling spelling) {
     // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
     if (RawNames::exists(pathBytes(fileName))) {
-        readWriteInstanceIni(fileName, false, vars, dialogs, spelling);
+        readWriteInstanceIni(fileName, false, settings, dialogs, spelling);
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.
@@ -166,19 +167,19 @@ void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialo
         dialogs.showMessage(shownPath(fileName) +
                             QLatin1String("\rInitialization file not found!\r") +
                             QLatin1String("Default preferences will be used."));
-    setPerCopyDefaults(vars);
+    setPerCopyDefaults(settings);
 }
 
-void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs) {
+void writeInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs) {
     // Only the per-user folder is made here: a copy's own folder that is gone stays an error.
     if (fileName == ConfigLocations::perUserIniFile())
         QDir().mkpath(QFileInfo(fileName).absolutePath());
-    readWriteInstanceIni(fileName, true, vars, dialogs);
+    readWriteInstanceIni(fileName, true, settings, dialogs);
 }
 
-void setPerCopyDefaults(Settings& vars) {
+void setPerCopyDefaults(Settings& settings) {
     bool unusedHints = false;
-    SettingsFields fields{vars, unusedHints};
+    SettingsFields fields{settings, unusedHints};
     for (const SettingEntry& entry : settingsTable()) {
         if (entry.store == SettingsStore::InstanceGeneral)
             applyDefault(entry, fields);

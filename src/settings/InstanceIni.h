@@ -15,12 +15,12 @@ enum class PlaylistSpelling { OnDisk, AsWritten };
 
 // Loads (write false) or saves (write true) the whole file. Loading appends to the playlist
 // list, which the caller empties first.
-void readWriteInstanceIni(const QString& fileName, bool write, Settings& vars,
+void readWriteInstanceIni(const QString& fileName, bool write, Settings& settings,
                           UserDialogs& dialogs,
                           PlaylistSpelling spelling = PlaylistSpelling::OnDisk);
 // Loads the file when it exists; otherwise tells the user and takes the per-copy defaults.
-void readInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs,
+void readInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs,
                      PlaylistSpelling spelling = PlaylistSpelling::OnDisk);
-void writeInstanceIni(const QString& fileName, Settings& vars, UserDialogs& dialogs);
+void writeInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs);
 // The nine per-copy settings at their defaults.
-void setPerCopyDefaults(Settings& vars);
+void setPerCopyDefaults(Settings& settings);

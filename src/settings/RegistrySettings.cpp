@@ -3,7 +3,7 @@
 #include "SettingsTable.h"
 #include "TypedRegistry.h"
 
-Status readWriteRegistry(bool write, Settings& vars, bool& showHints) {
+Status readWriteRegistry(bool write, Settings& settings, bool& showHints) {
     TypedRegistry registry;
     registry.setRootKey(RegistryRoot::CurrentUser);
     // Loading must never create the key.
@@ -12,7 +12,7 @@ Status readWriteRegistry(bool write, Settings& vars, bool& showHints) {
         registry.deferWrites(); // one replacement of the file for the whole save
     // The hint switch goes through a local so a failed save leaves the switch as it was.
     bool hints = showHints;
-    SettingsFields fields{vars, hints};
+    SettingsFields fields{settings, hints};
     for (const SettingEntry& entry : settingsTable()) {
         if (entry.store != SettingsStore::UserRegistry)
             continue;
@@ -30,10 +30,10 @@ Status readWriteRegistry(bool write, Settings& vars, bool& showHints) {
     return Status::ok();
 }
 
-void loadRegistrySettings(Settings& vars, bool& showHints) {
-    (void)readWriteRegistry(false, vars, showHints);
+void loadRegistrySettings(Settings& settings, bool& showHints) {
+    (void)readWriteRegistry(false, settings, showHints);
 }
 
-Status saveRegistrySettings(Settings& vars, bool& showHints) {
-    return readWriteRegistry(true, vars, showHints);
+Status saveRegistrySettings(Settings& settings, bool& showHints) {
+    return readWriteRegistry(true, settings, showHints);
 }

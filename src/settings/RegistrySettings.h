@@ -9,6 +9,6 @@ inline const QString GeneralSettingsKey = QStringLiteral("Software\\Varnholt\\Pl
 // Loads (write false) or saves the 21 general values in their fixed order. showHints is the
 // application-wide hint switch: a load sets it, a save stores it. Loading never fails; a save
 // stops at the first refused write and returns "Failed to set data for '<name>'".
-Status readWriteRegistry(bool write, Settings& vars, bool& showHints);
-void loadRegistrySettings(Settings& vars, bool& showHints);
-Status saveRegistrySettings(Settings& vars, bool& showHints);
+Status readWriteRegistry(bool write, Settings& settings, bool& showHints);
+void loadRegistrySettings(Settings& settings, bool& showHints);
+Status saveRegistrySettings(Settings& settings, bool& showHints);

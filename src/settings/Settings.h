@@ -99,7 +99,7 @@ struct Settings {
     QList<QByteArray> playlists;
 };
 
-inline const std::array<QString, 6> PlayListMasks = {
+inline const std::array<QString, 6> PlaylistMasks = {
     QStringLiteral("*.M3U"),  QStringLiteral("*.PLS"), QStringLiteral("*.M3U8"),
     QStringLiteral("*.XSPF"), QStringLiteral("*.WPL"), QStringLiteral("*.ASX")};
 

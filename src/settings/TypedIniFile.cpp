@@ -126,26 +126,26 @@ Status TypedIniFile::readValue(const QString& section, const QString& name, Vari
                                const QVariant& defaultValue, VarType varType) {
     switch (varType) {
     case VarType::Bool:
-        assignValue(data, readBool(section, name, defaultAsBool(defaultValue)));
+        setVariable(data, readBool(section, name, boolDefault(defaultValue)));
         return Status::ok();
     case VarType::Date:
-        assignValue(data, readDate(section, name, defaultAsDouble(defaultValue)));
+        setVariable(data, readDate(section, name, doubleDefault(defaultValue)));
         return Status::ok();
     case VarType::Time:
-        assignValue(data, readTime(section, name, defaultAsDouble(defaultValue)));
+        setVariable(data, readTime(section, name, doubleDefault(defaultValue)));
         return Status::ok();
     case VarType::DateTime:
-        assignValue(data, readDateTime(section, name, defaultAsDouble(defaultValue)));
+        setVariable(data, readDateTime(section, name, doubleDefault(defaultValue)));
         return Status::ok();
     case VarType::Float:
-        assignValue(data, readFloat(section, name, defaultAsDouble(defaultValue)));
+        setVariable(data, readFloat(section, name, doubleDefault(defaultValue)));
         return Status::ok();
     case VarType::Integer:
-        assignValue(data, readInteger(section, name, defaultAsInteger(defaultValue)));
+        setVariable(data, readInteger(section, name, integerDefault(defaultValue)));
         return Status::ok();
     case VarType::String:
     case VarType::ExpandString:
-        assignValue(data, readString(section, name, defaultAsString(defaultValue)));
+        setVariable(data, readString(section, name, stringDefault(defaultValue)));
         return Status::ok();
     default:
         return readValueFailure(); // Currency and unknown codes

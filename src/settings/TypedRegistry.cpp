@@ -190,12 +190,12 @@ void TypedRegistry::readValue(const QString& name, VariableRef data, const QVari
                               VarType varType) {
     switch (varType) {
     case VarType::Bool:
-        assignValue(data, readBool(name).value_or(defaultAsBool(defaultValue)));
+        setVariable(data, readBool(name).value_or(boolDefault(defaultValue)));
         break;
     case VarType::Currency: {
         const std::optional<QByteArray> bytes = readBinary8(name);
-        assignValue(data,
-                    bytes ? qint64(fromLittleEndian8(*bytes)) : defaultAsCurrency(defaultValue));
+        setVariable(data,
+                    bytes ? qint64(fromLittleEndian8(*bytes)) : currencyDefault(defaultValue));
         break;
     }
     case VarType::Date:
@@ -203,16 +203,16 @@ void TypedRegistry::readValue(const QString& name, VariableRef data, const QVari
     case VarType::DateTime:
     case VarType::Float: {
         const std::optional<QByteArray> bytes = readBinary8(name);
-        assignValue(data, bytes ? std::bit_cast<double>(fromLittleEndian8(*bytes))
-                                : defaultAsDouble(defaultValue));
+        setVariable(data, bytes ? std::bit_cast<double>(fromLittleEndian8(*bytes))
+                                : doubleDefault(defaultValue));
         break;
     }
     case VarType::Integer:
-        assignValue(data, readInteger(name).value_or(defaultAsInteger(defaultValue)));
+        setVariable(data, readInteger(name).value_or(integerDefault(defaultValue)));
         break;
     case VarType::String:
     case VarType::ExpandString:
-        assignValue(data, readString(name).value_or(defaultAsString(defaultValue)));
+        setVariable(data, readString(name).value_or(stringDefault(defaultValue)));
         break;
     }
     // Codes above 8 read nothing and leave the variable as it was.

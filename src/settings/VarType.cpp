@@ -66,7 +66,7 @@ qint64 clampedRound(double number, double low, double high) {
 
 } // namespace
 
-bool defaultAsBool(const QVariant& value) {
+bool boolDefault(const QVariant& value) {
     if (!value.isValid())
         return false;
     if (value.metaType().id() == QMetaType::Bool)
@@ -78,7 +78,7 @@ bool defaultAsBool(const QVariant& value) {
     return value.canConvert<double>() && value.toDouble() != 0.0;
 }
 
-qint64 defaultAsCurrency(const QVariant& value) {
+qint64 currencyDefault(const QVariant& value) {
     constexpr double limit = 9.2e18; // keeps the scaled value inside qint64
     const int id = value.metaType().id();
     if (id == QMetaType::Bool)
@@ -87,10 +87,10 @@ qint64 defaultAsCurrency(const QVariant& value) {
         id == QMetaType::Short || id == QMetaType::UShort || id == QMetaType::Char ||
         id == QMetaType::UChar || id == QMetaType::SChar)
         return clampedRound(double(value.toLongLong()) * CurrencyScale, -limit, limit);
-    return clampedRound(defaultAsDouble(value) * CurrencyScale, -limit, limit);
+    return clampedRound(doubleDefault(value) * CurrencyScale, -limit, limit);
 }
 
-double defaultAsDouble(const QVariant& value) {
+double doubleDefault(const QVariant& value) {
     if (!value.isValid())
         return 0.0;
     if (value.metaType().id() == QMetaType::Bool)
@@ -102,7 +102,7 @@ double defaultAsDouble(const QVariant& value) {
     return value.canConvert<double>() ? value.toDouble() : 0.0;
 }
 
-qint32 defaultAsInteger(const QVariant& value) {
+qint32 integerDefault(const QVariant& value) {
     constexpr double low = std::numeric_limits<qint32>::min();
     constexpr double high = std::numeric_limits<qint32>::max();
     if (!value.isValid())
@@ -110,14 +110,14 @@ qint32 defaultAsInteger(const QVariant& value) {
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? 1 : 0;
     if (isText(value) || isFloating(value) || isDateOrTime(value))
-        return qint32(clampedRound(defaultAsDouble(value), low, high));
+        return qint32(clampedRound(doubleDefault(value), low, high));
     if (!value.canConvert<qlonglong>())
         return 0;
     // Integers keep their low 32 bits, as a DWORD does.
     return qint32(quint32(quint64(value.toLongLong())));
 }
 
-QString defaultAsString(const QVariant& value) {
+QString stringDefault(const QVariant& value) {
     if (!value.isValid())
         return QString();
     if (isFloating(value))

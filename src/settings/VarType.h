@@ -24,7 +24,7 @@ enum class VarType : quint8 {
 using VariableRef = std::variant<bool*, qint64*, double*, qint32*, QString*>;
 
 // Assigns the variable when it has the type T; a variable of another type is left alone.
-template <class T> void assignValue(const VariableRef& data, const T& value) {
+template <class T> void setVariable(const VariableRef& data, const T& value) {
     if (T* const* target = std::get_if<T*>(&data); target && *target)
         **target = value;
 }
@@ -37,11 +37,11 @@ template <class T> std::optional<T> variableValue(const VariableRef& data) {
 }
 
 // The conversions of the tagged default value to each type.
-bool defaultAsBool(const QVariant& value);
-qint64 defaultAsCurrency(const QVariant& value);
-double defaultAsDouble(const QVariant& value);
-qint32 defaultAsInteger(const QVariant& value);
-QString defaultAsString(const QVariant& value);
+bool boolDefault(const QVariant& value);
+qint64 currencyDefault(const QVariant& value);
+double doubleDefault(const QVariant& value);
+qint32 integerDefault(const QVariant& value);
+QString stringDefault(const QVariant& value);
 
 // Date-time numbers: days since 1899-12-30 in the integer part, the time of day as the fraction
 // (also for days before 1899-12-30, where the integer part is negative).

@@ -1,6 +1,6 @@
 #include "HandOffPath.h"
 
-#include "ChangeFileExt.h"
+#include "PathExtension.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 

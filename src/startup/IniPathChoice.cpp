@@ -1,6 +1,6 @@
 #include "IniPathChoice.h"
 
-#include "ChangeFileExt.h"
+#include "PathExtension.h"
 #include "common/PathCaseLookup.h"
 #include "platform/ConfigLocations.h"
 

@@ -1,6 +1,6 @@
 #include "Installation.h"
 
-#include "ChangeFileExt.h"
+#include "PathExtension.h"
 #include "IniPathChoice.h"
 #include "StartupLog.h"
 #include "common/PathRules.h"

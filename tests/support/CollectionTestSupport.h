@@ -188,12 +188,12 @@ private:
         watched_ = wait;
         QObject::connect(wait, &WaitWindow::folderReached, wait,
                          [this, wait](const QString& folder) { clickAt(*wait, folder); });
-        clickAt(*wait, control<QLabel>(*wait, "lblCurrentFolder")->text());
+        clickAt(*wait, control<QLabel>(*wait, "currentFolderLabel")->text());
     }
     void clickAt(WaitWindow& wait, const QString& folder) {
         if (clicked_ || folder != folder_)
             return;
-        control<QPushButton>(wait, "btnAbort")->click();
+        control<QPushButton>(wait, "abortButton")->click();
         clicked_ = true;
     }
 

@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 #include "startup/gui/TrayIcon.h"
 
 #include <QAction>
@@ -8,12 +8,12 @@
 #include <QTest>
 #include <QTimer>
 
-MainWindowFixture::MainWindowFixture(const QString& temporaryPlayList)
-    : playing(std::make_unique<PlayingModule>(dialogs, Shell::openWithVerb, temporaryPlayList)) {}
+MainWindowFixture::MainWindowFixture(const QString& temporaryPlaylist)
+    : playing(std::make_unique<PlayingModule>(dialogs, Shell::openWithVerb, temporaryPlaylist)) {}
 
 MainWindow& MainWindowFixture::create(const QString& programPath, const QStringList& parameters) {
     window = std::make_unique<MainWindow>(
-        ProgramContext{vars, dialogs, hints, *playing, programPath, parameters});
+        ProgramContext{settings, dialogs, hints, *playing, programPath, parameters});
     return *window;
 }
 
@@ -27,11 +27,11 @@ MainWindow& MainWindowFixture::createShown(const QString& programPath, QSize siz
 }
 
 QListView* MainWindowFixture::playlistView() const {
-    return window->findChild<QListView*>(QStringLiteral("lbPlayLists"));
+    return window->findChild<QListView*>(QStringLiteral("playlistView"));
 }
 
 QListView* MainWindowFixture::songView() const {
-    return window->findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+    return window->findChild<QListView*>(QStringLiteral("songView"));
 }
 
 QToolButton* MainWindowFixture::button(const char* name) const {
@@ -47,7 +47,7 @@ QTimer* MainWindowFixture::timer(const char* name) const {
 }
 
 TrayIcon* MainWindowFixture::trayIcon() const {
-    return window->findChild<TrayIcon*>(QStringLiteral("TrayIcon"));
+    return window->findChild<TrayIcon*>(QStringLiteral("trayIcon"));
 }
 
 namespace {
@@ -60,7 +60,7 @@ QStringList textsOf(const QListView* view) {
 }
 } // namespace
 
-QStringList MainWindowFixture::playListNames() const {
+QStringList MainWindowFixture::playlistNames() const {
     return textsOf(playlistView());
 }
 
@@ -81,7 +81,7 @@ int MainWindowFixture::currentRow(QListView* view) {
     return current.isValid() ? current.row() : -1;
 }
 
-void MainWindowFixture::clickPlayList(int row, Qt::KeyboardModifiers modifiers) {
+void MainWindowFixture::clickPlaylist(int row, Qt::KeyboardModifiers modifiers) {
     QListView* view = playlistView();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, itemCentre(view, row));
     QCoreApplication::processEvents();
@@ -100,7 +100,7 @@ void MainWindowFixture::pressKey(QListView* view, Qt::Key key, Qt::KeyboardModif
 }
 
 void MainWindowFixture::chooseFromPopup(QListView* view, int row, const char* item) {
-    auto* menu = window->findChild<QMenu*>(QStringLiteral("popupLists"));
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("listsMenu"));
     const QPoint at = row >= 0 ? itemCentre(view, row) : QPoint(2, view->viewport()->height() - 2);
     QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, at);
     QCoreApplication::processEvents();
@@ -116,11 +116,11 @@ QPoint MainWindowFixture::itemCentre(QListView* view, int row) {
 }
 
 QListView* playlistViewOf(MainWindow& window) {
-    return window.findChild<QListView*>(QStringLiteral("lbPlayLists"));
+    return window.findChild<QListView*>(QStringLiteral("playlistView"));
 }
 
 QListView* songViewOf(MainWindow& window) {
-    return window.findChild<QListView*>(QStringLiteral("lbMP3Songs"));
+    return window.findChild<QListView*>(QStringLiteral("songView"));
 }
 
 QToolButton* buttonOf(MainWindow& window, const char* name) {
@@ -136,7 +136,7 @@ QTimer* timerOf(MainWindow& window, const char* name) {
 }
 
 TrayIcon* trayIconOf(MainWindow& window) {
-    return window.findChild<TrayIcon*>(QStringLiteral("TrayIcon"));
+    return window.findChild<TrayIcon*>(QStringLiteral("trayIcon"));
 }
 
 QStringList rowTexts(QListView* view) {

@@ -18,13 +18,13 @@ class TrayIcon;
 // created (its settings read) by create(). The window is used as a user uses it: through its
 // buttons, lists, menu items and keys, found by their object names.
 struct MainWindowFixture {
-    Settings vars;
+    Settings settings;
     ScriptedDialogs dialogs;
     HintSwitch hints;
     std::unique_ptr<PlayingModule> playing;
     std::unique_ptr<MainWindow> window;
 
-    explicit MainWindowFixture(const QString& temporaryPlayList);
+    explicit MainWindowFixture(const QString& temporaryPlaylist);
     MainWindow& create(const QString& programPath, const QStringList& parameters = {});
     // Creates the window and shows it at this size, waiting until it is on the screen.
     MainWindow& createShown(const QString& programPath, QSize size = QSize(500, 600));
@@ -36,13 +36,13 @@ struct MainWindowFixture {
     QTimer* timer(const char* name) const;
     TrayIcon* trayIcon() const;
 
-    QStringList playListNames() const;
+    QStringList playlistNames() const;
     QStringList songTexts() const;
     // Rows selected in a list, in order.
     static QList<int> selectedRows(QListView* view);
     static int currentRow(QListView* view);
     // A left click on an item of the playlist list, as the user gives it.
-    void clickPlayList(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void clickPlaylist(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void clickSong(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // A key pressed while a list has the focus.
     void pressKey(QListView* view, Qt::Key key, Qt::KeyboardModifiers modifiers = {});

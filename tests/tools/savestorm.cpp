@@ -3,7 +3,7 @@
 // code, and says "saved" after each one:
 //   savestorm ini|reg|playlist <file> <first variant> <saves>
 // Variant n of a save is (first variant + save number) % 2; 0 saves means forever.
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryFile.h"
 

@@ -1,6 +1,6 @@
 // Runs one shell call in a process of its own (GIO reads the XDG folders once per process)
 // and prints its result.
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 
 #include <cstdio>
 

@@ -5,9 +5,9 @@
 #include "WaitWindow.h"
 #include "collection/FolderChooser.h"
 #include "collection/FolderListing.h"
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "common/PathRules.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 #include "common/UserDialogs.h"
 
 #include <QCheckBox>
@@ -25,7 +25,7 @@
 AddPlaylistsDialog::AddPlaylistsDialog(const AddPlaylistsInputs& remembered, UserDialogs& dialogs,
                                        QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
-    setObjectName(QStringLiteral("dlgAddPL"));
+    setObjectName(QStringLiteral("addPlaylistsDialog"));
     setWindowTitle(QStringLiteral("Add Playlists"));
     createComponents();
     resize(313, 263);
@@ -49,7 +49,7 @@ void AddPlaylistsDialog::createComponents() {
     layout->addWidget(DialogParts::heading(QStringLiteral("Choose playlist(s) to add:"), this));
     layout->addWidget(createPanel(), 1);
     const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
-        QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
+        QStringLiteral("okButton"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
     okButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
     connect(okButton_, &QPushButton::clicked, this, &AddPlaylistsDialog::addChosenPlaylists);
@@ -68,7 +68,7 @@ QWidget* AddPlaylistsDialog::createPanel() {
     fileEdit_ = new QLineEdit(panel);
     fileEdit_->setObjectName(QStringLiteral("fileEdit"));
     fileEdit_->setToolTip(fileHint);
-    fileBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFileBrowse"), panel);
+    fileBrowseButton_ = DialogParts::browseButton(QStringLiteral("fileBrowseButton"), panel);
     fileBrowseButton_->setToolTip(QStringLiteral("Pop the file open dialog"));
     fileEdit_->setAccessibleName(QStringLiteral("Playlist file"));
     fileBrowseButton_->setAccessibleName(QStringLiteral("Browse for the playlist file"));
@@ -78,7 +78,7 @@ QWidget* AddPlaylistsDialog::createPanel() {
     folderEdit_ = new QLineEdit(panel);
     folderEdit_->setObjectName(QStringLiteral("folderEdit"));
     folderEdit_->setToolTip(folderHint);
-    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("folderBrowseButton"), panel);
     folderBrowseButton_->setToolTip(QStringLiteral("Pop the browse for folder dialog"));
     folderEdit_->setAccessibleName(QStringLiteral("Playlists folder"));
     folderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the playlists folder"));

@@ -1,12 +1,12 @@
 #include "CollectionPart.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 
 #include "AddPlaylistsDialog.h"
 #include "CreatePlaylistsDialog.h"
 #include "Mp3CdWizard.h"
 #include "WaitWindow.h"
 
-#include "collection/PlayListSeek.h"
+#include "collection/PlaylistSeek.h"
 #include "common/PathRules.h"
 
 #include "common/PathCaseLookup.h"
@@ -25,7 +25,7 @@
 
 void CollectionPart::addPlaylists() {
     ProgramContext& context = window_.context();
-    AddPlaylistsInputs& values = context.vars.addPlaylists;
+    AddPlaylistsInputs& values = context.settings.addPlaylists;
     AddPlaylistsDialog dialog(values, context.dialogs, &window_.widget());
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -35,7 +35,7 @@ void CollectionPart::addPlaylists() {
 
 void CollectionPart::createPlaylists() {
     ProgramContext& context = window_.context();
-    CreatePlaylistsInputs& values = context.vars.createPlaylists;
+    CreatePlaylistsInputs& values = context.settings.createPlaylists;
     // Each Create stores the controls here before it runs; OK stores them once more.
     CreatePlaylistsDialog dialog(values, context.dialogs, &window_.widget());
     if (dialog.exec() != QDialog::Accepted)
@@ -71,10 +71,10 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
 
 void CollectionPart::makeMp3Cd() {
     ProgramContext& context = window_.context();
-    Settings& vars = context.vars;
-    Mp3CdWizard dialog(vars, context.dialogs, context.programPath, &window_.widget());
+    Settings& settings = context.settings;
+    Mp3CdWizard dialog(settings, context.dialogs, context.programPath, &window_.widget());
     if (dialog.exec() == QDialog::Accepted)
-        vars.mp3Cd = dialog.inputs();
+        settings.mp3Cd = dialog.inputs();
 }
 
 // Each dropped folder is searched like Add's tree; a stopped search ends the drop and adds

@@ -4,7 +4,7 @@
 #include "WaitWindow.h"
 #include "collection/FileNameCheck.h"
 #include "collection/FolderChooser.h"
-#include "collection/PlayListCreation.h"
+#include "collection/PlaylistCreation.h"
 #include "common/UserDialogs.h"
 
 #include <QBoxLayout>
@@ -20,7 +20,7 @@
 CreatePlaylistsDialog::CreatePlaylistsDialog(CreatePlaylistsInputs& remembered,
                                              UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), remembered_(remembered), dialogs_(dialogs) {
-    setObjectName(QStringLiteral("dlgCreatePL"));
+    setObjectName(QStringLiteral("createPlaylistsDialog"));
     setWindowTitle(QStringLiteral("Create Playlists"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     createComponents();
@@ -37,8 +37,9 @@ void CreatePlaylistsDialog::createComponents() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DialogParts::heading(QStringLiteral("Select creation parameters:"), this));
     layout->addWidget(createPanel(), 1);
-    const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
-        QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
+    const DialogParts::ButtonRow buttons =
+        DialogParts::confirmAndCancel(QStringLiteral("createButton"), QStringLiteral("Create"),
+                                      QStyle::SP_DialogApplyButton, this);
     createButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
     connect(createButton_, &QPushButton::clicked, this, &CreatePlaylistsDialog::createPlaylists);
@@ -57,7 +58,8 @@ QWidget* CreatePlaylistsDialog::createPanel() {
     baseFolderEdit_ = new QLineEdit(panel);
     baseFolderEdit_->setObjectName(QStringLiteral("baseFolderEdit"));
     baseFolderEdit_->setToolTip(baseHint);
-    baseFolderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolder"), panel);
+    baseFolderBrowseButton_ =
+        DialogParts::browseButton(QStringLiteral("baseFolderBrowseButton"), panel);
     baseLabel->setBuddy(baseFolderEdit_);
     baseFolderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the base folder"));
     inMusicFoldersRadio_ =
@@ -133,7 +135,7 @@ void CreatePlaylistsDialog::createPlaylists() {
     // The run completes the remembered folders with their trailing separators.
     remembered_ = inputs();
     const WalkResult run =
-        PlayListCreation(remembered_, dialogs_, &WaitWindow::runWalk).createPlaylists(created_);
+        PlaylistCreation(remembered_, dialogs_, &WaitWindow::runWalk).createPlaylists(created_);
     if (run.error.failed()) {
         dialogs_.showMessage(run.error.message());
         return;

@@ -37,7 +37,7 @@ ButtonRow confirmAndCancel(const QString& name, const QString& caption,
     ButtonRow row{new QHBoxLayout, glyphButton(name, caption, glyph, dialog),
                   new QPushButton(QStringLiteral("Cancel"), dialog)};
     row.confirm->setDefault(true);
-    row.cancel->setObjectName(QStringLiteral("btnCancel"));
+    row.cancel->setObjectName(QStringLiteral("cancelButton"));
     row.layout->addStretch();
     row.layout->addWidget(row.confirm);
     row.layout->addWidget(row.cancel);

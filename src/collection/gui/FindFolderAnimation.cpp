@@ -10,7 +10,7 @@
 FindFolderAnimation::FindFolderAnimation(QWidget* parent)
     : QWidget(parent), renderer_(new QSvgRenderer(QStringLiteral(":/icons/findfolder.svg"), this)),
       timer_(new QTimer(this)) {
-    setObjectName(QStringLiteral("animWait"));
+    setObjectName(QStringLiteral("findFolderAnimation"));
     setFixedSize(80, 50);
     timer_->setInterval(66);
     connect(timer_, &QTimer::timeout, this, &FindFolderAnimation::nextFrame);

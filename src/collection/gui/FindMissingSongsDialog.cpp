@@ -25,7 +25,7 @@ public:
         if (index.column() != MissingSongsModel::NewEntry)
             return QStyledItemDelegate::createEditor(parent, option, index);
         auto* box = new QComboBox(parent);
-        box->setObjectName(QStringLiteral("cbCandidates"));
+        box->setObjectName(QStringLiteral("candidateBox"));
         box->addItems(index.data(MissingSongsModel::CandidatesRole).toStringList());
         // A pick is the answer: no Enter needed to take it.
         connect(box, &QComboBox::activated, this, [this, box] {
@@ -51,17 +51,17 @@ public:
 
 FindMissingSongsDialog::FindMissingSongsDialog(MissingSongsModel& model, QWidget* parent)
     : QDialog(parent), model_(model) {
-    setObjectName(QStringLiteral("dlgFindMissing"));
+    setObjectName(QStringLiteral("findMissingSongsDialog"));
     setWindowTitle(QStringLiteral("Find Missing Songs"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         DialogParts::heading(QStringLiteral("Missing songs and where they are now:"), this));
     summary_ = new QLabel(this);
-    summary_->setObjectName(QStringLiteral("lblSummary"));
+    summary_->setObjectName(QStringLiteral("summaryLabel"));
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
     view_ = new QTreeView(this);
-    view_->setObjectName(QStringLiteral("tvMissing"));
+    view_->setObjectName(QStringLiteral("missingView"));
     view_->setAccessibleName(QStringLiteral("Missing songs"));
     view_->setUniformRowHeights(true);
     view_->setModel(&model_);
@@ -76,7 +76,7 @@ FindMissingSongsDialog::FindMissingSongsDialog(MissingSongsModel& model, QWidget
         view_->expandAll();
     layout->addWidget(view_, 1);
     const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
-        QStringLiteral("btnOK"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
+        QStringLiteral("okButton"), QStringLiteral("OK"), QStyle::SP_DialogOkButton, this);
     layout->addLayout(buttons.layout);
     connect(buttons.confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(&model_, &MissingSongsModel::countsChanged, this, &FindMissingSongsDialog::showCounts);

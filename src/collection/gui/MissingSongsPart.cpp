@@ -42,7 +42,7 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
         return;
 
     UserDialogs& dialogs = window_.context().dialogs;
-    FindMissingInputs& remembered = window_.context().vars.findMissing;
+    FindMissingInputs& remembered = window_.context().settings.findMissing;
     const QString folder =
         browseForFolder(dialogs, QStringLiteral("Select a folder to search for the missing songs:"),
                         remembered.folder);

@@ -26,14 +26,14 @@ const QString InfoText =
                    "MP3CD.");
 } // namespace
 
-Mp3CdWizard::Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& programPath,
+Mp3CdWizard::Mp3CdWizard(Settings& settings, UserDialogs& dialogs, const QString& programPath,
                          QWidget* parent)
-    : QDialog(parent), vars_(vars), dialogs_(dialogs), programPath_(programPath) {
-    setObjectName(QStringLiteral("dlgAutoCD"));
+    : QDialog(parent), settings_(settings), dialogs_(dialogs), programPath_(programPath) {
+    setObjectName(QStringLiteral("mp3CdWizard"));
     setWindowTitle(QStringLiteral("Prepare MP3CD Wizard"));
     createComponents();
     resize(336, 256);
-    folderEdit_->setText(vars.mp3Cd.folder);
+    folderEdit_->setText(settings.mp3Cd.folder);
     folderEdit_->setFocus();
 }
 
@@ -46,7 +46,7 @@ Mp3CdInputs Mp3CdWizard::inputs() const {
 void Mp3CdWizard::createComponents() {
     auto* layout = new QVBoxLayout(this);
     infoText_ = new QPlainTextEdit(InfoText, this);
-    infoText_->setObjectName(QStringLiteral("memoInfo"));
+    infoText_->setObjectName(QStringLiteral("infoText"));
     infoText_->setReadOnly(true);
     // Read only, yet a keyboard user can still move through it and a screen reader reads it.
     infoText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -68,8 +68,9 @@ void Mp3CdWizard::createComponents() {
     noteLabel_->setFont(bold);
     noteLabel_->setWordWrap(true);
     layout->addWidget(noteLabel_);
-    const DialogParts::ButtonRow buttons = DialogParts::confirmAndCancel(
-        QStringLiteral("btnCreate"), QStringLiteral("Create"), QStyle::SP_DialogApplyButton, this);
+    const DialogParts::ButtonRow buttons =
+        DialogParts::confirmAndCancel(QStringLiteral("createButton"), QStringLiteral("Create"),
+                                      QStyle::SP_DialogApplyButton, this);
     createButton_ = buttons.confirm;
     layout->addLayout(buttons.layout);
     connect(createButton_, &QPushButton::clicked, this, &Mp3CdWizard::buildCd);
@@ -86,7 +87,7 @@ QWidget* Mp3CdWizard::createFolderPanel() {
     auto* row = new QHBoxLayout;
     folderEdit_ = new QLineEdit(panel);
     folderEdit_->setObjectName(QStringLiteral("folderEdit"));
-    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("btnFolderBrowse"), panel);
+    folderBrowseButton_ = DialogParts::browseButton(QStringLiteral("folderBrowseButton"), panel);
     folderLabel->setBuddy(folderEdit_);
     folderBrowseButton_->setAccessibleName(QStringLiteral("Browse for the MP3CD base folder"));
     row->addWidget(folderEdit_);
@@ -106,7 +107,8 @@ void Mp3CdWizard::chooseFolder() {
 void Mp3CdWizard::buildCd() {
     const QString base = NativePath::withTrailingSeparator(folderEdit_->text());
     folderEdit_->setText(base);
-    const Status built = buildMp3Cd({base, programPath_, vars_, dialogs_, &WaitWindow::runWalk});
+    const Status built =
+        buildMp3Cd({base, programPath_, settings_, dialogs_, &WaitWindow::runWalk});
     if (built.failed()) {
         dialogs_.showError(built.message());
         return;

@@ -17,7 +17,7 @@ class QToolButton;
 class Mp3CdWizard : public QDialog {
     Q_OBJECT
 public:
-    Mp3CdWizard(Settings& vars, UserDialogs& dialogs, const QString& programPath,
+    Mp3CdWizard(Settings& settings, UserDialogs& dialogs, const QString& programPath,
                 QWidget* parent = nullptr);
 
     Mp3CdInputs inputs() const;
@@ -30,7 +30,7 @@ private:
     void createComponents();
     QWidget* createFolderPanel();
 
-    Settings& vars_;
+    Settings& settings_;
     UserDialogs& dialogs_;
     QString programPath_;
     QPlainTextEdit* infoText_ = nullptr;

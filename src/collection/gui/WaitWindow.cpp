@@ -19,7 +19,7 @@ constexpr qint64 PaintIntervalMs = 33; // about 30 pictures a second
 } // namespace
 
 WaitWindow::WaitWindow() : QWidget(nullptr) {
-    setObjectName(QStringLiteral("frmWait"));
+    setObjectName(QStringLiteral("waitWindow"));
     // A title but no title-bar buttons: the window closes when its walk ends.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
@@ -34,7 +34,7 @@ WaitWindow::~WaitWindow() = default;
 
 void WaitWindow::createComponents() {
     headerLabel_ = new QLabel(this);
-    headerLabel_->setObjectName(QStringLiteral("lblHeader"));
+    headerLabel_->setObjectName(QStringLiteral("headerLabel"));
     QFont bold = headerLabel_->font();
     bold.setBold(true);
     headerLabel_->setFont(bold);
@@ -43,18 +43,18 @@ void WaitWindow::createComponents() {
     headerLabel_->setGeometry(0, 2, ClientWidth, headerHeight);
 
     folderLabel_ = new QLabel(this);
-    folderLabel_->setObjectName(QStringLiteral("lblCurrentFolder"));
+    folderLabel_->setObjectName(QStringLiteral("currentFolderLabel"));
     folderLabel_->setAlignment(Qt::AlignCenter);
     folderLabel_->setWordWrap(true);
     folderLabel_->setGeometry(0, 2 + headerHeight, ClientWidth,
                               ClientHeight - PanelHeight - 2 - headerHeight);
 
     buttonPanel_ = new QWidget(this);
-    buttonPanel_->setObjectName(QStringLiteral("panelBottom"));
+    buttonPanel_->setObjectName(QStringLiteral("buttonPanel"));
     buttonPanel_->setGeometry(0, ClientHeight - PanelHeight, ClientWidth, PanelHeight);
     abortButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("Abort"), buttonPanel_);
-    abortButton_->setObjectName(QStringLiteral("btnAbort"));
+    abortButton_->setObjectName(QStringLiteral("abortButton"));
     abortButton_->setToolTip(QStringLiteral("Abort operation"));
     abortButton_->setGeometry((ClientWidth - 75) / 2, (PanelHeight - 25) / 2, 75, 25);
     connect(abortButton_, &QPushButton::clicked, this, &WaitWindow::requestAbort);

@@ -49,7 +49,7 @@ private Q_SLOTS:
 
 private:
     void createComponents();
-    // Old handles FormActivate / FormDeactivate.
+    // On activation the animation starts; on losing it, the window takes the foreground back.
     void startAnimation();
     void reclaimForegroundSoon();
     void takeForeground();

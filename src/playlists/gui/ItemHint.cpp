@@ -6,7 +6,7 @@
 ItemHint::ItemHint(QWidget* owner)
     : QLabel(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                         Qt::WindowDoesNotAcceptFocus) {
-    setObjectName(QStringLiteral("ItemHint"));
+    setObjectName(QStringLiteral("itemHint"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setForegroundRole(QPalette::ToolTipText);

@@ -36,11 +36,11 @@
 
 MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     : QMainWindow(parent), trackedDialogs_(std::make_unique<TrackedDialogs>(context.dialogs)),
-      context_{context.vars,    *trackedDialogs_,    context.hints,
-               context.playing, context.programPath, context.parameters},
-      playlists_(std::make_unique<PlaylistListModel>(context_.vars.playlists)),
+      context_{context.settings, *trackedDialogs_,    context.hints,
+               context.playing,  context.programPath, context.parameters},
+      playlists_(std::make_unique<PlaylistListModel>(context_.settings.playlists)),
       songs_(std::make_unique<SongListModel>()) {
-    setObjectName(QStringLiteral("TfrmPlatterboxMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Platterbox"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
     resize(471, 340);
@@ -96,7 +96,7 @@ QToolButton* MainWindow::addToolButton(const QString& name, const QString& capti
 
 void MainWindow::createToolBar() {
     toolBar_ = new QToolBar(this);
-    toolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    toolBar_->setObjectName(QStringLiteral("mainToolBar"));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
     toolBar_->toggleViewAction()->setVisible(false);
@@ -107,25 +107,25 @@ void MainWindow::createToolBar() {
     addToolBar(Qt::TopToolBarArea, toolBar_);
 
     executeButton_ =
-        addToolButton(QStringLiteral("btnExecute"), QStringLiteral("Execute"),
+        addToolButton(QStringLiteral("executeButton"), QStringLiteral("Execute"),
                       QStringLiteral("Execute selected playlists with command set in Options menu"),
                       QStringLiteral("execute"));
-    addButton_ = addToolButton(QStringLiteral("btnAddPL"), QStringLiteral("Add"),
+    addButton_ = addToolButton(QStringLiteral("addPlaylistsButton"), QStringLiteral("Add"),
                                QStringLiteral("Add playlists to list"), QStringLiteral("add"));
-    removeButton_ = addToolButton(QStringLiteral("btnRemovePL"), QStringLiteral("Remove"),
+    removeButton_ = addToolButton(QStringLiteral("removePlaylistsButton"), QStringLiteral("Remove"),
                                   QStringLiteral("Remove selected playlists from the list"),
                                   QStringLiteral("remove"));
     createButton_ =
-        addToolButton(QStringLiteral("btnCreatePL"), QStringLiteral("Create"),
+        addToolButton(QStringLiteral("createPlaylistsButton"), QStringLiteral("Create"),
                       QStringLiteral("Automatically create playlists for found music files"),
                       QStringLiteral("create"));
-    mp3CdButton_ = addToolButton(QStringLiteral("btnMP3CD"), QStringLiteral("MP3CD"),
+    mp3CdButton_ = addToolButton(QStringLiteral("mp3CdButton"), QStringLiteral("MP3CD"),
                                  QStringLiteral("MP3CD creation wizard"), QStringLiteral("mp3cd"));
     optionsButton_ =
-        addToolButton(QStringLiteral("btnOptions"), QStringLiteral("Options"),
+        addToolButton(QStringLiteral("optionsButton"), QStringLiteral("Options"),
                       QStringLiteral("Set program's options"), QStringLiteral("options"));
     helpButton_ =
-        addToolButton(QStringLiteral("btnAbout"), QStringLiteral("Help"),
+        addToolButton(QStringLiteral("helpButton"), QStringLiteral("Help"),
                       QStringLiteral("Display a small help window"), QStringLiteral("help"));
 }
 
@@ -145,13 +145,13 @@ QListView* MainWindow::createListView(const QString& name, QListView* view) {
 
 void MainWindow::createLists() {
     splitter_ = new QSplitter(Qt::Vertical, this);
-    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setObjectName(QStringLiteral("listSplitter"));
     splitter_->setHandleWidth(4);
     splitter_->setChildrenCollapsible(false);
     splitter_->setOpaqueResize(true);
-    playlistView_ = createListView(QStringLiteral("lbPlayLists"), new QListView(splitter_));
+    playlistView_ = createListView(QStringLiteral("playlistView"), new QListView(splitter_));
     auto* songView = new SongListView(splitter_);
-    songView_ = createListView(QStringLiteral("lbMP3Songs"), songView);
+    songView_ = createListView(QStringLiteral("songView"), songView);
     connect(songView, &SongListView::firstVisibleRowChanged, songs_.get(),
             &SongListModel::setFirstVisibleRow);
     playlistView_->setAccessibleName(QStringLiteral("Playlists"));
@@ -196,15 +196,15 @@ QAction* MainWindow::addMenuItem(const QString& name, const QString& caption,
 
 void MainWindow::createListsMenu() {
     listsMenu_ = new QMenu(this);
-    listsMenu_->setObjectName(QStringLiteral("popupLists"));
+    listsMenu_->setObjectName(QStringLiteral("listsMenu"));
     const QString enter = QStringLiteral("Enter");
     const QString f2 = QStringLiteral("F2");
     const QString shiftDel = QStringLiteral("Shift+Del");
-    menu_.executePlaylists =
-        addMenuItem(QStringLiteral("miExecutePL"), QStringLiteral("&Execute Selected PlayLists"),
-                    enter, QStringLiteral("execute"));
+    menu_.executePlaylists = addMenuItem(QStringLiteral("executePlaylistsAction"),
+                                         QStringLiteral("&Execute Selected PlayLists"), enter,
+                                         QStringLiteral("execute"));
     menu_.executeSongs =
-        addMenuItem(QStringLiteral("miExecuteSongs"), QStringLiteral("E&xecute Selected Songs"),
+        addMenuItem(QStringLiteral("executeSongsAction"), QStringLiteral("E&xecute Selected Songs"),
                     enter, QStringLiteral("execute"));
     // Each is the bold default item whenever it shows; measured in bold too, the widest item
     // keeps the gap before its shortcut.
@@ -213,42 +213,44 @@ void MainWindow::createListsMenu() {
         bold.setBold(true);
         item->setFont(bold);
     }
-    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N1"));
-    menu_.selectAll = addMenuItem(QStringLiteral("miSelectAll"), QStringLiteral("Select &All"),
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("executeSeparator"));
+    menu_.selectAll = addMenuItem(QStringLiteral("selectAllAction"), QStringLiteral("Select &All"),
                                   QStringLiteral("Alt+A"), QString());
-    menu_.sortPlaylists = addMenuItem(QStringLiteral("miSortPL"), QStringLiteral("&Sort PlayLists"),
-                                      QStringLiteral("Alt+S"), QStringLiteral("sort"));
-    menu_.sortSongs = addMenuItem(QStringLiteral("miSortSongs"), QStringLiteral("&Sort Songs"),
+    menu_.sortPlaylists =
+        addMenuItem(QStringLiteral("sortPlaylistsAction"), QStringLiteral("&Sort PlayLists"),
+                    QStringLiteral("Alt+S"), QStringLiteral("sort"));
+    menu_.sortSongs = addMenuItem(QStringLiteral("sortSongsAction"), QStringLiteral("&Sort Songs"),
                                   QStringLiteral("Alt+S"), QStringLiteral("sort"));
-    menu_.movePlaylistsUp = addMenuItem(QStringLiteral("miMovePLUp"), QStringLiteral("Move &Up"),
+    menu_.movePlaylistsUp = addMenuItem(QStringLiteral("moveUpAction"), QStringLiteral("Move &Up"),
                                         QStringLiteral("Ctrl+Up"), QString());
     menu_.movePlaylistsDown =
-        addMenuItem(QStringLiteral("miMovePLDown"), QStringLiteral("Move Do&wn"),
+        addMenuItem(QStringLiteral("moveDownAction"), QStringLiteral("Move Do&wn"),
                     QStringLiteral("Ctrl+Down"), QString());
-    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N2"));
-    menu_.addPlaylists = addMenuItem(QStringLiteral("miAddPL"), QStringLiteral("&Add Playlists"),
-                                     QStringLiteral("Ins"), QStringLiteral("add"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("orderSeparator"));
+    menu_.addPlaylists =
+        addMenuItem(QStringLiteral("addPlaylistsAction"), QStringLiteral("&Add Playlists"),
+                    QStringLiteral("Ins"), QStringLiteral("add"));
     menu_.createPlaylists =
-        addMenuItem(QStringLiteral("miCreatePL"), QStringLiteral("&Create Playlists"),
+        addMenuItem(QStringLiteral("createPlaylistsAction"), QStringLiteral("&Create Playlists"),
                     QStringLiteral("Shift+Ins"), QStringLiteral("create"));
-    menu_.editItem = addMenuItem(QStringLiteral("miEditItem"), QStringLiteral("&Edit Item Name"),
-                                 f2, QStringLiteral("edit"));
+    menu_.editItem = addMenuItem(QStringLiteral("editItemAction"),
+                                 QStringLiteral("&Edit Item Name"), f2, QStringLiteral("edit"));
     menu_.editPlaylistName =
-        addMenuItem(QStringLiteral("miEditPLfn"), QStringLiteral("&Edit Playlist FileName"), f2,
-                    QStringLiteral("edit"));
+        addMenuItem(QStringLiteral("editPlaylistNameAction"),
+                    QStringLiteral("&Edit Playlist FileName"), f2, QStringLiteral("edit"));
     menu_.removePlaylists =
-        addMenuItem(QStringLiteral("miRemovePL"), QStringLiteral("&Remove Playlists"),
+        addMenuItem(QStringLiteral("removePlaylistsAction"), QStringLiteral("&Remove Playlists"),
                     QStringLiteral("Del"), QStringLiteral("remove"));
     menu_.deletePlaylists =
-        addMenuItem(QStringLiteral("miDeletePL"), QStringLiteral("&Delete Playlists"), shiftDel,
-                    QStringLiteral("delete"));
+        addMenuItem(QStringLiteral("deletePlaylistsAction"), QStringLiteral("&Delete Playlists"),
+                    shiftDel, QStringLiteral("delete"));
     menu_.removeItems =
-        addMenuItem(QStringLiteral("miRemoveItems"), QStringLiteral("&Remove Items"), shiftDel,
+        addMenuItem(QStringLiteral("removeItemsAction"), QStringLiteral("&Remove Items"), shiftDel,
                     QStringLiteral("remove"));
-    listsMenu_->addSeparator()->setObjectName(QStringLiteral("N3"));
-    menu_.findMissingSongs =
-        addMenuItem(QStringLiteral("miFindMissing"), QStringLiteral("Find Missing Songs..."),
-                    QString(), QStringLiteral("findfolder"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("findSeparator"));
+    menu_.findMissingSongs = addMenuItem(QStringLiteral("findMissingSongsAction"),
+                                         QStringLiteral("Find Missing Songs..."), QString(),
+                                         QStringLiteral("findfolder"));
     connect(listsMenu_, &QMenu::aboutToShow, this, &MainWindow::updateListsMenu);
 }
 
@@ -304,16 +306,17 @@ QPoint reachablePosition(const QPoint& stored, int width) {
 } // namespace
 
 void MainWindow::readSettings() {
-    Settings& vars = context_.vars;
+    Settings& settings = context_.settings;
     setMinimumWidth(7 * ToolButtonWidth + (frameGeometry().width() - width()));
 
     bool hints = context_.hints.enabled();
-    loadRegistrySettings(vars, hints);
+    loadRegistrySettings(settings, hints);
     context_.hints.setEnabled(hints);
 
-    move(reachablePosition(QPoint(vars.window.left, vars.window.top), vars.window.width));
-    resize(vars.window.width, vars.window.height);
-    const int listHeight = qMax(ListMinimumHeight, vars.window.playlistListHeight);
+    move(reachablePosition(QPoint(settings.window.left, settings.window.top),
+                           settings.window.width));
+    resize(settings.window.width, settings.window.height);
+    const int listHeight = qMax(ListMinimumHeight, settings.window.playlistListHeight);
     splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
 
     currentIniPath_ = chooseIniPath(context_.parameter(1), context_.programPath);
@@ -347,15 +350,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::saveOnClose() {
-    Settings& vars = context_.vars;
-    vars.window.top = y();
-    vars.window.left = x();
-    vars.window.width = width();
-    vars.window.height = height();
-    vars.window.playlistListHeight = playlistView_->height();
+    Settings& settings = context_.settings;
+    settings.window.top = y();
+    settings.window.left = x();
+    settings.window.width = width();
+    settings.window.height = height();
+    settings.window.playlistListHeight = playlistView_->height();
     // A refused registry write does not keep the program open: that would only lose the
     // playlists at the next try.
-    if (vars.preferences.saveIniOnClose)
+    if (settings.preferences.saveIniOnClose)
         options_->saveSettings();
     Q_EMIT terminationRequested();
 }
@@ -373,14 +376,14 @@ void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
 }
 
 void MainWindow::loadIniFile(const QString& path) {
-    Settings loaded = context_.vars;
+    Settings loaded = context_.settings;
     loaded.playlists.clear();
     readInstanceIni(path, loaded, context_.dialogs, PlaylistSpelling::AsWritten);
     // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
     int& closeDelay = loaded.preferences.closeDelaySeconds;
     closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
-    const QList<QByteArray> paths = std::exchange(loaded.playlists, context_.vars.playlists);
-    context_.vars = loaded;
+    const QList<QByteArray> paths = std::exchange(loaded.playlists, context_.settings.playlists);
+    context_.settings = loaded;
     playlists_->replaceAll(paths);
     if (playlists_->count() > 0)
         playlists_->select(0);

@@ -21,13 +21,13 @@ void PlayingPart::executePlaylists() {
     // Thousands of playlists take a while to read: the wait window shows which one, keeps the
     // window painted, and Abort plays nothing.
     if (paths.size() < ManyPlaylists) {
-        context.playing.executePlaylists(paths, context.vars.preferences);
+        context.playing.executePlaylists(paths, context.settings.preferences);
         return;
     }
     (void)WaitWindow::runWalk(
         QStringLiteral("Playing"), QStringLiteral("Currently reading playlist:"),
         [&](WalkProgress& progress) {
-            context.playing.executePlaylists(paths, context.vars.preferences, &progress);
+            context.playing.executePlaylists(paths, context.settings.preferences, &progress);
             return WalkResult{true, Status::ok()};
         });
 }
@@ -41,5 +41,5 @@ void PlayingPart::executeSongs() {
     context.playing.executeSongs(
         songs.selectedEntries(),
         NativePath::withTrailingSeparator(NativePath::folderPart(songs.identity().path)),
-        context.vars.preferences);
+        context.settings.preferences);
 }

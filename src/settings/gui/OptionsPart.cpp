@@ -17,9 +17,9 @@ void OptionsPart::showOptions() {
     ProgramContext& program = window_.context();
     {
         const auto dialog = std::make_unique<PreferencesDialog>(&window_.widget());
-        dialog->setPreferences(program.vars.preferences, program.hints.enabled());
+        dialog->setPreferences(program.settings.preferences, program.hints.enabled());
         if (dialog->exec() == QDialog::Accepted) {
-            program.vars.preferences = dialog->preferences();
+            program.settings.preferences = dialog->preferences();
             program.hints.setEnabled(dialog->showHints());
             // Both stores, whether or not "Save options on exit" is on.
             saveSettings();
@@ -32,7 +32,7 @@ void OptionsPart::showOptions() {
 void OptionsPart::saveSettings() {
     ProgramContext& program = window_.context();
     bool hints = program.hints.enabled();
-    if (Status saved = saveRegistrySettings(program.vars, hints); saved.failed())
+    if (Status saved = saveRegistrySettings(program.settings, hints); saved.failed())
         program.dialogs.showMessage(saved.message());
-    writeInstanceIni(window_.currentIniPath(), program.vars, program.dialogs);
+    writeInstanceIni(window_.currentIniPath(), program.settings, program.dialogs);
 }

@@ -10,14 +10,14 @@
 
 CountdownDialog::CountdownDialog(int seconds, const QString& message, QWidget* owner)
     : QDialog(owner) {
-    setObjectName(QStringLiteral("TdlgTimer"));
+    setObjectName(QStringLiteral("countdownDialog"));
     setWindowTitle(QStringLiteral("Platterbox AutoPlay Timer"));
     // A fixed dialog without any caption buttons: the choice is made with the two buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     createControls();
     secondTimer_ = new QTimer(this);
-    secondTimer_->setObjectName(QStringLiteral("RunTimer"));
+    secondTimer_->setObjectName(QStringLiteral("secondTimer"));
     secondTimer_->setInterval(1000);
     connect(secondTimer_, &QTimer::timeout, this, &CountdownDialog::countOneSecond);
     secondsLeft_ = seconds + 1;
@@ -30,30 +30,30 @@ void CountdownDialog::createControls() {
     iconLabel_->setObjectName(QStringLiteral("iconLabel"));
     iconLabel_->setPixmap(QIcon(QStringLiteral(":/icons/platterbox.svg")).pixmap(32, 32));
     messageLabel_ = new QLabel(this);
-    messageLabel_->setObjectName(QStringLiteral("lblMsg"));
+    messageLabel_->setObjectName(QStringLiteral("messageLabel"));
     messageLabel_->setWordWrap(true);
     messageLabel_->setMinimumWidth(260);
     QFont bold = messageLabel_->font();
     bold.setBold(true);
     messageLabel_->setFont(bold);
     secondsLabel_ = new QLabel(this);
-    secondsLabel_->setObjectName(QStringLiteral("lblNum"));
+    secondsLabel_->setObjectName(QStringLiteral("secondsLabel"));
     secondsLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont large = secondsLabel_->font();
     large.setPointSize(large.pointSize() * 2);
     large.setBold(true);
     secondsLabel_->setFont(large);
     remainingLabel_ = new QLabel(QStringLiteral("seconds remaining..."), this);
-    remainingLabel_->setObjectName(QStringLiteral("lblSecondsRemaining"));
+    remainingLabel_->setObjectName(QStringLiteral("remainingLabel"));
 
     cancelButton_ =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QString(), this);
-    cancelButton_->setObjectName(QStringLiteral("btnCancel"));
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setToolTip(QStringLiteral("Don't AutoPlay / Open program normally"));
     // Glyphs only: the hints are their names.
     cancelButton_->setAccessibleName(cancelButton_->toolTip());
     playNowButton_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), this);
-    playNowButton_->setObjectName(QStringLiteral("btnOK"));
+    playNowButton_->setObjectName(QStringLiteral("okButton"));
     playNowButton_->setToolTip(QStringLiteral("Play Now"));
     playNowButton_->setAccessibleName(playNowButton_->toolTip());
     playNowButton_->setDefault(true);

@@ -16,7 +16,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private Q_SLOTS:
-    // One tick of the second timer (old handle RunTimerTimer).
+    // One tick of the second timer.
     void countOneSecond();
 
 private:

@@ -55,7 +55,7 @@ void HandOffPart::serveWaiting() {
 
 bool HandOffPart::handle(const QStringList& commandLine) {
     const std::optional<QString> iniPath = handOffIniPath(commandLine);
-    const Preferences& preferences = window_.context().vars.preferences;
+    const Preferences& preferences = window_.context().settings.preferences;
     if (asking_ || preferences.ignoreOtherCopies || !iniPath) {
         refuse();
         return false;
@@ -75,11 +75,11 @@ void HandOffPart::refuse() {
 }
 
 void HandOffPart::switchTo(const QString& iniPath) {
-    Settings& vars = window_.context().vars;
+    Settings& settings = window_.context().settings;
     UserDialogs& dialogs = window_.context().dialogs;
     // The running copy's list and per-copy options survive in its own file.
-    if (vars.preferences.saveIniOnClose)
-        writeInstanceIni(window_.currentIniPath(), vars, dialogs);
+    if (settings.preferences.saveIniOnClose)
+        writeInstanceIni(window_.currentIniPath(), settings, dialogs);
     window_.setCurrentIniPath(iniPath);
     window_.loadIniFile(iniPath);
     window_.presence().applyIconPlacement();

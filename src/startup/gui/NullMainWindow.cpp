@@ -3,7 +3,7 @@
 #include <QEvent>
 
 NullMainWindow::NullMainWindow(QWidget* mainWindow) : mainWindow_(mainWindow) {
-    setObjectName(QStringLiteral("TfrmNullMain"));
+    setObjectName(QStringLiteral("nullMainWindow"));
     setAttribute(Qt::WA_DontShowOnScreen);
 }
 

@@ -21,12 +21,12 @@ PresencePart::PresencePart(WindowServices& window) : QObject(&window.widget()), 
     createTrayMenu();
     createTrayIcon();
     autoPlayTimer_ = new QTimer(&window_.widget());
-    autoPlayTimer_->setObjectName(QStringLiteral("timerAutoPlayOnce"));
+    autoPlayTimer_->setObjectName(QStringLiteral("autoPlayTimer"));
     // Once the message loop runs, and no later: the window waits for it to be shown.
     autoPlayTimer_->setInterval(0);
     connect(autoPlayTimer_, &QTimer::timeout, this, &PresencePart::autoPlay);
     closeTimer_ = new QTimer(&window_.widget());
-    closeTimer_->setObjectName(QStringLiteral("timerSuicide"));
+    closeTimer_->setObjectName(QStringLiteral("closeTimer"));
     closeTimer_->setInterval(5000);
     connect(closeTimer_, &QTimer::timeout, &window_.widget(), &QWidget::close);
     // A tray host can start or end at any time; the display tells when. Known before the
@@ -41,23 +41,23 @@ PresencePart::~PresencePart() = default;
 
 void PresencePart::createTrayMenu() {
     trayMenu_ = new QMenu(&window_.widget());
-    trayMenu_->setObjectName(QStringLiteral("popupSystemTray"));
+    trayMenu_->setObjectName(QStringLiteral("trayMenu"));
     QAction* restoreItem = trayMenu_->addAction(QStringLiteral("Restore"));
-    restoreItem->setObjectName(QStringLiteral("Restore1"));
+    restoreItem->setObjectName(QStringLiteral("restoreAction"));
     QFont bold = restoreItem->font();
     bold.setBold(true);
     restoreItem->setFont(bold);
     trayMenu_->setDefaultAction(restoreItem);
     trayMenu_->addSeparator();
     QAction* exitItem = trayMenu_->addAction(QStringLiteral("E&xit"));
-    exitItem->setObjectName(QStringLiteral("Exit1"));
+    exitItem->setObjectName(QStringLiteral("exitAction"));
     connect(restoreItem, &QAction::triggered, this, &PresencePart::restore);
     connect(exitItem, &QAction::triggered, &window_.widget(), &QWidget::close);
 }
 
 void PresencePart::createTrayIcon() {
     trayIcon_ = new TrayIcon(&window_.widget());
-    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+    trayIcon_->setObjectName(QStringLiteral("trayIcon"));
     // Activated by the icon placement only where wanted: a notification-area icon costs a
     // look for the desktop's tray services before the window can show.
     trayIcon_->setIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
@@ -68,7 +68,7 @@ void PresencePart::createTrayIcon() {
 }
 
 IconPlacement PresencePart::placement() const {
-    return window_.context().vars.preferences.iconPlacement;
+    return window_.context().settings.preferences.iconPlacement;
 }
 
 bool PresencePart::trayShown() const {
@@ -175,7 +175,7 @@ void PresencePart::startAutoPlay() {
 void PresencePart::autoPlay() {
     autoPlayTimer_->stop();
     window_.widget().show();
-    const Preferences& options = window_.context().vars.preferences;
+    const Preferences& options = window_.context().settings.preferences;
     if (!options.autoPlay)
         return;
     if (options.autoPlayAfterDelay) {

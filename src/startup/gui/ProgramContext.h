@@ -11,7 +11,7 @@ class PlayingModule;
 // What the program's windows share: the settings record, the seam for dialogs, the hint
 // switch, the playing module, and the command line.
 struct ProgramContext {
-    Settings& vars;
+    Settings& settings;
     UserDialogs& dialogs;
     HintSwitch& hints;
     PlayingModule& playing;

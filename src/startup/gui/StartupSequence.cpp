@@ -9,7 +9,7 @@
 #include "platform/ProgramStarter.h"
 #include "platform/RawNames.h"
 #include "platform/RuntimeFolder.h"
-#include "platform/ShellExecute.h"
+#include "platform/DesktopLauncher.h"
 #include "platform/gui/QtDialogs.h"
 #include "platform/gui/TaskbarButton.h"
 #include "platform/gui/TerminationSignals.h"
@@ -40,7 +40,7 @@ void runWindows(UserDialogs& dialogs, QtDialogs& qtDialogs, InstanceChannel& ins
                 const QString& programPath, const QStringList& arguments) {
     Settings settings; // the one settings record, handed to the window
     HintSwitch hints;
-    PlayingModule playing(dialogs, Shell::openWithVerb, RuntimeFolder::temporaryPlayListPath());
+    PlayingModule playing(dialogs, Shell::openWithVerb, RuntimeFolder::temporaryPlaylistPath());
 
     NullMainWindow nullMain;
     MainWindow mainWindow(
@@ -124,7 +124,7 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Platterbox"));
-    // Hiding the main window must not end the program; closing it does, through FormClose.
+    // Hiding the main window must not end the program; closing it does, through its close.
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own options (-platform, -style, ...) are gone from argv by now. Both as the bytes
     // they are: a copy in a folder whose name is not UTF-8 still finds its INI file.

@@ -15,14 +15,14 @@
 using EntryList = QList<QByteArray>;
 
 // M3U8 is M3U; XSPF, WPL and ASX are XML, read by the readers of MarkupPlaylistReader.h.
-enum class PlayListFormat { PlainM3U, ExtendedM3U, Pls, Xspf, Wpl, Asx };
+enum class PlaylistFormat { PlainM3U, ExtendedM3U, Pls, Xspf, Wpl, Asx };
 
 // How the text is stored: 8-bit (UTF-8 or Windows-1252 entries), or UTF-16 with a byte-order
 // mark, as Windows editors save "Unicode". UTF-16 text is read as UTF-8 entries.
-enum class PlayListEncoding { Bytes, Utf16LE, Utf16BE };
+enum class PlaylistEncoding { Bytes, Utf16LE, Utf16BE };
 
-struct PlayListContent {
-    PlayListFormat format = PlayListFormat::PlainM3U;
+struct PlaylistContent {
+    PlaylistFormat format = PlaylistFormat::PlainM3U;
     EntryList entries;
 };
 
@@ -67,11 +67,11 @@ struct MarkupSong {
     quint32 parent;
 };
 
-struct IndexedPlayList {
-    PlayListFormat format = PlayListFormat::PlainM3U;
+struct IndexedPlaylist {
+    PlaylistFormat format = PlaylistFormat::PlainM3U;
     // For XML playlists, the paths and URLs the songs' locations stand for.
     EntryTable entries;
-    PlayListEncoding encoding = PlayListEncoding::Bytes;
+    PlaylistEncoding encoding = PlaylistEncoding::Bytes;
     // False when the text did not read whole (a NUL byte, broken UTF-16 or XML): rewriting the
     // file from the entries would lose the rest, so it is never rewritten.
     bool whole = true;
@@ -88,26 +88,26 @@ struct IndexedPlayList {
 
 class MarkupPlaylistReading;
 
-// The same reading rules as ParsePlayList, keeping the bytes once. With `rest`, an XML
+// The same reading rules as parsePlaylist(), keeping the bytes once. With `rest`, an XML
 // playlist's songs are left to the reading put there, to be read a batch at a time.
-IndexedPlayList indexPlaylist(QByteArray bytes,
+IndexedPlaylist indexPlaylist(QByteArray bytes,
                               std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 // Fails with "Cannot open file <path>" when the file cannot be opened. A path given as bytes
-// need not be UTF-8; a pipe or a device is refused as CheckPlayListFileType says.
-Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist);
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
+// need not be UTF-8; a pipe or a device is refused as checkPlaylistFileType() says.
+Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist);
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 // The same with the file's status taken a moment before (none: it did not exist).
 Status loadIndexedPlaylist(const QByteArray& path,
                            const std::optional<RawNames::FileStatus>& status,
-                           IndexedPlayList& playlist,
+                           IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.
 // Lines end at CR LF, CR or LF; a NUL byte ends the text; a UTF-8 byte-order mark at the very
 // start is skipped; nothing is trimmed.
-PlayListContent parsePlaylist(const QByteArray& bytes);
-PlayListContent readPlaylist(QIODevice& device);
+PlaylistContent parsePlaylist(const QByteArray& bytes);
+PlaylistContent readPlaylist(QIODevice& device);
 
 // Whether the path may be opened as a playlist: a FIFO, a device or a socket (also behind a
 // link) is refused with "Not a playlist file (a pipe or a device):\r<path>", since reading it
@@ -117,7 +117,7 @@ Status checkPlaylistFileType(const QString& path);
 // Replaces `entries` with the entries of the file (checked as above first). Fails with "Cannot open
 // file <path>" and leaves `entries` unchanged when the file cannot be opened.
 Status loadPlaylist(const QString& path, EntryList& entries);
-Status loadPlaylist(const QString& path, PlayListContent& content);
+Status loadPlaylist(const QString& path, PlaylistContent& content);
 
 // The written form: every entry followed by CR LF, no header.
 QByteArray playlistText(const EntryList& entries);
@@ -127,20 +127,20 @@ QByteArray plsText(const EntryList& entries);
 // Writes the file atomically in the written form (or as PLS), UTF-16 ones with their byte-order
 // mark again so the program that made them still reads them; the old file survives a failure.
 Status writePlaylist(const QString& path, const EntryList& entries,
-                     PlayListFormat format = PlayListFormat::PlainM3U,
-                     PlayListEncoding encoding = PlayListEncoding::Bytes);
+                     PlaylistFormat format = PlaylistFormat::PlainM3U,
+                     PlaylistEncoding encoding = PlaylistEncoding::Bytes);
 Status writePlaylist(const QByteArray& path, const EntryList& entries,
-                     PlayListFormat format = PlayListFormat::PlainM3U,
-                     PlayListEncoding encoding = PlayListEncoding::Bytes);
+                     PlaylistFormat format = PlaylistFormat::PlainM3U,
+                     PlaylistEncoding encoding = PlaylistEncoding::Bytes);
 
 // The bytes a file holds for a playlist's text: UTF-16 line by line for a UTF-16 file (the
 // untouched lines come back as they were read), otherwise the 8-bit text, with a UTF-8 mark
 // in front where it would begin like a UTF-16 one.
 QByteArray playlistFileBytes(const QByteArray& text,
-                             PlayListEncoding encoding = PlayListEncoding::Bytes);
+                             PlaylistEncoding encoding = PlaylistEncoding::Bytes);
 // Writes a playlist's whole text (8-bit, or UTF-8 turned back into UTF-16) atomically.
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
-                         PlayListEncoding encoding = PlayListEncoding::Bytes);
+                         PlaylistEncoding encoding = PlaylistEncoding::Bytes);
 
 // Whether a file's name ends in a playlist extension (any letter case): the names Add looks for.
 bool hasPlaylistExtension(QByteArrayView name);

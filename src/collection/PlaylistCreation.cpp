@@ -1,4 +1,4 @@
-#include "PlayListCreation.h"
+#include "PlaylistCreation.h"
 #include "common/PathText.h"
 
 #include "CollectionLog.h"
@@ -35,12 +35,12 @@ QString playlistNameFor(const QString& folder, const QString& baseFolder) {
     return pathText(playlistNameFor(pathBytes(folder), pathBytes(baseFolder)));
 }
 
-PlayListCreation::PlayListCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs,
+PlaylistCreation::PlaylistCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs,
                                    WaitWindowRunner runner, Flush flush)
     : values_(values), dialogs_(dialogs), runner_(std::move(runner)), flush_(std::move(flush)),
       collator_(sortCollator()) {}
 
-WalkResult PlayListCreation::createPlaylists(QList<QByteArray>& created) {
+WalkResult PlaylistCreation::createPlaylists(QList<QByteArray>& created) {
     created_ = &created;
     writtenFolders_.clear();
     folderFiles_.clear();
@@ -57,7 +57,7 @@ WalkResult PlayListCreation::createPlaylists(QList<QByteArray>& created) {
     return result;
 }
 
-WalkResult PlayListCreation::createBelowBaseFolder() {
+WalkResult PlaylistCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
     if (!values_.inMusicFolders)
         if (!QDir().mkpath(values_.baseFolder + values_.playlistsFolder))
@@ -89,7 +89,7 @@ WalkResult PlayListCreation::createBelowBaseFolder() {
 
 // One flush for each file system written to instead of one per playlist; a failure is a
 // write failure. Whatever ended the run, what it wrote is kept, so that is made durable too.
-WalkResult PlayListCreation::flushed(const WalkResult& result) {
+WalkResult PlaylistCreation::flushed(const WalkResult& result) {
     const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
     for (const QByteArray& folder : written) {
         const Status flush = flushResponsively(folder);
@@ -103,7 +103,7 @@ WalkResult PlayListCreation::flushed(const WalkResult& result) {
 }
 
 // A flush may take a while on a slow disk: the wait window stays painted and movable meanwhile.
-Status PlayListCreation::flushResponsively(const QByteArray& folder) {
+Status PlaylistCreation::flushResponsively(const QByteArray& folder) {
     std::future<Status> pending = std::async(std::launch::async, flush_, folder);
     const QString shown = decodeText(folder);
     while (pending.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
@@ -111,12 +111,12 @@ Status PlayListCreation::flushResponsively(const QByteArray& folder) {
     return pending.get();
 }
 
-StepResult PlayListCreation::createFolderPlaylist(const QString& folder, FolderListing& listing) {
+StepResult PlaylistCreation::createFolderPlaylist(const QString& folder, FolderListing& listing) {
     folderFiles_.clear();
     if (!progress_->tick(folder))
         return StepResult::stop();
     collectFolderFiles(listing);
-    const QByteArray path = playListPath(listing.nativePath());
+    const QByteArray path = playlistPath(listing.nativePath());
     if (!values_.inMusicFolders) {
         // Both sides cleaned alike, so that a playlists folder such as ".." or "./x" gives
         // entries that name the files.
@@ -133,7 +133,7 @@ StepResult PlayListCreation::createFolderPlaylist(const QString& folder, FolderL
     return StepResult::goOn();
 }
 
-void PlayListCreation::collectFolderFiles(FolderListing& listing) {
+void PlaylistCreation::collectFolderFiles(FolderListing& listing) {
     folderFiles_ = listing.matchesByMasks(MediaMasks);
     if (!values_.sorted)
         return;
@@ -148,14 +148,14 @@ void PlayListCreation::collectFolderFiles(FolderListing& listing) {
     folderFiles_ = sorted;
 }
 
-QByteArray PlayListCreation::playListPath(const QByteArray& folder) const {
+QByteArray PlaylistCreation::playlistPath(const QByteArray& folder) const {
     const QByteArray name = playlistNameFor(folder, baseFolder_);
     if (values_.inMusicFolders)
         return folder + '_' + name;
     return NativePath::clean(baseFolder_ + pathBytes(values_.playlistsFolder) + name);
 }
 
-Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
+Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
     // A line of the playlist cannot hold a line break: such a name would read back as two
     // entries that name nothing, so the file is left out.
     folderFiles_.removeIf(
@@ -177,7 +177,7 @@ Status PlayListCreation::saveFolderPlaylist(const QByteArray& path) {
     return Status::ok();
 }
 
-Status PlayListCreation::reportWriteError(const QString& path) {
+Status PlaylistCreation::reportWriteError(const QString& path) {
     progress_->setStayOnTop(false);
     dialogs_.showMessage(QLatin1String("Error creating play list:\r") + path);
     progress_->setStayOnTop(true);

@@ -1,4 +1,4 @@
-#include "ChangeFileExt.h"
+#include "PathExtension.h"
 
 #include "common/PathRules.h"
 

@@ -3,7 +3,7 @@
 #include "common/PathText.h"
 #include <gio/gio.h>
 
-#include "ShellExecute.h"
+#include "DesktopLauncher.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -88,7 +88,7 @@ bool handlesExactly(GAppInfo* app, const char* type) {
 }
 
 GObjectPtr<GAppInfo> defaultPlayer() {
-    const QByteArray type = PlayListMimeType.toUtf8();
+    const QByteArray type = PlaylistMimeType.toUtf8();
     GObjectPtr<GAppInfo> app(g_app_info_get_default_for_type(type.constData(), FALSE));
     if (!app || !handlesExactly(app.get(), type.constData()))
         return nullptr;

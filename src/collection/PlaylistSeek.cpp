@@ -1,4 +1,4 @@
-#include "PlayListSeek.h"
+#include "PlaylistSeek.h"
 #include "common/PathText.h"
 
 #include "FolderListing.h"
@@ -13,7 +13,7 @@ StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderLi
                          QList<QByteArray>& found) {
     if (!progress.tick(folder))
         return StepResult::stop();
-    for (const QByteArray& name : listing.matchesByMasks(PlayListMasks))
+    for (const QByteArray& name : listing.matchesByMasks(PlaylistMasks))
         found.append(listing.nativePath() + name);
     return StepResult::goOn();
 }

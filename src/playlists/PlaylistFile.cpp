@@ -1,4 +1,4 @@
-#include "PlayListFile.h"
+#include "PlaylistFile.h"
 #include "MarkupFormats.h"
 #include "common/PathText.h"
 
@@ -101,7 +101,7 @@ QByteArrayView EntryTable::at(qsizetype index) const {
     return QByteArrayView(bytes_).sliced(span.offset, span.length);
 }
 
-QByteArrayView IndexedPlayList::writtenText(qsizetype row) const {
+QByteArrayView IndexedPlaylist::writtenText(qsizetype row) const {
     if (!isMarkup())
         return entries.at(row);
     const MarkupSong& song = markupSongs.at(row);
@@ -194,11 +194,11 @@ private:
 
 } // namespace
 
-IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistReading>* rest) {
-    IndexedPlayList playlist;
+IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistReading>* rest) {
+    IndexedPlaylist playlist;
     if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
         const bool little = utf16->encoding == QStringConverter::Utf16LE;
-        playlist.encoding = little ? PlayListEncoding::Utf16LE : PlayListEncoding::Utf16BE;
+        playlist.encoding = little ? PlaylistEncoding::Utf16LE : PlaylistEncoding::Utf16BE;
         playlist.whole = utf16->whole;
         bytes = utf16->text.toUtf8();
     }
@@ -226,7 +226,7 @@ IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
-        playlist.format = PlayListFormat::Pls;
+        playlist.format = PlaylistFormat::Pls;
         PlsScan scan(text);
         forEachPlaylistLine(text, start,
                             [&](qsizetype offset, qsizetype length) { scan.line(offset, length); });
@@ -236,8 +236,8 @@ IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
         return playlist;
     }
     playlist.format =
-        first.contains("#EXTM3U") ? PlayListFormat::ExtendedM3U : PlayListFormat::PlainM3U;
-    const bool dropExtLines = playlist.format == PlayListFormat::ExtendedM3U;
+        first.contains("#EXTM3U") ? PlaylistFormat::ExtendedM3U : PlaylistFormat::PlainM3U;
+    const bool dropExtLines = playlist.format == PlaylistFormat::ExtendedM3U;
     EntryTable entries(bytes);
     forEachPlaylistLine(text, start, [&](qsizetype offset, qsizetype length) {
         if (!dropExtLines || !startsWithExt(text.sliced(offset, length)))
@@ -247,7 +247,7 @@ IndexedPlayList indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
     return playlist;
 }
 
-Status loadIndexedPlaylist(const QString& path, IndexedPlayList& playlist) {
+Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist) {
     return loadIndexedPlaylist(pathBytes(path), playlist);
 }
 
@@ -260,14 +260,14 @@ Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileS
 }
 } // namespace
 
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlayList& playlist,
+Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
     return loadIndexedPlaylist(path, RawNames::status(path), playlist, rest);
 }
 
 Status loadIndexedPlaylist(const QByteArray& path,
                            const std::optional<RawNames::FileStatus>& status,
-                           IndexedPlayList& playlist,
+                           IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
     if (Status type = checkFileType(path, status); type.failed())
         return type;
@@ -281,12 +281,12 @@ Status loadIndexedPlaylist(const QByteArray& path,
     return Status::ok();
 }
 
-PlayListContent parsePlaylist(const QByteArray& bytes) {
-    const IndexedPlayList indexed = indexPlaylist(bytes);
+PlaylistContent parsePlaylist(const QByteArray& bytes) {
+    const IndexedPlaylist indexed = indexPlaylist(bytes);
     return {indexed.format, indexed.entries.toList()};
 }
 
-PlayListContent readPlaylist(QIODevice& device) {
+PlaylistContent readPlaylist(QIODevice& device) {
     return parsePlaylist(device.readAll());
 }
 
@@ -295,8 +295,8 @@ Status checkPlaylistFileType(const QString& path) {
     return checkFileType(bytes, RawNames::status(bytes));
 }
 
-Status loadPlaylist(const QString& path, PlayListContent& content) {
-    IndexedPlayList indexed;
+Status loadPlaylist(const QString& path, PlaylistContent& content) {
+    IndexedPlaylist indexed;
     if (Status loaded = loadIndexedPlaylist(path, indexed); loaded.failed())
         return loaded;
     content = {indexed.format, indexed.entries.toList()};
@@ -304,7 +304,7 @@ Status loadPlaylist(const QString& path, PlayListContent& content) {
 }
 
 Status loadPlaylist(const QString& path, EntryList& entries) {
-    PlayListContent content;
+    PlaylistContent content;
     const Status status = loadPlaylist(path, content);
     if (status.isOk())
         entries = content.entries;
@@ -328,36 +328,36 @@ QByteArray plsText(const EntryList& entries) {
     return text;
 }
 
-Status writePlaylist(const QString& path, const EntryList& entries, PlayListFormat format,
-                     PlayListEncoding encoding) {
+Status writePlaylist(const QString& path, const EntryList& entries, PlaylistFormat format,
+                     PlaylistEncoding encoding) {
     return writePlaylist(pathBytes(path), entries, format, encoding);
 }
 
-Status writePlaylist(const QByteArray& path, const EntryList& entries, PlayListFormat format,
-                     PlayListEncoding encoding) {
+Status writePlaylist(const QByteArray& path, const EntryList& entries, PlaylistFormat format,
+                     PlaylistEncoding encoding) {
     return writePlaylistText(
-        path, format == PlayListFormat::Pls ? plsText(entries) : playlistText(entries), encoding);
+        path, format == PlaylistFormat::Pls ? plsText(entries) : playlistText(entries), encoding);
 }
 
-QByteArray playlistFileBytes(const QByteArray& text, PlayListEncoding encoding) {
+QByteArray playlistFileBytes(const QByteArray& text, PlaylistEncoding encoding) {
     switch (encoding) {
-    case PlayListEncoding::Utf16LE:
+    case PlaylistEncoding::Utf16LE:
         return utf16FileText(text, QStringConverter::Utf16LE);
-    case PlayListEncoding::Utf16BE:
+    case PlaylistEncoding::Utf16BE:
         return utf16FileText(text, QStringConverter::Utf16BE);
-    case PlayListEncoding::Bytes:
+    case PlaylistEncoding::Bytes:
         break;
     }
     return eightBitFileText(text);
 }
 
 Status writePlaylistText(const QByteArray& path, const QByteArray& text,
-                         PlayListEncoding encoding) {
+                         PlaylistEncoding encoding) {
     return FileOperations::writeFile(path, playlistFileBytes(text, encoding));
 }
 
 bool hasPlaylistExtension(QByteArrayView name) {
-    return std::any_of(PlayListMasks.cbegin(), PlayListMasks.cend(), [&](const QString& mask) {
+    return std::any_of(PlaylistMasks.cbegin(), PlaylistMasks.cend(), [&](const QString& mask) {
         const QByteArray extension = mask.mid(1).toLatin1(); // "*.EXT"
         return name.size() >= extension.size() &&
                name.last(extension.size()).compare(extension, Qt::CaseInsensitive) == 0;

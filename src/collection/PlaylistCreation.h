@@ -2,7 +2,7 @@
 
 #include "FolderWalk.h"
 #include "platform/FileOperations.h"
-#include "playlists/PlayListFile.h"
+#include "playlists/PlaylistFile.h"
 #include "settings/Settings.h"
 
 #include <QCollator>
@@ -20,12 +20,12 @@ QByteArray playlistNameFor(const QByteArray& folder, const QByteArray& baseFolde
 
 // Creation runs: one playlist for every folder that holds media files, with the remembered
 // Create Playlists values as parameters. Messages go through `dialogs`.
-class PlayListCreation {
+class PlaylistCreation {
 public:
     // Makes what was written to the file system holding a folder durable.
     using Flush = std::function<Status(const QByteArray& folder)>;
 
-    PlayListCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs, WaitWindowRunner runner,
+    PlaylistCreation(CreatePlaylistsInputs& values, UserDialogs& dialogs, WaitWindowRunner runner,
                      Flush flush = FileOperations::flushFileSystem);
 
     // One run; every playlist written is appended to `created` as a full path. Completed when
@@ -41,7 +41,7 @@ private:
     WalkResult createBelowBaseFolder();
     WalkResult flushed(const WalkResult& result);
     Status flushResponsively(const QByteArray& folder);
-    QByteArray playListPath(const QByteArray& folder) const;
+    QByteArray playlistPath(const QByteArray& folder) const;
     void collectFolderFiles(FolderListing& listing);
     Status reportWriteError(const QString& path);
 
