@@ -21,6 +21,7 @@
 #include "common/TextDecoding.h"
 #include "platform/RawNames.h"
 #include "playlists/PlayingModule.h"
+#include "playlists/PlaylistListModel.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/InstanceIni.h"
 #include "settings/Settings.h"
@@ -146,9 +147,9 @@ int addPlaylists(const QString& tree) {
     QTest::keyClick(program.playlistView(), Qt::Key_Insert);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Add", ms, program.settings.playlists.size(), stalls.stop());
+    report("Add", ms, program.window->playlists().count(), stalls.stop());
     Q_UNUSED(window);
-    return program.settings.playlists.isEmpty() ? 1 : 0;
+    return program.window->playlists().count() == 0 ? 1 : 0;
 }
 
 int createPlaylists(const QString& tree) {
@@ -168,8 +169,8 @@ int createPlaylists(const QString& tree) {
     QTest::keyClick(program.playlistView(), Qt::Key_Insert, Qt::ShiftModifier);
     untilIdle();
     const qint64 ms = timer.elapsed();
-    report("Create with its append", ms, program.settings.playlists.size(), stalls.stop());
-    return program.settings.playlists.isEmpty() ? 1 : 0;
+    report("Create with its append", ms, program.window->playlists().count(), stalls.stop());
+    return program.window->playlists().count() == 0 ? 1 : 0;
 }
 
 QByteArray iniListing(const QList<QByteArray>& paths) {
@@ -203,9 +204,9 @@ int removePlaylists(const QString& tree, bool deleteFiles) {
                        : "Select All + Remove, key to question",
            toQuestion, found.size(), stall);
     if (!deleteFiles)
-        report("Select All + Remove, Yes to idle", afterYes, program.settings.playlists.size(),
+        report("Select All + Remove, Yes to idle", afterYes, program.window->playlists().count(),
                stall);
-    return toQuestion < 0 || (!deleteFiles && !program.settings.playlists.isEmpty()) ? 1 : 0;
+    return toQuestion < 0 || (!deleteFiles && program.window->playlists().count() > 0) ? 1 : 0;
 }
 
 qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
@@ -218,7 +219,7 @@ qint64 timedStart(const QByteArray& ini, qsizetype& listed, qint64& stall) {
     untilIdle();
     const qint64 ms = timer.elapsed();
     stall = stalls.stop();
-    listed = program.settings.playlists.size();
+    listed = program.window->playlists().count();
     return ms;
 }
 
@@ -235,9 +236,10 @@ int start(const QString& tree) {
     out.close();
     ScriptedDialogs dialogs;
     Settings read;
+    QList<QByteArray> readPlaylists;
     QElapsedTimer timer;
     timer.start();
-    readInstanceIni(file, read, dialogs, PlaylistSpelling::AsWritten);
+    readInstanceIni(file, read, readPlaylists, dialogs, PlaylistSpelling::AsWritten);
     const qint64 iniRead = timer.elapsed();
     qsizetype listed = 0;
     qint64 stall = 0;

@@ -55,7 +55,7 @@ class TestAddPlaylists : public QObject {
     // The paths added after the earlier playlist, relative to the music folder.
     QStringList added() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->settings.playlists.mid(1)))
+        for (const QString& path : TestSupport::pathTexts(f_->playlists().mid(1)))
             paths << below(music(), path);
         return paths;
     }
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QCOMPARE(playlistViewOf(window)->model()->rowCount(), 1 + expected.size());
         for (int row = 0; row < playlistViewOf(window)->model()->rowCount(); ++row) {
             QCOMPARE(rowTexts(playlistViewOf(window)).value(row),
-                     QFileInfo(QFile::decodeName(f_->settings.playlists.at(row))).fileName());
+                     QFileInfo(QFile::decodeName(f_->playlists().at(row))).fileName());
         }
         QCOMPARE(selectedRowsOf(playlistViewOf(window)).size(), 1 + expected.size());
         QCOMPARE(currentRowOf(playlistViewOf(window)),
@@ -156,7 +156,7 @@ private Q_SLOTS:
         const bool closed = addWith({false, QStringLiteral("sub/s.m3u"), {}, false});
         QDir::setCurrent(before);
         QVERIFY(closed);
-        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists.mid(1)),
+        QCOMPARE(TestSupport::pathTexts(f_->playlists().mid(1)),
                  QStringList{music() + QLatin1String("/sub/s.m3u")});
     }
 
@@ -177,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(!addWith({false, file, {}, false}));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
-        QCOMPARE(f_->settings.playlists.size(), 1);
+        QCOMPARE(f_->playlists().size(), 1);
     }
 
     void emptyFolderTextIsNotFound() {
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QVERIFY(abort.clicked());
         QVERIFY(!closed);
         QVERIFY(f_->dialogs.messages().isEmpty());
-        QCOMPARE(f_->settings.playlists.size(), 1);
+        QCOMPARE(f_->playlists().size(), 1);
         QCOMPARE(f_->settings.addPlaylists, AddPlaylistsInputs());
     }
 
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(driver.ran() && !driver.leftOpen());
         QVERIFY(filled);
         QCOMPARE(f_->settings.addPlaylists.folder, QStringLiteral("/music/"));
-        QCOMPARE(f_->settings.playlists.size(), 1);
+        QCOMPARE(f_->playlists().size(), 1);
     }
 
     void radioButtonsEnableTheirControls_data() {

@@ -63,7 +63,7 @@ class TestCreatePlaylists : public QObject {
 
     QStringList addedBelowMusic() const {
         QStringList paths;
-        for (const QString& path : TestSupport::pathTexts(f_->settings.playlists))
+        for (const QString& path : TestSupport::pathTexts(f_->playlists()))
             paths << below(music(), path);
         return paths;
     }
@@ -434,7 +434,7 @@ private Q_SLOTS:
                            plFolder.isEmpty() ? plFolder : plFolder + u'/', false, true));
         else
             QCOMPARE(f_->settings.createPlaylists, before);
-        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(f_->playlists().isEmpty());
         QVERIFY(playlistsOnDisk().isEmpty());
     }
 
@@ -448,7 +448,7 @@ private Q_SLOTS:
         QFETCH(QString, plFolder);
         start();
         QVERIFY(createWith(input(false, music(), plFolder, true, false)));
-        QVERIFY(!f_->settings.playlists.isEmpty());
+        QVERIFY(!f_->playlists().isEmpty());
         QVERIFY(QFileInfo(music() + QLatin1String("/PL Out")).isDir());
         // The next run with what was remembered.
         f_->dialogs.clear();
@@ -475,7 +475,7 @@ private Q_SLOTS:
         QCOMPARE(f_->dialogs.messages(),
                  QStringList({QStringLiteral("Error creating play list:\r") + first,
                               QStringLiteral("Cannot create file ") + first}));
-        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(f_->playlists().isEmpty());
         QVERIFY(openWaitWindow() == nullptr);
     }
 
@@ -485,12 +485,12 @@ private Q_SLOTS:
         start();
         bool abortClicked = false;
         QVERIFY(createWith(input(true, music()))); // learns the walk order
-        const QList<QByteArray> full = f_->settings.playlists;
+        const QList<QByteArray> full = f_->playlists();
         // The user empties the list: Alt+A, Delete, Yes.
         f_->dialogs.answerYesNo(true);
         f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
         f_->pressKey(f_->playlistView(), Qt::Key_Delete);
-        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(f_->playlists().isEmpty());
         f_->dialogs.clear();
 
         const QString rockList = music() + QStringLiteral("/Rock/_Rock.M3U");
@@ -513,7 +513,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Playlists created successfully.")});
         QVERIFY(QFile::exists(rockList)); // the folder shown at the abort is processed completely
         const qsizetype done = full.indexOf(QFile::encodeName(rockList)) + 1;
-        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
+        QCOMPARE(TestSupport::pathTexts(f_->playlists()),
                  TestSupport::pathTexts(full.mid(0, done)) +
                      QStringList{music() + QStringLiteral("/_PlayList.M3U")});
     }
@@ -524,7 +524,7 @@ private Q_SLOTS:
         start();
         QVERIFY(createWith(input(false, music(), QStringLiteral("Lists"))));
         const QString shared = music() + QStringLiteral("/Lists/A - B.M3U");
-        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists), QStringList({shared, shared}));
+        QCOMPARE(TestSupport::pathTexts(f_->playlists()), QStringList({shared, shared}));
         const QByteArray text = readBytes(shared);
         QVERIFY(text == "../A - B/x.mp3\r\n" || text == "../A/B/y.mp3\r\n");
     }
@@ -533,11 +533,11 @@ private Q_SLOTS:
         start();
         QVERIFY(createWith(input(true, music())));
         const QStringList first = playlistsOnDisk();
-        const QList<QByteArray> listed = f_->settings.playlists;
+        const QList<QByteArray> listed = f_->playlists();
         TestSupport::writeBytes(music() + QStringLiteral("/_PlayList.M3U"), "stale\r\n");
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(playlistsOnDisk(), first); // created playlists are never taken as songs
-        QCOMPARE(f_->settings.playlists, listed + listed);
+        QCOMPARE(f_->playlists(), listed + listed);
     }
 
     void treeWithoutMediaSucceedsWithNothing() {
@@ -547,7 +547,7 @@ private Q_SLOTS:
         QVERIFY(createWith(input(true, music())));
         QCOMPARE(f_->dialogs.messages(),
                  QStringList{QStringLiteral("Playlists created successfully.")});
-        QVERIFY(f_->settings.playlists.isEmpty());
+        QVERIFY(f_->playlists().isEmpty());
         QVERIFY(!buttonOf(window, "executeButton")->isEnabled());
     }
 

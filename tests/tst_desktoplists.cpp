@@ -312,7 +312,7 @@ private Q_SLOTS:
                 moveTo(to) + pause + moveTo(to + QPoint(1, 1)) + pause +
                 QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
         QTRY_COMPARE(f_->playlistNames().size(), 6);
-        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
+        QCOMPARE(TestSupport::pathTexts(f_->playlists()),
                  QStringList({path(QStringLiteral("p0.m3u")), path(QStringLiteral("p1.m3u")),
                               path(QStringLiteral("drop/First.M3U")),
                               path(QStringLiteral("drop/Tree/one/two/deep.m3u")),

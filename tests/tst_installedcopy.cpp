@@ -84,18 +84,20 @@ private Q_SLOTS:
     void userIniIsSilentAtFirstAndKeepsTheList() {
         QDir(env_.configHome()).removeRecursively();
         Settings settings;
+        QList<QByteArray> playlists;
         settings.preferences.closeDelaySeconds = 99;
         ScriptedDialogs dialogs;
-        readInstanceIni(userIni(), settings, dialogs);
+        readInstanceIni(userIni(), settings, playlists, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         QCOMPARE(settings.preferences.closeDelaySeconds, 30); // the default
-        settings.playlists = {"/music/Rock/_Rock.M3U"};
-        writeInstanceIni(userIni(), settings, dialogs);
+        playlists = {"/music/Rock/_Rock.M3U"};
+        writeInstanceIni(userIni(), settings, playlists, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         Settings loaded;
-        readInstanceIni(userIni(), loaded, dialogs);
+        QList<QByteArray> loadedPlaylists;
+        readInstanceIni(userIni(), loaded, loadedPlaylists, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
-        QCOMPARE(loaded.playlists, settings.playlists);
+        QCOMPARE(loadedPlaylists, playlists);
     }
 
     // A copy whose folder (and the user's configuration folder) cannot be written but whose

@@ -43,13 +43,14 @@ private Q_SLOTS:
 
     void saveWritesTheExactLayout() {
         Settings settings = loadedDefaults();
+        QList<QByteArray> playlists;
         settings.preferences.autoPlay = true;
-        settings.playlists = TestSupport::pathBytes(
+        playlists = TestSupport::pathBytes(
             {path(QStringLiteral("Rock/_Rock.M3U")), path(QStringLiteral("Jazz/_Jazz.M3U"))});
         const QString ini = path(QStringLiteral("Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("Platterbox"))));
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, settings, dialogs);
+        writeInstanceIni(ini, settings, playlists, dialogs);
         QCOMPARE(dialogs.records().size(), 0);
         QCOMPARE(readBytes(ini),
                  crlf(QList<QByteArray>{"[General]", "cbAutoExecute_Checked=1"} +
@@ -63,15 +64,16 @@ private Q_SLOTS:
         writeBytes(ini, crlf({"; my notes", "[General]", "Unknown=yes", "grpShuffle_Tag=2",
                               "[Other]", "Keep=1"}));
         Settings settings = loadedDefaults();
+        QList<QByteArray> playlists;
         for (int i = 0; i < 11; ++i)
-            settings.playlists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
+            playlists << QFile::encodeName(path(QStringLiteral("list%1.m3u").arg(i)));
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, settings, dialogs);
+        writeInstanceIni(ini, settings, playlists, dialogs);
         QVERIFY(readBytes(ini).contains("File10=list10.m3u\r\n"));
         QVERIFY(readBytes(ini).contains("Total=11\r\n"));
 
-        settings.playlists = settings.playlists.mid(0, 3);
-        writeInstanceIni(ini, settings, dialogs);
+        playlists = playlists.mid(0, 3);
+        writeInstanceIni(ini, settings, playlists, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("Total=3\r\n"));
         QVERIFY(text.contains("File2=list2.m3u\r\n"));
@@ -125,13 +127,14 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("sub/Platterbox.Ini"));
         writeBytes(ini, text);
         Settings settings;
+        QList<QByteArray> playlists;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, settings, dialogs);
+        readInstanceIni(ini, settings, playlists, dialogs);
         QStringList expected;
         for (const QString& relative : expectedLists)
             expected << QDir::cleanPath(path(relative));
         QStringList cleaned;
-        for (const QString& loaded : TestSupport::pathTexts(settings.playlists))
+        for (const QString& loaded : TestSupport::pathTexts(playlists))
             cleaned << QDir::cleanPath(loaded);
         QCOMPARE(cleaned, expected);
         QCOMPARE(settings.preferences.autoPlay, autoExecute);
@@ -143,9 +146,10 @@ private Q_SLOTS:
         const QString ini = path(QStringLiteral("old.Ini"));
         writeBytes(ini, crlf({"[General]", "AutoExecute=1"}));
         Settings settings;
+        QList<QByteArray> playlists;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, settings, dialogs);
-        writeInstanceIni(ini, settings, dialogs);
+        readInstanceIni(ini, settings, playlists, dialogs);
+        writeInstanceIni(ini, settings, playlists, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.contains("AutoExecute=1\r\n"));
         QVERIFY(text.contains("cbAutoExecute_Checked=1\r\n"));
@@ -154,10 +158,11 @@ private Q_SLOTS:
     void missingFileGivesMessageAndDefaults() {
         const QString ini = path(QStringLiteral("none/Platterbox.Ini"));
         Settings settings;
+        QList<QByteArray> playlists;
         settings.preferences.autoPlay = true;
         settings.preferences.shuffleMode = ShuffleMode::Total;
         ScriptedDialogs dialogs;
-        readInstanceIni(ini, settings, dialogs);
+        readInstanceIni(ini, settings, playlists, dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{ini + QStringLiteral("\rInitialization file not found!\r"
                                                   "Default preferences will be used.")});
@@ -171,31 +176,34 @@ private Q_SLOTS:
         QCOMPARE(p.shuffleMode, ShuffleMode::Normal);
         QCOMPARE(p.shufflePlaylists, true);
         QCOMPARE(p.shuffleWithinPlaylists, false);
-        QVERIFY(settings.playlists.isEmpty());
+        QVERIFY(playlists.isEmpty());
     }
 
     void saveAndLoadGiveTheSameList() {
         const QString ini = path(QStringLiteral("cd/Platterbox/Platterbox.Ini"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("cd/Platterbox"))));
         Settings saved = loadedDefaults();
+        QList<QByteArray> savedPlaylists;
         saved.preferences.shuffleMode = ShuffleMode::Partial;
-        saved.playlists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
-                                                  path(QStringLiteral("cd/Platterbox/b.pls")),
-                                                  QStringLiteral("/elsewhere/c.m3u")});
+        savedPlaylists = TestSupport::pathBytes({path(QStringLiteral("cd/Rock/a.m3u")),
+                                                 path(QStringLiteral("cd/Platterbox/b.pls")),
+                                                 QStringLiteral("/elsewhere/c.m3u")});
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, saved, dialogs);
+        writeInstanceIni(ini, saved, savedPlaylists, dialogs);
         QVERIFY(readBytes(ini).contains("File2=/elsewhere/c.m3u\r\n"));
         Settings loaded;
-        readInstanceIni(ini, loaded, dialogs);
-        QCOMPARE(loaded.playlists, saved.playlists);
+        QList<QByteArray> loadedPlaylists;
+        readInstanceIni(ini, loaded, loadedPlaylists, dialogs);
+        QCOMPARE(loadedPlaylists, savedPlaylists);
         QCOMPARE(loaded.preferences, saved.preferences);
 
         // The same folder moved elsewhere resolves to its new place.
         QVERIFY(QDir().rename(path(QStringLiteral("cd")), path(QStringLiteral("moved"))));
         Settings moved;
-        readInstanceIni(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved, dialogs);
-        QCOMPARE(QFile::decodeName(moved.playlists.at(0)),
-                 path(QStringLiteral("moved/Rock/a.m3u")));
+        QList<QByteArray> movedPlaylists;
+        readInstanceIni(path(QStringLiteral("moved/Platterbox/Platterbox.Ini")), moved,
+                        movedPlaylists, dialogs);
+        QCOMPARE(QFile::decodeName(movedPlaylists.at(0)), path(QStringLiteral("moved/Rock/a.m3u")));
         QCOMPARE(dialogs.records().size(), 0);
     }
 
@@ -227,16 +235,18 @@ private Q_SLOTS:
         QFETCH(QByteArray, stored);
         const QString ini = path(QStringLiteral("Platterbox.Ini"));
         Settings saved = loadedDefaults();
-        saved.playlists =
+        QList<QByteArray> savedPlaylists;
+        savedPlaylists =
             TestSupport::pathBytes({dir_.path() + u'/' + name, path(QStringLiteral("after.m3u"))});
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, saved, dialogs);
+        writeInstanceIni(ini, saved, savedPlaylists, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY2(text.contains(QByteArray("\r\n" + stored)), text.constData());
         QVERIFY(text.contains("\r\nFile1=after.m3u\r\n"));
         Settings loaded;
-        readInstanceIni(ini, loaded, dialogs);
-        QCOMPARE(TestSupport::pathTexts(loaded.playlists),
+        QList<QByteArray> loadedPlaylists;
+        readInstanceIni(ini, loaded, loadedPlaylists, dialogs);
+        QCOMPARE(TestSupport::pathTexts(loadedPlaylists),
                  QStringList({dir_.path() + u'/' + expected, path(QStringLiteral("after.m3u"))}));
         QCOMPARE(dialogs.records().size(), 0);
     }
@@ -247,18 +257,20 @@ private Q_SLOTS:
         QStringEncoder utf16(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom);
         writeBytes(ini, utf16.encode(QStringLiteral("; Windows\r\n[PlayLists]\r\nTotal=0\r\n")));
         Settings saved = loadedDefaults();
+        QList<QByteArray> savedPlaylists;
         const QByteArray latin1 = QFile::encodeName(dir_.path()) + "/caf\xE9.m3u";
-        saved.playlists = {latin1, QFile::encodeName(path(QStringLiteral("b\u00e9.m3u")))};
+        savedPlaylists = {latin1, QFile::encodeName(path(QStringLiteral("b\u00e9.m3u")))};
         ScriptedDialogs dialogs;
-        writeInstanceIni(ini, saved, dialogs);
+        writeInstanceIni(ini, saved, savedPlaylists, dialogs);
         const QByteArray text = readBytes(ini);
         QVERIFY(text.startsWith(QByteArray("\xFF\xFE;\0", 4)));
         const QString shown = QStringDecoder(QStringConverter::Utf16LE).decode(text);
         QVERIFY2(shown.contains(QStringLiteral("File0=file://")), qPrintable(shown));
         QVERIFY(shown.contains(QStringLiteral("File1=b\u00e9.m3u")));
         Settings loaded;
-        readInstanceIni(ini, loaded, dialogs);
-        QCOMPARE(loaded.playlists, saved.playlists);
+        QList<QByteArray> loadedPlaylists;
+        readInstanceIni(ini, loaded, loadedPlaylists, dialogs);
+        QCOMPARE(loadedPlaylists, savedPlaylists);
         QCOMPARE(dialogs.records().size(), 0);
     }
 
@@ -338,7 +350,9 @@ private Q_SLOTS:
     void failedSavesAreReported() {
         ScriptedDialogs dialogs;
         Settings settings = loadedDefaults();
-        writeInstanceIni(path(QStringLiteral("missing/folder/x.Ini")), settings, dialogs);
+        QList<QByteArray> playlists;
+        writeInstanceIni(path(QStringLiteral("missing/folder/x.Ini")), settings, playlists,
+                         dialogs);
         QCOMPARE(dialogs.messages(),
                  QStringList{QStringLiteral("Error saving initialization information!")});
 
@@ -351,7 +365,7 @@ private Q_SLOTS:
             TestSupport::ReadOnlyFolder guard(folder);
             QVERIFY(guard.effective());
             dialogs.clear();
-            writeInstanceIni(ini, settings, dialogs);
+            writeInstanceIni(ini, settings, playlists, dialogs);
             QCOMPARE(dialogs.messages(),
                      QStringList{QStringLiteral("Error saving initialization information!")});
         }

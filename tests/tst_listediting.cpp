@@ -138,9 +138,9 @@ private Q_SLOTS:
                                  ? QStringLiteral("Actually delete the selected playlists file(s)?")
                                  : QStringLiteral("Remove the selected item(s)?")});
         QCOMPARE(f_->playlistNames(), remaining);
-        QCOMPARE(f_->settings.playlists.size(), remaining.size());
+        QCOMPARE(f_->playlists().size(), remaining.size());
         for (qsizetype i = 0; i < remaining.size(); ++i)
-            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(i)), path(remaining.at(i)));
+            QCOMPARE(QFile::decodeName(f_->playlists().at(i)), path(remaining.at(i)));
         QCOMPARE(currentRowOf(playlistViewOf(window)), current);
         if (!answer) {
             QCOMPARE(selectedRows(playlistViewOf(window)), toIntList(selected));
@@ -330,7 +330,7 @@ private Q_SLOTS:
         QTest::keyClick(playlistViewOf(window), Qt::Key_S, Qt::AltModifier);
         QCOMPARE(f_->playlistNames(), QStringList({QStringLiteral("y.m3u"), QStringLiteral("z.m3u"),
                                                    QStringLiteral("x.m3u")}));
-        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(2)), path(QStringLiteral("B/x.m3u")));
+        QCOMPARE(QFile::decodeName(f_->playlists().at(2)), path(QStringLiteral("B/x.m3u")));
         QCOMPARE(selectedRows(playlistViewOf(window)), QList<int>());
         QCOMPARE(currentRowOf(playlistViewOf(window)), 1);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("az")});
@@ -396,7 +396,7 @@ private Q_SLOTS:
         QCOMPARE(asked.text, QStringLiteral("Please enter the new name for the playlist: "));
         QCOMPARE(asked.defaultText, path(QStringLiteral("Rock/old.m3u")));
         if (renamed) {
-            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)), target);
+            QCOMPARE(QFile::decodeName(f_->playlists().at(0)), target);
             QCOMPARE(f_->playlistNames().at(0), QStringLiteral("new.m3u"));
             QCOMPARE(readBytes(target), QByteArray("a\r\n"));
             QVERIFY(!QFileInfo::exists(path(QStringLiteral("Rock/old.m3u"))));
@@ -405,7 +405,7 @@ private Q_SLOTS:
             QCOMPARE(f_->dialogs.messages(), QStringList{QStringLiteral("Unable to rename ") +
                                                          path(QStringLiteral("Rock/old.m3u")) +
                                                          QStringLiteral("\rinto ") + target});
-            QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)),
+            QCOMPARE(QFile::decodeName(f_->playlists().at(0)),
                      path(QStringLiteral("Rock/old.m3u")));
             QCOMPARE(readBytes(path(QStringLiteral("other.m3u"))), QByteArray("b\r\n"));
         }
@@ -421,8 +421,7 @@ private Q_SLOTS:
         QDir::setCurrent(before);
         // The file went to the current folder, and the list (saved in the INI file later)
         // names it there, not relative to wherever the INI file is.
-        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(0)),
-                 path(QStringLiteral("cwd/bare.m3u")));
+        QCOMPARE(QFile::decodeName(f_->playlists().at(0)), path(QStringLiteral("cwd/bare.m3u")));
         QCOMPARE(readBytes(path(QStringLiteral("cwd/bare.m3u"))), QByteArray("a\r\n"));
         QCOMPARE(f_->playlistNames(), QStringList{QStringLiteral("bare.m3u")});
     }
@@ -470,7 +469,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("p0.m3u"), QStringLiteral("p2.m3u"),
                               QStringLiteral("p3.m3u"), QStringLiteral("p1.m3u"),
                               QStringLiteral("p4.m3u")}));
-        QCOMPARE(QFile::decodeName(f_->settings.playlists.at(3)), path(QStringLiteral("p1.m3u")));
+        QCOMPARE(QFile::decodeName(f_->playlists().at(3)), path(QStringLiteral("p1.m3u")));
         QCOMPARE(currentRowOf(list), 3);
         QVERIFY(selectedRows(list).contains(3));
         // The songs shown are those of the dragged (focused) playlist.

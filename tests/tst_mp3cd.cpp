@@ -79,7 +79,7 @@ class TestMp3Cd : public QObject {
         QCOMPARE(f_->settings.createPlaylists,
                  CreatePlaylistsInputs(
                      {false, false, false, QStringLiteral("/b/"), QStringLiteral("L/")}));
-        QCOMPARE(TestSupport::pathTexts(f_->settings.playlists),
+        QCOMPARE(TestSupport::pathTexts(f_->playlists()),
                  QStringList{dir_.filePath(QStringLiteral("listed.m3u"))});
     }
 
@@ -142,11 +142,13 @@ private Q_SLOTS:
         QCOMPARE(values,
                  L({"../Jazz/Live/_Jazz - Live.M3U", "../Rock/_Rock.M3U", "../_PlayList.M3U"}));
         Settings loaded;
+        QList<QByteArray> loadedPlaylists;
         ScriptedDialogs quiet;
-        readInstanceIni(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"), loaded, quiet);
+        readInstanceIni(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"), loaded,
+                        loadedPlaylists, quiet);
         QVERIFY(quiet.records().isEmpty());
-        QCOMPARE(loaded.playlists.size(), 3);
-        for (const QString& path : TestSupport::pathTexts(loaded.playlists))
+        QCOMPARE(loadedPlaylists.size(), 3);
+        for (const QString& path : TestSupport::pathTexts(loadedPlaylists))
             QVERIFY2(QFileInfo(path).isFile() && path.startsWith(cd() + u'/'), qPrintable(path));
 
         QCOMPARE(readBytes(cd() + QStringLiteral("/AutoRun.INF")),

@@ -603,13 +603,15 @@ private Q_SLOTS:
                                      "File3=../gone/Missing.m3u\r\n");
         ScriptedDialogs dialogs;
         Settings loaded;
-        readInstanceIni(ini, loaded, dialogs);
+        QList<QByteArray> loadedPlaylists;
+        readInstanceIni(ini, loaded, loadedPlaylists, dialogs);
         const QStringList expected = real + QStringList{dir.filePath(s("gone/Missing.m3u"))};
-        QCOMPARE(TestSupport::pathTexts(loaded.playlists), expected);
-        writeInstanceIni(ini, loaded, dialogs);
+        QCOMPARE(TestSupport::pathTexts(loadedPlaylists), expected);
+        writeInstanceIni(ini, loaded, loadedPlaylists, dialogs);
         Settings reloaded;
-        readInstanceIni(ini, reloaded, dialogs);
-        QCOMPARE(TestSupport::pathTexts(reloaded.playlists), expected);
+        QList<QByteArray> reloadedPlaylists;
+        readInstanceIni(ini, reloaded, reloadedPlaylists, dialogs);
+        QCOMPARE(TestSupport::pathTexts(reloadedPlaylists), expected);
         QCOMPARE(dialogs.records().size(), 0);
     }
 };

@@ -39,18 +39,17 @@ class TestPlaylistListModel : public QObject {
 
 private Q_SLOTS:
     // Paths as an INI file wrote them take the disk's spelling when their row is first shown
-    // or used, and only then; the settings record keeps what the list shows.
+    // or used, and only then; the list keeps what it shows.
     void letterCaseIsFoundWhenARowIsUsed() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         TestSupport::writeBytes(dir.filePath(QStringLiteral("lists/rock.m3u")), "a.mp3\r\n");
         const QByteArray root = QFile::encodeName(dir.path());
-        QList<QByteArray> stored;
-        PlaylistListModel model(stored);
+        PlaylistListModel model;
         model.replaceAll({root + "/LISTS/Rock.M3U", root + "/gone/x.m3u"});
-        QCOMPARE(stored.first(), root + "/LISTS/Rock.M3U");
+        QCOMPARE(model.paths().first(), root + "/LISTS/Rock.M3U");
         QCOMPARE(model.index(0).data().toString(), QStringLiteral("rock.m3u"));
-        QCOMPARE(stored.first(), root + "/lists/rock.m3u");
+        QCOMPARE(model.paths().first(), root + "/lists/rock.m3u");
         QCOMPARE(model.path(1), root + "/gone/x.m3u");
     }
 
@@ -72,8 +71,7 @@ private Q_SLOTS:
         QFETCH(int, maxChanges);
         QFETCH(int, rowsAfter);
         QFETCH(int, selectionRanges);
-        QList<QByteArray> paths;
-        PlaylistListModel model(paths);
+        PlaylistListModel model;
         model.append(numberedPaths(20000));
         model.selectAll();
         QList<int> odd;
@@ -92,7 +90,8 @@ private Q_SLOTS:
         commands.at(command)();
         QVERIFY2(changes.total() <= maxChanges, qPrintable(QString::number(changes.total())));
         QCOMPARE(model.count(), rowsAfter);
-        QCOMPARE(paths.size(), rowsAfter); // the settings record is the model's list
+        const QList<QByteArray>& paths = model.paths();
+        QCOMPARE(paths.size(), rowsAfter);
         QVERIFY(model.selectionModel()->selection().size() <= selectionRanges);
         if (command != QLatin1String("selectAll"))
             QVERIFY(model.generation() > generation);
@@ -130,8 +129,7 @@ private Q_SLOTS:
         const QByteArray second = QFile::encodeName(dir.filePath(QStringLiteral("b.m3u")));
         TestSupport::writeBytes(QFile::decodeName(first), "a.mp3\r\n");
         TestSupport::writeBytes(QFile::decodeName(second), "b.mp3\r\n");
-        QList<QByteArray> paths{first, second};
-        PlaylistListModel list(paths);
+        PlaylistListModel list({first, second});
         SongListModel songs;
         list.setCurrentRow(0);
         list.select(0);
@@ -144,7 +142,7 @@ private Q_SLOTS:
         else if (change == QLatin1String("move"))
             list.moveRowsByOne({1}, -1);
         else if (change == QLatin1String("replace"))
-            list.replaceAll(paths);
+            list.replaceAll({first, second});
         else if (change == QLatin1String("focus"))
             list.setCurrentRow(1), (void)songs.load(second, second);
         else if (change == QLatin1String("rewrite"))

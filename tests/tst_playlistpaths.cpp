@@ -121,7 +121,7 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(viewport, &enter);
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(viewport, &drop);
-            QTRY_COMPARE(f_->settings.playlists.size(), 1);
+            QTRY_COMPARE(f_->playlists().size(), 1);
             delete data;
         } else if (way == QLatin1String("rename")) {
             f_->dialogs.answerText(QStringLiteral("%1caf\u00e9/new.m3u").arg(dir_->path() + u'/'));
@@ -129,8 +129,8 @@ private Q_SLOTS:
             QVERIFY(!existsNative(folder + "caf\xe9.m3u"));
         }
 
-        QCOMPARE(f_->settings.playlists, QList<QByteArray>{root() + listed});
-        QVERIFY(existsNative(f_->settings.playlists.at(0)));
+        QCOMPARE(f_->playlists(), QList<QByteArray>{root() + listed});
+        QVERIFY(existsNative(f_->playlists().at(0)));
         QCOMPARE(f_->playlistNames(), QStringList{decodeText(NativePath::fileName(listed))});
         f_->clickPlaylist(0);
         QCOMPARE(f_->songTexts(), QStringList{QStringLiteral("song.mp3")});

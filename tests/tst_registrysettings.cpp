@@ -60,7 +60,6 @@ private Q_SLOTS:
         QCOMPARE(settings.preferences.saveIniOnClose, false);
         QCOMPARE(settings.createPlaylists.inMusicFolders, false);
         QVERIFY(settings.mp3Cd.folder.isEmpty());
-        QVERIFY(settings.playlists.isEmpty());
     }
 
     void createPLRecordCopiesWhole() {

@@ -128,10 +128,9 @@ Status writeAutoRun(const QString& base) {
 }
 
 // The INI file with the CD's playlists in place of the listed ones; it reports its own errors.
-void writeCdIni(const Mp3CdJob& job, QList<QByteArray>& created, const QString& programFolder) {
-    job.settings.playlists.swap(created);
-    writeInstanceIni(programFolder + Mp3Cd::IniName, job.settings, job.dialogs);
-    job.settings.playlists.swap(created);
+void writeCdIni(const Mp3CdJob& job, const QList<QByteArray>& created,
+                const QString& programFolder) {
+    writeInstanceIni(programFolder + Mp3Cd::IniName, job.settings, created, job.dialogs);
 }
 
 } // namespace

@@ -32,8 +32,8 @@ QList<RowRange> descendingRanges(const QList<int>& sortedRows) {
 }
 } // namespace
 
-PlaylistListModel::PlaylistListModel(QList<QByteArray>& paths, QObject* parent)
-    : QAbstractListModel(parent), paths_(paths), selection_(this) {}
+PlaylistListModel::PlaylistListModel(QList<QByteArray> paths, QObject* parent)
+    : QAbstractListModel(parent), paths_(std::move(paths)), selection_(this) {}
 
 int PlaylistListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(paths_.size());

@@ -8,17 +8,17 @@
 
 #include "common/PathCaseLookup.h"
 
-// The list of playlists: full paths as the file system's bytes (kept in the settings record,
-// which this model alone changes), the focused one and the selection. Shown as file names
-// decoded for display, the full path as hint. Every change costs time in proportion to the
-// rows it touches, never to the rows times the selection.
+// The list of playlists: full paths as the file system's bytes (this model owns them; the
+// instance INI file is read into it and written from it), the focused one and the selection. Shown
+// as file names decoded for display, the full path as hint. Every change costs time in proportion
+// to the rows it touches, never to the rows times the selection.
 class PlaylistListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     // The path's bytes.
     static constexpr int PathRole = Qt::UserRole;
 
-    explicit PlaylistListModel(QList<QByteArray>& paths, QObject* parent = nullptr);
+    explicit PlaylistListModel(QList<QByteArray> paths = {}, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -67,7 +67,8 @@ private:
     void reorder(const QList<int>& order);
     QList<bool> rowMask(const QList<int>& rows) const;
 
-    QList<QByteArray>& paths_;
+    // Mutable: a row's path takes the disk's spelling when it is first shown or used.
+    mutable QList<QByteArray> paths_;
     mutable PathCaseLookup lookup_;
     mutable QSet<QByteArray> lookedUp_;
     QItemSelectionModel selection_;

@@ -133,10 +133,10 @@ Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
     return Status::ok();
 }
 
-} // namespace
-
-void readWriteInstanceIni(const QString& fileName, bool write, Settings& settings,
-                          UserDialogs& dialogs, PlaylistSpelling spelling) {
+// Loads (write false) or saves (write true) the whole file.
+void transferInstanceIni(const QString& fileName, bool write, Settings& settings,
+                         QList<QByteArray>& playlists, UserDialogs& dialogs,
+                         PlaylistSpelling spelling) {
     TypedIniFile ini(fileName);
     if (write)
         ini.deferWrites();
@@ -144,7 +144,7 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& setting
     if (status.isOk() && !write && !ini.isReadable())
         status = Status::failure(QStringLiteral("Unreadable file")); // its defaults are taken
     if (status.isOk())
-        status = transferPlaylistSection(ini, fileName, settings.playlists, write, spelling);
+        status = transferPlaylistSection(ini, fileName, playlists, write, spelling);
     if (status.isOk() && write)
         status = ini.commit();
     if (status.failed()) {
@@ -155,11 +155,13 @@ void readWriteInstanceIni(const QString& fileName, bool write, Settings& setting
     }
 }
 
-void readInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs,
-                     PlaylistSpelling spelling) {
+} // namespace
+
+void readInstanceIni(const QString& fileName, Settings& settings, QList<QByteArray>& playlists,
+                     UserDialogs& dialogs, PlaylistSpelling spelling) {
     // Something that is not a file in its place (a FIFO, a folder) is reported as unreadable.
     if (RawNames::exists(pathBytes(fileName))) {
-        readWriteInstanceIni(fileName, false, settings, dialogs, spelling);
+        transferInstanceIni(fileName, false, settings, playlists, dialogs, spelling);
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.
@@ -170,11 +172,13 @@ void readInstanceIni(const QString& fileName, Settings& settings, UserDialogs& d
     setPerCopyDefaults(settings);
 }
 
-void writeInstanceIni(const QString& fileName, Settings& settings, UserDialogs& dialogs) {
+void writeInstanceIni(const QString& fileName, Settings& settings,
+                      const QList<QByteArray>& playlists, UserDialogs& dialogs) {
     // Only the per-user folder is made here: a copy's own folder that is gone stays an error.
     if (fileName == ConfigLocations::perUserIniFile())
         QDir().mkpath(QFileInfo(fileName).absolutePath());
-    readWriteInstanceIni(fileName, true, settings, dialogs);
+    QList<QByteArray> written = playlists; // shared, not copied: writing only reads it
+    transferInstanceIni(fileName, true, settings, written, dialogs, PlaylistSpelling::OnDisk);
 }
 
 void setPerCopyDefaults(Settings& settings) {

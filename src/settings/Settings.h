@@ -94,9 +94,6 @@ struct Settings {
     CreatePlaylistsInputs createPlaylists;
     Mp3CdInputs mp3Cd;
     FindMissingInputs findMissing;
-    // Full path of every listed playlist as the file system's bytes (names need not be UTF-8);
-    // item i belongs to item i of the playlist box.
-    QList<QByteArray> playlists;
 };
 
 inline const std::array<QString, 6> PlaylistMasks = {

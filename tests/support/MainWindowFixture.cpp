@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "platform/DesktopLauncher.h"
+#include "playlists/PlaylistListModel.h"
 #include "startup/gui/TrayIcon.h"
 
 #include <QAction>
@@ -24,6 +25,10 @@ MainWindow& MainWindowFixture::createShown(const QString& programPath, QSize siz
     if (!QTest::qWaitForWindowExposed(window.get()))
         qWarning("window not exposed");
     return *window;
+}
+
+const QList<QByteArray>& MainWindowFixture::playlists() const {
+    return window->playlists().paths();
 }
 
 QListView* MainWindowFixture::playlistView() const {

@@ -29,6 +29,8 @@ struct MainWindowFixture {
     // Creates the window and shows it at this size, waiting until it is on the screen.
     MainWindow& createShown(const QString& programPath, QSize size = QSize(500, 600));
 
+    // The playlist list as the window's model holds it.
+    const QList<QByteArray>& playlists() const;
     QListView* playlistView() const;
     QListView* songView() const;
     QToolButton* button(const char* name) const;

@@ -38,8 +38,7 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     : QMainWindow(parent), trackedDialogs_(std::make_unique<TrackedDialogs>(context.dialogs)),
       context_{context.settings, *trackedDialogs_,    context.hints,
                context.playing,  context.programPath, context.parameters},
-      playlists_(std::make_unique<PlaylistListModel>(context_.settings.playlists)),
-      songs_(std::make_unique<SongListModel>()) {
+      playlists_(std::make_unique<PlaylistListModel>()), songs_(std::make_unique<SongListModel>()) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Platterbox"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/platterbox.svg")));
@@ -377,12 +376,11 @@ void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
 
 void MainWindow::loadIniFile(const QString& path) {
     Settings loaded = context_.settings;
-    loaded.playlists.clear();
-    readInstanceIni(path, loaded, context_.dialogs, PlaylistSpelling::AsWritten);
+    QList<QByteArray> paths;
+    readInstanceIni(path, loaded, paths, context_.dialogs, PlaylistSpelling::AsWritten);
     // A hand-edited file may hold any delay; 0 or an overflowing one would never close.
     int& closeDelay = loaded.preferences.closeDelaySeconds;
     closeDelay = qBound(PreferencesDialog::SpinMinimum, closeDelay, PreferencesDialog::SpinMaximum);
-    const QList<QByteArray> paths = std::exchange(loaded.playlists, context_.settings.playlists);
     context_.settings = loaded;
     playlists_->replaceAll(paths);
     if (playlists_->count() > 0)

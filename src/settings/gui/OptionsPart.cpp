@@ -4,6 +4,7 @@
 #include "PreferencesDialog.h"
 
 #include "common/UserDialogs.h"
+#include "playlists/PlaylistListModel.h"
 #include "playlists/gui/WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 #include "settings/InstanceIni.h"
@@ -34,5 +35,6 @@ void OptionsPart::saveSettings() {
     bool hints = program.hints.enabled();
     if (Status saved = saveRegistrySettings(program.settings, hints); saved.failed())
         program.dialogs.showMessage(saved.message());
-    writeInstanceIni(window_.currentIniPath(), program.settings, program.dialogs);
+    writeInstanceIni(window_.currentIniPath(), program.settings, window_.playlists().paths(),
+                     program.dialogs);
 }

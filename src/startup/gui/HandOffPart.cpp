@@ -3,6 +3,7 @@
 #include "PresencePart.h"
 
 #include "common/UserDialogs.h"
+#include "playlists/PlaylistListModel.h"
 #include "playlists/gui/WindowServices.h"
 #include "startup/gui/ProgramContext.h"
 #include "settings/InstanceIni.h"
@@ -79,7 +80,7 @@ void HandOffPart::switchTo(const QString& iniPath) {
     UserDialogs& dialogs = window_.context().dialogs;
     // The running copy's list and per-copy options survive in its own file.
     if (settings.preferences.saveIniOnClose)
-        writeInstanceIni(window_.currentIniPath(), settings, dialogs);
+        writeInstanceIni(window_.currentIniPath(), settings, window_.playlists().paths(), dialogs);
     window_.setCurrentIniPath(iniPath);
     window_.loadIniFile(iniPath);
     window_.presence().applyIconPlacement();
