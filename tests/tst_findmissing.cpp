@@ -20,6 +20,7 @@ namespace {
 enum class Review {
     Accept,
     ChooseSecondOfTie,
+    ChooseBeyondTheCandidates,
     UncheckFirst,
     ChangeFile,
     ReplaceList,
@@ -32,7 +33,8 @@ const QList<QPair<QString, QByteArray>> Playlists = {
     {QStringLiteral("lists/mix.m3u"),
      "#EXTM3U\r\n#EXTINF:61,One\r\n../old/Artist/Album/01.mp3\r\n../keep/present.mp3\r\n"
      "#EXTINF:62,Gone\r\n../old/Artist/Album/99.mp3\r\n../old/X/Album/03.mp3\r\n"},
-    {QStringLiteral("lists/abs.m3u"), "D/old/Band/LIVE/Track.mp3\nD/keep/present.mp3\n"},
+    {QStringLiteral("lists/abs.m3u"),
+     "D/old/Band/LIVE/Track.mp3\nD/keep/present.mp3\nD/old/Rock/Live/a.mp3\n"},
     {QStringLiteral("lists/list.pls"),
      "[playlist]\r\nFile1=../old/Artist/Album/02 H\xc3\xa9llo.mp3\r\nTitle1=Hello\r\n"
      "File2=\" ../keep/present.mp3\"\r\nNumberOfEntries=2\r\nVersion=2\r\n"},
@@ -41,7 +43,8 @@ const QList<QPair<QString, QByteArray>> Playlists = {
 };
 
 // The collection after the move: albums in new places and other letter case, 01 also in a
-// folder sharing less, 03 twice alike, 99 gone, " present.mp3" where it always was.
+// folder sharing less, 03 twice alike, 99 gone, " present.mp3" where it always was, and
+// a.mp3 in its own folder's namesake and in a sibling of it.
 const QStringList Songs = {
     QStringLiteral("new/Artist/Album/01.mp3"),
     QStringLiteral("new/Misc/01.mp3"),
@@ -51,6 +54,8 @@ const QStringList Songs = {
     QStringLiteral("new/Other/Album/03.mp3"),
     QStringLiteral("keep/present.mp3"),
     QStringLiteral("keep/ present.mp3"),
+    QStringLiteral("new/Rock/Live/a.mp3"),
+    QStringLiteral("new/Rock/Studio/a.mp3"),
 };
 
 using Contents = QMap<QString, QByteArray>;
@@ -65,6 +70,7 @@ const Changes EveryFound = {
     {QStringLiteral("lists/list.pls"), "../old/Artist/Album/02", "../new/Artist/Album/02"},
     {QStringLiteral("lists/win.m3u"), "..\\old\\Artist\\Album\\01.mp3",
      "..\\new\\Artist\\Album\\01.mp3"},
+    {QStringLiteral("lists/abs.m3u"), "D/old/Rock/Live/a.mp3", "D/new/Rock/Live/a.mp3"},
 };
 
 } // namespace
@@ -156,6 +162,11 @@ class TestFindMissing : public QObject {
             QTest::keyClick(box, Qt::Key_End);
             break;
         }
+        case Review::ChooseBeyondTheCandidates: {
+            const QModelIndex tie = songRow("ambiguous: 2 candidates");
+            QVERIFY(!model->setData(tie, 2, Qt::EditRole));
+            break;
+        }
         case Review::UncheckFirst: {
             const QModelIndex first = songRow("../new/Artist/Album/01.mp3").siblingAtColumn(0);
             model->setData(first, Qt::Unchecked, Qt::CheckStateRole);
@@ -195,6 +206,8 @@ private Q_SLOTS:
             << (Changes(EveryFound)
                 << Change{QStringLiteral("lists/mix.m3u"), "../old/X/Album/03.mp3",
                           "../new/Other/Album/03.mp3"});
+        QTest::newRow("a candidate beyond the tie's is refused")
+            << false << int(Review::ChooseBeyondTheCandidates) << EveryFound;
         QTest::newRow("an unchecked song stays")
             << false << int(Review::UncheckFirst) << EveryFound.sliced(1);
         QTest::newRow("the shown playlist only")

@@ -143,7 +143,9 @@ private Q_SLOTS:
 
     void editing_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("edit"); // "repair <row>", "sort", "remove <row>"
+        // "repair <row>", "relocate <row>" (to the entry's path, from /home/u/lists/),
+        // "sort", "remove <row>"
+        QTest::addColumn<QString>("edit");
         QTest::addColumn<QByteArray>("entry");
         QTest::addColumn<QByteArray>("expected"); // the new text, or the message
         const QByteArray x = xspf(track("file:///old/a%20b.mp3") + track("b.mp3"));
@@ -184,6 +186,9 @@ private Q_SLOTS:
                           "</body></smil>")
             << "sort" << QByteArray()
             << QByteArray("Unable to update file, its songs are in more than one list!");
+        QTest::newRow("a song moved to another tree is reached from the root")
+            << QByteArray("../old/a.mp3\r\n") << "relocate 0" << QByteArray("/srv/music/a.mp3")
+            << QByteArray("../../../srv/music/a.mp3\r\n");
         QTest::newRow("UTF-16 xspf stays UTF-16 on repair")
             << utf16(xspf(track("a.mp3"))) << "repair 0" << QByteArray("\xC3\xA9.mp3")
             << utf16(xspf(track("%C3%A9.mp3")));
@@ -201,6 +206,10 @@ private Q_SLOTS:
         Status status = Status::ok();
         if (words.first() == QLatin1String("repair")) {
             status = textWithReplacedEntries(playlist, {{row, entry}}, text);
+        } else if (words.first() == QLatin1String("relocate")) {
+            const QByteArray moved =
+                relocatedEntry(playlist.entries.at(row), entry, "/home/u/lists/x.m3u", false);
+            status = textWithReplacedEntries(playlist, {{row, moved}}, text);
         } else {
             SongEdits songs;
             for (qsizetype song = playlist.entries.size() - 1; song >= 0; --song)
