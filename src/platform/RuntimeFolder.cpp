@@ -60,8 +60,12 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
 }
 
 HeldFile::HeldFile(const QString& path) {
-    fd_ = ::open(pathBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // Only a regular file is opened: opening a device node can have effects.
+    const QByteArray name = pathBytes(path);
     struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    fd_ = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(fd_);
         fd_ = -1;
