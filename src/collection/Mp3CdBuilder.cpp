@@ -27,11 +27,11 @@ Status createCdPlaylists(const Mp3CdJob& job, QList<QByteArray>& created) {
         PlaylistCreation(values, job.dialogs, job.runner).createPlaylists(created);
     job.settings.createPlaylists = saved;
     if (run.error.failed()) {
-        qCDebug(collectionLog) << "the CD's playlists:" << run.error.message();
+        qCDebug(lcCollection) << "the CD's playlists:" << run.error.message();
         return run.error;
     }
     if (!run.completed) {
-        qCDebug(collectionLog) << "the CD's playlists: stopped before the end";
+        qCDebug(lcCollection) << "the CD's playlists: stopped before the end";
         return Status::failure(QStringLiteral("Error creating playlists!"));
     }
     return Status::ok();
@@ -46,14 +46,14 @@ WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage, WalkP
             return {};
         const QString target = stage + file.target;
         if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
-            qCDebug(collectionLog) << "cannot make the folder of" << target;
+            qCDebug(lcCollection) << "cannot make the folder of" << target;
             return {false, Status::failure(CopyFailed)};
         }
         // The program starts from the CD whatever the mode of the file it was copied from.
         const std::optional<unsigned> permissions =
             file.target == Mp3Cd::ProgramName ? std::optional<unsigned>(0755) : std::nullopt;
         if (!FileOperations::copyFileReplacing(file.source, target, permissions)) {
-            qCDebug(collectionLog) << "copying" << file.source << "to" << target << "failed";
+            qCDebug(lcCollection) << "copying" << file.source << "to" << target << "failed";
             return {false, Status::failure(CopyFailed)};
         }
     }
@@ -71,7 +71,7 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
         else
             QFile::remove(target);
         if (!QDir().rename(stage + piece, target)) {
-            qCDebug(collectionLog) << "moving" << stage + piece << "to" << target << "failed";
+            qCDebug(lcCollection) << "moving" << stage + piece << "to" << target << "failed";
             return false;
         }
     }
@@ -84,13 +84,13 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     QList<BundleFile> files;
     if (const Status collected = ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files);
         collected.failed()) {
-        qCDebug(collectionLog) << "gathering the program's files:" << collected.message();
+        qCDebug(lcCollection) << "gathering the program's files:" << collected.message();
         return Status::failure(CopyFailed);
     }
     QTemporaryDir staging(programFolder + QLatin1String(".copy-XXXXXX"));
     if (!staging.isValid()) {
-        qCDebug(collectionLog) << "cannot make a staging folder in" << programFolder << ":"
-                               << staging.errorString();
+        qCDebug(lcCollection) << "cannot make a staging folder in" << programFolder << ":"
+                              << staging.errorString();
         return Status::failure(CopyFailed);
     }
     const QString stage = staging.path() + QLatin1Char('/');
@@ -98,15 +98,15 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
         job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader,
                    [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
     if (!run.completed) {
-        qCDebug(collectionLog) << "copying the program:"
-                               << (run.error.failed() ? run.error.message()
-                                                      : QStringLiteral("stopped"));
+        qCDebug(lcCollection) << "copying the program:"
+                              << (run.error.failed() ? run.error.message()
+                                                     : QStringLiteral("stopped"));
         return Status::failure(CopyFailed);
     }
     if (const Status conf =
             FileOperations::writeFile(stage + QStringLiteral("qt.conf"), ProgramBundle::QtConf);
         conf.failed()) {
-        qCDebug(collectionLog) << "writing qt.conf:" << conf.message();
+        qCDebug(lcCollection) << "writing qt.conf:" << conf.message();
         return Status::failure(CopyFailed);
     }
     if (!moveIntoPlace(stage, programFolder))
@@ -123,7 +123,7 @@ Status writeAutoRun(const QString& base) {
         info.failed() ? info : FileOperations::writeFile(script, Mp3Cd::AutoRunScript, executable);
     if (run.isOk())
         return Status::ok();
-    qCDebug(collectionLog) << "writing the autorun files in" << base << ":" << run.message();
+    qCDebug(lcCollection) << "writing the autorun files in" << base << ":" << run.message();
     return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
 }
 
@@ -145,7 +145,7 @@ Status buildMp3Cd(const Mp3CdJob& job) {
         return made;
     const QString programFolder = base + Mp3Cd::ProgramFolder;
     if (!QDir().mkpath(programFolder)) {
-        qCDebug(collectionLog) << "cannot make the program folder" << programFolder;
+        qCDebug(lcCollection) << "cannot make the program folder" << programFolder;
         return Status::failure(programFolder + QLatin1String("\rFolder could not be created!"));
     }
     if (Status copied = copyProgram(job, programFolder); copied.failed())

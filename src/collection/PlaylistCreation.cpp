@@ -61,8 +61,8 @@ WalkResult PlaylistCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
     if (!values_.inMusicFolders)
         if (!QDir().mkpath(values_.baseFolder + values_.playlistsFolder))
-            qCDebug(collectionLog) << "cannot make the playlists folder"
-                                   << values_.baseFolder + values_.playlistsFolder;
+            qCDebug(lcCollection) << "cannot make the playlists folder"
+                                  << values_.baseFolder + values_.playlistsFolder;
     const ListingStep step = [this](const QString& folder, FolderListing& listing) {
         return createFolderPlaylist(folder, listing);
     };
@@ -94,8 +94,8 @@ WalkResult PlaylistCreation::flushed(const WalkResult& result) {
     for (const QByteArray& folder : written) {
         const Status flush = flushResponsively(folder);
         if (flush.failed())
-            qCDebug(collectionLog) << "flushing the file system of" << decodeText(folder)
-                                   << "failed:" << flush.message();
+            qCDebug(lcCollection) << "flushing the file system of" << decodeText(folder)
+                                  << "failed:" << flush.message();
         if (flush.failed() && result.error.isOk())
             return {false, reportWriteError(decodeText(folder))};
     }
@@ -168,8 +168,8 @@ Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
     if (const Status written = FileOperations::writeFile(
             path, playlistFileBytes(playlistText(folderFiles_)), unflushed);
         written.failed()) {
-        qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
-                               << "failed:" << written.message();
+        qCDebug(lcCollection) << "writing the playlist" << decodeText(path)
+                              << "failed:" << written.message();
         return reportWriteError(decodeText(path));
     }
     if (created_)

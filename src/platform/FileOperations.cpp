@@ -56,7 +56,7 @@ namespace {
 // The caller shows its own message; the cause goes to the log.
 Status systemError(int error, const char* step, const QByteArray& path) {
     const QString cause = QString::fromLocal8Bit(std::strerror(error));
-    qCInfo(platformLog).nospace() << step << ' ' << path << ": " << cause;
+    qCInfo(lcPlatform).nospace() << step << ' ' << path << ": " << cause;
     return Status::failure(cause);
 }
 
@@ -146,7 +146,7 @@ void flushFolderOf(const QByteArray& path) {
     if (fd < 0)
         return;
     if (::fsync(fd) != 0)
-        qCInfo(platformLog) << "fsync of the folder" << folder << "failed:" << std::strerror(errno);
+        qCInfo(lcPlatform) << "fsync of the folder" << folder << "failed:" << std::strerror(errno);
     ::close(fd);
 }
 

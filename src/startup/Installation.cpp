@@ -81,7 +81,7 @@ InstallationCheck::InstallationCheck(UserDialogs& dialogs, QString ownPath,
 InstallationOutcome InstallationCheck::run() {
     handedOver_ = false;
     if (const Status status = check(); status.failed()) {
-        qCInfo(startupLog) << "installation check:" << status.message();
+        qCInfo(lcStartup) << "installation check:" << status.message();
         dialogs_.showMessage(QStringLiteral("Error accessing the registery!"));
     }
     registry_.closeKey();

@@ -41,13 +41,13 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const So
     const QString shown = decodeText(target.path());
     QByteArray text;
     if (const Status edited = editedPlaylistText(songs.playlist(), edits, text); edited.failed()) {
-        qCInfo(playlistsLog) << "not rewriting" << target.path() << edited.message();
+        qCInfo(lcPlaylists) << "not rewriting" << target.path() << edited.message();
         window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
         return;
     }
     if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
         written.failed()) {
-        qCInfo(playlistsLog) << "rewriting" << target.path() << written.message();
+        qCInfo(lcPlaylists) << "rewriting" << target.path() << written.message();
         window_.context().dialogs.showMessage(shown + QLatin1String("\rUnable to update file!"));
     }
     const int current = songs.currentRow();
