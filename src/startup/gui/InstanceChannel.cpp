@@ -1,6 +1,7 @@
 #include "InstanceChannel.h"
 
 #include "startup/HandOffFrame.h"
+#include "startup/StartupLog.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -32,6 +33,7 @@ constexpr qint64 CodeBytes = sizeof(qint32);
 // The user may run without the single-copy rule but should learn why, once, where a program
 // started from a terminal reports.
 void report(const QString& text) {
+    qCWarning(lcStartup).noquote() << text;
     std::fprintf(stderr, "Platterbox: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
 }
@@ -62,8 +64,11 @@ InstanceChannel::Role InstanceChannel::claimOrHandOver(const QStringList& comman
         const Delivery delivery = deliver(commandLine);
         if (delivery == Delivery::Answered)
             return Role::HandedOver;
-        if (delivery == Delivery::Silent)
+        if (delivery == Delivery::Silent) {
+            qCWarning(lcStartup) << "the copy listening at" << socketPath()
+                                 << "did not greet within" << GreetingMsecs << "ms";
             return Role::Unanswered;
+        }
         if (delivery == Delivery::NotConnected && patience.hasExpired()) {
             report(QLatin1String("the copy holding ") + lock_.fileName() +
                    QLatin1String(" does not answer; this copy runs on its own."));
