@@ -101,6 +101,8 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
         return Status::failure(CopyFailed); // the write logged why
     if (!moveIntoPlace(stage, programFolder))
         return Status::failure(CopyFailed);
+    qCDebug(lcCollection) << "copied the program and" << files.size() - 1 << "files it needs to"
+                          << programFolder;
     return Status::ok();
 }
 

@@ -41,6 +41,7 @@ PlaylistCreation::PlaylistCreation(CreatePlaylistsInputs& values, UserDialogs& d
       collator_(sortCollator()) {}
 
 WalkResult PlaylistCreation::createPlaylists(QList<QByteArray>& created) {
+    const qsizetype before = created.size();
     created_ = &created;
     writtenFolders_.clear();
     folderFiles_.clear();
@@ -53,6 +54,9 @@ WalkResult PlaylistCreation::createPlaylists(QList<QByteArray>& created) {
         dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.baseFolder);
     } else {
         result = createBelowBaseFolder();
+        // Their writes are not logged one by one: a tree may hold thousands of folders.
+        qCDebug(lcCollection) << "created" << created.size() - before << "playlists below"
+                              << values_.baseFolder;
     }
     folderFiles_.clear();
     created_ = nullptr;
@@ -165,6 +169,7 @@ Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
     // Made durable all together once the walk is done. A failed write logs its cause.
     FileOperations::WriteOptions unflushed;
     unflushed.flush = false;
+    unflushed.oneOfMany = true;
     if (FileOperations::writeFile(path, playlistFileBytes(playlistText(folderFiles_)), unflushed)
             .failed())
         return reportWriteError(decodeText(path));

@@ -230,9 +230,14 @@ ShellResult openWithVerb(const QString& verb, const QString& file) {
     const GObjectPtr<GAppInfo> app = defaultPlayer();
     if (!app)
         return ShellResult::NoAssociation;
-    if (verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0)
-        return launch(app.get(), file);
-    return launchVerb(app.get(), verb, file);
+    const ShellResult result = verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0
+                                   ? launch(app.get(), file)
+                                   : launchVerb(app.get(), verb, file);
+    // A failure was logged with its cause where it happened.
+    if (result == ShellResult::Launched)
+        qCDebug(lcPlatform) << "handed" << file << "to" << idOf(app.get()) << "with the verb"
+                            << verb;
+    return result;
 }
 
 } // namespace Shell

@@ -64,6 +64,13 @@ Status systemError(int error, const char* step, const QByteArray& path) {
     return Status::failure(cause);
 }
 
+// A write done, for a developer following what the program does.
+void logWritten(const QByteArray& path, qsizetype size, const char* how,
+                const WriteOptions& options) {
+    if (!options.oneOfMany)
+        qCDebug(lcPlatform).nospace() << "wrote " << path << ": " << size << " bytes, " << how;
+}
+
 // A failed rename and why; the callers only learn that it failed.
 bool renameFailed(const QByteArray& from, const QByteArray& to, const QString& cause) {
     qCWarning(lcPlatform) << "renaming" << from << "to" << to << "failed:" << qUtf8Printable(cause);
@@ -253,8 +260,12 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
     const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
-        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks)
-            return writeInPlace(target.path, bytes, options.flush);
+        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks) {
+            const Status written = writeInPlace(target.path, bytes, options.flush);
+            if (written.isOk())
+                logWritten(target.path, bytes.size(), "in place", options);
+            return written;
+        }
         return systemError(error, "create", temporary);
     }
     WriteError failed = fillTemporary(fd, target, bytes, options);
@@ -265,6 +276,7 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
     }
     if (options.flush)
         flushFolderOf(target.path);
+    logWritten(target.path, bytes.size(), "by rename", options);
     return Status::ok();
 }
 

@@ -14,8 +14,10 @@ bool startDetached(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
-    if (process.startDetached())
+    if (process.startDetached()) {
+        qCDebug(lcPlatform) << "started" << program << arguments;
         return true;
+    }
     qCWarning(lcPlatform) << "starting" << program
                           << "failed:" << qUtf8Printable(process.errorString());
     return false;

@@ -138,6 +138,8 @@ void MissingSongsPart::write(const QList<PlaylistRelocation>& playlists) {
                                        "they were.")
                             .arg(written)
                             .arg(changed.size()));
+    } else {
+        qCDebug(lcCollection) << "repaired" << written << "of" << changed.size() << "playlists";
     }
     if (!failures.isEmpty())
         window_.context().dialogs.showMessage(failures.join(QLatin1Char('\r')));
