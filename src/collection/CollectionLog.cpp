@@ -1,3 +1,4 @@
 #include "CollectionLog.h"
 
-Q_LOGGING_CATEGORY(collectionLog, "platterbox.collection", QtWarningMsg)
+// Warnings are the most the program logs: at Critical the category stays silent until enabled.
+Q_LOGGING_CATEGORY(lcCollection, "platterbox.collection", QtCriticalMsg)

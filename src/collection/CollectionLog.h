@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
-// Why a collection command failed (file, step, the system's reason); the user sees only the
-// command's message. Off by default: QT_LOGGING_RULES="platterbox.collection.debug=true".
-Q_DECLARE_LOGGING_CATEGORY(collectionLog)
+// Add, Create, Find Missing Songs and MP3CD: a warning with its cause for each failure the user is
+// told of, a debug line for each step worth following. Off by default;
+// QT_LOGGING_RULES="platterbox.*=true" shows it all.
+Q_DECLARE_LOGGING_CATEGORY(lcCollection)

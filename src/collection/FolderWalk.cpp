@@ -1,6 +1,7 @@
 #include "FolderWalk.h"
 #include "common/PathText.h"
 
+#include "CollectionLog.h"
 #include "FolderListing.h"
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
@@ -23,6 +24,7 @@ public:
     // The result of the last sub-folder visited, or of the folder's own step.
     bool visit(FolderListing& listing);
     const Status& error() const { return error_; }
+    qsizetype folderCount() const { return walked_.size(); }
 
 private:
     bool visitSubFolders(FolderListing& listing);
@@ -93,9 +95,18 @@ WalkResult walkFolders(const QByteArray& startFolder, const ListingStep& step, L
         inside = NativePath::withTrailingSeparator(RawNames::realPath(start).value_or(start));
     FolderListing listing(start);
     Walk walk(step, std::move(inside));
-    if (!walk.firstTime(listing))
+    if (!walk.firstTime(listing)) {
+        qCDebug(lcCollection) << "no walk: no folder" << start;
         return {};
+    }
+    qCDebug(lcCollection) << "walking" << start;
     const bool completed = walk.visit(listing);
+    // One line for the whole walk, however many folders it saw; a failure logged its cause.
+    qCDebug(lcCollection).nospace()
+        << "walked " << start << ": " << walk.folderCount() << " folders, "
+        << (walk.error().failed() ? "ended by a failure"
+            : completed           ? "to the end"
+                                  : "stopped");
     return {completed && walk.error().isOk(), walk.error()};
 }
 

@@ -1,5 +1,6 @@
 #include "MissingSongs.h"
 
+#include "CollectionLog.h"
 #include "FolderListing.h"
 #include "MovedSongIndex.h"
 #include "WalkProgress.h"
@@ -19,9 +20,11 @@ Status collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup,
         if (const auto oldPath = missingSongPath(lookup, entries.at(row), file))
             result.songs.append(SongRelocation::of(row, entries.at(row).toByteArray(), *oldPath));
     result.backslashes = usesBackslashes(entries);
-    if (!result.songs.isEmpty() && !result.playlist.whole)
+    if (!result.songs.isEmpty() && !result.playlist.whole) {
+        qCWarning(lcCollection).nospace() << "not repairing " << file << ": not plain text";
         return Status::failure(decodeText(listPath) +
                                QLatin1String("\rUnable to update file, it is not plain text!"));
+    }
     return Status::ok();
 }
 
@@ -38,15 +41,22 @@ Status repairPlaylist(const PlaylistRelocation& playlist) {
             replacements.append({song.row, newEntryOf(playlist, song, song.chosen)});
     if (replacements.isEmpty())
         return Status::ok();
-    if (FileIdentity::of(playlist.file.path) != playlist.file)
+    if (FileIdentity::of(playlist.file.path) != playlist.file) {
+        qCWarning(lcCollection).nospace() << "not repairing " << playlist.file.path
+                                          << ": changed by another program since it was read";
         return Status::failure(decodeText(playlist.listPath) +
                                QLatin1String("\rThe file was changed by another program since it "
                                              "was read; nothing was written."));
+    }
     QByteArray text;
     if (Status edited = textWithReplacedEntries(playlist.playlist, replacements, text);
-        edited.failed())
+        edited.failed()) {
+        qCWarning(lcCollection).nospace()
+            << "not repairing " << playlist.file.path << ": " << edited.message();
         return Status::failure(decodeText(playlist.listPath) + QLatin1Char('\r') +
                                edited.message());
+    }
+    // A failed write is logged where it failed, with its step and cause.
     const Status written = writePlaylistText(playlist.file.path, text, playlist.playlist.encoding);
     if (written.failed())
         return Status::failure(decodeText(playlist.listPath) +

@@ -26,12 +26,10 @@ Status createCdPlaylists(const Mp3CdJob& job, QList<QByteArray>& created) {
     const WalkResult run =
         PlaylistCreation(values, job.dialogs, job.runner).createPlaylists(created);
     job.settings.createPlaylists = saved;
-    if (run.error.failed()) {
-        qCDebug(collectionLog) << "the CD's playlists:" << run.error.message();
-        return run.error;
-    }
+    if (run.error.failed())
+        return run.error; // logged where it failed
     if (!run.completed) {
-        qCDebug(collectionLog) << "the CD's playlists: stopped before the end";
+        qCWarning(lcCollection) << "the CD's playlists: stopped before the end";
         return Status::failure(QStringLiteral("Error creating playlists!"));
     }
     return Status::ok();
@@ -46,16 +44,14 @@ WalkResult copyFiles(const QList<BundleFile>& files, const QString& stage, WalkP
             return {};
         const QString target = stage + file.target;
         if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
-            qCDebug(collectionLog) << "cannot make the folder of" << target;
+            qCWarning(lcCollection) << "cannot make the folder of" << target;
             return {false, Status::failure(CopyFailed)};
         }
         // The program starts from the CD whatever the mode of the file it was copied from.
         const std::optional<unsigned> permissions =
             file.target == Mp3Cd::ProgramName ? std::optional<unsigned>(0755) : std::nullopt;
-        if (!FileOperations::copyFileReplacing(file.source, target, permissions)) {
-            qCDebug(collectionLog) << "copying" << file.source << "to" << target << "failed";
-            return {false, Status::failure(CopyFailed)};
-        }
+        if (!FileOperations::copyFileReplacing(file.source, target, permissions))
+            return {false, Status::failure(CopyFailed)}; // the copy logged why
     }
     return {true, Status::ok()};
 }
@@ -71,7 +67,7 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
         else
             QFile::remove(target);
         if (!QDir().rename(stage + piece, target)) {
-            qCDebug(collectionLog) << "moving" << stage + piece << "to" << target << "failed";
+            qCWarning(lcCollection) << "moving" << stage + piece << "to" << target << "failed";
             return false;
         }
     }
@@ -82,15 +78,12 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
 // a failure or an abort leaves no half-written copy behind.
 Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     QList<BundleFile> files;
-    if (const Status collected = ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files);
-        collected.failed()) {
-        qCDebug(collectionLog) << "gathering the program's files:" << collected.message();
-        return Status::failure(CopyFailed);
-    }
+    if (ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files).failed())
+        return Status::failure(CopyFailed); // the gathering logged why
     QTemporaryDir staging(programFolder + QLatin1String(".copy-XXXXXX"));
     if (!staging.isValid()) {
-        qCDebug(collectionLog) << "cannot make a staging folder in" << programFolder << ":"
-                               << staging.errorString();
+        qCWarning(lcCollection).nospace() << "cannot make a staging folder in " << programFolder
+                                          << ": " << qUtf8Printable(staging.errorString());
         return Status::failure(CopyFailed);
     }
     const QString stage = staging.path() + QLatin1Char('/');
@@ -98,19 +91,18 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
         job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader,
                    [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
     if (!run.completed) {
-        qCDebug(collectionLog) << "copying the program:"
-                               << (run.error.failed() ? run.error.message()
-                                                      : QStringLiteral("stopped"));
+        // A failed copy logged its cause.
+        if (run.error.isOk())
+            qCWarning(lcCollection) << "copying the program: stopped before the end";
         return Status::failure(CopyFailed);
     }
-    if (const Status conf =
-            FileOperations::writeFile(stage + QStringLiteral("qt.conf"), ProgramBundle::QtConf);
-        conf.failed()) {
-        qCDebug(collectionLog) << "writing qt.conf:" << conf.message();
-        return Status::failure(CopyFailed);
-    }
+    if (FileOperations::writeFile(stage + QStringLiteral("qt.conf"), ProgramBundle::QtConf)
+            .failed())
+        return Status::failure(CopyFailed); // the write logged why
     if (!moveIntoPlace(stage, programFolder))
         return Status::failure(CopyFailed);
+    qCDebug(lcCollection) << "copied the program and" << files.size() - 1 << "files it needs to"
+                          << programFolder;
     return Status::ok();
 }
 
@@ -123,7 +115,7 @@ Status writeAutoRun(const QString& base) {
         info.failed() ? info : FileOperations::writeFile(script, Mp3Cd::AutoRunScript, executable);
     if (run.isOk())
         return Status::ok();
-    qCDebug(collectionLog) << "writing the autorun files in" << base << ":" << run.message();
+    // The failed write logged its cause.
     return Status::failure(QStringLiteral("AUTORUN.INF file could not be written!"));
 }
 
@@ -137,14 +129,16 @@ void writeCdIni(const Mp3CdJob& job, const QList<QByteArray>& created,
 
 Status buildMp3Cd(const Mp3CdJob& job) {
     const QString& base = job.baseFolder;
-    if (!folderExists(base))
+    if (!folderExists(base)) {
+        qCWarning(lcCollection) << "making a CD: no folder" << base;
         return Status::failure(QStringLiteral("Folder specified was not found!"));
+    }
     QList<QByteArray> created;
     if (Status made = createCdPlaylists(job, created); made.failed())
         return made;
     const QString programFolder = base + Mp3Cd::ProgramFolder;
     if (!QDir().mkpath(programFolder)) {
-        qCDebug(collectionLog) << "cannot make the program folder" << programFolder;
+        qCWarning(lcCollection) << "cannot make the program folder" << programFolder;
         return Status::failure(programFolder + QLatin1String("\rFolder could not be created!"));
     }
     if (Status copied = copyProgram(job, programFolder); copied.failed())

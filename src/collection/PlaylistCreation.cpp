@@ -41,6 +41,7 @@ PlaylistCreation::PlaylistCreation(CreatePlaylistsInputs& values, UserDialogs& d
       collator_(sortCollator()) {}
 
 WalkResult PlaylistCreation::createPlaylists(QList<QByteArray>& created) {
+    const qsizetype before = created.size();
     created_ = &created;
     writtenFolders_.clear();
     folderFiles_.clear();
@@ -48,10 +49,15 @@ WalkResult PlaylistCreation::createPlaylists(QList<QByteArray>& created) {
     values_.playlistsFolder = NativePath::withTrailingSeparator(values_.playlistsFolder);
     baseFolder_ = pathBytes(values_.baseFolder);
     WalkResult result;
-    if (!folderExists(values_.baseFolder))
+    if (!folderExists(values_.baseFolder)) {
+        qCWarning(lcCollection) << "creating playlists: no folder" << values_.baseFolder;
         dialogs_.showMessage(QLatin1String("Folder doesn't exist:\r") + values_.baseFolder);
-    else
+    } else {
         result = createBelowBaseFolder();
+        // Their writes are not logged one by one: a tree may hold thousands of folders.
+        qCDebug(lcCollection) << "created" << created.size() - before << "playlists below"
+                              << values_.baseFolder;
+    }
     folderFiles_.clear();
     created_ = nullptr;
     return result;
@@ -61,8 +67,8 @@ WalkResult PlaylistCreation::createBelowBaseFolder() {
     // A folder that cannot be made shows up when its first playlist cannot be written.
     if (!values_.inMusicFolders)
         if (!QDir().mkpath(values_.baseFolder + values_.playlistsFolder))
-            qCDebug(collectionLog) << "cannot make the playlists folder"
-                                   << values_.baseFolder + values_.playlistsFolder;
+            qCDebug(lcCollection) << "cannot make the playlists folder"
+                                  << values_.baseFolder + values_.playlistsFolder;
     const ListingStep step = [this](const QString& folder, FolderListing& listing) {
         return createFolderPlaylist(folder, listing);
     };
@@ -88,14 +94,12 @@ WalkResult PlaylistCreation::createBelowBaseFolder() {
 }
 
 // One flush for each file system written to instead of one per playlist; a failure is a
-// write failure. Whatever ended the run, what it wrote is kept, so that is made durable too.
+// write failure (the flush logs its cause). Whatever ended the run, what it wrote is kept, so
+// that is made durable too.
 WalkResult PlaylistCreation::flushed(const WalkResult& result) {
     const QHash<quint64, QByteArray> written = std::exchange(writtenFolders_, {});
     for (const QByteArray& folder : written) {
         const Status flush = flushResponsively(folder);
-        if (flush.failed())
-            qCDebug(collectionLog) << "flushing the file system of" << decodeText(folder)
-                                   << "failed:" << flush.message();
         if (flush.failed() && result.error.isOk())
             return {false, reportWriteError(decodeText(folder))};
     }
@@ -162,16 +166,13 @@ Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
         [](const QByteArray& entry) { return entry.contains('\n') || entry.contains('\r'); });
     if (folderFiles_.isEmpty())
         return Status::ok();
-    // Made durable all together once the walk is done.
+    // Made durable all together once the walk is done. A failed write logs its cause.
     FileOperations::WriteOptions unflushed;
     unflushed.flush = false;
-    if (const Status written = FileOperations::writeFile(
-            path, playlistFileBytes(playlistText(folderFiles_)), unflushed);
-        written.failed()) {
-        qCDebug(collectionLog) << "writing the playlist" << decodeText(path)
-                               << "failed:" << written.message();
+    unflushed.oneOfMany = true;
+    if (FileOperations::writeFile(path, playlistFileBytes(playlistText(folderFiles_)), unflushed)
+            .failed())
         return reportWriteError(decodeText(path));
-    }
     if (created_)
         created_->append(path);
     return Status::ok();

@@ -1,6 +1,7 @@
 #include "PlaylistSeek.h"
 #include "common/PathText.h"
 
+#include "CollectionLog.h"
 #include "FolderListing.h"
 #include "WalkProgress.h"
 #include "common/PathRules.h"
@@ -20,19 +21,26 @@ StepResult findPlaylists(WalkProgress& progress, const QString& folder, FolderLi
 
 bool findPlaylistsIn(const QByteArray& folder, bool subFolders, const WaitWindowRunner& runner,
                      QList<QByteArray>& found) {
+    const qsizetype before = found.size();
+    bool completed = false;
     if (!subFolders) {
         FolderListing listing(NativePath::withTrailingSeparator(folder));
         NoProgress silent;
-        return findPlaylists(silent, decodeText(folder), listing, found).goesOn();
+        completed = findPlaylists(silent, decodeText(folder), listing, found).goesOn();
+    } else {
+        completed =
+            runner(QStringLiteral("Adding Playlists"),
+                   QStringLiteral("Currently seeking playlists in folder:"),
+                   [&](WalkProgress& progress) {
+                       return walkFolders(folder, [&](const QString& f, FolderListing& listing) {
+                           return findPlaylists(progress, f, listing, found);
+                       });
+                   })
+                .completed;
     }
-    return runner(QStringLiteral("Adding Playlists"),
-                  QStringLiteral("Currently seeking playlists in folder:"),
-                  [&](WalkProgress& progress) {
-                      return walkFolders(folder, [&](const QString& f, FolderListing& listing) {
-                          return findPlaylists(progress, f, listing, found);
-                      });
-                  })
-        .completed;
+    qCDebug(lcCollection).nospace() << "found " << found.size() - before << " playlists in "
+                                    << folder << (completed ? "" : ", then stopped");
+    return completed;
 }
 
 bool findPlaylistsIn(const QString& folder, bool subFolders, const WaitWindowRunner& runner,

@@ -78,9 +78,9 @@ Status collect(const QString& programPath, const QString& programName, QList<Bun
         const QString file = pluginFile(relative);
         QLibrary plugin(file);
         if (file.isEmpty() || !plugin.load()) {
-            qCDebug(collectionLog)
-                << "Qt plugin" << relative << "unusable:"
-                << (file.isEmpty() ? QStringLiteral("not found") : plugin.errorString());
+            qCWarning(lcCollection) << "Qt plugin" << relative << "unusable:"
+                                    << qUtf8Printable(file.isEmpty() ? QStringLiteral("not found")
+                                                                     : plugin.errorString());
             return Status::failure(QStringLiteral("Qt plugin not found: ") + relative);
         }
         plugins.append({file, QStringLiteral("plugins/") + relative});

@@ -3,11 +3,12 @@
 #include <QLoggingCategory>
 
 namespace {
-Q_LOGGING_CATEGORY(dialogsLog, "platterbox.startup", QtWarningMsg)
-}
+// Off by default like the others; a text is quoted, so its line breaks stay on one line.
+Q_LOGGING_CATEGORY(lcDialogs, "platterbox.dialogs", QtCriticalMsg)
+} // namespace
 
 void TrackedDialogs::logUnasked(const QString& text) {
-    qCWarning(dialogsLog).noquote() << "Not shown, the program is ending:" << text;
+    qCWarning(lcDialogs) << "Not shown, the program is ending:" << text;
 }
 
 void TrackedDialogs::showMessage(const QString& text) {

@@ -4,6 +4,7 @@
 #include <gio/gio.h>
 
 #include "DesktopLauncher.h"
+#include "PlatformLog.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -87,11 +88,22 @@ bool handlesExactly(GAppInfo* app, const char* type) {
     return found;
 }
 
+QByteArray idOf(GAppInfo* app) {
+    return QByteArray(g_app_info_get_id(app));
+}
+
 GObjectPtr<GAppInfo> defaultPlayer() {
     const QByteArray type = PlaylistMimeType.toUtf8();
     GObjectPtr<GAppInfo> app(g_app_info_get_default_for_type(type.constData(), FALSE));
-    if (!app || !handlesExactly(app.get(), type.constData()))
+    if (!app) {
+        qCWarning(lcPlatform) << "no default application for" << type;
         return nullptr;
+    }
+    if (!handlesExactly(app.get(), type.constData())) {
+        qCWarning(lcPlatform) << "the default application for" << type << "is" << idOf(app.get())
+                              << "only through a parent type";
+        return nullptr;
+    }
     return app;
 }
 
@@ -101,6 +113,9 @@ ShellResult launch(GAppInfo* app, const QString& file) {
     files.data = location.get();
     GError* error = nullptr;
     const bool launched = g_app_info_launch(app, &files, nullptr, &error);
+    if (!launched)
+        qCWarning(lcPlatform) << "launching" << idOf(app) << "with" << file
+                              << "failed:" << (error ? error->message : "no reason given");
     g_clear_error(&error);
     return launched ? ShellResult::Launched : ShellResult::LaunchFailed;
 }
@@ -182,20 +197,27 @@ ShellResult launchWithExec(GKeyFile* desktopFile, const QByteArray& exec, const 
     g_key_file_set_string(desktopFile, DesktopEntry, "Exec", exec.constData());
     g_key_file_remove_key(desktopFile, DesktopEntry, "DBusActivatable", nullptr);
     GObjectPtr<GDesktopAppInfo> variant(g_desktop_app_info_new_from_keyfile(desktopFile));
-    if (!variant)
-        return ShellResult::LaunchFailed; // GIO refuses a command whose program is missing
+    if (!variant) {
+        // GIO refuses a command whose program is missing.
+        qCWarning(lcPlatform) << "GIO refuses the command" << exec;
+        return ShellResult::LaunchFailed;
+    }
     return launch(G_APP_INFO(variant.get()), file);
 }
 
 ShellResult launchVerb(GAppInfo* app, const QString& verb, const QString& file) {
     const KeyFilePtr desktopFile = loadDesktopFile(app);
-    if (!desktopFile)
+    if (!desktopFile) {
+        qCWarning(lcPlatform) << "the desktop file of" << idOf(app) << "cannot be read";
         return ShellResult::NoAssociation;
+    }
     if (const auto exec = actionExec(app, desktopFile.get(), verb))
         return launchWithExec(desktopFile.get(), *exec, file);
     const auto options = playerOptions(app, verb);
-    if (!options)
+    if (!options) {
+        qCWarning(lcPlatform) << idOf(app) << "has no action for the verb" << verb;
         return ShellResult::NoAssociation;
+    }
     if (options->isEmpty())
         return launch(app, file);
     const QByteArray exec = keyFileString(desktopFile.get(), DesktopEntry, "Exec");
@@ -208,9 +230,14 @@ ShellResult openWithVerb(const QString& verb, const QString& file) {
     const GObjectPtr<GAppInfo> app = defaultPlayer();
     if (!app)
         return ShellResult::NoAssociation;
-    if (verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0)
-        return launch(app.get(), file);
-    return launchVerb(app.get(), verb, file);
+    const ShellResult result = verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0
+                                   ? launch(app.get(), file)
+                                   : launchVerb(app.get(), verb, file);
+    // A failure was logged with its cause where it happened.
+    if (result == ShellResult::Launched)
+        qCDebug(lcPlatform) << "handed" << file << "to" << idOf(app.get()) << "with the verb"
+                            << verb;
+    return result;
 }
 
 } // namespace Shell

@@ -53,11 +53,28 @@ bool InPlaceLock::tryLock(int waitMsecs) {
 
 namespace {
 
-// The caller shows its own message; the cause goes to the log.
+QString causeOf(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The caller shows its own message; the cause goes to the log, here where the step is known.
 Status systemError(int error, const char* step, const QByteArray& path) {
-    const QString cause = QString::fromLocal8Bit(std::strerror(error));
-    qCInfo(platformLog).nospace() << step << ' ' << path << ": " << cause;
+    const QString cause = causeOf(error);
+    qCWarning(lcPlatform).nospace() << step << ' ' << path << ": " << qUtf8Printable(cause);
     return Status::failure(cause);
+}
+
+// A write done, for a developer following what the program does.
+void logWritten(const QByteArray& path, qsizetype size, const char* how,
+                const WriteOptions& options) {
+    if (!options.oneOfMany)
+        qCDebug(lcPlatform).nospace() << "wrote " << path << ": " << size << " bytes, " << how;
+}
+
+// A failed rename and why; the callers only learn that it failed.
+bool renameFailed(const QByteArray& from, const QByteArray& to, const QString& cause) {
+    qCWarning(lcPlatform) << "renaming" << from << "to" << to << "failed:" << qUtf8Printable(cause);
+    return false;
 }
 
 // The rule of isReadOnlyFile() on a stat we already have: root and the owner need no
@@ -146,7 +163,7 @@ void flushFolderOf(const QByteArray& path) {
     if (fd < 0)
         return;
     if (::fsync(fd) != 0)
-        qCInfo(platformLog) << "fsync of the folder" << folder << "failed:" << std::strerror(errno);
+        (void)systemError(errno, "fsync of the folder", folder);
     ::close(fd);
 }
 
@@ -228,19 +245,27 @@ WriteError fillTemporary(int fd, const Target& target, const QByteArray& bytes,
 } // namespace
 
 Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOptions& options) {
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        qCWarning(lcPlatform) << "writing a file without a name";
         return Status::failure(QStringLiteral("No file name"));
+    }
     const Target target = targetOf(path, options.followLinks);
     if (target.exists && S_ISDIR(target.info.st_mode))
         return systemError(EISDIR, "write", target.path);
-    if (target.regular && isReadOnly(target.path, target.info))
+    if (target.regular && isReadOnly(target.path, target.info)) {
+        qCWarning(lcPlatform).nospace() << "write " << target.path << ": the file is read-only";
         return Status::failure(QStringLiteral("The file is read-only"));
+    }
     const QByteArray temporary = temporaryNameFor(target.path);
     const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
-        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks)
-            return writeInPlace(target.path, bytes, options.flush);
+        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks) {
+            const Status written = writeInPlace(target.path, bytes, options.flush);
+            if (written.isOk())
+                logWritten(target.path, bytes.size(), "in place", options);
+            return written;
+        }
         return systemError(error, "create", temporary);
     }
     WriteError failed = fillTemporary(fd, target, bytes, options);
@@ -251,6 +276,7 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
     }
     if (options.flush)
         flushFolderOf(target.path);
+    logWritten(target.path, bytes.size(), "by rename", options);
     return Status::ok();
 }
 
@@ -270,21 +296,25 @@ Status flushFileSystem(const QByteArray& path) {
 
 bool moveFile(const QString& from, const QString& to) {
     if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
-        return false;
-    return QFile::rename(from, to);
+        return renameFailed(pathBytes(from), pathBytes(to), causeOf(EEXIST));
+    QFile file(from);
+    return file.rename(to) || renameFailed(pathBytes(from), pathBytes(to), file.errorString());
 }
 
 bool moveFile(const QByteArray& from, const QByteArray& to) {
     if (from.isEmpty() || to.isEmpty())
-        return false;
+        return renameFailed(from, to, QStringLiteral("no name"));
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
-        return false;
+        return renameFailed(from, to, causeOf(errno));
     // A file system without the no-replace rename: look first, as Qt's rename does.
     struct stat info {};
-    return ::lstat(to.constData(), &info) != 0 && errno == ENOENT &&
-           ::rename(from.constData(), to.constData()) == 0;
+    if (::lstat(to.constData(), &info) == 0)
+        return renameFailed(from, to, causeOf(EEXIST));
+    if (errno != ENOENT || ::rename(from.constData(), to.constData()) != 0)
+        return renameFailed(from, to, causeOf(errno));
+    return true;
 }
 
 Status copyFileReplacing(const QString& from, const QString& to,
@@ -295,7 +325,7 @@ Status copyFileReplacing(const QString& from, const QString& to,
         return systemError(errno, "stat", source);
     const std::optional<QByteArray> bytes = RawNames::readRegularFile(source);
     if (!bytes)
-        return systemError(EIO, "read", source);
+        return Status::failure(causeOf(EIO)); // the reading logged why
     WriteOptions options;
     options.permissions = permissions.value_or(unsigned(info.st_mode & 0777));
     return writeFile(pathBytes(to), *bytes, options);

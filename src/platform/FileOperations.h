@@ -21,6 +21,9 @@ struct WriteOptions {
     // The permission bits the file gets (0755 for a program); unset, a replaced file keeps its
     // own and a new one gets the default for new files.
     std::optional<unsigned> permissions;
+    // One of thousands of files a command writes (Create's playlists): only a failure is
+    // logged, and the command logs how many it wrote.
+    bool oneOfMany = false;
 };
 
 // The one way the program writes a file: the new bytes go whole into a temporary file beside

@@ -1,3 +1,4 @@
 #include "PlatformLog.h"
 
-Q_LOGGING_CATEGORY(platformLog, "platterbox.platform", QtWarningMsg)
+// Warnings are the most the program logs: at Critical the category stays silent until enabled.
+Q_LOGGING_CATEGORY(lcPlatform, "platterbox.platform", QtCriticalMsg)

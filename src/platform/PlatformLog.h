@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
-// Failures of the platform subsystem with their causes, off by default:
-// QT_LOGGING_RULES="platterbox.platform.info=true".
-Q_DECLARE_LOGGING_CATEGORY(platformLog)
+// File writes and reads, the player's launch, programs started: a warning with its cause for each
+// failure the user is told of, a debug line for each step worth following. Off by default;
+// QT_LOGGING_RULES="platterbox.*=true" shows it all.
+Q_DECLARE_LOGGING_CATEGORY(lcPlatform)

@@ -1,6 +1,8 @@
 #include "RawNames.h"
 #include "FolderEntries.h"
+#include "PlatformLog.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,10 +56,19 @@ std::optional<QByteArray> realPath(const QByteArray& path) {
     return result;
 }
 
+namespace {
+// Every caller turns a failed read into its own message; the cause is known only here.
+void logReadFailure(const char* step, const QByteArray& path, const char* cause) {
+    qCWarning(lcPlatform).nospace() << step << ' ' << path << ": " << cause;
+}
+} // namespace
+
 std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough) {
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        logReadFailure("open", path, std::strerror(errno));
         return std::nullopt;
+    }
     std::optional<QByteArray> content;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
@@ -73,8 +84,12 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnou
             if (before == 0)
                 content->reserve(qMax(qsizetype(info.st_size), content->size()));
         }
-        if (got < 0)
+        if (got < 0) {
+            logReadFailure("read", path, std::strerror(errno));
             content.reset();
+        }
+    } else {
+        logReadFailure("read", path, "not a regular file");
     }
     ::close(fd);
     return content;

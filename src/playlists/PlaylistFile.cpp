@@ -1,5 +1,6 @@
 #include "PlaylistFile.h"
 #include "MarkupFormats.h"
+#include "PlaylistsLog.h"
 #include "common/PathText.h"
 
 #include "common/TextDecoding.h"
@@ -76,6 +77,11 @@ bool textHasEnded(QByteArrayView read, qsizetype newFrom) {
 
 Status cannotOpen(const QString& path) {
     return Status::failure(QStringLiteral("Cannot open file ") + path);
+}
+
+Status cannotOpen(const QByteArray& path, const char* cause) {
+    qCWarning(lcPlaylists).nospace() << "reading " << path << ": " << cause;
+    return cannotOpen(decodeText(path));
 }
 
 } // namespace
@@ -255,6 +261,7 @@ namespace {
 Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileStatus>& status) {
     if (!status || status->isFolder || status->isRegular)
         return Status::ok();
+    qCWarning(lcPlaylists) << path << "is a pipe or a device, not a playlist";
     return Status::failure(QLatin1String("Not a playlist file (a pipe or a device):\r") +
                            decodeText(path));
 }
@@ -271,12 +278,17 @@ Status loadIndexedPlaylist(const QByteArray& path,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
     if (Status type = checkFileType(path, status); type.failed())
         return type;
-    if (!status || !status->isRegular ||
-        status->size >= qint64(std::numeric_limits<quint32>::max()))
-        return cannotOpen(decodeText(path));
+    if (!status)
+        return cannotOpen(path, "not found");
+    if (!status->isRegular)
+        return cannotOpen(path, "a folder");
+    if (status->size >= qint64(std::numeric_limits<quint32>::max()))
+        return cannotOpen(path, "4 GB or more");
     std::optional<QByteArray> content = RawNames::readRegularFile(path, textHasEnded);
-    if (!content || content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
-        return cannotOpen(decodeText(path));
+    if (!content)
+        return cannotOpen(decodeText(path)); // the reading logged why
+    if (content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
+        return cannotOpen(path, "4 GB or more");
     playlist = indexPlaylist(std::move(*content), rest);
     return Status::ok();
 }

@@ -1,3 +1,4 @@
 #include "PlaylistsLog.h"
 
-Q_LOGGING_CATEGORY(playlistsLog, "platterbox.playlists", QtWarningMsg)
+// Warnings are the most the program logs: at Critical the category stays silent until enabled.
+Q_LOGGING_CATEGORY(lcPlaylists, "platterbox.playlists", QtCriticalMsg)

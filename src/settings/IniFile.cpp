@@ -25,6 +25,9 @@ IniFile::IniFile(const QString& fileName) : fileName_(fileName) {
     const std::optional<QByteArray> text = readFile(fileName);
     document_ = IniDocument::parse(text.value_or(QByteArray()));
     readable_ = text.has_value() && document_.isWhole();
+    // A failed read logged its own cause.
+    if (text && !document_.isWhole())
+        qCWarning(lcSettings).nospace() << "reading " << fileName_ << ": broken UTF-16";
 }
 
 QString IniFile::readString(const QString& section, const QString& key,
@@ -93,13 +96,11 @@ Status IniFile::save() {
     // What could not be read would be lost.
     const Status failure = Status::failure(QStringLiteral("Unable to write to ") + fileName_);
     if (!readable_) {
-        qCInfo(lcSettings) << "Not saving" << fileName_ << "over what could not be read";
+        qCWarning(lcSettings) << "not saving" << fileName_ << "over what could not be read";
         return failure;
     }
-    const Status written = FileOperations::writeFile(fileName_, document_.toText());
-    if (written.failed()) {
-        qCInfo(lcSettings).noquote() << "Saving" << fileName_ << "failed:" << written.message();
+    // A failed write logs its own step and cause.
+    if (FileOperations::writeFile(fileName_, document_.toText()).failed())
         return failure;
-    }
     return Status::ok();
 }

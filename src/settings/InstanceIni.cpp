@@ -99,8 +99,12 @@ Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
     const bool countUnreadable = ini.readInteger(PlaylistsSection, total, 0) !=
                                      ini.readInteger(PlaylistsSection, total, 1) &&
                                  ini.hasValue(PlaylistsSection, QStringLiteral("File0"));
-    if (countUnreadable && (!write || playlists.isEmpty()))
+    if (countUnreadable && (!write || playlists.isEmpty())) {
+        if (!write)
+            qCWarning(lcSettings).nospace()
+                << "loading " << fileName << ": the playlist count is unreadable";
         return write ? Status::ok() : Status::failure(QStringLiteral("Unreadable playlist count"));
+    }
     qint32 count = 0;
     if (write) {
         if (Status erased = ini.eraseSection(PlaylistsSection); erased.failed())
@@ -126,8 +130,10 @@ Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
         }
         const QByteArray text = ini.readBytes(PlaylistsSection, key).value_or(QByteArray());
         const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
-        if (path.isEmpty())
+        if (path.isEmpty()) {
+            qCWarning(lcSettings).nospace() << "loading " << fileName << ": " << key << " is empty";
             return Status::failure(QStringLiteral("Empty playlist entry"));
+        }
         playlists.append(path);
     }
     return Status::ok();
@@ -147,9 +153,8 @@ void transferInstanceIni(const QString& fileName, bool write, Settings& settings
         status = transferPlaylistSection(ini, fileName, playlists, write, spelling);
     if (status.isOk() && write)
         status = ini.commit();
+    // Each failure was logged where its cause was known.
     if (status.failed()) {
-        qCInfo(lcSettings).noquote()
-            << (write ? "Saving" : "Loading") << fileName << "failed:" << status.message();
         dialogs.showMessage(write ? QStringLiteral("Error saving initialization information!")
                                   : QStringLiteral("Error reading initialization information!"));
     }
@@ -165,10 +170,12 @@ void readInstanceIni(const QString& fileName, Settings& settings, QList<QByteArr
         return;
     }
     // An installed copy has no file before its first close; that is no news to the user.
-    if (fileName != ConfigLocations::perUserIniFile())
+    if (fileName != ConfigLocations::perUserIniFile()) {
+        qCWarning(lcSettings).nospace() << "loading " << fileName << ": not found, defaults taken";
         dialogs.showMessage(shownPath(fileName) +
                             QLatin1String("\rInitialization file not found!\r") +
                             QLatin1String("Default preferences will be used."));
+    }
     setPerCopyDefaults(settings);
 }
 

@@ -1,4 +1,5 @@
 #include "RegistryFile.h"
+#include "SettingsLog.h"
 #include "common/PathText.h"
 
 #include "common/TextDecoding.h"
@@ -431,8 +432,10 @@ std::optional<RegistryValue> RegistryFile::value(const QString& keyPath,
 }
 
 Status RegistryFile::createKey(const QString& keyPath) {
-    if (!isValidKeyPath(keyPath))
+    if (!isValidKeyPath(keyPath)) {
+        qCWarning(lcSettings) << "not a registry key name:" << keyPath;
         return Status::failure(QStringLiteral("Invalid key name"));
+    }
     return change([keyPath](RegistryFile& file) {
         if (!file.keyExists(keyPath))
             file.keyForWriting(keyPath);
@@ -441,8 +444,10 @@ Status RegistryFile::createKey(const QString& keyPath) {
 
 Status RegistryFile::setValue(const QString& keyPath, const QString& name,
                               const RegistryValue& value) {
-    if (!isValidKeyPath(keyPath) || !isOneLine(name))
+    if (!isValidKeyPath(keyPath) || !isOneLine(name)) {
+        qCWarning(lcSettings) << "not a registry key and value name:" << keyPath << name;
         return Status::failure(QStringLiteral("Invalid key or value name"));
+    }
     return change([keyPath, name, value](RegistryFile& file) {
         QList<Line>& lines = linesOf(file.keyForWriting(keyPath));
         // A value set to what it holds keeps its line byte for byte (text that is not UTF-8
@@ -496,18 +501,26 @@ Status RegistryFile::commit() {
 
 // Under the lock the file is read again, so values another writer set meanwhile stay.
 Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
-    if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()))
+    if (!QDir().mkpath(QFileInfo(fileName_).absolutePath())) {
+        qCWarning(lcSettings) << "cannot make the folder of" << fileName_;
         return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);
+    }
     QLockFile lock(fileName_ + QLatin1String(".lock"));
     lock.setStaleLockTime(LockStaleMsecs);
     // A folder that holds no lock file (the user may write the file, not the folder): writers
     // there lock the file itself instead.
     FileOperations::InPlaceLock inPlace(fileName_);
     if (!lock.tryLock(LockWaitMsecs) &&
-        (lock.error() == QLockFile::LockFailedError || !inPlace.tryLock(LockWaitMsecs)))
+        (lock.error() == QLockFile::LockFailedError || !inPlace.tryLock(LockWaitMsecs))) {
+        qCWarning(lcSettings).nospace()
+            << "cannot lock " << fileName_ << ": "
+            << (lock.error() == QLockFile::LockFailedError
+                    ? "another writer holds it"
+                    : "neither a lock file nor the file itself can be locked");
         return Status::failure(QLatin1String("Cannot lock ") + fileName_);
+    }
     RegistryFile onDisk = fromText(fileName_, QByteArray());
-    if (!onDisk.load())
+    if (!onDisk.load()) // the reading logged why
         return Status::failure(QLatin1String("Cannot read ") + fileName_);
     RegistryFile edited = onDisk;
     for (const Edit& edit : edits)
@@ -517,7 +530,7 @@ Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
         adopt(std::move(onDisk));
         return Status::ok();
     }
-    const Status status = FileOperations::writeFile(fileName_, text);
+    const Status status = FileOperations::writeFile(fileName_, text); // logs its own failure
     if (status.failed()) {
         if (!deferred_)
             adopt(std::move(onDisk));

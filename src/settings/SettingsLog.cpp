@@ -1,4 +1,4 @@
 #include "SettingsLog.h"
 
-// Only warnings pass by default, and the store failures are logged as info: off unless enabled.
-Q_LOGGING_CATEGORY(lcSettings, "platterbox.settings", QtWarningMsg)
+// Warnings are the most the program logs: at Critical the category stays silent until enabled.
+Q_LOGGING_CATEGORY(lcSettings, "platterbox.settings", QtCriticalMsg)

@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
-// Why a settings store failed, for the record: shown with
-// QT_LOGGING_RULES="platterbox.settings.info=true".
+// The registry files and the INI files: a warning with its cause for each failure the user is told
+// of, a debug line for each step worth following. Off by default;
+// QT_LOGGING_RULES="platterbox.*=true" shows it all.
 Q_DECLARE_LOGGING_CATEGORY(lcSettings)

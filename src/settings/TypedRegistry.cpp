@@ -1,6 +1,5 @@
 #include "TypedRegistry.h"
 
-#include "SettingsLog.h"
 #include "platform/ConfigLocations.h"
 
 #include <QtEndian>
@@ -66,8 +65,8 @@ bool TypedRegistry::openKey(const QString& keyPath, bool canCreate) {
     file_->reload();
     const bool exists = path.isEmpty() || file_->keyExists(fullPath(path));
     if (!exists && canCreate) {
-        if (const Status created = file_->createKey(fullPath(path)); created.failed()) {
-            qCInfo(lcSettings).noquote() << "Creating" << path << "failed:" << created.message();
+        // The registry file logs why it failed.
+        if (file_->createKey(fullPath(path)).failed()) {
             closeKey();
             return false;
         }
@@ -133,10 +132,8 @@ std::optional<QString> TypedRegistry::readString(const QString& name) const {
 Status TypedRegistry::writeValue(const QString& name, const RegistryValue& value) {
     if (!open_)
         return setDataFailure(name);
-    if (const Status set = file_->setValue(fullPath(currentPath_), name, value); set.failed()) {
-        qCInfo(lcSettings).noquote() << "Setting" << name << "failed:" << set.message();
-        return setDataFailure(name);
-    }
+    if (file_->setValue(fullPath(currentPath_), name, value).failed())
+        return setDataFailure(name); // logged by the registry file
     if (deferred_ && !firstDeferredName_)
         firstDeferredName_ = name;
     return Status::ok();
@@ -150,10 +147,8 @@ void TypedRegistry::deferWrites() {
 Status TypedRegistry::commit() {
     if (!firstDeferredName_)
         return Status::ok();
-    if (const Status committed = file_->commit(); committed.failed()) {
-        qCInfo(lcSettings).noquote() << "Saving the registry failed:" << committed.message();
-        return setDataFailure(*firstDeferredName_);
-    }
+    if (file_->commit().failed())
+        return setDataFailure(*firstDeferredName_); // logged by the registry file
     firstDeferredName_.reset();
     return Status::ok();
 }

@@ -23,8 +23,9 @@ QString version() {
     return QString::number(ProgramVersion);
 }
 
-// Only the user's one message is shown; this text goes to the log.
+// Only the user's one message is shown; the reason goes to the log.
 Status wrongType(const QString& name) {
+    qCWarning(lcStartup) << "the installation record's" << name << "has the wrong type";
     return Status::failure(QLatin1String("Wrong type of '") + name + QLatin1Char('\''));
 }
 
@@ -80,10 +81,9 @@ InstallationCheck::InstallationCheck(UserDialogs& dialogs, QString ownPath,
 
 InstallationOutcome InstallationCheck::run() {
     handedOver_ = false;
-    if (const Status status = check(); status.failed()) {
-        qCInfo(startupLog) << "installation check:" << status.message();
+    // A failure was logged where its cause was known (here, or by the registry file).
+    if (const Status status = check(); status.failed())
         dialogs_.showMessage(QStringLiteral("Error accessing the registery!"));
-    }
     registry_.closeKey();
     return handedOver_ ? InstallationOutcome::HandedOver : InstallationOutcome::Continue;
 }
@@ -220,6 +220,9 @@ std::optional<QString> InstallationCheck::installDestination(const QString& sour
     if (!previousLocation.isEmpty() && QFileInfo(previousLocation).isFile()) {
         // An upgrade: the old file stays beside the new one, or nothing is replaced.
         if (FileOperations::isSameFile(previousLocation, source) || !backUp(previousLocation)) {
+            if (FileOperations::isSameFile(previousLocation, source))
+                qCWarning(lcStartup).nospace()
+                    << "not backing up " << previousLocation << ": it is this very program";
             dialogs_.showMessage(backupFailureText(previousLocation));
             return std::nullopt;
         }
@@ -243,10 +246,12 @@ bool InstallationCheck::backUp(const QString& location) {
         if (FileOperations::isNameTaken(name))
             continue;
         if (!FileOperations::moveFile(location, name))
-            return false;
+            return false; // the move logged why
         backup_ = name;
         return true;
     }
+    qCWarning(lcStartup).nospace()
+        << "not backing up " << location << ": every backup name is taken";
     return false;
 }
 

@@ -1,3 +1,4 @@
 #include "StartupLog.h"
 
-Q_LOGGING_CATEGORY(startupLog, "platterbox.startup", QtWarningMsg)
+// Warnings are the most the program logs: at Critical the category stays silent until enabled.
+Q_LOGGING_CATEGORY(lcStartup, "platterbox.startup", QtCriticalMsg)

@@ -3,6 +3,7 @@
 
 #include "DialogParts.h"
 #include "WaitWindow.h"
+#include "collection/CollectionLog.h"
 #include "collection/FolderChooser.h"
 #include "collection/FolderListing.h"
 #include "collection/PlaylistSeek.h"
@@ -165,6 +166,7 @@ bool AddPlaylistsDialog::addFile() {
         found_.append(pathBytes(QFileInfo(file).absoluteFilePath()));
         return true;
     }
+    qCWarning(lcCollection) << "adding playlists: no file" << file;
     dialogs_.showMessage(QLatin1String("Playlist file not found:\r") + file);
     return false;
 }
@@ -173,6 +175,7 @@ bool AddPlaylistsDialog::addFolder() {
     const QString folder = NativePath::withTrailingSeparator(folderEdit_->text());
     folderEdit_->setText(folder);
     if (!folderExists(folder)) {
+        qCWarning(lcCollection) << "adding playlists: no folder" << folder;
         dialogs_.showMessage(QLatin1String("Folder not found:\r") + folder);
         return false;
     }

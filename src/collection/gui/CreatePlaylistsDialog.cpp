@@ -2,6 +2,7 @@
 
 #include "DialogParts.h"
 #include "WaitWindow.h"
+#include "collection/CollectionLog.h"
 #include "collection/FileNameCheck.h"
 #include "collection/FolderChooser.h"
 #include "collection/PlaylistCreation.h"
@@ -127,6 +128,7 @@ void CreatePlaylistsDialog::createPlaylists() {
     if (folder != playlistsFolderEdit_->text())
         playlistsFolderEdit_->setText(folder);
     if (!isValidFileName(folder)) {
+        qCWarning(lcCollection) << "creating playlists: not a folder name:" << folder;
         dialogs_.showMessage(QStringLiteral("Invalid character(s) used in PlayLists folder!\r"
                                             "A filename cannot contain the following "
                                             "characters:\r\\/:*?<>|"));

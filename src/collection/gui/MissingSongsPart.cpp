@@ -4,6 +4,7 @@
 #include "FindMissingSongsDialog.h"
 #include "WaitWindow.h"
 
+#include "collection/CollectionLog.h"
 #include "collection/FolderChooser.h"
 #include "collection/FolderListing.h"
 #include "collection/MissingSongs.h"
@@ -50,6 +51,7 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
         return;
     remembered.folder = folder;
     if (!folderExists(folder)) {
+        qCWarning(lcCollection) << "finding missing songs: no folder" << folder;
         dialogs.showMessage(QLatin1String("Folder not found:\r") + folder);
         return;
     }
@@ -129,11 +131,16 @@ void MissingSongsPart::write(const QList<PlaylistRelocation>& playlists) {
         return WalkResult{true, Status::ok()};
     };
     if (!runOverPlaylists(changed.size(), QStringLiteral("Currently writing playlist:"), writeEach)
-             .completed)
+             .completed) {
+        qCWarning(lcCollection) << "repairing playlists: stopped after" << written << "of"
+                                << changed.size();
         failures.append(QStringLiteral("%1 of %2 playlists were updated, the others were left as "
                                        "they were.")
                             .arg(written)
                             .arg(changed.size()));
+    } else {
+        qCDebug(lcCollection) << "repaired" << written << "of" << changed.size() << "playlists";
+    }
     if (!failures.isEmpty())
         window_.context().dialogs.showMessage(failures.join(QLatin1Char('\r')));
     if (shownChanged)

@@ -27,10 +27,13 @@ constexpr qsizetype MaxEditableEntryLength = 32767;
 bool ListEditingPart::rewritable() {
     SongListModel& songs = window_.songs();
     songs.finishReading();
-    if (!songs.readWhole())
+    if (!songs.readWhole()) {
+        qCWarning(lcPlaylists).nospace()
+            << "not rewriting " << songs.playlistPath() << ": not plain text";
         window_.context().dialogs.showMessage(
             decodeText(songs.playlistPath()) +
             QLatin1String("\rUnable to update file, it is not plain text!"));
+    }
     return songs.readWhole();
 }
 
@@ -41,13 +44,14 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const So
     const QString shown = decodeText(target.path());
     QByteArray text;
     if (const Status edited = editedPlaylistText(songs.playlist(), edits, text); edited.failed()) {
-        qCInfo(playlistsLog) << "not rewriting" << target.path() << edited.message();
+        qCWarning(lcPlaylists).nospace()
+            << "not rewriting " << target.path() << ": " << edited.message();
         window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
         return;
     }
+    // A failed write is logged where it failed, with its step and cause.
     if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
         written.failed()) {
-        qCInfo(playlistsLog) << "rewriting" << target.path() << written.message();
         window_.context().dialogs.showMessage(shown + QLatin1String("\rUnable to update file!"));
     }
     const int current = songs.currentRow();
@@ -114,6 +118,8 @@ void ListEditingPart::editSong() {
     const QString current = songs.text(row);
     // The input box would cut a longer entry, and the cut one would be written back.
     if (current.size() > MaxEditableEntryLength) {
+        qCWarning(lcPlaylists) << "not editing an entry of" << current.size() << "characters in"
+                               << songs.playlistPath();
         window_.context().dialogs.showMessage(
             decodeText(songs.playlistPath()) +
             QLatin1String("\rUnable to edit the item, it is too long!"));
@@ -168,6 +174,9 @@ void ListEditingPart::renamePlaylist() {
     if (answer == shown || !targetStillHolds(window_, target))
         return;
     const QByteArray renamed = answer.isEmpty() ? QByteArray() : renamedPath(current, answer);
+    if (renamed.isEmpty())
+        qCWarning(lcPlaylists) << "not renaming" << current << "to an empty name";
+    // A failed move logs its own cause.
     if (renamed.isEmpty() || !FileOperations::moveFile(resolveExistingPath(current), renamed)) {
         dialogs.showMessage(QLatin1String("Unable to rename ") + shown + QLatin1String("\rinto ") +
                             answer);

@@ -11,6 +11,7 @@
 #include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/PlaylistsLog.h"
 #include "platform/RawNames.h"
 #include "playlists/SongListModel.h"
 
@@ -73,6 +74,9 @@ void MainWindow::showFocusedPlaylist() {
     // A pipe or a device in the playlist's place is refused by the loading, with its reason.
     const QByteArray onDisk = resolveExistingPath(path);
     const std::optional<RawNames::FileStatus> file = RawNames::status(onDisk);
+    if (!file || file->isFolder) // the loading logs its own failures
+        qCWarning(lcPlaylists).nospace()
+            << "showing " << onDisk << ": " << (file ? "a folder" : "not found");
     Status loaded = file && !file->isFolder
                         ? songs_->load(path, onDisk)
                         : Status::failure(decodeText(path) + QLatin1String("\rFile Not Found!"));

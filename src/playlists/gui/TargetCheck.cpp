@@ -4,11 +4,14 @@
 
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
+#include "playlists/PlaylistsLog.h"
 #include "startup/gui/ProgramContext.h"
 
 bool targetStillHolds(WindowServices& window, const CommandTarget& target) {
     const Status holds = target.stillHolds(window.playlists(), window.songs());
-    if (holds.failed())
+    if (holds.failed()) {
+        qCWarning(lcPlaylists) << "command not carried out:" << holds.message();
         window.context().dialogs.showMessage(holds.message());
+    }
     return holds.isOk();
 }

@@ -9,6 +9,7 @@
 #include "settings/InstanceIni.h"
 #include "settings/Settings.h"
 #include "startup/HandOffPath.h"
+#include "startup/StartupLog.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -27,6 +28,7 @@ bool HandOffPart::modalWindowOpen() const {
 void HandOffPart::receive(const QStringList& commandLine, Reply reply) {
     // A second hand-off during the hand-off question is answered at once, as before.
     if (!asking_ && (modalWindowOpen() || !queue_.isEmpty())) {
+        qCDebug(lcStartup) << "the hand-off waits until the open dialog is answered";
         queue_.enqueue({commandLine, std::move(reply)});
         waitTimer_->start();
         return;
@@ -58,6 +60,10 @@ bool HandOffPart::handle(const QStringList& commandLine) {
     const std::optional<QString> iniPath = handOffIniPath(commandLine);
     const Preferences& preferences = window_.context().settings.preferences;
     if (asking_ || preferences.ignoreOtherCopies || !iniPath) {
+        qCDebug(lcStartup) << "hand-off not taken:"
+                           << (asking_                         ? "its question is open"
+                               : preferences.ignoreOtherCopies ? "other copies are ignored"
+                                                               : "nothing to take over");
         refuse();
         return false;
     }
@@ -65,6 +71,8 @@ bool HandOffPart::handle(const QStringList& commandLine) {
     const bool yes = window_.context().dialogs.askYesNo(
         QStringLiteral("New instance loaded, use its INI file?"));
     asking_ = false;
+    qCDebug(lcStartup) << (yes ? "hand-off taken: switching to" : "hand-off declined, not using")
+                       << *iniPath;
     if (yes)
         switchTo(*iniPath);
     bringToFront();

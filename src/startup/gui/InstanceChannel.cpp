@@ -1,6 +1,7 @@
 #include "InstanceChannel.h"
 
 #include "startup/HandOffFrame.h"
+#include "startup/StartupLog.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -32,6 +33,7 @@ constexpr qint64 CodeBytes = sizeof(qint32);
 // The user may run without the single-copy rule but should learn why, once, where a program
 // started from a terminal reports.
 void report(const QString& text) {
+    qCWarning(lcStartup).noquote() << text;
     std::fprintf(stderr, "Platterbox: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
 }
@@ -57,13 +59,23 @@ InstanceChannel::Role InstanceChannel::claimOrHandOver(const QStringList& comman
         const Claim claim = tryClaim();
         if (claim == Claim::Taken && !startListening())
             lock_.unlock(); // nobody could reach us: let the next copy run on its own too
+        else if (claim == Claim::Taken)
+            qCDebug(lcStartup) << "the running copy, listening at" << socketPath();
+        if (claim == Claim::Unavailable)
+            qCDebug(lcStartup) << "running without the single-copy channel; runtime folder:"
+                               << folder_;
         if (claim != Claim::HeldByOther)
             return Role::Running;
         const Delivery delivery = deliver(commandLine);
-        if (delivery == Delivery::Answered)
+        if (delivery == Delivery::Answered) {
+            qCDebug(lcStartup) << "handed" << commandLine << "to the running copy";
             return Role::HandedOver;
-        if (delivery == Delivery::Silent)
+        }
+        if (delivery == Delivery::Silent) {
+            qCWarning(lcStartup) << "the copy listening at" << socketPath()
+                                 << "did not greet within" << GreetingMsecs << "ms";
             return Role::Unanswered;
+        }
         if (delivery == Delivery::NotConnected && patience.hasExpired()) {
             report(QLatin1String("the copy holding ") + lock_.fileName() +
                    QLatin1String(" does not answer; this copy runs on its own."));
@@ -152,6 +164,10 @@ void InstanceChannel::readFrame(QLocalSocket* socket) {
     (void)socket->readAll();
     // An unreadable frame is handled like an empty command line.
     const QStringList commandLine = frame.commandLine;
+    if (frame.state == HandOffFrame::State::Complete)
+        qCDebug(lcStartup) << "received" << commandLine << "from another copy";
+    else
+        qCDebug(lcStartup) << "received an unreadable command line from another copy";
     socket->setProperty(HandledProperty, true);
     // The sender can vanish while the handler waits for the user.
     const QPointer<QLocalSocket> guard(socket);
