@@ -339,9 +339,14 @@ bool deleteFile(const QByteArray& path) {
     // A file the user may not write counts as read-only, as on the write path: it stays.
     struct stat info {};
     if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
-        isReadOnly(path, info))
+        isReadOnly(path, info)) {
+        qCDebug(lcPlatform) << "not deleting" << path << "(gone, a folder or read-only)";
         return false;
-    return ::unlink(path.constData()) == 0;
+    }
+    if (::unlink(path.constData()) != 0)
+        return systemError(errno, "delete", path).isOk();
+    qCDebug(lcPlatform) << "deleted" << path;
+    return true;
 }
 
 bool isNameTaken(const QString& path) {
