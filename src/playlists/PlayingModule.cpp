@@ -121,18 +121,30 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
 
 void PlayingModule::regroupExecution(const QList<qsizetype>& order,
                                      const QList<qsizetype>& firstSongs) {
-    executionStarts_.append(executionText_.size()); // where the last path ends
-    const qsizetype* starts = executionStarts_.constData();
-    QByteArray text(executionText_.size(), Qt::Uninitialized);
-    char* to = text.data();
-    for (const qsizetype listed : order) {
-        const qsizetype from = starts[firstSongs.at(listed)];
-        const qsizetype size = starts[firstSongs.at(listed + 1)] - from;
-        std::memcpy(to, executionText_.constData() + from, size_t(size));
+    QList<qsizetype> bounds; // where each listed playlist's paths begin, and the end
+    bounds.reserve(firstSongs.size());
+    for (const qsizetype song : firstSongs)
+        bounds.append(song < executionStarts_.size() ? executionStarts_.at(song)
+                                                     : executionText_.size());
+    executionText_ = piecesInOrder(executionText_, bounds, order);
+}
+
+QByteArray PlayingModule::piecesInOrder(const QByteArray& text, const QList<qsizetype>& bounds,
+                                        const QList<qsizetype>& order) {
+    QByteArray ordered(text.size(), Qt::Uninitialized);
+    char* to = ordered.data();
+    // The pieces lie anywhere in megabytes of text: the next few are asked for ahead, so
+    // their reading from memory overlaps the copying.
+    constexpr qsizetype Ahead = 8;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (i + Ahead < order.size())
+            __builtin_prefetch(text.constData() + bounds.at(order.at(i + Ahead)));
+        const qsizetype piece = order.at(i);
+        const qsizetype size = bounds.at(piece + 1) - bounds.at(piece);
+        std::memcpy(to, text.constData() + bounds.at(piece), size_t(size));
         to += size;
     }
-    executionText_ = std::move(text);
-    executionStarts_.removeLast();
+    return ordered;
 }
 
 void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,
@@ -218,25 +230,9 @@ void PlayingModule::appendToExecution(const QByteArray& path) {
 QByteArray PlayingModule::executionText(const Preferences& options) {
     if (options.shuffleMode != ShuffleMode::Total)
         return std::exchange(executionText_, QByteArray());
-    const qsizetype count = executionStarts_.size();
+    const QList<qsizetype> order = shufflePermutation(executionStarts_.size(), clock_());
     executionStarts_.append(executionText_.size()); // where the last path ends
-    const QList<qsizetype> order = shufflePermutation(count, clock_());
-    const qsizetype* starts = executionStarts_.constData();
-    const char* from = executionText_.constData();
-    QByteArray text(executionText_.size(), Qt::Uninitialized);
-    char* to = text.data();
-    // The paths lie anywhere in megabytes of text: the next few are asked for ahead, so
-    // their reading from memory overlaps the copying.
-    constexpr qsizetype Ahead = 8;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (i + Ahead < count)
-            __builtin_prefetch(from + starts[order.at(i + Ahead)]);
-        const qsizetype index = order.at(i);
-        const qsizetype size = starts[index + 1] - starts[index];
-        std::memcpy(to, from + starts[index], size_t(size));
-        to += size;
-    }
-    return text;
+    return piecesInOrder(executionText_, executionStarts_, order);
 }
 
 QString PlayingModule::chosenVerb(const Preferences& options) {

@@ -64,6 +64,9 @@ private:
     // in the playlists' played order. Where each path begins is not moved with them: only a
     // total shuffle looks at that, and it never regroups.
     void regroupExecution(const QList<qsizetype>& order, const QList<qsizetype>& firstSongs);
+    // The pieces of the text (piece i from bounds[i] up to bounds[i + 1]) in the given order.
+    static QByteArray piecesInOrder(const QByteArray& text, const QList<qsizetype>& bounds,
+                                    const QList<qsizetype>& order);
     // An entry of a playlist as found on disk.
     QByteArray songPath(QByteArrayView entry, const QByteArray& playlist);
     // The temporary playlist's text: the gathered paths, in a total shuffle's order if asked.
