@@ -417,20 +417,32 @@ private Q_SLOTS:
         QCOMPARE(calls_.size(), 0);
     }
 
-    // A line end in a listed name would make two lines of the temporary playlist.
+    // A line end in a listed name, or in the folder of a playlist's song, would make two lines
+    // of the temporary playlist.
     void lineEndInANameIsHandedOnAsAUrl_data() {
         QTest::addColumn<QByteArray>("name");
-        QTest::newRow("line feed") << QByteArray("x\nevil.pls");
-        QTest::newRow("carriage return") << QByteArray("x\r\xC3\xA9 50%.pls");
+        QTest::addColumn<QByteArray>("song"); // beside the playlist; none: the playlist goes
+        QTest::newRow("line feed") << QByteArray("x\nevil.pls") << QByteArray();
+        QTest::newRow("carriage return") << QByteArray("x\r\xC3\xA9 50%.pls") << QByteArray();
+        QTest::newRow("in the folder of a song") << QByteArray("x\ny/list.m3u") << QByteArray("a.mp3");
     }
     void lineEndInANameIsHandedOnAsAUrl() {
         QFETCH(QByteArray, name);
+        QFETCH(QByteArray, song);
         const QByteArray folder = QFile::encodeName(path(QStringLiteral("G")));
         RawRemoval removal{folder};
-        const QByteArray full = folder + '/' + name;
-        QVERIFY(makeRawFile(full));
+        const QByteArray listed = folder + '/' + name;
+        QVERIFY(makeRawFile(listed));
+        QByteArray full = listed; // what the player gets
+        if (!song.isEmpty()) {
+            QFile list(QFile::decodeName(listed));
+            QVERIFY(list.open(QIODevice::WriteOnly) && list.write(song + "\r\n") > 0);
+            list.close();
+            full = listed.left(listed.lastIndexOf('/') + 1) + song;
+            QVERIFY(makeRawFile(full));
+        }
         const QByteArray played =
-            playedThroughTheShell({QFile::decodeName(full), path(QStringLiteral("C/c.pls"))},
+            playedThroughTheShell({QFile::decodeName(listed), path(QStringLiteral("C/c.pls"))},
                                   path(QStringLiteral("tmp/real ~PLATBX~.M3U")));
         const QList<QByteArray> lines = byteLinesOf(played);
         QCOMPARE(lines.size(), 2);

@@ -177,7 +177,7 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
         return Status::ok();
     const QByteArray full = lookup_.resolveEntry(name, base);
     if (!isExpanded(name)) {
-        appendToExecution(full);
+        appendToExecution({}, full);
         return Status::ok();
     }
     IndexedPlaylist playlist;
@@ -198,13 +198,10 @@ Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArra
         if (isBlankEntry(entry))
             continue;
         // Most songs are names listed beside their playlist: joined straight into the text.
-        if (const auto folder = lookup_.listedFolderOfName(entry, full);
-            folder && !entry.contains('\n') && !entry.contains('\r')) {
-            executionStarts_.append(executionText_.size());
-            executionText_.append(*folder).append(entry).append("\r\n");
-        } else {
-            appendToExecution(songPath(entry, full));
-        }
+        if (const auto folder = lookup_.listedFolderOfName(entry, full))
+            appendToExecution(*folder, entry);
+        else
+            appendToExecution({}, songPath(entry, full));
     }
     return Status::ok();
 }
@@ -215,16 +212,23 @@ QByteArray PlayingModule::songPath(QByteArrayView entry, const QByteArray& playl
     return lookup_.existingPath(lookup_.resolveEntryAsWritten(entry, playlist));
 }
 
-void PlayingModule::appendToExecution(const QByteArray& path) {
+void PlayingModule::appendToExecution(QByteArrayView folder, QByteArrayView name) {
     // A line end inside a name would split it into two lines of the playlist: such a path goes
     // as a file URL of its percent-encoded bytes. A relative one (no gathered path is) cannot
     // be a URL and is left out.
-    const bool oneLine = !path.contains('\n') && !path.contains('\r');
-    if (!oneLine && !path.startsWith('/'))
+    const auto breaksLine = [](QByteArrayView part) {
+        return part.contains('\n') || part.contains('\r');
+    };
+    if (!breaksLine(folder) && !breaksLine(name)) {
+        executionStarts_.append(executionText_.size());
+        executionText_.append(folder).append(name).append("\r\n");
+        return;
+    }
+    const QByteArray path = folder.toByteArray() + name;
+    if (!path.startsWith('/'))
         return;
     executionStarts_.append(executionText_.size());
-    executionText_ += oneLine ? path : "file://" + path.toPercentEncoding("/");
-    executionText_ += "\r\n";
+    executionText_ += "file://" + path.toPercentEncoding("/") + "\r\n";
 }
 
 QByteArray PlayingModule::executionText(const Preferences& options) {

@@ -59,7 +59,8 @@ public:
 private:
     // The list and the folder listings start afresh.
     void endExecution();
-    void appendToExecution(const QByteArray& path);
+    // Appends the path folder + name (a folder part saves joining them first).
+    void appendToExecution(QByteArrayView folder, QByteArrayView name);
     // Puts the songs gathered per listed playlist (from firstSongs[i] up to firstSongs[i + 1])
     // in the playlists' played order. Where each path begins is not moved with them: only a
     // total shuffle looks at that, and it never regroups.
