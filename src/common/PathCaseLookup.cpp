@@ -45,16 +45,6 @@ QByteArrayView folderKey(QByteArrayView path, qsizetype slash) {
     return slash == 0 ? QByteArrayView("/") : path.first(slash);
 }
 
-// Orders names kept in one buffer by where they lie in it.
-struct ByName {
-    const char* names;
-    using Span = PathCaseLookup::NameSpan;
-    QByteArrayView at(Span name) const { return QByteArrayView(names + name.offset, name.size); }
-    bool operator()(Span a, Span b) const { return at(a) < at(b); }
-    bool operator()(Span a, QByteArrayView b) const { return at(a) < b; }
-    bool operator()(QByteArrayView a, Span b) const { return a < at(b); }
-};
-
 // A folder's names are kept sorted as bytes.
 bool holds(const QList<QByteArray>& sorted, QByteArrayView name) {
     return std::binary_search(sorted.cbegin(), sorted.cend(), name,
@@ -104,39 +94,21 @@ void PathCaseLookup::listFolderOf(QByteArrayView path) {
     if (current_.listed && current_.folder == folder)
         return;
     current_.listed = true;
-    current_.folder.resize(0);
-    current_.folder.append(folder);
-    current_.names.resize(0);
-    current_.order.resize(0);
-    current_.readable = RawNames::appendFolderNames(current_.folder, current_.names);
-    orderCurrentNames();
+    current_.folder = folder.toByteArray();
+    QByteArray names;
+    current_.readable = RawNames::appendFolderNames(current_.folder, names);
+    current_.names = NameIndex(std::move(names));
 }
 
 QByteArray PathCaseLookup::folderOf(QByteArrayView path) {
     return folderKey(path, lastSlash(path)).toByteArray();
 }
 
-void PathCaseLookup::takeFolderListing(const QByteArray& folder, bool readable, QByteArray names) {
+void PathCaseLookup::takeFolderListing(const QByteArray& folder, bool readable, NameIndex names) {
     current_.listed = true;
     current_.folder = folder;
     current_.readable = readable;
     current_.names = std::move(names);
-    current_.order.resize(0);
-    orderCurrentNames();
-}
-
-void PathCaseLookup::orderCurrentNames() {
-    const char* names = current_.names.constData();
-    for (qsizetype at = 0; at < current_.names.size();) {
-        const quint32 size = quint32(qstrlen(names + at));
-        current_.order.append({quint32(at), size});
-        at += size + 1;
-    }
-    std::sort(current_.order.begin(), current_.order.end(), ByName{names});
-}
-
-bool PathCaseLookup::FolderNames::holds(QByteArrayView name) const {
-    return std::binary_search(order.cbegin(), order.cend(), name, ByName{names.constData()});
 }
 
 bool PathCaseLookup::isListed(QByteArrayView path) const {
@@ -145,24 +117,25 @@ bool PathCaseLookup::isListed(QByteArrayView path) const {
 }
 
 bool PathCaseLookup::isListedIn(QByteArrayView folder, QByteArrayView name) const {
-    if (current_.readable && current_.folder == folder && current_.holds(name))
+    if (current_.readable && current_.folder == folder && current_.names.contains(name))
         return true;
     const auto known = listings_.constFind(QByteArray::fromRawData(folder.data(), folder.size()));
     return known != listings_.cend() && holds(known->sorted, name);
 }
 
-std::optional<QByteArrayView> PathCaseLookup::listedFolderOfName(QByteArrayView entry,
-                                                                 QByteArrayView reference) const {
+std::optional<QByteArrayView> PathCaseLookup::currentFolderOf(QByteArrayView reference) const {
+    const qsizetype slash = lastSlash(reference);
+    if (!current_.readable || current_.folder != folderKey(reference, slash))
+        return std::nullopt;
+    return reference.first(slash + 1);
+}
+
+bool PathCaseLookup::holdsPlainName(QByteArrayView entry) const {
     // No separator, drive, scheme or dot name: resolving only joins it to the folder.
     for (const char c : entry)
         if (c == '/' || c == '\\' || c == ':')
-            return std::nullopt;
-    if (entry.isEmpty() || entry.startsWith('.'))
-        return std::nullopt;
-    const qsizetype slash = lastSlash(reference);
-    if (!isListedIn(folderKey(reference, slash), entry))
-        return std::nullopt;
-    return reference.first(slash + 1);
+            return false;
+    return !entry.isEmpty() && !entry.startsWith('.') && current_.names.contains(entry);
 }
 
 bool PathCaseLookup::isKeptAsWritten(QByteArrayView entry) {

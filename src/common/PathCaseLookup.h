@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameIndex.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -31,9 +33,8 @@ public:
     void listFolderOf(QByteArrayView path);
     // The folder listFolderOf() lists for a path.
     static QByteArray folderOf(QByteArrayView path);
-    // A listing read elsewhere (names each ended by a NUL), taken as listFolderOf() would
-    // have read it.
-    void takeFolderListing(const QByteArray& folder, bool readable, QByteArray names);
+    // A listing read elsewhere, taken as listFolderOf() would have read it.
+    void takeFolderListing(const QByteArray& folder, bool readable, NameIndex names);
 
     // An entry resolved against a reference by the path rules (a backslash that belongs to an
     // existing name stays a character), then found on disk. URLs and Windows absolute entries
@@ -45,16 +46,12 @@ public:
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
     static bool isKeptAsWritten(QByteArrayView entry);
     // The common entry, a plain name beside its reference, found as written in the listing
-    // of the reference's folder: the folder part of the reference to put before it, which
-    // resolveEntry() would have joined to the name too. Nothing for any other entry.
-    std::optional<QByteArrayView> listedFolderOfName(QByteArrayView entry,
-                                                     QByteArrayView reference) const;
-
-    // Where a name lies in a buffer of names.
-    struct NameSpan {
-        quint32 offset;
-        quint32 size;
-    };
+    // the lookup holds: currentFolderOf() the reference gives the folder part to put before
+    // such names (what resolveEntry() would join to them too) when that listing is its
+    // folder's, and holdsPlainName() tells each name. A caller with many names of one
+    // reference asks for the folder once.
+    std::optional<QByteArrayView> currentFolderOf(QByteArrayView reference) const;
+    bool holdsPlainName(QByteArrayView entry) const;
 
 private:
     struct Listing {
@@ -65,19 +62,15 @@ private:
         bool foldedBuilt = false;
     };
 
-    // The folder listFolderOf() read last: its names, each ended by a NUL, and where each
-    // lies in name order. The buffers serve one folder after the other.
+    // The folder listFolderOf() read last, and its names.
     struct FolderNames {
         QByteArray folder;
         bool listed = false;
         bool readable = false;
-        QByteArray names;
-        QList<NameSpan> order;
-        bool holds(QByteArrayView name) const;
+        NameIndex names;
     };
 
     Listing& listing(const QByteArray& folder);
-    void orderCurrentNames();
     // True when a listing already read holds the path's last component.
     bool isListed(QByteArrayView path) const;
     bool isListedIn(QByteArrayView folder, QByteArrayView name) const;

@@ -63,35 +63,43 @@ void logReadFailure(const char* step, const QByteArray& path, const char* cause)
 }
 } // namespace
 
-std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough,
+                                          qint64 sizeLimit) {
+    const FileHandle file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.isOpen()) {
         logReadFailure("open", path, std::strerror(errno));
         return std::nullopt;
     }
-    std::optional<QByteArray> content;
+    return readRegularFile(file, path, enough, sizeLimit);
+}
+
+std::optional<QByteArray> readRegularFile(const FileHandle& file, const QByteArray& path,
+                                          const ReadEnough& enough, qint64 sizeLimit) {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        content = QByteArray();
-        char buffer[65536];
-        ssize_t got = 0;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
-            const qsizetype before = content->size();
-            content->append(buffer, got);
-            if (enough && enough(*content, before))
-                break;
-            // Room for the rest at once: a file of many megabytes is not copied while it grows.
-            if (before == 0)
-                content->reserve(qMax(qsizetype(info.st_size), content->size()));
-        }
-        if (got < 0) {
-            logReadFailure("read", path, std::strerror(errno));
-            content.reset();
-        }
-    } else {
+    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
         logReadFailure("read", path, "not a regular file");
+        return std::nullopt;
     }
-    ::close(fd);
+    if (sizeLimit >= 0 && info.st_size >= sizeLimit) {
+        logReadFailure("read", path, "too large");
+        return std::nullopt;
+    }
+    QByteArray content;
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = ::read(file.fd(), buffer, sizeof buffer)) > 0) {
+        const qsizetype before = content.size();
+        content.append(buffer, got);
+        if (enough && enough(content, before))
+            break;
+        // Room for the rest at once: a file of many megabytes is not copied while it grows.
+        if (before == 0)
+            content.reserve(qMax(qsizetype(info.st_size), content.size()));
+    }
+    if (got < 0) {
+        logReadFailure("read", path, std::strerror(errno));
+        return std::nullopt;
+    }
     return content;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileHandle.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -35,9 +37,14 @@ std::optional<QByteArray> realPath(const QByteArray& path);
 
 // The whole content of a regular file, or nothing when it cannot be read (a FIFO or a device
 // is refused without waiting on it). A reader that needs only a start of the file says when
-// it has read enough: `enough` sees the bytes so far and where the newest part begins.
+// it has read enough: `enough` sees the bytes so far and where the newest part begins. A file
+// of `sizeLimit` bytes or more, when given, is refused before anything is read.
 using ReadEnough = std::function<bool(QByteArrayView read, qsizetype newFrom)>;
-std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough = {});
+std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnough& enough = {},
+                                          qint64 sizeLimit = -1);
+// The same from a file already open (the path only names it in the log).
+std::optional<QByteArray> readRegularFile(const FileHandle& file, const QByteArray& path,
+                                          const ReadEnough& enough = {}, qint64 sizeLimit = -1);
 
 // The names in a folder ("." and ".." left out), or nothing when it cannot be read.
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder);

@@ -1,57 +1,25 @@
 #include "PlayingModule.h"
-#include "FolderPrefetch.h"
+#include "ListedPlaylistsGathering.h"
 
 #include "collection/WalkProgress.h"
 #include "common/PathText.h"
-
-#include "PlaylistFile.h"
-#include "common/PathRules.h"
-#include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
-#include "platform/RawNames.h"
 #include "platform/RuntimeFolder.h"
 
-#include <QFile>
-
-#include <algorithm>
 #include <cstring>
 
 namespace {
 bool partialShuffle(const Preferences& options) {
     return options.shuffleMode == ShuffleMode::Partial;
 }
-
-// From two playlists on, they and their folders are looked at on a second thread ahead of the
-// reading (a thread costs some microseconds, an execution of one playlist gains nothing).
-constexpr qsizetype PrefetchFrom = 2;
-
-// Playlists whose songs are handed on one by one; anything else (a PLS too) goes as one line.
-bool isExpanded(const QByteArray& name) {
-    const bool pls = name.size() >= 4 && QByteArrayView(name).last(4).compare(
-                                             QByteArrayView(".PLS"), Qt::CaseInsensitive) == 0;
-    return !pls && hasPlaylistExtension(name);
-}
-
-// A blank line of a playlist names no file; handing it over would give the player a folder.
-// An ASCII byte reads as itself in every decoding, so only lines of blanks and other bytes
-// need decoding.
-bool isBlankEntry(QByteArrayView entry) {
-    for (const char c : entry) {
-        if (uchar(c) >= 0x80)
-            return decodeEntry(entry).trimmed().isEmpty();
-        if (c != ' ' && (c < '\t' || c > '\r'))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString temporaryPlaylistPath,
                              ShuffleClock clock)
     : dialogs_(dialogs), launcher_(std::move(launcher)),
-      temporaryPlaylistPath_(std::move(temporaryPlaylistPath)), clock_(std::move(clock)) {}
+      temporaryPlaylistPath_(std::move(temporaryPlaylistPath)), clock_(std::move(clock)),
+      gathering_(clock_) {}
 
 PlayingModule::~PlayingModule() {
     FileOperations::deleteFile(temporaryPlaylistPath_);
@@ -75,87 +43,72 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
     QList<qsizetype> place(order.size());
     for (qsizetype at = 0; at < order.size(); ++at)
         place[order.at(at)] = at;
-    // Where the songs of each listed playlist begin among the gathered paths.
-    QList<qsizetype> firstSongs(paths.size() + 1, 0);
-    qsizetype failedAt = paths.size();
-    Status failure = Status::ok();
-    std::optional<FolderPrefetch> prefetch;
-    if (paths.size() >= PrefetchFrom)
-        prefetch.emplace(paths);
-    for (qsizetype listed = 0; listed < paths.size(); ++listed) {
-        firstSongs[listed] = executionStarts_.size();
-        if (prefetch) {
-            FolderPrefetch::Listing seen = prefetch->next();
-            lookup_.takeFolderListing(seen.folder, seen.readable, std::move(seen.names));
-            prefetched_ = {std::move(seen.playlist), seen.status};
-        }
-        const qsizetype at = shuffled ? place.at(listed) : listed;
-        if (at > failedAt)
-            continue;
-        const QByteArray& path = paths.at(listed);
-        if (progress && !progress->tick(decodeText(path))) {
-            endExecution();
-            return;
-        }
-        // The playlist is found in its folder's listing, which its songs need anyway.
-        lookup_.listFolderOf(path);
-        if (Status status = addToExecutionList(path, NativePath::folderPart(path), options);
-            status.failed()) {
-            failedAt = at;
-            failure = status;
-            if (!shuffled)
-                break;
-        }
-    }
+    endExecution();
+    ListedPlaylistsGathering gathering(paths, options, std::move(place), clock_);
+    if (!gathering.run(progress))
+        return;
     if (progress)
         progress->setStayOnTop(false); // a message comes in front
-    if (failure.failed()) {
-        abandon(failure);
+    if (gathering.failure().failed()) {
+        abandon(gathering.failure());
         return;
     }
-    firstSongs[paths.size()] = executionStarts_.size();
-    if (shuffled)
-        regroupExecution(order, firstSongs);
-    playExecutionList(options);
+    const qsizetype songs = gathering.songCount();
+    const QByteArray text =
+        options.shuffleMode == ShuffleMode::Total
+            ? joinedInOrder(gathering.songPieces(), shufflePermutation(songs, clock_()))
+            : joinedInOrder(gathering.playlistPieces(), order);
+    play(text, songs, options);
 }
 
-void PlayingModule::regroupExecution(const QList<qsizetype>& order,
-                                     const QList<qsizetype>& firstSongs) {
-    QList<qsizetype> bounds; // where each listed playlist's paths begin, and the end
-    bounds.reserve(firstSongs.size());
-    for (const qsizetype song : firstSongs)
-        bounds.append(song < executionStarts_.size() ? executionStarts_.at(song)
-                                                     : executionText_.size());
-    executionText_ = piecesInOrder(executionText_, bounds, order);
-}
-
-QByteArray PlayingModule::piecesInOrder(const QByteArray& text, const QList<qsizetype>& bounds,
+QByteArray PlayingModule::joinedInOrder(const QList<QByteArrayView>& pieces,
                                         const QList<qsizetype>& order) {
-    QByteArray ordered(text.size(), Qt::Uninitialized);
-    char* to = ordered.data();
-    // The pieces lie anywhere in megabytes of text: the next few are asked for ahead, so
-    // their reading from memory overlaps the copying.
+    qsizetype size = 0;
+    for (const QByteArrayView piece : pieces)
+        size += piece.size();
+    QByteArray joined(size, Qt::Uninitialized);
+    char* to = joined.data();
+    // The pieces lie anywhere in megabytes of text, and their places in a long list: the
+    // places are asked for well ahead and the pieces a little ahead, so that reading them
+    // from memory overlaps the copying.
     constexpr qsizetype Ahead = 8;
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        if (i + Ahead < order.size())
-            __builtin_prefetch(text.constData() + bounds.at(order.at(i + Ahead)));
-        const qsizetype piece = order.at(i);
-        const qsizetype size = bounds.at(piece + 1) - bounds.at(piece);
-        std::memcpy(to, text.constData() + bounds.at(piece), size_t(size));
-        to += size;
+    const auto pieceAt = [&](qsizetype i) { return pieces.at(order.isEmpty() ? i : order.at(i)); };
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i + 2 * Ahead < pieces.size() && !order.isEmpty())
+            __builtin_prefetch(pieces.constData() + order.at(i + 2 * Ahead));
+        if (i + Ahead < pieces.size())
+            __builtin_prefetch(pieceAt(i + Ahead).data());
+        const QByteArrayView piece = pieceAt(i);
+        std::memcpy(to, piece.data(), size_t(piece.size()));
+        to += piece.size();
     }
-    return ordered;
+    return joined;
 }
 
 void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,
                                  const Preferences& options) {
+    endExecution();
     for (const QByteArray& song : songs) {
-        if (Status status = addToExecutionList(song, base, options); status.failed()) {
+        if (Status status = gathering_.addEntry(song, base, options); status.failed()) {
             abandon(status);
             return;
         }
     }
-    playExecutionList(options);
+    const qsizetype count = gathering_.count();
+    QByteArray text;
+    if (options.shuffleMode == ShuffleMode::Total) {
+        QList<QByteArrayView> lines;
+        lines.reserve(count);
+        const QByteArrayView all(gathering_.text());
+        for (qsizetype i = 0; i < count; ++i) {
+            const qsizetype end = i + 1 < count ? gathering_.starts().at(i + 1) : all.size();
+            lines.append(all.sliced(gathering_.starts().at(i), end - gathering_.starts().at(i)));
+        }
+        text = joinedInOrder(lines, shufflePermutation(count, clock_()));
+    } else {
+        text = gathering_.takeText();
+    }
+    play(text, count, options);
 }
 
 void PlayingModule::executeSongs(const QStringList& songs, const QString& base,
@@ -164,79 +117,6 @@ void PlayingModule::executeSongs(const QStringList& songs, const QString& base,
     for (const QString& song : songs)
         entries.append(encodeEntry(song));
     executeSongs(entries, pathBytes(base), options);
-}
-
-Status PlayingModule::addToExecutionList(const QString& name, const QString& base,
-                                         const Preferences& options) {
-    return addToExecutionList(pathBytes(name), pathBytes(base), options);
-}
-
-Status PlayingModule::addToExecutionList(const QByteArray& name, const QByteArray& base,
-                                         const Preferences& options) {
-    if (isBlankEntry(name))
-        return Status::ok();
-    const QByteArray full = lookup_.resolveEntry(name, base);
-    if (!isExpanded(name)) {
-        appendToExecution({}, full);
-        return Status::ok();
-    }
-    IndexedPlaylist playlist;
-    const bool seen = prefetched_ && prefetched_->first == full;
-    const Status loaded = seen ? loadIndexedPlaylist(full, prefetched_->second, playlist)
-                               : loadIndexedPlaylist(full, playlist);
-    prefetched_.reset();
-    if (loaded.failed())
-        return loaded;
-    const EntryTable& entries = playlist.entries;
-    const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
-    const QList<qsizetype> order =
-        shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();
-    // Songs beside their playlist are found in the folder's listing, without a stat each.
-    lookup_.listFolderOf(full);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
-        if (isBlankEntry(entry))
-            continue;
-        // Most songs are names listed beside their playlist: joined straight into the text.
-        if (const auto folder = lookup_.listedFolderOfName(entry, full))
-            appendToExecution(*folder, entry);
-        else
-            appendToExecution({}, songPath(entry, full));
-    }
-    return Status::ok();
-}
-
-QByteArray PlayingModule::songPath(QByteArrayView entry, const QByteArray& playlist) {
-    if (PathCaseLookup::isKeptAsWritten(entry))
-        return entry.toByteArray();
-    return lookup_.existingPath(lookup_.resolveEntryAsWritten(entry, playlist));
-}
-
-void PlayingModule::appendToExecution(QByteArrayView folder, QByteArrayView name) {
-    // A line end inside a name would split it into two lines of the playlist: such a path goes
-    // as a file URL of its percent-encoded bytes. A relative one (no gathered path is) cannot
-    // be a URL and is left out.
-    const auto breaksLine = [](QByteArrayView part) {
-        return part.contains('\n') || part.contains('\r');
-    };
-    if (!breaksLine(folder) && !breaksLine(name)) {
-        executionStarts_.append(executionText_.size());
-        executionText_.append(folder).append(name).append("\r\n");
-        return;
-    }
-    const QByteArray path = folder.toByteArray() + name;
-    if (!path.startsWith('/'))
-        return;
-    executionStarts_.append(executionText_.size());
-    executionText_ += "file://" + path.toPercentEncoding("/") + "\r\n";
-}
-
-QByteArray PlayingModule::executionText(const Preferences& options) {
-    if (options.shuffleMode != ShuffleMode::Total)
-        return std::exchange(executionText_, QByteArray());
-    const QList<qsizetype> order = shufflePermutation(executionStarts_.size(), clock_());
-    executionStarts_.append(executionText_.size()); // where the last path ends
-    return piecesInOrder(executionText_, executionStarts_, order);
 }
 
 QString PlayingModule::chosenVerb(const Preferences& options) {
@@ -248,14 +128,11 @@ QString PlayingModule::chosenVerb(const Preferences& options) {
                                                          : PlayVerbs.at(0);
 }
 
-void PlayingModule::playExecutionList(const Preferences& options) {
-    if (executionStarts_.isEmpty()) {
-        endExecution();
-        return;
-    }
-    const QString verb = chosenVerb(options);
-    const QByteArray text = executionText(options);
+void PlayingModule::play(const QByteArray& text, qsizetype songs, const Preferences& options) {
     endExecution();
+    if (songs == 0)
+        return;
+    const QString verb = chosenVerb(options);
     const RuntimeFolder::HeldFile last(temporaryPlaylistPath_);
     if (RuntimeFolder::writeFileNoFollow(temporaryPlaylistPath_, text).failed()) {
         dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
@@ -282,10 +159,7 @@ void PlayingModule::reportLaunchResult(ShellResult result, const QString& verb) 
 }
 
 void PlayingModule::endExecution() {
-    executionText_.clear();
-    executionStarts_.clear();
-    lookup_ = PathCaseLookup();
-    prefetched_.reset();
+    gathering_.clear();
 }
 
 void PlayingModule::abandon(const Status& status) {

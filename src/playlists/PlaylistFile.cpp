@@ -269,25 +269,29 @@ Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileS
 
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
-    return loadIndexedPlaylist(path, RawNames::status(path), playlist, rest);
+    return loadIndexedPlaylist(path, PlaylistLookAhead{RawNames::status(path), {}}, playlist, rest);
 }
 
-Status loadIndexedPlaylist(const QByteArray& path,
-                           const std::optional<RawNames::FileStatus>& status,
+Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
                            IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest) {
+    const std::optional<RawNames::FileStatus>& status = ahead.status;
     if (Status type = checkFileType(path, status); type.failed())
         return type;
     if (!status)
         return cannotOpen(path, "not found");
     if (!status->isRegular)
         return cannotOpen(path, "a folder");
-    if (status->size >= qint64(std::numeric_limits<quint32>::max()))
+    constexpr qint64 Limit = std::numeric_limits<quint32>::max();
+    if (status->size >= Limit)
         return cannotOpen(path, "4 GB or more");
-    std::optional<QByteArray> content = RawNames::readRegularFile(path, textHasEnded);
+    // A status from a folder listing has no size: the reading looks at it.
+    std::optional<QByteArray> content =
+        ahead.file.isOpen() ? RawNames::readRegularFile(ahead.file, path, textHasEnded, Limit)
+                            : RawNames::readRegularFile(path, textHasEnded, Limit);
     if (!content)
         return cannotOpen(decodeText(path)); // the reading logged why
-    if (content->size() >= qsizetype(std::numeric_limits<quint32>::max()))
+    if (content->size() >= Limit)
         return cannotOpen(path, "4 GB or more");
     playlist = indexPlaylist(std::move(*content), rest);
     return Status::ok();

@@ -97,9 +97,14 @@ IndexedPlaylist indexPlaylist(QByteArray bytes,
 Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist);
 Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
-// The same with the file's status taken a moment before (none: it did not exist).
-Status loadIndexedPlaylist(const QByteArray& path,
-                           const std::optional<RawNames::FileStatus>& status,
+// A playlist looked at a moment before its reading: its status (none: it did not exist) and,
+// where it was found a regular file, the file maybe opened already.
+struct PlaylistLookAhead {
+    std::optional<RawNames::FileStatus> status;
+    FileHandle file;
+};
+// The same with the look taken ahead.
+Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
                            IndexedPlaylist& playlist,
                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 
