@@ -133,7 +133,10 @@ private Q_SLOTS:
         QDir().mkpath(path(QStringLiteral("tmp")));
     }
 
+    // The selection once, and 30 times over: a long one is gathered on two threads and must
+    // come out the same.
     void orderOfEveryShuffleMode_data() {
+        QTest::addColumn<int>("copies");
         QTest::addColumn<int>("shuffle");
         QTest::addColumn<bool>("playlists");
         QTest::addColumn<bool>("within");
@@ -145,7 +148,6 @@ private Q_SLOTS:
         const QStringList b = {path(QStringLiteral("CD/Songs/b1.mp3")),
                                path(QStringLiteral("CD/PlayLists/b2.mp3"))};
         const QStringList c = {path(QStringLiteral("C/c.pls"))};
-        const QList<QStringList> groups = {a, b, c};
         auto join = [](const QList<QStringList>& parts) {
             QStringList all;
             for (const QStringList& part : parts)
@@ -161,25 +163,37 @@ private Q_SLOTS:
             entries.removeAll(QString());
             return entries;
         }();
-        const QList<QStringList> within = {permuted(a), bWithin, c};
-
-        QTest::newRow("normal") << 0 << true << true << join(groups);
-        QTest::newRow("partial, neither box") << 1 << false << false << join(groups);
-        QTest::newRow("partial, playlists") << 1 << true << false << join(permuted(groups));
-        QTest::newRow("partial, within") << 1 << false << true << join(within);
-        QTest::newRow("partial, both") << 1 << true << true << join(permuted(within));
-        QTest::newRow("total") << 2 << false << false << permuted(join(groups));
+        for (const int copies : {1, 30}) {
+            QList<QStringList> groups;
+            QList<QStringList> within;
+            for (int i = 0; i < copies; ++i) {
+                groups << a << b << c;
+                within << permuted(a) << bWithin << c;
+            }
+            const auto row = [&](const char* name) -> QTestData& {
+                return QTest::addRow("%s, %d", name, copies) << copies;
+            };
+            row("normal") << 0 << true << true << join(groups);
+            row("partial, neither box") << 1 << false << false << join(groups);
+            row("partial, playlists") << 1 << true << false << join(permuted(groups));
+            row("partial, within") << 1 << false << true << join(within);
+            row("partial, both") << 1 << true << true << join(permuted(within));
+            row("total") << 2 << false << false << permuted(join(groups));
+        }
     }
 
     void orderOfEveryShuffleMode() {
+        QFETCH(int, copies);
         QFETCH(int, shuffle);
         QFETCH(bool, playlists);
         QFETCH(bool, within);
         QFETCH(QStringList, expected);
-        module_->executePlaylists({path(QStringLiteral("A/a.m3u")),
-                                   path(QStringLiteral("CD/PlayLists/b.M3U")),
-                                   path(QStringLiteral("C/c.pls"))},
-                                  options(shuffle, playlists, within));
+        QStringList selected;
+        for (int i = 0; i < copies; ++i)
+            selected << path(QStringLiteral("A/a.m3u"))
+                     << path(QStringLiteral("CD/PlayLists/b.M3U"))
+                     << path(QStringLiteral("C/c.pls"));
+        module_->executePlaylists(selected, options(shuffle, playlists, within));
         QCOMPARE(dialogs_.records().size(), 0);
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(linesOf(calls_.at(0).playlist), expected);
@@ -347,21 +361,40 @@ private Q_SLOTS:
     }
 
     // The message names the first unreadable playlist in the order they are played.
+    // The first unreadable playlist in played order stops it, wherever it lies in a long
+    // list; a playlist of 4 GB or more (here a sparse file of zeros) is refused unread.
     void unreadablePlaylistStopsTheExecution_data() {
         QTest::addColumn<int>("shuffle");
         QTest::addColumn<bool>("playlists");
-        QTest::newRow("list order") << 0 << false;
-        QTest::newRow("shuffled playlists") << 1 << true;
+        QTest::addColumn<int>("readable");
+        QTest::addColumn<bool>("huge");
+        QTest::newRow("list order") << 0 << false << 1 << false;
+        QTest::newRow("shuffled playlists") << 1 << true << 1 << false;
+        QTest::newRow("list order, long") << 0 << false << 90 << false;
+        QTest::newRow("shuffled playlists, long") << 1 << true << 90 << false;
+        QTest::newRow("4 GB") << 0 << false << 1 << true;
     }
     void unreadablePlaylistStopsTheExecution() {
         QFETCH(int, shuffle);
         QFETCH(bool, playlists);
-        QStringList selected{path(QStringLiteral("A/a.m3u"))};
+        QFETCH(int, readable);
+        QFETCH(bool, huge);
+        QStringList selected;
+        for (int i = 0; i < readable; ++i)
+            selected << path(QStringLiteral("A/a.m3u"));
+        if (huge) {
+            QFile zeros(path(QStringLiteral("Z/huge.m3u")));
+            QVERIFY(QDir().mkpath(path(QStringLiteral("Z"))));
+            QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 32));
+            selected << zeros.fileName();
+        }
         for (int i = 0; i < 6; ++i)
             selected << path(QStringLiteral("nowhere/gone%1.m3u").arg(i));
         const QStringList played = playlists ? permuted(selected) : selected;
-        const QString missing = played.at(played.at(0) == selected.at(0) ? 1 : 0);
+        const QString missing = *std::find_if(
+            played.cbegin(), played.cend(), [&](const QString& p) { return p != selected.at(0); });
         module_->executePlaylists(selected, options(shuffle, playlists, false));
+        QFile::remove(path(QStringLiteral("Z/huge.m3u")));
         QCOMPARE(dialogs_.messages(), QStringList{QStringLiteral("Cannot open file ") + missing});
         QCOMPARE(calls_.size(), 0);
         QVERIFY(module_->executionCount() == 0);
@@ -410,8 +443,10 @@ private Q_SLOTS:
                                                  QStringLiteral("a3.mp3")}));
             return;
         }
-        module_->executePlaylists({path(QStringLiteral("A/a.m3u")), file},
-                                  options(0, false, false));
+        // After enough playlists that a second thread meets it.
+        QStringList selected(90, path(QStringLiteral("A/a.m3u")));
+        selected << file;
+        module_->executePlaylists(selected, options(0, false, false));
         QCOMPARE(dialogs_.messages(),
                  QStringList{QLatin1String("Not a playlist file (a pipe or a device):\r") + file});
         QCOMPARE(calls_.size(), 0);
