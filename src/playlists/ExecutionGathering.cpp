@@ -2,6 +2,7 @@
 
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
+#include "platform/LargeBuffer.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ void ExecutionGathering::append(QByteArrayView folder, QByteArrayView name, bool
     // A path that would break its line goes as a file URL of its percent-encoded bytes. A
     // relative one (no gathered path is) cannot be a URL and is left out.
     if (!folderBreaksLine && !breaksLine(name)) {
+        reserveText(folder.size() + name.size() + 2);
         starts_.append(text_.size());
         text_.append(folder).append(name).append("\r\n");
         return;
@@ -121,6 +123,31 @@ void ExecutionGathering::append(QByteArrayView folder, QByteArrayView name, bool
         return;
     starts_.append(text_.size());
     text_ += "file://" + path.toPercentEncoding("/") + "\r\n";
+}
+
+void ExecutionGathering::reserveText(qsizetype more) {
+    if (text_.capacity() - text_.size() >= more)
+        return;
+    // Grown in steps of megabytes, each advised before it is written.
+    constexpr qsizetype Step = 1 << 20;
+    const qsizetype before = text_.capacity();
+    text_.reserve(qMax(text_.size() + more, qMax(2 * before, Step)));
+    adviseHugePages(text_.data() + before, text_.capacity() - before);
+}
+
+QByteArrayView ExecutionGathering::lines(qsizetype first, qsizetype end) const {
+    const auto startOf = [this](qsizetype path) {
+        return path < starts_.size() ? starts_.at(path) : text_.size();
+    };
+    return QByteArrayView(text_).sliced(startOf(first), startOf(end) - startOf(first));
+}
+
+QList<QByteArrayView> ExecutionGathering::eachLine() const {
+    QList<QByteArrayView> each;
+    each.reserve(count());
+    for (qsizetype path = 0; path < count(); ++path)
+        each.append(lines(path, path + 1));
+    return each;
 }
 
 QByteArray ExecutionGathering::takeText() {

@@ -27,9 +27,11 @@ public:
     // which its songs need anyway, and read from that folder.
     Status addListedPlaylist(const QByteArray& path, const Preferences& options);
 
-    const QByteArray& text() const { return text_; }
-    const QList<qsizetype>& starts() const { return starts_; }
     qsizetype count() const { return starts_.size(); }
+    // The lines of the paths gathered from `first` up to `end`.
+    QByteArrayView lines(qsizetype first, qsizetype end) const;
+    // Each gathered path's line.
+    QList<QByteArrayView> eachLine() const;
     // The text and starts handed over; the gathering starts afresh.
     QByteArray takeText();
     void clear();
@@ -44,6 +46,8 @@ private:
     // appends many names of one folder tells whether the folder has a line end in it.
     void append(QByteArrayView folder, QByteArrayView name);
     void append(QByteArrayView folder, QByteArrayView name, bool folderBreaksLine);
+    // Room for this many more bytes of text.
+    void reserveText(qsizetype more);
 
     ShuffleClock clock_;
     QByteArray text_;

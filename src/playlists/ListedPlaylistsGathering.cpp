@@ -90,20 +90,12 @@ void ListedPlaylistsGathering::gather(qsizetype listed, int gathering) {
     }
 }
 
-QByteArrayView ListedPlaylistsGathering::songsOf(int gathering, qsizetype first,
-                                                 qsizetype end) const {
-    const ExecutionGathering& from = gatherings_.at(size_t(gathering));
-    const auto startOf = [&](qsizetype song) {
-        return song < from.count() ? from.starts().at(song) : from.text().size();
-    };
-    return QByteArrayView(from.text()).sliced(startOf(first), startOf(end) - startOf(first));
-}
-
 QList<QByteArrayView> ListedPlaylistsGathering::playlistPieces() const {
     QList<QByteArrayView> pieces;
     pieces.reserve(paths_.size());
     for (const Piece& piece : pieces_)
-        pieces.append(songsOf(piece.gathering, piece.firstSong, piece.endSong));
+        pieces.append(
+            gatherings_.at(size_t(piece.gathering)).lines(piece.firstSong, piece.endSong));
     return pieces;
 }
 
@@ -112,7 +104,7 @@ QList<QByteArrayView> ListedPlaylistsGathering::songPieces() const {
     songs.reserve(songCount());
     for (const Piece& piece : pieces_)
         for (qsizetype song = piece.firstSong; song < piece.endSong; ++song)
-            songs.append(songsOf(piece.gathering, song, song + 1));
+            songs.append(gatherings_.at(size_t(piece.gathering)).lines(song, song + 1));
     return songs;
 }
 

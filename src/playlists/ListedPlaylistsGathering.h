@@ -44,7 +44,6 @@ private:
     // Gathers chunk after chunk into one gathering; false when the progress asked to stop.
     bool work(int gathering, WalkProgress* progress);
     void gather(qsizetype listed, int gathering);
-    QByteArrayView songsOf(int gathering, qsizetype first, qsizetype end) const;
 
     const QList<QByteArray>& paths_;
     const Preferences& options_;

@@ -5,6 +5,7 @@
 #include "common/PathText.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
+#include "platform/LargeBuffer.h"
 #include "platform/RuntimeFolder.h"
 
 #include <cstring>
@@ -68,6 +69,7 @@ QByteArray PlayingModule::joinedInOrder(const QList<QByteArrayView>& pieces,
         size += piece.size();
     QByteArray joined(size, Qt::Uninitialized);
     char* to = joined.data();
+    adviseHugePages(to, size);
     // The pieces lie anywhere in megabytes of text, and their places in a long list: the
     // places are asked for well ahead and the pieces a little ahead, so that reading them
     // from memory overlaps the copying.
@@ -95,19 +97,10 @@ void PlayingModule::executeSongs(const EntryList& songs, const QByteArray& base,
         }
     }
     const qsizetype count = gathering_.count();
-    QByteArray text;
-    if (options.shuffleMode == ShuffleMode::Total) {
-        QList<QByteArrayView> lines;
-        lines.reserve(count);
-        const QByteArrayView all(gathering_.text());
-        for (qsizetype i = 0; i < count; ++i) {
-            const qsizetype end = i + 1 < count ? gathering_.starts().at(i + 1) : all.size();
-            lines.append(all.sliced(gathering_.starts().at(i), end - gathering_.starts().at(i)));
-        }
-        text = joinedInOrder(lines, shufflePermutation(count, clock_()));
-    } else {
-        text = gathering_.takeText();
-    }
+    const QByteArray text =
+        options.shuffleMode == ShuffleMode::Total
+            ? joinedInOrder(gathering_.eachLine(), shufflePermutation(count, clock_()))
+            : gathering_.takeText();
     play(text, count, options);
 }
 
