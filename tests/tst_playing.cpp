@@ -505,16 +505,36 @@ private Q_SLOTS:
         QVERIFY(module.executionCount() == 0);
     }
 
+    // The temporary playlist is written through a spare beside it, exchanged with it each
+    // time: whatever stands at the spare's place is replaced, never written through, and
+    // both go with the module.
+    void temporaryPlaylistGoesWithTheModule_data() {
+        QTest::addColumn<QString>("atSpare");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("a link") << QStringLiteral("link");
+        QTest::newRow("a FIFO") << QStringLiteral("fifo");
+    }
     void temporaryPlaylistGoesWithTheModule() {
-        module_->executeSongs({QStringLiteral("a.mp3")}, dir_.path() + QLatin1Char('/'),
-                              options(0, false, false));
-        module_->executeSongs({QStringLiteral("b.mp3")}, dir_.path() + QLatin1Char('/'),
-                              options(0, false, false));
-        QCOMPARE(linesOf(calls_.at(1).playlist), QStringList{path(QStringLiteral("b.mp3"))});
+        QFETCH(QString, atSpare);
         const QString temp = module_->temporaryPlaylistPath();
-        QVERIFY(QFileInfo::exists(temp));
+        const QString spare = path(QStringLiteral("tmp/.~PLATBX~.M3U.spare"));
+        const QString outside = path(QStringLiteral("outside.txt"));
+        writeBytes(outside, "kept");
+        QFile::remove(spare);
+        if (atSpare == QLatin1String("link"))
+            QVERIFY(QFile::link(outside, spare));
+        if (atSpare == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(spare).constData(), 0600), 0);
+        for (const char* song : {"a.mp3", "b.mp3", "c.mp3"}) {
+            module_->executeSongs({QLatin1String(song)}, dir_.path() + QLatin1Char('/'),
+                                  options(0, false, false));
+            QCOMPARE(linesOf(readBytes(temp)), QStringList{path(QLatin1String(song))});
+        }
+        QCOMPARE(readBytes(outside), QByteArray("kept"));
+        QCOMPARE(linesOf(readBytes(spare)), QStringList{path(QStringLiteral("b.mp3"))});
         module_.reset();
         QVERIFY(!QFileInfo::exists(temp));
+        QVERIFY(!QFileInfo::exists(spare) && !QFileInfo(spare).isSymLink());
     }
 
     void realPlayerReceivesThePlaylist_data() {

@@ -7,7 +7,6 @@
 #include <QFile>
 
 #include <cerrno>
-#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,25 +55,8 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     options.followLinks = false;
     options.permissions = 0600;
     options.flush = false; // it matters only while the program runs
+    options.throughSpare = true;
     return FileOperations::writeFile(path, bytes, options);
-}
-
-HeldFile::HeldFile(const QString& path) {
-    // Only a regular file is opened: opening a device node can have effects.
-    const QByteArray name = pathBytes(path);
-    struct stat info {};
-    if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return;
-    fd_ = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-HeldFile::~HeldFile() {
-    if (fd_ >= 0)
-        std::thread([fd = fd_] { ::close(fd); }).detach();
 }
 
 } // namespace RuntimeFolder

@@ -17,21 +17,8 @@ QString path();
 QString temporaryPlaylistPath();
 
 // Writes a private file (mode 0600) without following a symbolic link at its place: a link,
-// a FIFO or a socket there is replaced, never written through.
+// a FIFO or a socket there is replaced, never written through. It is written through a spare
+// beside it, which FileOperations::deleteWithSpare() removes with it.
 Status writeFileNoFollow(const QString& path, const QByteArray& bytes);
-
-// Keeps the regular file now at the path open (a link is not followed) while a new one
-// replaces it: the old one's pages, megabytes for a big playlist, are then freed when this
-// lets it go, on a thread of its own, rather than in the rename.
-class HeldFile {
-public:
-    explicit HeldFile(const QString& path);
-    ~HeldFile();
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-
-private:
-    int fd_ = -1;
-};
 
 } // namespace RuntimeFolder

@@ -23,7 +23,7 @@ PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString te
       gathering_(clock_) {}
 
 PlayingModule::~PlayingModule() {
-    FileOperations::deleteFile(temporaryPlaylistPath_);
+    FileOperations::deleteWithSpare(temporaryPlaylistPath_);
 }
 
 void PlayingModule::executePlaylists(const QStringList& paths, const Preferences& options) {
@@ -45,20 +45,24 @@ void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Prefe
     for (qsizetype at = 0; at < order.size(); ++at)
         place[order.at(at)] = at;
     endExecution();
-    ListedPlaylistsGathering gathering(paths, options, std::move(place), clock_);
-    if (!gathering.run(progress))
-        return;
-    if (progress)
-        progress->setStayOnTop(false); // a message comes in front
-    if (gathering.failure().failed()) {
-        abandon(gathering.failure());
-        return;
+    qsizetype songs = 0;
+    QByteArray text;
+    {
+        ListedPlaylistsGathering gathering(paths, options, std::move(place), clock_);
+        if (!gathering.run(progress))
+            return;
+        if (progress)
+            progress->setStayOnTop(false); // a message comes in front
+        if (gathering.failure().failed()) {
+            abandon(gathering.failure());
+            return;
+        }
+        songs = gathering.songCount();
+        text = options.shuffleMode == ShuffleMode::Total
+                   ? joinedInOrder(gathering.songPieces(), shufflePermutation(songs, clock_()))
+                   : joinedInOrder(gathering.playlistPieces(), order);
     }
-    const qsizetype songs = gathering.songCount();
-    const QByteArray text =
-        options.shuffleMode == ShuffleMode::Total
-            ? joinedInOrder(gathering.songPieces(), shufflePermutation(songs, clock_()))
-            : joinedInOrder(gathering.playlistPieces(), order);
+    // The gathered pieces are let go first: the file's pages can then be the ones they held.
     play(text, songs, options);
 }
 
@@ -126,7 +130,6 @@ void PlayingModule::play(const QByteArray& text, qsizetype songs, const Preferen
     if (songs == 0)
         return;
     const QString verb = chosenVerb(options);
-    const RuntimeFolder::HeldFile last(temporaryPlaylistPath_);
     if (RuntimeFolder::writeFileNoFollow(temporaryPlaylistPath_, text).failed()) {
         dialogs_.showMessage(QLatin1String("Unable to save temporary playlist file!\r") +
                              temporaryPlaylistPath_);
