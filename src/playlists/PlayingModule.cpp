@@ -5,7 +5,6 @@
 #include "common/PathText.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
-#include "platform/LargeBuffer.h"
 #include "platform/RuntimeFolder.h"
 
 #include <cstring>
@@ -73,7 +72,6 @@ QByteArray PlayingModule::joinedInOrder(const QList<QByteArrayView>& pieces,
         size += piece.size();
     QByteArray joined(size, Qt::Uninitialized);
     char* to = joined.data();
-    adviseHugePages(to, size);
     // The pieces lie anywhere in megabytes of text, and their places in a long list: the
     // places are asked for well ahead and the pieces a little ahead, so that reading them
     // from memory overlaps the copying.
