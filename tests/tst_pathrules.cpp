@@ -1,3 +1,4 @@
+#include "common/NameIndex.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 #include "common/PathText.h"
@@ -501,6 +502,30 @@ private Q_SLOTS:
                 NativePath::makeRelative(dir.filePath(disk.first()), referencePath);
             QCOMPARE(resolveEntryOnDisk(stored, referencePath), dir.filePath(disk.first()));
         }
+    }
+
+    // A folder's names are found by their exact bytes only, among a thousand that share their
+    // start and end, and the last one of the buffer too.
+    void folderNamesFoundExactly_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("listed") << b("01 - Song.mp3") << true;
+        QTest::newRow("one of many") << b("track 0999.mp3") << true;
+        QTest::newRow("last in the buffer") << b("Z") << true;
+        QTest::newRow("its start") << b("01 - Song") << false;
+        QTest::newRow("longer") << b("01 - Song.mp3x") << false;
+        QTest::newRow("other case") << b("01 - song.mp3") << false;
+        QTest::newRow("with a NUL") << QByteArray("Z\0", 2) << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void folderNamesFoundExactly() {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, found);
+        QByteArray names;
+        for (int i = 0; i < 1000; ++i)
+            names += "track " + QByteArray::number(i).rightJustified(4, '0') + ".mp3" + '\0';
+        names += QByteArray("01 - Song.mp3\0Z\0", 16);
+        QCOMPARE(NameIndex(names).contains(name), found);
     }
 
     // Paths found on disk when only letter case differs; the exact path always wins.
