@@ -1,12 +1,11 @@
 #include "RawNames.h"
-#include "FolderEntries.h"
+#include "FolderReader.h"
 #include "PlatformLog.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,16 +113,9 @@ std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {
 }
 
 bool appendFolderNames(const QByteArray& folder, QByteArray& names) {
-    // Open, read, close: a folder is listed per playlist executed, so no call more than that.
-    const int fd =
-        ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    forEachFolderEntry(fd, [&](const dirent64& item) {
-        names.append(item.d_name, qsizetype(std::strlen(item.d_name)) + 1);
-    });
-    ::close(fd);
-    return true;
+    FolderReader reader;
+    bool unused = false;
+    return reader.list(folder, names, {}, unused);
 }
 
 } // namespace RawNames

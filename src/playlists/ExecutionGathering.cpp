@@ -47,10 +47,10 @@ Status ExecutionGathering::addListedPlaylist(const QByteArray& path, const Prefe
 }
 
 PlaylistLookAhead ExecutionGathering::lookAt(const QByteArray& path) {
-    const QByteArray folder = PathCaseLookup::folderOf(path);
     const QByteArrayView name = QByteArrayView(path).sliced(path.lastIndexOf('/') + 1);
     bool listedAsRegular = false;
     if (!lookup_.currentFolderOf(path)) {
+        const QByteArray folder = PathCaseLookup::folderOf(path);
         QByteArray names;
         const bool readable = reader_.list(folder, names, name, listedAsRegular);
         lookup_.takeFolderListing(folder, readable, NameIndex(std::move(names)));
