@@ -128,40 +128,6 @@ QByteArray temporaryNameFor(const QByteArray& path) {
            ".tmp";
 }
 
-QByteArray spareNameFor(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/') + 1;
-    return path.left(slash) + '.' + path.mid(slash, 200) + ".spare";
-}
-
-int createTemporary(const QByteArray& temporary);
-
-// The spare, emptied for the new bytes; one that is not a regular file of ours (a link, a
-// FIFO) is replaced by a new one, never written through.
-int openSpare(const QByteArray& spare) {
-    int fd =
-        ::open(spare.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    struct stat info {};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-                    info.st_uid != ::geteuid() || ::ftruncate(fd, 0) != 0)) {
-        ::close(fd);
-        fd = -1;
-    }
-    if (fd < 0) {
-        ::unlink(spare.constData());
-        fd = createTemporary(spare);
-    }
-    return fd;
-}
-
-// The temporary file takes the target's name; a spare takes it in exchange for the old file,
-// where there is one and the file system can exchange names.
-bool replaceTarget(const QByteArray& temporary, const QByteArray& target, bool exchange) {
-    if (exchange && ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(),
-                                RENAME_EXCHANGE) == 0)
-        return true;
-    return ::rename(temporary.constData(), target.constData()) == 0;
-}
-
 int createTemporary(const QByteArray& temporary) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     int fd = ::open(temporary.constData(), flags, 0600);
@@ -290,9 +256,8 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
         qCWarning(lcPlatform).nospace() << "write " << target.path << ": the file is read-only";
         return Status::failure(QStringLiteral("The file is read-only"));
     }
-    const QByteArray temporary =
-        options.throughSpare ? spareNameFor(target.path) : temporaryNameFor(target.path);
-    const int fd = options.throughSpare ? openSpare(temporary) : createTemporary(temporary);
+    const QByteArray temporary = temporaryNameFor(target.path);
+    const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
         if ((error == EACCES || error == EPERM) && target.regular && options.followLinks) {
@@ -304,7 +269,7 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
         return systemError(error, "create", temporary);
     }
     WriteError failed = fillTemporary(fd, target, bytes, options);
-    failed.check(failed || replaceTarget(temporary, target.path, options.throughSpare), "rename");
+    failed.check(failed || ::rename(temporary.constData(), target.path.constData()) == 0, "rename");
     if (failed) {
         ::unlink(temporary.constData());
         return systemError(failed.error, failed.step, target.path);
@@ -368,13 +333,6 @@ Status copyFileReplacing(const QString& from, const QString& to,
 
 bool deleteFile(const QString& path) {
     return deleteFile(pathBytes(path));
-}
-
-bool deleteWithSpare(const QString& path) {
-    const QByteArray bytes = pathBytes(path);
-    const bool spareGone =
-        !RawNames::exists(spareNameFor(bytes)) || deleteFile(spareNameFor(bytes));
-    return deleteFile(bytes) && spareGone;
 }
 
 bool deleteFile(const QByteArray& path) {

@@ -24,11 +24,6 @@ struct WriteOptions {
     // One of thousands of files a command writes (Create's playlists): only a failure is
     // logged, and the command logs how many it wrote.
     bool oneOfMany = false;
-    // The temporary file is a spare kept beside the target and exchanged with it, so that the
-    // old file becomes the next write's spare: a big file rewritten often (the temporary
-    // playlist) then takes pages it held a moment before, not fresh ones. deleteWithSpare()
-    // removes both.
-    bool throughSpare = false;
 };
 
 // The one way the program writes a file: the new bytes go whole into a temporary file beside
@@ -71,8 +66,6 @@ Status copyFileReplacing(const QString& from, const QString& to,
 
 // Refuses a read-only file (isReadOnlyFile) as the read-only attribute does on Windows.
 bool deleteFile(const QString& path);
-// Deletes a file written through a spare, and the spare.
-bool deleteWithSpare(const QString& path);
 bool deleteFile(const QByteArray& path);
 
 // True when something (a file, a folder, a dangling link) has this name.
