@@ -46,6 +46,14 @@ public:
 
 const QByteArray PlainList("old/b.mp3\r\na.mp3\r\n");
 
+// Sixty songs, the last first: a sort rewrites every byte.
+QByteArray sixtySongs() {
+    QByteArray list;
+    for (int song = 60; song > 0; --song)
+        list += "song" + QByteArray::number(song).rightJustified(2, '0') + ".mp3\r\n";
+    return list;
+}
+
 } // namespace
 
 // What the program writes, when the disk refuses: a full disk, a quota, an I/O error at any
@@ -87,10 +95,11 @@ class TestDiskFaults : public QObject {
         else if (writer == QLatin1String("created playlist"))
             CollectionTest::makeTree(path(QStringLiteral("Music")), {QStringLiteral("x.mp3")});
         else
-            startWindow();
+            startWindow(writer.startsWith(QLatin1String("edited playlist ")) ? sixtySongs()
+                                                                             : PlainList);
         if (writer == QLatin1String("temporary playlist"))
             writeBytes(path(QStringLiteral("~PLATBX~.M3U")), "earlier\r\n");
-        if (writer == QLatin1String("INI in place"))
+        if (writer.endsWith(QLatin1String(" in place")))
             locked_.emplace(dir_->path());
     }
 
@@ -105,7 +114,7 @@ class TestDiskFaults : public QObject {
             bool hints = true;
             return {saveRegistrySettings(settings, hints).message()};
         }
-        if (writer == QLatin1String("edited playlist")) {
+        if (writer.startsWith(QLatin1String("edited playlist"))) {
             sortShownPlaylist();
             return f_->dialogs.messages();
         }
@@ -179,6 +188,11 @@ private Q_SLOTS:
             "Failed to set data for 'frmMain_Top'");
         row("edited playlist, full disk", "edited playlist", "write", "ENOSPC", update);
         row("edited playlist, flush", "edited playlist", "fsync", "EIO", update);
+        // Written over its old bytes: they are put back whole, at their old length.
+        row("edited playlist in a read-only folder, short write then I/O error",
+            "edited playlist in place", "shortwrite", "EIO", update);
+        row("edited playlist in a read-only folder, flush", "edited playlist in place", "fsync",
+            "EIO", update);
         row("repaired playlist, full disk", "repaired playlist", "write", "ENOSPC", update);
         row("temporary playlist, full disk", "temporary playlist", "write", "ENOSPC",
             "Unable to save temporary playlist file!\r%1/~PLATBX~.M3U");

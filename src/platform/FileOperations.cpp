@@ -1,6 +1,7 @@
 #include "FileOperations.h"
 #include "common/PathText.h"
 
+#include "FileHandle.h"
 #include "PlatformLog.h"
 #include "RawNames.h"
 
@@ -195,29 +196,54 @@ struct WriteError {
     }
 };
 
+// Puts the old bytes back after a write over them failed, and the old length.
+void restore(int fd, const QByteArray& old, const QByteArray& path, bool flush) {
+    const bool back = ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, old) &&
+                      ::ftruncate(fd, off_t(old.size())) == 0 && (!flush || ::fsync(fd) == 0);
+    if (back)
+        qCDebug(lcPlatform) << "put the old bytes of" << path << "back";
+    else
+        (void)systemError(errno ? errno : EIO, "restoring the old bytes of", path);
+}
+
+// The same after the file was closed (a close can report an earlier write's failure).
+void restore(const QByteArray& path, const QByteArray& old, bool flush) {
+    const FileHandle file(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.isOpen())
+        restore(file.fd(), old, path, flush);
+    else
+        (void)systemError(errno, "restoring the old bytes of", path);
+}
+
 // The folder refuses new names but the file itself may be written: the only way left is over
-// the old bytes. The new size is reserved first, so a full disk stops it before any change.
+// the old bytes. The new size is reserved first, so a full disk stops it before any change;
+// the old bytes are read first and put back when anything fails after the first one changed.
 Status writeInPlace(const QByteArray& path, const QByteArray& bytes, bool flush) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    FileHandle file(::open(path.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    if (!file.isOpen())
         return systemError(errno, "open", path);
+    const std::optional<QByteArray> old = RawNames::readRegularFile(file, path);
+    const int fd = file.fd();
     WriteError failed;
-    struct stat info {};
-    failed.check(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode), "stat");
-    bool grown = false;
+    failed.check(old.has_value(), "read"); // the reading logged why
     if (!failed && !bytes.isEmpty()) {
         // posix_fallocate returns its error rather than setting errno.
         errno = ::posix_fallocate(fd, 0, off_t(bytes.size()));
         failed.check(errno == 0, "reserve");
-        grown = !failed && info.st_size < off_t(bytes.size());
     }
+    failed.check(failed || ::lseek(fd, 0, SEEK_SET) == 0, "seek");
+    const bool changing = !failed;
     failed.check(failed || writeAll(fd, bytes), "write");
     failed.check(failed || ::ftruncate(fd, off_t(bytes.size())) == 0, "truncate");
     failed.check(failed || !flush || ::fsync(fd) == 0, "fsync");
-    // What the reservation added beyond the old end goes again.
-    if (failed && grown)
-        (void)::ftruncate(fd, info.st_size);
-    failed.check(::close(fd) == 0, "close");
+    if (failed && changing)
+        restore(fd, *old, path, flush);
+    else if (failed && old)
+        (void)::ftruncate(fd, off_t(old->size())); // what the reservation added goes again
+    const bool wasFailing = bool(failed);
+    failed.check(::close(file.release()) == 0, "close");
+    if (failed && !wasFailing)
+        restore(path, *old, flush);
     return failed ? systemError(failed.error, failed.step, path) : Status::ok();
 }
 
