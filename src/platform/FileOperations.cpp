@@ -259,13 +259,43 @@ WriteError fillTemporary(int fd, const Target& target, const QByteArray& bytes,
     WriteError failed;
     failed.check(writeAll(fd, bytes), "write");
     failed.check(failed || ::fchmod(fd, modeFor(target, options)) == 0, "chmod");
-    // Another user's file edited by root stays theirs; nobody else can give a file away.
-    if (!failed && target.regular &&
+    // Another user's file edited by root stays theirs (others write such a file in place). A
+    // private file written without following links is always the writer's own.
+    if (!failed && target.regular && options.followLinks &&
         (target.info.st_uid != ::geteuid() || target.info.st_gid != ::getegid()))
         (void)::fchown(fd, target.info.st_uid, target.info.st_gid);
     failed.check(failed || !options.flush || ::fsync(fd) == 0, "fsync");
     failed.check(::close(fd) == 0, "close");
     return failed;
+}
+
+bool isMemberOf(gid_t group) {
+    const int count = ::getgroups(0, nullptr);
+    QList<gid_t> groups(qMax(count, 0));
+    const int listed = ::getgroups(int(groups.size()), groups.data());
+    return listed > 0 && groups.first(listed).contains(group);
+}
+
+// Whether a new file of this process can have the old one's owner and group.
+bool canKeepOwner(const struct stat& info) {
+    static const uid_t user = ::geteuid();
+    if (user == 0)
+        return true;
+    return info.st_uid == user && (info.st_gid == ::getegid() || isMemberOf(info.st_gid));
+}
+
+// A file that a replacement would split or take over: its other names would keep the old
+// bytes, another user's file would become ours.
+bool mustStaySameFile(const Target& target) {
+    return target.regular && (target.info.st_nlink > 1 || !canKeepOwner(target.info));
+}
+
+Status writeInPlaceLogged(const Target& target, const QByteArray& bytes,
+                          const WriteOptions& options) {
+    const Status written = writeInPlace(target.path, bytes, options.flush);
+    if (written.isOk())
+        logWritten(target.path, bytes.size(), "in place", options);
+    return written;
 }
 
 } // namespace
@@ -282,22 +312,25 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
         qCWarning(lcPlatform).nospace() << "write " << target.path << ": the file is read-only";
         return Status::failure(QStringLiteral("The file is read-only"));
     }
+    // A file written without following links is replaced whatever it is, never written in place.
+    const bool inPlaceAllowed = target.regular && options.followLinks;
+    if (inPlaceAllowed && mustStaySameFile(target))
+        return writeInPlaceLogged(target, bytes, options);
     const QByteArray temporary = temporaryNameFor(target.path);
     const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
-        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks) {
-            const Status written = writeInPlace(target.path, bytes, options.flush);
-            if (written.isOk())
-                logWritten(target.path, bytes.size(), "in place", options);
-            return written;
-        }
+        if ((error == EACCES || error == EPERM) && inPlaceAllowed)
+            return writeInPlaceLogged(target, bytes, options);
         return systemError(error, "create", temporary);
     }
     WriteError failed = fillTemporary(fd, target, bytes, options);
     failed.check(failed || ::rename(temporary.constData(), target.path.constData()) == 0, "rename");
     if (failed) {
         ::unlink(temporary.constData());
+        // A sticky folder (/tmp) refuses to replace another user's name, not to write the file.
+        if (failed.error == EPERM && std::strcmp(failed.step, "rename") == 0 && inPlaceAllowed)
+            return writeInPlaceLogged(target, bytes, options);
         return systemError(failed.error, failed.step, target.path);
     }
     if (options.flush)

@@ -13,7 +13,8 @@ namespace FileOperations {
 // How writeFile() treats the place it writes.
 struct WriteOptions {
     // A symbolic link is written through to its target and stays a link; without, whatever
-    // has the name (a link, a FIFO) is replaced by the new file.
+    // has the name (a link, a FIFO, a file with other names) is replaced by the new file,
+    // never written in place.
     bool followLinks = true;
     // The file reaches the disk before it takes the old one's place; without, many new files
     // are made durable together by one flushFileSystem() at the end.
@@ -30,8 +31,11 @@ struct WriteOptions {
 // the target, which then replaces it by a rename. Any failure (a full disk, a quota, an I/O
 // error, a short write) removes the temporary file and leaves the old file byte for byte; the
 // cause is logged and returned. A read-only existing file or a folder is refused. Where the
-// folder refuses the temporary file but the file itself may be written, it is written in place
-// after its new size is reserved, so a full disk fails before the first byte changes.
+// folder refuses the temporary file or the rename over the file (a sticky folder) but the file
+// itself may be written, it is written in place after its new size is reserved, so a full disk
+// fails before the first byte changes; so is a file with other names (hard links), which must
+// all see the new bytes, and another user's file that a new file could not leave theirs. A
+// failure after the first byte changed puts the old bytes and length back.
 Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOptions& options = {});
 Status writeFile(const QString& path, const QByteArray& bytes, const WriteOptions& options = {});
 
