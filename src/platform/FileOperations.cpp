@@ -4,6 +4,7 @@
 #include "FileHandle.h"
 #include "PlatformLog.h"
 #include "RawNames.h"
+#include "WriteLeftovers.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -118,15 +119,6 @@ mode_t newFileMode() {
         return 0666 & ~mask;
     }();
     return mode;
-}
-
-// A hidden name beside the target, so that a listing of the folder never takes it for a song.
-QByteArray temporaryNameFor(const QByteArray& path) {
-    static const pid_t process = ::getpid();
-    const qsizetype slash = path.lastIndexOf('/') + 1;
-    // Shortened, so that a name near the file system's limit still gets its temporary file.
-    return path.left(slash) + '.' + path.mid(slash, 200) + '.' + QByteArray::number(process) +
-           ".tmp";
 }
 
 int createTemporary(const QByteArray& temporary) {
@@ -316,7 +308,10 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
     const bool inPlaceAllowed = target.regular && options.followLinks;
     if (inPlaceAllowed && mustStaySameFile(target))
         return writeInPlaceLogged(target, bytes, options);
-    const QByteArray temporary = temporaryNameFor(target.path);
+    // Hidden, so that a listing of the folder never takes it for a song; what a killed writer
+    // left under the same name goes first.
+    const QByteArray temporary = WriteLeftovers::temporaryNameFor(target.path);
+    WriteLeftovers::removeFor(target.path);
     const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
