@@ -66,6 +66,57 @@ private Q_SLOTS:
             previous = onDisk;
         }
         QVERIFY2(changes > 0, "no save completed between the kills");
+        // The next save that changes the file clears what the killed ones left.
+        QVERIFY(
+            runTool({kind, path, QString::number(previous == first ? 1 : 0), QStringLiteral("1")}));
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QVERIFY2(left == QStringList{fileName}, qPrintable(left.join(u' ')));
+    }
+
+    // Temporary files beside a settings file or a playlist, as writers killed mid-write leave
+    // them: the next save there removes those of its own name whose writer is gone, and no
+    // other (a live writer's, another name's, a name that only looks like one).
+    void leftoversOfGoneWritersGo_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("INI file") << QStringLiteral("ini") << QStringLiteral("Platterbox.Ini");
+        QTest::newRow("registry file") << QStringLiteral("reg") << QStringLiteral("user.reg");
+        QTest::newRow("playlist") << QStringLiteral("playlist") << QStringLiteral("list.m3u");
+    }
+
+    void leftoversOfGoneWritersGo() {
+        QFETCH(QString, kind);
+        QFETCH(QString, fileName);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcess ended;
+        ended.start(QStringLiteral("true"), QStringList());
+        QVERIFY(ended.waitForStarted());
+        const QString gone = QString::number(ended.processId());
+        QVERIFY(ended.waitForFinished());
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(running.waitForStarted());
+        const QString live = QString::number(running.processId());
+        const auto hidden = [](const QString& name) -> QString { return u'.' + name + u'.'; };
+        const QStringList removed = {hidden(fileName) + gone + QStringLiteral(".tmp")};
+        const QStringList kept = {
+            hidden(fileName) + live + QStringLiteral(".tmp"),
+            hidden(QStringLiteral("other.m3u")) + gone + QStringLiteral(".tmp"),
+            hidden(fileName) + gone + QStringLiteral(".tmp.bak"),
+            hidden(fileName) + QStringLiteral("x") + gone + QStringLiteral(".tmp")};
+        for (const QString& name : removed + kept)
+            TestSupport::writeBytes(dir.filePath(name), "half a save");
+
+        QVERIFY(runTool({kind, dir.filePath(fileName), QStringLiteral("0"), QStringLiteral("1")}));
+        running.kill();
+        running.waitForFinished();
+        QStringList expected = kept + QStringList{fileName};
+        expected.sort();
+        QCOMPARE(QDir(dir.path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 expected);
     }
 };
 

@@ -14,7 +14,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <pwd.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using TestSupport::readBytes;
@@ -46,6 +48,14 @@ public:
 
 const QByteArray PlainList("old/b.mp3\r\na.mp3\r\n");
 
+// Sixty songs, the last first: a sort rewrites every byte.
+QByteArray sixtySongs() {
+    QByteArray list;
+    for (int song = 60; song > 0; --song)
+        list += "song" + QByteArray::number(song).rightJustified(2, '0') + ".mp3\r\n";
+    return list;
+}
+
 } // namespace
 
 // What the program writes, when the disk refuses: a full disk, a quota, an I/O error at any
@@ -60,6 +70,27 @@ class TestDiskFaults : public QObject {
     std::optional<TestSupport::ReadOnlyFolder> locked_;
 
     QString path(const QString& relative) const { return dir_->filePath(relative); }
+
+    // One save of a playlist through the program's writer, by a process of its own, as the
+    // given user (empty: this one).
+    static bool saveAs(const QString& user, const QString& playlist) {
+        QStringList command = {QStringLiteral(TOOL_savestorm), QStringLiteral("playlist"), playlist,
+                               QStringLiteral("0"), QStringLiteral("1")};
+        if (!user.isEmpty()) {
+            const struct passwd* account = ::getpwnam(qPrintable(user));
+            if (!account)
+                return false;
+            command = QStringList{QStringLiteral("--reuid=%1").arg(account->pw_uid),
+                                  QStringLiteral("--regid=%1").arg(account->pw_gid),
+                                  QStringLiteral("--clear-groups"), QStringLiteral("--")} +
+                      command;
+        }
+        QProcess save;
+        save.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        save.start(user.isEmpty() ? command.takeFirst() : QStringLiteral("setpriv"), command);
+        return save.waitForFinished(20000) && save.exitStatus() == QProcess::NormalExit &&
+               save.exitCode() == 0;
+    }
 
     // A window over one playlist, with the program's INI file beside it.
     MainWindow& startWindow(const QByteArray& playlist = PlainList) {
@@ -87,11 +118,16 @@ class TestDiskFaults : public QObject {
         else if (writer == QLatin1String("created playlist"))
             CollectionTest::makeTree(path(QStringLiteral("Music")), {QStringLiteral("x.mp3")});
         else
-            startWindow();
+            startWindow(writer.startsWith(QLatin1String("edited playlist ")) ? sixtySongs()
+                                                                             : PlainList);
         if (writer == QLatin1String("temporary playlist"))
             writeBytes(path(QStringLiteral("~PLATBX~.M3U")), "earlier\r\n");
-        if (writer == QLatin1String("INI in place"))
+        if (writer.endsWith(QLatin1String(" in place")))
             locked_.emplace(dir_->path());
+        if (writer == QLatin1String("edited playlist with two names"))
+            QCOMPARE(::link(QFile::encodeName(path(QStringLiteral("list.m3u"))).constData(),
+                            QFile::encodeName(path(QStringLiteral("other.m3u"))).constData()),
+                     0);
     }
 
     // The save; the messages it showed.
@@ -105,7 +141,7 @@ class TestDiskFaults : public QObject {
             bool hints = true;
             return {saveRegistrySettings(settings, hints).message()};
         }
-        if (writer == QLatin1String("edited playlist")) {
+        if (writer.startsWith(QLatin1String("edited playlist"))) {
             sortShownPlaylist();
             return f_->dialogs.messages();
         }
@@ -179,6 +215,13 @@ private Q_SLOTS:
             "Failed to set data for 'frmMain_Top'");
         row("edited playlist, full disk", "edited playlist", "write", "ENOSPC", update);
         row("edited playlist, flush", "edited playlist", "fsync", "EIO", update);
+        // Written over its old bytes: they are put back whole, at their old length.
+        row("edited playlist in a read-only folder, short write then I/O error",
+            "edited playlist in place", "shortwrite", "EIO", update);
+        row("edited playlist in a read-only folder, flush", "edited playlist in place", "fsync",
+            "EIO", update);
+        row("edited playlist with two names, short write then I/O error",
+            "edited playlist with two names", "shortwrite", "EIO", update);
         row("repaired playlist, full disk", "repaired playlist", "write", "ENOSPC", update);
         row("temporary playlist, full disk", "temporary playlist", "write", "ENOSPC",
             "Unable to save temporary playlist file!\r%1/~PLATBX~.M3U");
@@ -296,6 +339,61 @@ private Q_SLOTS:
             QCOMPARE(QFileInfo(target).permissions() & (QFile::WriteGroup | QFile::ReadOther),
                      QFile::WriteGroup);
         }
+    }
+
+    // A playlist with a second name, and another user's playlist that anyone may write, in a
+    // folder of anyone's and in a sticky one (/tmp): saved by a real process, the file stays
+    // the same file (every name sees the new songs) and keeps its owner.
+    void sharedFilesStayTheSameFile_data() {
+        QTest::addColumn<QString>("editor"); // the user who saves
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("secondName");
+        QTest::newRow("two names") << QString() << 0755 << true;
+        QTest::newRow("another user's, shared folder") << QStringLiteral("nobody") << 0777 << false;
+        QTest::newRow("another user's, sticky folder")
+            << QStringLiteral("nobody") << 01777 << false;
+        QTest::newRow("another user's with two names, sticky folder")
+            << QStringLiteral("nobody") << 01777 << true;
+    }
+
+    void sharedFilesStayTheSameFile() {
+        QFETCH(QString, editor);
+        QFETCH(int, folderMode);
+        QFETCH(bool, secondName);
+        if (!editor.isEmpty() && (::geteuid() != 0 || !::getpwnam(qPrintable(editor))))
+            QSKIP("Starting a process as another user needs root and a user 'nobody'.");
+        // The same save into a file of our own: what the shared one must hold after.
+        const QString reference = path(QStringLiteral("reference.m3u"));
+        QVERIFY(saveAs(QString(), reference));
+        QVERIFY(::chmod(QFile::encodeName(dir_->path()).constData(), 0755) == 0);
+        const QString folder = path(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)) == 0);
+        const QString list = folder + QStringLiteral("/list.m3u");
+        writeBytes(list, PlainList);
+        QVERIFY(::chmod(QFile::encodeName(list).constData(), 0666) == 0);
+        const QString other = folder + QStringLiteral("/other.m3u");
+        if (secondName)
+            QCOMPARE(
+                ::link(QFile::encodeName(list).constData(), QFile::encodeName(other).constData()),
+                0);
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(list).constData(), &before), 0);
+
+        QVERIFY(saveAs(editor, list));
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(list).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(readBytes(list), readBytes(reference));
+        if (secondName)
+            QCOMPARE(readBytes(other), readBytes(reference));
+        QStringList names = {QStringLiteral("list.m3u")};
+        if (secondName)
+            names.append(QStringLiteral("other.m3u"));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 names);
     }
 
     // A logout while the close's message about a failed save is up: the program ends, with

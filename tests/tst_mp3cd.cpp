@@ -5,6 +5,7 @@
 #include "collection/gui/Mp3CdWizard.h"
 #include "settings/InstanceIni.h"
 
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QProcess>
 #include <QToolButton>
@@ -306,6 +307,46 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QStringLiteral("Total=2"));
         const QByteArray ini = readBytes(cd() + QStringLiteral("/Platterbox/Platterbox.Ini"));
         QCOMPARE(ini.count("[PlayLists]"), 1);
+    }
+
+    // Temporary files that killed writes left in the CD root and the program folder (of the
+    // CD's own files or of a playlist the user edited there) do not go onto the CD; a live
+    // writer's stays.
+    void leftoversOfKilledWritesLeaveTheCd_data() {
+        QTest::addColumn<QString>("leftover"); // %1 is the writer's process
+        QTest::newRow("a playlist of the CD") << QStringLiteral("._PlayList.M3U.%1.tmp");
+        QTest::newRow("a playlist of the user's") << QStringLiteral(".mix.m3u.%1.tmp");
+        QTest::newRow("the autorun file") << QStringLiteral(".AutoRun.INF.%1.tmp");
+        QTest::newRow("the CD's INI file") << QStringLiteral("Platterbox/.Platterbox.Ini.%1.tmp");
+        QTest::newRow("a file of an earlier copy") << QStringLiteral("Platterbox/.qt.conf.%1.tmp");
+    }
+
+    void leftoversOfKilledWritesLeaveTheCd() {
+        QFETCH(QString, leftover);
+        QProcess ended;
+        ended.start(QStringLiteral("true"), QStringList());
+        QVERIFY(ended.waitForStarted());
+        const qint64 gone = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(running.waitForStarted());
+        const QString dead = cd() + u'/' + leftover.arg(gone);
+        const QString alive = cd() + u'/' + leftover.arg(running.processId());
+        writeBytes(dead, "half");
+        writeBytes(alive, "half");
+        start();
+        QVERIFY(runWizard(cd()));
+        running.kill();
+        running.waitForFinished();
+        QVERIFY(!QFileInfo::exists(dead));
+        QVERIFY(QFileInfo::exists(alive));
+        QFile::remove(alive);
+        QDirIterator it(cd(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString name = it.next();
+            QVERIFY2(!name.endsWith(QLatin1String(".tmp")), qPrintable(name));
+        }
     }
 
     void abortStopsBeforeTheProgramFolder() {

@@ -459,7 +459,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("song"); // beside the playlist; none: the playlist goes
         QTest::newRow("line feed") << QByteArray("x\nevil.pls") << QByteArray();
         QTest::newRow("carriage return") << QByteArray("x\r\xC3\xA9 50%.pls") << QByteArray();
-        QTest::newRow("in the folder of a song") << QByteArray("x\ny/list.m3u") << QByteArray("a.mp3");
+        QTest::newRow("in the folder of a song")
+            << QByteArray("x\ny/list.m3u") << QByteArray("a.mp3");
     }
     void lineEndInANameIsHandedOnAsAUrl() {
         QFETCH(QByteArray, name);
@@ -505,36 +506,47 @@ private Q_SLOTS:
         QVERIFY(module.executionCount() == 0);
     }
 
-    // The temporary playlist is written through a spare beside it, exchanged with it each
-    // time: whatever stands at the spare's place is replaced, never written through, and
-    // both go with the module.
-    void temporaryPlaylistGoesWithTheModule_data() {
-        QTest::addColumn<QString>("atSpare");
+    // Whatever stands at the temporary playlist's place (a link, a second name of another file,
+    // a FIFO) is replaced by a file of the program's own, never written through; nothing is
+    // left beside it, and it goes with the module.
+    void plantedTemporaryPlaylistIsReplaced_data() {
+        QTest::addColumn<QString>("planted");
         QTest::newRow("nothing") << QString();
-        QTest::newRow("a link") << QStringLiteral("link");
+        QTest::newRow("a symbolic link") << QStringLiteral("symlink");
+        QTest::newRow("a hard link") << QStringLiteral("hardlink");
         QTest::newRow("a FIFO") << QStringLiteral("fifo");
     }
-    void temporaryPlaylistGoesWithTheModule() {
-        QFETCH(QString, atSpare);
+    void plantedTemporaryPlaylistIsReplaced() {
+        QFETCH(QString, planted);
         const QString temp = module_->temporaryPlaylistPath();
-        const QString spare = path(QStringLiteral("tmp/.~PLATBX~.M3U.spare"));
+        const QByteArray name = QFile::encodeName(temp);
         const QString outside = path(QStringLiteral("outside.txt"));
         writeBytes(outside, "kept");
-        QFile::remove(spare);
-        if (atSpare == QLatin1String("link"))
-            QVERIFY(QFile::link(outside, spare));
-        if (atSpare == QLatin1String("fifo"))
-            QCOMPARE(::mkfifo(QFile::encodeName(spare).constData(), 0600), 0);
-        for (const char* song : {"a.mp3", "b.mp3", "c.mp3"}) {
+        QFile::remove(temp);
+        if (planted == QLatin1String("symlink"))
+            QVERIFY(QFile::link(outside, temp));
+        if (planted == QLatin1String("hardlink"))
+            QCOMPARE(::link(QFile::encodeName(outside).constData(), name.constData()), 0);
+        if (planted == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        for (const char* song : {"a.mp3", "b.mp3"}) {
             module_->executeSongs({QLatin1String(song)}, dir_.path() + QLatin1Char('/'),
                                   options(0, false, false));
             QCOMPARE(linesOf(readBytes(temp)), QStringList{path(QLatin1String(song))});
         }
+        struct stat info {};
+        QCOMPARE(::lstat(name.constData(), &info), 0);
+        QVERIFY(S_ISREG(info.st_mode));
+        QCOMPARE(info.st_nlink, nlink_t(1));
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
         QCOMPARE(readBytes(outside), QByteArray("kept"));
-        QCOMPARE(linesOf(readBytes(spare)), QStringList{path(QStringLiteral("b.mp3"))});
+        QCOMPARE(QDir(QFileInfo(temp).path())
+                     .entryList({QStringLiteral(".~PLATBX~*")},
+                                QDir::AllEntries | QDir::Hidden | QDir::System),
+                 QStringList());
         module_.reset();
-        QVERIFY(!QFileInfo::exists(temp));
-        QVERIFY(!QFileInfo::exists(spare) && !QFileInfo(spare).isSymLink());
+        QVERIFY(!QFileInfo::exists(temp) && !QFileInfo(temp).isSymLink());
+        QCOMPARE(readBytes(outside), QByteArray("kept"));
     }
 
     void realPlayerReceivesThePlaylist_data() {

@@ -215,40 +215,57 @@ private Q_SLOTS:
                                                              "\"frmMain_Top\"=dword:0000002a"));
     }
 
-    // A FIFO where a settings file belongs, through a real start and close: the program comes
-    // up, reports what it cannot read or save, and leaves the FIFO as it is.
+    // A FIFO or a device where a settings file belongs, through a real start and close: the
+    // program never waits on it and leaves it as it is. In place of user.reg it reads as no
+    // settings and takes none, so the close goes on and saves the INI file without a message;
+    // in place of the INI file it is reported, as an unreadable one is.
     void fifoInPlaceOfASettingsFile_data() {
-        QTest::addColumn<QString>("fifo");
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("planted"); // "fifo", or the device a link leads to
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("user.reg") << QStringLiteral("config/Platterbox/user.reg")
-                                  << QStringList{QStringLiteral(
-                                         "message:Failed to set data for 'frmMain_Top'")};
+        const QString userReg = QStringLiteral("config/Platterbox/user.reg");
+        QTest::newRow("user.reg, a FIFO") << userReg << QStringLiteral("fifo") << QStringList();
+        QTest::newRow("user.reg, a link to /dev/null")
+            << userReg << QStringLiteral("/dev/null") << QStringList();
+        QTest::newRow("user.reg, a link to /dev/zero")
+            << userReg << QStringLiteral("/dev/zero") << QStringList();
         QTest::newRow("INI file")
-            << QStringLiteral("cd/Platterbox.Ini")
+            << QStringLiteral("cd/Platterbox.Ini") << QStringLiteral("fifo")
             << QStringList{QStringLiteral("message:Error reading initialization information!"),
                            QStringLiteral("message:Error saving initialization information!")};
     }
 
     void fifoInPlaceOfASettingsFile() {
-        QFETCH(QString, fifo);
+        QFETCH(QString, place);
+        QFETCH(QString, planted);
         QFETCH(QStringList, messages);
         const QString folder = env_->path();
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/cd")));
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/config/Platterbox")));
         const QString program = folder + QStringLiteral("/cd/Platterbox");
         QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY), program));
-        writeBytes(folder + QStringLiteral("/cd/Platterbox.Ini"), "[General]\r\n");
-        const QString path = folder + u'/' + fifo;
-        QFile::remove(path);
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const QString ini = folder + QStringLiteral("/cd/Platterbox.Ini");
+        writeBytes(ini, "[General]\r\n");
+        const QByteArray path = QFile::encodeName(folder + u'/' + place);
+        QFile::remove(QFile::decodeName(path));
+        if (planted == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else
+            QCOMPARE(::symlink(QFile::encodeName(planted).constData(), path.constData()), 0);
+        struct stat before {};
+        QCOMPARE(::lstat(path.constData(), &before), 0);
         const QString script = folder + QStringLiteral("/answers");
         writeBytes(script, QByteArray());
 
         QVERIFY(TestSupport::startAndClose(program, folder + QStringLiteral("/config"),
                                            folder + QStringLiteral("/run"), script));
         QCOMPARE(TestSupport::dialogLog(script), messages);
-        struct stat info {};
-        QVERIFY(::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+        struct stat after {};
+        QCOMPARE(::lstat(path.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        if (!place.endsWith(QLatin1String(".Ini")))
+            QVERIFY(readBytes(ini).contains("grpShuffle_Tag="));
     }
 };
 

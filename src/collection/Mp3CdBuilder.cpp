@@ -6,7 +6,9 @@
 #include "PlaylistCreation.h"
 #include "ProgramBundle.h"
 #include "WalkProgress.h"
+#include "common/PathText.h"
 #include "platform/FileOperations.h"
+#include "platform/WriteLeftovers.h"
 #include "settings/InstanceIni.h"
 
 #include <QDir>
@@ -133,10 +135,13 @@ Status buildMp3Cd(const Mp3CdJob& job) {
         qCWarning(lcCollection) << "making a CD: no folder" << base;
         return Status::failure(QStringLiteral("Folder specified was not found!"));
     }
+    // What a killed earlier run or edit left in the folders that go onto the CD.
+    const QString programFolder = base + Mp3Cd::ProgramFolder;
+    for (const QString& folder : {base, programFolder})
+        WriteLeftovers::removeIn(pathBytes(folder));
     QList<QByteArray> created;
     if (Status made = createCdPlaylists(job, created); made.failed())
         return made;
-    const QString programFolder = base + Mp3Cd::ProgramFolder;
     if (!QDir().mkpath(programFolder)) {
         qCWarning(lcCollection) << "cannot make the program folder" << programFolder;
         return Status::failure(programFolder + QLatin1String("\rFolder could not be created!"));

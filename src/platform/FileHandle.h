@@ -15,6 +15,8 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    // Gives the descriptor up, for a caller that closes it and needs the result.
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;

@@ -1,8 +1,10 @@
 #include "FileOperations.h"
 #include "common/PathText.h"
 
+#include "FileHandle.h"
 #include "PlatformLog.h"
 #include "RawNames.h"
+#include "WriteLeftovers.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -119,49 +121,6 @@ mode_t newFileMode() {
     return mode;
 }
 
-// A hidden name beside the target, so that a listing of the folder never takes it for a song.
-QByteArray temporaryNameFor(const QByteArray& path) {
-    static const pid_t process = ::getpid();
-    const qsizetype slash = path.lastIndexOf('/') + 1;
-    // Shortened, so that a name near the file system's limit still gets its temporary file.
-    return path.left(slash) + '.' + path.mid(slash, 200) + '.' + QByteArray::number(process) +
-           ".tmp";
-}
-
-QByteArray spareNameFor(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/') + 1;
-    return path.left(slash) + '.' + path.mid(slash, 200) + ".spare";
-}
-
-int createTemporary(const QByteArray& temporary);
-
-// The spare, emptied for the new bytes; one that is not a regular file of ours (a link, a
-// FIFO) is replaced by a new one, never written through.
-int openSpare(const QByteArray& spare) {
-    int fd =
-        ::open(spare.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    struct stat info {};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-                    info.st_uid != ::geteuid() || ::ftruncate(fd, 0) != 0)) {
-        ::close(fd);
-        fd = -1;
-    }
-    if (fd < 0) {
-        ::unlink(spare.constData());
-        fd = createTemporary(spare);
-    }
-    return fd;
-}
-
-// The temporary file takes the target's name; a spare takes it in exchange for the old file,
-// where there is one and the file system can exchange names.
-bool replaceTarget(const QByteArray& temporary, const QByteArray& target, bool exchange) {
-    if (exchange && ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(),
-                                RENAME_EXCHANGE) == 0)
-        return true;
-    return ::rename(temporary.constData(), target.constData()) == 0;
-}
-
 int createTemporary(const QByteArray& temporary) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     int fd = ::open(temporary.constData(), flags, 0600);
@@ -229,29 +188,54 @@ struct WriteError {
     }
 };
 
+// Puts the old bytes back after a write over them failed, and the old length.
+void restore(int fd, const QByteArray& old, const QByteArray& path, bool flush) {
+    const bool back = ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, old) &&
+                      ::ftruncate(fd, off_t(old.size())) == 0 && (!flush || ::fsync(fd) == 0);
+    if (back)
+        qCDebug(lcPlatform) << "put the old bytes of" << path << "back";
+    else
+        (void)systemError(errno ? errno : EIO, "restoring the old bytes of", path);
+}
+
+// The same after the file was closed (a close can report an earlier write's failure).
+void restore(const QByteArray& path, const QByteArray& old, bool flush) {
+    const FileHandle file(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.isOpen())
+        restore(file.fd(), old, path, flush);
+    else
+        (void)systemError(errno, "restoring the old bytes of", path);
+}
+
 // The folder refuses new names but the file itself may be written: the only way left is over
-// the old bytes. The new size is reserved first, so a full disk stops it before any change.
+// the old bytes. The new size is reserved first, so a full disk stops it before any change;
+// the old bytes are read first and put back when anything fails after the first one changed.
 Status writeInPlace(const QByteArray& path, const QByteArray& bytes, bool flush) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    FileHandle file(::open(path.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    if (!file.isOpen())
         return systemError(errno, "open", path);
+    const std::optional<QByteArray> old = RawNames::readRegularFile(file, path);
+    const int fd = file.fd();
     WriteError failed;
-    struct stat info {};
-    failed.check(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode), "stat");
-    bool grown = false;
+    failed.check(old.has_value(), "read"); // the reading logged why
     if (!failed && !bytes.isEmpty()) {
         // posix_fallocate returns its error rather than setting errno.
         errno = ::posix_fallocate(fd, 0, off_t(bytes.size()));
         failed.check(errno == 0, "reserve");
-        grown = !failed && info.st_size < off_t(bytes.size());
     }
+    failed.check(failed || ::lseek(fd, 0, SEEK_SET) == 0, "seek");
+    const bool changing = !failed;
     failed.check(failed || writeAll(fd, bytes), "write");
     failed.check(failed || ::ftruncate(fd, off_t(bytes.size())) == 0, "truncate");
     failed.check(failed || !flush || ::fsync(fd) == 0, "fsync");
-    // What the reservation added beyond the old end goes again.
-    if (failed && grown)
-        (void)::ftruncate(fd, info.st_size);
-    failed.check(::close(fd) == 0, "close");
+    if (failed && changing)
+        restore(fd, *old, path, flush);
+    else if (failed && old)
+        (void)::ftruncate(fd, off_t(old->size())); // what the reservation added goes again
+    const bool wasFailing = bool(failed);
+    failed.check(::close(file.release()) == 0, "close");
+    if (failed && !wasFailing)
+        restore(path, *old, flush);
     return failed ? systemError(failed.error, failed.step, path) : Status::ok();
 }
 
@@ -267,13 +251,43 @@ WriteError fillTemporary(int fd, const Target& target, const QByteArray& bytes,
     WriteError failed;
     failed.check(writeAll(fd, bytes), "write");
     failed.check(failed || ::fchmod(fd, modeFor(target, options)) == 0, "chmod");
-    // Another user's file edited by root stays theirs; nobody else can give a file away.
-    if (!failed && target.regular &&
+    // Another user's file edited by root stays theirs (others write such a file in place). A
+    // private file written without following links is always the writer's own.
+    if (!failed && target.regular && options.followLinks &&
         (target.info.st_uid != ::geteuid() || target.info.st_gid != ::getegid()))
         (void)::fchown(fd, target.info.st_uid, target.info.st_gid);
     failed.check(failed || !options.flush || ::fsync(fd) == 0, "fsync");
     failed.check(::close(fd) == 0, "close");
     return failed;
+}
+
+bool isMemberOf(gid_t group) {
+    const int count = ::getgroups(0, nullptr);
+    QList<gid_t> groups(qMax(count, 0));
+    const int listed = ::getgroups(int(groups.size()), groups.data());
+    return listed > 0 && groups.first(listed).contains(group);
+}
+
+// Whether a new file of this process can have the old one's owner and group.
+bool canKeepOwner(const struct stat& info) {
+    static const uid_t user = ::geteuid();
+    if (user == 0)
+        return true;
+    return info.st_uid == user && (info.st_gid == ::getegid() || isMemberOf(info.st_gid));
+}
+
+// A file that a replacement would split or take over: its other names would keep the old
+// bytes, another user's file would become ours.
+bool mustStaySameFile(const Target& target) {
+    return target.regular && (target.info.st_nlink > 1 || !canKeepOwner(target.info));
+}
+
+Status writeInPlaceLogged(const Target& target, const QByteArray& bytes,
+                          const WriteOptions& options) {
+    const Status written = writeInPlace(target.path, bytes, options.flush);
+    if (written.isOk())
+        logWritten(target.path, bytes.size(), "in place", options);
+    return written;
 }
 
 } // namespace
@@ -290,23 +304,28 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
         qCWarning(lcPlatform).nospace() << "write " << target.path << ": the file is read-only";
         return Status::failure(QStringLiteral("The file is read-only"));
     }
-    const QByteArray temporary =
-        options.throughSpare ? spareNameFor(target.path) : temporaryNameFor(target.path);
-    const int fd = options.throughSpare ? openSpare(temporary) : createTemporary(temporary);
+    // A file written without following links is replaced whatever it is, never written in place.
+    const bool inPlaceAllowed = target.regular && options.followLinks;
+    if (inPlaceAllowed && mustStaySameFile(target))
+        return writeInPlaceLogged(target, bytes, options);
+    // Hidden, so that a listing of the folder never takes it for a song; what a killed writer
+    // left under the same name goes first.
+    const QByteArray temporary = WriteLeftovers::temporaryNameFor(target.path);
+    WriteLeftovers::removeFor(target.path);
+    const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;
-        if ((error == EACCES || error == EPERM) && target.regular && options.followLinks) {
-            const Status written = writeInPlace(target.path, bytes, options.flush);
-            if (written.isOk())
-                logWritten(target.path, bytes.size(), "in place", options);
-            return written;
-        }
+        if ((error == EACCES || error == EPERM) && inPlaceAllowed)
+            return writeInPlaceLogged(target, bytes, options);
         return systemError(error, "create", temporary);
     }
     WriteError failed = fillTemporary(fd, target, bytes, options);
-    failed.check(failed || replaceTarget(temporary, target.path, options.throughSpare), "rename");
+    failed.check(failed || ::rename(temporary.constData(), target.path.constData()) == 0, "rename");
     if (failed) {
         ::unlink(temporary.constData());
+        // A sticky folder (/tmp) refuses to replace another user's name, not to write the file.
+        if (failed.error == EPERM && std::strcmp(failed.step, "rename") == 0 && inPlaceAllowed)
+            return writeInPlaceLogged(target, bytes, options);
         return systemError(failed.error, failed.step, target.path);
     }
     if (options.flush)
@@ -368,13 +387,6 @@ Status copyFileReplacing(const QString& from, const QString& to,
 
 bool deleteFile(const QString& path) {
     return deleteFile(pathBytes(path));
-}
-
-bool deleteWithSpare(const QString& path) {
-    const QByteArray bytes = pathBytes(path);
-    const bool spareGone =
-        !RawNames::exists(spareNameFor(bytes)) || deleteFile(spareNameFor(bytes));
-    return deleteFile(bytes) && spareGone;
 }
 
 bool deleteFile(const QByteArray& path) {

@@ -13,7 +13,8 @@ namespace FileOperations {
 // How writeFile() treats the place it writes.
 struct WriteOptions {
     // A symbolic link is written through to its target and stays a link; without, whatever
-    // has the name (a link, a FIFO) is replaced by the new file.
+    // has the name (a link, a FIFO, a file with other names) is replaced by the new file,
+    // never written in place.
     bool followLinks = true;
     // The file reaches the disk before it takes the old one's place; without, many new files
     // are made durable together by one flushFileSystem() at the end.
@@ -24,19 +25,17 @@ struct WriteOptions {
     // One of thousands of files a command writes (Create's playlists): only a failure is
     // logged, and the command logs how many it wrote.
     bool oneOfMany = false;
-    // The temporary file is a spare kept beside the target and exchanged with it, so that the
-    // old file becomes the next write's spare: a big file rewritten often (the temporary
-    // playlist) then takes pages it held a moment before, not fresh ones. deleteWithSpare()
-    // removes both.
-    bool throughSpare = false;
 };
 
 // The one way the program writes a file: the new bytes go whole into a temporary file beside
 // the target, which then replaces it by a rename. Any failure (a full disk, a quota, an I/O
 // error, a short write) removes the temporary file and leaves the old file byte for byte; the
 // cause is logged and returned. A read-only existing file or a folder is refused. Where the
-// folder refuses the temporary file but the file itself may be written, it is written in place
-// after its new size is reserved, so a full disk fails before the first byte changes.
+// folder refuses the temporary file or the rename over the file (a sticky folder) but the file
+// itself may be written, it is written in place after its new size is reserved, so a full disk
+// fails before the first byte changes; so is a file with other names (hard links), which must
+// all see the new bytes, and another user's file that a new file could not leave theirs. A
+// failure after the first byte changed puts the old bytes and length back.
 Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOptions& options = {});
 Status writeFile(const QString& path, const QByteArray& bytes, const WriteOptions& options = {});
 
@@ -71,8 +70,6 @@ Status copyFileReplacing(const QString& from, const QString& to,
 
 // Refuses a read-only file (isReadOnlyFile) as the read-only attribute does on Windows.
 bool deleteFile(const QString& path);
-// Deletes a file written through a spare, and the spare.
-bool deleteWithSpare(const QString& path);
 bool deleteFile(const QByteArray& path);
 
 // True when something (a file, a folder, a dangling link) has this name.

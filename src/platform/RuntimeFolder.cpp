@@ -55,7 +55,6 @@ Status writeFileNoFollow(const QString& path, const QByteArray& bytes) {
     options.followLinks = false;
     options.permissions = 0600;
     options.flush = false; // it matters only while the program runs
-    options.throughSpare = true;
     return FileOperations::writeFile(path, bytes, options);
 }
 

@@ -17,8 +17,7 @@ QString path();
 QString temporaryPlaylistPath();
 
 // Writes a private file (mode 0600) without following a symbolic link at its place: a link,
-// a FIFO or a socket there is replaced, never written through. It is written through a spare
-// beside it, which FileOperations::deleteWithSpare() removes with it.
+// a FIFO, a socket or a file with other names there is replaced, never written through.
 Status writeFileNoFollow(const QString& path, const QByteArray& bytes);
 
 } // namespace RuntimeFolder

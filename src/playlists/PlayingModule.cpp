@@ -22,7 +22,7 @@ PlayingModule::PlayingModule(UserDialogs& dialogs, Launcher launcher, QString te
       gathering_(clock_) {}
 
 PlayingModule::~PlayingModule() {
-    FileOperations::deleteWithSpare(temporaryPlaylistPath_);
+    FileOperations::deleteFile(temporaryPlaylistPath_);
 }
 
 void PlayingModule::executePlaylists(const QStringList& paths, const Preferences& options) {

@@ -499,8 +499,25 @@ Status RegistryFile::commit() {
     return status;
 }
 
+// A FIFO or a device in the file's place (a link to /dev/null, say) is no settings file: it
+// reads as no keys and takes nothing, and the program goes on as if saved, with no message
+// that would hold up its close.
+bool RegistryFile::keepsNothing(const QList<Edit>& edits) {
+    const std::optional<RawNames::FileStatus> found = RawNames::status(pathBytes(fileName_));
+    if (!found || found->isRegular || found->isFolder)
+        return false;
+    qCWarning(lcSettings) << "not saving" << fileName_ << "(not a regular file)";
+    RegistryFile edited = fromText(fileName_, QByteArray());
+    for (const Edit& edit : edits)
+        edit(edited);
+    adopt(std::move(edited));
+    return true;
+}
+
 // Under the lock the file is read again, so values another writer set meanwhile stay.
 Status RegistryFile::replaceOnDisk(const QList<Edit>& edits) {
+    if (keepsNothing(edits))
+        return Status::ok();
     if (!QDir().mkpath(QFileInfo(fileName_).absolutePath())) {
         qCWarning(lcSettings) << "cannot make the folder of" << fileName_;
         return Status::failure(QLatin1String("Cannot create the folder of ") + fileName_);

@@ -75,6 +75,8 @@ private:
     const Key* findKey(const QString& keyPath) const;
     Status change(const Edit& edit);
     Status replaceOnDisk(const QList<Edit>& edits);
+    // True when a FIFO or a device has the file's place: the edits are kept in memory only.
+    bool keepsNothing(const QList<Edit>& edits);
     // Takes the other's content, keeping this object's deferred changes.
     void adopt(RegistryFile&& other);
 

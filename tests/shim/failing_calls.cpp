@@ -2,7 +2,9 @@
 // full disk or a broken device would. PLATTERBOX_TEST_FAULT names the call, the error and
 // the folder ("write:ENOSPC:/tmp/x/") and is read at every call, so a test turns the fault
 // on and off around one step. Calls: create (an open that makes a file), write, fsync,
-// close, rename, fallocate; reading never fails.
+// close, rename, fallocate; reading never fails. "shortwrite" is a device that fails once and
+// recovers: the first write below the folder stops half way, the next fails with the error,
+// and the ones after go through.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -84,7 +86,21 @@ int open64(const char* path, int flags, ...) {
 ssize_t write(int fd, const void* data, size_t size) {
     static const auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
     const int error = faultForFd("write", fd);
-    return error ? failWith(error) : real(fd, data, size);
+    if (error)
+        return failWith(error);
+    // Counted per fault, so that each test's fault starts afresh.
+    static std::string counted;
+    static int writes = 0;
+    const int shortError = faultForFd("shortwrite", fd);
+    if (shortError && counted != std::getenv("PLATTERBOX_TEST_FAULT")) {
+        counted = std::getenv("PLATTERBOX_TEST_FAULT");
+        writes = 0;
+    }
+    if (shortError && ++writes == 1 && size > 1)
+        return real(fd, data, size / 2);
+    if (shortError && writes == 2)
+        return failWith(shortError);
+    return real(fd, data, size);
 }
 
 int fsync(int fd) {
