@@ -1,11 +1,10 @@
 #pragma once
 
-#include "NameIndex.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -33,8 +32,9 @@ public:
     void listFolderOf(QByteArrayView path);
     // The folder listFolderOf() lists for a path.
     static QByteArray folderOf(QByteArrayView path);
-    // A listing read elsewhere, taken as listFolderOf() would have read it.
-    void takeFolderListing(const QByteArray& folder, bool readable, NameIndex names);
+    // A listing read elsewhere (each name followed by a NUL), taken as listFolderOf() would
+    // have read it.
+    void takeFolderListing(const QByteArray& folder, bool readable, QByteArray names);
 
     // An entry resolved against a reference by the path rules (a backslash that belongs to an
     // existing name stays a character), then found on disk. URLs and Windows absolute entries
@@ -67,7 +67,8 @@ private:
         QByteArray folder;
         bool listed = false;
         bool readable = false;
-        NameIndex names;
+        QByteArray buffer;          // each name followed by a NUL
+        QSet<QByteArrayView> names; // views into the buffer
     };
 
     Listing& listing(const QByteArray& folder);
