@@ -154,6 +154,14 @@ QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArra
     return isKeptAsWritten(entry) ? entry : existingPath(resolveEntryAsWritten(entry, reference));
 }
 
+QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
+                                                 QByteArrayView reference) {
+    // An absolute path without a backslash is what the rules below give for it.
+    if (entry.startsWith('/') && !entry.contains('\\'))
+        return entry;
+    return resolveEntryAsWritten(QByteArrayView(entry), reference);
+}
+
 QByteArray PathCaseLookup::resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference) {
     if (isKeptAsWritten(entry))
         return entry.toByteArray();

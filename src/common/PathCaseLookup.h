@@ -43,6 +43,8 @@ public:
     QString resolveEntry(const QString& entry, const QString& reference);
     // The same without the look on disk for the letter case (existingPath() does that later).
     QByteArray resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference);
+    // The same; an entry that needs no resolving comes back shared, not copied.
+    QByteArray resolveEntryAsWritten(const QByteArray& entry, QByteArrayView reference);
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
     static bool isKeptAsWritten(QByteArrayView entry);
     // The common entry, a plain name beside its reference, found as written in the listing

@@ -147,12 +147,12 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
     return document;
 }
 
-void IniDocument::appendLine(const QByteArray& line) {
+void IniDocument::appendLine(QByteArray line) {
     if (sectionName(line)) {
-        sections_.append(Section{line, {}, {}});
+        sections_.append(Section{std::move(line), {}, {}});
         return;
     }
-    sections_.last().lines.append(line);
+    sections_.last().lines.append(std::move(line));
 }
 
 void IniDocument::indexKeys(const Section& section) {

@@ -74,7 +74,7 @@ private:
     // A UTF-16 file holds text: names and values that are not UTF-8 are taken as the
     // Windows-1252 characters they show.
     QByteArray held(QByteArrayView text) const;
-    void appendLine(const QByteArray& line);
+    void appendLine(QByteArray line);
     void indexSections();
     const Section* findSection(const QByteArray& section) const;
     // The index of the first line of a key (its folded name), or -1.

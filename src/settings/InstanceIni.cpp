@@ -77,7 +77,10 @@ std::optional<QByteArray> localFileOf(const QByteArray& text) {
 // file that a Linux mount shows in UTF-8: the bytes are kept unless only that form exists.
 QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCaseLookup& lookup,
                       PlaylistSpelling spelling) {
-    if (text.left(FileUrlScheme.size()).compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
+    if (text.size() >= FileUrlScheme.size() &&
+        QByteArrayView(text)
+                .first(FileUrlScheme.size())
+                .compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
         if (const std::optional<QByteArray> path = localFileOf(text))
             return *path;
     }
@@ -163,14 +166,14 @@ Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
     playlists.reserve(playlists.size() + files.size());
     for (qint32 i = 0; i < files.size(); ++i) {
         const QByteArray text = files.at(i).toByteArray();
-        const QByteArray path =
+        QByteArray path =
             text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
         if (path.isEmpty()) {
             qCWarning(lcSettings).nospace()
                 << "loading " << fileName << ": File" << i << " is empty";
             return Status::failure(QStringLiteral("Empty playlist entry"));
         }
-        playlists.append(path);
+        playlists.append(std::move(path));
     }
     return Status::ok();
 }
