@@ -1,6 +1,7 @@
 // The playlist list at collection scale through the real main window, driven as a user does
 // (keys, the dialogs' controls, the answers to questions), each step timed until the program
-// is idle again. Run on a display with a window manager for the figures that count.
+// is idle again, timed inside the process: for profiling. The figures that count are timed
+// from outside (scripts/bench, bench/outside.sh).
 //
 //   bench_playlistlist add TREE      Insert, Add Playlists (folder, sub-folders): OK to idle
 //   bench_playlistlist create TREE   Shift+Insert, Create Playlists (in the music folders,

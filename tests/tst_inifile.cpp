@@ -307,6 +307,42 @@ private Q_SLOTS:
         QVERIFY(document.entries("U").isEmpty());
     }
 
+    // A section's keys are looked up by a scan at first and through an index later: both find
+    // the first of a repeated key, ignoring case, never a comment, and a write changes the
+    // line either finds.
+    void lookupsAgreeBeforeAndAfterTheIndex_data() {
+        QTest::addColumn<int>("lookupsBefore");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("expected");
+        for (const int lookups : {0, 3, 4, 5, 12}) {
+            QTest::addRow("first of a repeated key, %d lookups before", lookups)
+                << lookups << QByteArray("DUP") << QByteArray("first");
+            QTest::addRow("last line, %d lookups before", lookups)
+                << lookups << QByteArray("last") << QByteArray("end");
+            QTest::addRow("missing, %d lookups before", lookups)
+                << lookups << QByteArray("none") << missing;
+            QTest::addRow("key in another case, %d lookups before", lookups)
+                << lookups << QByteArray("LAST") << QByteArray("end");
+        }
+    }
+    void lookupsAgreeBeforeAndAfterTheIndex() {
+        QFETCH(int, lookupsBefore);
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, expected);
+        IniDocument document = IniDocument::parse(
+            "[S]\r\nx=1\r\ndup=first\r\n;hidden=2\r\nDup=second\r\nLast=end\r\n[T]\r\nlast=t\r\n");
+        for (int i = 0; i < lookupsBefore; ++i)
+            QCOMPARE(lookUp(document, "s", "x"), QByteArray("1"));
+        QCOMPARE(lookUp(document, "s", key), expected);
+        QCOMPARE(lookUp(document, "s", "hidden"), missing);
+        document.setValue("S", key, "new");
+        QCOMPARE(lookUp(document, "s", key), QByteArray("new"));
+        QCOMPARE(lookUp(document, "T", "LAST"), QByteArray("t"));
+        // A repeated key keeps its second line; a new key is appended to its section.
+        QVERIFY(document.toText().contains("Dup=second\r\n"));
+        QCOMPARE(document.toText().count("new"), 1);
+    }
+
     // Settings written on Windows: shown as Windows-1252, and their lines keep their bytes when
     // the same text is written back or other keys change.
     void windowsTextKeepsItsBytes() {

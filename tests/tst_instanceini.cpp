@@ -116,6 +116,35 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("sub/a.m3u")} << false << 7 << QStringList{error};
         QTest::newRow("empty file key") << crlf({"[PlayLists]", "Total=1", "File0="})
                                         << QStringList() << false << 5 << QStringList{error};
+        QTest::newRow("file keys in any case and order")
+            << crlf({"[PlayLists]", "Total=3", "file2=c.m3u", "FILE0=a.m3u", "File1=b.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u"), QStringLiteral("sub/b.m3u"),
+                           QStringLiteral("sub/c.m3u")}
+            << false << 5 << QStringList();
+        QTest::newRow("Total after the files")
+            << crlf({"[PlayLists]", "File0=a.m3u", "File1=b.m3u", "Total=2"})
+            << QStringList{QStringLiteral("sub/a.m3u"), QStringLiteral("sub/b.m3u")} << false << 5
+            << QStringList();
+        QTest::newRow("the first of a repeated key wins")
+            << crlf({"[PlayLists]", "Total=1", "file0=a.m3u", "File0=b.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u")} << false << 5 << QStringList();
+        QTest::newRow("blanks and quotes around a value")
+            << crlf({"[PlayLists]", "Total=1", " File0 = \"a b.m3u\" "})
+            << QStringList{QStringLiteral("sub/a b.m3u")} << false << 5 << QStringList();
+        QTest::newRow("keys beyond Total are left out")
+            << crlf({"[PlayLists]", "Total=1", "File0=a.m3u", "File1=b.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u")} << false << 5 << QStringList();
+        QTest::newRow("File01 is not File1")
+            << crlf({"[PlayLists]", "Total=2", "File0=a.m3u", "File01=b.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u")} << false << 5 << QStringList{error};
+        QTest::newRow("lookalike keys and comments are not files")
+            << crlf({"[PlayLists]", "Total=1", "File+0=b.m3u", ";File0=c.m3u", "Fil0=d.m3u",
+                     "Dile0=e.m3u", "File0=a.m3u"})
+            << QStringList{QStringLiteral("sub/a.m3u")} << false << 5 << QStringList();
+        QTest::newRow("a later section of the same name is not read")
+            << crlf({"[PlayLists]", "Total=1", "[Other]", "File0=b.m3u", "[playlists]",
+                     "File0=c.m3u"})
+            << QStringList() << false << 5 << QStringList{error};
     }
 
     void loadCases() {

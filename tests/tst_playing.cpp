@@ -133,8 +133,8 @@ private Q_SLOTS:
         QDir().mkpath(path(QStringLiteral("tmp")));
     }
 
-    // The selection once, and 30 times over: a long one is gathered on two threads and must
-    // come out the same.
+    // The selection once, and 30 times over: a long one is gathered in pieces put in played
+    // order afterwards and must come out the same.
     void orderOfEveryShuffleMode_data() {
         QTest::addColumn<int>("copies");
         QTest::addColumn<int>("shuffle");
@@ -443,7 +443,7 @@ private Q_SLOTS:
                                                  QStringLiteral("a3.mp3")}));
             return;
         }
-        // After enough playlists that a second thread meets it.
+        // After many playlists, each gathered as a piece of its own.
         QStringList selected(90, path(QStringLiteral("A/a.m3u")));
         selected << file;
         module_->executePlaylists(selected, options(0, false, false));

@@ -93,22 +93,30 @@ void PathCaseLookup::listFolderOf(QByteArrayView path) {
     const QByteArrayView folder = folderKey(path, lastSlash(path));
     if (current_.listed && current_.folder == folder)
         return;
-    current_.listed = true;
-    current_.folder = folder.toByteArray();
     QByteArray names;
-    current_.readable = RawNames::appendFolderNames(current_.folder, names);
-    current_.names = NameIndex(std::move(names));
+    const QByteArray listed = folder.toByteArray();
+    const bool readable = RawNames::appendFolderNames(listed, names);
+    takeFolderListing(listed, readable, std::move(names));
 }
 
 QByteArray PathCaseLookup::folderOf(QByteArrayView path) {
     return folderKey(path, lastSlash(path)).toByteArray();
 }
 
-void PathCaseLookup::takeFolderListing(const QByteArray& folder, bool readable, NameIndex names) {
+void PathCaseLookup::takeFolderListing(const QByteArray& folder, bool readable, QByteArray names) {
     current_.listed = true;
     current_.folder = folder;
     current_.readable = readable;
-    current_.names = std::move(names);
+    current_.buffer = std::move(names);
+    current_.names.clear();
+    const QByteArrayView buffer(current_.buffer);
+    for (qsizetype at = 0; at < buffer.size();) {
+        qsizetype end = buffer.indexOf('\0', at);
+        if (end < 0)
+            end = buffer.size();
+        current_.names.insert(buffer.sliced(at, end - at));
+        at = end + 1;
+    }
 }
 
 bool PathCaseLookup::isListed(QByteArrayView path) const {
@@ -144,6 +152,14 @@ bool PathCaseLookup::isKeptAsWritten(QByteArrayView entry) {
 
 QByteArray PathCaseLookup::resolveEntry(const QByteArray& entry, const QByteArray& reference) {
     return isKeptAsWritten(entry) ? entry : existingPath(resolveEntryAsWritten(entry, reference));
+}
+
+QByteArray PathCaseLookup::resolveEntryAsWritten(const QByteArray& entry,
+                                                 QByteArrayView reference) {
+    // An absolute path without a backslash is what the rules below give for it.
+    if (entry.startsWith('/') && !entry.contains('\\'))
+        return entry;
+    return resolveEntryAsWritten(QByteArrayView(entry), reference);
 }
 
 QByteArray PathCaseLookup::resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference) {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "NameIndex.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -33,8 +32,9 @@ public:
     void listFolderOf(QByteArrayView path);
     // The folder listFolderOf() lists for a path.
     static QByteArray folderOf(QByteArrayView path);
-    // A listing read elsewhere, taken as listFolderOf() would have read it.
-    void takeFolderListing(const QByteArray& folder, bool readable, NameIndex names);
+    // A listing read elsewhere (each name followed by a NUL), taken as listFolderOf() would
+    // have read it.
+    void takeFolderListing(const QByteArray& folder, bool readable, QByteArray names);
 
     // An entry resolved against a reference by the path rules (a backslash that belongs to an
     // existing name stays a character), then found on disk. URLs and Windows absolute entries
@@ -43,6 +43,8 @@ public:
     QString resolveEntry(const QString& entry, const QString& reference);
     // The same without the look on disk for the letter case (existingPath() does that later).
     QByteArray resolveEntryAsWritten(QByteArrayView entry, QByteArrayView reference);
+    // The same; an entry that needs no resolving comes back shared, not copied.
+    QByteArray resolveEntryAsWritten(const QByteArray& entry, QByteArrayView reference);
     // Entries that name no local file the rules could resolve: URLs, Windows absolute paths.
     static bool isKeptAsWritten(QByteArrayView entry);
     // The common entry, a plain name beside its reference, found as written in the listing
@@ -67,7 +69,8 @@ private:
         QByteArray folder;
         bool listed = false;
         bool readable = false;
-        NameIndex names;
+        QByteArray buffer;          // each name followed by a NUL
+        QSet<QByteArrayView> names; // views into the buffer
     };
 
     Listing& listing(const QByteArray& folder);

@@ -2,7 +2,6 @@
 
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
-#include "platform/LargeBuffer.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ PlaylistLookAhead ExecutionGathering::lookAt(const QByteArray& path) {
         const QByteArray folder = PathCaseLookup::folderOf(path);
         QByteArray names;
         const bool readable = reader_.list(folder, names, name, listedAsRegular);
-        lookup_.takeFolderListing(folder, readable, NameIndex(std::move(names)));
+        lookup_.takeFolderListing(folder, readable, std::move(names));
     }
     // A regular file as the listing shows it needs no status (its size is looked at as it is
     // read); a link or anything else is asked for, links followed.
@@ -113,7 +112,6 @@ void ExecutionGathering::append(QByteArrayView folder, QByteArrayView name, bool
     // A path that would break its line goes as a file URL of its percent-encoded bytes. A
     // relative one (no gathered path is) cannot be a URL and is left out.
     if (!folderBreaksLine && !breaksLine(name)) {
-        reserveText(folder.size() + name.size() + 2);
         starts_.append(text_.size());
         text_.append(folder).append(name).append("\r\n");
         return;
@@ -123,16 +121,6 @@ void ExecutionGathering::append(QByteArrayView folder, QByteArrayView name, bool
         return;
     starts_.append(text_.size());
     text_ += "file://" + path.toPercentEncoding("/") + "\r\n";
-}
-
-void ExecutionGathering::reserveText(qsizetype more) {
-    if (text_.capacity() - text_.size() >= more)
-        return;
-    // Grown in steps of megabytes, each advised before it is written.
-    constexpr qsizetype Step = 1 << 20;
-    const qsizetype before = text_.capacity();
-    text_.reserve(qMax(text_.size() + more, qMax(2 * before, Step)));
-    adviseHugePages(text_.data() + before, text_.capacity() - before);
 }
 
 QByteArrayView ExecutionGathering::lines(qsizetype first, qsizetype end) const {

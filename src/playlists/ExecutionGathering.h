@@ -13,8 +13,7 @@
 // The paths an execution gathers, in the written form (each followed by CR LF), and where
 // each begins: a playlist of a million entries is gathered without a copy per entry. Each
 // path handed on is the one found on disk ignoring letter case when the exact one does not
-// exist; folder listings are read once per gathering. Gatherings on two threads share
-// nothing but the clock, which must then be safe to call from both.
+// exist; folder listings are read once per gathering.
 class ExecutionGathering {
 public:
     explicit ExecutionGathering(ShuffleClock clock);
@@ -46,8 +45,6 @@ private:
     // appends many names of one folder tells whether the folder has a line end in it.
     void append(QByteArrayView folder, QByteArrayView name);
     void append(QByteArrayView folder, QByteArrayView name, bool folderBreaksLine);
-    // Room for this many more bytes of text.
-    void reserveText(qsizetype more);
 
     ShuffleClock clock_;
     QByteArray text_;

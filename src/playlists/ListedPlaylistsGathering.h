@@ -4,17 +4,11 @@
 
 #include <QByteArrayView>
 
-#include <array>
-#include <atomic>
-#include <mutex>
-#include <vector>
-
 class WalkProgress;
 
-// Gathers the songs of many listed playlists: from a few dozen on, on two threads, each taking
-// the next chunk of neighbours (which share folders the system has just looked at), so that
-// one reads while the other waits on the file system. What each playlist gave is then taken
-// in any order without being gathered again.
+// Gathers the songs of many listed playlists in list order, where neighbours share folders the
+// system has just looked at; what each playlist gave is then taken in any order without being
+// gathered again.
 class ListedPlaylistsGathering {
 public:
     // `place`: the played position of each listed playlist (none: list order). Playlists
@@ -22,8 +16,8 @@ public:
     ListedPlaylistsGathering(const QList<QByteArray>& paths, const Preferences& options,
                              QList<qsizetype> place, const ShuffleClock& clock);
 
-    // Gathers every playlist, showing each one read on this thread; false when the progress
-    // asked to stop.
+    // Gathers every playlist, showing each one as it is read; false when the progress asked
+    // to stop.
     bool run(WalkProgress* progress);
 
     // The first playlist in played order that could not be read, if any.
@@ -32,29 +26,16 @@ public:
     QList<QByteArrayView> playlistPieces() const;
     // Every gathered path's line, in list order.
     QList<QByteArrayView> songPieces() const;
-    qsizetype songCount() const;
+    qsizetype songCount() const { return gathering_.count(); }
 
 private:
-    struct Piece {
-        int gathering = 0;
-        qsizetype firstSong = 0;
-        qsizetype endSong = 0;
-    };
-
-    // Gathers chunk after chunk into one gathering; false when the progress asked to stop.
-    bool work(int gathering, WalkProgress* progress);
-    void gather(qsizetype listed, int gathering);
-
     const QList<QByteArray>& paths_;
     const Preferences& options_;
     const QList<qsizetype> place_;
-    std::array<ExecutionGathering, 2> gatherings_;
-    std::vector<Piece> pieces_;
-    std::atomic<qsizetype> nextChunk_ = 0;
-    std::atomic<bool> stopping_ = false;
+    ExecutionGathering gathering_;
+    // Where each listed playlist's songs end among the gathered ones.
+    QList<qsizetype> ends_;
     // The played position of the first unreadable playlist, and its failure.
-    std::atomic<qsizetype> failedAt_;
-    std::mutex failureMutex_;
+    qsizetype failedAt_;
     Status failure_ = Status::ok();
-    QString shown_; // the playlist the display shows
 };

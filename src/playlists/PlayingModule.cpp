@@ -72,17 +72,8 @@ QByteArray PlayingModule::joinedInOrder(const QList<QByteArrayView>& pieces,
         size += piece.size();
     QByteArray joined(size, Qt::Uninitialized);
     char* to = joined.data();
-    // The pieces lie anywhere in megabytes of text, and their places in a long list: the
-    // places are asked for well ahead and the pieces a little ahead, so that reading them
-    // from memory overlaps the copying.
-    constexpr qsizetype Ahead = 8;
-    const auto pieceAt = [&](qsizetype i) { return pieces.at(order.isEmpty() ? i : order.at(i)); };
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i + 2 * Ahead < pieces.size() && !order.isEmpty())
-            __builtin_prefetch(pieces.constData() + order.at(i + 2 * Ahead));
-        if (i + Ahead < pieces.size())
-            __builtin_prefetch(pieceAt(i + Ahead).data());
-        const QByteArrayView piece = pieceAt(i);
+        const QByteArrayView piece = pieces.at(order.isEmpty() ? i : order.at(i));
         std::memcpy(to, piece.data(), size_t(piece.size()));
         to += piece.size();
     }

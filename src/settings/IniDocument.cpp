@@ -91,6 +91,21 @@ QByteArray folded(QByteArrayView name) {
     return name.toByteArray().toLower();
 }
 
+bool isFoldedAs(QByteArrayView name, QByteArrayView foldedName) {
+    if (name.size() != foldedName.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char c = name.at(i);
+        if ((c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) != foldedName.at(i))
+            return false;
+    }
+    return true;
+}
+
+// Lookups of a section before its keys are indexed: a few scans cost less than an index of a
+// long section.
+constexpr int ScansBeforeIndex = 4;
+
 } // namespace
 
 IniDocument::IniDocument() : sections_(1) {}
@@ -132,18 +147,39 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
     return document;
 }
 
-void IniDocument::appendLine(const QByteArray& line) {
+void IniDocument::appendLine(QByteArray line) {
     if (sectionName(line)) {
-        sections_.append(Section{line, {}, {}});
+        sections_.append(Section{std::move(line), {}, {}});
         return;
     }
-    Section& section = sections_.last();
-    section.lines.append(line);
-    if (const auto key = keyLine(line)) {
-        const QByteArray name = folded(key->key);
-        if (!section.keys.contains(name))
-            section.keys.insert(name, section.lines.size() - 1);
+    sections_.last().lines.append(std::move(line));
+}
+
+void IniDocument::indexKeys(const Section& section) {
+    if (section.indexed)
+        return;
+    section.indexed = true;
+    for (qsizetype i = 0; i < section.lines.size(); ++i) {
+        if (const auto key = keyLine(section.lines.at(i))) {
+            const QByteArray name = folded(key->key);
+            if (!section.keys.contains(name))
+                section.keys.insert(name, i);
+        }
     }
+}
+
+qsizetype IniDocument::lineOf(const Section& section, const QByteArray& foldedKey) {
+    if (!section.indexed && section.scans < ScansBeforeIndex) {
+        ++section.scans;
+        for (qsizetype i = 0; i < section.lines.size(); ++i) {
+            const auto key = keyLine(section.lines.at(i));
+            if (key && isFoldedAs(key->key, foldedKey))
+                return i;
+        }
+        return -1;
+    }
+    indexKeys(section);
+    return section.keys.value(foldedKey, -1);
 }
 
 void IniDocument::indexSections() {
@@ -165,10 +201,22 @@ std::optional<QByteArray> IniDocument::value(const QByteArray& section,
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
-    const auto line = found->keys.constFind(folded(held(key)));
-    if (line == found->keys.cend())
+    const qsizetype line = lineOf(*found, folded(held(key)));
+    if (line < 0)
         return std::nullopt;
-    return cleanValue(keyLine(found->lines.at(*line))->rawValue).toByteArray();
+    return cleanValue(keyLine(found->lines.at(line))->rawValue).toByteArray();
+}
+
+QList<IniDocument::KeyValue> IniDocument::keyValues(const QByteArray& section) const {
+    QList<KeyValue> result;
+    const Section* found = findSection(section);
+    if (!found)
+        return result;
+    result.reserve(found->lines.size());
+    for (const QByteArray& text : found->lines)
+        if (const auto line = keyLine(text))
+            result.append({line->key, cleanValue(line->rawValue)});
+    return result;
 }
 
 QList<std::pair<QByteArray, QByteArray>> IniDocument::entries(const QByteArray& section) const {
@@ -202,11 +250,12 @@ void IniDocument::setValue(const QByteArray& givenSection, const QByteArray& giv
     const QByteArray name = folded(key);
     const auto found = sectionIndex_.constFind(folded(section));
     if (found == sectionIndex_.cend()) {
-        sections_.append(Section{'[' + section + ']', {line}, {{name, 0}}});
+        sections_.append(Section{'[' + section + ']', {line}, {{name, 0}}, true});
         sectionIndex_.insert(folded(section), sections_.size() - 1);
         return;
     }
     Section& target = sections_[*found];
+    indexKeys(target);
     if (const auto existing = target.keys.constFind(name); existing != target.keys.cend()) {
         target.lines[*existing] = line;
         return;

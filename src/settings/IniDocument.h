@@ -17,7 +17,9 @@
 // kept as it was, byte for byte (a NUL byte is an ordinary byte of its line). A UTF-8 byte-order
 // mark at the start is skipped and written back. A file that starts with a UTF-16 byte-order mark
 // (Windows editors save "Unicode" so) is read as its UTF-8 form and written back in UTF-16. Lookups
-// and writes cost the same in a file of any size.
+// and writes cost the same in a file of any size: a section's keys are indexed once it is
+// written or looked up more than a few times, so a file read once for a few keys and one long
+// section (a start) builds no index.
 class IniDocument {
 public:
     IniDocument();
@@ -45,6 +47,9 @@ public:
     // Every key of the section with its value, in file order; a repeated key is listed once,
     // with its first value.
     QList<std::pair<QByteArray, QByteArray>> entries(const QByteArray& section) const;
+    // Every key line of the section in file order, repeated keys too, as views of the
+    // document's lines (valid until it changes).
+    QList<KeyValue> keyValues(const QByteArray& section) const;
 
     // Every line followed by CR LF, in the encoding the text had. A UTF-16 text holds only
     // text: a line that is not UTF-8 is written as its Windows-1252 characters (holdsOnlyText()
@@ -60,15 +65,21 @@ private:
     struct Section {
         QByteArray header;
         QList<QByteArray> lines;
-        QHash<QByteArray, qsizetype> keys; // folded name -> index of its first line
+        // Folded name -> index of its first line; built on need.
+        mutable QHash<QByteArray, qsizetype> keys;
+        mutable bool indexed = false;
+        mutable int scans = 0; // lookups made without the index
     };
 
     // A UTF-16 file holds text: names and values that are not UTF-8 are taken as the
     // Windows-1252 characters they show.
     QByteArray held(QByteArrayView text) const;
-    void appendLine(const QByteArray& line);
+    void appendLine(QByteArray line);
     void indexSections();
     const Section* findSection(const QByteArray& section) const;
+    // The index of the first line of a key (its folded name), or -1.
+    static qsizetype lineOf(const Section& section, const QByteArray& foldedKey);
+    static void indexKeys(const Section& section);
 
     QList<Section> sections_;
     QHash<QByteArray, qsizetype> sectionIndex_; // folded name -> first section of that name

@@ -23,6 +23,10 @@ public:
     // The value's bytes as they stand in the file (paths need not be UTF-8).
     std::optional<QByteArray> readBytes(const QString& section, const QString& key) const;
     Status writeBytes(const QString& section, const QString& key, const QByteArray& value);
+    // Every key line of a section in file order, as views valid until the next write.
+    QList<IniDocument::KeyValue> keyValues(const QString& section) const {
+        return document_.keyValues(section.toUtf8());
+    }
     // False when the file is there but was not read whole (not a regular file, not readable,
     // broken UTF-16): it reads as empty and every write to it fails.
     bool isReadable() const { return readable_; }

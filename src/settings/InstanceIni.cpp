@@ -77,7 +77,10 @@ std::optional<QByteArray> localFileOf(const QByteArray& text) {
 // file that a Linux mount shows in UTF-8: the bytes are kept unless only that form exists.
 QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCaseLookup& lookup,
                       PlaylistSpelling spelling) {
-    if (text.left(FileUrlScheme.size()).compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
+    if (text.size() >= FileUrlScheme.size() &&
+        QByteArrayView(text)
+                .first(FileUrlScheme.size())
+                .compare(FileUrlScheme, Qt::CaseInsensitive) == 0) {
         if (const std::optional<QByteArray> path = localFileOf(text))
             return *path;
     }
@@ -88,6 +91,37 @@ QByteArray loadedPath(const QByteArray& text, const QByteArray& iniFile, PathCas
         return path;
     const QByteArray converted = lookup.resolveEntry(decodeText(text).toUtf8(), iniFile);
     return RawNames::exists(converted) ? converted : path;
+}
+
+// The number n of a key "File<n>" (any letter case, n as QString::number() writes it) below
+// `count`, or -1.
+qint32 fileNumber(QByteArrayView key, qint32 count) {
+    if (key.size() < 5 || key.size() > 14)
+        return -1;
+    for (qsizetype i = 0; i < 4; ++i)
+        if ((key.at(i) | 0x20) != "file"[i]) // letters ignoring case; no other byte matches
+            return -1;
+    const QByteArrayView digits = key.sliced(4);
+    if (digits.size() > 1 && digits.front() == '0')
+        return -1;
+    qint64 number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number < count ? qint32(number) : -1;
+}
+
+// The values of "File0" to "File<count - 1>" in one pass over the section, the first of a
+// repeated key winning; a missing one is empty.
+QList<QByteArrayView> listedFiles(const TypedIniFile& ini, qint32 count) {
+    QList<QByteArrayView> files(qMax(count, 0));
+    const QList<IniDocument::KeyValue> lines = ini.keyValues(PlaylistsSection);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
+        if (const qint32 number = fileNumber(line->key, count); number >= 0)
+            files[number] = line->value;
+    return files;
 }
 
 Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
@@ -118,23 +152,28 @@ Status transferPlaylistSection(TypedIniFile& ini, const QString& fileName,
     const QByteArray iniFile = pathBytes(fileName);
     // Playlists are found as on Windows: letter case aside, and on Linux names with a
     // backslash; one lookup keeps the folder listings for the whole list.
-    PathCaseLookup lookup;
-    for (qint32 i = 0; i < count; ++i) {
-        const QString key = QLatin1String("File") + QString::number(i);
-        if (write) {
-            status = ini.writeBytes(PlaylistsSection, key,
+    if (write) {
+        for (qint32 i = 0; i < count; ++i) {
+            status = ini.writeBytes(PlaylistsSection, QLatin1String("File") + QString::number(i),
                                     storedPath(playlists.at(i), iniFile, ini.holdsOnlyText()));
             if (status.failed())
                 return status;
-            continue;
         }
-        const QByteArray text = ini.readBytes(PlaylistsSection, key).value_or(QByteArray());
-        const QByteArray path = text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
+        return Status::ok();
+    }
+    PathCaseLookup lookup;
+    const QList<QByteArrayView> files = listedFiles(ini, count);
+    playlists.reserve(playlists.size() + files.size());
+    for (qint32 i = 0; i < files.size(); ++i) {
+        const QByteArray text = files.at(i).toByteArray();
+        QByteArray path =
+            text.isEmpty() ? QByteArray() : loadedPath(text, iniFile, lookup, spelling);
         if (path.isEmpty()) {
-            qCWarning(lcSettings).nospace() << "loading " << fileName << ": " << key << " is empty";
+            qCWarning(lcSettings).nospace()
+                << "loading " << fileName << ": File" << i << " is empty";
             return Status::failure(QStringLiteral("Empty playlist entry"));
         }
-        playlists.append(path);
+        playlists.append(std::move(path));
     }
     return Status::ok();
 }
