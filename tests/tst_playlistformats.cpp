@@ -72,6 +72,10 @@ private Q_SLOTS:
             << PlaylistFormat::Xspf
             << Bytes{"../Music/r&b x.mp3", "r&b.mp3", "http://radio.example/s?a=1&b=2", "first.mp3"}
             << true;
+        QTest::newRow("xspf: a % without two hex digits after it is no escape")
+            << xspf(track("100% pure.mp3") + track("file:///m/50%%20off%2.mp3") + track("h%tX:%m3"))
+            << PlaylistFormat::Xspf << Bytes{"100% pure.mp3", "/m/50% off%2.mp3", "h%tX:%m3"}
+            << true;
         QTest::newRow("wpl: Windows paths as written")
             << Wpl << PlaylistFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
             << true;
@@ -159,6 +163,9 @@ private Q_SLOTS:
             << x << "sort" << QByteArray() << xspf(track("b.mp3") + track("file:///old/a%20b.mp3"));
         QTest::newRow("xspf remove drops the track and its indent")
             << x << "remove 0" << QByteArray() << xspf(track("b.mp3"));
+        QTest::newRow("xspf repair of a song named with a bare % reads back the same")
+            << xspf(track("100% pure.mp3")) << "repair 0" << QByteArray("/new/100% pure.mp3")
+            << xspf(track("file:///new/100%25%20pure.mp3"));
         QByteArray wpl = Wpl;
         QTest::newRow("wpl repair keeps backslashes and the quote")
             << Wpl << "repair 1" << QByteArray("D:\\R&B \"x\"\\b.wma")
@@ -202,6 +209,7 @@ private Q_SLOTS:
         const IndexedPlaylist playlist = indexPlaylist(file);
         const QStringList words = edit.split(u' ');
         const qsizetype row = words.size() > 1 ? words.at(1).toInt() : 0;
+        QVERIFY(words.first() == QLatin1String("sort") || row < playlist.entries.size());
         QByteArray text;
         Status status = Status::ok();
         if (words.first() == QLatin1String("repair")) {
