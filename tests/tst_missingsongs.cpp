@@ -59,6 +59,9 @@ void TestMissingSongs::marksMissingSongs_data() {
                                                 "@/music/Pop/b.mp3\r\nC:\\Music\\a.mp3\r\n"
                                                 "http://radio.example/stream\r\n")
                                   << 6 << QList<int>{1, 3, 4};
+    QTest::newRow("a NUL in a file URI names no file")
+        << music << QByteArray("file://@/music/a.mp3%00.txt\r\nfile://@/music/a.mp3\r\n") << 2
+        << QList<int>{0};
     QTest::newRow("pls") << music
                          << QByteArray("[playlist]\r\nFile1=../music/a.mp3\r\nFile2=d.mp3\r\n"
                                        "NumberOfEntries=2\r\n")

@@ -290,6 +290,48 @@ private Q_SLOTS:
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }
 
+    // A location whose bytes hold a NUL names no file: a player would cut it there and play
+    // ok.mp3, which the playlist does not name. It is handed on neither from its playlist nor
+    // selected as a song.
+    void locationWithANulIsNoSong_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QByteArray>("playlist"); // "@" stands for the folder
+        QTest::newRow("xspf reference") << QStringLiteral("x.xspf")
+                                        << QByteArray("<playlist><trackList>"
+                                                      "<track><location>ok.mp3%00.txt</location>"
+                                                      "</track><track><location>b.mp3</location>"
+                                                      "</track></trackList></playlist>");
+        QTest::newRow("xspf file URI")
+            << QStringLiteral("x.xspf")
+            << QByteArray("<playlist><trackList><track><location>file://@/ok.mp3%00.txt</location>"
+                          "</track><track><location>b.mp3</location></track></trackList>"
+                          "</playlist>");
+        QTest::newRow("m3u file URI")
+            << QStringLiteral("x.m3u") << QByteArray("file://@/ok.mp3%00.txt\r\nb.mp3\r\n");
+    }
+
+    void locationWithANulIsNoSong() {
+        QFETCH(QString, list);
+        QFETCH(QByteArray, playlist);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QByteArray rootBytes = QFile::encodeName(root.path());
+        QVERIFY(makeRawFile(rootBytes + "/ok.mp3"));
+        QVERIFY(makeRawFile(rootBytes + "/b.mp3"));
+        writeBytes(root.filePath(list), playlist.replace('@', rootBytes));
+        const QList<QByteArray> expected{rootBytes + "/b.mp3"};
+
+        module_->executePlaylists({root.filePath(list)}, options(0, false, false));
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(byteLinesOf(calls_.at(0).playlist), expected);
+
+        IndexedPlaylist read;
+        QVERIFY(loadIndexedPlaylist(root.filePath(list), read).isOk());
+        module_->executeSongs(read.entries.toList(), rootBytes + '/', options(0, false, false));
+        QCOMPARE(calls_.size(), 2);
+        QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
+    }
+
     // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
     void latin1PlaylistIsExpanded() {
         QTemporaryDir root;
