@@ -20,6 +20,12 @@ QByteArray track(const QByteArray& location) {
     return "    <track><location>" + location + "</location></track>\n";
 }
 
+// UTF-16 without a byte-order mark, as some programs save XML.
+QByteArray unmarked(const QByteArray& utf8, QStringConverter::Encoding encoding) {
+    QStringEncoder encoder(encoding);
+    return encoder.encode(QString::fromUtf8(utf8));
+}
+
 QByteArray utf16(const QByteArray& utf8) {
     const QString text = QString::fromUtf8(utf8);
     return QByteArray("\xFF\xFE") +
@@ -83,6 +89,15 @@ private Q_SLOTS:
             << Asx << PlaylistFormat::Asx << Bytes{"one.mp3", "/m/two x.mp3"} << true;
         QTest::newRow("UTF-16 xspf") << utf16(xspf(track("%C3%A9.mp3"))) << PlaylistFormat::Xspf
                                      << Bytes{"\xC3\xA9.mp3"} << true;
+        const QByteArray utf16Xspf =
+            "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<playlist version=\"1\">"
+            "<trackList><track><location>%C3%A9.mp3</location></track></trackList></playlist>";
+        QTest::newRow("UTF-16 LE xspf without a mark")
+            << unmarked(utf16Xspf, QStringConverter::Utf16LE) << PlaylistFormat::Xspf
+            << Bytes{"\xC3\xA9.mp3"} << true;
+        QTest::newRow("UTF-16 BE xspf without a mark")
+            << unmarked(utf16Xspf, QStringConverter::Utf16BE) << PlaylistFormat::Xspf
+            << Bytes{"\xC3\xA9.mp3"} << true;
         QTest::newRow("Windows-1252 wpl")
             << QByteArray("<smil><body><seq><media src=\"caf\xE9.mp3\"/></seq></body></smil>")
             << PlaylistFormat::Wpl << Bytes{"caf\xC3\xA9.mp3"} << true;
@@ -118,6 +133,14 @@ private Q_SLOTS:
         QCOMPARE(playlist.format, format);
         QCOMPARE(playlist.entries.toList(), entries);
         QCOMPARE(playlist.whole, whole);
+        // The same from a file, whose reading stops where the text ends.
+        QTemporaryDir dir;
+        QFile out(dir.filePath(QStringLiteral("list")));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        IndexedPlaylist read;
+        QVERIFY(loadIndexedPlaylist(out.fileName(), read).isOk());
+        QCOMPARE(read.entries.toList(), entries);
     }
 
     // The format's own reader over a device gives what the detecting one gives.
@@ -196,6 +219,10 @@ private Q_SLOTS:
         QTest::newRow("a song moved to another tree is reached from the root")
             << QByteArray("../old/a.mp3\r\n") << "relocate 0" << QByteArray("/srv/music/a.mp3")
             << QByteArray("../../../srv/music/a.mp3\r\n");
+        QTest::newRow("UTF-16 xspf without a mark gets none on repair")
+            << unmarked(xspf(track("a.mp3")), QStringConverter::Utf16BE) << "repair 0"
+            << QByteArray("\xC3\xA9.mp3")
+            << unmarked(xspf(track("%C3%A9.mp3")), QStringConverter::Utf16BE);
         QTest::newRow("UTF-16 xspf stays UTF-16 on repair")
             << utf16(xspf(track("a.mp3"))) << "repair 0" << QByteArray("\xC3\xA9.mp3")
             << utf16(xspf(track("%C3%A9.mp3")));

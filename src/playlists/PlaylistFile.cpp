@@ -63,13 +63,18 @@ std::optional<qint64> fileKeyNumber(const QByteArray& key) {
     return digits.toLongLong();
 }
 
+// XML in UTF-16 without a byte-order mark begins so.
+constexpr QByteArrayView Utf16LEMarkup("<\0", 2);
+constexpr QByteArrayView Utf16BEMarkup("\0<", 2);
+
 // A NUL ends a playlist's text (in a UTF-16 one, a NUL character): what follows is never
 // read, so a gigabyte of zeros costs what an empty file does.
 bool textHasEnded(QByteArrayView read, qsizetype newFrom) {
-    if (!utf16MarkOf(read))
+    const bool unmarked = read.startsWith(Utf16LEMarkup) || read.startsWith(Utf16BEMarkup);
+    if (!utf16MarkOf(read) && !unmarked)
         return read.sliced(newFrom).contains('\0');
-    for (qsizetype i = qMax(Utf16ByteOrderMarkSize, newFrom & ~qsizetype(1)); i + 1 < read.size();
-         i += 2)
+    const qsizetype start = unmarked ? 0 : Utf16ByteOrderMarkSize;
+    for (qsizetype i = qMax(start, newFrom & ~qsizetype(1)); i + 1 < read.size(); i += 2)
         if (read[i] == '\0' && read[i + 1] == '\0')
             return true;
     return false;
@@ -198,13 +203,28 @@ private:
     QList<File> files_;
 };
 
+// The text as UTF-16 with a mark, or as XML in UTF-16 without one; none for 8-bit text.
+std::optional<Utf16Text> utf16TextOf(const QByteArray& bytes, PlaylistEncoding& encoding) {
+    if (std::optional<Utf16Text> marked = readUtf16Text(bytes)) {
+        const bool little = marked->encoding == QStringConverter::Utf16LE;
+        encoding = little ? PlaylistEncoding::Utf16LE : PlaylistEncoding::Utf16BE;
+        return marked;
+    }
+    const bool little = bytes.startsWith(Utf16LEMarkup);
+    if (!little && !bytes.startsWith(Utf16BEMarkup))
+        return std::nullopt;
+    const QByteArray mark = little ? "\xFF\xFE" : "\xFE\xFF";
+    std::optional<Utf16Text> unmarked = readUtf16Text(QByteArray(mark + bytes));
+    if (unmarked)
+        encoding = little ? PlaylistEncoding::Utf16LEUnmarked : PlaylistEncoding::Utf16BEUnmarked;
+    return unmarked;
+}
+
 } // namespace
 
 IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistReading>* rest) {
     IndexedPlaylist playlist;
-    if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
-        const bool little = utf16->encoding == QStringConverter::Utf16LE;
-        playlist.encoding = little ? PlaylistEncoding::Utf16LE : PlaylistEncoding::Utf16BE;
+    if (const std::optional<Utf16Text> utf16 = utf16TextOf(bytes, playlist.encoding)) {
         playlist.whole = utf16->whole;
         bytes = utf16->text.toUtf8();
     }
@@ -361,6 +381,10 @@ QByteArray playlistFileBytes(const QByteArray& text, PlaylistEncoding encoding) 
         return utf16FileText(text, QStringConverter::Utf16LE);
     case PlaylistEncoding::Utf16BE:
         return utf16FileText(text, QStringConverter::Utf16BE);
+    case PlaylistEncoding::Utf16LEUnmarked:
+        return utf16FileText(text, QStringConverter::Utf16LE).sliced(Utf16ByteOrderMarkSize);
+    case PlaylistEncoding::Utf16BEUnmarked:
+        return utf16FileText(text, QStringConverter::Utf16BE).sliced(Utf16ByteOrderMarkSize);
     case PlaylistEncoding::Bytes:
         break;
     }
