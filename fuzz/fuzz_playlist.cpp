@@ -3,20 +3,27 @@
 #include "FuzzCheck.h"
 #include "playlists/PlaylistFile.h"
 
+#include <algorithm>
+
 namespace {
 
 bool fitsOneLine(const QByteArray& entry) {
     return !entry.contains('\r') && !entry.contains('\n') && !entry.contains('\0');
 }
 
+bool holdsControlBytes(const QByteArray& line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return (uchar(c) < 0x20 && c != '\t') || c == '\x7F'; });
+}
+
 // A plain M3U has no header: a first line that reads as another form's header (or as a
-// byte-order mark) cannot be told from one.
+// byte-order mark, or as the start of a binary file) cannot be told from one.
 bool plainM3uCanHold(const EntryList& entries) {
     if (entries.isEmpty())
         return false;
     const QByteArray first = entries.first().toUpper();
     return !first.startsWith("\xEF\xBB\xBF") && !first.contains("#EXTM3U") &&
-           !first.contains("[PLAYLIST]");
+           !first.contains("[PLAYLIST]") && !holdsControlBytes(first);
 }
 
 // PLS values are INI values: empty ones name no song.

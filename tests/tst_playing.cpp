@@ -332,6 +332,29 @@ private Q_SLOTS:
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }
 
+    // A video saved with a playlist's name hands none of its bytes on as songs.
+    void binaryFileNamedLikeAPlaylist_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("ASF video named .asx")
+            << QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + "\x9a\x01\r\nx.mp3\r\n";
+        QTest::newRow("an escape byte in the first line") << QByteArray("a\x1b.mp3\r\nx.mp3\r\n");
+    }
+
+    void binaryFileNamedLikeAPlaylist() {
+        QFETCH(QByteArray, header);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        writeBytes(root.filePath(QStringLiteral("video.asx")), header);
+        module_->executePlaylists(
+            {root.filePath(QStringLiteral("video.asx")), path(QStringLiteral("A/a.m3u"))},
+            options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList());
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(linesOf(calls_.at(0).playlist),
+                 songs(QStringLiteral("A"), {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"),
+                                             QStringLiteral("a3.mp3")}));
+    }
+
     // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
     void latin1PlaylistIsExpanded() {
         QTemporaryDir root;

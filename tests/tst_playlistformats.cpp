@@ -119,6 +119,12 @@ private Q_SLOTS:
             << bomb + "]><playlist><trackList><track><location>&h;</location></track>"
                       "</trackList></playlist>"
             << PlaylistFormat::Xspf << Bytes{} << false;
+        QTest::newRow("ASF video named .asx: no songs, never rewritten")
+            << QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + "\x9a\x01\r\nx.mp3\r\n"
+            << PlaylistFormat::PlainM3U << Bytes{} << false;
+        QTest::newRow("a tab in the first line is text")
+            << QByteArray("a\tb.mp3\r\nc.mp3\r\n") << PlaylistFormat::PlainM3U
+            << Bytes{"a\tb.mp3", "c.mp3"} << true;
         QTest::newRow("other XML is read as lines")
             << QByteArray("<html>\n</html>\n") << PlaylistFormat::PlainM3U
             << Bytes{"<html>", "</html>"} << true;

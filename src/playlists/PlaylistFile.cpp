@@ -148,6 +148,12 @@ QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
     return text.sliced(start, end - start);
 }
 
+// A control byte other than a tab; the line's end and a NUL end the line before it.
+bool holdsControlBytes(QByteArrayView line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return (uchar(c) < 0x20 && c != '\t') || c == '\x7F'; });
+}
+
 // The [playlist] section of a PLS text read with the INI rules (the first such section; the
 // first of repeated keys), its File<n> values kept as ranges of the text. Only keys that
 // exist are visited, so a huge declared count costs nothing.
@@ -249,6 +255,12 @@ IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return {};
     const qsizetype start = bytes.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+    // A file with a playlist's name that is no text (an ASF video named .asx) lists no songs,
+    // so none of its bytes reach a player, and it is never rewritten.
+    if (holdsControlBytes(firstLine(bytes, start))) {
+        playlist.whole = false;
+        return playlist;
+    }
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
