@@ -14,9 +14,12 @@ bool namesNoFile(QByteArrayView entry) {
 
 std::optional<QByteArray> missingSongPath(PathCaseLookup& lookup, QByteArrayView entry,
                                           const QByteArray& playlistFile) {
-    const QByteArray bytes = entry.toByteArray();
+    // A file URI (GNOME's playlist parser writes M3U and PLS so) names its path as an absolute
+    // entry does; one naming a Windows drive stays a URL.
+    const std::optional<QByteArray> uriPath = FileUri::localPathOf(entry);
+    const QByteArray bytes = uriPath && uriPath->startsWith('/') ? *uriPath : entry.toByteArray();
     if (namesNoFile(entry))
-        return FileUri::localPathOf(entry).value_or(bytes);
+        return uriPath.value_or(bytes);
     if (isUrlEntry(QString::fromLatin1(bytes)))
         return std::nullopt;
     QByteArray path = lookup.resolveEntry(bytes, playlistFile);
