@@ -32,6 +32,34 @@ QByteArray utf16(const QByteArray& utf8) {
            QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+// An XSPF as VLC 3 saves it: each track's id, and the playlist's order as a list of ids.
+QByteArray vlcXspf(const QList<int>& tracks, const QByteArray& items) {
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist "
+                      "xmlns=\"http://xspf.org/ns/0/\" "
+                      "xmlns:vlc=\"http://www.videolan.org/vlc/playlist/ns/0/\" version=\"1\">\n"
+                      "\t<title>Playlist</title>\n\t<trackList>\n";
+    for (const int id : tracks)
+        text += "\t\t<track>\n\t\t\t<location>file:///m/s" + QByteArray::number(id) +
+                ".mp3</location>\n\t\t\t<extension "
+                "application=\"http://www.videolan.org/vlc/playlist/0\">\n\t\t\t\t<vlc:id>" +
+                QByteArray::number(id) + "</vlc:id>\n\t\t\t</extension>\n\t\t</track>\n";
+    return text +
+           "\t</trackList>\n\t<extension "
+           "application=\"http://www.videolan.org/vlc/playlist/0\">\n" +
+           items + "\t</extension>\n</playlist>\n";
+}
+
+QByteArray vlcItems(const QList<int>& ids, const QByteArray& indent = "\t\t") {
+    QByteArray items;
+    for (const int id : ids)
+        items += indent + "<vlc:item tid=\"" + QByteArray::number(id) + "\"/>\n";
+    return items;
+}
+
+QByteArray vlcNode(const QList<int>& ids) {
+    return "\t\t<vlc:node title=\"Album\">\n" + vlcItems(ids, "\t\t\t") + "\t\t</vlc:node>\n";
+}
+
 const QByteArray Wpl = "<?wpl version=\"1.0\"?>\r\n<smil>\r\n  <head><title>Mix</title></head>\r\n"
                        "  <body>\r\n    <seq>\r\n"
                        "      <media src=\"..\\Music\\a.mp3\" tid=\"{1}\"/>\r\n"
@@ -195,6 +223,24 @@ private Q_SLOTS:
         QTest::newRow("xspf repair of a song named with a bare % reads back the same")
             << xspf(track("100% pure.mp3")) << "repair 0" << QByteArray("/new/100% pure.mp3")
             << xspf(track("file:///new/100%25%20pure.mp3"));
+        QTest::newRow("vlc: a sort puts VLC's list of ids in the new order")
+            << vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
+        QTest::newRow("vlc: a sort of a list VLC ordered otherwise")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
+        QTest::newRow("vlc: a sort reorders the ids within a node")
+            << vlcXspf({0, 1, 2}, vlcNode({0, 1}) + vlcItems({2})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcNode({1, 0}) + vlcItems({2}));
+        QTest::newRow("vlc: a removal drops the track's id, VLC's order stays")
+            << vlcXspf({0, 1, 2}, vlcItems({2, 1, 0})) << "remove 1" << QByteArray()
+            << vlcXspf({0, 2}, vlcItems({2, 0}));
+        QTest::newRow("vlc: a removal within a node")
+            << vlcXspf({0, 1, 2}, vlcNode({0, 1}) + vlcItems({2})) << "remove 0" << QByteArray()
+            << vlcXspf({1, 2}, vlcNode({1}) + vlcItems({2}));
+        QTest::newRow("vlc: a repair leaves VLC's order alone")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0})) << "repair 0" << QByteArray("/m/s0.mp3")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0}));
         QByteArray wpl = Wpl;
         QTest::newRow("wpl repair keeps backslashes and the quote")
             << Wpl << "repair 1" << QByteArray("D:\\R&B \"x\"\\b.wma")
