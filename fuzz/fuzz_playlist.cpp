@@ -1,7 +1,10 @@
 // Playlists: any bytes parse without harm; entries written as M3U or PLS read back the same,
 // bytes included; a file written back as it was read (in its own encoding) reads the same.
 #include "FuzzCheck.h"
+#include "playlists/MarkupFormats.h"
 #include "playlists/PlaylistFile.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -9,14 +12,22 @@ bool fitsOneLine(const QByteArray& entry) {
     return !entry.contains('\r') && !entry.contains('\n') && !entry.contains('\0');
 }
 
+bool holdsControlBytes(const QByteArray& line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return (uchar(c) < 0x20 && c != '\t') || c == '\x7F'; });
+}
+
 // A plain M3U has no header: a first line that reads as another form's header (or as a
-// byte-order mark) cannot be told from one.
+// byte-order mark, or as the start of a binary file) cannot be told from one. Nor can lines
+// that make an XML playlist: the program writes those as M3U only when an M3U's own lines
+// (read as M3U because they did not begin as XML) are sorted into that order.
 bool plainM3uCanHold(const EntryList& entries) {
     if (entries.isEmpty())
         return false;
     const QByteArray first = entries.first().toUpper();
     return !first.startsWith("\xEF\xBB\xBF") && !first.contains("#EXTM3U") &&
-           !first.contains("[PLAYLIST]");
+           !first.contains("[PLAYLIST]") && !holdsControlBytes(first) &&
+           !markupRuleOf(playlistText(entries));
 }
 
 // PLS values are INI values: empty ones name no song.

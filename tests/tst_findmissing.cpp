@@ -37,7 +37,8 @@ const QList<QPair<QString, QByteArray>> Playlists = {
      "D/old/Band/LIVE/Track.mp3\nD/keep/present.mp3\nD/old/Rock/Live/a.mp3\n"},
     {QStringLiteral("lists/list.pls"),
      "[playlist]\r\nFile1=../old/Artist/Album/02 H\xc3\xa9llo.mp3\r\nTitle1=Hello\r\n"
-     "File2=\" ../keep/present.mp3\"\r\nNumberOfEntries=2\r\nVersion=2\r\n"},
+     "File2=\" ../keep/present.mp3\"\r\nFile3=file://D/old/Artist/Album/02%20H%C3%A9llo.mp3\r\n"
+     "NumberOfEntries=3\r\nVersion=2\r\n"},
     {QStringLiteral("lists/win.m3u"),
      "..\\old\\Artist\\Album\\01.mp3\r\n..\\keep\\present.mp3\r\n"},
 };
@@ -71,6 +72,9 @@ const Changes EveryFound = {
     {QStringLiteral("lists/win.m3u"), "..\\old\\Artist\\Album\\01.mp3",
      "..\\new\\Artist\\Album\\01.mp3"},
     {QStringLiteral("lists/abs.m3u"), "D/old/Rock/Live/a.mp3", "D/new/Rock/Live/a.mp3"},
+    // As GNOME's playlist parser writes PLS: a file URI stays one.
+    {QStringLiteral("lists/list.pls"), "file://D/old/Artist/Album/02%20H",
+     "file://D/new/Artist/Album/02%20H"},
 };
 
 } // namespace

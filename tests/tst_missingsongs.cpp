@@ -59,6 +59,19 @@ void TestMissingSongs::marksMissingSongs_data() {
                                                 "@/music/Pop/b.mp3\r\nC:\\Music\\a.mp3\r\n"
                                                 "http://radio.example/stream\r\n")
                                   << 6 << QList<int>{1, 3, 4};
+    QTest::newRow("file URIs name their paths")
+        << music
+        << QByteArray("file://@/music/a.mp3\r\nfile://@/music/gone.mp3\r\n"
+                      "file://localhost@/music/Rock/b%2Emp3\r\nfile://server/music/x.mp3\r\n")
+        << 4 << QList<int>{1};
+    QTest::newRow("a % in a file URI without two hex digits after it")
+        << QStringList{QStringLiteral("music/100% pure.mp3")}
+        << QByteArray("file://@/music/100% pure.mp3\r\nfile://@/music/100%25%20pure.mp3\r\n"
+                      "file://@/music/100%2 pure.mp3\r\n")
+        << 3 << QList<int>{2};
+    QTest::newRow("a NUL in a file URI names no file")
+        << music << QByteArray("file://@/music/a.mp3%00.txt\r\nfile://@/music/a.mp3\r\n") << 2
+        << QList<int>{0};
     QTest::newRow("pls") << music
                          << QByteArray("[playlist]\r\nFile1=../music/a.mp3\r\nFile2=d.mp3\r\n"
                                        "NumberOfEntries=2\r\n")

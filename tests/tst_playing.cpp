@@ -290,6 +290,71 @@ private Q_SLOTS:
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }
 
+    // A location whose bytes hold a NUL names no file: a player would cut it there and play
+    // ok.mp3, which the playlist does not name. It is handed on neither from its playlist nor
+    // selected as a song.
+    void locationWithANulIsNoSong_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QByteArray>("playlist"); // "@" stands for the folder
+        QTest::newRow("xspf reference") << QStringLiteral("x.xspf")
+                                        << QByteArray("<playlist><trackList>"
+                                                      "<track><location>ok.mp3%00.txt</location>"
+                                                      "</track><track><location>b.mp3</location>"
+                                                      "</track></trackList></playlist>");
+        QTest::newRow("xspf file URI")
+            << QStringLiteral("x.xspf")
+            << QByteArray("<playlist><trackList><track><location>file://@/ok.mp3%00.txt</location>"
+                          "</track><track><location>b.mp3</location></track></trackList>"
+                          "</playlist>");
+        QTest::newRow("m3u file URI")
+            << QStringLiteral("x.m3u") << QByteArray("file://@/ok.mp3%00.txt\r\nb.mp3\r\n");
+    }
+
+    void locationWithANulIsNoSong() {
+        QFETCH(QString, list);
+        QFETCH(QByteArray, playlist);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QByteArray rootBytes = QFile::encodeName(root.path());
+        QVERIFY(makeRawFile(rootBytes + "/ok.mp3"));
+        QVERIFY(makeRawFile(rootBytes + "/b.mp3"));
+        writeBytes(root.filePath(list), playlist.replace('@', rootBytes));
+        const QList<QByteArray> expected{rootBytes + "/b.mp3"};
+
+        module_->executePlaylists({root.filePath(list)}, options(0, false, false));
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(byteLinesOf(calls_.at(0).playlist), expected);
+
+        IndexedPlaylist read;
+        QVERIFY(loadIndexedPlaylist(root.filePath(list), read).isOk());
+        module_->executeSongs(read.entries.toList(), rootBytes + '/', options(0, false, false));
+        QCOMPARE(calls_.size(), 2);
+        QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
+    }
+
+    // A video saved with a playlist's name hands none of its bytes on as songs.
+    void binaryFileNamedLikeAPlaylist_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("ASF video named .asx")
+            << QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + "\x9a\x01\r\nx.mp3\r\n";
+        QTest::newRow("an escape byte in the first line") << QByteArray("a\x1b.mp3\r\nx.mp3\r\n");
+    }
+
+    void binaryFileNamedLikeAPlaylist() {
+        QFETCH(QByteArray, header);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        writeBytes(root.filePath(QStringLiteral("video.asx")), header);
+        module_->executePlaylists(
+            {root.filePath(QStringLiteral("video.asx")), path(QStringLiteral("A/a.m3u"))},
+            options(0, false, false));
+        QCOMPARE(dialogs_.messages(), QStringList());
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(linesOf(calls_.at(0).playlist),
+                 songs(QStringLiteral("A"), {QStringLiteral("a1.mp3"), QStringLiteral("a2.mp3"),
+                                             QStringLiteral("a3.mp3")}));
+    }
+
     // A selected playlist whose name is not UTF-8 is still expanded, its songs' bytes kept.
     void latin1PlaylistIsExpanded() {
         QTemporaryDir root;

@@ -20,10 +20,44 @@ QByteArray track(const QByteArray& location) {
     return "    <track><location>" + location + "</location></track>\n";
 }
 
+// UTF-16 without a byte-order mark, as some programs save XML.
+QByteArray unmarked(const QByteArray& utf8, QStringConverter::Encoding encoding) {
+    QStringEncoder encoder(encoding);
+    return encoder.encode(QString::fromUtf8(utf8));
+}
+
 QByteArray utf16(const QByteArray& utf8) {
     const QString text = QString::fromUtf8(utf8);
     return QByteArray("\xFF\xFE") +
            QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// An XSPF as VLC 3 saves it: each track's id, and the playlist's order as a list of ids.
+QByteArray vlcXspf(const QList<int>& tracks, const QByteArray& items) {
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist "
+                      "xmlns=\"http://xspf.org/ns/0/\" "
+                      "xmlns:vlc=\"http://www.videolan.org/vlc/playlist/ns/0/\" version=\"1\">\n"
+                      "\t<title>Playlist</title>\n\t<trackList>\n";
+    for (const int id : tracks)
+        text += "\t\t<track>\n\t\t\t<location>file:///m/s" + QByteArray::number(id) +
+                ".mp3</location>\n\t\t\t<extension "
+                "application=\"http://www.videolan.org/vlc/playlist/0\">\n\t\t\t\t<vlc:id>" +
+                QByteArray::number(id) + "</vlc:id>\n\t\t\t</extension>\n\t\t</track>\n";
+    return text +
+           "\t</trackList>\n\t<extension "
+           "application=\"http://www.videolan.org/vlc/playlist/0\">\n" +
+           items + "\t</extension>\n</playlist>\n";
+}
+
+QByteArray vlcItems(const QList<int>& ids, const QByteArray& indent = "\t\t") {
+    QByteArray items;
+    for (const int id : ids)
+        items += indent + "<vlc:item tid=\"" + QByteArray::number(id) + "\"/>\n";
+    return items;
+}
+
+QByteArray vlcNode(const QList<int>& ids) {
+    return "\t\t<vlc:node title=\"Album\">\n" + vlcItems(ids, "\t\t\t") + "\t\t</vlc:node>\n";
 }
 
 const QByteArray Wpl = "<?wpl version=\"1.0\"?>\r\n<smil>\r\n  <head><title>Mix</title></head>\r\n"
@@ -72,6 +106,10 @@ private Q_SLOTS:
             << PlaylistFormat::Xspf
             << Bytes{"../Music/r&b x.mp3", "r&b.mp3", "http://radio.example/s?a=1&b=2", "first.mp3"}
             << true;
+        QTest::newRow("xspf: a % without two hex digits after it is no escape")
+            << xspf(track("100% pure.mp3") + track("file:///m/50%%20off%2.mp3") + track("h%tX:%m3"))
+            << PlaylistFormat::Xspf << Bytes{"100% pure.mp3", "/m/50% off%2.mp3", "h%tX:%m3"}
+            << true;
         QTest::newRow("wpl: Windows paths as written")
             << Wpl << PlaylistFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
             << true;
@@ -79,6 +117,15 @@ private Q_SLOTS:
             << Asx << PlaylistFormat::Asx << Bytes{"one.mp3", "/m/two x.mp3"} << true;
         QTest::newRow("UTF-16 xspf") << utf16(xspf(track("%C3%A9.mp3"))) << PlaylistFormat::Xspf
                                      << Bytes{"\xC3\xA9.mp3"} << true;
+        const QByteArray utf16Xspf =
+            "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<playlist version=\"1\">"
+            "<trackList><track><location>%C3%A9.mp3</location></track></trackList></playlist>";
+        QTest::newRow("UTF-16 LE xspf without a mark")
+            << unmarked(utf16Xspf, QStringConverter::Utf16LE) << PlaylistFormat::Xspf
+            << Bytes{"\xC3\xA9.mp3"} << true;
+        QTest::newRow("UTF-16 BE xspf without a mark")
+            << unmarked(utf16Xspf, QStringConverter::Utf16BE) << PlaylistFormat::Xspf
+            << Bytes{"\xC3\xA9.mp3"} << true;
         QTest::newRow("Windows-1252 wpl")
             << QByteArray("<smil><body><seq><media src=\"caf\xE9.mp3\"/></seq></body></smil>")
             << PlaylistFormat::Wpl << Bytes{"caf\xC3\xA9.mp3"} << true;
@@ -100,6 +147,12 @@ private Q_SLOTS:
             << bomb + "]><playlist><trackList><track><location>&h;</location></track>"
                       "</trackList></playlist>"
             << PlaylistFormat::Xspf << Bytes{} << false;
+        QTest::newRow("ASF video named .asx: no songs, never rewritten")
+            << QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + "\x9a\x01\r\nx.mp3\r\n"
+            << PlaylistFormat::PlainM3U << Bytes{} << false;
+        QTest::newRow("a tab in the first line is text")
+            << QByteArray("a\tb.mp3\r\nc.mp3\r\n") << PlaylistFormat::PlainM3U
+            << Bytes{"a\tb.mp3", "c.mp3"} << true;
         QTest::newRow("other XML is read as lines")
             << QByteArray("<html>\n</html>\n") << PlaylistFormat::PlainM3U
             << Bytes{"<html>", "</html>"} << true;
@@ -114,6 +167,14 @@ private Q_SLOTS:
         QCOMPARE(playlist.format, format);
         QCOMPARE(playlist.entries.toList(), entries);
         QCOMPARE(playlist.whole, whole);
+        // The same from a file, whose reading stops where the text ends.
+        QTemporaryDir dir;
+        QFile out(dir.filePath(QStringLiteral("list")));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        IndexedPlaylist read;
+        QVERIFY(loadIndexedPlaylist(out.fileName(), read).isOk());
+        QCOMPARE(read.entries.toList(), entries);
     }
 
     // The format's own reader over a device gives what the detecting one gives.
@@ -159,6 +220,27 @@ private Q_SLOTS:
             << x << "sort" << QByteArray() << xspf(track("b.mp3") + track("file:///old/a%20b.mp3"));
         QTest::newRow("xspf remove drops the track and its indent")
             << x << "remove 0" << QByteArray() << xspf(track("b.mp3"));
+        QTest::newRow("xspf repair of a song named with a bare % reads back the same")
+            << xspf(track("100% pure.mp3")) << "repair 0" << QByteArray("/new/100% pure.mp3")
+            << xspf(track("file:///new/100%25%20pure.mp3"));
+        QTest::newRow("vlc: a sort puts VLC's list of ids in the new order")
+            << vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
+        QTest::newRow("vlc: a sort of a list VLC ordered otherwise")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
+        QTest::newRow("vlc: a sort reorders the ids within a node")
+            << vlcXspf({0, 1, 2}, vlcNode({0, 1}) + vlcItems({2})) << "sort" << QByteArray()
+            << vlcXspf({2, 1, 0}, vlcNode({1, 0}) + vlcItems({2}));
+        QTest::newRow("vlc: a removal drops the track's id, VLC's order stays")
+            << vlcXspf({0, 1, 2}, vlcItems({2, 1, 0})) << "remove 1" << QByteArray()
+            << vlcXspf({0, 2}, vlcItems({2, 0}));
+        QTest::newRow("vlc: a removal within a node")
+            << vlcXspf({0, 1, 2}, vlcNode({0, 1}) + vlcItems({2})) << "remove 0" << QByteArray()
+            << vlcXspf({1, 2}, vlcNode({1}) + vlcItems({2}));
+        QTest::newRow("vlc: a repair leaves VLC's order alone")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0})) << "repair 0" << QByteArray("/m/s0.mp3")
+            << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0}));
         QByteArray wpl = Wpl;
         QTest::newRow("wpl repair keeps backslashes and the quote")
             << Wpl << "repair 1" << QByteArray("D:\\R&B \"x\"\\b.wma")
@@ -189,6 +271,10 @@ private Q_SLOTS:
         QTest::newRow("a song moved to another tree is reached from the root")
             << QByteArray("../old/a.mp3\r\n") << "relocate 0" << QByteArray("/srv/music/a.mp3")
             << QByteArray("../../../srv/music/a.mp3\r\n");
+        QTest::newRow("UTF-16 xspf without a mark gets none on repair")
+            << unmarked(xspf(track("a.mp3")), QStringConverter::Utf16BE) << "repair 0"
+            << QByteArray("\xC3\xA9.mp3")
+            << unmarked(xspf(track("%C3%A9.mp3")), QStringConverter::Utf16BE);
         QTest::newRow("UTF-16 xspf stays UTF-16 on repair")
             << utf16(xspf(track("a.mp3"))) << "repair 0" << QByteArray("\xC3\xA9.mp3")
             << utf16(xspf(track("%C3%A9.mp3")));
@@ -202,6 +288,7 @@ private Q_SLOTS:
         const IndexedPlaylist playlist = indexPlaylist(file);
         const QStringList words = edit.split(u' ');
         const qsizetype row = words.size() > 1 ? words.at(1).toInt() : 0;
+        QVERIFY(words.first() == QLatin1String("sort") || row < playlist.entries.size());
         QByteArray text;
         Status status = Status::ok();
         if (words.first() == QLatin1String("repair")) {

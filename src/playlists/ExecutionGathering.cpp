@@ -1,5 +1,6 @@
 #include "ExecutionGathering.h"
 
+#include "SongPresence.h"
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
 
@@ -63,7 +64,7 @@ PlaylistLookAhead ExecutionGathering::lookAt(const QByteArray& path) {
 
 Status ExecutionGathering::addEntry(const QByteArray& name, const QByteArray& base,
                                     const Preferences& options) {
-    if (isBlankEntry(name))
+    if (isBlankEntry(name) || namesNoFile(name))
         return Status::ok();
     const QByteArray full = lookup_.resolveEntry(name, base);
     if (!isExpanded(name)) {
@@ -88,7 +89,7 @@ Status ExecutionGathering::addEntry(const QByteArray& name, const QByteArray& ba
     const bool folderBreaksLine = folder && breaksLine(*folder);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QByteArrayView entry = entries.at(shuffled ? order.at(i) : i);
-        if (isBlankEntry(entry))
+        if (isBlankEntry(entry) || namesNoFile(entry))
             continue;
         if (folder && lookup_.holdsPlainName(entry))
             append(*folder, entry, folderBreaksLine);

@@ -14,6 +14,16 @@ constexpr QLatin1StringView Localhost("localhost");
 const QByteArray KeptInReferences = QByteArrayLiteral("/");
 const QByteArray KeptInUris = QByteArrayLiteral("/:");
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 bool isWindowsDrivePath(QByteArrayView path) {
     return path.size() >= 3 && std::isalpha(uchar(path[0])) && path[1] == ':' &&
            (path[2] == '/' || path[2] == '\\');
@@ -40,25 +50,47 @@ bool hasScheme(QStringView text) {
 std::optional<QByteArray> pathOf(QStringView uri) {
     if (!uri.startsWith(FileScheme, Qt::CaseInsensitive))
         return std::nullopt;
-    QStringView rest = uri.sliced(FileScheme.size());
-    if (rest.startsWith(QLatin1String("//"))) {
+    return localPathOf(uri.toUtf8());
+}
+
+std::optional<QByteArray> localPathOf(QByteArrayView uri) {
+    if (!QLatin1StringView(uri).startsWith(FileScheme, Qt::CaseInsensitive))
+        return std::nullopt;
+    QByteArrayView rest = uri.sliced(FileScheme.size());
+    if (rest.startsWith("//")) {
         rest = rest.sliced(2);
-        const qsizetype slash = rest.indexOf(QLatin1Char('/'));
-        const QStringView host = rest.first(slash < 0 ? rest.size() : slash);
-        if (!host.isEmpty() && host.compare(Localhost, Qt::CaseInsensitive) != 0)
+        const qsizetype slash = rest.indexOf('/');
+        const QByteArrayView host = rest.first(slash < 0 ? rest.size() : slash);
+        if (!host.isEmpty() && QLatin1StringView(host).compare(Localhost, Qt::CaseInsensitive) != 0)
             return std::nullopt;
         rest = rest.sliced(host.size());
     }
-    if (!rest.startsWith(QLatin1Char('/')))
+    if (!rest.startsWith('/'))
         return std::nullopt;
-    QByteArray path = QByteArray::fromPercentEncoding(rest.toUtf8());
+    QByteArray path = decoded(rest);
     if (isWindowsDrivePath(QByteArrayView(path).sliced(1)))
         path.remove(0, 1);
     return path;
 }
 
 QByteArray relativePathOf(QStringView reference) {
-    return QByteArray::fromPercentEncoding(reference.toUtf8());
+    return decoded(reference.toUtf8());
+}
+
+QByteArray decoded(QByteArrayView text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low < 0) {
+            out += text[i];
+            continue;
+        }
+        out += char(high * 16 + low);
+        i += 2;
+    }
+    return out;
 }
 
 bool isAbsolutePath(QByteArrayView path) {

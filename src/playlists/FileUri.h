@@ -12,10 +12,16 @@ namespace FileUri {
 // The path of a "file:" URI naming this machine (no host or "localhost"); none for any
 // other URI. "file:///C:/Music" gives "C:/Music", a Windows path the path rules know.
 std::optional<QByteArray> pathOf(QStringView uri);
+// The same for a URI as bytes (an M3U or PLS entry), which need not be UTF-8.
+std::optional<QByteArray> localPathOf(QByteArrayView uri);
 // True when the text starts with a scheme ("http:", "file:", "mms:").
 bool hasScheme(QStringView text);
 // A relative reference's path: its percent escapes decoded, nothing else changed.
 QByteArray relativePathOf(QStringView reference);
+
+// The bytes the percent escapes stand for. A "%" not followed by two hex digits is no escape
+// and stays as written ("100% pure.mp3"), as GNOME's playlist parser writes it.
+QByteArray decoded(QByteArrayView text);
 
 // A path from the root, or from a drive ("C:\", "C:/").
 bool isAbsolutePath(QByteArrayView path);

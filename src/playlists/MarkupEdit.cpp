@@ -1,6 +1,7 @@
 #include "MarkupEdit.h"
 
 #include "MarkupFormats.h"
+#include "VlcItemList.h"
 #include "common/TextDecoding.h"
 
 namespace {
@@ -136,6 +137,8 @@ Status markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs,
         copied = place.elementEnd;
     }
     out += markup.sliced(copied);
+    if (playlist.format == PlaylistFormat::Xspf)
+        out = VlcItemList::inStep(markup, std::move(out));
     if (!playlist.markupIsUtf8 && QByteArrayView(out).isValidUtf8() && !isAscii(out))
         return charactersWouldChange();
     text = std::move(out);

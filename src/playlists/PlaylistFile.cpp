@@ -63,13 +63,18 @@ std::optional<qint64> fileKeyNumber(const QByteArray& key) {
     return digits.toLongLong();
 }
 
+// XML in UTF-16 without a byte-order mark begins so.
+constexpr QByteArrayView Utf16LEMarkup("<\0", 2);
+constexpr QByteArrayView Utf16BEMarkup("\0<", 2);
+
 // A NUL ends a playlist's text (in a UTF-16 one, a NUL character): what follows is never
 // read, so a gigabyte of zeros costs what an empty file does.
 bool textHasEnded(QByteArrayView read, qsizetype newFrom) {
-    if (!utf16MarkOf(read))
+    const bool unmarked = read.startsWith(Utf16LEMarkup) || read.startsWith(Utf16BEMarkup);
+    if (!utf16MarkOf(read) && !unmarked)
         return read.sliced(newFrom).contains('\0');
-    for (qsizetype i = qMax(Utf16ByteOrderMarkSize, newFrom & ~qsizetype(1)); i + 1 < read.size();
-         i += 2)
+    const qsizetype start = unmarked ? 0 : Utf16ByteOrderMarkSize;
+    for (qsizetype i = qMax(start, newFrom & ~qsizetype(1)); i + 1 < read.size(); i += 2)
         if (read[i] == '\0' && read[i + 1] == '\0')
             return true;
     return false;
@@ -143,6 +148,12 @@ QByteArrayView firstLine(QByteArrayView text, qsizetype start) {
     return text.sliced(start, end - start);
 }
 
+// A control byte other than a tab; the line's end and a NUL end the line before it.
+bool holdsControlBytes(QByteArrayView line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return (uchar(c) < 0x20 && c != '\t') || c == '\x7F'; });
+}
+
 // The [playlist] section of a PLS text read with the INI rules (the first such section; the
 // first of repeated keys), its File<n> values kept as ranges of the text. Only keys that
 // exist are visited, so a huge declared count costs nothing.
@@ -198,13 +209,28 @@ private:
     QList<File> files_;
 };
 
+// The text as UTF-16 with a mark, or as XML in UTF-16 without one; none for 8-bit text.
+std::optional<Utf16Text> utf16TextOf(const QByteArray& bytes, PlaylistEncoding& encoding) {
+    if (std::optional<Utf16Text> marked = readUtf16Text(bytes)) {
+        const bool little = marked->encoding == QStringConverter::Utf16LE;
+        encoding = little ? PlaylistEncoding::Utf16LE : PlaylistEncoding::Utf16BE;
+        return marked;
+    }
+    const bool little = bytes.startsWith(Utf16LEMarkup);
+    if (!little && !bytes.startsWith(Utf16BEMarkup))
+        return std::nullopt;
+    const QByteArray mark = little ? "\xFF\xFE" : "\xFE\xFF";
+    std::optional<Utf16Text> unmarked = readUtf16Text(QByteArray(mark + bytes));
+    if (unmarked)
+        encoding = little ? PlaylistEncoding::Utf16LEUnmarked : PlaylistEncoding::Utf16BEUnmarked;
+    return unmarked;
+}
+
 } // namespace
 
 IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistReading>* rest) {
     IndexedPlaylist playlist;
-    if (const std::optional<Utf16Text> utf16 = readUtf16Text(bytes)) {
-        const bool little = utf16->encoding == QStringConverter::Utf16LE;
-        playlist.encoding = little ? PlaylistEncoding::Utf16LE : PlaylistEncoding::Utf16BE;
+    if (const std::optional<Utf16Text> utf16 = utf16TextOf(bytes, playlist.encoding)) {
         playlist.whole = utf16->whole;
         bytes = utf16->text.toUtf8();
     }
@@ -229,6 +255,12 @@ IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
     if (bytes.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return {};
     const qsizetype start = bytes.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+    // A file with a playlist's name that is no text (an ASF video named .asx) lists no songs,
+    // so none of its bytes reach a player, and it is never rewritten.
+    if (holdsControlBytes(firstLine(bytes, start))) {
+        playlist.whole = false;
+        return playlist;
+    }
     const QByteArray first = asciiUpper(firstLine(bytes, start).toByteArray());
     const QByteArrayView text(bytes);
     if (!first.contains("#EXTM3U") && first.contains("[PLAYLIST]")) {
@@ -361,6 +393,10 @@ QByteArray playlistFileBytes(const QByteArray& text, PlaylistEncoding encoding) 
         return utf16FileText(text, QStringConverter::Utf16LE);
     case PlaylistEncoding::Utf16BE:
         return utf16FileText(text, QStringConverter::Utf16BE);
+    case PlaylistEncoding::Utf16LEUnmarked:
+        return utf16FileText(text, QStringConverter::Utf16LE).sliced(Utf16ByteOrderMarkSize);
+    case PlaylistEncoding::Utf16BEUnmarked:
+        return utf16FileText(text, QStringConverter::Utf16BE).sliced(Utf16ByteOrderMarkSize);
     case PlaylistEncoding::Bytes:
         break;
     }

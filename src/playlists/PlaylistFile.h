@@ -18,8 +18,9 @@ using EntryList = QList<QByteArray>;
 enum class PlaylistFormat { PlainM3U, ExtendedM3U, Pls, Xspf, Wpl, Asx };
 
 // How the text is stored: 8-bit (UTF-8 or Windows-1252 entries), or UTF-16 with a byte-order
-// mark, as Windows editors save "Unicode". UTF-16 text is read as UTF-8 entries.
-enum class PlaylistEncoding { Bytes, Utf16LE, Utf16BE };
+// mark, as Windows editors save "Unicode", or an XML playlist in UTF-16 without one (told by
+// its first "<", as XML parsers tell it). UTF-16 text is read as UTF-8 entries.
+enum class PlaylistEncoding { Bytes, Utf16LE, Utf16BE, Utf16LEUnmarked, Utf16BEUnmarked };
 
 struct PlaylistContent {
     PlaylistFormat format = PlaylistFormat::PlainM3U;

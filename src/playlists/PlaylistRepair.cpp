@@ -1,5 +1,6 @@
 #include "PlaylistRepair.h"
 
+#include "FileUri.h"
 #include "MarkupEdit.h"
 #include "common/PathRules.h"
 #include "settings/IniDocument.h"
@@ -81,6 +82,8 @@ bool usesBackslashes(const EntryTable& entries) {
 
 QByteArray relocatedEntry(QByteArrayView oldEntry, const QByteArray& newPath,
                           const QByteArray& playlistFile, bool playlistUsesBackslashes) {
+    if (FileUri::localPathOf(oldEntry))
+        return FileUri::uriOf(newPath);
     const bool windowsDrive = startsWithDrive(oldEntry);
     const bool absolute = windowsDrive || oldEntry.startsWith('/') || oldEntry.startsWith('\\');
     QByteArray entry = absolute ? newPath : relativePath(newPath, playlistFile);

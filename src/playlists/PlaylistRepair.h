@@ -25,6 +25,6 @@ bool usesBackslashes(const EntryTable& entries);
 // The entry to write for a song now at `newPath`, in the form of the entry it replaces:
 // relative to the playlist's folder where that was relative (going up as far as needed),
 // absolute where it was absolute, "\" between folders where the old entry (or, for a bare
-// name, the playlist) used them.
+// name, the playlist) used them. A file URI stays one.
 QByteArray relocatedEntry(QByteArrayView oldEntry, const QByteArray& newPath,
                           const QByteArray& playlistFile, bool playlistUsesBackslashes);
