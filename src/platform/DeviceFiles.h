@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// What copying songs onto a device (a USB stick, an SD card, a phone) needs from the system.
+// Paths are the file system's bytes.
+namespace DeviceFiles {
+
+// The kinds of file system whose name rules the copy follows.
+enum class FileSystemKind { Other, Fat, ExFat };
+
+// The file system that holds a folder, as the copy sees it.
+struct Volume {
+    quint64 device = 0;   // the folder's device (major << 32 | minor): another means unmounted
+    qint64 freeBytes = 0; // what an unprivileged writer may still use
+    bool readOnly = false;
+    FileSystemKind kind = FileSystemKind::Other;
+};
+// Nothing when the folder cannot be looked at; `cause` then says why.
+std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause = nullptr);
+
+// The folder and every missing folder above it; 0 or the errno of the step that failed.
+int makeFolders(const QByteArray& folder);
+
+// How a copy ended: the source could not be read (the song is left out), the target could
+// not be written (the device is full or gone: the copy stops), or the tick asked to stop.
+struct CopyOutcome {
+    enum class Kind { Done, SourceFailed, TargetFailed, Stopped };
+    Kind kind = Kind::Done;
+    int error = 0;
+    QString cause; // the step and the system's reason, for the log and the summary
+};
+// Told how many bytes are done so far; false stops the copy.
+using CopyTick = std::function<bool(qint64 copied)>;
+
+// Copies a regular file into a temporary file beside `to` (kernel to kernel where the file
+// systems allow, else through one fixed buffer), gives it the source's modification time,
+// makes it durable and only then renames it over `to`. Whatever goes wrong, no partial file
+// is left under either name. A FIFO or a device is refused without waiting on it.
+CopyOutcome copyFile(const QByteArray& from, const QByteArray& to, const CopyTick& tick);
+
+} // namespace DeviceFiles
