@@ -99,6 +99,8 @@ bool Copier::copySong(const DeviceSong& song) {
     case Kind::TargetFailed:
         break;
     }
+    if (!deviceStillThere())
+        return false;
     result_.stoppedBy = outcome.error == ENOSPC
                             ? QString(decodeText(plan_.options.target) + QLatin1String(" is full."))
                             : QString(name + QLatin1String(": ") + outcome.cause);

@@ -92,8 +92,13 @@ private:
 qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFile) {
     if (PathCaseLookup::isKeptAsWritten(entry))
         return -2;
-    const QByteArray path = lookup_.resolveEntry(entry, playlistFile);
-    const std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    // The name as written costs one look; only a song not found so is sought ignoring case.
+    QByteArray path = lookup_.resolveEntryAsWritten(entry, playlistFile);
+    std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    if (!status) {
+        path = lookup_.existingPath(path);
+        status = RawNames::status(path);
+    }
     if (!status) {
         if (!plan_.missing.contains(shown(path)))
             plan_.missing.append(shown(path));
@@ -117,6 +122,7 @@ qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFil
     DeviceSong song;
     song.source = path;
     song.size = status->size;
+    song.modifiedNs = status->modifiedNs;
     plan_.songs.append(song);
     songByFile_.insert(key, plan_.songs.size() - 1);
     return plan_.songs.size() - 1;
@@ -208,10 +214,9 @@ DevicePlace Planner::placeOf(const DeviceSong& song) const {
     const std::optional<RawNames::FileStatus> there = RawNames::status(song.target);
     if (!there)
         return DevicePlace::Free;
-    const std::optional<RawNames::FileStatus> source = RawNames::status(song.source);
     const qint64 slack = plan_.volume.kind == FileSystemKind::Other ? 0 : FatTimeSlackNs;
-    const bool same = there->isRegular && source && there->size == source->size &&
-                      qAbs(there->modifiedNs - source->modifiedNs) <= slack;
+    const bool same = there->isRegular && there->size == song.size &&
+                      qAbs(there->modifiedNs - song.modifiedNs) <= slack;
     return same ? DevicePlace::Same : DevicePlace::Differs;
 }
 

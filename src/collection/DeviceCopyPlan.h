@@ -29,6 +29,7 @@ struct DeviceSong {
     QByteArray source; // as the playlist resolves it
     QByteArray target;
     qint64 size = 0;
+    qint64 modifiedNs = 0;
     DevicePlace place = DevicePlace::Free;
 };
 
