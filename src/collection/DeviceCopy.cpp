@@ -26,6 +26,11 @@ bool isWanted(DevicePlace place, bool replacing) {
     return place == DevicePlace::Free || (replacing && place == DevicePlace::Differs);
 }
 
+// Songs are made durable and named in batches: the device writes a batch back while the next
+// is copied, and only a flush of what is mostly written already is waited for.
+constexpr qint64 BatchBytes = qint64(512) << 20;
+constexpr qsizetype BatchSongs = 500;
+
 class Copier {
 public:
     Copier(const DeviceCopyPlan& plan, bool replacing, WalkProgress& progress)
@@ -38,6 +43,8 @@ private:
     bool deviceStillThere();
     bool makeFolderOf(const QByteArray& path);
     bool copySong(const DeviceSong& song);
+    bool commitPending();
+    void stopWith(const DeviceFiles::CopyOutcome& outcome, const QString& name);
     void writePlaylist(const DevicePlaylist& playlist);
     void writePlaylistsUpTo(qsizetype song);
     bool stopped() const { return result_.aborted || !result_.stoppedBy.isEmpty(); }
@@ -49,6 +56,9 @@ private:
     qint64 done_ = 0;
     qsizetype nextPlaylist_ = 0;
     QList<const DevicePlaylist*> playlists_;
+    QList<DeviceFiles::PendingCopy> pending_;
+    QList<qint64> pendingSizes_;
+    qint64 pendingBytes_ = 0;
     DeviceCopyResult result_;
 };
 
@@ -73,22 +83,54 @@ bool Copier::makeFolderOf(const QByteArray& path) {
     return false;
 }
 
+void Copier::stopWith(const DeviceFiles::CopyOutcome& outcome, const QString& name) {
+    if (!deviceStillThere())
+        return;
+    result_.stoppedBy = outcome.error == ENOSPC
+                            ? QString(decodeText(plan_.options.target) + QLatin1String(" is full."))
+                            : QString(name + QLatin1String(": ") + outcome.cause);
+}
+
+bool Copier::commitPending() {
+    if (pending_.isEmpty())
+        return true;
+    qsizetype committed = 0;
+    const DeviceFiles::CopyOutcome outcome = DeviceFiles::commitCopies(pending_, committed);
+    result_.copied += committed;
+    for (qsizetype i = 0; i < committed; ++i)
+        result_.copiedBytes += pendingSizes_.at(i);
+    const QByteArray failedAt =
+        committed < pending_.size() ? pending_.at(committed).target : QByteArray();
+    pending_.clear();
+    pendingSizes_.clear();
+    pendingBytes_ = 0;
+    if (outcome.kind == Kind::Done)
+        return true;
+    if (result_.stoppedBy.isEmpty())
+        stopWith(outcome, decodeText(failedAt));
+    return false;
+}
+
 bool Copier::copySong(const DeviceSong& song) {
     if (!deviceStillThere() || !makeFolderOf(song.target))
         return false;
     const QString name = decodeText(song.source);
     const QString totalText = deviceSizeText(total_);
-    const DeviceFiles::CopyOutcome outcome =
-        DeviceFiles::copyFile(song.source, song.target, [&](qint64 copied) {
+    DeviceFiles::PendingCopy pending;
+    const DeviceFiles::CopyOutcome outcome = DeviceFiles::copyToTemporary(
+        song.source, song.target,
+        [&](qint64 copied) {
             return progress_.tick(name + QLatin1Char('\n') + deviceSizeText(done_ + copied) +
                                   QLatin1String(" of ") + totalText);
-        });
+        },
+        pending);
     switch (outcome.kind) {
     case Kind::Done:
-        ++result_.copied;
-        result_.copiedBytes += song.size;
+        pending_.append(pending);
+        pendingSizes_.append(song.size);
+        pendingBytes_ += song.size;
         done_ += song.size;
-        return true;
+        return pendingBytes_ < BatchBytes && pending_.size() < BatchSongs ? true : commitPending();
     case Kind::SourceFailed:
         result_.failures.append(name + QLatin1String(": ") + outcome.cause);
         done_ += song.size;
@@ -99,11 +141,7 @@ bool Copier::copySong(const DeviceSong& song) {
     case Kind::TargetFailed:
         break;
     }
-    if (!deviceStillThere())
-        return false;
-    result_.stoppedBy = outcome.error == ENOSPC
-                            ? QString(decodeText(plan_.options.target) + QLatin1String(" is full."))
-                            : QString(name + QLatin1String(": ") + outcome.cause);
+    stopWith(outcome, name);
     return false;
 }
 
@@ -112,10 +150,6 @@ void Copier::writePlaylist(const DevicePlaylist& playlist) {
         return;
     if (!isWanted(playlist.place, replacing_)) {
         ++result_.kept;
-        return;
-    }
-    if (!progress_.tick(decodeText(playlist.target))) {
-        result_.aborted = true;
         return;
     }
     if (!deviceStillThere() || !makeFolderOf(playlist.target))
@@ -131,10 +165,10 @@ void Copier::writePlaylist(const DevicePlaylist& playlist) {
     ++result_.playlistsWritten;
 }
 
-// Each playlist is written once its last song is on the device, so an Abort leaves playlists
-// that play whole.
+// Each playlist is written once its last song is on the device under its name, so an Abort
+// leaves playlists that play whole.
 void Copier::writePlaylistsUpTo(qsizetype song) {
-    while (!stopped() && nextPlaylist_ < playlists_.size() &&
+    while (result_.stoppedBy.isEmpty() && nextPlaylist_ < playlists_.size() &&
            playlists_.at(nextPlaylist_)->lastSong <= song)
         writePlaylist(*playlists_.at(nextPlaylist_++));
 }
@@ -148,6 +182,7 @@ DeviceCopyResult Copier::run() {
     for (const DeviceSong& song : plan_.songs)
         result_.toCopy += isWanted(song.place, replacing_) ? 1 : 0;
     writePlaylistsUpTo(-1);
+    qsizetype lastPending = -1;
     for (qsizetype index = 0; index < plan_.songs.size() && !stopped(); ++index) {
         const DeviceSong& song = plan_.songs.at(index);
         if (song.place == DevicePlace::Same)
@@ -156,8 +191,15 @@ DeviceCopyResult Copier::run() {
             ++result_.kept;
         else if (!copySong(song))
             break;
-        writePlaylistsUpTo(index);
+        if (!pending_.isEmpty())
+            lastPending = index;
+        else
+            writePlaylistsUpTo(index);
     }
+    // What was copied whole before an Abort or a failure takes its name too.
+    if (!pending_.isEmpty() && deviceStillThere() && commitPending())
+        writePlaylistsUpTo(stopped() ? lastPending : plan_.songs.size() - 1);
+    DeviceFiles::discardCopies(pending_);
     // The renames reach the device too, not only the songs' bytes.
     if (result_.copied + result_.playlistsWritten > 0 && deviceStillThere())
         (void)FileOperations::flushFileSystem(plan_.options.target);

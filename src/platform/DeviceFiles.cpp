@@ -184,7 +184,8 @@ QByteArray temporaryBeside(const QByteArray& to) {
 
 } // namespace
 
-CopyOutcome copyFile(const QByteArray& from, const QByteArray& to, const CopyTick& tick) {
+CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const CopyTick& tick,
+                            PendingCopy& pending) {
     // Not blocking, so a FIFO opened by mistake does not wait for a writer.
     FileHandle in(::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!in.isOpen())
@@ -205,15 +206,44 @@ CopyOutcome copyFile(const QByteArray& from, const QByteArray& to, const CopyTic
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     if (outcome.kind == Kind::Done && ::futimens(out.fd(), times) != 0)
         outcome = failed(Kind::TargetFailed, "futimens", errno, temporary);
-    // Only a durable copy may take the song's name: a stick pulled later keeps it whole.
-    if (outcome.kind == Kind::Done && ::fsync(out.fd()) != 0)
-        outcome = failed(Kind::TargetFailed, "fsync", errno, temporary);
     out = FileHandle();
-    if (outcome.kind == Kind::Done && ::rename(temporary.constData(), to.constData()) != 0)
-        outcome = failed(Kind::TargetFailed, "rename", errno, to);
-    if (outcome.kind != Kind::Done)
+    if (outcome.kind != Kind::Done) {
         ::unlink(temporary.constData());
+        return outcome;
+    }
+    pending = {temporary, to};
     return outcome;
+}
+
+namespace {
+int flushFile(const QByteArray& path) {
+    FileHandle file(::open(path.constData(), O_WRONLY | O_CLOEXEC));
+    if (!file.isOpen())
+        return errno;
+    return ::fsync(file.fd()) == 0 ? 0 : errno;
+}
+} // namespace
+
+CopyOutcome commitCopies(const QList<PendingCopy>& copies, qsizetype& committed) {
+    committed = 0;
+    for (const PendingCopy& copy : copies) {
+        if (const int error = flushFile(copy.temporary); error != 0) {
+            discardCopies(copies.sliced(committed));
+            return failed(Kind::TargetFailed, "fsync", error, copy.temporary);
+        }
+        if (::rename(copy.temporary.constData(), copy.target.constData()) != 0) {
+            const int error = errno;
+            discardCopies(copies.sliced(committed));
+            return failed(Kind::TargetFailed, "rename", error, copy.target);
+        }
+        ++committed;
+    }
+    return {};
+}
+
+void discardCopies(const QList<PendingCopy>& copies) {
+    for (const PendingCopy& copy : copies)
+        ::unlink(copy.temporary.constData());
 }
 
 } // namespace DeviceFiles

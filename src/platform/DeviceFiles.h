@@ -37,10 +37,26 @@ struct CopyOutcome {
 // Told how many bytes are done so far; false stops the copy.
 using CopyTick = std::function<bool(qint64 copied)>;
 
+// A song copied into a temporary file beside the name it is to take.
+struct PendingCopy {
+    QByteArray temporary;
+    QByteArray target;
+};
+
 // Copies a regular file into a temporary file beside `to` (kernel to kernel where the file
-// systems allow, else through one fixed buffer), gives it the source's modification time,
-// makes it durable and only then renames it over `to`. Whatever goes wrong, no partial file
-// is left under either name. A FIFO or a device is refused without waiting on it.
-CopyOutcome copyFile(const QByteArray& from, const QByteArray& to, const CopyTick& tick);
+// systems allow, else through one fixed buffer) and gives it the source's modification time;
+// the name is not taken yet, so a failure leaves nothing under it (and removes the temporary).
+// A FIFO or a device is refused without waiting on it.
+CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const CopyTick& tick,
+                            PendingCopy& pending);
+
+// Makes each copy durable and only then renames it over its name, in order: a stick pulled at
+// any moment holds whole songs under their names. Copies made earlier in a batch have mostly
+// reached the device meanwhile, so their flush is short. Fails at the first that cannot be
+// committed; it and the ones after it are removed. `committed` counts the ones renamed.
+CopyOutcome commitCopies(const QList<PendingCopy>& copies, qsizetype& committed);
+
+// Removes temporaries that will not be committed.
+void discardCopies(const QList<PendingCopy>& copies);
 
 } // namespace DeviceFiles
