@@ -95,7 +95,8 @@ bool Copier::commitPending() {
     if (pending_.isEmpty())
         return true;
     qsizetype committed = 0;
-    const DeviceFiles::CopyOutcome outcome = DeviceFiles::commitCopies(pending_, committed);
+    const DeviceFiles::CopyOutcome outcome = DeviceFiles::commitCopies(
+        pending_, plan_.options.target, plan_.volume.userSpace, committed);
     result_.copied += committed;
     for (qsizetype i = 0; i < committed; ++i)
         result_.copiedBytes += pendingSizes_.at(i);

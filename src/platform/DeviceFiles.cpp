@@ -96,6 +96,7 @@ std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause) {
     volume.freeBytes = qint64(space.f_bavail) * qint64(space.f_frsize);
     volume.readOnly = (space.f_flag & ST_RDONLY) != 0;
     volume.kind = kindOf(system.f_type, folderStatus.st_dev);
+    volume.userSpace = system.f_type == FuseMagic;
     return volume;
 }
 
@@ -224,10 +225,19 @@ int flushFile(const QByteArray& path) {
 }
 } // namespace
 
-CopyOutcome commitCopies(const QList<PendingCopy>& copies, qsizetype& committed) {
+CopyOutcome commitCopies(const QList<PendingCopy>& copies, const QByteArray& deviceFolder,
+                         bool eachFile, qsizetype& committed) {
     committed = 0;
+    if (!eachFile && !copies.isEmpty()) {
+        FileHandle folder(::open(deviceFolder.constData(), O_RDONLY | O_CLOEXEC));
+        if (!folder.isOpen() || ::syncfs(folder.fd()) != 0) {
+            const int error = errno;
+            discardCopies(copies);
+            return failed(Kind::TargetFailed, "syncfs", error, deviceFolder);
+        }
+    }
     for (const PendingCopy& copy : copies) {
-        if (const int error = flushFile(copy.temporary); error != 0) {
+        if (const int error = eachFile ? flushFile(copy.temporary) : 0; error != 0) {
             discardCopies(copies.sliced(committed));
             return failed(Kind::TargetFailed, "fsync", error, copy.temporary);
         }

@@ -19,6 +19,8 @@ struct Volume {
     qint64 freeBytes = 0; // what an unprivileged writer may still use
     bool readOnly = false;
     FileSystemKind kind = FileSystemKind::Other;
+    // A file system in user space (exfat-fuse): syncfs() may not reach it, fsync() does.
+    bool userSpace = false;
 };
 // Nothing when the folder cannot be looked at; `cause` then says why.
 std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause = nullptr);
@@ -50,11 +52,13 @@ struct PendingCopy {
 CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const CopyTick& tick,
                             PendingCopy& pending);
 
-// Makes each copy durable and only then renames it over its name, in order: a stick pulled at
-// any moment holds whole songs under their names. Copies made earlier in a batch have mostly
-// reached the device meanwhile, so their flush is short. Fails at the first that cannot be
-// committed; it and the ones after it are removed. `committed` counts the ones renamed.
-CopyOutcome commitCopies(const QList<PendingCopy>& copies, qsizetype& committed);
+// Makes the copies durable and only then renames each over its name, in order: a stick pulled
+// at any moment holds whole songs under their names. One syncfs() of the device serves the
+// whole batch, or with `eachFile` one fsync() a copy (file systems in user space). Fails at the
+// first that cannot be committed; it and the ones after it are removed. `committed` counts
+// the ones renamed.
+CopyOutcome commitCopies(const QList<PendingCopy>& copies, const QByteArray& deviceFolder,
+                         bool eachFile, qsizetype& committed);
 
 // Removes temporaries that will not be committed.
 void discardCopies(const QList<PendingCopy>& copies);
