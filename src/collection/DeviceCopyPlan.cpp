@@ -10,6 +10,7 @@
 #include "platform/RawNames.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -86,7 +87,8 @@ private:
     DeviceNameTable names_;
     QList<Read> read_;
     QHash<QByteArray, qsizetype> songByFile_; // device and inode to the song
-    QList<QByteArray> playlistFolders_;       // FolderPerPlaylist: each read playlist's folder
+    QSet<QByteArray> missingSeen_;
+    QList<QByteArray> playlistFolders_; // FolderPerPlaylist: each read playlist's folder
 };
 
 qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFile) {
@@ -100,8 +102,10 @@ qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFil
         status = RawNames::status(path);
     }
     if (!status) {
-        if (!plan_.missing.contains(shown(path)))
+        if (!missingSeen_.contains(path)) {
+            missingSeen_.insert(path);
             plan_.missing.append(shown(path));
+        }
         return -1;
     }
     const QByteArray key =

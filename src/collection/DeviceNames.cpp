@@ -70,9 +70,8 @@ QByteArray numberedName(QByteArrayView name, int number) {
 
 } // namespace DeviceNames
 
-QString DeviceNameTable::keyOf(const QByteArray& folder, QByteArrayView name) const {
-    const QString text = decodeText(folder) + QChar(u'/') + decodeText(name);
-    return ignoreCase_ ? text.toCaseFolded() : QString::fromLatin1(folder + '/' + name);
+QString DeviceNameTable::keyOf(QByteArrayView name) const {
+    return ignoreCase_ ? decodeText(name).toCaseFolded() : QString::fromLatin1(name);
 }
 
 QByteArray DeviceNameTable::place(const QByteArray& folder, const QByteArray& owner,
@@ -80,10 +79,11 @@ QByteArray DeviceNameTable::place(const QByteArray& folder, const QByteArray& ow
     const QByteArray placedKey = folder + '\0' + owner;
     if (const auto found = placed_.constFind(placedKey); found != placed_.cend())
         return *found;
+    QHash<QString, QByteArray>& owners = owners_[folder];
     QByteArray name = wanted;
-    for (int number = 2; owners_.contains(keyOf(folder, name)); ++number)
+    for (int number = 2; owners.contains(keyOf(name)); ++number)
         name = DeviceNames::numberedName(wanted, number);
-    owners_.insert(keyOf(folder, name), owner);
+    owners.insert(keyOf(name), owner);
     placed_.insert(placedKey, name);
     return name;
 }

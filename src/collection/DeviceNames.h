@@ -38,9 +38,10 @@ public:
     QByteArray place(const QByteArray& folder, const QByteArray& owner, const QByteArray& wanted);
 
 private:
-    QString keyOf(const QByteArray& folder, QByteArrayView name) const;
+    QString keyOf(QByteArrayView name) const;
 
     bool ignoreCase_;
-    QHash<QString, QByteArray> owners_;    // folder + name key to its owner
+    // Per folder: each name's key (folded where case is ignored) to its owner.
+    QHash<QByteArray, QHash<QString, QByteArray>> owners_;
     QHash<QByteArray, QByteArray> placed_; // folder + owner to the name given
 };

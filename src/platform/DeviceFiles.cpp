@@ -207,6 +207,10 @@ CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const 
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     if (outcome.kind == Kind::Done && ::futimens(out.fd(), times) != 0)
         outcome = failed(Kind::TargetFailed, "futimens", errno, temporary);
+    // The device starts writing the song back now, while the next one is copied, so the flush
+    // that makes the batch durable finds little left to write.
+    if (outcome.kind == Kind::Done)
+        ::sync_file_range(out.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
     out = FileHandle();
     if (outcome.kind != Kind::Done) {
         ::unlink(temporary.constData());
