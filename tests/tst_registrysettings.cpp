@@ -14,7 +14,7 @@ namespace {
 const QByteArray Header = "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_CURRENT_USER\\Software\\Varnholt\\Platterbox]\r\n";
 
-// The 22 values in their stored order, with the form each must take in the file.
+// The 26 values in their stored order, with the form each must take in the file.
 const QList<QPair<QByteArray, QByteArray>> ExpectedValues = {
     {"frmMain_Top", "dword:"},
     {"frmMain_Left", "dword:"},
@@ -38,10 +38,14 @@ const QList<QPair<QByteArray, QByteArray>> ExpectedValues = {
     {"dlgCreatePL_edPLFolder_Text", "\""},
     {"dlgAutoCD_edFolder_Text", "\""},
     {"dlgFindMissing_edFolder_Text", "\""},
+    {"dlgCopyTo_edFolder_Text", "\""},
+    {"dlgCopyTo_radLayout_ItemIndex", "dword:"},
+    {"dlgCopyTo_cbDeviceNames_Checked", "dword:"},
+    {"dlgCopyTo_cbCarStereoM3U_Checked", "dword:"},
 };
 } // namespace
 
-// The user's general settings in the registry file: defaults, the stored form of all 22
+// The user's general settings in the registry file: defaults, the stored form of all 26
 // values, type mismatches and a refused save.
 class TestRegistrySettings : public QObject {
     Q_OBJECT
@@ -97,7 +101,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(ConfigLocations::userRegistryFile()));
     }
 
-    void saveWritesAll22ValuesWithTheirTypes() {
+    void saveWritesAll26ValuesWithTheirTypes() {
         Settings settings;
         bool hints = true;
         loadRegistrySettings(settings, hints);

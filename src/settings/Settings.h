@@ -74,6 +74,18 @@ struct FindMissingInputs {
     bool operator==(const FindMissingInputs&) const = default;
 };
 
+// Last inputs of Copy to Folder: the device's folder, the layout of the songs there (an
+// item index: 0 keeps the folders, 1 makes a folder per playlist), whether names are made
+// valid on any device, and whether playlists are written as M3U for car stereos.
+struct CopyToInputs {
+    QString folder;
+    qint32 layout = 0;
+    bool deviceNames = false;
+    bool carStereoM3u = false;
+
+    bool operator==(const CopyToInputs&) const = default;
+};
+
 // Where the main window was when the program last closed.
 struct WindowPlacement {
     qint32 top = 0;
@@ -94,6 +106,7 @@ struct Settings {
     CreatePlaylistsInputs createPlaylists;
     Mp3CdInputs mp3Cd;
     FindMissingInputs findMissing;
+    CopyToInputs copyTo;
 };
 
 inline const std::array<QString, 6> PlaylistMasks = {

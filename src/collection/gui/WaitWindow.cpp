@@ -97,7 +97,11 @@ bool WaitWindow::tick(const QString& folder) {
 void WaitWindow::showLatestFolder(const QString& folder) {
     // A long path loses its middle, so where the search started and where it is now both show.
     const int room = folderLabel_->width() - 2 * folderLabel_->fontMetrics().averageCharWidth();
-    folderLabel_->setText(folderLabel_->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
+    // A second line (a copy's bytes done) is elided on its own.
+    QStringList lines = folder.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = folderLabel_->fontMetrics().elidedText(line, Qt::ElideMiddle, room);
+    folderLabel_->setText(lines.join(QLatin1Char('\n')));
     folderLabel_->repaint();
     sincePaint_.start();
 }

@@ -7,6 +7,7 @@
 #include "ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
+#include "collection/gui/CopyToFolderPart.h"
 #include "collection/gui/MissingSongsPart.h"
 #include "common/TrackedDialogs.h"
 #include "playlists/PlaylistListModel.h"
@@ -50,6 +51,7 @@ MainWindow::MainWindow(ProgramContext context, QWidget* parent)
     editing_ = std::make_unique<ListEditingPart>(*this);
     collection_ = std::make_unique<CollectionPart>(*this);
     missingSongs_ = std::make_unique<MissingSongsPart>(*this);
+    copyToFolder_ = std::make_unique<CopyToFolderPart>(*this);
     options_ = std::make_unique<OptionsPart>(*this);
     presence_ = std::make_unique<PresencePart>(*this);
     handOff_ = std::make_unique<HandOffPart>(*this);
@@ -250,6 +252,9 @@ void MainWindow::createListsMenu() {
     menu_.findMissingSongs = addMenuItem(QStringLiteral("findMissingSongsAction"),
                                          QStringLiteral("Find Missing Songs..."), QString(),
                                          QStringLiteral("findfolder"));
+    listsMenu_->addSeparator()->setObjectName(QStringLiteral("copySeparator"));
+    menu_.copyToFolder = addMenuItem(QStringLiteral("copyToFolderAction"),
+                                     QStringLiteral("Copy to Folder..."), QString(), QString());
     connect(listsMenu_, &QMenu::aboutToShow, this, &MainWindow::updateListsMenu);
 }
 
@@ -286,6 +291,7 @@ void MainWindow::connectCommands() {
     item(menu_.removeItems, [this] { editing_->removeSongs(); });
     item(menu_.findMissingSongs,
          [this] { missingSongs_->findMissingSongs(focusedList() == List::Songs); });
+    item(menu_.copyToFolder, [this] { copyToFolder_->copySelectedPlaylists(); });
 }
 
 namespace {
@@ -445,6 +451,7 @@ void MainWindow::updateListsMenu() {
         {menu_.deletePlaylists, pl, pl && sel},
         {menu_.removeItems, !pl, !pl && sel},
         {menu_.findMissingSongs, true, pl ? sel : items},
+        {menu_.copyToFolder, pl, pl && sel},
     };
     for (const State& state : states) {
         state.item->setVisible(state.visible);

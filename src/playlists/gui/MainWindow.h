@@ -23,6 +23,7 @@ class PlayingPart;
 class ListEditingPart;
 class CollectionPart;
 class MissingSongsPart;
+class CopyToFolderPart;
 class OptionsPart;
 class PresencePart;
 class HandOffPart;
@@ -155,12 +156,14 @@ private:
         QAction* deletePlaylists = nullptr;
         QAction* removeItems = nullptr;
         QAction* findMissingSongs = nullptr;
+        QAction* copyToFolder = nullptr;
     } menu_;
 
     std::unique_ptr<PlayingPart> playing_;
     std::unique_ptr<ListEditingPart> editing_;
     std::unique_ptr<CollectionPart> collection_;
     std::unique_ptr<MissingSongsPart> missingSongs_;
+    std::unique_ptr<CopyToFolderPart> copyToFolder_;
     std::unique_ptr<OptionsPart> options_;
     std::unique_ptr<PresencePart> presence_;
     std::unique_ptr<HandOffPart> handOff_;
