@@ -361,6 +361,48 @@ private Q_SLOTS:
         }
     }
 
+    void activeAtFirstShow_data() {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("first show") << "";
+        QTest::newRow("after a question before the window") << "question";
+        QTest::newRow("after Help closes") << "help";
+    }
+
+    // In the tray placement the window that appears is the active one, with the playlists
+    // focused, so Enter plays at once; so it is again when the Help window closes.
+    void activeAtFirstShow() {
+        REQUIRE_SESSION();
+        REQUIRE_TRAY_HOST();
+        QFETCH(QString, before);
+        writeRegistry(1);
+        if (before == QLatin1String("question")) {
+            // As the installation's questions are asked, before the window exists.
+            QTimer::singleShot(0, [] {
+                QWidget* modal = nullptr;
+                if (QTest::qWaitFor(
+                        [&modal] { return (modal = QApplication::activeModalWidget()); }))
+                    QTest::keyClick(modal, Qt::Key_Escape);
+            });
+            QtDialogs boxes;
+            (void)boxes.askYesNo(QStringLiteral("Install?"));
+        }
+        MainWindow& window = start(QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window, 15000));
+        if (before == QLatin1String("help")) {
+            QTRY_COMPARE(session_.activeWindow(), windowId(window));
+            HelpDialog help(&window);
+            help.show();
+            help.activateWindow();
+            QTRY_COMPARE(session_.activeWindow(), windowId(help));
+            help.close();
+        }
+        QTRY_COMPARE(session_.title(session_.activeWindow()), session_.title(windowId(window)));
+        QTRY_COMPARE(session_.activeWindow(), windowId(window));
+        QTRY_VERIFY(window.isActiveWindow());
+        QTRY_VERIFY(f_->playlistView()->hasFocus());
+    }
+
     // The watcher hears of every tray host that comes or goes, once each, and agrees with Qt.
     void trayWatcherFollowsTheTrayHost() {
         REQUIRE_SESSION();
