@@ -1,7 +1,9 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "collection/gui/AddPlaylistsDialog.h"
+#include "collection/MissingSongsModel.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
+#include "collection/gui/FindMissingSongsDialog.h"
 #include "collection/gui/Mp3CdWizard.h"
 #include "collection/gui/WaitWindow.h"
 #include "settings/gui/HelpDialog.h"
@@ -10,6 +12,7 @@
 
 #include <QAccessible>
 #include <QRadioButton>
+#include <QTreeView>
 #include <QtTest>
 
 // What a screen reader meets in every window: each control it can operate has a name, and each
@@ -116,6 +119,88 @@ private Q_SLOTS:
         walk(root, problems, found);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
         QCOMPARE(found, controls);
+    }
+
+    void windowsAreWindows_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("wait window") << "wait";
+        QTest::newRow("Find Missing Songs review") << "review";
+    }
+
+    // A screen reader names each top-level window as one, with its title, not as a filler.
+    void windowsAreWindows() {
+        QFETCH(QString, window);
+        MissingSongsModel model(reviewedPlaylists());
+        std::unique_ptr<QWidget> shown;
+        if (window == QLatin1String("wait"))
+            shown = std::make_unique<WaitWindow>();
+        else
+            shown = std::make_unique<FindMissingSongsDialog>(model);
+        shown->setWindowTitle(QStringLiteral("Looking"));
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(shown.get());
+        QVERIFY(node);
+        QVERIFY2(QList<QAccessible::Role>({QAccessible::Window, QAccessible::Dialog})
+                     .contains(node->role()),
+                 qPrintable(QString::number(node->role())));
+        QCOMPARE(node->text(QAccessible::Name), QStringLiteral("Looking"));
+    }
+
+    void reviewTickBoxes_data() {
+        QTest::addColumn<int>("song");
+        QTest::addColumn<bool>("tickBox");
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("found, to be written") << 0 << true << true;
+        QTest::newRow("found, left out") << 1 << true << false;
+        QTest::newRow("a tie: nothing to tick") << 2 << false << false;
+        QTest::newRow("not found: nothing to tick") << 3 << false << false;
+    }
+
+    // Each song's tick box is read out as one that can be ticked, with its state; the new entry
+    // beside it is no tick box.
+    void reviewTickBoxes() {
+        QFETCH(int, song);
+        QFETCH(bool, tickBox);
+        QFETCH(bool, ticked);
+        MissingSongsModel model(reviewedPlaylists());
+        FindMissingSongsDialog dialog(model);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("missingView"));
+        QVERIFY(view);
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(view);
+        QVERIFY(tree && tree->tableInterface());
+        const QModelIndex entry = model.index(song, MissingSongsModel::OldEntry, model.index(0, 0));
+        // Below the playlist's row.
+        QAccessibleInterface* cell = tree->tableInterface()->cellAt(1 + song, 0);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), entry.data().toString());
+        QCOMPARE(bool(cell->state().checkable), tickBox);
+        QCOMPARE(bool(cell->state().checked), ticked);
+        QCOMPARE(cell->parent(), tree);
+        QAccessibleInterface* newEntry = tree->tableInterface()->cellAt(1 + song, 1);
+        QVERIFY(newEntry && !newEntry->state().checkable);
+    }
+
+private:
+    // One playlist with a song found and written, one found and left out, a tie and one not
+    // found.
+    static QList<PlaylistRelocation> reviewedPlaylists() {
+        PlaylistRelocation playlist;
+        playlist.listPath = "/music/list.m3u";
+        const auto song = [](const char* entry, QList<QByteArray> candidates, bool checked) {
+            SongRelocation relocation = SongRelocation::of(0, entry, QByteArray("/old/") + entry);
+            relocation.candidateCount = candidates.size();
+            relocation.candidates = std::move(candidates);
+            relocation.chosen = relocation.candidates.size() == 1 ? 0 : -1;
+            relocation.checked = checked;
+            return relocation;
+        };
+        playlist.songs = {song("a.mp3", {"/new/a.mp3"}, true), song("b.mp3", {"/new/b.mp3"}, false),
+                          song("c.mp3", {"/new/1/c.mp3", "/new/2/c.mp3"}, false),
+                          song("d.mp3", {}, false)};
+        return {playlist};
     }
 };
 

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QtTest>
@@ -63,6 +64,20 @@ class TestDesktopWindow : public QObject {
                        "\r\n\"dlgPreferences_cbSaveIni_Checked\"=dword:00000001\r\n"
                        "\"frmMain_Top\"=dword:" +
                        dword(top) + "\r\n\"frmMain_Left\"=dword:" + dword(left) + "\r\n");
+    }
+
+    // The frame's corner as the program stored it on close.
+    static QPoint storedPosition() {
+        const QString text =
+            QString::fromLatin1(TestSupport::readBytes(ConfigLocations::userRegistryFile()));
+        const auto value = [&text](const char* key) {
+            const QRegularExpressionMatch found =
+                QRegularExpression(
+                    QLatin1String("\"%1\"=dword:([0-9a-f]{8})").arg(QLatin1String(key)))
+                    .match(text);
+            return qint32(found.captured(1).toUInt(nullptr, 16));
+        };
+        return {value("frmMain_Left"), value("frmMain_Top")};
     }
 
     // Starts the window with one playlist and these [General] lines.
@@ -160,6 +175,66 @@ private Q_SLOTS:
             QVERIFY2(
                 qAbs(position.x() - 100) <= 1 && qAbs(position.y() - 100) <= 1,
                 qPrintable(QStringLiteral("stored %1,%2").arg(position.x()).arg(position.y())));
+        }
+    }
+
+    void positionOverFiveStarts_data() {
+        QTest::addColumn<int>("placement");
+        QTest::addColumn<bool>("trayHost");
+        QTest::addColumn<bool>("kill"); // else the close button
+        QTest::newRow("taskbar") << 0 << false << false;
+        QTest::newRow("taskbar, a tray host running") << 0 << true << false;
+        QTest::newRow("tray") << 1 << true << false;
+        QTest::newRow("tray, ended by kill") << 1 << true << true;
+    }
+
+    // The program as a user starts it, five times, the window left alone each time: the frame
+    // comes back where the last close stored it, and that is where it was put the first time.
+    void positionOverFiveStarts() {
+        REQUIRE_SESSION();
+        QFETCH(int, placement);
+        QFETCH(bool, trayHost);
+        QFETCH(bool, kill);
+        if (trayHost)
+            REQUIRE_TRAY_HOST();
+        writeRegistry(placement, 200, 200);
+        // Installed and declined already: no question before the window.
+        writeBytes(ConfigLocations::systemRegistryFile(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Varnholt\\Platterbox]\r\n"
+                   "\"NeverAsk\"=dword:00000001\r\n\"NeverAskVer\"=dword:00000514\r\n");
+        const QString program = path(QStringLiteral("starts/Platterbox"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("starts"))));
+        QFile::remove(program);
+        QVERIFY(QFile::copy(QStringLiteral(PLATTERBOX_BINARY), program));
+        writeBytes(program + QStringLiteral(".Ini"), "[PlayLists]\r\nTotal=0\r\n");
+        QStringList positions;
+        for (int start = 1; start <= 5; ++start) {
+            QProcess process;
+            process.start(program, QStringList());
+            QVERIFY(process.waitForStarted());
+            unsigned window = 0;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (window = session_.clientWindows(process.processId()).value(0)) != 0, 10000);
+            QTRY_COMPARE(session_.wmState(window), Normal);
+            QTRY_VERIFY(session_.frameRect(window).height() > 100);
+            QTest::qWait(300);
+            const QRect frame = session_.frameRect(window);
+            if (kill)
+                process.terminate();
+            else
+                session_.closeWindow(window);
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitCode(), 0);
+            const QPoint stored = storedPosition();
+            positions << QStringLiteral("start %1: frame %2,%3, stored %4,%5")
+                             .arg(start)
+                             .arg(frame.left())
+                             .arg(frame.top())
+                             .arg(stored.x())
+                             .arg(stored.y());
+            QVERIFY2(frame.topLeft() == QPoint(200, 200) && stored == QPoint(200, 200),
+                     qPrintable(positions.join(QLatin1String("; "))));
         }
     }
 
@@ -284,6 +359,48 @@ private Q_SLOTS:
             QTRY_VERIFY2(session_.activeWindow() == windowId(window), name);
             QTRY_VERIFY2(f_->playlistView()->hasFocus(), name);
         }
+    }
+
+    void activeAtFirstShow_data() {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("first show") << "";
+        QTest::newRow("after a question before the window") << "question";
+        QTest::newRow("after Help closes") << "help";
+    }
+
+    // In the tray placement the window that appears is the active one, with the playlists
+    // focused, so Enter plays at once; so it is again when the Help window closes.
+    void activeAtFirstShow() {
+        REQUIRE_SESSION();
+        REQUIRE_TRAY_HOST();
+        QFETCH(QString, before);
+        writeRegistry(1);
+        if (before == QLatin1String("question")) {
+            // As the installation's questions are asked, before the window exists.
+            QTimer::singleShot(0, [] {
+                QWidget* modal = nullptr;
+                if (QTest::qWaitFor(
+                        [&modal] { return (modal = QApplication::activeModalWidget()); }))
+                    QTest::keyClick(modal, Qt::Key_Escape);
+            });
+            QtDialogs boxes;
+            (void)boxes.askYesNo(QStringLiteral("Install?"));
+        }
+        MainWindow& window = start(QByteArray());
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&window, 15000));
+        if (before == QLatin1String("help")) {
+            QTRY_COMPARE(session_.activeWindow(), windowId(window));
+            HelpDialog help(&window);
+            help.show();
+            help.activateWindow();
+            QTRY_COMPARE(session_.activeWindow(), windowId(help));
+            help.close();
+        }
+        QTRY_COMPARE(session_.title(session_.activeWindow()), session_.title(windowId(window)));
+        QTRY_COMPARE(session_.activeWindow(), windowId(window));
+        QTRY_VERIFY(window.isActiveWindow());
+        QTRY_VERIFY(f_->playlistView()->hasFocus());
     }
 
     // The watcher hears of every tray host that comes or goes, once each, and agrees with Qt.

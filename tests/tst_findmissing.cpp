@@ -244,6 +244,68 @@ private Q_SLOTS:
                 QVERIFY2(QFile::exists(QString::fromUtf8(song.trimmed())), song);
     }
 
+    void reviewKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("alt");
+        QTest::addColumn<bool>("pickFirst"); // the tie's second candidate picked with F2, End
+        QTest::addColumn<bool>("opens");     // the key opens the drop-down; else it confirms
+        QTest::newRow("F2 opens") << int(Qt::Key_F2) << false << false << true;
+        QTest::newRow("F4 opens") << int(Qt::Key_F4) << false << false << true;
+        QTest::newRow("Alt+Down opens") << int(Qt::Key_Down) << true << false << true;
+        QTest::newRow("Enter confirms") << int(Qt::Key_Return) << false << false << false;
+        QTest::newRow("keypad Enter confirms") << int(Qt::Key_Enter) << false << false << false;
+        QTest::newRow("Enter after a pick confirms it")
+            << int(Qt::Key_Return) << false << true << false;
+    }
+
+    // The keys on the tie's row, whose new entry has candidates to choose from.
+    void reviewKeys() {
+        QFETCH(int, key);
+        QFETCH(bool, alt);
+        QFETCH(bool, pickFirst);
+        QFETCH(bool, opens);
+        start();
+        const Contents original = written();
+        Changes changes = EveryFound;
+        if (pickFirst)
+            changes << Change{QStringLiteral("lists/mix.m3u"), "../old/X/Album/03.mp3",
+                              "../new/Other/Album/03.mp3"};
+        const Contents confirmed = expected(changes);
+        bool dropDownShown = false;
+        f_->dialogs.answerFolder(path(QStringLiteral("new")));
+        ModalDialogDriver<FindMissingSongsDialog> driver([&](FindMissingSongsDialog& dialog) {
+            auto* view = control<QTreeView>(dialog, "missingView");
+            const QAbstractItemModel* model = view->model();
+            const QModelIndex mix = model->index(0, 0);
+            QVERIFY(mix.data().toString().endsWith(QLatin1String("mix.m3u")));
+            const QModelIndex tie = model->index(2, 0, mix);
+            QVERIFY(tie.siblingAtColumn(1).data().toString().startsWith(QLatin1String("ambig")));
+            view->setCurrentIndex(tie);
+            view->setFocus();
+            if (pickFirst) {
+                QTest::keyClick(view, Qt::Key_F2);
+                auto* box = control<QComboBox>(*view, "candidateBox");
+                QVERIFY(box);
+                QTest::keyClick(box, Qt::Key_End);
+                QTRY_VERIFY(!view->findChild<QComboBox*>());
+                QCOMPARE(view->currentIndex().row(), tie.row());
+            }
+            QTest::keyClick(view, Qt::Key(key), alt ? Qt::AltModifier : Qt::NoModifier);
+            auto* box = view->findChild<QComboBox*>();
+            if (box)
+                QTRY_VERIFY(box->view()->isVisible());
+            dropDownShown = box && box->view()->isVisible();
+        });
+        f_->playlistView()->setFocus();
+        f_->pressKey(f_->playlistView(), Qt::Key_A, Qt::AltModifier);
+        f_->chooseFromPopup(f_->playlistView(), 0, "findMissingSongsAction");
+        QVERIFY(driver.ran());
+        QCOMPARE(dropDownShown, opens);
+        // Left open by a key that opens the drop-down: the driver cancels it.
+        QCOMPARE(driver.leftOpen(), opens);
+        QCOMPARE(written(), opens ? original : confirmed);
+    }
+
     void refusals_data() {
         QTest::addColumn<bool>("fromSongs");
         QTest::addColumn<int>("review");

@@ -124,6 +124,12 @@ private Q_SLOTS:
         for (const char* library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6network6",
                                     "libqt6svg6", "libglib2.0-0", "libc6"})
             QVERIFY2(depends.contains(library), depends.constData());
+        // Loaded by Qt on a Wayland session, so no library search finds it.
+        QProcess recommends;
+        recommends.start(QStringLiteral("dpkg-deb"),
+                         {QStringLiteral("-f"), deb, QStringLiteral("Recommends")});
+        QVERIFY(recommends.waitForFinished());
+        QCOMPARE(recommends.readAll().trimmed(), QByteArray("qt6-wayland"));
 
         QProcess contents;
         contents.start(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
@@ -137,6 +143,40 @@ private Q_SLOTS:
               "/doc/platterbox/copyright\n", "/doc/platterbox/changelog.gz\n"})
             QVERIFY2(listing.contains(file), file);
         deb_ = deb;
+    }
+
+    void textsNameWhatTheProgramReads_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("package description") << QStringLiteral("deb");
+        QTest::newRow("metainfo") << QStringLiteral("metainfo");
+        QTest::newRow("manual page") << QStringLiteral("man");
+    }
+
+    // Every playlist format the program reads, and the command that mends moved songs.
+    void textsNameWhatTheProgramReads() {
+        QFETCH(QString, text);
+        QProcess reader;
+        if (text == QLatin1String("deb")) {
+            if (deb_.isEmpty())
+                QSKIP("no package was made (see debianPackage)");
+            reader.start(QStringLiteral("dpkg-deb"),
+                         {QStringLiteral("-f"), deb_, QStringLiteral("Description")});
+        } else if (text == QLatin1String("man")) {
+            reader.start(QStringLiteral("gzip"),
+                         {QStringLiteral("-dc"),
+                          installed(QStringLiteral("share/man/man1/platterbox.1.gz"))});
+        } else {
+            reader.start(
+                QStringLiteral("cat"),
+                {installed(QStringLiteral("share/metainfo/net.varnholt.Platterbox.metainfo.xml"))});
+        }
+        QVERIFY(reader.waitForFinished());
+        QCOMPARE(reader.exitCode(), 0);
+        // Line breaks and indentation do not count.
+        const QByteArray said = reader.readAll().simplified();
+        for (const char* name :
+             {"M3U,", "extended M3U", "M3U8", "PLS", "XSPF", "WPL", "ASX", "Find Missing Songs"})
+            QVERIFY2(said.contains(name), name);
     }
 
     // The distribution's package checker finds no error and no warning.

@@ -47,32 +47,55 @@ private Q_SLOTS:
     }
 
     void options_data() {
-        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("display"); // false: no display and no platform named
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
         const QByteArray usage = "Usage: Platterbox [PROGRAM]\n";
         const QByteArray version = "Platterbox 1.3\n";
-        QTest::newRow("--help") << "--help" << 0 << usage << QByteArray();
-        QTest::newRow("-h") << "-h" << 0 << usage << QByteArray();
-        QTest::newRow("--version") << "--version" << 0 << version << QByteArray();
-        QTest::newRow("-v") << "-v" << 0 << version << QByteArray();
-        QTest::newRow("--frobnicate") << "--frobnicate" << 2 << QByteArray() << usage;
-        QTest::newRow("-x") << "-x" << 2 << QByteArray() << usage;
+        // The options as words apart by spaces.
+        const auto row = [](const char* name, const char* options, bool display) -> QTestData& {
+            return QTest::newRow(name) << QString::fromLatin1(options).split(u' ') << display;
+        };
+        row("--help", "--help", true) << 0 << usage << QByteArray();
+        row("-h", "-h", true) << 0 << usage << QByteArray();
+        row("--version", "--version", true) << 0 << version << QByteArray();
+        row("-v", "-v", true) << 0 << version << QByteArray();
+        row("--frobnicate", "--frobnicate", true) << 2 << QByteArray() << usage;
+        row("-x", "-x", true) << 2 << QByteArray() << usage;
+        row("--help, no display", "--help", false) << 0 << usage << QByteArray();
+        row("--version, no display", "--version", false) << 0 << version << QByteArray();
+        row("--frobnicate, no display", "--frobnicate", false) << 2 << QByteArray() << usage;
+        row("-x after a parameter, no display", "cd/Platterbox -x", false)
+            << 2 << QByteArray() << usage;
+        row("-x after Qt's -platform, no display", "-platform offscreen -x", false)
+            << 2 << QByteArray() << usage;
+        row("-x after Qt's -style=, no display", "-style=fusion -x", false)
+            << 2 << QByteArray() << usage;
+        row("Qt's --reverse before -v", "--reverse -v", true) << 0 << version << QByteArray();
+        // A value of Qt's option is Qt's, however it looks.
+        row("-x as Qt's window title", "-qwindowtitle -x -v", true) << 0 << version << QByteArray();
     }
 
-    // Answered and ended before any settings, INI file or single-instance channel is touched.
+    // Answered and ended before any settings, INI file or single-instance channel is touched,
+    // and before a display is needed.
     void options() {
-        QFETCH(QString, option);
+        QFETCH(QStringList, options);
+        QFETCH(bool, display);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
         QProcessEnvironment env = environment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("cli/run")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("cli/config")));
+        if (!display) {
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QLatin1String(name));
+        }
         QProcess program;
         program.setProcessEnvironment(env);
-        program.start(path(QStringLiteral("cli/bin/Platterbox")), {option});
+        program.start(path(QStringLiteral("cli/bin/Platterbox")), options);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), exitCode);

@@ -2,6 +2,8 @@
 
 #include "settings/Settings.h"
 
+#include <algorithm>
+
 CommandLineRequest commandLineRequest(const QStringList& arguments) {
     const auto has = [&arguments](const char* longName, const char* shortName) {
         return arguments.contains(QLatin1String(longName)) ||
@@ -16,6 +18,42 @@ CommandLineRequest commandLineRequest(const QStringList& arguments) {
             return CommandLineRequest::UnknownOption;
     }
     return CommandLineRequest::Run;
+}
+
+QStringList withoutToolkitOptions(const QStringList& words) {
+    static const QStringList withValue = {QStringLiteral("-platform"),
+                                          QStringLiteral("-platformpluginpath"),
+                                          QStringLiteral("-platformtheme"),
+                                          QStringLiteral("-plugin"),
+                                          QStringLiteral("-qwindowgeometry"),
+                                          QStringLiteral("-geometry"),
+                                          QStringLiteral("-qwindowtitle"),
+                                          QStringLiteral("-title"),
+                                          QStringLiteral("-qwindowicon"),
+                                          QStringLiteral("-icon"),
+                                          QStringLiteral("-session"),
+                                          QStringLiteral("-style"),
+                                          QStringLiteral("-stylesheet"),
+                                          QStringLiteral("-display"),
+                                          QStringLiteral("-name"),
+                                          QStringLiteral("-visual")};
+    static const QStringList alone = {
+        QStringLiteral("-reverse"), QStringLiteral("-testability"), QStringLiteral("-widgetcount"),
+        QStringLiteral("-nograb"),  QStringLiteral("-dograb"),      QStringLiteral("-sync")};
+    static const QStringList joined = {QStringLiteral("-style="), QStringLiteral("-stylesheet="),
+                                       QStringLiteral("-qmljsdebugger=")};
+    QStringList rest;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        // Qt takes its options with two dashes too.
+        const QString word = words[i].startsWith(QLatin1String("--")) ? words[i].mid(1) : words[i];
+        if (withValue.contains(word) && i + 1 < words.size())
+            ++i;
+        else if (!alone.contains(word) &&
+                 std::none_of(joined.cbegin(), joined.cend(),
+                              [&word](const QString& prefix) { return word.startsWith(prefix); }))
+            rest << words[i];
+    }
+    return rest;
 }
 
 QString usageText(const QString& programName) {

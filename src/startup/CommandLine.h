@@ -9,5 +9,9 @@ enum class CommandLineRequest { Run, Help, Version, UnknownOption };
 
 CommandLineRequest commandLineRequest(const QStringList& arguments);
 
+// The words without Qt's own options (-platform xcb, -style=fusion, -reverse, ...) and their
+// values, as QApplication takes them out: the rest can be judged before there is a display.
+QStringList withoutToolkitOptions(const QStringList& words);
+
 QString usageText(const QString& programName);
 QString versionText();

@@ -240,3 +240,18 @@ QString XSession::title(unsigned window) const {
         return QString::fromUtf8(name);
     return QString::fromLatin1(property(window, "WM_NAME", XCB_ATOM_STRING));
 }
+
+void XSession::closeWindow(unsigned window) const {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("_NET_CLOSE_WINDOW");
+    event.data.data32[0] = XCB_CURRENT_TIME;
+    event.data.data32[1] = 2; // a pager, which acts for the user
+    xcb_send_event(connection_, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection_);
+}

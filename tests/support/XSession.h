@@ -41,6 +41,8 @@ public:
     unsigned activeWindow() const;
     // The title the window manager shows (_NET_WM_NAME, else WM_NAME).
     QString title(unsigned window) const;
+    // Asks the window manager to close a client window, as its close button does.
+    void closeWindow(unsigned window) const;
 
 private:
     bool startServer();

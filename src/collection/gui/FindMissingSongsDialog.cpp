@@ -85,8 +85,8 @@ FindMissingSongsDialog::FindMissingSongsDialog(MissingSongsModel& model, QWidget
     resize(720, 420);
 }
 
-// F2, Enter, Alt+Down or F4 on a song with candidates opens their drop-down, wherever in the
-// row the focus is; Enter elsewhere still confirms the dialog.
+// F2, Alt+Down or F4 on a song with candidates opens their drop-down, wherever in the row the
+// focus is. Enter confirms the dialog, as in every dialog, also right after a pick.
 bool FindMissingSongsDialog::eventFilter(QObject* watched, QEvent* event) {
     // An open drop-down has its own keys.
     const auto* open = view_->findChild<QComboBox*>();
@@ -94,7 +94,6 @@ bool FindMissingSongsDialog::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool opens = key->key() == Qt::Key_F2 || key->key() == Qt::Key_F4 ||
-                       key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                        (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier);
     const QModelIndex entry = view_->currentIndex().siblingAtColumn(MissingSongsModel::NewEntry);
     if (!opens || !(entry.flags() & Qt::ItemIsEditable))

@@ -2,6 +2,7 @@
 
 #include "FindFolderAnimation.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -16,9 +17,21 @@ constexpr int ClientHeight = 114;
 constexpr int PanelHeight = 34;
 constexpr qint64 EventIntervalMs = 20; // Abort is answered well within 50 ms
 constexpr qint64 PaintIntervalMs = 33; // about 30 pictures a second
+
+// Qt takes a plain widget for a "filler", even a top-level one: a screen reader is to meet a
+// window with its title instead.
+QAccessibleInterface* accessibleWaitWindow(const QString& className, QObject* object) {
+    if (className == QLatin1String(WaitWindow::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
 } // namespace
 
 WaitWindow::WaitWindow() : QWidget(nullptr) {
+    static const bool accessibleAsWindow =
+        (QAccessible::installFactory(accessibleWaitWindow), true);
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("waitWindow"));
     // A title but no title-bar buttons: the window closes when its walk ends.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -10,6 +10,7 @@
 #include "collection/gui/CopyToFolderPart.h"
 #include "collection/gui/MissingSongsPart.h"
 #include "common/TrackedDialogs.h"
+#include "platform/gui/WindowFrame.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 #include "settings/InstanceIni.h"
@@ -318,9 +319,9 @@ void MainWindow::readSettings() {
     loadRegistrySettings(settings, hints);
     context_.hints.setEnabled(hints);
 
-    move(reachablePosition(QPoint(settings.window.left, settings.window.top),
-                           settings.window.width));
     resize(settings.window.width, settings.window.height);
+    WindowFrame::placeAt(*this, reachablePosition(QPoint(settings.window.left, settings.window.top),
+                                                  settings.window.width));
     const int listHeight = qMax(ListMinimumHeight, settings.window.playlistListHeight);
     splitter_->setSizes({listHeight, qMax(ListMinimumHeight, height() - listHeight)});
 
@@ -356,8 +357,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::saveOnClose() {
     Settings& settings = context_.settings;
-    settings.window.top = y();
-    settings.window.left = x();
+    const QPoint corner = WindowFrame::corner(*this);
+    settings.window.top = corner.y();
+    settings.window.left = corner.x();
     settings.window.width = width();
     settings.window.height = height();
     settings.window.playlistListHeight = playlistView_->height();

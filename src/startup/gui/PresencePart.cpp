@@ -91,9 +91,17 @@ bool PresencePart::eventFilter(QObject* watched, QEvent* event) {
         placeOwnedWindow(*static_cast<QWidget*>(watched));
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         const auto* closed = static_cast<QWidget*>(watched);
-        // Once the close is done, and only when no other modal window is left.
+        // Once the close is done, and only when no other modal window is left. After a window
+        // without modality (Help), when no other window of the program has the focus.
+        const Qt::WindowType type = closed->windowType();
         if (closed != &window_.widget() && closed->isWindow() && closed->isModal())
             QTimer::singleShot(0, this, &PresencePart::takeFocusBack);
+        else if (closed != &window_.widget() && closed->isWindow() &&
+                 (type == Qt::Dialog || type == Qt::Window))
+            QTimer::singleShot(0, this, [this] {
+                if (!QApplication::activeWindow())
+                    takeFocusBack();
+            });
     }
     return false;
 }
@@ -175,6 +183,9 @@ void PresencePart::startAutoPlay() {
 void PresencePart::autoPlay() {
     autoPlayTimer_->stop();
     window_.widget().show();
+    // Not every window manager gives a new window the focus (none a window kept off the
+    // taskbar, nor one after questions asked before it): Enter is to play at once.
+    window_.widget().activateWindow();
     const Preferences& options = window_.context().settings.preferences;
     if (!options.autoPlay)
         return;

@@ -108,18 +108,22 @@ QString invokedName(char* argv[]) {
 } // namespace
 
 int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
-    // Help and version need no display, so they are answered before Qt looks for one.
+    // Help, version and a refused option need no display, so they are answered before Qt
+    // looks for one (without one, Qt would abort the program).
     QStringList words;
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
-    switch (commandLineRequest(words)) {
+    switch (commandLineRequest(withoutToolkitOptions(words))) {
     case CommandLineRequest::Help:
         print(usageText(invokedName(argv)), stdout);
         return 0;
     case CommandLineRequest::Version:
         print(versionText(), stdout);
         return 0;
-    default:
+    case CommandLineRequest::UnknownOption:
+        print(usageText(invokedName(argv)), stderr);
+        return 2;
+    case CommandLineRequest::Run:
         break;
     }
     QApplication app(argc, argv);
@@ -133,7 +137,8 @@ int runPlatterbox(int argc, char* argv[], const DialogsFactory& answering) {
         arguments << pathText(argv[i]);
     const QString programPath =
         pathText(RawNames::realPath("/proc/self/exe").value_or(QByteArray()));
-    // Any other option is refused before anything is read, claimed or written.
+    // Qt knows the options it took out; whatever else looks like one is refused before
+    // anything is read, claimed or written.
     if (commandLineRequest(arguments) == CommandLineRequest::UnknownOption) {
         print(usageText(invokedName(argv)), stderr);
         return 2;
