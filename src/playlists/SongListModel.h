@@ -61,7 +61,9 @@ public:
     // Grows with every load or clear.
     quint64 generation() const { return generation_; }
 
-    Presence presence(int row) const { return Presence(presence_.at(row)); }
+    Presence presence(int row) const {
+        return marks_ ? Presence(marks_->at(row)) : Presence::Unchecked;
+    }
     bool isMissing(int row) const { return presence(row) == Presence::Missing; }
     // True once every row of the list shown has been checked.
     bool missingCheckDone() const { return checkDone_; }
@@ -77,6 +79,8 @@ public:
 
 Q_SIGNALS:
     void missingCheckFinished();
+    // Songs were read, or the reading ended (isReading() says which).
+    void readingProgressed();
 
 private:
     void replace(IndexedPlaylist playlist, const QByteArray& listPath, FileIdentity identity,
@@ -84,7 +88,7 @@ private:
     void readNextBatch(quint64 generation);
     void showReadRows();
     void startMissingCheck();
-    void takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing);
+    void takeCheckedBatch(quint64 generation, int firstRow, int rows);
     void takeCheckFinished(quint64 generation);
 
     IndexedPlaylist playlist_;
@@ -97,8 +101,8 @@ private:
     QByteArray baseFolder_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
-    // One Presence a row.
-    QByteArray presence_;
+    // One Presence a row, from the start of the check.
+    std::shared_ptr<PresenceMarks> marks_;
     bool checkDone_ = true;
     MissingSongCheck check_;
 };
