@@ -7,11 +7,13 @@
 //                                 in the temporary folder and kept for later runs. The XSPF
 //                                 names the same songs as file URIs, with a title each, as
 //                                 VLC writes it.
-//                                 With "read", only the program's reading of the file is timed
-//                                 (for profiling), with no window.
+//                                 With "read" (or "sort"), only the program's reading of the
+//                                 file (or the order Sort Songs gives it) is timed, for
+//                                 profiling, with no window.
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) or on an X server.
 #include "ScriptedDialogs.h"
 #include "platform/DesktopLauncher.h"
+#include "playlists/ListSorting.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/PlaylistFile.h"
 #include "playlists/gui/MainWindow.h"
@@ -118,6 +120,21 @@ int readAlone(const QString& path) {
     return 0;
 }
 
+// The order Sort Songs gives the file's songs, without a window.
+int sortAlone(const QString& path) {
+    IndexedPlaylist playlist;
+    if (loadIndexedPlaylist(QFile::encodeName(path), playlist).failed())
+        return 1;
+    QElapsedTimer clock;
+    clock.start();
+    const auto order = localeSortedOrder(
+        playlist.entries.size(),
+        [&](qsizetype row) { return decodeEntry(playlist.entries.at(row)); }, sortCollator());
+    std::printf("sorted %lld songs in %lld ms\n", static_cast<long long>(order->size()),
+                static_cast<long long>(clock.elapsed()));
+    return 0;
+}
+
 long peakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -137,6 +154,8 @@ int main(int argc, char* argv[]) {
     }
     if (argc > 3 && QByteArray(argv[3]) == "read")
         return readAlone(playlist);
+    if (argc > 3 && QByteArray(argv[3]) == "sort")
+        return sortAlone(playlist);
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
     QFile ini(dir.filePath(QStringLiteral("Platterbox.Ini")));

@@ -2,8 +2,12 @@
 
 #include <QCollatorSortKey>
 #include <QLocale>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 QCollator sortCollator() {
@@ -26,6 +30,50 @@ struct SortItem {
     bool empty;
 };
 
+// Enough items to be worth a second thread.
+constexpr qsizetype ManyItems = 50000;
+
+SortItem sortItem(const QCollator& collator, const QString& text) {
+    return {collator.sortKey(text), text.isEmpty()};
+}
+
+// A collator of its own for another thread, set as the one given.
+QCollator twinOf(const QCollator& collator) {
+    QCollator twin(collator.locale());
+    twin.setCaseSensitivity(collator.caseSensitivity());
+    twin.setNumericMode(collator.numericMode());
+    twin.setIgnorePunctuation(collator.ignorePunctuation());
+    return twin;
+}
+
+// The items' keys; a long list's second half is made on a second thread meanwhile. Ticks
+// come from this thread only.
+std::vector<SortItem> sortItems(qsizetype count, const SortText& textOf, const QCollator& collator,
+                                const std::function<bool()>& goOn) {
+    std::vector<SortItem> items;
+    items.reserve(size_t(count));
+    const qsizetype half = count >= ManyItems ? count / 2 : count;
+    std::vector<SortItem> secondHalf;
+    std::atomic<bool> stop{false};
+    std::unique_ptr<QThread> helper;
+    if (half < count) {
+        secondHalf.reserve(size_t(count - half));
+        helper.reset(QThread::create([&, twin = twinOf(collator)] {
+            for (qsizetype i = half; i < count && !stop.load(std::memory_order_relaxed); ++i)
+                secondHalf.push_back(sortItem(twin, textOf(i)));
+        }));
+        helper->start();
+    }
+    for (qsizetype i = 0; i < half && goOn(); ++i)
+        items.push_back(sortItem(collator, textOf(i)));
+    if (helper) {
+        stop = items.size() < size_t(half);
+        helper->wait();
+        std::move(secondHalf.begin(), secondHalf.end(), std::back_inserter(items));
+    }
+    return items;
+}
+
 } // namespace
 
 std::optional<QList<qsizetype>> localeSortedOrder(qsizetype count, const SortText& textOf,
@@ -39,12 +87,7 @@ std::optional<QList<qsizetype>> localeSortedOrder(qsizetype count, const SortTex
         }
         return !stopped;
     };
-    std::vector<SortItem> items;
-    items.reserve(size_t(count));
-    for (qsizetype i = 0; i < count && goOn(); ++i) {
-        const QString text = textOf(i);
-        items.push_back({collator.sortKey(text), text.isEmpty()});
-    }
+    std::vector<SortItem> items = sortItems(count, textOf, collator, goOn);
     // Row numbers of four bytes: half the memory of qsizetype while sorting.
     std::vector<quint32> order(size_t(items.size()));
     for (size_t i = 0; i < order.size(); ++i)

@@ -11,7 +11,7 @@
 // "Ä" and "é" sort among the letters rather than after "z".
 QCollator sortCollator();
 
-// The text of an item, asked for once per item.
+// The text of an item, asked for once per item; for a long list from two threads at once.
 using SortText = std::function<QString(qsizetype)>;
 // Called now and then during a long sort; false stops it.
 using SortTick = std::function<bool()>;
