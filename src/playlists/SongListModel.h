@@ -6,6 +6,7 @@
 #include "common/FileIdentity.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
@@ -94,6 +95,8 @@ private:
     IndexedPlaylist playlist_;
     // The rest of an XML playlist, while it is being read.
     std::unique_ptr<MarkupPlaylistReading> reading_;
+    // Since the last slice of reading ended.
+    QElapsedTimer sinceSlice_;
     // The rows the views know of: the entries read so far.
     int rows_ = 0;
     QByteArray listPath_;
