@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 #include "playlists/ListSorting.h"
 #include "playlists/PlaylistFile.h"
+#include "playlists/SongListModel.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -409,6 +411,26 @@ private Q_SLOTS:
         QCOMPARE(sorted.entries.at(0), QByteArray("000001.mp3"));
         QCOMPARE(sorted.entries.at(tracks - 1), QByteArray("200000.mp3"));
         QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    // While a long playlist is read, a line below the songs says so and counts them; it goes
+    // when the last song is in.
+    void aLineSaysWhileSongsAreRead() {
+        QByteArray xspf = "<playlist><!-- caf\xE9 --><trackList>";
+        for (int i = 0; i < 200000; ++i)
+            xspf += "<track><location>" + QByteArray::number(i) + ".mp3</location></track>";
+        MainWindow& window =
+            start({{QStringLiteral("long.xspf"), xspf + "</trackList></playlist>"}});
+        const auto* view = songViewOf(window);
+        const auto* line = view->findChild<QLabel*>(QStringLiteral("readingLine"));
+        QVERIFY(line);
+        QVERIFY(window.songs().isReading());
+        QVERIFY(line->isVisible());
+        QVERIFY(line->text().startsWith(QLatin1String("Reading songs... ")));
+        QVERIFY(line->text().size() > QLatin1String("Reading songs... ").size());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.songs().isReading(), 60000);
+        QCOMPARE(view->model()->rowCount(), 200000);
+        QVERIFY(!line->isVisible());
     }
 
     void sortingPlaylistsByFullPath() {
