@@ -189,6 +189,13 @@ private Q_SLOTS:
             PlaylistFormat::Wpl, 2, true);
         row("wpl", Wpl, PlaylistFormat::Wpl, 2, true);
         row("asx: letter case", Asx, PlaylistFormat::Asx, 2, true);
+        row("U+FEFF after a reference and at the start of a text",
+            xspf(track("a&amp;\xEF\xBB\xBF") +
+                 "<track><location><!-- c -->\xEF\xBB\xBF"
+                 "b.mp3"
+                 "</location></track>" +
+                 track("f\xEF\xBB\xBF:///m/a%20b.mp3")),
+            x, 3, true);
         row("a prefix declared on its own element",
             xspf("<track><location>a.mp3</location><e:x xmlns:e=\"urn:e\" e:y=\"1\"/></track>"), x,
             1, true);

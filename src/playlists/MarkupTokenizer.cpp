@@ -1,5 +1,7 @@
 #include "MarkupTokenizer.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -66,6 +68,13 @@ std::optional<char32_t> referenced(QByteArrayView name) {
     return char32_t(code);
 }
 
+// UTF-8 as characters, a U+FEFF at the start kept as the XML reader keeps it.
+QString characters(QByteArrayView raw) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(raw);
+}
+
 } // namespace
 
 std::optional<QString> decodedMarkupText(QByteArrayView raw, bool attribute) {
@@ -73,13 +82,11 @@ std::optional<QString> decodedMarkupText(QByteArrayView raw, bool attribute) {
         return c != '&' && c != '\r' && !(attribute && (c == '\t' || c == '\n'));
     };
     if (std::all_of(raw.begin(), raw.end(), plain))
-        return QString::fromUtf8(raw);
+        return characters(raw);
     QString decoded;
     decoded.reserve(raw.size());
     qsizetype run = 0;
-    const auto flush = [&](qsizetype to) {
-        decoded += QString::fromUtf8(raw.sliced(run, to - run));
-    };
+    const auto flush = [&](qsizetype to) { decoded += characters(raw.sliced(run, to - run)); };
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
         if (plain(c))

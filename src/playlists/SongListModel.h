@@ -68,6 +68,10 @@ public:
     bool isMissing(int row) const { return presence(row) == Presence::Missing; }
     // True once every row of the list shown has been checked.
     bool missingCheckDone() const { return checkDone_; }
+    // Stops the check for missing songs until the next load, so that a long command has both
+    // processors; resumeMissingCheck() checks the list again from the start.
+    void pauseMissingCheck() { check_.stop(); }
+    void resumeMissingCheck() { startMissingCheck(); }
     // The first row in view: rows near it are checked first.
     void setFirstVisibleRow(int row) { check_.setFocusRow(row); }
 

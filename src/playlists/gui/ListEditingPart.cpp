@@ -85,14 +85,19 @@ void ListEditingPart::sortSongs() {
     if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
-    const std::optional<QList<qsizetype>> order = sortedSongOrder();
-    if (!order)
-        return;
-    SongEdits sorted;
-    sorted.reserve(order->size());
-    for (qsizetype row : *order)
-        sorted.append({row, std::nullopt});
-    rewriteShownPlaylist(target, sorted);
+    // The sort has both processors; the list shown afterwards is checked anew.
+    SongListModel& shown = window_.songs();
+    const quint64 generation = shown.generation();
+    shown.pauseMissingCheck();
+    if (const std::optional<QList<qsizetype>> order = sortedSongOrder()) {
+        SongEdits sorted;
+        sorted.reserve(order->size());
+        for (qsizetype row : *order)
+            sorted.append({row, std::nullopt});
+        rewriteShownPlaylist(target, sorted);
+    }
+    if (shown.generation() == generation)
+        shown.resumeMissingCheck();
 }
 
 std::optional<QList<qsizetype>> ListEditingPart::sortedSongOrder() {
