@@ -2,14 +2,20 @@
 // backslash paths) as the focused playlist, and reports the time until the window is shown
 // with its songs and the event loop is idle, and the process's peak memory.
 //
-//   bench_bigplaylist [entries] [m3u|xspf]   default 1,000,000 and m3u; the file is made once
+//   bench_bigplaylist [entries] [m3u|xspf] [read]   default 1,000,000 and m3u; the file is made
+//   once
 //                                 in the temporary folder and kept for later runs. The XSPF
 //                                 names the same songs as file URIs, with a title each, as
 //                                 VLC writes it.
+//                                 With "read" (or "sort"), only the program's reading of the
+//                                 file (or the order Sort Songs gives it) is timed, for
+//                                 profiling, with no window.
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) or on an X server.
 #include "ScriptedDialogs.h"
 #include "platform/DesktopLauncher.h"
+#include "playlists/ListSorting.h"
 #include "playlists/PlayingModule.h"
+#include "playlists/PlaylistFile.h"
 #include "playlists/gui/MainWindow.h"
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
@@ -48,9 +54,10 @@ QString makeXspf(int entries) {
                        "xmlns=\"http://xspf.org/ns/0/\" version=\"1\">\n\t<trackList>\n";
     for (int i = 0; i < entries; ++i) {
         chunk += "\t\t<track>\n\t\t\t<location>file://" +
-                 QByteArray(folder + songOf(i)).toPercentEncoding("/") + "</location>\n\t\t\t<title>Title " +
-                 QByteArray::number(i) + "</title>\n\t\t\t<duration>" +
-                 QByteArray::number((180 + i % 240) * 1000) + "</duration>\n\t\t</track>\n";
+                 QByteArray(folder + songOf(i)).toPercentEncoding("/") +
+                 "</location>\n\t\t\t<title>Title " + QByteArray::number(i) +
+                 "</title>\n\t\t\t<duration>" + QByteArray::number((180 + i % 240) * 1000) +
+                 "</duration>\n\t\t</track>\n";
         if (chunk.size() > (1 << 20)) {
             file.write(chunk);
             chunk.clear();
@@ -101,6 +108,33 @@ qint64 xmlReaderAloneMs(const QString& path) {
     return clock.elapsed();
 }
 
+// The program's own reading of the file, songs and all, without a window.
+int readAlone(const QString& path) {
+    QElapsedTimer clock;
+    clock.start();
+    IndexedPlaylist playlist;
+    if (loadIndexedPlaylist(QFile::encodeName(path), playlist).failed())
+        return 1;
+    std::printf("read %lld songs in %lld ms\n", static_cast<long long>(playlist.entries.size()),
+                static_cast<long long>(clock.elapsed()));
+    return 0;
+}
+
+// The order Sort Songs gives the file's songs, without a window.
+int sortAlone(const QString& path) {
+    IndexedPlaylist playlist;
+    if (loadIndexedPlaylist(QFile::encodeName(path), playlist).failed())
+        return 1;
+    QElapsedTimer clock;
+    clock.start();
+    const auto order = localeSortedOrder(
+        playlist.entries.size(),
+        [&](qsizetype row) { return decodeEntry(playlist.entries.at(row)); }, sortCollator());
+    std::printf("sorted %lld songs in %lld ms\n", static_cast<long long>(order->size()),
+                static_cast<long long>(clock.elapsed()));
+    return 0;
+}
+
 long peakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -118,6 +152,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot write the playlist\n");
         return 1;
     }
+    if (argc > 3 && QByteArray(argv[3]) == "read")
+        return readAlone(playlist);
+    if (argc > 3 && QByteArray(argv[3]) == "sort")
+        return sortAlone(playlist);
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
     QFile ini(dir.filePath(QStringLiteral("Platterbox.Ini")));

@@ -1,7 +1,10 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
+#include "playlists/ListSorting.h"
 #include "playlists/PlaylistFile.h"
+#include "playlists/SongListModel.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,6 +13,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <numeric>
 
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
@@ -17,6 +21,16 @@ using TestSupport::writeBytes;
 namespace {
 QList<int> selectedRows(QListView* view) {
     return selectedRowsOf(view);
+}
+
+// How songs were sorted before each text's key was made once: a stable sort comparing texts.
+QList<qsizetype> comparedOrder(const QStringList& texts, const QCollator& collator) {
+    QList<qsizetype> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return collator.compare(texts.at(a), texts.at(b)) < 0;
+    });
+    return order;
 }
 
 QList<int> toIntList(const QVariantList& values) {
@@ -297,6 +311,82 @@ private Q_SLOTS:
         }
     }
 
+    // The order by keys is the order by comparisons, texts as shown (non-UTF-8 entries as
+    // Windows-1252), in the collation of the user's locale and of a few others.
+    void sortingByKeysKeepsTheOrderOfComparisons_data() {
+        QTest::addColumn<QList<QByteArray>>("entries");
+        QTest::newRow("letter case")
+            << QList<QByteArray>{"b.mp3", "A.mp3", "a.mp3", "B.mp3", "C.mp3", "c.MP3"};
+        QTest::newRow("accents") << QList<QByteArray>{
+            "\xC3\xA9t\xC3\xA9", "ete", "Ete", "f", "\xC3\x84rger", "Arger", "z", "\xC3\xB8", "o"};
+        QTest::newRow("digits") << QList<QByteArray>{"file10", "file2", "file1", "File1",
+                                                     "9",      "10",    "1 0",   "\xD9\xA3"};
+        QTest::newRow("equal texts keep their order")
+            << QList<QByteArray>{"Song.mp3", "x.mp3", "song.mp3", "SONG.mp3", "sonG.mp3"};
+        QTest::newRow("bytes beyond UTF-8") << QList<QByteArray>{
+            "caf\xE9.mp3", "cafe.mp3", "caf\xC3\xA9.mp3", "\xFF", "\x80", "Caf\xC9.mp3"};
+        QTest::newRow("empty and ignorable texts")
+            << QList<QByteArray>{"a", "", "\x01", "", "\xE2\x80\x8B", "\x01"};
+        QTest::newRow("punctuation and blanks")
+            << QList<QByteArray>{"a b", "a-b", "ab", "a_b", "a.b", "a  b", "-ab", " ab"};
+        QTest::newRow("paths with a long common part") << QList<QByteArray>{
+            "..\\Music\\Artist 1\\Album 10\\2 Title.mp3",
+            "..\\Music\\Artist 1\\Album 1\\2 Title.mp3", "../Music/Artist 1/Album 1/2 title.mp3",
+            "..\\Music\\Artist 10\\Album 1\\2 Title.mp3"};
+    }
+
+    void sortingByKeysKeepsTheOrderOfComparisons() {
+        QFETCH(QList<QByteArray>, entries);
+        QStringList texts;
+        for (const QByteArray& entry : entries)
+            texts << decodeEntry(entry);
+        QList<QCollator> collators{sortCollator()};
+        for (const char* name : {"de_DE", "sv_SE", "en_US", "fr_FR"}) {
+            QCollator collator{QLocale(QString::fromLatin1(name))};
+            collator.setCaseSensitivity(Qt::CaseInsensitive);
+            collators << collator;
+        }
+        for (const QCollator& collator : std::as_const(collators)) {
+            const QList<qsizetype> expected = comparedOrder(texts, collator);
+            QCOMPARE(localeSortedOrder(texts, collator), expected);
+            const auto sorted = localeSortedOrder(
+                texts.size(), [&](qsizetype i) { return texts.at(i); }, collator,
+                [] { return true; });
+            QVERIFY(sorted);
+            QCOMPARE(*sorted, expected);
+        }
+    }
+
+    // A long sort asks now and then whether to go on; told to stop, it gives no order.
+    void aLongSortStopsWhenTold_data() {
+        QTest::addColumn<int>("goOnTicks");
+        QTest::addColumn<bool>("sorted");
+        QTest::newRow("stopped while making keys") << 0 << false;
+        QTest::newRow("stopped while sorting") << 1 << false;
+        QTest::newRow("never stopped") << 1000 << true;
+    }
+
+    void aLongSortStopsWhenTold() {
+        QFETCH(int, goOnTicks);
+        QFETCH(bool, sorted);
+        QStringList texts;
+        // Keys of half of them are made on this thread, more than go between two ticks.
+        for (int i = 0; i < 150000; ++i)
+            texts << QString::number((i * 7919) % 150000);
+        int ticks = 0;
+        const auto order = localeSortedOrder(
+            texts.size(), [&](qsizetype i) { return texts.at(i); }, sortCollator(),
+            [&] { return ticks++ < goOnTicks; });
+        // Stopped at the first "no", or asked a few times over the whole sort.
+        QCOMPARE(order.has_value(), sorted);
+        if (!sorted)
+            QCOMPARE(ticks, goOnTicks + 1);
+        else
+            QVERIFY(ticks > 1);
+        if (sorted)
+            QCOMPARE(*order, comparedOrder(texts, sortCollator()));
+    }
+
     void sortingSongsRewritesTheFile() {
         MainWindow& window =
             start({{QStringLiteral("s.m3u"), "b.mp3\r\nA.mp3\r\n#EXTINF\r\nc.mp3\r\n"}});
@@ -308,10 +398,11 @@ private Q_SLOTS:
 
     // A long XML playlist is still being read when the window shows; a sort takes every song.
     void sortingALongXspfWhileItIsRead() {
-        const int tracks = 20000;
-        QByteArray xspf = "<playlist><trackList>";
+        // More than a turn of the event loop reads: not UTF-8, so QXmlStreamReader reads it.
+        const int tracks = 200000;
+        QByteArray xspf = "<playlist><!-- caf\xE9 --><trackList>";
         for (int i = tracks; i > 0; --i)
-            xspf += "<track><location>" + QByteArray::number(i).rightJustified(5, '0') +
+            xspf += "<track><location>" + QByteArray::number(i).rightJustified(6, '0') +
                     ".mp3</location></track>";
         MainWindow& window =
             start({{QStringLiteral("long.xspf"), xspf + "</trackList></playlist>"}});
@@ -319,9 +410,29 @@ private Q_SLOTS:
         f_->chooseFromPopup(songViewOf(window), 0, "sortSongsAction");
         const IndexedPlaylist sorted = indexPlaylist(readBytes(path(QStringLiteral("long.xspf"))));
         QCOMPARE(sorted.entries.size(), tracks);
-        QCOMPARE(sorted.entries.at(0), QByteArray("00001.mp3"));
-        QCOMPARE(sorted.entries.at(tracks - 1), QByteArray("20000.mp3"));
+        QCOMPARE(sorted.entries.at(0), QByteArray("000001.mp3"));
+        QCOMPARE(sorted.entries.at(tracks - 1), QByteArray("200000.mp3"));
         QCOMPARE(f_->dialogs.records().size(), 0);
+    }
+
+    // While a long playlist is read, a line below the songs says so and counts them; it goes
+    // when the last song is in.
+    void aLineSaysWhileSongsAreRead() {
+        QByteArray xspf = "<playlist><!-- caf\xE9 --><trackList>";
+        for (int i = 0; i < 200000; ++i)
+            xspf += "<track><location>" + QByteArray::number(i) + ".mp3</location></track>";
+        MainWindow& window =
+            start({{QStringLiteral("long.xspf"), xspf + "</trackList></playlist>"}});
+        const auto* view = songViewOf(window);
+        const auto* line = view->findChild<QLabel*>(QStringLiteral("readingLine"));
+        QVERIFY(line);
+        QVERIFY(window.songs().isReading());
+        QVERIFY(line->isVisible());
+        QVERIFY(line->text().startsWith(QLatin1String("Reading songs... ")));
+        QVERIFY(line->text().size() > QLatin1String("Reading songs... ").size());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.songs().isReading(), 60000);
+        QCOMPARE(view->model()->rowCount(), 200000);
+        QVERIFY(!line->isVisible());
     }
 
     void sortingPlaylistsByFullPath() {

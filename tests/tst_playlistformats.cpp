@@ -1,6 +1,8 @@
 #include "playlists/PlaylistEdit.h"
 #include "playlists/PlaylistRepair.h"
 #include "playlists/SongListModel.h"
+#include "playlists/AsxReader.h"
+#include "playlists/WplReader.h"
 #include "playlists/XspfReader.h"
 
 #include <QBuffer>
@@ -175,6 +177,113 @@ private Q_SLOTS:
         IndexedPlaylist read;
         QVERIFY(loadIndexedPlaylist(out.fileName(), read).isOk());
         QCOMPARE(read.entries.toList(), entries);
+    }
+
+    // The tokenizer reads plain XML at byte speed and hands anything else to QXmlStreamReader;
+    // either way the songs, their byte ranges and whether the file read whole are what
+    // QXmlStreamReader alone finds.
+    void tokenizerAgreesWithStreamReader_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<PlaylistFormat>("format");
+        QTest::addColumn<int>("songs");
+        QTest::addColumn<bool>("whole");
+        const auto row = [](const char* name, const QByteArray& file, PlaylistFormat format,
+                            int songs, bool whole) {
+            QTest::newRow(name) << file << format << songs << whole;
+        };
+        const PlaylistFormat x = PlaylistFormat::Xspf;
+        row("VLC's form: a declared prefix, extensions, titles",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist xmlns=\"http://xspf.org/ns/0/\" "
+            "xmlns:vlc=\"http://www.videolan.org/vlc/playlist/ns/0/\" version=\"1\">\n"
+            "\t<title>Playlist</title>\n\t<trackList>\n\t\t<track>\n\t\t\t<location>file:///m/"
+            "a%20b.mp3"
+            "</location>\n\t\t\t<title>A &amp; B</title>\n\t\t\t<extension application=\"http://"
+            "www.videolan.org/vlc/playlist/0\">\n\t\t\t\t<vlc:id>0</vlc:id>\n\t\t\t</extension>\n"
+            "\t\t</track>\n\t\t<track><location>c.mp3</location></track>\n\t</trackList>\n"
+            "\t<extension application=\"http://www.videolan.org/vlc/playlist/0\">\n"
+            "\t\t<vlc:item tid=\"0\"/>\n\t</extension>\n</playlist>\n",
+            x, 2, true);
+        row("references and line ends in a location",
+            xspf(track("a&amp;b&#x41;&#66;&lt;&gt;&quot;&apos;.mp3") + track("x\r\ny\rz.mp3") +
+                 track("&#x1F600;.mp3")),
+            x, 3, true);
+        row("comments between and inside", xspf("<!-- a -- b? no -->" + track("a<!-- c -->b.mp3")),
+            x, 0, false);
+        row("comments", xspf("<!-- one -->" + track("a<!-- c -->b.mp3") + "<!---->"), x, 1, true);
+        row("text inside a location's child", xspf(track("a<b>x</b>c.mp3")), x, 1, true);
+        row("empty locations", xspf(track("") + "<track><location/></track>" + track("d.mp3")), x,
+            1, true);
+        row("CDATA", xspf(track("a.mp3") + track("<![CDATA[b&c.mp3]]>") + track("d.mp3")), x, 3,
+            true);
+        row("a processing instruction inside", xspf(track("a.mp3") + "<?pi x?>" + track("b.mp3")),
+            x, 2, true);
+        row("an undeclared prefix", xspf(track("a.mp3") + "<v:x/>" + track("b.mp3")), x, 1, false);
+        row("an end tag of another element",
+            xspf(track("a.mp3") + "<track><location>b.mp3</track>" + track("c.mp3")), x, 1, false);
+        row("cut short", xspf(track("a.mp3") + track("b.mp3")).chopped(30), x, 1, false);
+        row("an entity no DTD declares", xspf(track("a.mp3") + track("&nbsp;b.mp3")), x, 1, false);
+        row("a bad character reference", xspf(track("a.mp3") + track("&#1;b.mp3")), x, 1, false);
+        row("a control character",
+            xspf(track("a.mp3") + track("\x01"
+                                        "b.mp3")),
+            x, 1, false);
+        row("U+FFFF",
+            xspf(track("a.mp3") + track("\xEF\xBF\xBF"
+                                        "b.mp3")),
+            x, 1, false);
+        row("]]> in text", xspf(track("a.mp3") + track("b]]>.mp3")), x, 1, false);
+        row("a second attribute of one name",
+            xspf(track("a.mp3") + "<track a=\"1\" a=\"2\"><location>b.mp3</location></track>"), x,
+            1, false);
+        row("attributes with no blank between",
+            xspf(track("a.mp3") + "<track a=\"1\"b=\"2\"><location>b.mp3</location></track>"), x, 1,
+            false);
+        row("< in an attribute",
+            xspf(track("a.mp3") + "<track a=\"<\"><location>b.mp3</location></track>"), x, 1,
+            false);
+        row("markup after the root", xspf(track("a.mp3")) + "<!-- after -->\n", x, 1, true);
+        row("a second root", xspf(track("a.mp3")) + "<playlist/>", x, 1, false);
+        row("a DTD", "<!DOCTYPE playlist>" + xspf(track("a.mp3")).sliced(39), x, 1, false);
+        row("wpl: references, tabs and line ends in attributes",
+            "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"a&amp;b\tc\r\nd.mp3\"/>"
+            "<media src='e&#9;f&#10;.mp3' tid=\"1\"/></seq></body></smil>",
+            PlaylistFormat::Wpl, 2, true);
+        row("wpl", Wpl, PlaylistFormat::Wpl, 2, true);
+        row("asx: letter case", Asx, PlaylistFormat::Asx, 2, true);
+        row("U+FEFF after a reference and at the start of a text",
+            xspf(track("a&amp;\xEF\xBB\xBF") +
+                 "<track><location><!-- c -->\xEF\xBB\xBF"
+                 "b.mp3"
+                 "</location></track>" +
+                 track("f\xEF\xBB\xBF:///m/a%20b.mp3")),
+            x, 3, true);
+        row("a prefix declared on its own element",
+            xspf("<track><location>a.mp3</location><e:x xmlns:e=\"urn:e\" e:y=\"1\"/></track>"), x,
+            1, true);
+    }
+
+    void tokenizerAgreesWithStreamReader() {
+        QFETCH(QByteArray, file);
+        QFETCH(PlaylistFormat, format);
+        QFETCH(int, songs);
+        QFETCH(bool, whole);
+        const MarkupRule& rule = format == PlaylistFormat::Wpl   ? WplReader::rule()
+                                 : format == PlaylistFormat::Asx ? AsxReader::rule()
+                                                                 : XspfReader::rule();
+        const IndexedPlaylist quick = readMarkupPlaylist(file, rule);
+        const IndexedPlaylist full = readMarkupPlaylist(file, rule, false);
+        QCOMPARE(full.entries.size(), songs);
+        QCOMPARE(full.whole, whole);
+        QCOMPARE(quick.entries.toList(), full.entries.toList());
+        QCOMPARE(quick.whole, full.whole);
+        QCOMPARE(quick.markupSongs.size(), full.markupSongs.size());
+        for (qsizetype i = 0; i < full.markupSongs.size(); ++i) {
+            const MarkupSong& a = quick.markupSongs.at(i);
+            const MarkupSong& b = full.markupSongs.at(i);
+            QCOMPARE(
+                QList<quint32>({a.elementStart, a.elementEnd, a.valueStart, a.valueEnd, a.parent}),
+                QList<quint32>({b.elementStart, b.elementEnd, b.valueStart, b.valueEnd, b.parent}));
+        }
     }
 
     // The format's own reader over a device gives what the detecting one gives.

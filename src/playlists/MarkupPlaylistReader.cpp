@@ -1,5 +1,6 @@
 #include "MarkupPlaylistReader.h"
 
+#include "MarkupTokenizer.h"
 #include "common/TextDecoding.h"
 
 #include <QStringDecoder>
@@ -68,8 +69,8 @@ private:
     QStringDecoder decoder_{QStringDecoder::Utf8};
 };
 
-bool sameName(QStringView name, QLatin1StringView wanted, Qt::CaseSensitivity names) {
-    return name.compare(wanted, names) == 0;
+bool sameName(QAnyStringView name, QLatin1StringView wanted, Qt::CaseSensitivity names) {
+    return QAnyStringView::compare(name, wanted, names) == 0;
 }
 
 bool isBlank(char c) {
@@ -113,19 +114,23 @@ std::optional<Range> attributeValue(QByteArrayView text, Range tag, QLatin1Strin
     return std::nullopt;
 }
 
-// Walks the reader's tokens and notes each song of the rule.
-class MarkupScan {
+// Notes each song of the rule from the elements of a playlist's text, as QXmlStreamReader or
+// the tokenizer reports them. Songs up to `skip` were taken before and are passed over.
+class MarkupScan : public MarkupEvents {
 public:
-    MarkupScan(QByteArrayView text, qsizetype start, bool utf8, const MarkupRule& rule)
-        : text_(text), offsets_(text, start, utf8), rule_(rule) {}
+    MarkupScan(QByteArrayView text, const MarkupRule& rule, qsizetype skip = 0)
+        : text_(text), rule_(rule), skip_(skip) {}
 
-    void token(const QXmlStreamReader& reader) {
+    // The reader's token, the tag ending at byte `end`.
+    void token(const QXmlStreamReader& reader, qsizetype end) {
         switch (reader.tokenType()) {
-        case QXmlStreamReader::StartElement:
-            startElement(reader);
+        case QXmlStreamReader::StartElement: {
+            const QXmlStreamAttributes attributes = reader.attributes();
+            open(reader.name(), {tagStart(end), end}, &attributes, nullptr);
             break;
+        }
         case QXmlStreamReader::EndElement:
-            endElement(reader);
+            endElement(tagStart(end), end);
             break;
         case QXmlStreamReader::Characters:
             if (inValueText_)
@@ -140,6 +145,20 @@ public:
         }
     }
 
+    bool takesText() const override { return inValueText_; }
+    void startElement(QLatin1StringView localName, qsizetype tagStart, qsizetype tagEnd,
+                      const QList<MarkupAttribute>& attributes) override {
+        open(localName, {tagStart, tagEnd}, nullptr, &attributes);
+    }
+    void endElement(qsizetype endTagStart, qsizetype end) override;
+    void characters(const QString& text) override {
+        if (value_.isEmpty())
+            value_ = text; // shared, not copied
+        else
+            value_ += text;
+    }
+    qsizetype songs() const override { return target_ ? target_->entries.size() : 0; }
+
     bool whole() const { return whole_; }
     // Songs found go to this playlist.
     void setTarget(IndexedPlaylist* playlist) { target_ = playlist; }
@@ -147,76 +166,73 @@ public:
 private:
     qsizetype tagStart(qsizetype tagEnd) const { return text_.lastIndexOf('<', tagEnd - 1); }
 
-    void startElement(const QXmlStreamReader& reader) {
-        const qsizetype end = offsets_.at(reader.characterOffset());
-        const Range tag{tagStart(end), end};
+    void open(QAnyStringView name, Range tag, const QXmlStreamAttributes* xmlAttributes,
+              const QList<MarkupAttribute>* attributes) {
         const bool holdsSongs =
-            rule_.listElement.isEmpty() || sameName(reader.name(), rule_.listElement, rule_.names);
+            rule_.listElement.isEmpty() || sameName(name, rule_.listElement, rule_.names);
         const bool parentHoldsSongs = !lists_.isEmpty() && lists_.last().holdsSongs;
         lists_.append({holdsSongs, quint32(tag.start)});
         if (lists_.size() == 1)
-            isRule_ = sameName(reader.name(), rule_.root, rule_.names);
+            isRule_ = sameName(name, rule_.root, rule_.names);
         if (lists_.size() == 1 || !isRule_)
             return;
         const int depth = int(lists_.size());
-        if (!inSong_ && parentHoldsSongs &&
-            sameName(reader.name(), rule_.songElement, rule_.names)) {
+        if (!inSong_ && parentHoldsSongs && sameName(name, rule_.songElement, rule_.names)) {
             inSong_ = true;
             songDepth_ = depth;
             song_ = {quint32(tag.start), 0, 0, 0, lists_.at(depth - 2).start};
             hasValue_ = false;
             if (rule_.valueElement.isEmpty())
-                takeAttribute(reader, tag);
+                takeAttribute(tag, xmlAttributes, attributes);
         } else if (inSong_ && !hasValue_ && depth == songDepth_ + 1 &&
-                   sameName(reader.name(), rule_.valueElement, rule_.names)) {
+                   sameName(name, rule_.valueElement, rule_.names)) {
             if (rule_.attribute.isEmpty()) {
                 inValueText_ = true;
                 hasValue_ = true;
                 value_.clear();
-                song_.valueStart = quint32(end);
+                song_.valueStart = quint32(tag.end);
             } else {
-                takeAttribute(reader, tag);
+                takeAttribute(tag, xmlAttributes, attributes);
             }
         }
     }
 
-    void takeAttribute(const QXmlStreamReader& reader, Range tag) {
-        const auto range = attributeValue(text_, tag, rule_.attribute, rule_.names);
+    void takeAttribute(Range tag, const QXmlStreamAttributes* xmlAttributes,
+                       const QList<MarkupAttribute>* attributes) {
+        std::optional<Range> range;
+        if (attributes) {
+            for (const MarkupAttribute& attribute : *attributes)
+                if (sameName(QLatin1StringView(attribute.name), rule_.attribute, rule_.names)) {
+                    range = Range{attribute.valueStart, attribute.valueEnd};
+                    value_ = decodedMarkupText(
+                                 text_.sliced(range->start, range->end - range->start), true)
+                                 .value_or(QString());
+                    break;
+                }
+        } else {
+            range = attributeValue(text_, tag, rule_.attribute, rule_.names);
+            if (range)
+                for (const QXmlStreamAttribute& attribute : *xmlAttributes)
+                    if (sameName(attribute.qualifiedName(), rule_.attribute, rule_.names)) {
+                        value_ = attribute.value().toString();
+                        break;
+                    }
+        }
         if (!range)
             return;
-        for (const QXmlStreamAttribute& attribute : reader.attributes())
-            if (sameName(attribute.qualifiedName(), rule_.attribute, rule_.names)) {
-                value_ = attribute.value().toString();
-                break;
-            }
         hasValue_ = true;
         song_.valueStart = quint32(range->start);
         song_.valueEnd = quint32(range->end);
-    }
-
-    void endElement(const QXmlStreamReader& reader) {
-        const qsizetype end = offsets_.at(reader.characterOffset());
-        const int depth = int(lists_.size());
-        if (inValueText_ && depth == songDepth_ + 1) {
-            inValueText_ = false;
-            // An empty element ("<location/>") has no text to replace.
-            const qsizetype textEnd = tagStart(end);
-            hasValue_ = textEnd >= qsizetype(song_.valueStart);
-            song_.valueEnd = quint32(qMax(textEnd, qsizetype(song_.valueStart)));
-        }
-        if (inSong_ && depth == songDepth_) {
-            inSong_ = false;
-            song_.elementEnd = quint32(end);
-            if (hasValue_ && !value_.trimmed().isEmpty())
-                addSong();
-        }
-        lists_.removeLast();
     }
 
     void addSong() {
         const QByteArray entry = rule_.entryOf(value_);
         if (entry.isEmpty())
             return;
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
         target_->markupSongs.append(song_);
         target_->entries.append(entry);
     }
@@ -226,8 +242,8 @@ private:
         quint32 start;
     };
     QByteArrayView text_;
-    ByteOffsets offsets_;
     const MarkupRule& rule_;
+    qsizetype skip_;
     QList<Open> lists_;
     bool isRule_ = false;
     bool whole_ = true;
@@ -239,6 +255,23 @@ private:
     QString value_;
     IndexedPlaylist* target_ = nullptr;
 };
+
+void MarkupScan::endElement(qsizetype endTagStart, qsizetype end) {
+    const int depth = int(lists_.size());
+    if (inValueText_ && depth == songDepth_ + 1) {
+        inValueText_ = false;
+        // An empty element ("<location/>") has no text to replace.
+        hasValue_ = endTagStart >= qsizetype(song_.valueStart);
+        song_.valueEnd = quint32(qMax(endTagStart, qsizetype(song_.valueStart)));
+    }
+    if (inSong_ && depth == songDepth_) {
+        inSong_ = false;
+        song_.elementEnd = quint32(end);
+        if (hasValue_ && !value_.trimmed().isEmpty())
+            addSong();
+    }
+    lists_.removeLast();
+}
 
 } // namespace
 
@@ -267,25 +300,118 @@ std::optional<QString> markupRootName(QByteArrayView text) {
     }
 }
 
-struct MarkupPlaylistReading::State {
-    State(const QByteArray& markup, const MarkupRule& rule)
-        : text(markup), start(markupStart(markup)), utf8(markup.isValidUtf8()),
-          feed(text, start, utf8), scan(text, start, utf8, rule) {
+namespace {
+
+// The reading by QXmlStreamReader, over the text decoded a part at a time.
+struct FullReading {
+    FullReading(QByteArrayView text, qsizetype start, bool utf8, const MarkupRule& rule,
+                qsizetype skip)
+        : feed(text, start, utf8), offsets(text, start, utf8), scan(text, rule, skip) {
         feed.feed(reader);
     }
+
+    MarkupFeed feed;
+    ByteOffsets offsets;
+    MarkupScan scan;
+    QXmlStreamReader reader;
+};
+
+// Where the root's start tag begins when the tokenizer may read on from there: the text is
+// UTF-8 and its prolog, read by QXmlStreamReader, holds no DTD.
+std::optional<qsizetype> tokenizerStart(QByteArrayView text, qsizetype start) {
+    MarkupFeed feed(text, start, true);
+    ByteOffsets offsets(text, start, true);
+    QXmlStreamReader reader;
+    feed.feed(reader);
+    while (true) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            return text.lastIndexOf('<', offsets.at(reader.characterOffset()) - 1);
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::EntityReference:
+            return std::nullopt;
+        default:
+            break;
+        }
+        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed.feed(reader))
+            continue;
+        if (reader.hasError() || reader.atEnd())
+            return std::nullopt;
+    }
+}
+
+} // namespace
+
+// The tokenizer reads while it can; where it is unsure, QXmlStreamReader reads the text again
+// from the start, passing over the songs already taken.
+struct MarkupPlaylistReading::State {
+    State(const QByteArray& markup, const MarkupRule& rule, bool tokenizer)
+        : text(markup), start(markupStart(markup)), utf8(markup.isValidUtf8()), rule(rule) {
+        const std::optional<qsizetype> root =
+            utf8 && tokenizer ? tokenizerStart(text, start) : std::optional<qsizetype>();
+        if (root && *root >= start) {
+            tokens.emplace(text, *root);
+            quickScan = std::make_unique<MarkupScan>(text, rule);
+        } else {
+            full = std::make_unique<FullReading>(text, start, utf8, rule, 0);
+        }
+    }
+
+    bool readQuickly(IndexedPlaylist& playlist, qsizetype wanted);
+    void readFully(IndexedPlaylist& playlist, qsizetype wanted);
 
     // Shares the playlist's text, so the views below stay valid.
     const QByteArray text;
     const qsizetype start;
     const bool utf8;
-    MarkupFeed feed;
-    MarkupScan scan;
-    QXmlStreamReader reader;
+    const MarkupRule& rule;
+    std::optional<MarkupTokenizer> tokens;
+    std::unique_ptr<MarkupScan> quickScan;
+    qsizetype quickSongs = 0;
+    std::unique_ptr<FullReading> full;
     bool ended = false;
 };
 
-MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule)
-    : d_(std::make_unique<State>(playlist.markup, rule)) {
+// False once the tokenizer handed over to the full reading.
+bool MarkupPlaylistReading::State::readQuickly(IndexedPlaylist& playlist, qsizetype wanted) {
+    const qsizetype before = playlist.entries.size();
+    quickScan->setTarget(&playlist);
+    const MarkupTokenizer::Result result = tokens->read(*quickScan, wanted);
+    quickScan->setTarget(nullptr);
+    quickSongs += playlist.entries.size() - before;
+    if (result == MarkupTokenizer::Result::Unsure) {
+        tokens.reset();
+        quickScan.reset();
+        full = std::make_unique<FullReading>(text, start, utf8, rule, quickSongs);
+        return false;
+    }
+    ended = result == MarkupTokenizer::Result::Ended;
+    return true;
+}
+
+void MarkupPlaylistReading::State::readFully(IndexedPlaylist& playlist, qsizetype wanted) {
+    QXmlStreamReader& reader = full->reader;
+    full->scan.setTarget(&playlist);
+    while (!ended && playlist.entries.size() < wanted) {
+        reader.readNext();
+        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+            full->feed.feed(reader))
+            continue;
+        if (reader.hasError() || reader.atEnd()) {
+            ended = true;
+            playlist.whole = playlist.whole && full->scan.whole() && !reader.hasError();
+            break;
+        }
+        const bool tag = reader.tokenType() == QXmlStreamReader::StartElement ||
+                         reader.tokenType() == QXmlStreamReader::EndElement;
+        full->scan.token(reader, tag ? full->offsets.at(reader.characterOffset()) : 0);
+    }
+    full->scan.setTarget(nullptr);
+}
+
+MarkupPlaylistReading::MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule,
+                                             bool tokenizer)
+    : d_(std::make_unique<State>(playlist.markup, rule, tokenizer)) {
     playlist.format = rule.format;
     playlist.markupIsUtf8 = d_->utf8;
 }
@@ -295,20 +421,9 @@ MarkupPlaylistReading::~MarkupPlaylistReading() = default;
 bool MarkupPlaylistReading::readSongs(IndexedPlaylist& playlist, qsizetype songs) {
     State& d = *d_;
     const qsizetype wanted = playlist.entries.size() + songs;
-    d.scan.setTarget(&playlist);
-    while (!d.ended && playlist.entries.size() < wanted) {
-        d.reader.readNext();
-        if (d.reader.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
-            d.feed.feed(d.reader))
-            continue;
-        if (d.reader.hasError() || d.reader.atEnd()) {
-            d.ended = true;
-            playlist.whole = playlist.whole && d.scan.whole() && !d.reader.hasError();
-            break;
-        }
-        d.scan.token(d.reader);
-    }
-    d.scan.setTarget(nullptr);
+    if (d.tokens && d.readQuickly(playlist, wanted))
+        return !d.ended;
+    d.readFully(playlist, wanted);
     return !d.ended;
 }
 
@@ -317,13 +432,13 @@ void MarkupPlaylistReading::readToEnd(IndexedPlaylist& playlist) {
         ;
 }
 
-IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule) {
+IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule, bool tokenizer) {
     IndexedPlaylist playlist;
     playlist.format = rule.format;
     // Beyond what the offsets address; no real playlist comes near it.
     if (text.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return playlist;
     playlist.markup = std::move(text);
-    MarkupPlaylistReading(playlist, rule).readToEnd(playlist);
+    MarkupPlaylistReading(playlist, rule, tokenizer).readToEnd(playlist);
     return playlist;
 }

@@ -37,7 +37,9 @@ std::optional<QString> markupRootName(QByteArrayView text);
 // playlist shows before it is all read. Every song is an entry and a MarkupSong.
 class MarkupPlaylistReading {
 public:
-    MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule);
+    // Plain XML is gone through by MarkupTokenizer, at byte speed; `tokenizer` false leaves it
+    // all to QXmlStreamReader, which the tokenizer must agree with.
+    MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule, bool tokenizer = true);
     ~MarkupPlaylistReading();
     MarkupPlaylistReading(const MarkupPlaylistReading&) = delete;
     MarkupPlaylistReading& operator=(const MarkupPlaylistReading&) = delete;
@@ -55,4 +57,4 @@ private:
 // Reads a playlist's songs by the rule with QXmlStreamReader, feeding it a part at a time so
 // memory stays near the file's size. Nothing is fetched: a DTD, an entity it cannot expand or
 // broken XML leave the playlist not whole, with the songs read before.
-IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule);
+IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule, bool tokenizer = true);

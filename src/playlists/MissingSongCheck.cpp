@@ -9,12 +9,17 @@
 struct MissingSongCheck::Job {
     EntryTable entries;
     QByteArray playlistFile;
+    std::shared_ptr<PresenceMarks> marks;
     quint64 tag = 0;
     std::atomic<bool> cancelled{false};
     std::atomic<int> focusRow{0};
 };
 
 namespace {
+
+// The marks of SongListModel::Presence.
+constexpr char PresentMark = 1;
+constexpr char MissingMark = 2;
 
 // Which batches are left, and the one nearest a row among them.
 class BatchOrder {
@@ -54,11 +59,12 @@ MissingSongCheck::~MissingSongCheck() {
     pool_.waitForDone();
 }
 
-void MissingSongCheck::start(const EntryTable& entries, const QByteArray& playlistFile,
-                             quint64 tag) {
+void MissingSongCheck::start(const EntryTable& entries, const QByteArray& playlistFile, quint64 tag,
+                             std::shared_ptr<PresenceMarks> marks) {
     stop();
     auto job = std::make_shared<Job>();
     job->entries = entries;
+    job->marks = std::move(marks);
     job->playlistFile = playlistFile;
     job->tag = tag;
     job->focusRow = focusRow_;
@@ -87,14 +93,15 @@ void MissingSongCheck::run(const Job& job) {
         const qsizetype first =
             order.take(job.focusRow.load(std::memory_order_relaxed)) * BatchSize;
         const qsizetype size = qMin(qsizetype(BatchSize), job.entries.size() - first);
-        QByteArray missing(size, '\0');
-        char* marks = missing.data();
         for (qsizetype i = 0; i < size; ++i) {
             if (job.cancelled.load(std::memory_order_relaxed))
                 return;
-            marks[i] = char(isMissingSong(lookup, job.entries.at(first + i), job.playlistFile));
+            const bool missing = isMissingSong(lookup, job.entries.at(first + i), job.playlistFile);
+            job.marks->set(first + i, missing ? MissingMark : PresentMark);
         }
-        Q_EMIT batchChecked(job.tag, int(first), missing);
+        const int focus = job.focusRow.load(std::memory_order_relaxed);
+        if (first < focus + RowsInView && first + size > focus)
+            Q_EMIT batchChecked(job.tag, int(first), int(size));
     }
     if (!job.cancelled)
         Q_EMIT finished(job.tag);

@@ -5,6 +5,7 @@
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -47,9 +48,11 @@ QString tooltip(QByteArrayView entry, QByteArrayView written, const QByteArray& 
 }
 
 // Songs read before the first paint (a window's worth and more), and then per turn of the
-// event loop: some milliseconds of XML each.
+// event loop, in steps until a slice of time is used: every turn lays out all the rows
+// again, so many small turns would cost more than the reading.
 constexpr qsizetype FirstSongs = 1000;
-constexpr qsizetype SongsPerBatch = 4096;
+constexpr qsizetype SongsPerStep = 2048;
+constexpr qint64 SliceMs = 100;
 
 } // namespace
 
@@ -109,10 +112,11 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
     listPath_ = listPath;
     identity_ = std::move(identity);
     baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
-    presence_ = QByteArray(rows_, char(Presence::Unchecked));
+    marks_.reset();
     endResetModel();
     ++generation_;
     checkDone_ = false;
+    sinceSlice_.invalidate();
     if (reading_)
         QTimer::singleShot(0, this,
                            [this, generation = generation_] { readNextBatch(generation); });
@@ -123,13 +127,23 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
 void SongListModel::readNextBatch(quint64 generation) {
     if (generation != generation_ || !reading_)
         return;
-    const bool more = reading_->readSongs(playlist_, SongsPerBatch);
+    // The turn of the loop since the last slice laid out the rows: a slice reads for at least
+    // three times as long, so that with a million rows the reading still has most of the time.
+    const qint64 sliceMs = qMax(SliceMs, sinceSlice_.isValid() ? 3 * sinceSlice_.elapsed() : 0);
+    QElapsedTimer slice;
+    slice.start();
+    bool more = true;
+    while (more && slice.elapsed() < sliceMs)
+        more = reading_->readSongs(playlist_, SongsPerStep);
     showReadRows();
+    sinceSlice_.start();
     if (more) {
         QTimer::singleShot(0, this, [this, generation] { readNextBatch(generation); });
+        Q_EMIT readingProgressed();
         return;
     }
     reading_.reset();
+    Q_EMIT readingProgressed();
     startMissingCheck();
 }
 
@@ -139,6 +153,7 @@ void SongListModel::finishReading() {
     reading_->readToEnd(playlist_);
     reading_.reset();
     showReadRows();
+    Q_EMIT readingProgressed();
     startMissingCheck();
 }
 
@@ -147,27 +162,24 @@ void SongListModel::showReadRows() {
     if (read == rows_)
         return;
     beginInsertRows({}, rows_, read - 1);
-    presence_.append(QByteArray(read - rows_, char(Presence::Unchecked)));
     rows_ = read;
     endInsertRows();
 }
 
 void SongListModel::startMissingCheck() {
-    check_.start(playlist_.entries, identity_.path, generation_);
+    marks_ = std::make_shared<PresenceMarks>(rows_);
+    check_.start(playlist_.entries, identity_.path, generation_, marks_);
 }
 
-void SongListModel::takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing) {
+void SongListModel::takeCheckedBatch(quint64 generation, int firstRow, int rows) {
     if (generation != generation_)
         return;
-    char* rows = presence_.data() + firstRow;
     int firstMissing = -1;
     int lastMissing = -1;
-    for (int i = 0; i < missing.size(); ++i) {
-        const bool gone = missing.at(i);
-        rows[i] = char(gone ? Presence::Missing : Presence::Present);
-        if (gone) {
-            firstMissing = firstMissing < 0 ? firstRow + i : firstMissing;
-            lastMissing = firstRow + i;
+    for (int row = firstRow; row < firstRow + rows; ++row) {
+        if (isMissing(row)) {
+            firstMissing = firstMissing < 0 ? row : firstMissing;
+            lastMissing = row;
         }
     }
     // A present row looks as an unchecked one does.
@@ -179,6 +191,9 @@ void SongListModel::takeCheckFinished(quint64 generation) {
     if (generation != generation_)
         return;
     checkDone_ = true;
+    // Rows out of view were marked without a word; a view repaints what it shows of them.
+    if (rows_ > 0)
+        Q_EMIT dataChanged(index(0), index(rows_ - 1), {MissingRole, Qt::ToolTipRole});
     Q_EMIT missingCheckFinished();
 }
 

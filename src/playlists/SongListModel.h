@@ -6,6 +6,7 @@
 #include "common/FileIdentity.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
@@ -61,10 +62,16 @@ public:
     // Grows with every load or clear.
     quint64 generation() const { return generation_; }
 
-    Presence presence(int row) const { return Presence(presence_.at(row)); }
+    Presence presence(int row) const {
+        return marks_ ? Presence(marks_->at(row)) : Presence::Unchecked;
+    }
     bool isMissing(int row) const { return presence(row) == Presence::Missing; }
     // True once every row of the list shown has been checked.
     bool missingCheckDone() const { return checkDone_; }
+    // Stops the check for missing songs until the next load, so that a long command has both
+    // processors; resumeMissingCheck() checks the list again from the start.
+    void pauseMissingCheck() { check_.stop(); }
+    void resumeMissingCheck() { startMissingCheck(); }
     // The first row in view: rows near it are checked first.
     void setFirstVisibleRow(int row) { check_.setFocusRow(row); }
 
@@ -77,6 +84,8 @@ public:
 
 Q_SIGNALS:
     void missingCheckFinished();
+    // Songs were read, or the reading ended (isReading() says which).
+    void readingProgressed();
 
 private:
     void replace(IndexedPlaylist playlist, const QByteArray& listPath, FileIdentity identity,
@@ -84,12 +93,14 @@ private:
     void readNextBatch(quint64 generation);
     void showReadRows();
     void startMissingCheck();
-    void takeCheckedBatch(quint64 generation, int firstRow, const QByteArray& missing);
+    void takeCheckedBatch(quint64 generation, int firstRow, int rows);
     void takeCheckFinished(quint64 generation);
 
     IndexedPlaylist playlist_;
     // The rest of an XML playlist, while it is being read.
     std::unique_ptr<MarkupPlaylistReading> reading_;
+    // Since the last slice of reading ended.
+    QElapsedTimer sinceSlice_;
     // The rows the views know of: the entries read so far.
     int rows_ = 0;
     QByteArray listPath_;
@@ -97,8 +108,8 @@ private:
     QByteArray baseFolder_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
-    // One Presence a row.
-    QByteArray presence_;
+    // One Presence a row, from the start of the check.
+    std::shared_ptr<PresenceMarks> marks_;
     bool checkDone_ = true;
     MissingSongCheck check_;
 };

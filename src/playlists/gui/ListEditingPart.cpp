@@ -8,6 +8,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 #include "common/TextDecoding.h"
+#include "collection/gui/WaitWindow.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "playlists/CommandTarget.h"
@@ -22,6 +23,8 @@
 namespace {
 // The most an input box holds.
 constexpr qsizetype MaxEditableEntryLength = 32767;
+// About a second's sorting; shorter sorts are over before the wait window could show.
+constexpr int ManySongs = 1500000;
 } // namespace
 
 bool ListEditingPart::rewritable() {
@@ -42,19 +45,25 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const So
         return;
     SongListModel& songs = window_.songs();
     const QString shown = decodeText(target.path());
-    QByteArray text;
-    if (const Status edited = editedPlaylistText(songs.playlist(), edits, text); edited.failed()) {
-        qCWarning(lcPlaylists).nospace()
-            << "not rewriting " << target.path() << ": " << edited.message();
-        window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
-        return;
-    }
-    // A failed write is logged where it failed, with its step and cause.
-    if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
-        written.failed()) {
-        window_.context().dialogs.showMessage(shown + QLatin1String("\rUnable to update file!"));
+    {
+        QByteArray text;
+        if (const Status edited = editedPlaylistText(songs.playlist(), edits, text);
+            edited.failed()) {
+            qCWarning(lcPlaylists).nospace()
+                << "not rewriting " << target.path() << ": " << edited.message();
+            window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
+            return;
+        }
+        // A failed write is logged where it failed, with its step and cause.
+        if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
+            written.failed()) {
+            window_.context().dialogs.showMessage(shown +
+                                                  QLatin1String("\rUnable to update file!"));
+        }
     }
     const int current = songs.currentRow();
+    // The old songs go before the file is read again, so a long list is not held twice.
+    songs.clear();
     window_.showFocusedPlaylist();
     if (current >= 0 && current < songs.count())
         songs.selectionModel()->setCurrentIndex(songs.index(current),
@@ -76,15 +85,39 @@ void ListEditingPart::sortSongs() {
     if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
     const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
-    QStringList texts;
-    texts.reserve(songs.count());
-    for (int row = 0; row < songs.count(); ++row)
-        texts.append(songs.text(row));
-    SongEdits sorted;
-    sorted.reserve(songs.count());
-    for (qsizetype row : localeSortedOrder(texts))
-        sorted.append({row, std::nullopt});
-    rewriteShownPlaylist(target, sorted);
+    // The sort has both processors; the list shown afterwards is checked anew.
+    SongListModel& shown = window_.songs();
+    const quint64 generation = shown.generation();
+    shown.pauseMissingCheck();
+    if (const std::optional<QList<qsizetype>> order = sortedSongOrder()) {
+        SongEdits sorted;
+        sorted.reserve(order->size());
+        for (qsizetype row : *order)
+            sorted.append({row, std::nullopt});
+        rewriteShownPlaylist(target, sorted);
+    }
+    if (shown.generation() == generation)
+        shown.resumeMissingCheck();
+}
+
+std::optional<QList<qsizetype>> ListEditingPart::sortedSongOrder() {
+    const SongListModel& songs = window_.songs();
+    const SortText textOf = [&songs](qsizetype row) { return songs.text(int(row)); };
+    const QCollator collator = sortCollator();
+    if (songs.count() < ManySongs)
+        return localeSortedOrder(songs.count(), textOf, collator);
+    // Millions of songs take seconds: the wait window keeps the window painted, and Abort
+    // leaves the playlist as it was.
+    std::optional<QList<qsizetype>> order;
+    const QString shown = decodeText(songs.playlistPath());
+    (void)WaitWindow::runWalk(QStringLiteral("Sorting"),
+                              QStringLiteral("Currently sorting playlist:"),
+                              [&](WalkProgress& progress) {
+                                  order = localeSortedOrder(songs.count(), textOf, collator,
+                                                            [&] { return progress.tick(shown); });
+                                  return WalkResult{order.has_value(), Status::ok()};
+                              });
+    return order;
 }
 
 void ListEditingPart::removeSongs() {

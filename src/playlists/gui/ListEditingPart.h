@@ -2,6 +2,8 @@
 
 #include "playlists/PlaylistEdit.h"
 
+#include <optional>
+
 class CommandTarget;
 class WindowServices;
 
@@ -29,6 +31,8 @@ private:
     QList<int> playlistsToMove() const;
     // Tells the user and returns false when the shown playlist was not read whole.
     bool rewritable();
+    // The shown songs' sorted order; none when the user stopped the sort.
+    std::optional<QList<qsizetype>> sortedSongOrder();
     // Writes the entries over the shown playlist in its form, then shows the file again.
     void rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits);
 
