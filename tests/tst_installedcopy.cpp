@@ -185,12 +185,9 @@ private Q_SLOTS:
             run.start();
             if (!run.waitForStarted())
                 return false;
-            // Listening for a second copy means the window exists.
-            const QString socket = home + QStringLiteral("/run/Platterbox/TfrmPlatterboxMain");
-            QDeadlineTimer deadline(15000);
-            while (!QFileInfo::exists(socket) && !deadline.hasExpired() &&
-                   run.state() == QProcess::Running)
-                QTest::qWait(50);
+            // setpriv runs the program in its own process.
+            if (!TestSupport::waitUntilCatchesTermination(run.processId(), 15000))
+                return false;
             QTest::qWait(300);
             run.terminate();
             if (!run.waitForFinished(10000))

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -92,6 +93,19 @@ void declineInstallation(const QString& configHome) {
                "\"NeverAsk\"=dword:00000001\r\n\"NeverAskVer\"=dword:00000514\r\n");
 }
 
+bool waitUntilCatchesTermination(qint64 pid, int msecs) {
+    const QString status = QStringLiteral("/proc/%1/status").arg(pid);
+    const quint64 bit = quint64(1) << (SIGTERM - 1);
+    return QTest::qWaitFor(
+        [&] {
+            for (const QByteArray& line : readBytes(status).split('\n'))
+                if (line.startsWith("SigCgt:"))
+                    return (line.mid(7).trimmed().toULongLong(nullptr, 16) & bit) != 0;
+            return false;
+        },
+        msecs);
+}
+
 bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
                    const QString& script) {
     if (!QFileInfo::exists(configHome + QLatin1String("/Platterbox/system.reg")))
@@ -109,11 +123,9 @@ bool startAndClose(const QString& program, const QString& configHome, const QStr
     run.start(program, QStringList());
     if (!run.waitForStarted())
         return false;
-    // Listening for a second copy comes just before the window.
-    const QString socket = runtimeDir + QLatin1String("/Platterbox/TfrmPlatterboxMain");
-    if (!QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000))
+    if (!waitUntilCatchesTermination(run.processId(), 10000))
         return false;
-    QTest::qWait(700);
+    QTest::qWait(300);
     run.terminate();
     const bool finished = run.waitForFinished(5000);
     if (!finished) {

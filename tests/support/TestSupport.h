@@ -52,6 +52,9 @@ void declineInstallation(const QString& configHome);
 // The installation is declined beforehand when configHome holds no system.reg.
 bool startAndClose(const QString& program, const QString& configHome, const QString& runtimeDir,
                    const QString& script);
+// Waits until the process catches SIGTERM (its window is up and a logout would close it
+// normally), read from /proc; false when it ends or msecs pass first.
+bool waitUntilCatchesTermination(qint64 pid, int msecs);
 // What a scripted run showed or asked, as "<kind>:<text>".
 QStringList dialogLog(const QString& script);
 
