@@ -1,4 +1,5 @@
 #include "TaskbarButton.h"
+#include "XcbConnection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -12,27 +13,13 @@
 
 namespace {
 
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    const auto cookie = xcb_intern_atom(c, 0, uint16_t(strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
-        xcb_intern_atom_reply(c, cookie, nullptr), &free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 struct SkipAtoms {
     xcb_atom_t state, skipTaskbar, skipPager;
 };
 
 SkipAtoms skipAtoms(xcb_connection_t* c) {
-    return {atom(c, "_NET_WM_STATE"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-            atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    return {xcbAtom(c, "_NET_WM_STATE"), xcbAtom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+            xcbAtom(c, "_NET_WM_STATE_SKIP_PAGER")};
 }
 
 QList<xcb_atom_t> currentStates(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state) {
@@ -100,7 +87,7 @@ public:
         const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
         if (!window_->internalWinId() || map->window != xcb_window_t(window_->internalWinId()))
             return false;
-        if (xcb_connection_t* c = connection()) {
+        if (xcb_connection_t* c = xcbConnection()) {
             sendStateMessage(c, map->window, skipAtoms(c), false);
             xcb_flush(c);
         }
@@ -122,11 +109,11 @@ MapWatch* existingMapWatch(QWidget* window) {
 namespace TaskbarButton {
 
 bool isSupported() {
-    return connection() != nullptr;
+    return xcbConnection() != nullptr;
 }
 
 void setVisible(QWidget* window, bool visible) {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcbConnection();
     if (!c || !window)
         return;
     MapWatch* watch = existingMapWatch(window);
@@ -156,7 +143,7 @@ void setVisible(QWidget* window, bool visible) {
 }
 
 bool isVisible(QWidget* window) {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcbConnection();
     if (!c || !window)
         return true;
     const SkipAtoms atoms = skipAtoms(c);

@@ -1,4 +1,5 @@
 #include "TrayWatcher.h"
+#include "XcbConnection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -13,13 +14,6 @@
 namespace {
 
 template <typename T> using Reply = std::unique_ptr<T, decltype(&free)>;
-
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 } // namespace
 
@@ -109,7 +103,7 @@ TrayWatcher::~TrayWatcher() = default;
 void TrayWatcher::start() {
     if (filter_)
         return;
-    if (xcb_connection_t* c = connection()) {
+    if (xcb_connection_t* c = xcbConnection()) {
         filter_ = std::make_unique<X11Filter>(*this, c);
         if (filter_->start())
             return;

@@ -1,4 +1,5 @@
 #include "WindowFrame.h"
+#include "XcbConnection.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -12,27 +13,18 @@
 
 namespace {
 
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 // _NET_FRAME_EXTENTS as left and top; none before the window manager has framed the window.
 std::optional<QPoint> frameExtents(const QWidget& window) {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcbConnection();
     if (!c || !window.internalWinId())
         return std::nullopt;
-    static constexpr char Name[] = "_NET_FRAME_EXTENTS";
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof Name - 1, Name), nullptr), &free);
-    if (!atom || atom->atom == XCB_ATOM_NONE)
+    const xcb_atom_t extents = xcbAtom(c, "_NET_FRAME_EXTENTS", true);
+    if (extents == XCB_ATOM_NONE)
         return std::nullopt;
     std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
         xcb_get_property_reply(c,
-                               xcb_get_property(c, 0, xcb_window_t(window.internalWinId()),
-                                                atom->atom, XCB_ATOM_CARDINAL, 0, 4),
+                               xcb_get_property(c, 0, xcb_window_t(window.internalWinId()), extents,
+                                                XCB_ATOM_CARDINAL, 0, 4),
                                nullptr),
         &free);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
@@ -47,7 +39,7 @@ namespace WindowFrame {
 
 void placeAt(QWidget& window, const QPoint& corner) {
     window.move(corner);
-    if (!connection())
+    if (!xcbConnection())
         return;
     // Qt takes a position given before the frame is known for the inside's, so the frame would
     // land above and left of the corner: once the window manager has framed the window, the

@@ -92,16 +92,15 @@ bool PresencePart::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         const auto* closed = static_cast<QWidget*>(watched);
         // Once the close is done, and only when no other modal window is left. After a window
-        // without modality (Help), when no other window of the program has the focus.
+        // without modality (Help), only when it had the focus: the user was in the program.
+        // Asked at the hide, not later: the window manager's word on the focus may come late.
         const Qt::WindowType type = closed->windowType();
         if (closed != &window_.widget() && closed->isWindow() && closed->isModal())
             QTimer::singleShot(0, this, &PresencePart::takeFocusBack);
         else if (closed != &window_.widget() && closed->isWindow() &&
-                 (type == Qt::Dialog || type == Qt::Window))
-            QTimer::singleShot(0, this, [this] {
-                if (!QApplication::activeWindow())
-                    takeFocusBack();
-            });
+                 (type == Qt::Dialog || type == Qt::Window) && closed->windowHandle() &&
+                 closed->windowHandle()->isActive())
+            QTimer::singleShot(0, this, &PresencePart::takeFocusBack);
     }
     return false;
 }
