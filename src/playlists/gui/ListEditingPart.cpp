@@ -25,6 +25,21 @@ namespace {
 constexpr qsizetype MaxEditableEntryLength = 32767;
 // About a second's sorting; shorter sorts are over before the wait window could show.
 constexpr int ManySongs = 1500000;
+
+// The entry's text as the list shows it (decodeEntry), decoded into `buffer`, which is reused
+// from song to song.
+QStringView entryText(QByteArrayView entry, QString& buffer) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    // UTF-8 never takes more UTF-16 units than bytes.
+    buffer.resize(entry.size());
+    const QChar* end = utf8.appendToBuffer(buffer.data(), entry);
+    if (utf8.hasError())
+        buffer = decodeWindows1252(entry);
+    else
+        buffer.resize(end - buffer.constData());
+    return buffer;
+}
 } // namespace
 
 bool ListEditingPart::rewritable() {
@@ -102,7 +117,9 @@ void ListEditingPart::sortSongs() {
 
 std::optional<QList<qsizetype>> ListEditingPart::sortedSongOrder() {
     const SongListModel& songs = window_.songs();
-    const SortText textOf = [&songs](qsizetype row) { return songs.text(int(row)); };
+    const SortText textOf = [&songs](qsizetype row, QString& buffer) {
+        return entryText(songs.entry(int(row)), buffer);
+    };
     const QCollator collator = sortCollator();
     if (songs.count() < ManySongs)
         return localeSortedOrder(songs.count(), textOf, collator);
