@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 QCollator sortCollator() {
@@ -108,30 +109,77 @@ bool keyLess(QByteArrayView a, QByteArrayView b) {
     return order < 0 || (order == 0 && a.size() < b.size());
 }
 
-// Row numbers of four bytes: half the memory of qsizetype while sorting. Once stopped,
-// every pair is equal, so the sort ends quickly.
+// Row numbers of four bytes: half the memory of qsizetype while sorting.
+using Rows = std::vector<quint32>;
+
+Rows rowsUpTo(qsizetype count) {
+    Rows rows(static_cast<size_t>(count));
+    std::iota(rows.begin(), rows.end(), quint32(0));
+    return rows;
+}
+
+// Once stopped, every pair is equal, so the sort ends quickly.
 template <typename Less>
-std::optional<QList<qsizetype>> stableOrder(qsizetype count, const std::function<bool()>& goOn,
-                                            Less less) {
-    std::vector<quint32> order(static_cast<size_t>(count));
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = quint32(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](quint32 a, quint32 b) { return goOn() && less(a, b); });
-    if (!goOn())
+void stableSort(Rows::iterator begin, Rows::iterator end, const std::function<bool()>& goOn,
+                Less less) {
+    std::stable_sort(begin, end, [&](quint32 a, quint32 b) { return goOn() && less(a, b); });
+}
+
+std::optional<QList<qsizetype>> finished(const Rows& rows, bool stopped) {
+    if (stopped)
         return std::nullopt;
-    return QList<qsizetype>(order.cbegin(), order.cend());
+    return QList<qsizetype>(rows.cbegin(), rows.cend());
 }
 
 // Without ICU, texts are compared as QCollator compares them, decoded anew each time.
 std::optional<QList<qsizetype>> comparedOrder(qsizetype count, const SortText& textOf,
                                               const QCollator& collator,
                                               const std::function<bool()>& goOn) {
+    Rows rows = rowsUpTo(count);
     QString first;
     QString second;
-    return stableOrder(count, goOn, [&](quint32 a, quint32 b) {
+    stableSort(rows.begin(), rows.end(), goOn, [&](quint32 a, quint32 b) {
         return collator.compare(textOf(a, first), textOf(b, second)) < 0;
     });
+    return finished(rows, !goOn());
+}
+
+// The rows sorted by their keys; a long list's second half is keyed and sorted on a second
+// thread meanwhile, with a collator of its own, and the halves merged. Ticks come from this
+// thread only. The keys are gone when it returns.
+Rows keySortedRows(qsizetype count, const SortText& textOf, const UCollator* collator,
+                   const std::function<bool()>& goOn) {
+    UErrorCode status = U_ZERO_ERROR;
+    const Collator twin(count >= ManyItems ? ucol_clone(collator, &status) : nullptr, &ucol_close);
+    const qsizetype half = twin ? count / 2 : count;
+    Rows rows = rowsUpTo(count);
+    const auto middle = rows.begin() + half;
+    SortKeys first;
+    SortKeys second;
+    const auto keyOf = [&](quint32 row) {
+        return row < quint32(half) ? first.key(row) : second.key(row - quint32(half));
+    };
+    const auto less = [&](quint32 a, quint32 b) { return keyLess(keyOf(a), keyOf(b)); };
+    std::unique_ptr<QThread> helper;
+    std::atomic<bool> stop{false};
+    if (twin) {
+        helper.reset(QThread::create([&] {
+            const auto goOnToo = [&] { return !stop.load(std::memory_order_relaxed); };
+            makeKeys(second, twin.get(), textOf, half, count, goOnToo);
+            stableSort(middle, rows.end(), goOnToo, less);
+        }));
+        helper->start();
+    }
+    makeKeys(first, collator, textOf, 0, half, goOn);
+    stableSort(rows.begin(), middle, goOn, less);
+    if (helper) {
+        stop = !goOn();
+        helper->wait();
+        // Equal keys of the first half stay before those of the second.
+        std::inplace_merge(rows.begin(), middle, rows.end(),
+                           [&](quint32 a, quint32 b) { return goOn() && less(a, b); });
+    }
+    return rows;
 }
 
 } // namespace
@@ -150,34 +198,8 @@ std::optional<QList<qsizetype>> localeSortedOrder(qsizetype count, const SortTex
     const Collator icu = icuCollator(collator);
     if (!icu)
         return comparedOrder(count, textOf, collator, goOn);
-    // A long list's second half is keyed on a second thread meanwhile, with a collator of
-    // its own; ticks come from this thread only.
-    UErrorCode status = U_ZERO_ERROR;
-    const Collator twin(count >= ManyItems ? ucol_clone(icu.get(), &status) : nullptr, &ucol_close);
-    const qsizetype half = twin ? count / 2 : count;
-    SortKeys first;
-    SortKeys second;
-    std::unique_ptr<QThread> helper;
-    std::atomic<bool> stop{false};
-    if (twin) {
-        helper.reset(QThread::create([&] {
-            makeKeys(second, twin.get(), textOf, half, count,
-                     [&] { return !stop.load(std::memory_order_relaxed); });
-        }));
-        helper->start();
-    }
-    makeKeys(first, icu.get(), textOf, 0, half, goOn);
-    if (helper) {
-        stop = stopped;
-        helper->wait();
-    }
-    if (stopped || first.size() + second.size() < size_t(count))
-        return std::nullopt;
-    const auto keyOf = [&](quint32 i) {
-        return i < quint32(half) ? first.key(i) : second.key(i - quint32(half));
-    };
-    return stableOrder(count, goOn,
-                       [&](quint32 a, quint32 b) { return keyLess(keyOf(a), keyOf(b)); });
+    const Rows rows = keySortedRows(count, textOf, icu.get(), goOn);
+    return finished(rows, stopped);
 }
 
 QList<qsizetype> localeSortedOrder(const QStringList& texts, const QCollator& collator) {
