@@ -56,17 +56,22 @@ bool ListEditingPart::rewritable() {
 }
 
 void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits) {
+    rewriteShownPlaylist(target, [&edits](const IndexedPlaylist& playlist, QByteArray& text) {
+        return editedPlaylistText(playlist, edits, text);
+    });
+}
+
+void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EditedText& edited) {
     if (!targetStillHolds(window_, target))
         return;
     SongListModel& songs = window_.songs();
     const QString shown = decodeText(target.path());
     {
         QByteArray text;
-        if (const Status edited = editedPlaylistText(songs.playlist(), edits, text);
-            edited.failed()) {
+        if (const Status status = edited(songs.playlist(), text); status.failed()) {
             qCWarning(lcPlaylists).nospace()
-                << "not rewriting " << target.path() << ": " << edited.message();
-            window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
+                << "not rewriting " << target.path() << ": " << status.message();
+            window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + status.message());
             return;
         }
         // A failed write is logged where it failed, with its step and cause.
@@ -105,11 +110,9 @@ void ListEditingPart::sortSongs() {
     const quint64 generation = shown.generation();
     shown.pauseMissingCheck();
     if (const std::optional<QList<qsizetype>> order = sortedSongOrder()) {
-        SongEdits sorted;
-        sorted.reserve(order->size());
-        for (qsizetype row : *order)
-            sorted.append({row, std::nullopt});
-        rewriteShownPlaylist(target, sorted);
+        rewriteShownPlaylist(target, [&order](const IndexedPlaylist& playlist, QByteArray& text) {
+            return reorderedPlaylistText(playlist, *order, text);
+        });
     }
     if (shown.generation() == generation)
         shown.resumeMissingCheck();
