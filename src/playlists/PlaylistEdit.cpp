@@ -31,8 +31,13 @@ Status reorderedPlaylistText(const IndexedPlaylist& playlist, const QList<qsizet
             songs.append({row, std::nullopt});
         return editedPlaylistText(playlist, songs, text);
     }
-    // As editedPlaylistText writes an M3U.
+    // As editedPlaylistText writes an M3U. Sized first: growing a text of many megabytes
+    // would copy it and hold both for a moment.
+    qsizetype size = 0;
+    for (qsizetype row : rows)
+        size += playlist.entries.at(row).size() + 2;
     text.clear();
+    text.reserve(size);
     for (qsizetype row : rows)
         text.append(playlist.entries.at(row)).append("\r\n");
     return Status::ok();
