@@ -129,7 +129,11 @@ int sortAlone(const QString& path) {
     clock.start();
     const auto order = localeSortedOrder(
         playlist.entries.size(),
-        [&](qsizetype row) { return decodeEntry(playlist.entries.at(row)); }, sortCollator());
+        [&](qsizetype row, QString& buffer) {
+            buffer = decodeEntry(playlist.entries.at(row));
+            return QStringView(buffer);
+        },
+        sortCollator());
     std::printf("sorted %lld songs in %lld ms\n", static_cast<long long>(order->size()),
                 static_cast<long long>(clock.elapsed()));
     return 0;

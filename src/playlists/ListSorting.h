@@ -11,8 +11,9 @@
 // "Ä" and "é" sort among the letters rather than after "z".
 QCollator sortCollator();
 
-// The text of an item, asked for once per item; for a long list from two threads at once.
-using SortText = std::function<QString(qsizetype)>;
+// The text of an item, asked for once per item; for a long list from two threads at once. It
+// may be put into `buffer` (kept from call to call, so a decoded text costs no allocation).
+using SortText = std::function<QStringView(qsizetype item, QString& buffer)>;
 // Called now and then during a long sort; false stops it.
 using SortTick = std::function<bool()>;
 

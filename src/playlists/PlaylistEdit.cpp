@@ -21,3 +21,24 @@ Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& song
     text = plsText(entries);
     return Status::ok();
 }
+
+Status reorderedPlaylistText(const IndexedPlaylist& playlist, const QList<qsizetype>& rows,
+                             QByteArray& text) {
+    if (playlist.isMarkup() || playlist.format == PlaylistFormat::Pls) {
+        SongEdits songs;
+        songs.reserve(rows.size());
+        for (qsizetype row : rows)
+            songs.append({row, std::nullopt});
+        return editedPlaylistText(playlist, songs, text);
+    }
+    // As editedPlaylistText writes an M3U. Sized first: growing a text of many megabytes
+    // would copy it and hold both for a moment.
+    qsizetype size = 0;
+    for (qsizetype row : rows)
+        size += playlist.entries.at(row).size() + 2;
+    text.clear();
+    text.reserve(size);
+    for (qsizetype row : rows)
+        text.append(playlist.entries.at(row)).append("\r\n");
+    return Status::ok();
+}

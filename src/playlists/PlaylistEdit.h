@@ -17,3 +17,7 @@ using SongEdits = QList<SongEdit>;
 // playlist's form cannot hold the edit.
 Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs,
                           QByteArray& text);
+// The playlist's text with the same songs in this order of their rows. M3U needs no edit per
+// song, which for millions of songs would cost more than the text.
+Status reorderedPlaylistText(const IndexedPlaylist& playlist, const QList<qsizetype>& rows,
+                             QByteArray& text);

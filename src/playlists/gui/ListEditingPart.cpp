@@ -25,6 +25,21 @@ namespace {
 constexpr qsizetype MaxEditableEntryLength = 32767;
 // About a second's sorting; shorter sorts are over before the wait window could show.
 constexpr int ManySongs = 1500000;
+
+// The entry's text as the list shows it (decodeEntry), decoded into `buffer`, which is reused
+// from song to song.
+QStringView entryText(QByteArrayView entry, QString& buffer) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    // UTF-8 never takes more UTF-16 units than bytes.
+    buffer.resize(entry.size());
+    const QChar* end = utf8.appendToBuffer(buffer.data(), entry);
+    if (utf8.hasError())
+        buffer = decodeWindows1252(entry);
+    else
+        buffer.resize(end - buffer.constData());
+    return buffer;
+}
 } // namespace
 
 bool ListEditingPart::rewritable() {
@@ -41,17 +56,22 @@ bool ListEditingPart::rewritable() {
 }
 
 void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits) {
+    rewriteShownPlaylist(target, [&edits](const IndexedPlaylist& playlist, QByteArray& text) {
+        return editedPlaylistText(playlist, edits, text);
+    });
+}
+
+void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const EditedText& edited) {
     if (!targetStillHolds(window_, target))
         return;
     SongListModel& songs = window_.songs();
     const QString shown = decodeText(target.path());
     {
         QByteArray text;
-        if (const Status edited = editedPlaylistText(songs.playlist(), edits, text);
-            edited.failed()) {
+        if (const Status status = edited(songs.playlist(), text); status.failed()) {
             qCWarning(lcPlaylists).nospace()
-                << "not rewriting " << target.path() << ": " << edited.message();
-            window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + edited.message());
+                << "not rewriting " << target.path() << ": " << status.message();
+            window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + status.message());
             return;
         }
         // A failed write is logged where it failed, with its step and cause.
@@ -90,11 +110,9 @@ void ListEditingPart::sortSongs() {
     const quint64 generation = shown.generation();
     shown.pauseMissingCheck();
     if (const std::optional<QList<qsizetype>> order = sortedSongOrder()) {
-        SongEdits sorted;
-        sorted.reserve(order->size());
-        for (qsizetype row : *order)
-            sorted.append({row, std::nullopt});
-        rewriteShownPlaylist(target, sorted);
+        rewriteShownPlaylist(target, [&order](const IndexedPlaylist& playlist, QByteArray& text) {
+            return reorderedPlaylistText(playlist, *order, text);
+        });
     }
     if (shown.generation() == generation)
         shown.resumeMissingCheck();
@@ -102,7 +120,9 @@ void ListEditingPart::sortSongs() {
 
 std::optional<QList<qsizetype>> ListEditingPart::sortedSongOrder() {
     const SongListModel& songs = window_.songs();
-    const SortText textOf = [&songs](qsizetype row) { return songs.text(int(row)); };
+    const SortText textOf = [&songs](qsizetype row, QString& buffer) {
+        return entryText(songs.entry(int(row)), buffer);
+    };
     const QCollator collator = sortCollator();
     if (songs.count() < ManySongs)
         return localeSortedOrder(songs.count(), textOf, collator);

@@ -2,6 +2,7 @@
 
 #include "playlists/PlaylistEdit.h"
 
+#include <functional>
 #include <optional>
 
 class CommandTarget;
@@ -35,6 +36,9 @@ private:
     std::optional<QList<qsizetype>> sortedSongOrder();
     // Writes the entries over the shown playlist in its form, then shows the file again.
     void rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits);
+    // Writes the text `edited` makes of the shown playlist over it, then shows the file again.
+    using EditedText = std::function<Status(const IndexedPlaylist& playlist, QByteArray& text)>;
+    void rewriteShownPlaylist(const CommandTarget& target, const EditedText& edited);
 
     WindowServices& window_;
 };
