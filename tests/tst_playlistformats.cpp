@@ -241,6 +241,21 @@ private Q_SLOTS:
         row("< in an attribute",
             xspf(track("a.mp3") + "<track a=\"<\"><location>b.mp3</location></track>"), x, 1,
             false);
+        row("file URIs: blanks around, letter case, a host, escapes cut short",
+            xspf(track(" \n file:///m/a%20b.mp3\t") + track("FILE:///m/c.mp3") +
+                 track("file://localhost/m/d.mp3") + track("file://host/m/e.mp3") +
+                 track("file:///m/f%2.mp3") + track("file:///m/g%zz%4") + track("file:m/h.mp3") +
+                 track("file:///C:/i.mp3")),
+            x, 8, true);
+        row("file URIs with blanks beyond ASCII at their ends",
+            xspf(track("\xC2\xA0"
+                       "file:///m/a.mp3\xE3\x80\x80") +
+                 track("file:///m/\xC3\xA9.mp3") + track("file:///m/b.mp3\xC3\xA9")),
+            x, 3, true);
+        row("a file URI cut by a comment or a reference",
+            xspf(track("file:///m/a<!-- x -->b.mp3") + track("file:///m/c&amp;d.mp3") +
+                 track("file:///m/e\r\nf.mp3")),
+            x, 3, true);
         row("markup after the root", xspf(track("a.mp3")) + "<!-- after -->\n", x, 1, true);
         row("a second root", xspf(track("a.mp3")) + "<playlist/>", x, 1, false);
         row("a DTD", "<!DOCTYPE playlist>" + xspf(track("a.mp3")).sliced(39), x, 1, false);
@@ -283,6 +298,44 @@ private Q_SLOTS:
             QCOMPARE(
                 QList<quint32>({a.elementStart, a.elementEnd, a.valueStart, a.valueEnd, a.parent}),
                 QList<quint32>({b.elementStart, b.elementEnd, b.valueStart, b.valueEnd, b.parent}));
+        }
+    }
+
+    // File URIs are read to paths straight from their bytes where they are plain; what they
+    // stand for is the same either way.
+    void fileUriLocationsAsPaths_data() {
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<QByteArray>("entry");
+        QTest::newRow("escapes") << QByteArray("file:///m/a%20b%C3%A9.mp3")
+                                 << QByteArray("/m/a b\xC3\xA9.mp3");
+        QTest::newRow("blanks around")
+            << QByteArray("\n\t file:///m/a.mp3 \n") << QByteArray("/m/a.mp3");
+        QTest::newRow("U+00A0 around") << QByteArray("\xC2\xA0"
+                                                     "file:///m/a.mp3\xC2\xA0")
+                                       << QByteArray("/m/a.mp3");
+        QTest::newRow("U+3000 after")
+            << QByteArray("file:///m/a.mp3\xE3\x80\x80") << QByteArray("/m/a.mp3");
+        QTest::newRow("letter case and localhost")
+            << QByteArray("File://LocalHost/m/a.mp3") << QByteArray("/m/a.mp3");
+        QTest::newRow("another host")
+            << QByteArray("file://host/m/a.mp3") << QByteArray("file://host/m/a.mp3");
+        QTest::newRow("escapes cut short")
+            << QByteArray("file:///m/a%2%zz%") << QByteArray("/m/a%2%zz%");
+        QTest::newRow("an escaped byte beyond UTF-8")
+            << QByteArray("file:///m/%E9.mp3") << QByteArray("/m/\xE9.mp3");
+        QTest::newRow("a drive") << QByteArray("file:///C:/a.mp3") << QByteArray("C:/a.mp3");
+        QTest::newRow("a relative reference") << QByteArray("a%20b.mp3") << QByteArray("a b.mp3");
+        QTest::newRow("another scheme")
+            << QByteArray("http://h/a%20b.mp3") << QByteArray("http://h/a%20b.mp3");
+    }
+
+    void fileUriLocationsAsPaths() {
+        QFETCH(QByteArray, location);
+        QFETCH(QByteArray, entry);
+        const QByteArray file = xspf(track("x.mp3") + track(location) + track("y.mp3"));
+        for (const bool tokenizer : {true, false}) {
+            const IndexedPlaylist read = readMarkupPlaylist(file, XspfReader::rule(), tokenizer);
+            QCOMPARE(read.entries.toList(), Bytes({"x.mp3", entry, "y.mp3"}));
         }
     }
 

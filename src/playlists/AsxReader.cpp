@@ -28,6 +28,7 @@ const MarkupRule& AsxReader::rule() {
                                 QLatin1StringView("href"),
                                 Qt::CaseInsensitive,
                                 entryOf,
+                                nullptr,
                                 writtenOf};
     return asx;
 }

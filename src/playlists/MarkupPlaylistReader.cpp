@@ -134,7 +134,7 @@ public:
             break;
         case QXmlStreamReader::Characters:
             if (inValueText_)
-                value_ += reader.text();
+                characters(reader.text().toString());
             break;
         case QXmlStreamReader::DTD:
         case QXmlStreamReader::EntityReference:
@@ -152,10 +152,18 @@ public:
     }
     void endElement(qsizetype endTagStart, qsizetype end) override;
     void characters(const QString& text) override {
+        takePlainValue();
         if (value_.isEmpty())
             value_ = text; // shared, not copied
         else
             value_ += text;
+    }
+    void plainCharacters(QByteArrayView raw) override {
+        if (value_.isEmpty() && plainValue_.isEmpty()) {
+            plainValue_ = raw;
+            return;
+        }
+        characters(*decodedMarkupText(raw, false));
     }
     qsizetype songs() const override { return target_ ? target_->entries.size() : 0; }
 
@@ -164,6 +172,35 @@ public:
     void setTarget(IndexedPlaylist* playlist) { target_ = playlist; }
 
 private:
+    // The location kept as bytes becomes characters, for whatever needs them.
+    void takePlainValue() {
+        if (plainValue_.isEmpty())
+            return;
+        value_ = *decodedMarkupText(plainValue_, false);
+        plainValue_ = {};
+    }
+
+    // True when the location is blank; a plain one is trimmed, or made characters where its
+    // ends are not ASCII (blanks beyond ASCII trim too).
+    bool blankValue() {
+        if (!plainValue_.isEmpty()) {
+            plainValue_ = plainValue_.trimmed();
+            if (plainValue_.isEmpty() ||
+                (uchar(plainValue_.front()) < 0x80 && uchar(plainValue_.back()) < 0x80))
+                return plainValue_.isEmpty();
+            takePlainValue();
+        }
+        return value_.trimmed().isEmpty();
+    }
+
+    QByteArray entry() {
+        if (!plainValue_.isEmpty() && rule_.entryOfPlain)
+            if (std::optional<QByteArray> entry = rule_.entryOfPlain(plainValue_))
+                return *std::move(entry);
+        takePlainValue();
+        return rule_.entryOf(value_);
+    }
+
     qsizetype tagStart(qsizetype tagEnd) const { return text_.lastIndexOf('<', tagEnd - 1); }
 
     void open(QAnyStringView name, Range tag, const QXmlStreamAttributes* xmlAttributes,
@@ -190,6 +227,7 @@ private:
                 inValueText_ = true;
                 hasValue_ = true;
                 value_.clear();
+                plainValue_ = {};
                 song_.valueStart = quint32(tag.end);
             } else {
                 takeAttribute(tag, xmlAttributes, attributes);
@@ -200,6 +238,7 @@ private:
     void takeAttribute(Range tag, const QXmlStreamAttributes* xmlAttributes,
                        const QList<MarkupAttribute>* attributes) {
         std::optional<Range> range;
+        plainValue_ = {};
         if (attributes) {
             for (const MarkupAttribute& attribute : *attributes)
                 if (sameName(QLatin1StringView(attribute.name), rule_.attribute, rule_.names)) {
@@ -226,7 +265,7 @@ private:
     }
 
     void addSong() {
-        const QByteArray entry = rule_.entryOf(value_);
+        const QByteArray entry = this->entry();
         if (entry.isEmpty())
             return;
         if (skip_ > 0) {
@@ -253,6 +292,8 @@ private:
     int songDepth_ = 0;
     MarkupSong song_{};
     QString value_;
+    // The location while it is one run of plain UTF-8 (value_ is then empty).
+    QByteArrayView plainValue_;
     IndexedPlaylist* target_ = nullptr;
 };
 
@@ -267,7 +308,7 @@ void MarkupScan::endElement(qsizetype endTagStart, qsizetype end) {
     if (inSong_ && depth == songDepth_) {
         inSong_ = false;
         song_.elementEnd = quint32(end);
-        if (hasValue_ && !value_.trimmed().isEmpty())
+        if (hasValue_ && !blankValue())
             addSong();
     }
     lists_.removeLast();

@@ -21,6 +21,9 @@ struct MarkupRule {
     Qt::CaseSensitivity names;
     // The path or URL a location stands for; empty when it names nothing.
     QByteArray (*entryOf)(QStringView written);
+    // The same for a location written as plain UTF-8 (no references, trimmed, ASCII at both
+    // ends), without making characters of it first; none leaves it to entryOf.
+    std::optional<QByteArray> (*entryOfPlain)(QByteArrayView written);
     // The location to write for an entry, in the form of the one it replaces; none when the
     // format cannot hold it.
     std::optional<QString> (*writtenOf)(QStringView oldWritten, const QByteArray& entry);

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -37,6 +38,22 @@ bool validCharacters(QByteArrayView raw) {
 bool validCharacter(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The bytes character data cannot pass over without a look: markup, references, controls, and
+// the first bytes of "]]>" and of U+FFFE and U+FFFF.
+constexpr std::array<bool, 256> SpecialBytes = [] {
+    std::array<bool, 256> special{};
+    for (int c = 0; c < 0x20; ++c)
+        special[c] = c != '\t' && c != '\n';
+    for (const char c : {'<', '&', ']'})
+        special[uchar(c)] = true;
+    special[0xEF] = true;
+    return special;
+}();
+
+bool special(uchar c) {
+    return SpecialBytes[c];
 }
 
 // A reference's character, from the text between "&" and ";".
@@ -142,13 +159,18 @@ bool MarkupTokenizer::text(MarkupEvents& events) {
     const char* data = text_.data();
     qsizetype end = at_;
     bool references = false;
+    bool carriageReturns = false;
     for (; end < text_.size(); ++end) {
         const uchar c = uchar(data[end]);
+        if (!special(c))
+            continue;
         if (c == '<')
             break;
         if (c == '&')
             references = true;
-        else if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+        else if (c == '\r')
+            carriageReturns = true;
+        else if (c < 0x20 && c != '\t' && c != '\n')
             return false;
         else if (c == ']' && QByteArrayView(data + end, text_.size() - end).startsWith("]]>"))
             return false;
@@ -157,7 +179,9 @@ bool MarkupTokenizer::text(MarkupEvents& events) {
             return false;
     }
     const QByteArrayView raw = text_.sliced(at_, end - at_);
-    if (events.takesText() || references) {
+    if (events.takesText() && !references && !carriageReturns) {
+        events.plainCharacters(raw);
+    } else if (events.takesText() || references) {
         const std::optional<QString> decoded = decodedMarkupText(raw, false);
         if (!decoded)
             return false;

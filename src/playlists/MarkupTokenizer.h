@@ -25,6 +25,9 @@ public:
     // `endTagStart` is where the end tag begins; for an empty element ("<a/>") its start tag.
     virtual void endElement(qsizetype endTagStart, qsizetype end) = 0;
     virtual void characters(const QString& text) = 0;
+    // Character data that is its own UTF-8 bytes (no reference, no carriage return), left to
+    // the receiver to decode if it needs characters.
+    virtual void plainCharacters(QByteArrayView raw) = 0;
     // How many songs were found so far.
     virtual qsizetype songs() const = 0;
 };

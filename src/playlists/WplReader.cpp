@@ -22,6 +22,7 @@ const MarkupRule& WplReader::rule() {
                                 QLatin1StringView("src"),
                                 Qt::CaseSensitive,
                                 entryOf,
+                                nullptr,
                                 writtenOf};
     return wpl;
 }

@@ -11,6 +11,13 @@ QByteArray entryOf(QStringView written) {
     return FileUri::hasScheme(uri) ? uri.toUtf8() : FileUri::relativePathOf(uri);
 }
 
+// A file URI read from its bytes; anything else goes the way of entryOf().
+std::optional<QByteArray> plainEntryOf(QByteArrayView written) {
+    if (!QLatin1StringView(written).startsWith(QLatin1StringView("file:"), Qt::CaseInsensitive))
+        return std::nullopt;
+    return FileUri::localPathOf(written);
+}
+
 std::optional<QString> writtenOf(QStringView, const QByteArray& entry) {
     const QString text = QString::fromLatin1(entry.first(qMin(entry.size(), qsizetype(64))));
     // An entry that reads as a file URI came from a relative reference ("file%3A..."): it
@@ -34,6 +41,7 @@ const MarkupRule& XspfReader::rule() {
                                  {},
                                  Qt::CaseSensitive,
                                  entryOf,
+                                 plainEntryOf,
                                  writtenOf};
     return xspf;
 }
