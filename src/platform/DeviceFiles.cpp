@@ -100,6 +100,42 @@ std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause) {
     return volume;
 }
 
+void FolderLook::enter(QByteArrayView folder) {
+    if (state_ != Folder::None && folder_ == folder)
+        return;
+    folder_ = folder.toByteArray();
+    handle_ = FileHandle(
+        ::open(folder_.isEmpty() ? "/" : folder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const int error = handle_.isOpen() ? 0 : errno;
+    state_ = handle_.isOpen()                      ? Folder::Open
+             : error == ENOENT || error == ENOTDIR ? Folder::Missing
+                                                   : Folder::Unopened;
+}
+
+std::optional<PlaceStatus> FolderLook::status(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    // A name in a folder; anything else (a relative path, a trailing "/") is looked at whole.
+    const bool byName = slash >= 0 && slash + 1 < path.size();
+    if (byName)
+        enter(QByteArrayView(path).first(slash));
+    if (byName && state_ == Folder::Missing)
+        return std::nullopt;
+    // Unopened (no descriptor left, say): the whole path is looked at, as without the folder.
+    const bool open = byName && state_ == Folder::Open;
+    struct statx info {};
+    if (::statx(open ? handle_.fd() : AT_FDCWD,
+                open ? path.constData() + slash + 1 : path.constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME, &info) != 0)
+        return std::nullopt;
+    PlaceStatus result;
+    result.isRegular = S_ISREG(info.stx_mode);
+    result.size = qint64(info.stx_size);
+    result.modifiedNs = qint64(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
+    result.device = (quint64(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    result.inode = info.stx_ino;
+    return result;
+}
+
 int makeFolders(const QByteArray& folder) {
     if (folder.isEmpty() || folder == "/")
         return 0;
