@@ -353,6 +353,46 @@ private Q_SLOTS:
         }
     }
 
+    // Songs around the size the copy works in come over whole, with their time, and take
+    // their names only when committed.
+    void wholeCopies_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("empty") << qint64(0);
+        QTest::newRow("one byte") << qint64(1);
+        QTest::newRow("one part less a byte") << (qint64(8) << 20) - 1;
+        QTest::newRow("one part") << (qint64(8) << 20);
+        QTest::newRow("one part and a byte") << (qint64(8) << 20) + 1;
+        QTest::newRow("several parts") << (qint64(8) << 20) * 2 + 12345;
+    }
+    void wholeCopies() {
+        QFETCH(qint64, size);
+        QByteArray song(size, '\0');
+        for (qsizetype i = 0; i < song.size(); ++i)
+            song[i] = char((i * 13 + i / 4099) & 0xFF);
+        writeBytes(path("music/s.mp3"), song);
+        QDir().mkpath(path("device"));
+        qint64 lastTick = -1;
+        DeviceFiles::PendingCopy pending;
+        const DeviceFiles::CopyOutcome outcome = DeviceFiles::copyToTemporary(
+            bytes("music/s.mp3"), bytes("device/s.mp3"),
+            [&](qint64 copied) {
+                lastTick = copied;
+                return true;
+            },
+            pending);
+        QCOMPARE(outcome.kind, DeviceFiles::CopyOutcome::Kind::Done);
+        QCOMPARE(lastTick, size);
+        QVERIFY(!QFile::exists(path("device/s.mp3")));
+        qsizetype committed = 0;
+        QCOMPARE(DeviceFiles::commitCopies({pending}, bytes("device"), false, committed).kind,
+                 DeviceFiles::CopyOutcome::Kind::Done);
+        QCOMPARE(committed, 1);
+        QCOMPARE(readBytes(path("device/s.mp3")), song);
+        QCOMPARE(RawNames::status(bytes("device/s.mp3"))->modifiedNs,
+                 RawNames::status(bytes("music/s.mp3"))->modifiedNs);
+        QCOMPARE(QDir(path("device")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
     void playlistForms_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("text"); // D/ stands for the test folder

@@ -167,12 +167,23 @@ CopyOutcome failed(Kind kind, const char* step, int error, const QByteArray& pat
     return {kind, error, causeOf(step, error)};
 }
 
+// The device starts writing back what was copied while the next part is copied, so the flush
+// that makes the batch durable finds little left to write and the dirty pages stay few.
+void startWriteback(int out, qint64 done, qint64& started, bool last) {
+    if (done > started && (last || done - started >= ChunkBytes)) {
+        ::sync_file_range(out, started, done - started, SYNC_FILE_RANGE_WRITE);
+        started = done;
+    }
+}
+
 // Copies `size` bytes; kernel to kernel first, through a buffer where the file systems refuse.
 CopyOutcome copyData(int in, int out, qint64 size, const QByteArray& from, const CopyTick& tick) {
     qint64 done = 0;
+    qint64 writeback = 0;
     bool kernelCopy = true;
     QByteArray buffer;
     while (done < size) {
+        startWriteback(out, done, writeback, false);
         if (!tick(done))
             return {Kind::Stopped, 0, {}};
         const qint64 chunk = qMin(ChunkBytes, size - done);
@@ -208,6 +219,7 @@ CopyOutcome copyData(int in, int out, qint64 size, const QByteArray& from, const
         }
         done += got;
     }
+    startWriteback(out, done, writeback, true);
     tick(done);
     return {};
 }
@@ -243,10 +255,6 @@ CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const 
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     if (outcome.kind == Kind::Done && ::futimens(out.fd(), times) != 0)
         outcome = failed(Kind::TargetFailed, "futimens", errno, temporary);
-    // The device starts writing the song back now, while the next one is copied, so the flush
-    // that makes the batch durable finds little left to write.
-    if (outcome.kind == Kind::Done)
-        ::sync_file_range(out.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
     out = FileHandle();
     if (outcome.kind != Kind::Done) {
         ::unlink(temporary.constData());
