@@ -233,6 +233,10 @@ private Q_SLOTS:
         QTest::newRow("long name keeps its extension")
             << QByteArray(300, 'x') + ".flac" << QByteArray(250, 'x') + ".flac";
         // 2 UTF-16 units each: the cut never splits a character.
+        // 300 bytes but 150 UTF-16 units: within the limit, nothing cut.
+        QTest::newRow("long in bytes, short in characters")
+            << QByteArray("\xc3\xa9").repeated(150) + ".mp3"
+            << QByteArray("\xc3\xa9").repeated(150) + ".mp3";
         QTest::newRow("long name of wide characters")
             << QByteArray("\xf0\x9f\x8e\xb5").repeated(130) + ".mp3"
             << QByteArray("\xf0\x9f\x8e\xb5").repeated(125) + ".mp3";
@@ -258,6 +262,15 @@ private Q_SLOTS:
         QTest::newRow("accented letters fold")
             << true << QList<QByteArray>{"\xc3\x89t\xc3\xa9", "\xc3\xa9T\xc3\x89"}
             << QList<QByteArray>{"\xc3\x89t\xc3\xa9", "\xc3\xa9T\xc3\x89 (2)"};
+        // The Kelvin sign folds to an ASCII k: a plain name and a wide one still meet.
+        QTest::newRow("wide letter folding to ASCII")
+            << true << QList<QByteArray>{"k.mp3", "\xe2\x84\xaa.mp3"}
+            << QList<QByteArray>{"k.mp3", "\xe2\x84\xaa (2).mp3"};
+        QTest::newRow("Windows-1252 bytes meet UTF-8")
+            << true << QList<QByteArray>{"\xc3\xa9t\xc3\xa9", "\xc9T\xc9"}
+            << QList<QByteArray>{"\xc3\xa9t\xc3\xa9", "\xc9T\xc9 (2)"};
+        QTest::newRow("case kept, bytes differ") << false << QList<QByteArray>{"\xc3\xa9", "\xe9"}
+                                                 << QList<QByteArray>{"\xc3\xa9", "\xe9"};
     }
     void nameTable() {
         QFETCH(bool, ignoreCase);
@@ -268,6 +281,116 @@ private Q_SLOTS:
             QCOMPARE(table.place("/d", "owner" + QByteArray::number(i), names.at(i)), placed.at(i));
         // An owner asking again gets its own name back.
         QCOMPARE(table.place("/d", "owner0", names.at(0)), placed.at(0));
+    }
+
+    void pathsFrom_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<bool>("backslashes");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("same folder")
+            << QByteArray("/d/l.m3u") << QByteArray("/d/s.mp3") << false << QByteArray("s.mp3");
+        QTest::newRow("below") << QByteArray("/d/l.m3u") << QByteArray("/d/A/B/s.mp3") << false
+                               << QByteArray("A/B/s.mp3");
+        QTest::newRow("beside") << QByteArray("/d/P/l.m3u") << QByteArray("/d/A/s.mp3") << false
+                                << QByteArray("../A/s.mp3");
+        QTest::newRow("two up") << QByteArray("/d/P/Q/l.m3u") << QByteArray("/d/s.mp3") << false
+                                << QByteArray("../../s.mp3");
+        QTest::newRow("folder names alike") << QByteArray("/d/Ab/l.m3u") << QByteArray("/d/A/s.mp3")
+                                            << false << QByteArray("../A/s.mp3");
+        QTest::newRow("folder named as the song")
+            << QByteArray("/d/s.mp3/l.m3u") << QByteArray("/d/s.mp3") << false
+            << QByteArray("../s.mp3");
+        QTest::newRow("backslashes") << QByteArray("/d/P/l.m3u") << QByteArray("/d/A/B/s.mp3")
+                                     << true << QByteArray("..\\A\\B\\s.mp3");
+    }
+    void pathsFrom() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(bool, backslashes);
+        QFETCH(QByteArray, path);
+        QCOMPARE(devicePathFrom(from, to, backslashes), path);
+    }
+
+    // Looks in one folder after another give each file's own size, whatever came before.
+    void folderLooks_data() {
+        QTest::addColumn<QList<QByteArray>>("paths"); // below the test folder, looked at in turn
+        QTest::addColumn<QList<qint64>>("sizes");     // -1 nothing there, -2 not a file
+        QTest::newRow("one folder")
+            << QList<QByteArray>{"a/one", "a/x", "a/one"} << QList<qint64>{3, -1, 3};
+        QTest::newRow("folders in turn")
+            << QList<QByteArray>{"a/one", "b/one", "a/sub/two", "a/one"}
+            << QList<qint64>{3, 5, 7, 3};
+        QTest::newRow("missing folder, then one that is there")
+            << QList<QByteArray>{"none/one", "none/two", "b/one"} << QList<qint64>{-1, -1, 5};
+        QTest::newRow("a file taken for a folder")
+            << QList<QByteArray>{"file/one", "file"} << QList<qint64>{-1, 1};
+        QTest::newRow("through a linked folder")
+            << QList<QByteArray>{"link/one", "a/one", "link/sub/two"} << QList<qint64>{3, 3, 7};
+        QTest::newRow("folders") << QList<QByteArray>{"a/sub", "a/sub/"} << QList<qint64>{-2, -2};
+    }
+    void folderLooks() {
+        QFETCH(QList<QByteArray>, paths);
+        QFETCH(QList<qint64>, sizes);
+        writeBytes(path("a/one"), "abc");
+        writeBytes(path("b/one"), "abcde");
+        writeBytes(path("a/sub/two"), "abcdefg");
+        writeBytes(path("file"), "x");
+        QVERIFY(QFile::link(path("a"), path("link")));
+        DeviceFiles::FolderLook look;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QByteArray file = bytes(QString::fromUtf8(paths.at(i)));
+            const std::optional<DeviceFiles::PlaceStatus> status = look.status(file);
+            const qint64 size = !status ? -1 : status->isRegular ? status->size : -2;
+            QCOMPARE(size, sizes.at(i));
+            if (!status)
+                continue;
+            const std::optional<RawNames::FileStatus> whole = RawNames::status(file);
+            QVERIFY(whole);
+            QCOMPARE(status->inode, whole->inode);
+            QCOMPARE(status->device, whole->device);
+            QCOMPARE(status->modifiedNs, whole->modifiedNs);
+        }
+    }
+
+    // Songs around the size the copy works in come over whole, with their time, and take
+    // their names only when committed.
+    void wholeCopies_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("empty") << qint64(0);
+        QTest::newRow("one byte") << qint64(1);
+        QTest::newRow("one part less a byte") << (qint64(8) << 20) - 1;
+        QTest::newRow("one part") << (qint64(8) << 20);
+        QTest::newRow("one part and a byte") << (qint64(8) << 20) + 1;
+        QTest::newRow("several parts") << (qint64(8) << 20) * 2 + 12345;
+    }
+    void wholeCopies() {
+        QFETCH(qint64, size);
+        QByteArray song(size, '\0');
+        for (qsizetype i = 0; i < song.size(); ++i)
+            song[i] = char((i * 13 + i / 4099) & 0xFF);
+        writeBytes(path("music/s.mp3"), song);
+        QDir().mkpath(path("device"));
+        qint64 lastTick = -1;
+        DeviceFiles::PendingCopy pending;
+        const DeviceFiles::CopyOutcome outcome = DeviceFiles::copyToTemporary(
+            bytes("music/s.mp3"), bytes("device/s.mp3"),
+            [&](qint64 copied) {
+                lastTick = copied;
+                return true;
+            },
+            pending);
+        QCOMPARE(outcome.kind, DeviceFiles::CopyOutcome::Kind::Done);
+        QCOMPARE(lastTick, size);
+        QVERIFY(!QFile::exists(path("device/s.mp3")));
+        qsizetype committed = 0;
+        QCOMPARE(DeviceFiles::commitCopies({pending}, bytes("device"), false, committed).kind,
+                 DeviceFiles::CopyOutcome::Kind::Done);
+        QCOMPARE(committed, 1);
+        QCOMPARE(readBytes(path("device/s.mp3")), song);
+        QCOMPARE(RawNames::status(bytes("device/s.mp3"))->modifiedNs,
+                 RawNames::status(bytes("music/s.mp3"))->modifiedNs);
+        QCOMPARE(QDir(path("device")).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void playlistForms_data() {
@@ -589,12 +712,19 @@ private Q_SLOTS:
         QTest::newRow("the music's own folder")
             << "music"
             << "The folder lies inside the music it would copy:\r<F>";
+        QTest::newRow("a link into the music")
+            << "link"
+            << "The folder lies inside the music it would copy:\r<F>";
+        QTest::newRow("beside the music, named alike") << "musical"
+                                                       << "";
     }
     void refusals() {
         QFETCH(QString, target);
         QFETCH(QString, message);
         const QStringList playlists = makeCollection();
         QDir().mkpath(path("music/Rock/stick"));
+        QDir().mkpath(path("musical"));
+        QVERIFY(QFile::link(path("music/Rock/stick"), path("link")));
         DeviceCopyPlan plan;
         NoProgress progress;
         const Status status =

@@ -79,14 +79,18 @@ private:
     QByteArray placedPath(const QByteArray& folder, const QByteArray& owner, QByteArrayView name);
     void placeKeepingFolders();
     void placeByPlaylist();
-    DevicePlace placeOf(const DeviceSong& song) const;
+    QByteArray placedFolder(const QByteArray& shared, const QByteArray& sourceFolder);
+    DevicePlace placeOf(const DeviceSong& song);
 
     const DeviceCopyOptions& options_;
     DeviceCopyPlan& plan_;
     PathCaseLookup lookup_;
     DeviceNameTable names_;
     QList<Read> read_;
-    QHash<QByteArray, qsizetype> songByFile_; // device and inode to the song
+    QHash<std::pair<quint64, quint64>, qsizetype> songByFile_; // device and inode to the song
+    DeviceFiles::FolderLook sourceLook_;
+    DeviceFiles::FolderLook targetLook_;
+    QHash<QByteArray, QByteArray> folderOnDevice_; // KeepFolders: a source folder's place
     QSet<QByteArray> missingSeen_;
     QList<QByteArray> playlistFolders_; // FolderPerPlaylist: each read playlist's folder
 };
@@ -96,10 +100,10 @@ qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFil
         return -2;
     // The name as written costs one look; only a song not found so is sought ignoring case.
     QByteArray path = lookup_.resolveEntryAsWritten(entry, playlistFile);
-    std::optional<RawNames::FileStatus> status = RawNames::status(path);
+    std::optional<DeviceFiles::PlaceStatus> status = sourceLook_.status(path);
     if (!status) {
         path = lookup_.existingPath(path);
-        status = RawNames::status(path);
+        status = sourceLook_.status(path);
     }
     if (!status) {
         if (!missingSeen_.contains(path)) {
@@ -108,8 +112,7 @@ qsizetype Planner::songOf(const QByteArray& entry, const QByteArray& playlistFil
         }
         return -1;
     }
-    const QByteArray key =
-        QByteArray::number(status->device) + ':' + QByteArray::number(status->inode);
+    const std::pair<quint64, quint64> key{status->device, status->inode};
     if (const auto found = songByFile_.constFind(key); found != songByFile_.cend())
         return *found;
     if (!status->isRegular) {
@@ -164,23 +167,33 @@ QByteArray Planner::placedPath(const QByteArray& folder, const QByteArray& owner
     return joined(folder, names_.place(folder, owner, nameOnDevice(name)));
 }
 
+// The device folder of a source folder below `shared`, each of its folders placed in turn the
+// first time it is asked for.
+QByteArray Planner::placedFolder(const QByteArray& shared, const QByteArray& sourceFolder) {
+    if (const auto found = folderOnDevice_.constFind(sourceFolder); found != folderOnDevice_.cend())
+        return *found;
+    QByteArray folder = withoutSlash(options_.target);
+    QByteArray owner = shared;
+    for (const QByteArray& part : sourceFolder.sliced(shared.size()).split('/')) {
+        if (part.isEmpty())
+            continue;
+        owner += part + '/';
+        folder = placedPath(folder, owner, part);
+    }
+    folderOnDevice_.insert(sourceFolder, folder);
+    return folder;
+}
+
 void Planner::placeKeepingFolders() {
     QList<QByteArray> sources;
     for (const DeviceSong& song : plan_.songs)
         sources.append(song.source);
     const QByteArray shared = sharedFolder(sources);
     for (DeviceSong& song : plan_.songs) {
-        QByteArray folder = withoutSlash(options_.target);
-        QByteArray sourceFolder = shared;
-        const QList<QByteArray> parts = song.source.sliced(shared.size()).split('/');
-        for (qsizetype part = 0; part < parts.size(); ++part) {
-            if (parts.at(part).isEmpty())
-                continue;
-            const bool last = part == parts.size() - 1;
-            sourceFolder += parts.at(part) + (last ? "" : "/");
-            folder = placedPath(folder, last ? song.source : sourceFolder, parts.at(part));
-        }
-        song.target = folder;
+        const qsizetype slash = song.source.lastIndexOf('/');
+        const QByteArray folder = placedFolder(shared, song.source.first(slash + 1));
+        song.target =
+            placedPath(folder, song.source, QByteArrayView(song.source).sliced(slash + 1));
     }
     for (qsizetype i = 0; i < read_.size(); ++i)
         playlistFolders_.append(withoutSlash(options_.target));
@@ -214,8 +227,8 @@ void Planner::placeByPlaylist() {
     }
 }
 
-DevicePlace Planner::placeOf(const DeviceSong& song) const {
-    const std::optional<RawNames::FileStatus> there = RawNames::status(song.target);
+DevicePlace Planner::placeOf(const DeviceSong& song) {
+    const std::optional<DeviceFiles::PlaceStatus> there = targetLook_.status(song.target);
     if (!there)
         return DevicePlace::Free;
     const qint64 slack = plan_.volume.kind == FileSystemKind::Other ? 0 : FatTimeSlackNs;
@@ -224,11 +237,23 @@ DevicePlace Planner::placeOf(const DeviceSong& song) const {
     return same ? DevicePlace::Same : DevicePlace::Differs;
 }
 
-bool Planner::targetInsideMusic() const {
-    const std::optional<QByteArray> real = RawNames::realPath(options_.target);
+// The folders the target lies in, itself included and "/" left out, as device and inode: a
+// song's folder is one of them by whatever path it is named.
+QSet<std::pair<quint64, quint64>> foldersHolding(const QByteArray& target) {
+    QSet<std::pair<quint64, quint64>> holding;
+    const std::optional<QByteArray> real = RawNames::realPath(target);
     if (!real)
+        return holding;
+    for (QByteArray folder = *real; folder.size() > 1; folder.truncate(folder.lastIndexOf('/')))
+        if (const std::optional<RawNames::FileStatus> status = RawNames::status(folder))
+            holding.insert({status->device, status->inode});
+    return holding;
+}
+
+bool Planner::targetInsideMusic() const {
+    const QSet<std::pair<quint64, quint64>> holding = foldersHolding(options_.target);
+    if (holding.isEmpty())
         return false;
-    const QByteArray target = NativePath::withTrailingSeparator(*real);
     QList<QByteArray> folders;
     for (const Read& read : read_) {
         QList<QByteArray> songs;
@@ -244,9 +269,8 @@ bool Planner::targetInsideMusic() const {
     std::sort(folders.begin(), folders.end());
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     return std::any_of(folders.cbegin(), folders.cend(), [&](const QByteArray& folder) {
-        const std::optional<QByteArray> realFolder = RawNames::realPath(folder);
-        return realFolder && *realFolder != "/" &&
-               target.startsWith(NativePath::withTrailingSeparator(*realFolder));
+        const std::optional<RawNames::FileStatus> status = RawNames::status(folder);
+        return status && holding.contains({status->device, status->inode});
     });
 }
 
@@ -332,17 +356,25 @@ qint64 DeviceCopyPlan::bytesToCopy(bool replacing) const {
 }
 
 QByteArray devicePathFrom(const QByteArray& from, const QByteArray& to, bool backslashes) {
-    const QList<QByteArray> fromParts = NativePath::folderPart(from).split('/');
-    const QList<QByteArray> toParts = to.split('/');
-    qsizetype shared = 0;
-    // The last part of `fromParts` is the empty one after the folder's "/".
-    while (shared < fromParts.size() - 1 && shared < toParts.size() - 1 &&
-           fromParts.at(shared) == toParts.at(shared))
-        ++shared;
+    const QByteArrayView fromFolder = QByteArrayView(from).first(from.lastIndexOf('/') + 1);
+    const QByteArrayView target(to);
+    // Past the folders both share; the name of `to` is never one of them.
+    qsizetype f = 0;
+    qsizetype t = 0;
+    while (f < fromFolder.size()) {
+        const qsizetype fromEnd = fromFolder.indexOf('/', f);
+        const qsizetype toEnd = target.indexOf('/', t);
+        if (toEnd < 0 || fromFolder.sliced(f, fromEnd - f) != target.sliced(t, toEnd - t))
+            break;
+        f = fromEnd + 1;
+        t = toEnd + 1;
+    }
+    const qsizetype ups = fromFolder.sliced(f).count('/');
     QByteArray path;
-    for (qsizetype up = shared; up < fromParts.size() - 1; ++up)
+    path.reserve(ups * 3 + target.size() - t);
+    for (qsizetype up = 0; up < ups; ++up)
         path += "../";
-    path += toParts.sliced(shared).join('/');
+    path += target.sliced(t);
     if (backslashes)
         path.replace('/', '\\');
     return path;

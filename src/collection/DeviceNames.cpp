@@ -2,6 +2,8 @@
 
 #include "common/TextDecoding.h"
 
+#include <algorithm>
+
 namespace DeviceNames {
 
 namespace {
@@ -54,7 +56,8 @@ QByteArray validName(QByteArrayView name) {
         if (isRefused(c))
             c = '_';
     result = withoutTrailingDotsAndBlanks(std::move(result));
-    if (utf16Length(result) > MaximumLength) {
+    // A byte is at most one UTF-16 unit: only a long name needs counting.
+    if (result.size() > MaximumLength && utf16Length(result) > MaximumLength) {
         const qsizetype dot = extensionStart(result);
         result = withoutTrailingDotsAndBlanks(
             fitted(QByteArrayView(result).first(dot), QByteArrayView(result).sliced(dot)));
@@ -70,20 +73,27 @@ QByteArray numberedName(QByteArrayView name, int number) {
 
 } // namespace DeviceNames
 
-QString DeviceNameTable::keyOf(QByteArrayView name) const {
-    return ignoreCase_ ? decodeText(name).toCaseFolded() : QString::fromLatin1(name);
+QByteArray DeviceNameTable::keyOf(QByteArrayView name) const {
+    if (!ignoreCase_)
+        return name.toByteArray();
+    const bool ascii =
+        std::all_of(name.cbegin(), name.cend(), [](char c) { return uchar(c) < 0x80; });
+    // Folding ASCII alone is folding it as UTF-16: the keys of both kinds compare.
+    return ascii ? name.toByteArray().toLower() : decodeText(name).toCaseFolded().toUtf8();
 }
 
 QByteArray DeviceNameTable::place(const QByteArray& folder, const QByteArray& owner,
                                   const QByteArray& wanted) {
-    const QByteArray placedKey = folder + '\0' + owner;
-    if (const auto found = placed_.constFind(placedKey); found != placed_.cend())
+    Folder& names = folders_[folder];
+    if (const auto found = names.name.constFind(owner); found != names.name.cend())
         return *found;
-    QHash<QString, QByteArray>& owners = owners_[folder];
     QByteArray name = wanted;
-    for (int number = 2; owners.contains(keyOf(name)); ++number)
+    QByteArray key = keyOf(name);
+    for (int number = 2; names.taken.contains(key); ++number) {
         name = DeviceNames::numberedName(wanted, number);
-    owners.insert(keyOf(name), owner);
-    placed_.insert(placedKey, name);
+        key = keyOf(name);
+    }
+    names.taken.insert(key);
+    names.name.insert(owner, name);
     return name;
 }

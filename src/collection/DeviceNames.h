@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 // Names any device can hold: FAT32 and exFAT refuse \ / : * ? " < > | and control characters,
@@ -38,10 +39,12 @@ public:
     QByteArray place(const QByteArray& folder, const QByteArray& owner, const QByteArray& wanted);
 
 private:
-    QString keyOf(QByteArrayView name) const;
+    QByteArray keyOf(QByteArrayView name) const;
 
+    struct Folder {
+        QSet<QByteArray> taken;             // each name's key, folded where case is ignored
+        QHash<QByteArray, QByteArray> name; // each owner's name
+    };
     bool ignoreCase_;
-    // Per folder: each name's key (folded where case is ignored) to its owner.
-    QHash<QByteArray, QHash<QString, QByteArray>> owners_;
-    QHash<QByteArray, QByteArray> placed_; // folder + owner to the name given
+    QHash<QByteArray, Folder> folders_;
 };

@@ -100,6 +100,42 @@ std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause) {
     return volume;
 }
 
+void FolderLook::enter(QByteArrayView folder) {
+    if (state_ != Folder::None && folder_ == folder)
+        return;
+    folder_ = folder.toByteArray();
+    handle_ = FileHandle(
+        ::open(folder_.isEmpty() ? "/" : folder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const int error = handle_.isOpen() ? 0 : errno;
+    state_ = handle_.isOpen()                      ? Folder::Open
+             : error == ENOENT || error == ENOTDIR ? Folder::Missing
+                                                   : Folder::Unopened;
+}
+
+std::optional<PlaceStatus> FolderLook::status(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    // A name in a folder; anything else (a relative path, a trailing "/") is looked at whole.
+    const bool byName = slash >= 0 && slash + 1 < path.size();
+    if (byName)
+        enter(QByteArrayView(path).first(slash));
+    if (byName && state_ == Folder::Missing)
+        return std::nullopt;
+    // Unopened (no descriptor left, say): the whole path is looked at, as without the folder.
+    const bool open = byName && state_ == Folder::Open;
+    struct statx info {};
+    if (::statx(open ? handle_.fd() : AT_FDCWD,
+                open ? path.constData() + slash + 1 : path.constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME, &info) != 0)
+        return std::nullopt;
+    PlaceStatus result;
+    result.isRegular = S_ISREG(info.stx_mode);
+    result.size = qint64(info.stx_size);
+    result.modifiedNs = qint64(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
+    result.device = (quint64(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    result.inode = info.stx_ino;
+    return result;
+}
+
 int makeFolders(const QByteArray& folder) {
     if (folder.isEmpty() || folder == "/")
         return 0;
@@ -131,12 +167,23 @@ CopyOutcome failed(Kind kind, const char* step, int error, const QByteArray& pat
     return {kind, error, causeOf(step, error)};
 }
 
+// The device starts writing back what was copied while the next part is copied, so the flush
+// that makes the batch durable finds little left to write and the dirty pages stay few.
+void startWriteback(int out, qint64 done, qint64& started, bool last) {
+    if (done > started && (last || done - started >= ChunkBytes)) {
+        ::sync_file_range(out, started, done - started, SYNC_FILE_RANGE_WRITE);
+        started = done;
+    }
+}
+
 // Copies `size` bytes; kernel to kernel first, through a buffer where the file systems refuse.
 CopyOutcome copyData(int in, int out, qint64 size, const QByteArray& from, const CopyTick& tick) {
     qint64 done = 0;
+    qint64 writeback = 0;
     bool kernelCopy = true;
     QByteArray buffer;
     while (done < size) {
+        startWriteback(out, done, writeback, false);
         if (!tick(done))
             return {Kind::Stopped, 0, {}};
         const qint64 chunk = qMin(ChunkBytes, size - done);
@@ -172,6 +219,7 @@ CopyOutcome copyData(int in, int out, qint64 size, const QByteArray& from, const
         }
         done += got;
     }
+    startWriteback(out, done, writeback, true);
     tick(done);
     return {};
 }
@@ -207,10 +255,6 @@ CopyOutcome copyToTemporary(const QByteArray& from, const QByteArray& to, const 
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     if (outcome.kind == Kind::Done && ::futimens(out.fd(), times) != 0)
         outcome = failed(Kind::TargetFailed, "futimens", errno, temporary);
-    // The device starts writing the song back now, while the next one is copied, so the flush
-    // that makes the batch durable finds little left to write.
-    if (outcome.kind == Kind::Done)
-        ::sync_file_range(out.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
     out = FileHandle();
     if (outcome.kind != Kind::Done) {
         ::unlink(temporary.constData());

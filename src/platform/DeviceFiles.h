@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileHandle.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,6 +26,36 @@ struct Volume {
 };
 // Nothing when the folder cannot be looked at; `cause` then says why.
 std::optional<Volume> volumeOf(const QByteArray& folder, QString* cause = nullptr);
+
+// What a look at a name tells: only what the copy compares.
+struct PlaceStatus {
+    bool isRegular = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+
+// Looks at many files folder by folder: each folder is opened once while the files asked for
+// stay in it, so a look walks one name, not the whole path, and a missing folder answers for
+// all its names without a look at each.
+class FolderLook {
+public:
+    FolderLook() = default;
+    FolderLook(const FolderLook&) = delete;
+    FolderLook& operator=(const FolderLook&) = delete;
+
+    // The file at the absolute `path`, symbolic links followed; nothing when there is none.
+    std::optional<PlaceStatus> status(const QByteArray& path);
+
+private:
+    enum class Folder { None, Open, Missing, Unopened };
+    void enter(QByteArrayView folder);
+
+    QByteArray folder_;
+    FileHandle handle_;
+    Folder state_ = Folder::None;
+};
 
 // The folder and every missing folder above it; 0 or the errno of the step that failed.
 int makeFolders(const QByteArray& folder);
