@@ -385,6 +385,10 @@ private Q_SLOTS:
         QTest::newRow("xspf repair of a song named with a bare % reads back the same")
             << xspf(track("100% pure.mp3")) << "repair 0" << QByteArray("/new/100% pure.mp3")
             << xspf(track("file:///new/100%25%20pure.mp3"));
+        const QByteArray marks("\xEF\xBB\xBF\xEF\xBB\xBF");
+        QTest::newRow("xspf repair after two byte-order marks splices at the location")
+            << marks + x << "repair 0" << QByteArray("/new/c.mp3")
+            << marks + xspf(track("file:///new/c.mp3") + track("b.mp3"));
         QTest::newRow("vlc: a sort puts VLC's list of ids in the new order")
             << vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
             << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));

@@ -13,8 +13,12 @@ namespace {
 // Characters handed to the XML reader at a time.
 constexpr qsizetype ChunkBytes = 1 << 20;
 
+// Every mark at the start is passed over: the XML reader drops one it is handed without
+// counting it, which would put every offset after it one character early.
 qsizetype markupStart(QByteArrayView text) {
-    qsizetype at = text.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+    qsizetype at = 0;
+    while (text.sliced(at).startsWith(Utf8ByteOrderMark))
+        at += Utf8ByteOrderMark.size();
     while (at < text.size() && QByteArrayView(" \t\r\n").contains(text[at]))
         ++at;
     return at;
