@@ -272,6 +272,48 @@ private Q_SLOTS:
                                           QFile::decodeName(flushed.first())});
     }
 
+    // A Create after a killed one: the leftovers of its writes go, in the music folders (seen in
+    // the folder's own listing) and in a playlists folder (listed by the writer); a running
+    // writer's stays.
+    void leftoversOfAKilledCreateGo_data() {
+        QTest::addColumn<bool>("inFolders");
+        QTest::addColumn<QString>("playlist"); // the base folder's, below the test folder
+        QTest::newRow("in the music folders") << true << S("music/_PlayList.M3U");
+        QTest::newRow("in a playlists folder") << false << S("music/Lists/PlayList.M3U");
+    }
+
+    void leftoversOfAKilledCreateGo() {
+        QFETCH(bool, inFolders);
+        QFETCH(QString, playlist);
+        QProcess ended;
+        ended.start(S("true"), QStringList());
+        QVERIFY(ended.waitForStarted());
+        const qint64 gone = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        QProcess running;
+        running.start(S("sleep"), {S("60")});
+        QVERIFY(running.waitForStarted());
+        const QFileInfo target(dir_.filePath(playlist));
+        QVERIFY(QDir().mkpath(target.path()));
+        const auto leftover = [&](qint64 process) {
+            return target.dir().filePath(u'.' + target.fileName() + u'.' +
+                                         QString::number(process) + S(".tmp"));
+        };
+        TestSupport::writeBytes(leftover(gone), "half a save");
+        TestSupport::writeBytes(leftover(running.processId()), "a save going on");
+        CreatePlaylistsInputs values = input(inFolders, music(), S("Lists"));
+        ScriptedDialogs dialogs;
+        QList<QByteArray> created;
+        QVERIFY(PlaylistCreation(values, dialogs, runWithoutWaitWindow)
+                    .createPlaylists(created)
+                    .completed);
+        QVERIFY(created.contains(QFile::encodeName(target.filePath())));
+        QVERIFY(!QFile::exists(leftover(gone)));
+        QVERIFY(QFile::exists(leftover(running.processId())));
+        running.kill();
+        running.waitForFinished();
+    }
+
     // Without sorting the names stay grouped mask by mask in table order.
     void unsortedEntriesComeMaskByMask() {
         QDir(music()).removeRecursively();

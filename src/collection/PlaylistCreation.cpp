@@ -9,11 +9,13 @@
 #include "common/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
+#include "platform/WriteLeftovers.h"
 #include "playlists/ListSorting.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <utility>
@@ -128,7 +130,14 @@ StepResult PlaylistCreation::createFolderPlaylist(const QString& folder, FolderL
         for (QByteArray& name : folderFiles_)
             name = NativePath::makeRelative(folder + name, path);
     }
-    if (Status saved = saveFolderPlaylist(path); saved.failed())
+    // The playlist goes into the folder just listed: that listing shows any leftover of a
+    // killed write, so the writer need not list the folder again.
+    const bool listedClean = values_.inMusicFolders &&
+                             std::none_of(listing.entries().begin(), listing.entries().end(),
+                                          [](const NativeFolder::Entry& entry) {
+                                              return WriteLeftovers::isTemporaryName(entry.name);
+                                          });
+    if (Status saved = saveFolderPlaylist(path, listedClean); saved.failed())
         return StepResult::fail(saved);
     // A tree may hold mount points: each file system that got a playlist is flushed.
     const quint64 device = listing.id().device;
@@ -159,7 +168,7 @@ QByteArray PlaylistCreation::playlistPath(const QByteArray& folder) const {
     return NativePath::clean(baseFolder_ + pathBytes(values_.playlistsFolder) + name);
 }
 
-Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
+Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path, bool listedClean) {
     // A line of the playlist cannot hold a line break: such a name would read back as two
     // entries that name nothing, so the file is left out.
     folderFiles_.removeIf(
@@ -170,6 +179,7 @@ Status PlaylistCreation::saveFolderPlaylist(const QByteArray& path) {
     FileOperations::WriteOptions unflushed;
     unflushed.flush = false;
     unflushed.oneOfMany = true;
+    unflushed.listedWithoutLeftovers = listedClean;
     if (FileOperations::writeFile(path, playlistFileBytes(playlistText(folderFiles_)), unflushed)
             .failed())
         return reportWriteError(decodeText(path));

@@ -37,7 +37,7 @@ private:
     // The step of a run.
     StepResult createFolderPlaylist(const QString& folder, FolderListing& listing);
     // Writes the folder's files as a playlist (none when there are none) and records it.
-    Status saveFolderPlaylist(const QByteArray& path);
+    Status saveFolderPlaylist(const QByteArray& path, bool listedClean);
     WalkResult createBelowBaseFolder();
     WalkResult flushed(const WalkResult& result);
     Status flushResponsively(const QByteArray& folder);

@@ -311,7 +311,8 @@ Status writeFile(const QByteArray& path, const QByteArray& bytes, const WriteOpt
     // Hidden, so that a listing of the folder never takes it for a song; what a killed writer
     // left under the same name goes first.
     const QByteArray temporary = WriteLeftovers::temporaryNameFor(target.path);
-    WriteLeftovers::removeFor(target.path);
+    if (!options.listedWithoutLeftovers)
+        WriteLeftovers::removeFor(target.path);
     const int fd = createTemporary(temporary);
     if (fd < 0) {
         const int error = errno;

@@ -25,6 +25,9 @@ struct WriteOptions {
     // One of thousands of files a command writes (Create's playlists): only a failure is
     // logged, and the command logs how many it wrote.
     bool oneOfMany = false;
+    // The caller listed the target's folder a moment ago and saw no writer's temporary file in
+    // it (WriteLeftovers::isTemporaryName), so it is not listed again for leftovers.
+    bool listedWithoutLeftovers = false;
 };
 
 // The one way the program writes a file: the new bytes go whole into a temporary file beside

@@ -87,6 +87,10 @@ QByteArray temporaryNameFor(const QByteArray& target) {
     return target.left(slash) + '.' + stemOf(target) + '.' + QByteArray::number(process) + Suffix;
 }
 
+bool isTemporaryName(QByteArrayView name) {
+    return writerOf(name, QByteArrayView()) != 0;
+}
+
 void removeFor(const QByteArray& target) {
     (void)removeMatching(folderOf(target), stemOf(target));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // The hidden temporary file the writer makes beside its target (".NAME.<pid>.tmp"), and those
 // that writers killed mid-write left behind for good.
@@ -8,6 +9,9 @@ namespace WriteLeftovers {
 
 // This process's temporary file for a target.
 QByteArray temporaryNameFor(const QByteArray& target);
+
+// Whether a name in a folder has the form of a writer's temporary file, whoever wrote it.
+bool isTemporaryName(QByteArrayView name);
 
 // Removes the temporary files for the target's name in its folder whose process is gone.
 void removeFor(const QByteArray& target);
