@@ -102,6 +102,41 @@ std::optional<QByteArray> readRegularFile(const FileHandle& file, const QByteArr
     return content;
 }
 
+FileHandle openRegularFile(const QByteArray& path) {
+    FileHandle file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!file.isOpen()) {
+        logReadFailure("open", path, std::strerror(errno));
+        return {};
+    }
+    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        logReadFailure("read", path, "not a regular file");
+        return {};
+    }
+    return file;
+}
+
+std::optional<QByteArray> readAt(const FileHandle& file, const QByteArray& path, qint64 offset,
+                                 qsizetype bytes) {
+    QByteArray part(bytes, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes) {
+        const ssize_t read =
+            ::pread(file.fd(), part.data() + got, size_t(bytes - got), off_t(offset + got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            logReadFailure("read", path, std::strerror(errno));
+            return std::nullopt;
+        }
+        if (read == 0)
+            break;
+        got += read;
+    }
+    part.truncate(got);
+    return part;
+}
+
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {
     QByteArray block;
     if (!appendFolderNames(folder, block))
