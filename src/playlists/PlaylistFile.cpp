@@ -140,6 +140,17 @@ void IndexedPlaylist::appendSongs(const IndexedPlaylist& batch) {
     markupSongs.append(batch.markupSongs);
 }
 
+void IndexedPlaylist::reserveSongs(qint64 textSize) {
+    if (markupSongs.isEmpty() || markupSongs.constLast().elementEnd == 0)
+        return;
+    // Room not written to costs no memory; a song takes a few dozen bytes of text at least.
+    const double scale = 1.1 * double(textSize) / markupSongs.constLast().elementEnd;
+    const qint64 songs = qMin(qint64(scale * markupSongs.size()) + 1024, textSize / 16);
+    const qint64 bytes = qMin(qint64(scale * entries.buffer().size()) + 65536, textSize);
+    entries.reserve(songs, bytes);
+    markupSongs.reserve(songs);
+}
+
 EntryList EntryTable::toList() const {
     EntryList entries;
     entries.reserve(spans_.size());

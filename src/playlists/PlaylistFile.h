@@ -42,6 +42,12 @@ public:
     void append(QByteArrayView entry);
     // Adds the entries of another table.
     void append(const EntryTable& other);
+    // Room for so many entries of so many bytes in all, so a table grown batch by batch is not
+    // copied as it grows.
+    void reserve(qsizetype entries, qsizetype bytes) {
+        spans_.reserve(entries);
+        bytes_.reserve(bytes);
+    }
 
     qsizetype size() const { return spans_.size(); }
     bool isEmpty() const { return spans_.isEmpty(); }
@@ -96,6 +102,8 @@ struct IndexedPlaylist {
     QByteArrayView writtenText(qsizetype row) const;
     // Adds the songs read of the same playlist, a batch at a time.
     void appendSongs(const IndexedPlaylist& batch);
+    // Room for the songs of an XML text of `textSize` bytes, judged by those read so far.
+    void reserveSongs(qint64 textSize);
 };
 
 // Reads again the text of an XML playlist that keeps none, from its file as it was read

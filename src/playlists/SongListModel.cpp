@@ -48,8 +48,9 @@ QString tooltip(QByteArrayView entry, QByteArrayView written, const QByteArray& 
 }
 
 // Songs read before the first paint, a window's worth and more; the worker reads the rest.
-// What it read is taken at most so often: every take lays out all the rows again, so many
-// small ones would cost the GUI thread more than the reading costs the worker.
+// What it read is taken at most so often, and three times as long as the views took to lay
+// the rows out the last time: every take lays out all the rows again, so many small ones
+// would cost the GUI thread more than the reading costs the worker.
 constexpr qsizetype FirstSongs = 1000;
 constexpr qint64 TakeMs = 250;
 
@@ -119,6 +120,9 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
     playlist_ = std::move(playlist);
     if (reading && !reading->readSongs(playlist_, FirstSongs))
         reading.reset();
+    // Growing the tables of a million songs batch by batch would hold them twice at moments.
+    if (reading)
+        playlist_.reserveSongs(identity.size);
     rows_ = int(playlist_.entries.size());
     listPath_ = listPath;
     identity_ = std::move(identity);
@@ -129,6 +133,7 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
     checkDone_ = false;
     // The first songs are laid out before the worker's come.
     sinceTake_.start();
+    layoutMs_ = 0;
     if (reading)
         reading_.start(std::move(reading), generation_);
     else
@@ -138,9 +143,10 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
 void SongListModel::songsRead(quint64 generation) {
     if (generation != generation_ || !isReading() || takeTimer_.isActive())
         return;
-    const qint64 since = sinceTake_.elapsed();
-    if (since < TakeMs)
-        takeTimer_.start(int(TakeMs - since));
+    // The last songs are taken at once: nothing is left to wait for.
+    const qint64 wait = qMax(TakeMs, 3 * layoutMs_) - sinceTake_.elapsed();
+    if (wait > 0 && !reading_.hasEnded())
+        takeTimer_.start(int(wait));
     else
         takeReadSongs();
 }
@@ -151,6 +157,11 @@ void SongListModel::takeReadSongs() {
     const bool ended = reading_.take(playlist_);
     showReadRows();
     sinceTake_.start();
+    // The views lay the rows out before the next turn of the loop.
+    QTimer::singleShot(0, this, [this, generation = generation_] {
+        if (generation == generation_)
+            layoutMs_ = sinceTake_.elapsed();
+    });
     Q_EMIT readingProgressed();
     if (ended)
         startMissingCheck();

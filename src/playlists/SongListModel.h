@@ -105,8 +105,10 @@ private:
     IndexedPlaylist playlist_;
     // The rest of an XML playlist, while it is being read.
     SongReading reading_;
-    // Since songs read were last taken; a take waits on the timer until its turn.
+    // Since songs read were last taken, and how long the views took to lay the rows out
+    // then; a take waits on the timer until its turn.
     QElapsedTimer sinceTake_;
+    qint64 layoutMs_ = 0;
     QTimer takeTimer_;
     // The rows the views know of: the entries read so far.
     int rows_ = 0;

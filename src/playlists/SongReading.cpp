@@ -77,6 +77,13 @@ bool SongReading::take(IndexedPlaylist& playlist) {
     return ended;
 }
 
+bool SongReading::hasEnded() const {
+    if (!job_)
+        return true;
+    QMutexLocker lock(&job_->mutex);
+    return job_->ended;
+}
+
 void SongReading::waitForEnd() {
     if (!job_)
         return;

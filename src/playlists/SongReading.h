@@ -28,6 +28,8 @@ public:
     // Adds the songs read since the last take to the playlist; true once all are taken, and
     // the reading is then over.
     bool take(IndexedPlaylist& playlist);
+    // Whether everything was read (and waits to be taken).
+    bool hasEnded() const;
     // Waits until the reading has read everything.
     void waitForEnd();
 
