@@ -128,15 +128,18 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
     identity_ = std::move(identity);
     baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
     marks_.reset();
+    // Under way before the views look again, so they say the songs are being read; its news
+    // comes after the generation below has grown.
+    const bool read = !reading;
+    if (reading)
+        reading_.start(std::move(reading), generation_ + 1);
     endResetModel();
     ++generation_;
     checkDone_ = false;
     // The first songs are laid out before the worker's come.
     sinceTake_.start();
     layoutMs_ = 0;
-    if (reading)
-        reading_.start(std::move(reading), generation_);
-    else
+    if (read)
         startMissingCheck();
 }
 
