@@ -144,14 +144,16 @@ void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath
 }
 
 void SongListModel::songsRead(quint64 generation) {
-    if (generation != generation_ || !isReading() || takeTimer_.isActive())
+    if (generation != generation_ || !isReading())
         return;
     // The last songs are taken at once: nothing is left to wait for.
     const qint64 wait = qMax(TakeMs, 3 * layoutMs_) - sinceTake_.elapsed();
-    if (wait > 0 && !reading_.hasEnded())
-        takeTimer_.start(int(wait));
-    else
+    if (wait <= 0 || reading_.hasEnded()) {
+        takeTimer_.stop();
         takeReadSongs();
+    } else if (!takeTimer_.isActive()) {
+        takeTimer_.start(int(wait));
+    }
 }
 
 void SongListModel::takeReadSongs() {

@@ -53,7 +53,8 @@ void SongReading::run(Job& job) {
         QMutexLocker lock(&job.mutex);
         job.read.appendSongs(batch);
         job.ended = !more;
-        const bool tell = !job.told;
+        // The end is told at once, so the last songs need not wait for a turn.
+        const bool tell = !job.told || job.ended;
         job.told = true;
         job.progressed.wakeAll();
         lock.unlock();

@@ -34,7 +34,8 @@ public:
     void waitForEnd();
 
 Q_SIGNALS:
-    // Emitted on the worker thread when songs wait to be taken, once until the next take.
+    // Emitted on the worker thread when songs wait to be taken, once until the next take, and
+    // when the reading ended.
     void songsRead(quint64 tag);
 
 private:
