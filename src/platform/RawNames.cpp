@@ -116,25 +116,27 @@ FileHandle openRegularFile(const QByteArray& path) {
     return file;
 }
 
-std::optional<QByteArray> readAt(const FileHandle& file, const QByteArray& path, qint64 offset,
-                                 qsizetype bytes) {
-    QByteArray part(bytes, Qt::Uninitialized);
+bool readAt(const FileHandle& file, const QByteArray& path, qint64 offset, qsizetype bytes,
+            QByteArray& into) {
+    const qsizetype before = into.size();
+    into.resize(before + bytes);
     qsizetype got = 0;
     while (got < bytes) {
-        const ssize_t read =
-            ::pread(file.fd(), part.data() + got, size_t(bytes - got), off_t(offset + got));
+        const ssize_t read = ::pread(file.fd(), into.data() + before + got, size_t(bytes - got),
+                                     off_t(offset + got));
         if (read < 0 && errno == EINTR)
             continue;
         if (read < 0) {
+            into.truncate(before);
             logReadFailure("read", path, std::strerror(errno));
-            return std::nullopt;
+            return false;
         }
         if (read == 0)
             break;
         got += read;
     }
-    part.truncate(got);
-    return part;
+    into.truncate(before + got);
+    return true;
 }
 
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {

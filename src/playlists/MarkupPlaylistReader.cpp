@@ -598,8 +598,11 @@ IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule, bool
         return playlist;
     }
     const QByteArray markup = playlist.markup;
-    const MarkupSource::Read read = [markup](qint64 offset, qsizetype bytes) {
-        return std::optional<QByteArray>(markup.mid(offset, bytes));
+    const MarkupSource::Read read = [markup](qint64 offset, qsizetype bytes, QByteArray& into) {
+        into.append(QByteArrayView(markup)
+                        .sliced(qMin(qsizetype(offset), markup.size()))
+                        .first(qMin(bytes, qMax(markup.size() - qsizetype(offset), qsizetype(0)))));
+        return true;
     };
     MarkupPlaylistReading(MarkupSource::parts(read, windowBytes), rule, tokenizer)
         .readToEnd(playlist);

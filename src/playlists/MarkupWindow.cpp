@@ -17,20 +17,19 @@ bool MarkupWindow::readMore() {
         ended_ = cut_ = true;
         return false;
     }
-    std::optional<QByteArray> part = source_.read(end(), source_.windowBytes);
-    if (!part || part->isEmpty()) {
+    // Read into the window itself: a file's bytes are copied once.
+    const qsizetype before = bytes_.size();
+    const bool read = source_.read(end(), source_.windowBytes, bytes_);
+    if (!read || bytes_.size() == before) {
         ended_ = true;
-        cut_ = !part;
-        return false;
-    }
-    if (const qsizetype nul = part->indexOf('\0'); nul >= 0) {
-        part->truncate(nul);
+        cut_ = !read;
+    } else if (const qsizetype nul = bytes_.indexOf('\0', before); nul >= 0) {
+        bytes_.truncate(nul);
         ended_ = true;
         cut_ = true;
     }
-    bytes_ += *part;
     view_ = bytes_;
-    return !part->isEmpty();
+    return bytes_.size() > before;
 }
 
 void MarkupWindow::release(qsizetype offset) {

@@ -11,8 +11,9 @@
 // given in memory), or read a part at a time, so a file of hundreds of megabytes is never in
 // memory at once.
 struct MarkupSource {
-    // Up to `bytes` bytes from `offset`, fewer only at the end; none when the read failed.
-    using Read = std::function<std::optional<QByteArray>(qint64 offset, qsizetype bytes)>;
+    // Appends up to `bytes` bytes from `offset` to `into`, fewer only at the end; false when
+    // the read failed.
+    using Read = std::function<bool(qint64 offset, qsizetype bytes, QByteArray& into)>;
 
     static MarkupSource whole(QByteArray text) { return {std::move(text), {}, 0}; }
     static MarkupSource parts(Read read, qsizetype windowBytes) {

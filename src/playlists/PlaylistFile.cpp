@@ -333,20 +333,19 @@ std::unique_ptr<MarkupPlaylistReading> streamedMarkup(const QByteArray& path,
     auto file = std::make_shared<FileHandle>(RawNames::openRegularFile(path));
     if (!file->isOpen())
         return {};
-    const std::optional<QByteArray> head = RawNames::readAt(*file, path, 0, HeadBytes);
-    if (!head || utf16MarkOf(*head) || head->startsWith(Utf16LEMarkup) ||
-        head->startsWith(Utf16BEMarkup))
+    QByteArray head;
+    if (!RawNames::readAt(*file, path, 0, HeadBytes, head) || utf16MarkOf(head) ||
+        head.startsWith(Utf16LEMarkup) || head.startsWith(Utf16BEMarkup))
         return {};
-    const MarkupRule* rule = markupRuleOf(*head);
+    const MarkupRule* rule = markupRuleOf(head);
     if (!rule)
         return {};
     format = rule->format;
-    MarkupSource::Read read = [file, path](qint64 offset,
-                                           qsizetype bytes) -> std::optional<QByteArray> {
+    MarkupSource::Read read = [file, path](qint64 offset, qsizetype bytes, QByteArray& into) {
         // Beyond what the offsets address; no real playlist comes near it.
-        if (offset >= SizeLimit)
-            return QByteArray();
-        return RawNames::readAt(*file, path, offset, qsizetype(qMin(bytes, SizeLimit - offset)));
+        return offset >= SizeLimit ||
+               RawNames::readAt(*file, path, offset, qsizetype(qMin(bytes, SizeLimit - offset)),
+                                into);
     };
     return std::make_unique<MarkupPlaylistReading>(
         MarkupSource::parts(std::move(read), MarkupWindowBytes), *rule);
@@ -380,11 +379,11 @@ std::optional<QByteArray> writtenTextOnDisk(const IndexedPlaylist& playlist, qsi
     if (FileIdentity::of(identity.path) != identity)
         return std::nullopt;
     const FileHandle file = RawNames::openRegularFile(identity.path);
-    std::optional<QByteArray> text =
-        file.isOpen() ? RawNames::readAt(file, identity.path, song.valueStart, length)
-                      : std::nullopt;
+    QByteArray text;
+    const bool read =
+        file.isOpen() && RawNames::readAt(file, identity.path, song.valueStart, length, text);
     // Read between two looks that found the file as it was read.
-    if (!text || text->size() != length || FileIdentity::of(identity.path) != identity)
+    if (!read || text.size() != length || FileIdentity::of(identity.path) != identity)
         return std::nullopt;
     return text;
 }
