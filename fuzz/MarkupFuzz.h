@@ -39,9 +39,31 @@ inline std::optional<EntryList> editedEntries(const IndexedPlaylist& read, const
     return readMarkupPlaylist(text, rule).entries.toList();
 }
 
+// Read a few bytes at a time, as the song list reads a file, the same songs come out at the
+// same bytes; a NUL ends the text there.
+inline void checkWindowed(const QByteArray& bytes, const IndexedPlaylist& read,
+                          const MarkupRule& rule) {
+    const qsizetype nul = bytes.indexOf('\0');
+    const IndexedPlaylist cut = nul < 0 ? read : readMarkupPlaylist(bytes.first(nul), rule);
+    const IndexedPlaylist windowed = readMarkupPlaylist(bytes, rule, true, 7);
+    FUZZ_CHECK(windowed.entries.toList() == cut.entries.toList());
+    FUZZ_CHECK(windowed.whole == (cut.whole && nul < 0));
+    FUZZ_CHECK(windowed.markupIsUtf8 == cut.markupIsUtf8);
+    FUZZ_CHECK(windowed.markupSongs.size() == cut.markupSongs.size());
+    for (qsizetype i = 0; i < cut.markupSongs.size(); ++i) {
+        const MarkupSong& a = windowed.markupSongs.at(i);
+        const MarkupSong& b = cut.markupSongs.at(i);
+        FUZZ_CHECK(a.elementStart == b.elementStart && a.elementEnd == b.elementEnd &&
+                   a.valueStart == b.valueStart && a.valueEnd == b.valueEnd &&
+                   a.parent == b.parent);
+    }
+}
+
 inline void check(const uint8_t* data, size_t size, const MarkupRule& rule) {
-    const IndexedPlaylist read = readMarkupPlaylist(fuzzBytes(data, size), rule);
+    const QByteArray bytes = fuzzBytes(data, size);
+    const IndexedPlaylist read = readMarkupPlaylist(bytes, rule);
     checkSongs(read);
+    checkWindowed(bytes, read, rule);
     if (!read.whole)
         return;
     const EntryList entries = read.entries.toList();

@@ -18,6 +18,21 @@ QByteArray xspf(const QByteArray& tracks) {
            tracks + "  </trackList>\n</playlist>\n";
 }
 
+// Where each song lies, to compare readings.
+QList<quint32> songRanges(const IndexedPlaylist& playlist) {
+    QList<quint32> ranges;
+    for (const MarkupSong& song : playlist.markupSongs)
+        ranges << song.elementStart << song.elementEnd << song.valueStart << song.valueEnd
+               << song.parent;
+    return ranges;
+}
+
+void writeFile(const QByteArray& path, const QByteArray& bytes) {
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
 QByteArray track(const QByteArray& location) {
     return "    <track><location>" + location + "</location></track>\n";
 }
@@ -301,6 +316,159 @@ private Q_SLOTS:
         }
     }
 
+    // Read a window at a time, as a file is, the same songs at the same bytes come out
+    // wherever the windows end: in a tag, a reference, a character, a comment, a mark.
+    void readingThroughAWindow_data() {
+        tokenizerAgreesWithStreamReader_data();
+        const PlaylistFormat x = PlaylistFormat::Xspf;
+        const QByteArray tracks = track("a.mp3") + track("file:///m/b%20c.mp3");
+        QTest::newRow("two byte-order marks")
+            << "\xEF\xBB\xBF\xEF\xBB\xBF" + xspf(tracks) << x << 2 << true;
+        QTest::newRow("a mark and blanks before a comment")
+            << "\xEF\xBB\xBF \r\n\t<!-- c -->" + xspf(tracks).sliced(39) << x << 2 << true;
+        QTest::newRow("Windows-1252") << xspf(track("caf\xE9.mp3") + tracks) << x << 3 << true;
+        QTest::newRow("Windows-1252 at the end")
+            << xspf(tracks) + "<!-- caf\xE9 -->" << x << 2 << true;
+        QTest::newRow("a location of many windows")
+            << xspf(track(QByteArray(3000, 'a') + "\xC3\xA9.mp3") + tracks) << x << 3 << true;
+        QTest::newRow("a prefix declared on the root")
+            << QByteArray("<p:playlist xmlns:p=\"http://xspf.org/ns/0/\"><p:trackList><p:track>"
+                          "<p:location>a.mp3</p:location></p:track></p:trackList></p:playlist>")
+            << x << 1 << true;
+    }
+
+    void readingThroughAWindow() {
+        QFETCH(QByteArray, file);
+        QFETCH(PlaylistFormat, format);
+        QFETCH(int, songs);
+        QFETCH(bool, whole);
+        const MarkupRule& rule = format == PlaylistFormat::Wpl   ? WplReader::rule()
+                                 : format == PlaylistFormat::Asx ? AsxReader::rule()
+                                                                 : XspfReader::rule();
+        const IndexedPlaylist expected = readMarkupPlaylist(file, rule, false);
+        QCOMPARE(expected.entries.size(), songs);
+        QCOMPARE(expected.whole, whole);
+        for (const qsizetype window : {1, 2, 3, 5, 8, 13, 4096}) {
+            for (const bool tokenizer : {true, false}) {
+                const IndexedPlaylist read = readMarkupPlaylist(file, rule, tokenizer, window);
+                const QByteArray what = QByteArray::number(window) + (tokenizer ? " quick" : "");
+                QVERIFY2(read.entries.toList() == expected.entries.toList(), what);
+                QVERIFY2(read.whole == expected.whole, what);
+                QVERIFY2(read.markupIsUtf8 == expected.markupIsUtf8, what);
+                QVERIFY2(songRanges(read) == songRanges(expected), what);
+            }
+        }
+    }
+
+    // A playlist the song list reads from its file: an 8-bit XML one a window at a time,
+    // holding no text, with the songs, ranges and wholeness of reading the text at once; an
+    // edit reads the text again from the file as it was, and only so.
+    void readingFromTheFile_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("keepsText");
+        const QByteArray tracks = track("a.mp3") + track("file:///m/b%20c.mp3");
+        QTest::newRow("xspf") << xspf(tracks) << false;
+        QTest::newRow("two byte-order marks") << "\xEF\xBB\xBF\xEF\xBB\xBF" + xspf(tracks) << false;
+        QTest::newRow("Windows-1252") << xspf(track("caf\xE9.mp3") + tracks) << false;
+        QTest::newRow("a NUL ends the text")
+            << xspf(tracks).replace("</trackList>", QByteArray("\0</trackList>", 13)) << false;
+        QTest::newRow("a DTD") << "<!DOCTYPE playlist>" + xspf(tracks).sliced(39) << false;
+        QTest::newRow("wpl") << Wpl << false;
+        QTest::newRow("asx") << Asx << false;
+        QByteArray many;
+        for (int i = 0; i < 40000; ++i)
+            many += track("file:///m/" + QByteArray::number(i) + "%20x.mp3");
+        QTest::newRow("many windows") << xspf(many) << false;
+        QTest::newRow("many windows, CDATA at the end")
+            << xspf(many + track("<![CDATA[z.mp3]]>")) << false;
+        QTest::newRow("a prolog beyond the first look")
+            << "<!--" + QByteArray(70000, ' ') + "-->" + xspf(tracks).sliced(39) << true;
+        QTest::newRow("UTF-16") << utf16(xspf(tracks)) << true;
+        QTest::newRow("UTF-16 without a mark")
+            << unmarked(xspf(tracks), QStringConverter::Utf16BE) << true;
+    }
+
+    void readingFromTheFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, keepsText);
+        QTemporaryDir folder;
+        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("p.xspf")));
+        writeFile(path, file);
+        const FileIdentity identity = FileIdentity::of(path);
+        IndexedPlaylist read;
+        std::unique_ptr<MarkupPlaylistReading> rest;
+        QVERIFY(loadIndexedPlaylist(path, read, &rest).isOk());
+        QVERIFY(rest);
+        QVERIFY(read.isMarkup());
+        rest->readToEnd(read);
+        const IndexedPlaylist expected = indexPlaylist(file);
+        QVERIFY(expected.entries.size() > 0);
+        QCOMPARE(read.format, expected.format);
+        QCOMPARE(read.entries.toList(), expected.entries.toList());
+        QCOMPARE(songRanges(read), songRanges(expected));
+        QCOMPARE(read.whole, expected.whole);
+        QCOMPARE(read.markupIsUtf8, expected.markupIsUtf8);
+        QCOMPARE(read.encoding, expected.encoding);
+        QCOMPARE(read.markup.isEmpty(), !keepsText);
+        const qsizetype last = expected.entries.size() - 1;
+        if (!keepsText)
+            QVERIFY(writtenTextOnDisk(read, last, identity) ==
+                    expected.writtenText(last).toByteArray());
+        IndexedPlaylist again = read;
+        QVERIFY(withMarkupText(again, identity).isOk());
+        QCOMPARE(again.markup, expected.markup);
+
+        // Another program's rewrite of the same length.
+        QTest::qWait(10);
+        writeFile(path, QByteArray(file.size(), ' '));
+        again = read;
+        const Status changed = withMarkupText(again, identity);
+        QCOMPARE(changed.failed(), !keepsText);
+        if (!keepsText) {
+            QCOMPARE(changed.message(), QStringLiteral("Unable to update file!"));
+            QVERIFY(!writtenTextOnDisk(read, last, identity));
+        }
+    }
+
+    // A long XML playlist is read on a worker thread; a new load drops it without waiting for
+    // it and no song of it comes in afterwards; finishReading() waits for the rest.
+    void aLongReadingMakesWayForTheNext() {
+        QTemporaryDir folder;
+        QByteArray many;
+        for (int i = 0; i < 100000; ++i)
+            many += track("file:///m/" + QByteArray::number(i) + "%20x.mp3");
+        // Not UTF-8: QXmlStreamReader reads it, slowly.
+        const QByteArray longList = xspf(many + track("caf\xE9.mp3"));
+        const QByteArray longPath = QFile::encodeName(folder.filePath(QStringLiteral("l.xspf")));
+        const QByteArray shortPath = QFile::encodeName(folder.filePath(QStringLiteral("s.m3u")));
+        writeFile(longPath, longList);
+        writeFile(shortPath, "a.mp3\r\nb.mp3\r\n");
+        SongListModel songs;
+        QVERIFY(songs.load(longPath, longPath).isOk());
+        QVERIFY(songs.isReading());
+        QVERIFY(songs.load(shortPath, shortPath).isOk());
+        QVERIFY(!songs.isReading());
+        QTest::qWait(300);
+        QCOMPARE(songs.count(), 2);
+        QCOMPARE(songs.text(1), QStringLiteral("b.mp3"));
+
+        QVERIFY(songs.load(longPath, longPath).isOk());
+        QTRY_VERIFY(songs.count() > 0);
+        songs.finishReading();
+        QVERIFY(!songs.isReading());
+        QCOMPARE(songs.count(), 100001);
+        QVERIFY(songs.readWhole());
+        QCOMPARE(songs.entry(100000).toByteArray(), QByteArray("caf\xC3\xA9.mp3"));
+        // The tooltip shows the location as written, read from the file.
+        const QString tip = songs.data(songs.index(7), Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith(QStringLiteral("file:///m/7%20x.mp3\n/m/7 x.mp3")),
+                 qPrintable(tip));
+        writeFile(longPath, longList + ' ');
+        QVERIFY(!songs.data(songs.index(7), Qt::ToolTipRole).toString().contains(u'%'));
+        songs.clear();
+        QCOMPARE(songs.count(), 0);
+    }
+
     // File URIs are read to paths straight from their bytes where they are plain; what they
     // stand for is the same either way.
     void fileUriLocationsAsPaths_data() {
@@ -392,6 +560,9 @@ private Q_SLOTS:
         QTest::newRow("vlc: a sort puts VLC's list of ids in the new order")
             << vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
             << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
+        QTest::newRow("vlc: a sort after two byte-order marks puts VLC's list in order")
+            << marks + vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
+            << marks + vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
         QTest::newRow("vlc: a sort of a list VLC ordered otherwise")
             << vlcXspf({0, 1, 2}, vlcItems({1, 2, 0})) << "sort" << QByteArray()
             << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));

@@ -102,6 +102,43 @@ std::optional<QByteArray> readRegularFile(const FileHandle& file, const QByteArr
     return content;
 }
 
+FileHandle openRegularFile(const QByteArray& path) {
+    FileHandle file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!file.isOpen()) {
+        logReadFailure("open", path, std::strerror(errno));
+        return {};
+    }
+    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        logReadFailure("read", path, "not a regular file");
+        return {};
+    }
+    return file;
+}
+
+bool readAt(const FileHandle& file, const QByteArray& path, qint64 offset, qsizetype bytes,
+            QByteArray& into) {
+    const qsizetype before = into.size();
+    into.resize(before + bytes);
+    qsizetype got = 0;
+    while (got < bytes) {
+        const ssize_t read = ::pread(file.fd(), into.data() + before + got, size_t(bytes - got),
+                                     off_t(offset + got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            into.truncate(before);
+            logReadFailure("read", path, std::strerror(errno));
+            return false;
+        }
+        if (read == 0)
+            break;
+        got += read;
+    }
+    into.truncate(before + got);
+    return true;
+}
+
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder) {
     QByteArray block;
     if (!appendFolderNames(folder, block))

@@ -46,6 +46,14 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path, const ReadEnou
 std::optional<QByteArray> readRegularFile(const FileHandle& file, const QByteArray& path,
                                           const ReadEnough& enough = {}, qint64 sizeLimit = -1);
 
+// A regular file opened for reading (a FIFO or a device is refused without waiting on it);
+// not open when it cannot be.
+FileHandle openRegularFile(const QByteArray& path);
+// Appends up to `bytes` bytes of the file from `offset` (fewer only at its end) to `into`;
+// false when the read fails.
+bool readAt(const FileHandle& file, const QByteArray& path, qint64 offset, qsizetype bytes,
+            QByteArray& into);
+
 // The names in a folder ("." and ".." left out), or nothing when it cannot be read.
 std::optional<QList<QByteArray>> folderNames(const QByteArray& folder);
 // The same names each followed by a NUL, appended to one buffer (which a caller may reuse

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MarkupWindow.h"
 #include "PlaylistFile.h"
 
 #include <QLatin1StringView>
@@ -32,25 +33,37 @@ struct MarkupRule {
 // An entry as the characters XML holds: none when it is not UTF-8. A leading U+FEFF stays.
 std::optional<QString> entryCharacters(QByteArrayView entry);
 
+// Where an XML text's markup begins: after every UTF-8 byte-order mark at its start (the XML
+// reader drops one it is handed without counting it, which would put every offset after it
+// one character early) and the blanks after them.
+qsizetype markupStart(QByteArrayView text);
+
 // The root element's name, or none when the text (after any byte-order mark and blanks) is not
 // XML.
 std::optional<QString> markupRootName(QByteArrayView text);
 
-// Reads the songs of an XML playlist's text (`markup`) by the rule a batch at a time, so a long
-// playlist shows before it is all read. Every song is an entry and a MarkupSong.
+// Reads the songs of an XML playlist's text by the rule a batch at a time, so a long playlist
+// shows before it is all read. Every song is an entry and a MarkupSong. It may be moved to
+// another thread between batches.
 class MarkupPlaylistReading {
 public:
     // Plain XML is gone through by MarkupTokenizer, at byte speed; `tokenizer` false leaves it
     // all to QXmlStreamReader, which the tokenizer must agree with.
     MarkupPlaylistReading(IndexedPlaylist& playlist, const MarkupRule& rule, bool tokenizer = true);
+    // Reads the text from the source, a window at a time when it is not whole; the first batch
+    // looks the text over first.
+    MarkupPlaylistReading(MarkupSource source, const MarkupRule& rule, bool tokenizer = true);
     ~MarkupPlaylistReading();
     MarkupPlaylistReading(const MarkupPlaylistReading&) = delete;
     MarkupPlaylistReading& operator=(const MarkupPlaylistReading&) = delete;
 
     // Adds up to `songs` more songs to the playlist (the one given to the constructor, or it
-    // moved); false once the text has been read, and `whole` says how that went.
+    // moved, or a new one for each batch), and sets its format and markupIsUtf8; false once
+    // the text has been read, and `whole` says how that went.
     bool readSongs(IndexedPlaylist& playlist, qsizetype songs);
     void readToEnd(IndexedPlaylist& playlist);
+    // From any thread: the reading ends at its next window, what it read then being of no use.
+    void stop();
 
 private:
     struct State;
@@ -59,5 +72,7 @@ private:
 
 // Reads a playlist's songs by the rule with QXmlStreamReader, feeding it a part at a time so
 // memory stays near the file's size. Nothing is fetched: a DTD, an entity it cannot expand or
-// broken XML leave the playlist not whole, with the songs read before.
-IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule, bool tokenizer = true);
+// broken XML leave the playlist not whole, with the songs read before. With `windowBytes`, the
+// text is read as from a file, that many bytes at a time.
+IndexedPlaylist readMarkupPlaylist(QByteArray text, const MarkupRule& rule, bool tokenizer = true,
+                                   qsizetype windowBytes = 0);

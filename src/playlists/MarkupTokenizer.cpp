@@ -131,27 +131,54 @@ std::optional<QString> decodedMarkupText(QByteArrayView raw, bool attribute) {
     return decoded;
 }
 
+MarkupTokenizer::MarkupTokenizer(MarkupWindow& window, qsizetype rootStart) : window_(window) {
+    follow();
+    at_ = rootStart - base_;
+}
+
+// The window's bytes again after it moved, the position kept.
+void MarkupTokenizer::follow() {
+    const qsizetype at = base_ + at_;
+    text_ = window_.view();
+    base_ = window_.base();
+    at_ = at - base_;
+}
+
+// Lets go of what was read and takes in more; false when the text has ended.
+bool MarkupTokenizer::moveOn(const MarkupEvents& events) {
+    if (window_.atEnd())
+        return false;
+    window_.release(qMin(offset(at_), events.heldFrom()));
+    const bool more = window_.readMore();
+    follow();
+    return more;
+}
+
 MarkupTokenizer::Result MarkupTokenizer::read(MarkupEvents& events, qsizetype songs) {
     while (events.songs() < songs) {
         if (rootSeen_ && open_.isEmpty())
-            return trailer();
-        if (at_ >= text_.size())
-            return Result::Unsure; // the root never ends
-        bool ok = false;
-        if (text_[at_] != '<')
-            ok = text(events);
-        else if (at_ + 1 >= text_.size())
-            ok = false;
-        else if (text_[at_ + 1] == '/')
-            ok = endTag(events);
-        else if (text_[at_ + 1] == '!')
-            ok = comment();
-        else
-            ok = startTag(events);
-        if (!ok)
-            return Result::Unsure;
+            return trailer(events);
+        short_ = false;
+        if (token(events))
+            continue;
+        if (!short_ || !moveOn(events))
+            return Result::Unsure; // the root never ends, or XML the full reader looks at
     }
     return Result::More;
+}
+
+bool MarkupTokenizer::token(MarkupEvents& events) {
+    if (past(at_))
+        return false;
+    if (text_[at_] != '<')
+        return text(events);
+    if (past(at_ + 1))
+        return false;
+    if (text_[at_ + 1] == '/')
+        return endTag(events);
+    if (text_[at_ + 1] == '!')
+        return comment();
+    return startTag(events);
 }
 
 bool MarkupTokenizer::text(MarkupEvents& events) {
@@ -178,9 +205,12 @@ bool MarkupTokenizer::text(MarkupEvents& events) {
                  !validCharacters(text_.sliced(end, qMin(qsizetype(3), text_.size() - end))))
             return false;
     }
+    // A text the window ends in may go on (a "]]>" or a character cut by the end included).
+    if (end == text_.size() && !window_.atEnd())
+        return needMore();
     const QByteArrayView raw = text_.sliced(at_, end - at_);
     if (events.takesText() && !references && !carriageReturns) {
-        events.plainCharacters(raw);
+        events.plainCharacters(offset(at_), offset(end));
     } else if (events.takesText() || references) {
         const std::optional<QString> decoded = decodedMarkupText(raw, false);
         if (!decoded)
@@ -193,10 +223,14 @@ bool MarkupTokenizer::text(MarkupEvents& events) {
 }
 
 bool MarkupTokenizer::comment() {
+    if (past(at_ + 3))
+        return false;
     if (!text_.sliced(at_).startsWith("<!--"))
         return false; // CDATA or a declaration
     const qsizetype dashes = text_.indexOf("--", at_ + 4);
-    if (dashes < 0 || dashes + 2 >= text_.size() || text_[dashes + 2] != '>')
+    if (dashes < 0)
+        return needMore();
+    if (past(dashes + 2) || text_[dashes + 2] != '>')
         return false;
     if (!validCharacters(text_.sliced(at_ + 4, dashes - at_ - 4)))
         return false;
@@ -207,20 +241,22 @@ bool MarkupTokenizer::comment() {
 bool MarkupTokenizer::endTag(MarkupEvents& events) {
     if (open_.isEmpty())
         return false;
-    const QByteArrayView name = open_.last().name;
+    const Open& open = open_.last();
+    const QByteArrayView name = QByteArrayView(names_).sliced(open.nameStart, open.nameLength);
     qsizetype at = at_ + 2;
-    if (!text_.sliced(at).startsWith(name))
+    if (past(at + name.size() - 1) || !text_.sliced(at).startsWith(name))
         return false;
     at += name.size();
     while (at < text_.size() && isBlank(text_[at]))
         ++at;
-    if (at >= text_.size() || text_[at] != '>')
+    if (past(at) || text_[at] != '>')
         return false;
     const qsizetype start = at_;
     at_ = at + 1;
-    dropPrefixes(open_.last().prefixes);
+    dropPrefixes(open.prefixes);
+    names_.truncate(open.nameStart);
     open_.removeLast();
-    events.endElement(start, at_);
+    events.endElement(offset(start), offset(at_));
     return true;
 }
 
@@ -234,23 +270,27 @@ bool MarkupTokenizer::startTag(MarkupEvents& events) {
     const QByteArrayView name = text_.sliced(nameStart, at - nameStart);
     const qsizetype prefixesBefore = prefixes_.size();
     bool empty = false;
-    if (!attributes(at, empty) || !declared(name))
-        return false;
+    bool ok = attributes(at, empty) && declared(name);
     for (const MarkupAttribute& attribute : std::as_const(attributes_))
-        if (attribute.name != "xmlns" && !attribute.name.startsWith("xmlns:") &&
-            !declared(attribute.name))
-            return false;
+        ok = ok && (attribute.name == "xmlns" || attribute.name.startsWith("xmlns:") ||
+                    declared(attribute.name));
+    if (!ok) {
+        dropPrefixes(prefixesBefore); // read again, or not at all
+        return false;
+    }
     const qsizetype start = at_;
     at_ = at;
     rootSeen_ = true;
     const qsizetype colon = name.indexOf(':');
     const QLatin1StringView local(colon < 0 ? name : name.sliced(colon + 1));
-    open_.append({name, prefixesBefore});
-    events.startElement(local, start, at_, attributes_);
+    open_.append({names_.size(), name.size(), prefixesBefore});
+    names_ += name;
+    events.startElement(local, offset(start), offset(at_), attributes_);
     if (empty) {
         dropPrefixes(prefixesBefore);
+        names_.truncate(open_.last().nameStart);
         open_.removeLast();
-        events.endElement(start, at_);
+        events.endElement(offset(start), offset(at_));
     }
     return true;
 }
@@ -262,11 +302,11 @@ bool MarkupTokenizer::attributes(qsizetype& at, bool& empty) {
         const qsizetype blanks = at;
         while (at < text_.size() && isBlank(text_[at]))
             ++at;
-        if (at >= text_.size())
+        if (past(at))
             return false;
         if (text_[at] == '>' || text_[at] == '/') {
             empty = text_[at] == '/';
-            if (empty && (at + 1 >= text_.size() || text_[at + 1] != '>'))
+            if (empty && (past(at + 1) || text_[at + 1] != '>'))
                 return false;
             at += empty ? 2 : 1;
             return true;
@@ -279,17 +319,17 @@ bool MarkupTokenizer::attributes(qsizetype& at, bool& empty) {
         const QByteArrayView name = text_.sliced(nameStart, at - nameStart);
         while (at < text_.size() && isBlank(text_[at]))
             ++at;
-        if (at >= text_.size() || text_[at] != '=')
+        if (past(at) || text_[at] != '=')
             return false;
         ++at;
         while (at < text_.size() && isBlank(text_[at]))
             ++at;
-        if (at >= text_.size() || (text_[at] != '"' && text_[at] != '\''))
+        if (past(at) || (text_[at] != '"' && text_[at] != '\''))
             return false;
         const qsizetype valueStart = at + 1;
         const qsizetype valueEnd = text_.indexOf(text_[at], valueStart);
         if (valueEnd < 0)
-            return false;
+            return needMore();
         const QByteArrayView value = text_.sliced(valueStart, valueEnd - valueStart);
         if (value.contains('<') || !validCharacters(value) ||
             (value.contains('&') && !decodedMarkupText(value, true)))
@@ -300,9 +340,9 @@ bool MarkupTokenizer::attributes(qsizetype& at, bool& empty) {
         if (name.startsWith("xmlns:")) {
             if (name.count(':') != 1 || value.isEmpty())
                 return false;
-            prefixes_.append(name.sliced(6));
+            prefixes_.append(name.sliced(6).toByteArray());
         }
-        attributes_.append({name, valueStart, valueEnd});
+        attributes_.append({name, offset(valueStart), offset(valueEnd)});
         at = valueEnd + 1;
     }
 }
@@ -327,9 +367,11 @@ bool MarkupTokenizer::declared(QByteArrayView qualifiedName) const {
 }
 
 // After the root only blanks may follow; anything else the full reader looks at.
-MarkupTokenizer::Result MarkupTokenizer::trailer() const {
-    for (qsizetype at = at_; at < text_.size(); ++at)
-        if (!isBlank(text_[at]))
-            return Result::Unsure;
+MarkupTokenizer::Result MarkupTokenizer::trailer(const MarkupEvents& events) {
+    do {
+        for (; at_ < text_.size(); ++at_)
+            if (!isBlank(text_[at_]))
+                return Result::Unsure;
+    } while (moveOn(events));
     return Result::Ended;
 }

@@ -107,6 +107,14 @@ void EntryTable::append(QByteArrayView entry) {
     bytes_.append(entry);
 }
 
+void EntryTable::append(const EntryTable& other) {
+    const quint32 shift = quint32(bytes_.size());
+    bytes_.append(other.bytes_);
+    spans_.reserve(spans_.size() + other.spans_.size());
+    for (const Span& span : other.spans_)
+        spans_.append({span.offset + shift, span.length});
+}
+
 QByteArrayView EntryTable::at(qsizetype index) const {
     const Span& span = spans_.at(index);
     return QByteArrayView(bytes_).sliced(span.offset, span.length);
@@ -117,6 +125,30 @@ QByteArrayView IndexedPlaylist::writtenText(qsizetype row) const {
         return entries.at(row);
     const MarkupSong& song = markupSongs.at(row);
     return QByteArrayView(markup).sliced(song.valueStart, song.valueEnd - song.valueStart);
+}
+
+void IndexedPlaylist::appendSongs(const IndexedPlaylist& batch) {
+    format = batch.format;
+    markupIsUtf8 = batch.markupIsUtf8;
+    whole = whole && batch.whole;
+    if (entries.isEmpty() && markupSongs.isEmpty()) {
+        entries = batch.entries;
+        markupSongs = batch.markupSongs;
+        return;
+    }
+    entries.append(batch.entries);
+    markupSongs.append(batch.markupSongs);
+}
+
+void IndexedPlaylist::reserveSongs(qint64 textSize) {
+    if (markupSongs.isEmpty() || markupSongs.constLast().elementEnd == 0)
+        return;
+    // Room not written to costs no memory; a song takes a few dozen bytes of text at least.
+    const double scale = 1.1 * double(textSize) / markupSongs.constLast().elementEnd;
+    const qint64 songs = qMin(qint64(scale * markupSongs.size()) + 1024, textSize / 16);
+    const qint64 bytes = qMin(qint64(scale * entries.buffer().size()) + 65536, textSize);
+    entries.reserve(songs, bytes);
+    markupSongs.reserve(songs);
 }
 
 EntryList EntryTable::toList() const {
@@ -285,6 +317,77 @@ IndexedPlaylist indexPlaylist(QByteArray bytes, std::unique_ptr<MarkupPlaylistRe
     return playlist;
 }
 
+namespace {
+
+// What the song list reads first of a playlist, to tell an XML one.
+constexpr qsizetype HeadBytes = 65536;
+// The window an XML playlist is read through: small beside the songs' own memory, large
+// enough that reading it in and the token read again at its end cost nothing to speak of.
+constexpr qsizetype MarkupWindowBytes = 1 << 20;
+constexpr qint64 SizeLimit = std::numeric_limits<quint32>::max();
+
+// An 8-bit XML playlist read from the open file a window at a time, its text never held whole;
+// none for anything else, read whole (UTF-16 text is converted at once, being rare).
+std::unique_ptr<MarkupPlaylistReading> streamedMarkup(const QByteArray& path,
+                                                      PlaylistFormat& format) {
+    auto file = std::make_shared<FileHandle>(RawNames::openRegularFile(path));
+    if (!file->isOpen())
+        return {};
+    QByteArray head;
+    if (!RawNames::readAt(*file, path, 0, HeadBytes, head) || utf16MarkOf(head) ||
+        head.startsWith(Utf16LEMarkup) || head.startsWith(Utf16BEMarkup))
+        return {};
+    const MarkupRule* rule = markupRuleOf(head);
+    if (!rule)
+        return {};
+    format = rule->format;
+    MarkupSource::Read read = [file, path](qint64 offset, qsizetype bytes, QByteArray& into) {
+        // Beyond what the offsets address; no real playlist comes near it.
+        return offset >= SizeLimit ||
+               RawNames::readAt(*file, path, offset, qsizetype(qMin(bytes, SizeLimit - offset)),
+                                into);
+    };
+    return std::make_unique<MarkupPlaylistReading>(
+        MarkupSource::parts(std::move(read), MarkupWindowBytes), *rule);
+}
+
+} // namespace
+
+Status withMarkupText(IndexedPlaylist& playlist, const FileIdentity& identity) {
+    if (!playlist.isMarkup() || !playlist.markup.isEmpty())
+        return Status::ok();
+    const Status changed = Status::failure(QStringLiteral("Unable to update file!"));
+    if (FileIdentity::of(identity.path) != identity)
+        return changed;
+    std::optional<QByteArray> text =
+        RawNames::readRegularFile(identity.path, textHasEnded, SizeLimit);
+    // Read between two looks that found the file as it was read.
+    if (!text || FileIdentity::of(identity.path) != identity) {
+        qCWarning(lcPlaylists).nospace() << "not rewriting " << identity.path << ": changed";
+        return changed;
+    }
+    if (const qsizetype nul = text->indexOf('\0'); nul >= 0)
+        text->truncate(nul);
+    playlist.markup = std::move(*text);
+    return Status::ok();
+}
+
+std::optional<QByteArray> writtenTextOnDisk(const IndexedPlaylist& playlist, qsizetype row,
+                                            const FileIdentity& identity) {
+    const MarkupSong& song = playlist.markupSongs.at(row);
+    const qsizetype length = qsizetype(song.valueEnd) - qsizetype(song.valueStart);
+    if (FileIdentity::of(identity.path) != identity)
+        return std::nullopt;
+    const FileHandle file = RawNames::openRegularFile(identity.path);
+    QByteArray text;
+    const bool read =
+        file.isOpen() && RawNames::readAt(file, identity.path, song.valueStart, length, text);
+    // Read between two looks that found the file as it was read.
+    if (!read || text.size() != length || FileIdentity::of(identity.path) != identity)
+        return std::nullopt;
+    return text;
+}
+
 Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist) {
     return loadIndexedPlaylist(pathBytes(path), playlist);
 }
@@ -317,6 +420,14 @@ Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahea
     constexpr qint64 Limit = std::numeric_limits<quint32>::max();
     if (status->size >= Limit)
         return cannotOpen(path, "4 GB or more");
+    PlaylistFormat format = PlaylistFormat::PlainM3U;
+    if (rest && !ahead.file.isOpen())
+        if (std::unique_ptr<MarkupPlaylistReading> reading = streamedMarkup(path, format)) {
+            playlist = {};
+            playlist.format = format;
+            *rest = std::move(reading);
+            return Status::ok();
+        }
     // A status from a folder listing has no size: the reading looks at it.
     std::optional<QByteArray> content =
         ahead.file.isOpen() ? RawNames::readRegularFile(ahead.file, path, textHasEnded, Limit)

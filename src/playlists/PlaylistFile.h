@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FileIdentity.h"
 #include "common/Status.h"
 #include "platform/RawNames.h"
 
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // One playlist entry keeps the bytes of its line.
 using EntryList = QList<QByteArray>;
@@ -38,6 +40,14 @@ public:
     void appendRange(qsizetype offset, qsizetype length);
     // Adds the bytes to the buffer as a new entry.
     void append(QByteArrayView entry);
+    // Adds the entries of another table.
+    void append(const EntryTable& other);
+    // Room for so many entries of so many bytes in all, so a table grown batch by batch is not
+    // copied as it grows.
+    void reserve(qsizetype entries, qsizetype bytes) {
+        spans_.reserve(entries);
+        bytes_.reserve(bytes);
+    }
 
     qsizetype size() const { return spans_.size(); }
     bool isEmpty() const { return spans_.isEmpty(); }
@@ -77,15 +87,31 @@ struct IndexedPlaylist {
     // file from the entries would lose the rest, so it is never rewritten.
     bool whole = true;
     // XML playlists: the file's text (UTF-16 as UTF-8), one MarkupSong an entry, and whether
-    // the text is UTF-8 (else Windows-1252).
+    // the text is UTF-8 (else Windows-1252). The song list reads an 8-bit file a window at a
+    // time and keeps no text: withMarkupText() reads it again for an edit.
     QByteArray markup;
     QList<MarkupSong> markupSongs;
     bool markupIsUtf8 = true;
 
-    bool isMarkup() const { return !markupSongs.isEmpty() || !markup.isEmpty(); }
-    // What the file holds for the entry: the entry itself, or an XML song's location as written.
+    bool isMarkup() const {
+        return format == PlaylistFormat::Xspf || format == PlaylistFormat::Wpl ||
+               format == PlaylistFormat::Asx;
+    }
+    // What the file holds for the entry: the entry itself, or an XML song's location as written
+    // (the text must be held).
     QByteArrayView writtenText(qsizetype row) const;
+    // Adds the songs read of the same playlist, a batch at a time.
+    void appendSongs(const IndexedPlaylist& batch);
+    // Room for the songs of an XML text of `textSize` bytes, judged by those read so far.
+    void reserveSongs(qint64 textSize);
 };
+
+// Reads again the text of an XML playlist that keeps none, from its file as it was read
+// (`identity`); fails with "Unable to update file!" when the file changed since.
+Status withMarkupText(IndexedPlaylist& playlist, const FileIdentity& identity);
+// An XML song's location as written, from the file as it was read; none when the file changed.
+std::optional<QByteArray> writtenTextOnDisk(const IndexedPlaylist& playlist, qsizetype row,
+                                            const FileIdentity& identity);
 
 class MarkupPlaylistReading;
 

@@ -47,12 +47,12 @@ QString tooltip(QByteArrayView entry, QByteArrayView written, const QByteArray& 
     return missing ? hint + QLatin1String("\nFile not found") : hint;
 }
 
-// Songs read before the first paint (a window's worth and more), and then per turn of the
-// event loop, in steps until a slice of time is used: every turn lays out all the rows
-// again, so many small turns would cost more than the reading.
+// Songs read before the first paint, a window's worth and more; the worker reads the rest.
+// What it read is taken at most so often, and three times as long as the views took to lay
+// the rows out the last time: every take lays out all the rows again, so many small ones
+// would cost the GUI thread more than the reading costs the worker.
 constexpr qsizetype FirstSongs = 1000;
-constexpr qsizetype SongsPerStep = 2048;
-constexpr qint64 SliceMs = 100;
+constexpr qint64 TakeMs = 250;
 
 } // namespace
 
@@ -61,6 +61,10 @@ SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), sele
             Qt::QueuedConnection);
     connect(&check_, &MissingSongCheck::finished, this, &SongListModel::takeCheckFinished,
             Qt::QueuedConnection);
+    connect(&reading_, &SongReading::songsRead, this, &SongListModel::songsRead,
+            Qt::QueuedConnection);
+    takeTimer_.setSingleShot(true);
+    connect(&takeTimer_, &QTimer::timeout, this, &SongListModel::takeReadSongs);
 }
 
 int SongListModel::rowCount(const QModelIndex& parent) const {
@@ -74,13 +78,20 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return shownText(entry(index.row()));
     case Qt::ToolTipRole:
-        return tooltip(entry(index.row()), playlist_.writtenText(index.row()), baseFolder_,
+        return tooltip(entry(index.row()), writtenText(index.row()), baseFolder_,
                        isMissing(index.row()));
     case MissingRole:
         return isMissing(index.row());
     default:
         return {};
     }
+}
+
+QByteArray SongListModel::writtenText(int row) const {
+    if (!playlist_.isMarkup() || !playlist_.markup.isEmpty())
+        return playlist_.writtenText(row).toByteArray();
+    // As the entry, the tooltip leaves the line out.
+    return writtenTextOnDisk(playlist_, row, identity_).value_or(entry(row).toByteArray());
 }
 
 Status SongListModel::load(const QByteArray& path, const QByteArray& file) {
@@ -103,58 +114,70 @@ void SongListModel::clear() {
 
 void SongListModel::replace(IndexedPlaylist playlist, const QByteArray& listPath,
                             FileIdentity identity, std::unique_ptr<MarkupPlaylistReading> reading) {
+    reading_.stop();
+    takeTimer_.stop();
     beginResetModel();
     playlist_ = std::move(playlist);
-    reading_ = std::move(reading);
-    if (reading_ && !reading_->readSongs(playlist_, FirstSongs))
-        reading_.reset();
+    if (reading && !reading->readSongs(playlist_, FirstSongs))
+        reading.reset();
+    // Growing the tables of a million songs batch by batch would hold them twice at moments.
+    if (reading)
+        playlist_.reserveSongs(identity.size);
     rows_ = int(playlist_.entries.size());
     listPath_ = listPath;
     identity_ = std::move(identity);
     baseFolder_ = NativePath::withTrailingSeparator(NativePath::folderPart(identity_.path));
     marks_.reset();
+    // Under way before the views look again, so they say the songs are being read; its news
+    // comes after the generation below has grown.
+    const bool read = !reading;
+    if (reading)
+        reading_.start(std::move(reading), generation_ + 1);
     endResetModel();
     ++generation_;
     checkDone_ = false;
-    sinceSlice_.invalidate();
-    if (reading_)
-        QTimer::singleShot(0, this,
-                           [this, generation = generation_] { readNextBatch(generation); });
-    else
+    // The first songs are laid out before the worker's come.
+    sinceTake_.start();
+    layoutMs_ = 0;
+    if (read)
         startMissingCheck();
 }
 
-void SongListModel::readNextBatch(quint64 generation) {
-    if (generation != generation_ || !reading_)
+void SongListModel::songsRead(quint64 generation) {
+    if (generation != generation_ || !isReading())
         return;
-    // The turn of the loop since the last slice laid out the rows: a slice reads for at least
-    // three times as long, so that with a million rows the reading still has most of the time.
-    const qint64 sliceMs = qMax(SliceMs, sinceSlice_.isValid() ? 3 * sinceSlice_.elapsed() : 0);
-    QElapsedTimer slice;
-    slice.start();
-    bool more = true;
-    while (more && slice.elapsed() < sliceMs)
-        more = reading_->readSongs(playlist_, SongsPerStep);
-    showReadRows();
-    sinceSlice_.start();
-    if (more) {
-        QTimer::singleShot(0, this, [this, generation] { readNextBatch(generation); });
-        Q_EMIT readingProgressed();
-        return;
+    // The last songs are taken at once: nothing is left to wait for.
+    const qint64 wait = qMax(TakeMs, 3 * layoutMs_) - sinceTake_.elapsed();
+    if (wait <= 0 || reading_.hasEnded()) {
+        takeTimer_.stop();
+        takeReadSongs();
+    } else if (!takeTimer_.isActive()) {
+        takeTimer_.start(int(wait));
     }
-    reading_.reset();
+}
+
+void SongListModel::takeReadSongs() {
+    if (!isReading())
+        return;
+    const bool ended = reading_.take(playlist_);
+    showReadRows();
+    sinceTake_.start();
+    // The views lay the rows out before the next turn of the loop.
+    QTimer::singleShot(0, this, [this, generation = generation_] {
+        if (generation == generation_)
+            layoutMs_ = sinceTake_.elapsed();
+    });
     Q_EMIT readingProgressed();
-    startMissingCheck();
+    if (ended)
+        startMissingCheck();
 }
 
 void SongListModel::finishReading() {
-    if (!reading_)
+    if (!isReading())
         return;
-    reading_->readToEnd(playlist_);
-    reading_.reset();
-    showReadRows();
-    Q_EMIT readingProgressed();
-    startMissingCheck();
+    takeTimer_.stop();
+    reading_.waitForEnd();
+    takeReadSongs();
 }
 
 void SongListModel::showReadRows() {

@@ -3,17 +3,19 @@
 #include "MarkupPlaylistReader.h"
 #include "MissingSongCheck.h"
 #include "PlaylistFile.h"
+#include "SongReading.h"
 #include "common/FileIdentity.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
+#include <QTimer>
 
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
 // form, and what the file was when it was read. Entries are decoded for display on demand.
 // Which songs are missing is found off the GUI thread after each load and arrives row by row.
-// The songs of a long XML playlist, slow to read, are added a batch at a time from the event
-// loop, so its first songs show at once; whatever needs them all finishes the read first.
+// The songs of a long XML playlist, slow to read, are read on a worker thread and added a batch
+// at a time, so its first songs show at once; whatever needs them all finishes the read first.
 class SongListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -42,9 +44,9 @@ public:
     void clear();
 
     int count() const { return rows_; }
-    // Reads what is left of the playlist at once.
+    // Waits for what is left of the playlist to be read.
     void finishReading();
-    bool isReading() const { return reading_ != nullptr; }
+    bool isReading() const { return reading_.isRunning(); }
     QByteArrayView entry(int row) const { return playlist_.entries.at(row); }
     QString text(int row) const { return decodeEntry(entry(row)); }
     EntryList entries() const { return playlist_.entries.toList(); }
@@ -54,7 +56,7 @@ public:
     PlaylistEncoding encoding() const { return playlist_.encoding; }
     // False when the entries are not all the file holds (or not read yet); it must then not be
     // rewritten.
-    bool readWhole() const { return playlist_.whole && !reading_; }
+    bool readWhole() const { return playlist_.whole && !isReading(); }
     // The playlist shown, as the list names it; empty when none is.
     const QByteArray& playlistPath() const { return listPath_; }
     // The file read, as it is on disk.
@@ -90,7 +92,11 @@ Q_SIGNALS:
 private:
     void replace(IndexedPlaylist playlist, const QByteArray& listPath, FileIdentity identity,
                  std::unique_ptr<MarkupPlaylistReading> reading = {});
-    void readNextBatch(quint64 generation);
+    // What the file holds for the row, as written: read from the file for an XML playlist
+    // that keeps no text, the entry when the file changed since.
+    QByteArray writtenText(int row) const;
+    void songsRead(quint64 generation);
+    void takeReadSongs();
     void showReadRows();
     void startMissingCheck();
     void takeCheckedBatch(quint64 generation, int firstRow, int rows);
@@ -98,9 +104,12 @@ private:
 
     IndexedPlaylist playlist_;
     // The rest of an XML playlist, while it is being read.
-    std::unique_ptr<MarkupPlaylistReading> reading_;
-    // Since the last slice of reading ended.
-    QElapsedTimer sinceSlice_;
+    SongReading reading_;
+    // Since songs read were last taken, and how long the views took to lay the rows out
+    // then; a take waits on the timer until its turn.
+    QElapsedTimer sinceTake_;
+    qint64 layoutMs_ = 0;
+    QTimer takeTimer_;
     // The rows the views know of: the entries read so far.
     int rows_ = 0;
     QByteArray listPath_;

@@ -1,5 +1,7 @@
 #include "VlcItemList.h"
 
+#include "MarkupPlaylistReader.h"
+
 #include "common/TextDecoding.h"
 
 #include <QHash>
@@ -132,14 +134,6 @@ private:
     bool inTrackId_ = false;
     QString trackId_;
 };
-
-// Where the XML begins: after a byte-order mark and blanks, as the playlist's reader starts.
-qsizetype markupStart(QByteArrayView text) {
-    qsizetype at = text.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
-    while (at < text.size() && QByteArrayView(" \t\r\n").contains(text[at]))
-        ++at;
-    return at;
-}
 
 qsizetype blanksBefore(const QString& text, qsizetype start) {
     while (start > 0 && QStringView(u" \t\r\n").contains(text.at(start - 1)))

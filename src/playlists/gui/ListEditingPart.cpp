@@ -67,8 +67,13 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const Ed
     SongListModel& songs = window_.songs();
     const QString shown = decodeText(target.path());
     {
+        // An XML playlist's text is read again, from the file as it was shown.
+        IndexedPlaylist playlist = songs.playlist();
         QByteArray text;
-        if (const Status status = edited(songs.playlist(), text); status.failed()) {
+        Status status = withMarkupText(playlist, songs.identity());
+        if (status.isOk())
+            status = edited(playlist, text);
+        if (status.failed()) {
             qCWarning(lcPlaylists).nospace()
                 << "not rewriting " << target.path() << ": " << status.message();
             window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + status.message());
