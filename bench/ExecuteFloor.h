@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/RawNames.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 //
 //   bench_addwalk TREE    prints the milliseconds and the number of playlists found
 #include "collection/PlaylistSeek.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,7 +16,7 @@
 #include "playlists/ListSorting.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/PlaylistFile.h"
-#include "playlists/gui/MainWindow.h"
+#include "shell/MainWindow.h"
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 

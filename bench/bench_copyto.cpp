@@ -6,7 +6,7 @@
 // Prints "<ms> ms, <n> songs copied, <m> already there" for the whole command, then the
 // plan's and the copy's own milliseconds.
 #include "collection/DeviceCopy.h"
-#include "collection/WalkProgress.h"
+#include "common/WalkProgress.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

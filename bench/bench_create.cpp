@@ -3,7 +3,7 @@
 //
 //   bench_create TREE     prints the milliseconds and the number of playlists
 #include "collection/PlaylistCreation.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "ScriptedDialogs.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "ExecuteFloor.h"
 #include "ScriptedDialogs.h"
 #include "collection/PlaylistSeek.h"
-#include "collection/WalkProgress.h"
-#include "common/TextDecoding.h"
+#include "common/WalkProgress.h"
+#include "base/TextDecoding.h"
 #include "platform/RawNames.h"
 #include "playlists/PlayingModule.h"
 

@@ -12,7 +12,7 @@
 #include "collection/MissingSongs.h"
 #include "collection/PlaylistSeek.h"
 #include "common/PathCaseLookup.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 //                             without an argument a temporary tree is used and removed.
 #include "collection/FolderWalk.h"
 #include "collection/PlaylistSeek.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QDir>

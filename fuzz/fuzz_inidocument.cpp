@@ -1,7 +1,7 @@
 // INI documents: any bytes parse; written text reads back as itself; after one key is changed
 // every other section and key reads as before, and the changed key as written.
 #include "FuzzCheck.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "settings/IniDocument.h"
 
 #include <QList>

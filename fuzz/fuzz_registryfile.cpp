@@ -1,7 +1,7 @@
 // Registry files: any bytes parse; after one value is set every other key and value reads as
 // before, and the set value as set.
 #include "FuzzCheck.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "settings/RegistryFile.h"
 
 #include <QList>

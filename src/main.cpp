@@ -1,4 +1,4 @@
-#include "startup/gui/StartupSequence.h"
+#include "shell/StartupSequence.h"
 
 int main(int argc, char* argv[]) {
     return runPlatterbox(argc, argv);

@@ -1,5 +1,5 @@
 #include "ScriptFileDialogs.h"
-#include "startup/gui/StartupSequence.h"
+#include "shell/StartupSequence.h"
 
 // The program as end-to-end tests start it: the same start-up, with its questions answered
 // from the script file that PLATTERBOX_TEST_DIALOGS names, when it names one. The shipped

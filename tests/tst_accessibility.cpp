@@ -5,7 +5,7 @@
 #include "collection/gui/CreatePlaylistsDialog.h"
 #include "collection/gui/FindMissingSongsDialog.h"
 #include "collection/gui/Mp3CdWizard.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "settings/gui/HelpDialog.h"
 #include "settings/gui/PreferencesDialog.h"
 #include "startup/gui/CountdownDialog.h"

@@ -5,7 +5,7 @@
 #include "MainWindowFixture.h"
 #include "collection/DeviceCopy.h"
 #include "collection/DeviceNames.h"
-#include "collection/WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "collection/gui/CopyToFolderDialog.h"
 #include "common/PathRules.h"
 #include "platform/RawNames.h"

@@ -2,7 +2,7 @@
 #include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "XSession.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "platform/ConfigLocations.h"
 #include "platform/gui/QtDialogs.h"
 #include "settings/RegistryFile.h"

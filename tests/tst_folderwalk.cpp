@@ -1,7 +1,7 @@
 #include "CollectionTestSupport.h"
 #include "collection/FileNameCheck.h"
 #include "collection/FolderWalk.h"
-#include "collection/gui/FindFolderAnimation.h"
+#include "common/gui/FindFolderAnimation.h"
 
 #include <QFileInfo>
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "collection/gui/AddPlaylistsDialog.h"
 #include "collection/gui/CreatePlaylistsDialog.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

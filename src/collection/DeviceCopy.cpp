@@ -1,9 +1,9 @@
 #include "DeviceCopy.h"
 
 #include "CollectionLog.h"
-#include "WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/DeviceFiles.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"

@@ -3,10 +3,10 @@
 #include "CollectionLog.h"
 #include "DeviceNames.h"
 #include "DevicePlaylistText.h"
-#include "WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/RawNames.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "DeviceNames.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "FolderWalk.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "CollectionLog.h"
 #include "FolderListing.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/RawNames.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WalkProgress.h"
-#include "common/Status.h"
+#include "common/WalkProgress.h"
+#include "base/Status.h"
 
 #include <QString>
 

@@ -3,9 +3,9 @@
 #include "CollectionLog.h"
 #include "FolderListing.h"
 #include "MovedSongIndex.h"
-#include "WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "common/PathCaseLookup.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "playlists/PlaylistRepair.h"
 #include "playlists/SongPresence.h"
 

@@ -2,7 +2,7 @@
 
 #include "FolderWalk.h"
 #include "common/FileIdentity.h"
-#include "common/Status.h"
+#include "base/Status.h"
 #include "playlists/PlaylistFile.h"
 
 #include <QByteArray>

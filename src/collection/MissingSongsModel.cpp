@@ -1,6 +1,6 @@
 #include "MissingSongsModel.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 namespace {
 // Top-level rows carry 0; a song's row carries its playlist's number plus one.

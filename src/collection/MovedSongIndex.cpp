@@ -3,7 +3,7 @@
 #include "FolderListing.h"
 #include "MissingSongs.h"
 #include "platform/RawNames.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <algorithm>
 

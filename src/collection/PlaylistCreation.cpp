@@ -1,12 +1,12 @@
 #include "PlaylistCreation.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "CollectionLog.h"
 
 #include "FolderListing.h"
-#include "WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "platform/WriteLeftovers.h"

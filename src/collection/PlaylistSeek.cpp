@@ -1,11 +1,11 @@
 #include "PlaylistSeek.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "CollectionLog.h"
 #include "FolderListing.h"
-#include "WalkProgress.h"
+#include "common/WalkProgress.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "settings/Settings.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Status.h"
+#include "base/Status.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,5 @@
 #include "PathCaseLookup.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "PathRules.h"
 #include "platform/RawNames.h"

@@ -1,6 +1,6 @@
 // GIO first: its headers use names that Qt would otherwise claim as macros.
 #include <gio/gdesktopappinfo.h>
-#include "common/PathText.h"
+#include "base/PathText.h"
 #include <gio/gio.h>
 
 #include "DesktopLauncher.h"

@@ -1,5 +1,5 @@
 #include "FileOperations.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "FileHandle.h"
 #include "PlatformLog.h"

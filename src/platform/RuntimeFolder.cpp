@@ -1,5 +1,5 @@
 #include "RuntimeFolder.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "FileOperations.h"
 

@@ -2,7 +2,7 @@
 
 #include "PlaylistListModel.h"
 #include "SongListModel.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 CommandTarget CommandTarget::ofPlaylists(const PlaylistListModel& list) {
     CommandTarget target;

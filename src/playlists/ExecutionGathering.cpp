@@ -2,7 +2,7 @@
 
 #include "SongPresence.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "PlaylistFile.h"
 #include "common/PathCaseLookup.h"
 #include "common/ShuffleList.h"
-#include "common/Status.h"
+#include "base/Status.h"
 #include "platform/FolderReader.h"
 #include "settings/Settings.h"
 

@@ -1,7 +1,7 @@
 #include "ListedPlaylistsGathering.h"
 
-#include "collection/WalkProgress.h"
-#include "common/TextDecoding.h"
+#include "common/WalkProgress.h"
+#include "base/TextDecoding.h"
 
 ListedPlaylistsGathering::ListedPlaylistsGathering(const QList<QByteArray>& paths,
                                                    const Preferences& options,

@@ -2,7 +2,7 @@
 
 #include "MarkupFormats.h"
 #include "VlcItemList.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 namespace {
 

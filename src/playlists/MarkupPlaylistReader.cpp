@@ -1,7 +1,7 @@
 #include "MarkupPlaylistReader.h"
 
 #include "MarkupTokenizer.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QStringDecoder>
 #include <QXmlStreamReader>

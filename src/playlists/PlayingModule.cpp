@@ -1,8 +1,8 @@
 #include "PlayingModule.h"
 #include "ListedPlaylistsGathering.h"
 
-#include "collection/WalkProgress.h"
-#include "common/PathText.h"
+#include "common/WalkProgress.h"
+#include "base/PathText.h"
 #include "common/UserDialogs.h"
 #include "platform/FileOperations.h"
 #include "platform/RuntimeFolder.h"

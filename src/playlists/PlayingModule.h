@@ -2,7 +2,7 @@
 
 #include "ExecutionGathering.h"
 #include "common/ShuffleList.h"
-#include "common/Status.h"
+#include "base/Status.h"
 #include "platform/DesktopLauncher.h"
 #include "settings/Settings.h"
 

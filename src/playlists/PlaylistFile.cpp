@@ -1,9 +1,9 @@
 #include "PlaylistFile.h"
 #include "MarkupFormats.h"
 #include "PlaylistsLog.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"
 #include "settings/IniDocument.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/FileIdentity.h"
-#include "common/Status.h"
+#include "base/Status.h"
 #include "platform/RawNames.h"
 
 #include <QByteArray>

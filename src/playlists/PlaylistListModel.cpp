@@ -3,7 +3,7 @@
 #include "ListSorting.h"
 #include "SelectedRows.h"
 #include "common/PathRules.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <algorithm>
 #include <numeric>

@@ -2,7 +2,7 @@
 
 #include "MarkupPlaylistReader.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "IniDocument.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QByteArrayView>
 #include <QSet>

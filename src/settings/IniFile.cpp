@@ -1,8 +1,8 @@
 #include "IniFile.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 #include "SettingsLog.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "IniDocument.h"
-#include "common/Status.h"
+#include "base/Status.h"
 
 #include <QString>
 

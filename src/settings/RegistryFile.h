@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RegistryValue.h"
-#include "common/Status.h"
+#include "base/Status.h"
 
 #include <QHash>
 #include <QList>

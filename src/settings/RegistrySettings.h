@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Settings.h"
-#include "common/Status.h"
+#include "base/Status.h"
 
 // The user's general settings under HKEY_CURRENT_USER\Software\Varnholt\Platterbox.
 inline const QString GeneralSettingsKey = QStringLiteral("Software\\Varnholt\\Platterbox");

@@ -2,7 +2,7 @@
 
 #include "Settings.h"
 #include "VarType.h"
-#include "common/Status.h"
+#include "base/Status.h"
 
 #include <QLatin1String>
 #include <QList>

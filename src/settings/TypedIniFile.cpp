@@ -1,6 +1,6 @@
 #include "TypedIniFile.h"
 
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QLocale>
 

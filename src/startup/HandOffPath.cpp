@@ -4,7 +4,7 @@
 #include "common/PathCaseLookup.h"
 #include "common/PathRules.h"
 
-#include "common/PathText.h"
+#include "base/PathText.h"
 #include "platform/RawNames.h"
 
 #include <QDir>

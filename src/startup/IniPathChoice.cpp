@@ -5,7 +5,7 @@
 #include "platform/ConfigLocations.h"
 
 #include "common/PathRules.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 #include "platform/FileOperations.h"
 #include "platform/RawNames.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "collection/WalkProgress.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/WalkProgress.h"
+#include "common/gui/WaitWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "ScriptedDialogs.h"
 #include "playlists/PlayingModule.h"
-#include "playlists/gui/MainWindow.h"
+#include "shell/MainWindow.h"
 #include "settings/Settings.h"
 #include "settings/gui/HintSwitch.h"
 

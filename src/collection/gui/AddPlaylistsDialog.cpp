@@ -1,8 +1,8 @@
 #include "AddPlaylistsDialog.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "DialogParts.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "collection/CollectionLog.h"
 #include "collection/FolderChooser.h"
 #include "collection/FolderListing.h"

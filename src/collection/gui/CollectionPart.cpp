@@ -4,7 +4,7 @@
 #include "AddPlaylistsDialog.h"
 #include "CreatePlaylistsDialog.h"
 #include "Mp3CdWizard.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include "collection/PlaylistSeek.h"
 #include "common/PathRules.h"
@@ -15,9 +15,9 @@
 #include "platform/RawNames.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/TargetCheck.h"
-#include "playlists/gui/WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/TargetCheck.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
 #include <QFileInfo>

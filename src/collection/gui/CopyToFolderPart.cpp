@@ -1,16 +1,16 @@
 #include "CopyToFolderPart.h"
 
 #include "CopyToFolderDialog.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include "collection/CollectionLog.h"
 #include "collection/DeviceCopy.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "CreatePlaylistsDialog.h"
 
 #include "DialogParts.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "collection/CollectionLog.h"
 #include "collection/FileNameCheck.h"
 #include "collection/FolderChooser.h"

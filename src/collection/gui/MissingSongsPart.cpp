@@ -1,8 +1,8 @@
 #include "MissingSongsPart.h"
-#include "common/PathText.h"
+#include "base/PathText.h"
 
 #include "FindMissingSongsDialog.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 #include "collection/CollectionLog.h"
 #include "collection/FolderChooser.h"
@@ -10,15 +10,15 @@
 #include "collection/MissingSongs.h"
 #include "collection/MissingSongsModel.h"
 #include "common/PathCaseLookup.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
-#include "playlists/gui/TargetCheck.h"
-#include "playlists/gui/WindowServices.h"
+#include "common/gui/TargetCheck.h"
+#include "common/gui/WindowServices.h"
 #include "settings/Settings.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/ProgramContext.h"
 
 #include <QFile>
 

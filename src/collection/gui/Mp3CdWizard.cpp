@@ -1,7 +1,7 @@
 #include "Mp3CdWizard.h"
 
 #include "DialogParts.h"
-#include "WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 #include "collection/FolderChooser.h"
 #include "collection/Mp3CdBuilder.h"
 #include "common/PathRules.h"

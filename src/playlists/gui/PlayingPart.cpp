@@ -1,14 +1,14 @@
 #include "PlayingPart.h"
 
-#include "WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 
 #include "common/PathRules.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/SongListModel.h"
 #include "settings/Settings.h"
-#include "collection/gui/WaitWindow.h"
+#include "common/gui/WaitWindow.h"
 
 namespace {
 // About a second's reading on a warm disk; fewer are read before the wait window could show.

@@ -5,8 +5,8 @@
 
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 #include "settings/InstanceIni.h"
 #include "settings/RegistrySettings.h"
 #include "settings/Settings.h"

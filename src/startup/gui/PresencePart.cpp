@@ -6,8 +6,8 @@
 #include "platform/gui/TaskbarButton.h"
 #include "platform/gui/TrayWatcher.h"
 #include "playlists/PlaylistListModel.h"
-#include "playlists/gui/WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 #include "settings/Settings.h"
 
 #include <QApplication>

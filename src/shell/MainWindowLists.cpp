@@ -3,12 +3,12 @@
 // from a file manager.
 #include "MainWindow.h"
 
-#include "ItemHint.h"
-#include "ListEditingPart.h"
+#include "playlists/gui/ItemHint.h"
+#include "playlists/gui/ListEditingPart.h"
 
 #include "collection/gui/CollectionPart.h"
 #include "common/PathCaseLookup.h"
-#include "common/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "common/UserDialogs.h"
 #include "playlists/PlaylistListModel.h"
 #include "playlists/PlaylistsLog.h"
@@ -251,8 +251,8 @@ void MainWindow::trackHover(QListView* view, const QPoint& position) {
     }
     const QString text = index.data(Qt::ToolTipRole).toString();
     // A song found missing while its hint is up changes the hint's text.
-    const bool changed = hoveredView_ != view || hoveredItemRect_ != view->visualRect(index) ||
-                         text != hoveredText_;
+    const bool changed =
+        hoveredView_ != view || hoveredItemRect_ != view->visualRect(index) || text != hoveredText_;
     hoveredView_ = view;
     hoveredItemRect_ = view->visualRect(index);
     hoveredText_ = text;

@@ -1,7 +1,7 @@
 // The window's one key handler: every key of the lists and the window lands here.
 #include "MainWindow.h"
 
-#include "ListEditingPart.h"
+#include "playlists/gui/ListEditingPart.h"
 
 #include "collection/gui/CollectionPart.h"
 

@@ -5,7 +5,7 @@
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistsLog.h"
-#include "startup/gui/ProgramContext.h"
+#include "ProgramContext.h"
 
 bool targetStillHolds(WindowServices& window, const CommandTarget& target) {
     const Status holds = target.stillHolds(window.playlists(), window.songs());

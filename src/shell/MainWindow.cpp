@@ -1,10 +1,10 @@
 #include "MainWindow.h"
 
-#include "ItemHint.h"
-#include "ListEditingPart.h"
-#include "PlayingPart.h"
-#include "SongListView.h"
-#include "ToolBarButton.h"
+#include "playlists/gui/ItemHint.h"
+#include "playlists/gui/ListEditingPart.h"
+#include "playlists/gui/PlayingPart.h"
+#include "playlists/gui/SongListView.h"
+#include "playlists/gui/ToolBarButton.h"
 
 #include "collection/gui/CollectionPart.h"
 #include "collection/gui/CopyToFolderPart.h"

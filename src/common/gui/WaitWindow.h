@@ -1,7 +1,7 @@
 #pragma once
 
 #include "collection/FolderWalk.h"
-#include "collection/WalkProgress.h"
+#include "common/WalkProgress.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

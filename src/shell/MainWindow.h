@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WindowServices.h"
-#include "startup/gui/ProgramContext.h"
+#include "common/gui/WindowServices.h"
+#include "common/gui/ProgramContext.h"
 
 #include <QMainWindow>
 #include <QPointer>
