@@ -3,12 +3,11 @@
 #include "common/WalkProgress.h"
 #include "base/TextDecoding.h"
 
-ListedPlaylistsGathering::ListedPlaylistsGathering(const QList<QByteArray>& paths,
-                                                   const Preferences& options,
+ListedPlaylistsGathering::ListedPlaylistsGathering(QList<QByteArray> paths, Preferences options,
                                                    QList<qsizetype> place,
                                                    const ShuffleClock& clock)
-    : paths_(paths), options_(options), place_(std::move(place)), gathering_(clock),
-      failedAt_(paths.size()) {}
+    : paths_(std::move(paths)), options_(std::move(options)), place_(std::move(place)),
+      gathering_(clock), failedAt_(paths_.size()) {}
 
 bool ListedPlaylistsGathering::run(WalkProgress* progress) {
     ends_.reserve(paths_.size());

@@ -12,9 +12,10 @@ class WalkProgress;
 class ListedPlaylistsGathering {
 public:
     // `place`: the played position of each listed playlist (none: list order). Playlists
-    // played after an unreadable one are not read.
-    ListedPlaylistsGathering(const QList<QByteArray>& paths, const Preferences& options,
-                             QList<qsizetype> place, const ShuffleClock& clock);
+    // played after an unreadable one are not read. The paths and preferences are copies: a
+    // long run hands events on, which may change the live ones.
+    ListedPlaylistsGathering(QList<QByteArray> paths, Preferences options, QList<qsizetype> place,
+                             const ShuffleClock& clock);
 
     // Gathers every playlist, showing each one as it is read; false when the progress asked
     // to stop.
@@ -29,8 +30,8 @@ public:
     qsizetype songCount() const { return gathering_.count(); }
 
 private:
-    const QList<QByteArray>& paths_;
-    const Preferences& options_;
+    const QList<QByteArray> paths_;
+    const Preferences options_;
     const QList<qsizetype> place_;
     ExecutionGathering gathering_;
     // Where each listed playlist's songs end among the gathered ones.

@@ -32,7 +32,7 @@ void PlayingModule::executePlaylists(const QStringList& paths, const Preferences
     executePlaylists(bytes, options);
 }
 
-void PlayingModule::executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
+void PlayingModule::executePlaylists(const QList<QByteArray>& paths, Preferences options,
                                      WalkProgress* progress) {
     // Shuffled playlists are still read in list order, where neighbours share folders the
     // system has just looked at, and put in their shuffled order afterwards. The one that

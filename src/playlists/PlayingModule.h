@@ -30,8 +30,9 @@ public:
 
     // Selected playlists in list order (full paths, as the file system's bytes). With a
     // progress (a wait window), each playlist is shown as it is read, and a stop there plays
-    // nothing.
-    void executePlaylists(const QList<QByteArray>& paths, const Preferences& options,
+    // nothing. The preferences are the command's own copy: the progress hands events on, which
+    // may change the live ones.
+    void executePlaylists(const QList<QByteArray>& paths, Preferences options,
                           WalkProgress* progress = nullptr);
     void executePlaylists(const QStringList& paths, const Preferences& options);
     // Selected songs, resolved against the focused playlist's folder: the entries as read

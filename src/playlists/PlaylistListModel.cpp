@@ -5,6 +5,8 @@
 #include "common/PathRules.h"
 #include "base/TextDecoding.h"
 
+#include <QMetaObject>
+
 #include <algorithm>
 #include <numeric>
 
@@ -42,7 +44,16 @@ int PlaylistListModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= paths_.size())
         return {};
-    const QByteArray path = this->path(index.row());
+    const QByteArray& held = paths_.at(index.row());
+    const QByteArray path = diskSpelling(held);
+    if (path != held) {
+        // The list takes what it shows once the event loop is back.
+        if (shownUnadopted_.isEmpty())
+            QMetaObject::invokeMethod(const_cast<PlaylistListModel*>(this),
+                                      &PlaylistListModel::adoptShownSpellings,
+                                      Qt::QueuedConnection);
+        shownUnadopted_.append({index.row(), held});
+    }
     switch (role) {
     case Qt::DisplayRole:
         return decodeText(NativePath::fileName(path));
@@ -56,14 +67,34 @@ QVariant PlaylistListModel::data(const QModelIndex& index, int role) const {
 }
 
 QByteArray PlaylistListModel::path(int row) const {
+    return row >= 0 && row < paths_.size() ? paths_.at(row) : QByteArray();
+}
+
+QByteArray PlaylistListModel::diskSpelling(const QByteArray& path) const {
+    if (lookedUp_.contains(path))
+        return path;
+    const QByteArray onDisk = lookup_.existingPath(path);
+    lookedUp_.insert(onDisk);
+    return onDisk;
+}
+
+QByteArray PlaylistListModel::adoptDiskSpelling(int row) {
     if (row < 0 || row >= paths_.size())
         return {};
-    if (!lookedUp_.contains(paths_.at(row))) {
-        const QByteArray onDisk = lookup_.existingPath(paths_.at(row));
-        lookedUp_.insert(onDisk);
+    const QByteArray onDisk = diskSpelling(paths_.at(row));
+    if (onDisk != paths_.at(row)) {
         paths_[row] = onDisk;
+        Q_EMIT dataChanged(index(row), index(row));
     }
-    return paths_.at(row);
+    return onDisk;
+}
+
+void PlaylistListModel::adoptShownSpellings() {
+    const QList<std::pair<int, QByteArray>> shown = std::exchange(shownUnadopted_, {});
+    // A row that moved or changed since it was shown waits to be shown again.
+    for (const auto& [row, held] : shown)
+        if (row < paths_.size() && paths_.at(row) == held)
+            adoptDiskSpelling(row);
 }
 
 int PlaylistListModel::currentRow() const {
@@ -244,10 +275,13 @@ void PlaylistListModel::reorder(const QList<int>& order) {
 void PlaylistListModel::sortByName() {
     if (paths_.isEmpty())
         return;
+    // Every row is used: each takes the disk's spelling, the order the user then sees.
     QStringList texts;
     texts.reserve(count());
-    for (int row = 0; row < count(); ++row)
-        texts.append(decodeText(path(row)));
+    for (QByteArray& path : paths_) {
+        path = diskSpelling(path);
+        texts.append(decodeText(path));
+    }
     QList<QByteArray> sorted;
     sorted.reserve(count());
     for (qsizetype row : localeSortedOrder(texts))

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QSet>
 
+#include <utility>
+
 #include "common/PathCaseLookup.h"
 
 // The list of playlists: full paths as the file system's bytes (this model owns them; the
@@ -25,10 +27,13 @@ public:
 
     QItemSelectionModel* selectionModel() { return &selection_; }
     const QList<QByteArray>& paths() const { return paths_; }
-    // A row's path as the disk spells it. A path read from an INI file as it was written there
-    // is looked up the first time its row is shown or used (when only the letter case differs,
-    // the disk's spelling takes its place in the list), so a start costs no call per row.
+    // A row's path as the list holds it. A path read from an INI file is kept as it was written
+    // there until its row is first shown or used; a start costs no look at the disk per row.
     QByteArray path(int row) const;
+    // Looks a row's path up on disk: when only the letter case differs, the disk's spelling
+    // takes its place in the list (dataChanged). Commands call it for the rows they use; rows
+    // shown get it from the event loop right after they were first shown.
+    QByteArray adoptDiskSpelling(int row);
     int count() const { return int(paths_.size()); }
 
     int currentRow() const;
@@ -67,10 +72,17 @@ private:
     void reorder(const QList<int>& order);
     QList<bool> rowMask(const QList<int>& rows) const;
 
-    // Mutable: a row's path takes the disk's spelling when it is first shown or used.
-    mutable QList<QByteArray> paths_;
+    // The disk's spelling of a path, looked up once.
+    QByteArray diskSpelling(const QByteArray& path) const;
+    void adoptShownSpellings();
+
+    QList<QByteArray> paths_;
+    // Caches of what the disk says, which showing a row fills; the list itself changes only
+    // in adoptDiskSpelling().
     mutable PathCaseLookup lookup_;
     mutable QSet<QByteArray> lookedUp_;
+    // Rows shown with a spelling the list does not hold yet, with the path they held then.
+    mutable QList<std::pair<int, QByteArray>> shownUnadopted_;
     QItemSelectionModel selection_;
     quint64 generation_ = 0;
 };

@@ -66,7 +66,7 @@ void MainWindow::focusPlaylist(int row) {
 }
 
 void MainWindow::showFocusedPlaylist() {
-    const QByteArray path = playlists_->currentPath();
+    const QByteArray path = playlists_->adoptDiskSpelling(playlists_->currentRow());
     if (path.isEmpty()) {
         songs_->clear();
         return;

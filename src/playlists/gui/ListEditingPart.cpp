@@ -222,7 +222,7 @@ void ListEditingPart::renamePlaylist() {
         return;
     const CommandTarget target = CommandTarget::ofPlaylists(playlists);
     UserDialogs& dialogs = window_.context().dialogs;
-    const QByteArray current = playlists.path(row);
+    const QByteArray current = playlists.adoptDiskSpelling(row);
     const QString shown = decodeText(current);
     const QString answer =
         dialogs
