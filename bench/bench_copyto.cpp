@@ -27,12 +27,12 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     NoProgress progress;
-    DeviceCopyPlan plan;
-    if (const Status planned = planDeviceCopy(playlists, options, progress, plan);
-        planned.failed()) {
-        std::fprintf(stderr, "%s\n", qPrintable(planned.message()));
+    const Result<DeviceCopyPlan> planned = planDeviceCopy(playlists, options, progress);
+    if (planned.failed()) {
+        std::fprintf(stderr, "%s\n", qPrintable(planned.status().message()));
         return 1;
     }
+    const DeviceCopyPlan& plan = planned.value();
     const qint64 planMs = clock.elapsed();
     const DeviceCopyResult result = runDeviceCopy(plan, false, progress);
     const qint64 totalMs = clock.elapsed();

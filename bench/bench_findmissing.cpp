@@ -82,9 +82,8 @@ int readPlaylists(const QByteArray& tree) {
     PathCaseLookup lookup;
     qsizetype missing = 0;
     for (const QByteArray& path : paths) {
-        PlaylistRelocation playlist;
-        if (collectMissingSongs(path, lookup, playlist).isOk())
-            missing += playlist.songs.size();
+        if (const Result<PlaylistRelocation> playlist = collectMissingSongs(path, lookup))
+            missing += playlist->songs.size();
     }
     std::printf("%lld ms, %lld playlists, %lld missing songs\n",
                 static_cast<long long>(timer.elapsed()), static_cast<long long>(paths.size()),

@@ -153,13 +153,12 @@ QStringList partialFiles(const QString& folder) {
 }
 
 DeviceCopyPlan planned(const QStringList& playlists, const DeviceCopyOptions& options) {
-    DeviceCopyPlan plan;
     NoProgress progress;
-    const Status status =
-        planDeviceCopy(TestSupport::pathBytes(playlists), options, progress, plan);
-    if (status.failed())
-        qWarning() << status.message();
-    return plan;
+    Result<DeviceCopyPlan> plan =
+        planDeviceCopy(TestSupport::pathBytes(playlists), options, progress);
+    if (plan.failed())
+        qWarning() << plan.status().message();
+    return plan ? std::move(plan).value() : DeviceCopyPlan();
 }
 
 } // namespace
@@ -725,12 +724,11 @@ private Q_SLOTS:
         QDir().mkpath(path("music/Rock/stick"));
         QDir().mkpath(path("musical"));
         QVERIFY(QFile::link(path("music/Rock/stick"), path("link")));
-        DeviceCopyPlan plan;
         NoProgress progress;
-        const Status status =
+        const Result<DeviceCopyPlan> plan =
             planDeviceCopy(TestSupport::pathBytes(playlists),
-                           {bytes(target), DeviceLayout::KeepFolders, true, false}, progress, plan);
-        QCOMPARE(status.message(), QString(message).replace("<F>", path(target)));
+                           {bytes(target), DeviceLayout::KeepFolders, true, false}, progress);
+        QCOMPARE(plan.status().message(), QString(message).replace("<F>", path(target)));
         QVERIFY(!QDir(path("music/Rock/stick")).entryList(QDir::Files).size());
     }
 
@@ -740,13 +738,11 @@ private Q_SLOTS:
             QSKIP(qPrintable(device.skipReason()));
         QVERIFY(run("mount", {"-o", "remount,ro", device.path()}));
         const QStringList playlists = makeCollection();
-        DeviceCopyPlan plan;
         NoProgress progress;
-        const Status status = planDeviceCopy(
+        const Result<DeviceCopyPlan> plan = planDeviceCopy(
             TestSupport::pathBytes(playlists),
-            {QFile::encodeName(device.path()), DeviceLayout::KeepFolders, true, false}, progress,
-            plan);
-        QCOMPARE(status.message(),
+            {QFile::encodeName(device.path()), DeviceLayout::KeepFolders, true, false}, progress);
+        QCOMPARE(plan.status().message(),
                  "Cannot write to the folder, its medium is read-only:\r" + device.path());
     }
 

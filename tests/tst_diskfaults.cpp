@@ -167,10 +167,11 @@ class TestDiskFaults : public QObject {
     // Repairs list.m3u: old/b.mp3 moved to new/b.mp3. The message shown, if any.
     QString repair() {
         PathCaseLookup lookup;
-        PlaylistRelocation playlist;
         const QByteArray list = QFile::encodeName(path(QStringLiteral("list.m3u")));
-        if (collectMissingSongs(list, lookup, playlist).failed() || playlist.songs.isEmpty())
+        Result<PlaylistRelocation> read = collectMissingSongs(list, lookup);
+        if (read.failed() || read->songs.isEmpty())
             return QStringLiteral("not read");
+        PlaylistRelocation& playlist = read.value();
         SongRelocation& moved = playlist.songs[0];
         moved.candidates = {QFile::encodeName(path(QStringLiteral("new/b.mp3")))};
         moved.chosen = 0;

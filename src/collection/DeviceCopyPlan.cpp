@@ -380,9 +380,9 @@ QByteArray devicePathFrom(const QByteArray& from, const QByteArray& to, bool bac
     return path;
 }
 
-Status planDeviceCopy(const QList<QByteArray>& playlists, const DeviceCopyOptions& options,
-                      WalkProgress& progress, DeviceCopyPlan& plan) {
-    plan = DeviceCopyPlan();
+Result<DeviceCopyPlan> planDeviceCopy(const QList<QByteArray>& playlists,
+                                      const DeviceCopyOptions& options, WalkProgress& progress) {
+    DeviceCopyPlan plan;
     plan.options = options;
     plan.options.target = withoutSlash(options.target);
     if (const Status problem = targetProblem(plan.options, plan.volume); problem.failed()) {
@@ -402,7 +402,7 @@ Status planDeviceCopy(const QList<QByteArray>& playlists, const DeviceCopyOption
     planner.writePlaylists();
     qCDebug(lcCollection) << "copy to folder: planned" << plan.songs.size() << "songs,"
                           << plan.playlists.size() << "playlists onto" << plan.options.target;
-    return Status::ok();
+    return plan;
 }
 
 Status checkDeviceSpace(const DeviceCopyPlan& plan, bool replacing) {

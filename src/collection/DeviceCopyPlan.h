@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Status.h"
+#include "base/Result.h"
 #include "platform/DeviceFiles.h"
 
 #include <QByteArray>
@@ -60,8 +60,9 @@ struct DeviceCopyPlan {
 // Reads the playlists, finds their songs, names every file on the device and looks at what
 // the device already holds there; ticks once per playlist. Fails with the message to show
 // when the copy cannot begin: no such folder, a read-only medium, a folder inside the music.
-Status planDeviceCopy(const QList<QByteArray>& playlists, const DeviceCopyOptions& options,
-                      WalkProgress& progress, DeviceCopyPlan& plan);
+// An abort by the progress is a failure without a message.
+Result<DeviceCopyPlan> planDeviceCopy(const QList<QByteArray>& playlists,
+                                      const DeviceCopyOptions& options, WalkProgress& progress);
 
 // Fails with "<n> MB more are needed on <folder>." when the device cannot take the copy.
 Status checkDeviceSpace(const DeviceCopyPlan& plan, bool replacing);

@@ -9,10 +9,9 @@
 #include "playlists/PlaylistRepair.h"
 #include "playlists/SongPresence.h"
 
-Status collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup,
-                           PlaylistRelocation& result) {
+Result<PlaylistRelocation> collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup) {
     const QByteArray file = lookup.existingPath(listPath);
-    result = {listPath, FileIdentity::of(file), {}, false, {}};
+    PlaylistRelocation result{listPath, FileIdentity::of(file), {}, false, {}};
     if (Status loaded = loadIndexedPlaylist(file, result.playlist); loaded.failed())
         return loaded;
     const EntryTable& entries = result.playlist.entries;
@@ -25,7 +24,7 @@ Status collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup,
         return Status::failure(decodeText(listPath) +
                                QLatin1String("\rUnable to update file, it is not plain text!"));
     }
-    return Status::ok();
+    return result;
 }
 
 QByteArray newEntryOf(const PlaylistRelocation& playlist, const SongRelocation& song,

@@ -2,7 +2,7 @@
 
 #include "FolderWalk.h"
 #include "common/FileIdentity.h"
-#include "base/Status.h"
+#include "base/Result.h"
 #include "playlists/PlaylistFile.h"
 
 #include <QByteArray>
@@ -44,8 +44,7 @@ struct PlaylistRelocation {
 // Reads the playlist the list names `listPath` and notes its missing songs (none is no
 // failure). Fails with the message to show when it cannot be read, or when it cannot be
 // rewritten without losing what it holds.
-Status collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup,
-                           PlaylistRelocation& result);
+Result<PlaylistRelocation> collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup);
 
 // The song's entry as it would be written: the chosen file in the old entry's form.
 QByteArray newEntryOf(const PlaylistRelocation& playlist, const SongRelocation& song,

@@ -79,8 +79,9 @@ bool moveIntoPlace(const QString& stage, const QString& programFolder) {
 // The program with its libraries and plugins, assembled in a hidden folder beside its place:
 // a failure or an abort leaves no half-written copy behind.
 Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
-    QList<BundleFile> files;
-    if (ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName, files).failed())
+    const Result<QList<BundleFile>> files =
+        ProgramBundle::collect(job.programPath, Mp3Cd::ProgramName);
+    if (files.failed())
         return Status::failure(CopyFailed); // the gathering logged why
     QTemporaryDir staging(programFolder + QLatin1String(".copy-XXXXXX"));
     if (!staging.isValid()) {
@@ -90,8 +91,9 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
     }
     const QString stage = staging.path() + QLatin1Char('/');
     const WalkResult run =
-        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader,
-                   [&](WalkProgress& progress) { return copyFiles(files, stage, progress); });
+        job.runner(Mp3Cd::CopyCaption, Mp3Cd::CopyHeader, [&](WalkProgress& progress) {
+            return copyFiles(files.value(), stage, progress);
+        });
     if (!run.completed) {
         // A failed copy logged its cause.
         if (run.error.isOk())
@@ -103,7 +105,7 @@ Status copyProgram(const Mp3CdJob& job, const QString& programFolder) {
         return Status::failure(CopyFailed); // the write logged why
     if (!moveIntoPlace(stage, programFolder))
         return Status::failure(CopyFailed);
-    qCDebug(lcCollection) << "copied the program and" << files.size() - 1 << "files it needs to"
+    qCDebug(lcCollection) << "copied the program and" << files->size() - 1 << "files it needs to"
                           << programFolder;
     return Status::ok();
 }

@@ -71,8 +71,8 @@ bool isBaseSystemLibrary(const QString& fileName) {
                        [&](const QString& prefix) { return name.startsWith(prefix); });
 }
 
-Status collect(const QString& programPath, const QString& programName, QList<BundleFile>& files) {
-    files = {{programPath, programName}};
+Result<QList<BundleFile>> collect(const QString& programPath, const QString& programName) {
+    QList<BundleFile> files{{programPath, programName}};
     QList<BundleFile> plugins;
     for (const QString& relative : NeededPlugins) {
         const QString file = pluginFile(relative);
@@ -98,7 +98,7 @@ Status collect(const QString& programPath, const QString& programName, QList<Bun
         }
     }
     files += plugins;
-    return Status::ok();
+    return files;
 }
 
 } // namespace ProgramBundle

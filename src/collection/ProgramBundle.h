@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Status.h"
+#include "base/Result.h"
 
 #include <QList>
 #include <QString>
@@ -24,5 +24,5 @@ bool isBaseSystemLibrary(const QString& fileName);
 // The program file first (as `programName`), then the libraries, then the plugins. The
 // plugins are loaded here first, so that their own libraries are among the loaded ones.
 // Fails when a needed plugin cannot be found or loaded.
-Status collect(const QString& programPath, const QString& programName, QList<BundleFile>& files);
+Result<QList<BundleFile>> collect(const QString& programPath, const QString& programName);
 } // namespace ProgramBundle

@@ -12,6 +12,8 @@
 #include "common/gui/WindowServices.h"
 #include "common/gui/ProgramContext.h"
 
+#include <optional>
+
 namespace {
 
 const QString Caption = QStringLiteral("Copy to Folder");
@@ -49,18 +51,18 @@ void CopyToFolderPart::copySelectedPlaylists() {
     options.deviceNames = inputs.deviceNames;
     options.carStereoM3u = inputs.carStereoM3u;
 
-    DeviceCopyPlan plan;
-    Status planned = Status::ok();
-    const WalkResult read = WaitWindow::runWalk(
-        Caption, QStringLiteral("Currently reading playlist:"), [&](WalkProgress& progress) {
-            planned = planDeviceCopy(paths, options, progress, plan);
-            return WalkResult{planned.isOk(), Status::ok()};
-        });
-    if (!read.completed) {
-        if (!planned.message().isEmpty())
-            dialogs.showError(planned.message());
+    std::optional<Result<DeviceCopyPlan>> planned;
+    (void)WaitWindow::runWalk(Caption, QStringLiteral("Currently reading playlist:"),
+                              [&](WalkProgress& progress) {
+                                  planned = planDeviceCopy(paths, options, progress);
+                                  return WalkResult{planned->isOk(), Status::ok()};
+                              });
+    if (!planned || planned->failed()) {
+        if (!planned->status().message().isEmpty())
+            dialogs.showError(planned->status().message());
         return;
     }
+    const DeviceCopyPlan& plan = planned->value();
     bool replacing = false;
     if (const qsizetype replaced = plan.replacements(); replaced > 0)
         replacing = dialogs.askYesNo(replaceQuestion(replaced, inputs.folder));

@@ -89,11 +89,11 @@ QList<PlaylistRelocation> MissingSongsPart::collect(const QList<QByteArray>& pat
         for (const QByteArray& path : paths) {
             if (!progress.tick(decodeText(path)))
                 return WalkResult{false, Status::ok()};
-            PlaylistRelocation playlist;
-            if (const Status status = collectMissingSongs(path, lookup, playlist); status.failed())
-                problems.append(status.message());
-            else if (!playlist.songs.isEmpty())
-                playlists.append(std::move(playlist));
+            Result<PlaylistRelocation> playlist = collectMissingSongs(path, lookup);
+            if (playlist.failed())
+                problems.append(playlist.status().message());
+            else if (!playlist->songs.isEmpty())
+                playlists.append(std::move(playlist).value());
         }
         return WalkResult{true, Status::ok()};
     };
