@@ -6,6 +6,7 @@
 #include <QList>
 
 class PlaylistListModel;
+class RowSelection;
 class SongListModel;
 
 // What a command that writes or deletes acts on, taken when the user gives the command and
@@ -13,14 +14,16 @@ class SongListModel;
 // written into, or deleted from, a file the user did not choose.
 class CommandTarget {
 public:
-    // The playlist list's rows as they are now.
-    static CommandTarget ofPlaylists(const PlaylistListModel& list);
+    // The playlist list's selected rows as they are now.
+    static CommandTarget ofPlaylists(const PlaylistListModel& list, const RowSelection& selection);
     // The focused playlist and the songs shown of it.
     static CommandTarget ofSongs(const PlaylistListModel& list, const SongListModel& songs);
 
     // Fails with the message to show when the list or the shown songs were replaced, another
     // playlist is focused, or the shown playlist's file changed on disk.
-    Status stillHolds(const PlaylistListModel& list, const SongListModel& songs) const;
+    // `focus` is the playlist list's selection, whose focused row is the playlist shown.
+    Status stillHolds(const PlaylistListModel& list, const RowSelection& focus,
+                      const SongListModel& songs) const;
 
     const QList<int>& rows() const { return rows_; }
     const QByteArray& path() const { return file_.path; }

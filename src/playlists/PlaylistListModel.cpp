@@ -1,7 +1,6 @@
 #include "PlaylistListModel.h"
 
 #include "ListSorting.h"
-#include "SelectedRows.h"
 #include "common/PathRules.h"
 #include "base/TextDecoding.h"
 
@@ -35,7 +34,7 @@ QList<RowRange> descendingRanges(const QList<int>& sortedRows) {
 } // namespace
 
 PlaylistListModel::PlaylistListModel(QList<QByteArray> paths, QObject* parent)
-    : QAbstractListModel(parent), paths_(std::move(paths)), selection_(this) {}
+    : QAbstractListModel(parent), paths_(std::move(paths)) {}
 
 int PlaylistListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(paths_.size());
@@ -97,37 +96,12 @@ void PlaylistListModel::adoptShownSpellings() {
             adoptDiskSpelling(row);
 }
 
-int PlaylistListModel::currentRow() const {
-    const QModelIndex current = selection_.currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-void PlaylistListModel::setCurrentRow(int row) {
-    selection_.setCurrentIndex(row >= 0 ? index(row) : QModelIndex(),
-                               QItemSelectionModel::NoUpdate);
-}
-
-QList<int> PlaylistListModel::selectedRows() const {
-    return ::selectedRows(selection_);
-}
-
-QList<QByteArray> PlaylistListModel::selectedPaths() const {
-    QList<QByteArray> selected;
-    const QList<int> rows = selectedRows();
-    selected.reserve(rows.size());
+QList<QByteArray> PlaylistListModel::pathsAt(const QList<int>& rows) const {
+    QList<QByteArray> paths;
+    paths.reserve(rows.size());
     for (int row : rows)
-        selected.append(paths_.at(row));
-    return selected;
-}
-
-void PlaylistListModel::select(int row) {
-    selection_.select(index(row), QItemSelectionModel::Select);
-}
-
-void PlaylistListModel::selectAll() {
-    if (!paths_.isEmpty())
-        selection_.select(QItemSelection(index(0), index(count() - 1)),
-                          QItemSelectionModel::Select);
+        paths.append(paths_.at(row));
+    return paths;
 }
 
 void PlaylistListModel::changed() {
@@ -152,14 +126,6 @@ void PlaylistListModel::append(const QList<QByteArray>& paths) {
     paths_.append(paths);
     endInsertRows();
     changed();
-}
-
-void PlaylistListModel::appendSelected(const QList<QByteArray>& paths) {
-    const int first = count();
-    append(paths);
-    if (count() > first)
-        selection_.select(QItemSelection(index(first), index(count() - 1)),
-                          QItemSelectionModel::Select);
 }
 
 void PlaylistListModel::setPath(int row, const QByteArray& path) {

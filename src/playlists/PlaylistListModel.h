@@ -2,7 +2,6 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
-#include <QItemSelectionModel>
 #include <QList>
 #include <QSet>
 
@@ -11,7 +10,8 @@
 #include "common/PathCaseLookup.h"
 
 // The list of playlists: full paths as the file system's bytes (this model owns them; the
-// instance INI file is read into it and written from it), the focused one and the selection. Shown
+// instance INI file is read into it and written from it); the focus and the selection are the
+// view's (RowSelection). Shown
 // as file names decoded for display, the full path as hint. Every change costs time in proportion
 // to the rows it touches, never to the rows times the selection.
 class PlaylistListModel : public QAbstractListModel {
@@ -25,7 +25,6 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    QItemSelectionModel* selectionModel() { return &selection_; }
     const QList<QByteArray>& paths() const { return paths_; }
     // A row's path as the list holds it. A path read from an INI file is kept as it was written
     // there until its row is first shown or used; a start costs no look at the disk per row.
@@ -35,17 +34,9 @@ public:
     // shown get it from the event loop right after they were first shown.
     QByteArray adoptDiskSpelling(int row);
     int count() const { return int(paths_.size()); }
-
-    int currentRow() const;
-    QByteArray currentPath() const { return path(currentRow()); }
-    // Moves the focus without touching the selection.
-    void setCurrentRow(int row);
-    QList<int> selectedRows() const;
-    // The selected playlists as the list holds them, for Execute, which finds each on disk
-    // anyway (with its folder's listing, cheaper than a look per row here).
-    QList<QByteArray> selectedPaths() const;
-    void select(int row);
-    void selectAll();
+    // The rows' paths as the list holds them, for Execute, which finds each on disk anyway
+    // (with its folder's listing, cheaper than a look per row here).
+    QList<QByteArray> pathsAt(const QList<int>& rows) const;
 
     // Grows with every change to the list's rows, so a command can tell that the rows it was
     // given are no longer the ones shown.
@@ -54,8 +45,6 @@ public:
     // Another list takes this one's place (an INI file was read).
     void replaceAll(const QList<QByteArray>& paths);
     void append(const QList<QByteArray>& paths);
-    // Appends in one step and adds the new rows to the selection as one range.
-    void appendSelected(const QList<QByteArray>& paths);
     void setPath(int row, const QByteArray& path);
     void removeRowsAt(QList<int> rows);
     // Moves the rows, kept in their order, so that the first lands at `destination`.
@@ -83,6 +72,5 @@ private:
     mutable QSet<QByteArray> lookedUp_;
     // Rows shown with a spelling the list does not hold yet, with the path they held then.
     mutable QList<std::pair<int, QByteArray>> shownUnadopted_;
-    QItemSelectionModel selection_;
     quint64 generation_ = 0;
 };

@@ -158,8 +158,8 @@ void MainWindow::createLists() {
             &SongListModel::setFirstVisibleRow);
     playlistView_->setAccessibleName(QStringLiteral("Playlists"));
     songView_->setAccessibleName(QStringLiteral("Songs"));
+    // Each view makes and owns its selection model.
     playlistView_->setModel(playlists_.get());
-    playlistView_->setSelectionModel(playlists_->selectionModel());
     songView_->setModel(songs_.get());
     songView_->setSelectionModel(songs_->selectionModel());
     playlistView_->setAcceptDrops(true);
@@ -177,7 +177,7 @@ void MainWindow::createLists() {
     }
     setTabOrder(playlistView_, songView_);
     playlistView_->setFocus();
-    connect(playlists_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(playlistView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::playlistFocusChanged);
     connect(playlists_.get(), &QAbstractItemModel::rowsRemoved, this,
             &MainWindow::updateToolButtons);
@@ -377,7 +377,9 @@ void MainWindow::updateToolButtons() {
 }
 
 void MainWindow::appendPlaylists(const QList<QByteArray>& paths) {
-    playlists_->appendSelected(paths);
+    const int first = playlists_->count();
+    playlists_->append(paths);
+    playlistSelection().selectRange(first, playlists_->count() - 1);
     focusPlaylist(playlists_->count() - 1);
     updateToolButtons();
 }
@@ -392,7 +394,7 @@ void MainWindow::loadIniFile(const QString& path) {
     context_.settings = loaded;
     playlists_->replaceAll(paths);
     if (playlists_->count() > 0)
-        playlists_->select(0);
+        playlistSelection().select(0);
     focusPlaylist(playlists_->count() > 0 ? 0 : -1);
     updateToolButtons();
 }

@@ -2,6 +2,7 @@
 
 #include "common/gui/WindowServices.h"
 #include "common/gui/ProgramContext.h"
+#include "playlists/RowSelection.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -49,6 +50,7 @@ public:
     const QString& currentIniPath() const override { return currentIniPath_; }
     void setCurrentIniPath(const QString& path) override { currentIniPath_ = path; }
     PlaylistListModel& playlists() override { return *playlists_; }
+    RowSelection playlistSelection() override;
     SongListModel& songs() override { return *songs_; }
     PresencePart& presence() override { return *presence_; }
     HandOffPart& handOff() { return *handOff_; }

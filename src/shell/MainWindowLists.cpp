@@ -42,6 +42,10 @@ MainWindow::List MainWindow::focusedList() {
     return List::Playlists;
 }
 
+RowSelection MainWindow::playlistSelection() {
+    return RowSelection(*playlistView_->selectionModel());
+}
+
 void MainWindow::focusList(List list) {
     listView(list)->setFocus();
 }
@@ -50,7 +54,7 @@ void MainWindow::selectAll(List list) {
     if (list == List::Songs)
         songs_->selectAll();
     else
-        playlists_->selectAll();
+        playlistSelection().selectAll();
 }
 
 void MainWindow::playlistFocusChanged() {
@@ -59,14 +63,15 @@ void MainWindow::playlistFocusChanged() {
 }
 
 void MainWindow::focusPlaylist(int row) {
-    const bool moves = playlists_->currentRow() != row;
-    playlists_->setCurrentRow(row);
+    RowSelection selection = playlistSelection();
+    const bool moves = selection.currentRow() != row;
+    selection.setCurrentRow(row);
     if (!moves)
         showFocusedPlaylist();
 }
 
 void MainWindow::showFocusedPlaylist() {
-    const QByteArray path = playlists_->adoptDiskSpelling(playlists_->currentRow());
+    const QByteArray path = playlists_->adoptDiskSpelling(playlistSelection().currentRow());
     if (path.isEmpty()) {
         songs_->clear();
         return;

@@ -15,6 +15,7 @@
 #include "platform/RawNames.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/RowSelection.h"
 #include "common/gui/TargetCheck.h"
 #include "common/gui/WindowServices.h"
 #include "common/gui/ProgramContext.h"
@@ -46,10 +47,11 @@ void CollectionPart::createPlaylists() {
 
 void CollectionPart::removePlaylists(bool deleteFiles) {
     PlaylistListModel& playlists = window_.playlists();
-    if (playlists.currentRow() < 0)
+    RowSelection selection = window_.playlistSelection();
+    if (selection.currentRow() < 0)
         return;
     // The rows are the ones selected now: whatever happens while the question is open.
-    const CommandTarget target = CommandTarget::ofPlaylists(playlists);
+    const CommandTarget target = CommandTarget::ofPlaylists(playlists, selection);
     UserDialogs& dialogs = window_.context().dialogs;
     if (!dialogs.askYesNo(deleteFiles
                               ? QStringLiteral("Actually delete the selected playlists file(s)?")
@@ -64,7 +66,7 @@ void CollectionPart::removePlaylists(bool deleteFiles) {
     playlists.removeRowsAt(rows);
     const int current = playlists.count() > 0 ? qMax(rows.isEmpty() ? 0 : rows.first() - 1, 0) : -1;
     if (current >= 0)
-        playlists.select(current);
+        selection.select(current);
     window_.focusPlaylist(current);
     window_.updateToolButtons();
 }

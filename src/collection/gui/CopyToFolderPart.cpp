@@ -9,6 +9,7 @@
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/RowSelection.h"
 #include "common/gui/WindowServices.h"
 #include "common/gui/ProgramContext.h"
 
@@ -33,7 +34,7 @@ QString replaceQuestion(qsizetype count, const QString& folder) {
 void CopyToFolderPart::copySelectedPlaylists() {
     PlaylistListModel& list = window_.playlists();
     QList<QByteArray> paths;
-    const CommandTarget target = CommandTarget::ofPlaylists(list);
+    const CommandTarget target = CommandTarget::ofPlaylists(list, window_.playlistSelection());
     for (int row : target.rows())
         paths.append(list.path(row));
     if (paths.isEmpty())

@@ -14,6 +14,7 @@
 #include "common/UserDialogs.h"
 #include "playlists/CommandTarget.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/RowSelection.h"
 #include "playlists/SongListModel.h"
 #include "common/gui/TargetCheck.h"
 #include "common/gui/WindowServices.h"
@@ -30,7 +31,8 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
     if (shownPlaylist && songs.playlistPath().isEmpty())
         return;
     const CommandTarget target =
-        shownPlaylist ? CommandTarget::ofSongs(list, songs) : CommandTarget::ofPlaylists(list);
+        shownPlaylist ? CommandTarget::ofSongs(list, songs)
+                      : CommandTarget::ofPlaylists(list, window_.playlistSelection());
     QList<QByteArray> paths;
     if (shownPlaylist)
         paths.append(songs.playlistPath());

@@ -7,6 +7,7 @@
 struct ProgramContext;
 class PlaylistListModel;
 class PresencePart;
+class RowSelection;
 class QWidget;
 class SongListModel;
 
@@ -21,6 +22,8 @@ public:
     virtual QWidget& widget() = 0;
     virtual ProgramContext& context() = 0;
     virtual PlaylistListModel& playlists() = 0;
+    // The playlist view's focus and selection.
+    virtual RowSelection playlistSelection() = 0;
     virtual SongListModel& songs() = 0;
     virtual PresencePart& presence() = 0;
     virtual const QString& currentIniPath() const = 0;

@@ -15,6 +15,7 @@
 #include "playlists/ListSorting.h"
 #include "playlists/PlaylistsLog.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/RowSelection.h"
 #include "playlists/SongListModel.h"
 
 #include <QDir>
@@ -99,9 +100,10 @@ void ListEditingPart::sortPlaylists() {
     PlaylistListModel& playlists = window_.playlists();
     if (playlists.count() == 0)
         return;
-    const int focus = playlists.currentRow();
+    RowSelection selection = window_.playlistSelection();
+    const int focus = selection.currentRow();
     playlists.sortByName();
-    playlists.selectionModel()->clearSelection();
+    selection.clear();
     window_.focusPlaylist(qMax(focus, 0));
 }
 
@@ -217,10 +219,11 @@ QByteArray renamedPath(const QByteArray& current, const QString& answer) {
 
 void ListEditingPart::renamePlaylist() {
     PlaylistListModel& playlists = window_.playlists();
-    const int row = playlists.currentRow();
+    const RowSelection selection = window_.playlistSelection();
+    const int row = selection.currentRow();
     if (row < 0)
         return;
-    const CommandTarget target = CommandTarget::ofPlaylists(playlists);
+    const CommandTarget target = CommandTarget::ofPlaylists(playlists, selection);
     UserDialogs& dialogs = window_.context().dialogs;
     const QByteArray current = playlists.adoptDiskSpelling(row);
     const QString shown = decodeText(current);
@@ -249,15 +252,16 @@ void ListEditingPart::movePlaylist(int from, int to) {
     if (from < 0 || from >= playlists.count() || to < 0 || to >= playlists.count())
         return;
     playlists.moveRows({from}, to);
-    playlists.setCurrentRow(to);
-    playlists.select(to);
+    RowSelection selection = window_.playlistSelection();
+    selection.setCurrentRow(to);
+    selection.select(to);
 }
 
 QList<int> ListEditingPart::playlistsToMove() const {
-    const PlaylistListModel& playlists = window_.playlists();
-    QList<int> rows = playlists.selectedRows();
-    if (rows.isEmpty() && playlists.currentRow() >= 0)
-        rows.append(playlists.currentRow());
+    const RowSelection selection = window_.playlistSelection();
+    QList<int> rows = selection.rows();
+    if (rows.isEmpty() && selection.currentRow() >= 0)
+        rows.append(selection.currentRow());
     std::sort(rows.begin(), rows.end());
     return rows;
 }

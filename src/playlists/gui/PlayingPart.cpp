@@ -6,6 +6,7 @@
 #include "common/PathRules.h"
 #include "playlists/PlayingModule.h"
 #include "playlists/PlaylistListModel.h"
+#include "playlists/RowSelection.h"
 #include "playlists/SongListModel.h"
 #include "settings/Settings.h"
 #include "common/gui/WaitWindow.h"
@@ -17,7 +18,7 @@ constexpr qsizetype ManyPlaylists = 10000;
 
 void PlayingPart::executePlaylists() {
     ProgramContext& context = window_.context();
-    const QList<QByteArray> paths = window_.playlists().selectedPaths();
+    const QList<QByteArray> paths = window_.playlists().pathsAt(window_.playlistSelection().rows());
     // Thousands of playlists take a while to read: the wait window shows which one, keeps the
     // window painted, and Abort plays nothing.
     if (paths.size() < ManyPlaylists) {
