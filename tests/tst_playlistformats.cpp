@@ -127,6 +127,9 @@ private Q_SLOTS:
             << xspf(track("100% pure.mp3") + track("file:///m/50%%20off%2.mp3") + track("h%tX:%m3"))
             << PlaylistFormat::Xspf << Bytes{"100% pure.mp3", "/m/50% off%2.mp3", "h%tX:%m3"}
             << true;
+        QTest::newRow("xspf: a bare drive letter is a path, not a URI scheme")
+            << xspf(track("C:/My%20Music/d.mp3") + track("c:\\x%201.mp3")) << PlaylistFormat::Xspf
+            << Bytes{"C:/My Music/d.mp3", "c:\\x 1.mp3"} << true;
         QTest::newRow("wpl: Windows paths as written")
             << Wpl << PlaylistFormat::Wpl << Bytes{"..\\Music\\a.mp3", "C:\\Rock & Roll\\b.wma"}
             << true;
@@ -557,6 +560,18 @@ private Q_SLOTS:
         QTest::newRow("xspf repair after two byte-order marks splices at the location")
             << marks + x << "repair 0" << QByteArray("/new/c.mp3")
             << marks + xspf(track("file:///new/c.mp3") + track("b.mp3"));
+        // CDATA leaves the file to the XML reader, which counts a character beyond the BMP as
+        // two units.
+        const QByteArray astral(
+            "    <track><location>a.mp3</location><title><![CDATA[\xF0\x9F\x8E\xB5 "
+            "\xF0\xA0\x80\x80]]></title></track>\n");
+        QTest::newRow("xspf repair after characters beyond the BMP splices at the location")
+            << xspf(astral + track("b.mp3")) << "repair 1" << QByteArray("/new/c.mp3")
+            << xspf(astral + track("file:///new/c.mp3"));
+        QTest::newRow("xspf repair of a URL not in UTF-8 escapes its blanks")
+            << xspf(track("http://radio.example/a.mp3")) << "repair 0"
+            << QByteArray("http://radio.example/\xE9 x.mp3")
+            << xspf(track("http://radio.example/%E9%20x.mp3"));
         QTest::newRow("vlc: a sort puts VLC's list of ids in the new order")
             << vlcXspf({0, 1, 2}, vlcItems({0, 1, 2})) << "sort" << QByteArray()
             << vlcXspf({2, 1, 0}, vlcItems({2, 1, 0}));
