@@ -143,7 +143,9 @@ private Q_SLOTS:
         selection.setCurrentRow(0);
         selection.select(0);
         QVERIFY(songs.load(first, first).isOk());
-        const CommandTarget target = CommandTarget::ofSongs(list, songs);
+        QItemSelectionModel songSelectionModel(&songs);
+        const CommandTarget target =
+            CommandTarget::ofSongs(list, songs, RowSelection(songSelectionModel));
         if (change == QLatin1String("remove"))
             list.removeRowsAt({1});
         else if (change == QLatin1String("append"))

@@ -13,13 +13,14 @@ CommandTarget CommandTarget::ofPlaylists(const PlaylistListModel& list,
     return target;
 }
 
-CommandTarget CommandTarget::ofSongs(const PlaylistListModel& list, const SongListModel& songs) {
+CommandTarget CommandTarget::ofSongs(const PlaylistListModel& list, const SongListModel& songs,
+                                     const RowSelection& selection) {
     CommandTarget target;
     target.listGeneration_ = list.generation();
     target.songs_ = true;
     target.songsGeneration_ = songs.generation();
     target.file_ = songs.identity();
-    target.rows_ = songs.selectedRows();
+    target.rows_ = selection.rows();
     return target;
 }
 

@@ -16,8 +16,9 @@ class CommandTarget {
 public:
     // The playlist list's selected rows as they are now.
     static CommandTarget ofPlaylists(const PlaylistListModel& list, const RowSelection& selection);
-    // The focused playlist and the songs shown of it.
-    static CommandTarget ofSongs(const PlaylistListModel& list, const SongListModel& songs);
+    // The focused playlist and the songs shown of it, with the rows selected in `selection`.
+    static CommandTarget ofSongs(const PlaylistListModel& list, const SongListModel& songs,
+                                 const RowSelection& selection);
 
     // Fails with the message to show when the list or the shown songs were replaced, another
     // playlist is focused, or the shown playlist's file changed on disk.

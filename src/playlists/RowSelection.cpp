@@ -1,6 +1,6 @@
 #include "RowSelection.h"
 
-#include "SelectedRows.h"
+#include <algorithm>
 
 int RowSelection::currentRow() const {
     const QModelIndex current = model_->currentIndex();
@@ -12,7 +12,13 @@ void RowSelection::setCurrentRow(int row) {
 }
 
 QList<int> RowSelection::rows() const {
-    return selectedRows(*model_);
+    QList<int> rows;
+    for (const QItemSelectionRange& range : model_->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void RowSelection::select(int row) {

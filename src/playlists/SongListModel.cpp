@@ -1,7 +1,6 @@
 #include "SongListModel.h"
 
 #include "common/PathCaseLookup.h"
-#include "SelectedRows.h"
 #include "common/PathRules.h"
 #include "base/TextDecoding.h"
 
@@ -56,7 +55,7 @@ constexpr qint64 TakeMs = 250;
 
 } // namespace
 
-SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {
+SongListModel::SongListModel(QObject* parent) : QAbstractListModel(parent) {
     connect(&check_, &MissingSongCheck::batchChecked, this, &SongListModel::takeCheckedBatch,
             Qt::QueuedConnection);
     connect(&check_, &MissingSongCheck::finished, this, &SongListModel::takeCheckFinished,
@@ -220,32 +219,10 @@ void SongListModel::takeCheckFinished(quint64 generation) {
     Q_EMIT missingCheckFinished();
 }
 
-int SongListModel::currentRow() const {
-    const QModelIndex current = selection_.currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-QList<int> SongListModel::selectedRows() const {
-    return ::selectedRows(selection_);
-}
-
-QStringList SongListModel::selectedTexts() const {
-    QStringList texts;
-    for (int row : selectedRows())
-        texts.append(text(row));
-    return texts;
-}
-
-EntryList SongListModel::selectedEntries() const {
+EntryList SongListModel::entriesAt(const QList<int>& rows) const {
     EntryList entries;
-    for (int row : selectedRows())
+    entries.reserve(rows.size());
+    for (int row : rows)
         entries.append(entry(row).toByteArray());
     return entries;
-}
-
-void SongListModel::selectAll() {
-    finishReading();
-    if (count() > 0)
-        selection_.select(QItemSelection(index(0), index(count() - 1)),
-                          QItemSelectionModel::Select);
 }

@@ -8,7 +8,6 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
-#include <QItemSelectionModel>
 #include <QTimer>
 
 // The songs of the focused playlist: its entries' bytes (kept once, with an offset table), its
@@ -34,8 +33,6 @@ public:
     // Display: the decoded entry; tooltip: the full path it stands for (both cut, see above),
     // with a line "File not found" once the song was found missing.
     QVariant data(const QModelIndex& index, int role) const override;
-
-    QItemSelectionModel* selectionModel() { return &selection_; }
 
     // Reads the playlist the list names `path` from `file`, where it is on disk (found
     // whatever its letter case, resolveExistingPath); on failure the list is empty and the
@@ -77,12 +74,8 @@ public:
     // The first row in view: rows near it are checked first.
     void setFirstVisibleRow(int row) { check_.setFocusRow(row); }
 
-    int currentRow() const;
-    QList<int> selectedRows() const;
-    QStringList selectedTexts() const;
-    EntryList selectedEntries() const;
-    // Every song, read to the end first.
-    void selectAll();
+    // The rows' entries (their bytes), for Execute of the songs selected in the view.
+    EntryList entriesAt(const QList<int>& rows) const;
 
 Q_SIGNALS:
     void missingCheckFinished();
@@ -115,7 +108,6 @@ private:
     QByteArray listPath_;
     FileIdentity identity_;
     QByteArray baseFolder_;
-    QItemSelectionModel selection_;
     quint64 generation_ = 0;
     // One Presence a row, from the start of the check.
     std::shared_ptr<PresenceMarks> marks_;

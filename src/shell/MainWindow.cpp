@@ -161,7 +161,6 @@ void MainWindow::createLists() {
     // Each view makes and owns its selection model.
     playlistView_->setModel(playlists_.get());
     songView_->setModel(songs_.get());
-    songView_->setSelectionModel(songs_->selectionModel());
     playlistView_->setAcceptDrops(true);
     playlistView_->viewport()->setAcceptDrops(true);
     // Only the playlist box keeps its height when the window is resized.

@@ -51,6 +51,7 @@ public:
     void setCurrentIniPath(const QString& path) override { currentIniPath_ = path; }
     PlaylistListModel& playlists() override { return *playlists_; }
     RowSelection playlistSelection() override;
+    RowSelection songSelection() override;
     SongListModel& songs() override { return *songs_; }
     PresencePart& presence() override { return *presence_; }
     HandOffPart& handOff() { return *handOff_; }

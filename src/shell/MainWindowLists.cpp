@@ -46,14 +46,20 @@ RowSelection MainWindow::playlistSelection() {
     return RowSelection(*playlistView_->selectionModel());
 }
 
+RowSelection MainWindow::songSelection() {
+    return RowSelection(*songView_->selectionModel());
+}
+
 void MainWindow::focusList(List list) {
     listView(list)->setFocus();
 }
 
 void MainWindow::selectAll(List list) {
-    if (list == List::Songs)
-        songs_->selectAll();
-    else
+    if (list == List::Songs) {
+        // Every song: a long list is read to the end first.
+        songs_->finishReading();
+        songSelection().selectAll();
+    } else
         playlistSelection().selectAll();
 }
 

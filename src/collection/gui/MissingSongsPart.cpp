@@ -31,7 +31,7 @@ void MissingSongsPart::findMissingSongs(bool shownPlaylist) {
     if (shownPlaylist && songs.playlistPath().isEmpty())
         return;
     const CommandTarget target =
-        shownPlaylist ? CommandTarget::ofSongs(list, songs)
+        shownPlaylist ? CommandTarget::ofSongs(list, songs, window_.songSelection())
                       : CommandTarget::ofPlaylists(list, window_.playlistSelection());
     QList<QByteArray> paths;
     if (shownPlaylist)

@@ -25,6 +25,8 @@ public:
     // The playlist view's focus and selection.
     virtual RowSelection playlistSelection() = 0;
     virtual SongListModel& songs() = 0;
+    // The song view's focus and selection.
+    virtual RowSelection songSelection() = 0;
     virtual PresencePart& presence() = 0;
     virtual const QString& currentIniPath() const = 0;
     virtual void setCurrentIniPath(const QString& path) = 0;

@@ -87,13 +87,13 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const Ed
                                                   QLatin1String("\rUnable to update file!"));
         }
     }
-    const int current = songs.currentRow();
+    RowSelection selection = window_.songSelection();
+    const int current = selection.currentRow();
     // The old songs go before the file is read again, so a long list is not held twice.
     songs.clear();
     window_.showFocusedPlaylist();
     if (current >= 0 && current < songs.count())
-        songs.selectionModel()->setCurrentIndex(songs.index(current),
-                                                QItemSelectionModel::NoUpdate);
+        selection.setCurrentRow(current);
 }
 
 void ListEditingPart::sortPlaylists() {
@@ -111,7 +111,8 @@ void ListEditingPart::sortSongs() {
     const SongListModel& songs = window_.songs();
     if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
-    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    const CommandTarget target =
+        CommandTarget::ofSongs(window_.playlists(), songs, window_.songSelection());
     // The sort has both processors; the list shown afterwards is checked anew.
     SongListModel& shown = window_.songs();
     const quint64 generation = shown.generation();
@@ -151,7 +152,8 @@ void ListEditingPart::removeSongs() {
     const SongListModel& songs = window_.songs();
     if (songs.count() == 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
-    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    const CommandTarget target =
+        CommandTarget::ofSongs(window_.playlists(), songs, window_.songSelection());
     if (!window_.context().dialogs.askYesNo(
             QStringLiteral("Remove the selected item(s) from playlist?")))
         return;
@@ -171,10 +173,11 @@ void ListEditingPart::removeSongs() {
 
 void ListEditingPart::editSong() {
     const SongListModel& songs = window_.songs();
-    const int row = songs.currentRow();
+    const int row = window_.songSelection().currentRow();
     if (row < 0 || songs.playlistPath().isEmpty() || !rewritable())
         return;
-    const CommandTarget target = CommandTarget::ofSongs(window_.playlists(), songs);
+    const CommandTarget target =
+        CommandTarget::ofSongs(window_.playlists(), songs, window_.songSelection());
     const QString current = songs.text(row);
     // The input box would cut a longer entry, and the cut one would be written back.
     if (current.size() > MaxEditableEntryLength) {

@@ -40,7 +40,7 @@ void PlayingPart::executeSongs() {
         return;
     ProgramContext& context = window_.context();
     context.playing.executeSongs(
-        songs.selectedEntries(),
+        songs.entriesAt(window_.songSelection().rows()),
         NativePath::withTrailingSeparator(NativePath::folderPart(songs.identity().path)),
         context.settings.preferences);
 }
