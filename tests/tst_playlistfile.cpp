@@ -198,9 +198,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         const IndexedPlaylist read = indexPlaylist(before);
         // The new place's name on disk is Latin-1.
-        QByteArray text;
-        QVERIFY(textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}}, text));
-        const QByteArray written = playlistFileBytes(text, read.encoding);
+        const Result<QByteArray> text =
+            textWithReplacedEntries(read, {{1, QByteArray("../Music/n\xE9w/x.mp3")}});
+        QVERIFY(text);
+        const QByteArray written = playlistFileBytes(text.value(), read.encoding);
         QCOMPARE(written, after);
         const IndexedPlaylist again = indexPlaylist(written);
         QCOMPARE(again.encoding, read.encoding);

@@ -641,14 +641,13 @@ private Q_SLOTS:
         const QStringList words = edit.split(u' ');
         const qsizetype row = words.size() > 1 ? words.at(1).toInt() : 0;
         QVERIFY(words.first() == QLatin1String("sort") || row < playlist.entries.size());
-        QByteArray text;
-        Status status = Status::ok();
+        std::optional<Result<QByteArray>> text;
         if (words.first() == QLatin1String("repair")) {
-            status = textWithReplacedEntries(playlist, {{row, entry}}, text);
+            text = textWithReplacedEntries(playlist, {{row, entry}});
         } else if (words.first() == QLatin1String("relocate")) {
             const QByteArray moved =
                 relocatedEntry(playlist.entries.at(row), entry, "/home/u/lists/x.m3u", false);
-            status = textWithReplacedEntries(playlist, {{row, moved}}, text);
+            text = textWithReplacedEntries(playlist, {{row, moved}});
         } else {
             SongEdits songs;
             for (qsizetype song = playlist.entries.size() - 1; song >= 0; --song)
@@ -656,13 +655,13 @@ private Q_SLOTS:
                     songs.prepend({song, std::nullopt});
             if (words.first() == QLatin1String("sort"))
                 std::reverse(songs.begin(), songs.end());
-            status = editedPlaylistText(playlist, songs, text);
+            text = editedPlaylistText(playlist, songs);
         }
-        if (status.failed()) {
-            QCOMPARE(status.message().toUtf8(), expected);
+        if (text->failed()) {
+            QCOMPARE(text->status().message().toUtf8(), expected);
             return;
         }
-        QCOMPARE(playlistFileBytes(text, playlist.encoding), expected);
+        QCOMPARE(playlistFileBytes(text->value(), playlist.encoding), expected);
         // What was written reads back with the edit.
         QVERIFY(indexPlaylist(expected).whole);
     }

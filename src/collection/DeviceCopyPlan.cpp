@@ -307,12 +307,14 @@ void Planner::writePlaylists() {
                                                 options_.carStereoM3u)});
             playlist.lastSong = qMax(playlist.lastSong, song);
         }
-        const Status made =
-            devicePlaylistBytes(read.playlist, entries, options_.carStereoM3u, playlist.bytes);
+        Result<QByteArray> made =
+            devicePlaylistBytes(read.playlist, entries, options_.carStereoM3u);
         if (made.failed()) {
-            plan_.problems.append(shown(read.listPath) + QLatin1Char('\r') + made.message());
+            plan_.problems.append(shown(read.listPath) + QLatin1Char('\r') +
+                                  made.status().message());
             continue;
         }
+        playlist.bytes = std::move(made).value();
         const std::optional<QByteArray> there = RawNames::readRegularFile(playlist.target);
         playlist.place = !RawNames::exists(playlist.target) ? DevicePlace::Free
                          : there == playlist.bytes          ? DevicePlace::Same

@@ -58,38 +58,34 @@ SongEdits songEditsOf(const QList<DeviceEntry>& entries) {
     return songs;
 }
 
-Status textOf(const IndexedPlaylist& playlist, const QList<DeviceEntry>& entries,
-              QByteArray& text) {
+Result<QByteArray> textOf(const IndexedPlaylist& playlist, const QList<DeviceEntry>& entries) {
     if (playlist.isMarkup())
-        return markupEditedText(playlist, songEditsOf(entries), text);
+        return markupEditedText(playlist, songEditsOf(entries));
     if (entries.size() == playlist.entries.size()) {
         QList<EntryReplacement> replacements;
         for (const DeviceEntry& entry : entries)
             if (entry.entry)
                 replacements.append({entry.row, *entry.entry});
-        return textWithReplacedEntries(playlist, replacements, text);
+        return textWithReplacedEntries(playlist, replacements);
     }
     // A PLS numbers its keys: with entries dropped it is written anew from the entries.
     if (playlist.format == PlaylistFormat::Pls)
-        return editedPlaylistText(playlist, songEditsOf(entries), text);
-    text = m3uText(playlist, entries);
-    return Status::ok();
+        return editedPlaylistText(playlist, songEditsOf(entries));
+    return m3uText(playlist, entries);
 }
 
 } // namespace
 
-Status devicePlaylistBytes(const IndexedPlaylist& playlist, const QList<DeviceEntry>& entries,
-                           bool carStereoM3u, QByteArray& bytes) {
+Result<QByteArray> devicePlaylistBytes(const IndexedPlaylist& playlist,
+                                       const QList<DeviceEntry>& entries, bool carStereoM3u) {
     if (carStereoM3u) {
         EntryList list;
         for (const DeviceEntry& entry : entries)
             list.append(entry.entry ? *entry.entry : playlist.entries.at(entry.row).toByteArray());
-        bytes = playlistText(list);
-        return Status::ok();
+        return playlistText(list);
     }
-    QByteArray text;
-    if (const Status made = textOf(playlist, entries, text); made.failed())
-        return made;
-    bytes = playlistFileBytes(text, playlist.encoding);
-    return Status::ok();
+    const Result<QByteArray> text = textOf(playlist, entries);
+    if (text.failed())
+        return text.status();
+    return playlistFileBytes(text.value(), playlist.encoding);
 }

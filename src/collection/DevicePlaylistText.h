@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Status.h"
+#include "base/Result.h"
 #include "playlists/PlaylistFile.h"
 
 #include <optional>
@@ -15,5 +15,5 @@ struct DeviceEntry {
 // The playlist's file on the device, in its own form with every other byte kept as Find
 // Missing Songs keeps it: rows not listed are dropped (an M3U entry with its #EXTINF line).
 // As M3U for car stereos: the entries alone, "\" between folders, CR LF.
-Status devicePlaylistBytes(const IndexedPlaylist& playlist, const QList<DeviceEntry>& entries,
-                           bool carStereoM3u, QByteArray& bytes);
+Result<QByteArray> devicePlaylistBytes(const IndexedPlaylist& playlist,
+                                       const QList<DeviceEntry>& entries, bool carStereoM3u);

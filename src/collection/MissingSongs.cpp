@@ -47,16 +47,16 @@ Status repairPlaylist(const PlaylistRelocation& playlist) {
                                QLatin1String("\rThe file was changed by another program since it "
                                              "was read; nothing was written."));
     }
-    QByteArray text;
-    if (Status edited = textWithReplacedEntries(playlist.playlist, replacements, text);
-        edited.failed()) {
+    const Result<QByteArray> text = textWithReplacedEntries(playlist.playlist, replacements);
+    if (text.failed()) {
         qCWarning(lcCollection).nospace()
-            << "not repairing " << playlist.file.path << ": " << edited.message();
+            << "not repairing " << playlist.file.path << ": " << text.status().message();
         return Status::failure(decodeText(playlist.listPath) + QLatin1Char('\r') +
-                               edited.message());
+                               text.status().message());
     }
     // A failed write is logged where it failed, with its step and cause.
-    const Status written = writePlaylistText(playlist.file.path, text, playlist.playlist.encoding);
+    const Status written =
+        writePlaylistText(playlist.file.path, text.value(), playlist.playlist.encoding);
     if (written.failed())
         return Status::failure(decodeText(playlist.listPath) +
                                QLatin1String("\rUnable to update file!"));

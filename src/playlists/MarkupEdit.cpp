@@ -107,7 +107,7 @@ qsizetype blanksBefore(QByteArrayView text, qsizetype start, qsizetype from) {
 
 } // namespace
 
-Status markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs, QByteArray& text) {
+Result<QByteArray> markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs) {
     const MarkupRule* rule = markupRuleOf(playlist.format);
     const QList<MarkupSong>& all = playlist.markupSongs;
     if (!rule)
@@ -141,6 +141,5 @@ Status markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs,
         out = VlcItemList::inStep(markup, std::move(out));
     if (!playlist.markupIsUtf8 && QByteArrayView(out).isValidUtf8() && !isAscii(out))
         return charactersWouldChange();
-    text = std::move(out);
-    return Status::ok();
+    return out;
 }

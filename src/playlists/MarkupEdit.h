@@ -7,4 +7,4 @@
 // form of the old one, and every other byte stays. Songs do not move between lists, and a
 // location the file cannot hold (a name that is not UTF-8 where a path is written as text)
 // is refused.
-Status markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs, QByteArray& text);
+Result<QByteArray> markupEditedText(const IndexedPlaylist& playlist, const SongEdits& songs);

@@ -2,43 +2,41 @@
 
 #include "MarkupEdit.h"
 
-Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs,
-                          QByteArray& text) {
+Result<QByteArray> editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs) {
     if (playlist.isMarkup())
-        return markupEditedText(playlist, songs, text);
+        return markupEditedText(playlist, songs);
     if (playlist.format != PlaylistFormat::Pls) {
         // An extended M3U is written plain: its #EXT lines are not among the entries.
-        text.clear();
+        QByteArray text;
         for (const SongEdit& song : songs)
             text.append(song.entry ? QByteArrayView(*song.entry) : playlist.entries.at(song.row))
                 .append("\r\n");
-        return Status::ok();
+        return text;
     }
     EntryList entries;
     entries.reserve(songs.size());
     for (const SongEdit& song : songs)
         entries.append(song.entry.value_or(playlist.entries.at(song.row).toByteArray()));
-    text = plsText(entries);
-    return Status::ok();
+    return plsText(entries);
 }
 
-Status reorderedPlaylistText(const IndexedPlaylist& playlist, const QList<qsizetype>& rows,
-                             QByteArray& text) {
+Result<QByteArray> reorderedPlaylistText(const IndexedPlaylist& playlist,
+                                         const QList<qsizetype>& rows) {
     if (playlist.isMarkup() || playlist.format == PlaylistFormat::Pls) {
         SongEdits songs;
         songs.reserve(rows.size());
         for (qsizetype row : rows)
             songs.append({row, std::nullopt});
-        return editedPlaylistText(playlist, songs, text);
+        return editedPlaylistText(playlist, songs);
     }
     // As editedPlaylistText writes an M3U. Sized first: growing a text of many megabytes
     // would copy it and hold both for a moment.
     qsizetype size = 0;
     for (qsizetype row : rows)
         size += playlist.entries.at(row).size() + 2;
-    text.clear();
+    QByteArray text;
     text.reserve(size);
     for (qsizetype row : rows)
         text.append(playlist.entries.at(row)).append("\r\n");
-    return Status::ok();
+    return text;
 }

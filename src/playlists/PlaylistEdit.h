@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlaylistFile.h"
+#include "base/Result.h"
 
 #include <optional>
 
@@ -15,9 +16,8 @@ using SongEdits = QList<SongEdit>;
 // M3U is written plain and PLS as PLS, from the entries; XSPF, WPL and ASX keep every byte
 // but those of the moved, dropped or changed songs. Fails with the line to show when the
 // playlist's form cannot hold the edit.
-Status editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs,
-                          QByteArray& text);
+Result<QByteArray> editedPlaylistText(const IndexedPlaylist& playlist, const SongEdits& songs);
 // The playlist's text with the same songs in this order of their rows. M3U needs no edit per
 // song, which for millions of songs would cost more than the text.
-Status reorderedPlaylistText(const IndexedPlaylist& playlist, const QList<qsizetype>& rows,
-                             QByteArray& text);
+Result<QByteArray> reorderedPlaylistText(const IndexedPlaylist& playlist,
+                                         const QList<qsizetype>& rows);

@@ -31,22 +31,22 @@ QByteArray relativePath(const QByteArray& path, const QByteArray& playlistFile) 
 } // namespace
 
 namespace {
-Status markupWithReplacedEntries(const IndexedPlaylist& playlist,
-                                 const QList<EntryReplacement>& replacements, QByteArray& text) {
+Result<QByteArray> markupWithReplacedEntries(const IndexedPlaylist& playlist,
+                                             const QList<EntryReplacement>& replacements) {
     SongEdits songs;
     songs.reserve(playlist.entries.size());
     for (qsizetype row = 0; row < playlist.entries.size(); ++row)
         songs.append({row, std::nullopt});
     for (const EntryReplacement& replacement : replacements)
         songs[replacement.row].entry = replacement.entry;
-    return markupEditedText(playlist, songs, text);
+    return markupEditedText(playlist, songs);
 }
 } // namespace
 
-Status textWithReplacedEntries(const IndexedPlaylist& playlist,
-                               const QList<EntryReplacement>& replacements, QByteArray& text) {
+Result<QByteArray> textWithReplacedEntries(const IndexedPlaylist& playlist,
+                                           const QList<EntryReplacement>& replacements) {
     if (playlist.isMarkup())
-        return markupWithReplacedEntries(playlist, replacements, text);
+        return markupWithReplacedEntries(playlist, replacements);
     const EntryTable& entries = playlist.entries;
     const QByteArray& read = entries.buffer();
     QByteArray result;
@@ -63,8 +63,7 @@ Status textWithReplacedEntries(const IndexedPlaylist& playlist,
         copied = offset + length;
     }
     result.append(QByteArrayView(read).sliced(copied));
-    text = std::move(result);
-    return Status::ok();
+    return result;
 }
 
 bool usesBackslashes(const EntryTable& entries) {

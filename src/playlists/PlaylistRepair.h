@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlaylistFile.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,8 +17,8 @@ struct EntryReplacement {
 // The playlist's text (as read, UTF-16 ones as UTF-8) with the entries replaced; replacements
 // come in row order. A PLS value that needs quotes to read back gets them; an XML playlist's
 // location keeps its form, and one the file cannot hold fails with the line to show.
-Status textWithReplacedEntries(const IndexedPlaylist& playlist,
-                               const QList<EntryReplacement>& replacements, QByteArray& text);
+Result<QByteArray> textWithReplacedEntries(const IndexedPlaylist& playlist,
+                                           const QList<EntryReplacement>& replacements);
 
 // Whether the playlist's entries separate folders with "\" rather than "/", by majority.
 bool usesBackslashes(const EntryTable& entries);

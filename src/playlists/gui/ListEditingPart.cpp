@@ -57,8 +57,8 @@ bool ListEditingPart::rewritable() {
 }
 
 void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits) {
-    rewriteShownPlaylist(target, [&edits](const IndexedPlaylist& playlist, QByteArray& text) {
-        return editedPlaylistText(playlist, edits, text);
+    rewriteShownPlaylist(target, [&edits](const IndexedPlaylist& playlist) {
+        return editedPlaylistText(playlist, edits);
     });
 }
 
@@ -70,18 +70,16 @@ void ListEditingPart::rewriteShownPlaylist(const CommandTarget& target, const Ed
     {
         // An XML playlist's text is read again, from the file as it was shown.
         IndexedPlaylist playlist = songs.playlist();
-        QByteArray text;
-        Status status = withMarkupText(playlist, songs.identity());
-        if (status.isOk())
-            status = edited(playlist, text);
-        if (status.failed()) {
+        const Status read = withMarkupText(playlist, songs.identity());
+        const Result<QByteArray> text = read.isOk() ? edited(playlist) : Result<QByteArray>(read);
+        if (const Status& status = text.status(); status.failed()) {
             qCWarning(lcPlaylists).nospace()
                 << "not rewriting " << target.path() << ": " << status.message();
             window_.context().dialogs.showMessage(shown + QLatin1Char('\r') + status.message());
             return;
         }
         // A failed write is logged where it failed, with its step and cause.
-        if (const Status written = writePlaylistText(target.path(), text, songs.encoding());
+        if (const Status written = writePlaylistText(target.path(), text.value(), songs.encoding());
             written.failed()) {
             window_.context().dialogs.showMessage(shown +
                                                   QLatin1String("\rUnable to update file!"));
@@ -118,8 +116,8 @@ void ListEditingPart::sortSongs() {
     const quint64 generation = shown.generation();
     shown.pauseMissingCheck();
     if (const std::optional<QList<qsizetype>> order = sortedSongOrder()) {
-        rewriteShownPlaylist(target, [&order](const IndexedPlaylist& playlist, QByteArray& text) {
-            return reorderedPlaylistText(playlist, *order, text);
+        rewriteShownPlaylist(target, [&order](const IndexedPlaylist& playlist) {
+            return reorderedPlaylistText(playlist, *order);
         });
     }
     if (shown.generation() == generation)

@@ -37,7 +37,7 @@ private:
     // Writes the entries over the shown playlist in its form, then shows the file again.
     void rewriteShownPlaylist(const CommandTarget& target, const SongEdits& edits);
     // Writes the text `edited` makes of the shown playlist over it, then shows the file again.
-    using EditedText = std::function<Status(const IndexedPlaylist& playlist, QByteArray& text)>;
+    using EditedText = std::function<Result<QByteArray>(const IndexedPlaylist& playlist)>;
     void rewriteShownPlaylist(const CommandTarget& target, const EditedText& edited);
 
     WindowServices& window_;
