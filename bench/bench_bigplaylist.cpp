@@ -112,9 +112,10 @@ qint64 xmlReaderAloneMs(const QString& path) {
 int readAlone(const QString& path) {
     QElapsedTimer clock;
     clock.start();
-    IndexedPlaylist playlist;
-    if (loadIndexedPlaylist(QFile::encodeName(path), playlist).failed())
+    const Result<IndexedPlaylist> loaded = loadIndexedPlaylist(QFile::encodeName(path));
+    if (loaded.failed())
         return 1;
+    const IndexedPlaylist& playlist = loaded.value();
     std::printf("read %lld songs in %lld ms\n", static_cast<long long>(playlist.entries.size()),
                 static_cast<long long>(clock.elapsed()));
     return 0;
@@ -122,9 +123,10 @@ int readAlone(const QString& path) {
 
 // The order Sort Songs gives the file's songs, without a window.
 int sortAlone(const QString& path) {
-    IndexedPlaylist playlist;
-    if (loadIndexedPlaylist(QFile::encodeName(path), playlist).failed())
+    const Result<IndexedPlaylist> loaded = loadIndexedPlaylist(QFile::encodeName(path));
+    if (loaded.failed())
         return 1;
+    const IndexedPlaylist& playlist = loaded.value();
     QElapsedTimer clock;
     clock.start();
     const auto order = localeSortedOrder(

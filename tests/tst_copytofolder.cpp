@@ -131,9 +131,10 @@ void writeSong(const QString& path, int kilobytes) {
 
 // Every entry of a playlist on the device, each resolved against the playlist's file.
 QList<QByteArray> entriesOf(const QByteArray& playlist) {
-    IndexedPlaylist read;
-    if (loadIndexedPlaylist(playlist, read).failed())
+    const Result<IndexedPlaylist> loaded = loadIndexedPlaylist(playlist);
+    if (loaded.failed())
         return {};
+    const IndexedPlaylist& read = loaded.value();
     QList<QByteArray> paths;
     for (qsizetype row = 0; row < read.entries.size(); ++row)
         paths.append(NativePath::resolveEntry(QString::fromUtf8(read.entries.at(row)),

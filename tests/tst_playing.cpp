@@ -325,9 +325,9 @@ private Q_SLOTS:
         QCOMPARE(calls_.size(), 1);
         QCOMPARE(byteLinesOf(calls_.at(0).playlist), expected);
 
-        IndexedPlaylist read;
-        QVERIFY(loadIndexedPlaylist(root.filePath(list), read).isOk());
-        module_->executeSongs(read.entries.toList(), rootBytes + '/', options(0, false, false));
+        const Result<IndexedPlaylist> read = loadIndexedPlaylist(root.filePath(list));
+        QVERIFY(read.isOk());
+        module_->executeSongs(read->entries.toList(), rootBytes + '/', options(0, false, false));
         QCOMPARE(calls_.size(), 2);
         QCOMPARE(byteLinesOf(calls_.at(1).playlist), expected);
     }

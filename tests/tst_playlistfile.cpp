@@ -165,8 +165,9 @@ private Q_SLOTS:
         QFile zeros(listPath());
         QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 30));
         zeros.close();
-        IndexedPlaylist read;
-        QVERIFY(loadIndexedPlaylist(listPath(), read));
+        const Result<IndexedPlaylist> loaded = loadIndexedPlaylist(listPath());
+        QVERIFY(loaded);
+        const IndexedPlaylist& read = loaded.value();
         QCOMPARE(read.entries.size(), 0);
         QVERIFY(!read.whole);
         QVERIFY2(read.entries.buffer().capacity() < (1 << 20),
@@ -218,9 +219,9 @@ private Q_SLOTS:
         QCOMPARE(parsed.entries, expected);
 
         writeBytes(listPath(), bytes);
-        EntryList loaded = entries({"old"});
-        QVERIFY(loadPlaylist(listPath(), loaded));
-        QCOMPARE(loaded, expected);
+        const Result<PlaylistContent> loaded = loadPlaylist(listPath());
+        QVERIFY(loaded);
+        QCOMPARE(loaded->entries, expected);
 
         QBuffer buffer(&bytes);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
@@ -262,9 +263,9 @@ private Q_SLOTS:
         QVERIFY2(status.isOk(), qPrintable(status.message()));
         QCOMPARE(readBytes(listPath()), expected);
 
-        EntryList readBack;
-        QVERIFY(loadPlaylist(listPath(), readBack));
-        QCOMPARE(readBack, list);
+        const Result<PlaylistContent> readBack = loadPlaylist(listPath());
+        QVERIFY(readBack);
+        QCOMPARE(readBack->entries, list);
     }
 
     // Values the reader would trim or unquote are written quoted, so a rewritten PLS keeps them.
@@ -279,17 +280,18 @@ private Q_SLOTS:
         QVERIFY(writePlaylist(listPath(), list, PlaylistFormat::Pls));
         QCOMPARE(readBytes(listPath()), expected);
 
-        PlaylistContent content;
-        QVERIFY(loadPlaylist(listPath(), content));
-        QCOMPARE(content.format, PlaylistFormat::Pls);
-        QCOMPARE(content.entries, list);
+        Result<PlaylistContent> content = loadPlaylist(listPath());
+        QVERIFY(content);
+        QCOMPARE(content->format, PlaylistFormat::Pls);
+        QCOMPARE(content->entries, list);
         QCOMPARE(plsText({}), QByteArray("[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"));
 
         // Rewritten after an edit, a quoted value keeps its quotes.
         writeBytes(listPath(), "[playlist]\r\nFile1=\" lead.mp3\"\r\nNumberOfEntries=1\r\n");
-        QVERIFY(loadPlaylist(listPath(), content));
-        QVERIFY(
-            writePlaylist(listPath(), content.entries + entries({"new.mp3"}), PlaylistFormat::Pls));
+        content = loadPlaylist(listPath());
+        QVERIFY(content);
+        QVERIFY(writePlaylist(listPath(), content->entries + entries({"new.mp3"}),
+                              PlaylistFormat::Pls));
         QVERIFY(readBytes(listPath()).startsWith("[playlist]\r\nFile1=\" lead.mp3\"\r\n"));
     }
 
@@ -304,17 +306,9 @@ private Q_SLOTS:
         QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("folder.m3u")));
         const QString path = dir_.filePath(name);
 
-        EntryList list = entries({"kept", ""});
-        Status status = loadPlaylist(path, list);
-        QVERIFY(status.failed());
-        QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
-        QCOMPARE(list, entries({"kept", ""}));
-
-        PlaylistContent content{PlaylistFormat::Pls, entries({"kept"})};
-        status = loadPlaylist(path, content);
-        QCOMPARE(status.message(), QStringLiteral("Cannot open file ") + path);
-        QCOMPARE(content.format, PlaylistFormat::Pls);
-        QCOMPARE(content.entries, entries({"kept"}));
+        const Result<PlaylistContent> content = loadPlaylist(path);
+        QVERIFY(content.failed());
+        QCOMPARE(content.status().message(), QStringLiteral("Cannot open file ") + path);
     }
 
     void failedWriteKeepsOldList_data() {

@@ -192,9 +192,9 @@ private Q_SLOTS:
         QFile out(dir.filePath(QStringLiteral("list")));
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
         out.close();
-        IndexedPlaylist read;
-        QVERIFY(loadIndexedPlaylist(out.fileName(), read).isOk());
-        QCOMPARE(read.entries.toList(), entries);
+        const Result<IndexedPlaylist> read = loadIndexedPlaylist(out.fileName());
+        QVERIFY(read.isOk());
+        QCOMPARE(read->entries.toList(), entries);
     }
 
     // The tokenizer reads plain XML at byte speed and hands anything else to QXmlStreamReader;
@@ -398,9 +398,10 @@ private Q_SLOTS:
         const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("p.xspf")));
         writeFile(path, file);
         const FileIdentity identity = FileIdentity::of(path);
-        IndexedPlaylist read;
         std::unique_ptr<MarkupPlaylistReading> rest;
-        QVERIFY(loadIndexedPlaylist(path, read, &rest).isOk());
+        Result<IndexedPlaylist> loaded = loadIndexedPlaylist(path, &rest);
+        QVERIFY(loaded.isOk());
+        IndexedPlaylist& read = loaded.value();
         QVERIFY(rest);
         QVERIFY(read.isMarkup());
         rest->readToEnd(read);

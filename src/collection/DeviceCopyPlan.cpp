@@ -139,10 +139,12 @@ void Planner::readPlaylist(const QByteArray& listPath) {
     Read read;
     read.listPath = listPath;
     read.file = lookup_.existingPath(listPath);
-    if (const Status loaded = loadIndexedPlaylist(read.file, read.playlist); loaded.failed()) {
-        plan_.problems.append(loaded.message());
+    Result<IndexedPlaylist> loaded = loadIndexedPlaylist(read.file);
+    if (loaded.failed()) {
+        plan_.problems.append(loaded.status().message());
         return;
     }
+    read.playlist = std::move(loaded).value();
     if (!read.playlist.whole) {
         plan_.problems.append(
             shown(listPath) +

@@ -12,8 +12,10 @@
 Result<PlaylistRelocation> collectMissingSongs(const QByteArray& listPath, PathCaseLookup& lookup) {
     const QByteArray file = lookup.existingPath(listPath);
     PlaylistRelocation result{listPath, FileIdentity::of(file), {}, false, {}};
-    if (Status loaded = loadIndexedPlaylist(file, result.playlist); loaded.failed())
-        return loaded;
+    Result<IndexedPlaylist> loaded = loadIndexedPlaylist(file);
+    if (loaded.failed())
+        return loaded.status();
+    result.playlist = std::move(loaded).value();
     const EntryTable& entries = result.playlist.entries;
     for (qsizetype row = 0; row < entries.size(); ++row)
         if (const auto oldPath = missingSongPath(lookup, entries.at(row), file))

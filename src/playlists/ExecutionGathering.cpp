@@ -71,14 +71,13 @@ Status ExecutionGathering::addEntry(const QByteArray& name, const QByteArray& ba
         append({}, full);
         return Status::ok();
     }
-    IndexedPlaylist playlist;
     const bool seen = lookedAt_ && lookedAt_->first == full;
-    const Status loaded = seen ? loadIndexedPlaylist(full, lookedAt_->second, playlist)
-                               : loadIndexedPlaylist(full, playlist);
+    const Result<IndexedPlaylist> playlist =
+        seen ? loadIndexedPlaylist(full, lookedAt_->second) : loadIndexedPlaylist(full);
     lookedAt_.reset();
-    if (loaded.failed())
-        return loaded;
-    const EntryTable& entries = playlist.entries;
+    if (playlist.failed())
+        return playlist.status();
+    const EntryTable& entries = playlist->entries;
     const bool shuffled = partialShuffle(options) && options.shuffleWithinPlaylists;
     const QList<qsizetype> order =
         shuffled ? shufflePermutation(entries.size(), clock_()) : QList<qsizetype>();

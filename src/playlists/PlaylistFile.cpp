@@ -388,8 +388,8 @@ std::optional<QByteArray> writtenTextOnDisk(const IndexedPlaylist& playlist, qsi
     return text;
 }
 
-Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist) {
-    return loadIndexedPlaylist(pathBytes(path), playlist);
+Result<IndexedPlaylist> loadIndexedPlaylist(const QString& path) {
+    return loadIndexedPlaylist(pathBytes(path));
 }
 
 namespace {
@@ -402,14 +402,13 @@ Status checkFileType(const QByteArray& path, const std::optional<RawNames::FileS
 }
 } // namespace
 
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
-                           std::unique_ptr<MarkupPlaylistReading>* rest) {
-    return loadIndexedPlaylist(path, PlaylistLookAhead{RawNames::status(path), {}}, playlist, rest);
+Result<IndexedPlaylist> loadIndexedPlaylist(const QByteArray& path,
+                                            std::unique_ptr<MarkupPlaylistReading>* rest) {
+    return loadIndexedPlaylist(path, PlaylistLookAhead{RawNames::status(path), {}}, rest);
 }
 
-Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
-                           IndexedPlaylist& playlist,
-                           std::unique_ptr<MarkupPlaylistReading>* rest) {
+Result<IndexedPlaylist> loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
+                                            std::unique_ptr<MarkupPlaylistReading>* rest) {
     const std::optional<RawNames::FileStatus>& status = ahead.status;
     if (Status type = checkFileType(path, status); type.failed())
         return type;
@@ -423,10 +422,10 @@ Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahea
     PlaylistFormat format = PlaylistFormat::PlainM3U;
     if (rest && !ahead.file.isOpen())
         if (std::unique_ptr<MarkupPlaylistReading> reading = streamedMarkup(path, format)) {
-            playlist = {};
+            IndexedPlaylist playlist;
             playlist.format = format;
             *rest = std::move(reading);
-            return Status::ok();
+            return playlist;
         }
     // A status from a folder listing has no size: the reading looks at it.
     std::optional<QByteArray> content =
@@ -436,8 +435,7 @@ Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahea
         return cannotOpen(decodeText(path)); // the reading logged why
     if (content->size() >= Limit)
         return cannotOpen(path, "4 GB or more");
-    playlist = indexPlaylist(std::move(*content), rest);
-    return Status::ok();
+    return indexPlaylist(std::move(*content), rest);
 }
 
 PlaylistContent parsePlaylist(const QByteArray& bytes) {
@@ -454,20 +452,11 @@ Status checkPlaylistFileType(const QString& path) {
     return checkFileType(bytes, RawNames::status(bytes));
 }
 
-Status loadPlaylist(const QString& path, PlaylistContent& content) {
-    IndexedPlaylist indexed;
-    if (Status loaded = loadIndexedPlaylist(path, indexed); loaded.failed())
-        return loaded;
-    content = {indexed.format, indexed.entries.toList()};
-    return Status::ok();
-}
-
-Status loadPlaylist(const QString& path, EntryList& entries) {
-    PlaylistContent content;
-    const Status status = loadPlaylist(path, content);
-    if (status.isOk())
-        entries = content.entries;
-    return status;
+Result<PlaylistContent> loadPlaylist(const QString& path) {
+    const Result<IndexedPlaylist> indexed = loadIndexedPlaylist(path);
+    if (indexed.failed())
+        return indexed.status();
+    return PlaylistContent{indexed->format, indexed->entries.toList()};
 }
 
 QByteArray playlistText(const EntryList& entries) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/FileIdentity.h"
-#include "base/Status.h"
+#include "base/Result.h"
 #include "platform/RawNames.h"
 
 #include <QByteArray>
@@ -121,9 +121,9 @@ IndexedPlaylist indexPlaylist(QByteArray bytes,
                               std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 // Fails with "Cannot open file <path>" when the file cannot be opened. A path given as bytes
 // need not be UTF-8; a pipe or a device is refused as checkPlaylistFileType() says.
-Status loadIndexedPlaylist(const QString& path, IndexedPlaylist& playlist);
-Status loadIndexedPlaylist(const QByteArray& path, IndexedPlaylist& playlist,
-                           std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
+Result<IndexedPlaylist> loadIndexedPlaylist(const QString& path);
+Result<IndexedPlaylist> loadIndexedPlaylist(const QByteArray& path,
+                                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 // A playlist looked at a moment before its reading: its status (none: it did not exist) and,
 // where it was found a regular file, the file maybe opened already.
 struct PlaylistLookAhead {
@@ -131,9 +131,8 @@ struct PlaylistLookAhead {
     FileHandle file;
 };
 // The same with the look taken ahead.
-Status loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
-                           IndexedPlaylist& playlist,
-                           std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
+Result<IndexedPlaylist> loadIndexedPlaylist(const QByteArray& path, const PlaylistLookAhead& ahead,
+                                            std::unique_ptr<MarkupPlaylistReading>* rest = nullptr);
 
 // Reads a playlist; the form is decided by the first line's content, never by the extension.
 // Lines end at CR LF, CR or LF; a NUL byte ends the text; a UTF-8 byte-order mark at the very
@@ -146,10 +145,9 @@ PlaylistContent readPlaylist(QIODevice& device);
 // may block or never end. A missing file or a folder passes; opening reports it.
 Status checkPlaylistFileType(const QString& path);
 
-// Replaces `entries` with the entries of the file (checked as above first). Fails with "Cannot open
-// file <path>" and leaves `entries` unchanged when the file cannot be opened.
-Status loadPlaylist(const QString& path, EntryList& entries);
-Status loadPlaylist(const QString& path, PlaylistContent& content);
+// The form and entries of the file (checked as above first). Fails with "Cannot open file
+// <path>" when the file cannot be opened.
+Result<PlaylistContent> loadPlaylist(const QString& path);
 
 // The written form: every entry followed by CR LF, no header.
 QByteArray playlistText(const EntryList& entries);

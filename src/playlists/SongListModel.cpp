@@ -96,14 +96,13 @@ QByteArray SongListModel::writtenText(int row) const {
 Status SongListModel::load(const QByteArray& path, const QByteArray& file) {
     // What the file is before reading it: a change during the read then shows as a change.
     FileIdentity identity = FileIdentity::of(file);
-    IndexedPlaylist playlist;
     std::unique_ptr<MarkupPlaylistReading> reading;
-    const Status loaded = loadIndexedPlaylist(file, playlist, &reading);
+    Result<IndexedPlaylist> loaded = loadIndexedPlaylist(file, &reading);
     if (loaded.failed()) {
         clear();
-        return loaded;
+        return loaded.status();
     }
-    replace(std::move(playlist), path, std::move(identity), std::move(reading));
+    replace(std::move(loaded).value(), path, std::move(identity), std::move(reading));
     return Status::ok();
 }
 
