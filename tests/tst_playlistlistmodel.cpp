@@ -54,6 +54,47 @@ private Q_SLOTS:
         QCOMPARE(model.path(1), root + "/gone/x.m3u");
     }
 
+    // A row shown takes the disk's spelling once the event loop is back, unless the list
+    // changed meanwhile: a row then never takes the spelling of the file shown in its place.
+    void shownSpellingGoesToTheRowShown_data() {
+        QTest::addColumn<QString>("change");       // between the showing and the event loop
+        QTest::addColumn<QStringList>("expected"); // the rows' paths below the folder
+        QTest::newRow("none") << QStringLiteral("none")
+                              << QStringList{QStringLiteral("lists/rock.m3u"),
+                                             QStringLiteral("LISTS/POP.M3U")};
+        QTest::newRow("rows swapped")
+            << QStringLiteral("swap")
+            << QStringList{QStringLiteral("LISTS/POP.M3U"), QStringLiteral("LISTS/ROCK.M3U")};
+        QTest::newRow("first row removed")
+            << QStringLiteral("remove") << QStringList{QStringLiteral("LISTS/POP.M3U")};
+        QTest::newRow("list replaced")
+            << QStringLiteral("replace")
+            << QStringList{QStringLiteral("LISTS/POP.M3U"), QStringLiteral("LISTS/ROCK.M3U")};
+    }
+
+    void shownSpellingGoesToTheRowShown() {
+        QFETCH(QString, change);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TestSupport::writeBytes(dir.filePath(QStringLiteral("lists/rock.m3u")), "a.mp3\r\n");
+        TestSupport::writeBytes(dir.filePath(QStringLiteral("lists/pop.m3u")), "b.mp3\r\n");
+        const QByteArray root = QFile::encodeName(dir.path()) + '/';
+        PlaylistListModel model({root + "LISTS/ROCK.M3U", root + "LISTS/POP.M3U"});
+        QCOMPARE(model.index(0).data().toString(), QStringLiteral("rock.m3u"));
+        if (change == QLatin1String("swap"))
+            model.moveRowsByOne({1}, -1);
+        else if (change == QLatin1String("remove"))
+            model.removeRowsAt({0});
+        else if (change == QLatin1String("replace"))
+            model.replaceAll({root + "LISTS/POP.M3U", root + "LISTS/ROCK.M3U"});
+        QCoreApplication::processEvents();
+        QStringList paths;
+        for (const QByteArray& path : model.paths())
+            paths << QFile::decodeName(path.mid(root.size()));
+        QCOMPARE(paths, expected);
+    }
+
     void commandsOnManyRowsChangeTheModelAFewTimes_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("maxChanges");
