@@ -127,6 +127,9 @@ private Q_SLOTS:
             << xspf(track("100% pure.mp3") + track("file:///m/50%%20off%2.mp3") + track("h%tX:%m3"))
             << PlaylistFormat::Xspf << Bytes{"100% pure.mp3", "/m/50% off%2.mp3", "h%tX:%m3"}
             << true;
+        QTest::newRow("xspf: only a colon written as one makes a drive")
+            << xspf(track("file:///e%3A/x.mp3") + track("file:///C:%5CMusic%5Cy.mp3"))
+            << PlaylistFormat::Xspf << Bytes{"/e:/x.mp3", "C:\\Music\\y.mp3"} << true;
         QTest::newRow("xspf: a bare drive letter is a path, not a URI scheme")
             << xspf(track("C:/My%20Music/d.mp3") + track("c:\\x%201.mp3")) << PlaylistFormat::Xspf
             << Bytes{"C:/My Music/d.mp3", "c:\\x 1.mp3"} << true;
@@ -569,6 +572,12 @@ private Q_SLOTS:
         QTest::newRow("xspf repair after characters beyond the BMP splices at the location")
             << xspf(astral + track("b.mp3")) << "repair 1" << QByteArray("/new/c.mp3")
             << xspf(astral + track("file:///new/c.mp3"));
+        QTest::newRow("xspf repair to a root folder named like a drive escapes its colon")
+            << x << "repair 0" << QByteArray("/e:/x.mp3")
+            << xspf(track("file:///e%3A/x.mp3") + track("b.mp3"));
+        QTest::newRow("xspf repair to a drive keeps its colon")
+            << x << "repair 0" << QByteArray("C:\\Music\\y.mp3")
+            << xspf(track("file:///C:%5CMusic%5Cy.mp3") + track("b.mp3"));
         QTest::newRow("xspf repair of a URL not in UTF-8 escapes its blanks")
             << xspf(track("http://radio.example/a.mp3")) << "repair 0"
             << QByteArray("http://radio.example/\xE9 x.mp3")

@@ -68,7 +68,8 @@ std::optional<QByteArray> localPathOf(QByteArrayView uri) {
     if (!rest.startsWith('/'))
         return std::nullopt;
     QByteArray path = decoded(rest);
-    if (isWindowsDrivePath(QByteArrayView(path).sliced(1)))
+    // A drive only where its colon is written as one: "/c%3A/x" is a folder named "c:".
+    if (rest.size() > 2 && rest[2] == ':' && isWindowsDrivePath(QByteArrayView(path).sliced(1)))
         path.remove(0, 1);
     return path;
 }
@@ -101,8 +102,15 @@ bool isAbsolutePath(QByteArrayView path) {
 
 QByteArray uriOf(const QByteArray& absolutePath) {
     // "C:/x" as "file:///C:/x"; a "\" is escaped like any byte, so the entry comes back whole.
-    const QByteArray path = isWindowsDrivePath(absolutePath) ? '/' + absolutePath : absolutePath;
-    return "file://" + path.toPercentEncoding(KeptInUris);
+    if (isWindowsDrivePath(absolutePath))
+        return "file:///" + absolutePath.toPercentEncoding(KeptInUris);
+    QByteArray uri = "file://" + absolutePath.toPercentEncoding(KeptInUris);
+    // A first folder named like a drive ("/c:/x") has its colon escaped, or it would read
+    // back as the drive.
+    constexpr qsizetype Colon = 9; // "file://" "/" "c"
+    if (isWindowsDrivePath(QByteArrayView(absolutePath).sliced(1)))
+        uri.replace(Colon, 1, "%3A");
+    return uri;
 }
 
 QByteArray escapedBytes(const QByteArray& bytes) {
