@@ -453,6 +453,9 @@ private Q_SLOTS:
         QTRY_VERIFY(trayIconOf(window)->isShown());
         minimise(window);
         QTRY_VERIFY(!window.isVisible());
+        // The window manager lets the hidden window go before the tray ends: a tray ending
+        // while it is still taking the window off the screen is a race no user meets.
+        QTRY_VERIFY_WITH_TIMEOUT(session_.wmState(windowId(window)) <= Withdrawn, 10000);
         session_.stopTrayHost();
         QTRY_COMPARE_WITH_TIMEOUT(session_.wmState(windowId(window)), Iconic, 10000);
         QVERIFY(onTaskbar(window));
